@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds a Release and starts the program.
+set -euo pipefail
+cd "$(dirname "$0")"
+scripts/deps.sh
+cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DVIDRENA_BENCH=OFF >/dev/null
+cmake --build build-release -j"$(nproc)" --target vidrena
+exec build-release/vidrena "$@"
