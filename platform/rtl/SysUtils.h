@@ -59,6 +59,7 @@ VIDRENA_EXCEPTION(EDivByZero, EIntError);
 VIDRENA_EXCEPTION(EMathError, Exception);
 VIDRENA_EXCEPTION(EZeroDivide, EMathError);
 VIDRENA_EXCEPTION(EOverflow, EMathError);
+VIDRENA_EXCEPTION(EInvalidOp, EMathError);
 VIDRENA_EXCEPTION(EInvalidOperation, Exception);
 VIDRENA_EXCEPTION(EInvalidPointer, Exception);
 VIDRENA_EXCEPTION(EInvalidCast, Exception);
@@ -165,7 +166,8 @@ AnsiString FormatFloat(std::string_view format, double value, const TFormatSetti
 void Val(std::string_view s, double& value, int& code);
 void Val(std::string_view s, int& value, int& code);
 
-// Halves to even, as the class library rounds.
+// Halves to even, as the class library rounds. A value outside the Int64
+// range (or NaN) raises EInvalidOp.
 Int64 Round(double value);
 Int64 Trunc(double value);
 double Frac(double value);
@@ -228,6 +230,7 @@ struct TFormatSettings {
   AnsiString TimeAMString = "AM";
   AnsiString TimePMString = "PM";
   AnsiString CurrencyString;
+  int CurrencyDecimals = 2;
   AnsiString ShortMonthNames[12];
   AnsiString LongMonthNames[12];
   AnsiString ShortDayNames[7];  // Sunday first
@@ -306,6 +309,7 @@ bool CopyFile(std::string_view source, std::string_view target, bool failIfExist
 bool ReplaceFile(std::string_view source, std::string_view target);
 // -1 when the file does not exist.
 Int64 FileSizeOf(std::string_view name);
+// The last write time in local time; -1 when the file does not exist.
 TDateTime FileDateOf(std::string_view name);
 
 AnsiString ExtractFilePath(std::string_view name);   // with the trailing "/"
@@ -351,6 +355,9 @@ enum TDriveKind { DRIVE_UNKNOWN, DRIVE_NO_ROOT_DIR, DRIVE_REMOVABLE, DRIVE_FIXED
                   DRIVE_CDROM, DRIVE_RAMDISK };
 // The kind of drive a path lies on, from the mount table.
 TDriveKind GetDriveKind(std::string_view path);
+// The same judgement against the text of a mount table (/proc/self/mounts
+// format), for an absolute on-disk path.
+TDriveKind DriveKindFromMounts(std::string_view sysPath, std::string_view mounts);
 
 // The executable's folder with a trailing "/"; tests point it elsewhere.
 AnsiString AppDir();
