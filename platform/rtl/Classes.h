@@ -16,12 +16,10 @@
 #pragma once
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <exception>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <set>
 #include <thread>
 #include <vector>
@@ -657,8 +655,6 @@ class TThread : public TObject {
   std::atomic<int> returnValue_{0};
   std::exception_ptr fatalException_;
   bool started_ = false;
-  std::mutex finishMutex_;
-  std::condition_variable finishCond_;
 };
 
 // Runs the methods that workers synchronized or queued, waiting up to
