@@ -1,0 +1,500 @@
+// The file system of the runtime. Names are code page 949 in memory and
+// UTF-8 on disk; every call into the system goes through SysFileName.
+//
+// Sections:
+//   Names ............ SysFileName, path splitting, ExpandFileName
+//   Existence ........ FileExists, directories, delete, size and date
+//   Rename and copy .. never replacing an existing target; ReplaceFile
+//   Search ........... MatchesMask, FindFirst/FindNext/FindClose
+//   Drives ........... the kind of drive from the mount table
+//   Folders .......... AppDir, GetTempDir, SysErrorMessage
+#include <dirent.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <sstream>
+#include <string>
+
+#include "platform/rtl/SysUtils.h"
+
+namespace fs = std::filesystem;
+
+// --------------------------------------------------------------------- Names
+
+std::string SysFileName(std::string_view name) { return Cp949ToUtf8(name); }
+AnsiString FromSysFileName(std::string_view sysName) { return Utf8ToCp949(sysName); }
+
+namespace {
+
+// '/' and '.' are below 0x41, so they are never the trail byte of a
+// two-byte character and a plain byte search is safe.
+size_t LastSlash(std::string_view name) { return name.rfind(PathDelim); }
+
+size_t ExtensionDot(std::string_view name) {
+  size_t dot = name.rfind('.');
+  size_t slash = LastSlash(name);
+  if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash))
+    return std::string_view::npos;
+  return dot;
+}
+
+TDateTime UnixToDateTime(time_t seconds, long nanoseconds) {
+  tm local{};
+  localtime_r(&seconds, &local);
+  TDateTime date, time;
+  if (!TryEncodeDate(static_cast<Word>(local.tm_year + 1900), static_cast<Word>(local.tm_mon + 1),
+                     static_cast<Word>(local.tm_mday), date))
+    return 0;
+  TryEncodeTime(static_cast<Word>(local.tm_hour), static_cast<Word>(local.tm_min),
+                static_cast<Word>(std::min(local.tm_sec, 59)), static_cast<Word>(nanoseconds / 1000000),
+                time);
+  return date >= 0 ? date + time : date - time;
+}
+
+bool StatName(std::string_view name, struct stat& st) {
+  if (name.empty()) return false;
+  return ::stat(SysFileName(name).c_str(), &st) == 0;
+}
+
+}  // namespace
+
+AnsiString ExtractFilePath(std::string_view name) {
+  size_t slash = LastSlash(name);
+  return slash == std::string_view::npos ? AnsiString() : AnsiString(name.substr(0, slash + 1));
+}
+
+AnsiString ExtractFileDir(std::string_view name) {
+  size_t slash = LastSlash(name);
+  if (slash == std::string_view::npos) return {};
+  // The root keeps its slash: the folder of "/a" is "/", not "".
+  return AnsiString(name.substr(0, slash == 0 ? 1 : slash));
+}
+
+AnsiString ExtractFileName(std::string_view name) {
+  size_t slash = LastSlash(name);
+  return AnsiString(slash == std::string_view::npos ? name : name.substr(slash + 1));
+}
+
+AnsiString ExtractFileExt(std::string_view name) {
+  size_t dot = ExtensionDot(name);
+  return dot == std::string_view::npos ? AnsiString() : AnsiString(name.substr(dot));
+}
+
+AnsiString ChangeFileExt(std::string_view name, std::string_view ext) {
+  size_t dot = ExtensionDot(name);
+  AnsiString out(dot == std::string_view::npos ? name : name.substr(0, dot));
+  out += ext;
+  return out;
+}
+
+AnsiString IncludeTrailingPathDelimiter(std::string_view path) {
+  AnsiString out(path);
+  if (out.empty() || out.back() != PathDelim) out += PathDelim;
+  return out;
+}
+
+AnsiString ExcludeTrailingPathDelimiter(std::string_view path) {
+  AnsiString out(path);
+  if (out.size() > 1 && out.back() == PathDelim) out.pop_back();
+  return out;
+}
+
+AnsiString ExpandFileName(std::string_view name) {
+  if (name.empty()) return {};
+  std::error_code ec;
+  fs::path p = fs::absolute(fs::path(SysFileName(name)), ec);
+  if (ec) return AnsiString(name);
+  return FromSysFileName(p.lexically_normal().string());
+}
+
+AnsiString GetCurrentDir() {
+  std::error_code ec;
+  fs::path p = fs::current_path(ec);
+  return ec ? AnsiString() : FromSysFileName(p.string());
+}
+
+// ----------------------------------------------------------------- Existence
+
+bool FileExists(std::string_view name) {
+  struct stat st;
+  return StatName(name, st) && !S_ISDIR(st.st_mode);
+}
+
+bool DirectoryExists(std::string_view name) {
+  struct stat st;
+  return StatName(name, st) && S_ISDIR(st.st_mode);
+}
+
+bool CreateDir(std::string_view dir) {
+  return !dir.empty() && ::mkdir(SysFileName(dir).c_str(), 0777) == 0;
+}
+
+bool ForceDirectories(std::string_view dir) {
+  AnsiString path = ExcludeTrailingPathDelimiter(dir);
+  if (path.empty()) return false;
+  if (DirectoryExists(path)) return true;
+  AnsiString parent = ExtractFileDir(path);
+  if (!parent.empty() && parent != path && !ForceDirectories(parent)) return false;
+  return CreateDir(path) || DirectoryExists(path);
+}
+
+bool RemoveDir(std::string_view dir) { return !dir.empty() && ::rmdir(SysFileName(dir).c_str()) == 0; }
+
+bool DeleteFile(std::string_view name) {
+  if (name.empty() || DirectoryExists(name)) return false;
+  return ::unlink(SysFileName(name).c_str()) == 0;
+}
+
+Int64 FileSizeOf(std::string_view name) {
+  struct stat st;
+  if (!StatName(name, st) || S_ISDIR(st.st_mode)) return -1;
+  return static_cast<Int64>(st.st_size);
+}
+
+TDateTime FileDateOf(std::string_view name) {
+  struct stat st;
+  if (!StatName(name, st)) return -1;
+  return UnixToDateTime(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
+}
+
+// ----------------------------------------------------------- Rename and copy
+
+namespace {
+
+// rename(2) that refuses an existing target in one step, so no other writer
+// can slip a file in between a check and the rename.
+bool RenameNoReplace(const std::string& from, const std::string& to) {
+#ifdef SYS_renameat2
+  constexpr unsigned kRenameNoReplace = 1;  // RENAME_NOREPLACE
+  if (::syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), kRenameNoReplace) == 0)
+    return true;
+  if (errno != EINVAL && errno != ENOSYS) return false;
+#endif
+  // File systems without the flag: a hard link fails on an existing target.
+  struct stat st;
+  if (::lstat(from.c_str(), &st) != 0) return false;
+  if (!S_ISDIR(st.st_mode)) {
+    if (::link(from.c_str(), to.c_str()) == 0) return ::unlink(from.c_str()) == 0;
+    if (errno == EEXIST) return false;
+  }
+  if (::lstat(to.c_str(), &st) == 0) return false;
+  return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+// Copies the bytes of source into a fresh temporary file beside target;
+// returns its on-disk name, or "" on failure (nothing left behind).
+std::string CopyToTemporary(const std::string& source, const std::string& target) {
+  int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return {};
+  struct stat st;
+  if (::fstat(in, &st) != 0 || S_ISDIR(st.st_mode)) {
+    ::close(in);
+    return {};
+  }
+  size_t slash = target.rfind('/');
+  std::string temp = (slash == std::string::npos ? std::string() : target.substr(0, slash + 1)) +
+                     ".vidrena-copy-XXXXXX";
+  int out = ::mkstemp(temp.data());
+  if (out < 0) {
+    ::close(in);
+    return {};
+  }
+  bool ok = true;
+  char buffer[1 << 16];
+  while (ok) {
+    ssize_t got = ::read(in, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      ok = got == 0;
+      break;
+    }
+    for (ssize_t done = 0; done < got && ok;) {
+      ssize_t put = ::write(out, buffer + done, static_cast<size_t>(got - done));
+      if (put < 0 && errno == EINTR) continue;
+      ok = put > 0;
+      if (ok) done += put;
+    }
+  }
+  ok = ok && ::fchmod(out, st.st_mode & 07777) == 0;
+  ok = (::close(out) == 0) && ok;
+  ::close(in);
+  if (!ok) {
+    ::unlink(temp.c_str());
+    return {};
+  }
+  return temp;
+}
+
+}  // namespace
+
+bool RenameFile(std::string_view oldName, std::string_view newName) {
+  if (oldName.empty() || newName.empty()) return false;
+  return RenameNoReplace(SysFileName(oldName), SysFileName(newName));
+}
+
+bool CopyFile(std::string_view source, std::string_view target, bool failIfExists) {
+  if (source.empty() || target.empty()) return false;
+  const std::string from = SysFileName(source), to = SysFileName(target);
+  if (failIfExists && FileExists(target)) return false;
+  // The copy is written aside and moved in whole, so a failed copy never
+  // leaves a truncated target behind.
+  std::string temp = CopyToTemporary(from, to);
+  if (temp.empty()) return false;
+  bool ok = failIfExists ? RenameNoReplace(temp, to) : ::rename(temp.c_str(), to.c_str()) == 0;
+  if (!ok) ::unlink(temp.c_str());
+  return ok;
+}
+
+bool ReplaceFile(std::string_view source, std::string_view target) {
+  if (source.empty() || target.empty()) return false;
+  return ::rename(SysFileName(source).c_str(), SysFileName(target).c_str()) == 0;
+}
+
+// -------------------------------------------------------------------- Search
+
+namespace {
+
+inline bool IsTwoByte(std::string_view s, size_t i) {
+  return IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size() &&
+         static_cast<unsigned char>(s[i + 1]) >= 0x41;
+}
+
+inline char Fold(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+
+// Glob match by characters: "?" is one character (a Hangul syllable is
+// one), "*" any run. Iterative with one backtrack point, so hostile masks
+// stay linear per star.
+bool Glob(std::string_view name, std::string_view mask) {
+  size_t n = 0, m = 0;
+  size_t starMask = std::string_view::npos, starName = 0;
+  while (n < name.size()) {
+    if (m < mask.size() && mask[m] == '*') {
+      starMask = m++;
+      starName = n;
+      continue;
+    }
+    if (m < mask.size()) {
+      size_t nameLen = IsTwoByte(name, n) ? 2 : 1;
+      if (mask[m] == '?') {
+        n += nameLen;
+        ++m;
+        continue;
+      }
+      size_t maskLen = IsTwoByte(mask, m) ? 2 : 1;
+      bool same = nameLen == maskLen &&
+                  (nameLen == 1 ? Fold(name[n]) == Fold(mask[m]) : name.compare(n, 2, mask.substr(m, 2)) == 0);
+      if (same) {
+        n += nameLen;
+        m += maskLen;
+        continue;
+      }
+    }
+    if (starMask == std::string_view::npos) return false;
+    m = starMask + 1;
+    starName += IsTwoByte(name, starName) ? 2 : 1;
+    n = starName;
+  }
+  while (m < mask.size() && mask[m] == '*') ++m;
+  return m == mask.size();
+}
+
+int AttributesOf(const std::string& sysPath, std::string_view name, const struct stat& st) {
+  int attr = 0;
+  if (S_ISDIR(st.st_mode)) attr |= faDirectory;
+  if (!name.empty() && name[0] == '.') attr |= faHidden;
+  if (::access(sysPath.c_str(), W_OK) != 0) attr |= faReadOnly;
+  if (!S_ISDIR(st.st_mode) && !S_ISREG(st.st_mode)) attr |= faSysFile;
+  return attr;
+}
+
+}  // namespace
+
+bool MatchesMask(std::string_view name, std::string_view mask) {
+  // "*.*" is every name, with or without an extension.
+  if (mask == "*.*") return true;
+  return Glob(name, mask);
+}
+
+int FindFirst(std::string_view path, int attr, TSearchRec& rec) {
+  constexpr int kFileNotFound = 2;
+  constexpr int kPathNotFound = 3;
+  rec.pending = nullptr;
+  AnsiString dir = ExtractFilePath(path);
+  AnsiString mask = ExtractFileName(path);
+  if (mask.empty()) mask = "*";
+  std::string sysDir = SysFileName(dir.empty() ? AnsiString("./") : dir);
+  DIR* handle = ::opendir(sysDir.c_str());
+  if (!handle) return kPathNotFound;
+  rec.ExcludeAttr = ~attr & (faHidden | faSysFile | faDirectory);
+  auto found = std::make_unique<std::vector<TSearchRec>>();
+  while (dirent* entry = ::readdir(handle)) {
+    std::string_view sysName = entry->d_name;
+    // "." and ".." are left out: a walk over the results never loops.
+    if (sysName == "." || sysName == "..") continue;
+    AnsiString name = FromSysFileName(sysName);
+    if (!MatchesMask(name, mask)) continue;
+    std::string full = sysDir + std::string(sysName);
+    struct stat st;
+    if (::stat(full.c_str(), &st) != 0 && ::lstat(full.c_str(), &st) != 0) continue;
+    TSearchRec item;
+    item.Name = std::move(name);
+    item.Attr = AttributesOf(full, sysName, st);
+    if (item.Attr & rec.ExcludeAttr) continue;
+    item.Size = S_ISDIR(st.st_mode) ? 0 : static_cast<Int64>(st.st_size);
+    item.Time = UnixToDateTime(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
+    found->push_back(std::move(item));
+  }
+  ::closedir(handle);
+  if (found->empty()) return kFileNotFound;
+  // Stable order, as a listing of the same folder is expected to repeat;
+  // kept reversed so FindNext takes from the back.
+  std::sort(found->begin(), found->end(), [](const TSearchRec& a, const TSearchRec& b) {
+    int c = CompareText(a.Name, b.Name);
+    return c != 0 ? c > 0 : a.Name > b.Name;
+  });
+  rec.pending = found.release();
+  return FindNext(rec);
+}
+
+int FindNext(TSearchRec& rec) {
+  constexpr int kNoMoreFiles = 18;
+  if (!rec.pending || rec.pending->empty()) return kNoMoreFiles;
+  TSearchRec next = std::move(rec.pending->back());
+  rec.pending->pop_back();
+  rec.Name = std::move(next.Name);
+  rec.Size = next.Size;
+  rec.Attr = next.Attr;
+  rec.Time = next.Time;
+  return 0;
+}
+
+void FindClose(TSearchRec& rec) {
+  delete rec.pending;
+  rec.pending = nullptr;
+}
+
+// -------------------------------------------------------------------- Drives
+
+namespace {
+
+// Mount table fields escape blanks and backslashes as octal ("\040").
+std::string UnescapeMountField(std::string_view field) {
+  std::string out;
+  for (size_t i = 0; i < field.size(); ++i) {
+    auto octal = [&](size_t k) { return field[k] >= '0' && field[k] <= '7'; };
+    if (field[i] == '\\' && field.size() - i >= 4 && octal(i + 1) && octal(i + 2) && octal(i + 3)) {
+      out += static_cast<char>((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 + (field[i + 3] - '0'));
+      i += 3;
+    } else {
+      out += field[i];
+    }
+  }
+  return out;
+}
+
+bool UnderMountPoint(std::string_view path, std::string_view mountPoint) {
+  if (mountPoint == "/") return !path.empty() && path[0] == '/';
+  if (path.size() < mountPoint.size() || path.compare(0, mountPoint.size(), mountPoint) != 0) return false;
+  return path.size() == mountPoint.size() || path[mountPoint.size()] == '/';
+}
+
+bool StartsWith(std::string_view s, std::string_view prefix) {
+  return s.size() >= prefix.size() && s.compare(0, prefix.size(), prefix) == 0;
+}
+
+}  // namespace
+
+TDriveKind DriveKindFromMounts(std::string_view sysPath, std::string_view mounts) {
+  if (sysPath.empty() || sysPath[0] != '/') return DRIVE_NO_ROOT_DIR;
+  std::string bestPoint, bestType;
+  std::istringstream lines{std::string(mounts)};
+  std::string line;
+  while (std::getline(lines, line)) {
+    std::istringstream fields(line);
+    std::string device, point, type;
+    if (!(fields >> device >> point >> type)) continue;
+    point = UnescapeMountField(point);
+    // The longest mount point wins; a later mount over the same point hides the earlier.
+    if (UnderMountPoint(sysPath, point) && point.size() >= bestPoint.size()) {
+      bestPoint = point;
+      bestType = type;
+    }
+  }
+  if (bestType.empty()) return DRIVE_UNKNOWN;
+  if (bestType == "iso9660" || bestType == "udf") return DRIVE_CDROM;
+  static const char* const kRemote[] = {"nfs", "nfs4", "cifs", "smb3", "smbfs", "fuse.sshfs", "sshfs"};
+  for (const char* remote : kRemote)
+    if (bestType == remote) return DRIVE_REMOTE;
+  if ((bestType == "vfat" || bestType == "exfat") &&
+      (StartsWith(bestPoint, "/media/") || StartsWith(bestPoint, "/run/media/")))
+    return DRIVE_REMOVABLE;
+  return DRIVE_FIXED;
+}
+
+TDriveKind GetDriveKind(std::string_view path) {
+  if (path.empty()) return DRIVE_NO_ROOT_DIR;
+  // The deepest folder of the path that exists, with links resolved, so a
+  // link into a mounted disc reports the disc.
+  fs::path p = fs::path(SysFileName(ExpandFileName(path)));
+  std::error_code ec;
+  while (!p.empty() && !fs::exists(p, ec) && p != p.root_path()) p = p.parent_path();
+  fs::path real = fs::canonical(p, ec);
+  std::string sysPath = ec ? p.string() : real.string();
+  std::ifstream table("/proc/self/mounts");
+  if (!table) return DRIVE_UNKNOWN;
+  std::stringstream text;
+  text << table.rdbuf();
+  return DriveKindFromMounts(sysPath, text.str());
+}
+
+// ------------------------------------------------------------------- Folders
+
+namespace {
+
+std::mutex& AppDirMutex() {
+  static std::mutex m;
+  return m;
+}
+
+AnsiString& AppDirOverride() {
+  static AnsiString dir;
+  return dir;
+}
+
+}  // namespace
+
+AnsiString AppDir() {
+  {
+    std::lock_guard<std::mutex> lock(AppDirMutex());
+    if (!AppDirOverride().empty()) return AppDirOverride();
+  }
+  std::error_code ec;
+  fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+  if (ec) return IncludeTrailingPathDelimiter(GetCurrentDir());
+  return IncludeTrailingPathDelimiter(FromSysFileName(exe.parent_path().string()));
+}
+
+void SetAppDir(std::string_view dir) {
+  std::lock_guard<std::mutex> lock(AppDirMutex());
+  AppDirOverride() = dir.empty() ? AnsiString() : IncludeTrailingPathDelimiter(dir);
+}
+
+AnsiString GetTempDir() {
+  const char* env = ::getenv("TMPDIR");
+  return IncludeTrailingPathDelimiter(FromSysFileName(env && *env ? env : "/tmp"));
+}
+
+AnsiString SysErrorMessage(int error) {
+  char buffer[256];
+  const char* text = ::strerror_r(error, buffer, sizeof buffer);
+  return FromSysFileName(text ? text : "");
+}
