@@ -103,6 +103,33 @@ constexpr const char* kChunkNames[] = {
     "STRF", "DISP", "STRH", "STRD", "MOVI", "IDX1", "JUNK", "PRMI", "LIST",
 };
 
+// How far the scan walks byte by byte without meeting a recognised chunk.
+// Headers lie close together; a run this long means the scan is inside
+// movie data whose list size was wrong, and would otherwise read a
+// multi-gigabyte file to its end.
+constexpr Int64 kMaxUnrecognisedRun = 16 * 1024 * 1024;
+
+constexpr char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+constexpr DWORD FourCCKey(const char* bytes) {
+  return DWORD(Byte(UpperAscii(bytes[0]))) | DWORD(Byte(UpperAscii(bytes[1]))) << 8 |
+         DWORD(Byte(UpperAscii(bytes[2]))) << 16 | DWORD(Byte(UpperAscii(bytes[3]))) << 24;
+}
+
+constexpr std::array<DWORD, std::size(kChunkNames)> MakeChunkKeys() {
+  std::array<DWORD, std::size(kChunkNames)> keys{};
+  for (std::size_t i = 0; i < keys.size(); ++i) keys[i] = FourCCKey(kChunkNames[i]);
+  return keys;
+}
+
+// The scan tests every byte offset, so the names are compared as numbers.
+constexpr auto kChunkKeys = MakeChunkKeys();
+
+bool IsChunkName(const char bytes[4]) {
+  const DWORD key = FourCCKey(bytes);
+  return std::find(kChunkKeys.begin(), kChunkKeys.end(), key) != kChunkKeys.end();
+}
+
 const AnsiString& UnknownText() {
   static const AnsiString text = "모름"_k;
   return text;
@@ -117,14 +144,8 @@ const AnsiString& UnknownSuffix() {
 // four codes, not code page 949 text).
 AnsiString UpperFourCC(const char bytes[4]) {
   AnsiString s(bytes, 4);
-  for (char& c : s)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  for (char& c : s) c = UpperAscii(c);
   return s;
-}
-
-bool IsChunkName(const AnsiString& name) {
-  return std::any_of(std::begin(kChunkNames), std::end(kChunkNames),
-                     [&](const char* known) { return name == known; });
 }
 
 // ---------------------------------------------------------------- Formatting
@@ -288,15 +309,17 @@ void ScanRiffChunks(TMediaFile& file) {
   if (file.ReadAt(0, signature, 4) != 4 || std::memcmp(signature, "RIFF", 4) != 0) return;
 
   Int64 pos = 0;
+  Int64 lastRecognised = 0;
   while (pos < size - 4 && ChunkCount < kChunkTableSize) {
     char id[4];
     if (file.ReadAt(pos, id, 4) != 4) break;
-    const Int64 afterId = pos + 4;
-    const AnsiString name = UpperFourCC(id);
-    if (!IsChunkName(name)) {
+    if (!IsChunkName(id)) {
       ++pos;  // identifiers are matched at any offset, aligned or not
+      if (pos - lastRecognised > kMaxUnrecognisedRun) break;
       continue;
     }
+    const Int64 afterId = pos + 4;
+    const AnsiString name = UpperFourCC(id);
     DWORD chunkSize = 0;
     ReadU32(file, afterId, chunkSize);
     DWORD entrySize = chunkSize;
@@ -326,6 +349,7 @@ void ScanRiffChunks(TMediaFile& file) {
     entry.Size = entrySize;
     entry.Reserved = 0;
     if (lastEntry) break;
+    lastRecognised = pos;
   }
 }
 

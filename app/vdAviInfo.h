@@ -80,7 +80,8 @@ void ClearMediaInfo();
 void GetMediaInfo(std::string_view fileName);
 
 // Sets SizeMB and records the file's recognised chunks in ChunkTable. Only
-// RIFF files are scanned; the scan stops when the table is full.
+// RIFF files are scanned; the scan stops when the table is full, at a movie
+// data list of size 0, and after 16 MiB without a recognised chunk.
 void ScanRiffChunks(TMediaFile& file);
 
 // Reads the AVI main header and the stream headers of the recorded chunks.

@@ -230,6 +230,25 @@ TEST(MediaProbe, MovieListLargerThanTheFileEndsTheScan) {
   EXPECT_EQ(MediaInfo.Resolution, "160x120");
 }
 
+TEST(MediaProbe, ScanLostInMovieDataGivesUpInsteadOfReadingTheWholeFile) {
+  ScratchDir dir;
+  // The movie list claims 4 bytes, so the scan lands in 20 MiB of movie
+  // data; a stream header far behind it is movie data, not a header.
+  const AnsiString name = dir.File("wrong-size.avi");
+  WriteFile(name, Riff(List("hdrl", MainHeader(10, 160, 120) + VideoStream("XVID"))) + "LIST" +
+                      U32(4) + "movi");
+  std::filesystem::resize_file(SysFileName(name), 20 * 1048576);
+  {
+    std::ofstream out(SysFileName(name), std::ios::binary | std::ios::app);
+    out << StreamHeader("vids", "MJPG", 1, 99);
+  }
+  Probe(name);
+  EXPECT_EQ(MediaInfo.VideoCodec, "XviD MPEG4 Codec");
+  EXPECT_EQ(MediaInfo.FrameRate, "25.0000");
+  EXPECT_EQ(MediaInfo.SizeMB, "20.00");
+  EXPECT_EQ(ChunkTable[ChunkCount - 1].Name, "MOVI");
+}
+
 TEST(MediaProbe, MoreChunksThanTheTableHoldsStopTheScanAtItsEnd) {
   ScratchDir dir;
   std::string many;
