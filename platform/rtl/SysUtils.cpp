@@ -145,7 +145,7 @@ class Collation {
   }
   // Weight of the two-byte character lead, trail (trail >= 0x41).
   unsigned Weight(unsigned char lead, unsigned char trail) const {
-    return weights_[(lead - 0x81) * kTrails + (trail - 0x41)];
+    return weights_[Index(lead, trail)];
   }
 
  private:
@@ -153,26 +153,35 @@ class Collation {
   static constexpr int kTrails = 0xFF - 0x41 + 1;
 
   Collation() : weights_(kLeads * kTrails) {
-    std::string all;
-    all.reserve(weights_.size() * 2);
     for (int lead = 0x81; lead <= 0xFE; ++lead)
       for (int trail = 0x41; trail <= 0xFF; ++trail) {
-        all += static_cast<char>(lead);
-        all += static_cast<char>(trail);
+        unsigned bytes = static_cast<unsigned>(lead << 8 | trail);
+        weights_[Index(lead, trail)] = (lead >= 0xCA ? 3u << 16 : 1u << 16) | bytes;  // Hanja last
       }
-    // Every pair decodes to one UTF-16 unit (a replacement when unmapped).
-    WideString wide = Cp949ToUtf16(all);
-    bool aligned = wide.size() == weights_.size();
-    for (size_t k = 0; k < weights_.size(); ++k) {
-      unsigned bytes = (Byte0(all[2 * k]) << 8) | Byte0(all[2 * k + 1]);
-      char16_t unit = aligned ? wide[k] : u'\0';
-      if (unit >= 0xAC00 && unit <= 0xD7A3)
-        weights_[k] = (2u << 16) | (unit - 0xAC00u);
-      else if (Byte0(all[2 * k]) >= 0xCA)
-        weights_[k] = (3u << 16) | bytes;  // Hanja block and beyond
-      else
-        weights_[k] = (1u << 16) | bytes;
-    }
+    // The syllables: 8,822 outside KS X 1001 (81 41 .. C6 52) and the 2,350
+    // of KS X 1001 (B0 A1 .. C8 FE). Only these codes go to the codec, all
+    // of them assigned, so one call gives one UTF-16 unit per pair.
+    std::string pairs;
+    auto add = [&pairs](int lead, int trail) {
+      pairs += static_cast<char>(lead);
+      pairs += static_cast<char>(trail);
+    };
+    for (int lead = 0x81; lead <= 0xC6; ++lead)
+      for (int trail = 0x41; trail <= 0xFE; ++trail) {
+        bool validTrail = (trail <= 0x5A) || (trail >= 0x61 && trail <= 0x7A) || trail >= 0x81;
+        if (!validTrail || (lead >= 0xA1 && trail > 0xA0) || (lead == 0xC6 && trail > 0x52)) continue;
+        add(lead, trail);
+      }
+    for (int lead = 0xB0; lead <= 0xC8; ++lead)
+      for (int trail = 0xA1; trail <= 0xFE; ++trail) add(lead, trail);
+    WideString wide = Cp949ToUtf16(pairs);
+    if (wide.size() * 2 != pairs.size()) return;  // codec unusable: byte order stays
+    for (size_t k = 0; k < wide.size(); ++k)
+      if (wide[k] >= 0xAC00 && wide[k] <= 0xD7A3)
+        weights_[Index(Byte0(pairs[2 * k]), Byte0(pairs[2 * k + 1]))] = (2u << 16) | (wide[k] - 0xAC00u);
+  }
+  static size_t Index(int lead, int trail) {
+    return static_cast<size_t>((lead - 0x81) * kTrails + (trail - 0x41));
   }
   std::vector<unsigned> weights_;
 };

@@ -194,16 +194,56 @@ double ToDouble(std::string_view text, char sep) {
   return v;
 }
 
-// Decimal digits of |value| rounded to precision significant digits, and the
-// power of ten of the first digit. Trailing zeros are kept.
-void SignificantDigits(double value, int precision, std::string& digits, int& exponent) {
+// The decimal expansion of |value| to 18 significant digits (enough to
+// identify every double), as 0.d1d2... x 10^(exponent + 1). Text formatting
+// rounds these digits half away from zero, as the class library's
+// conversions do; only Round() takes halves to even.
+struct Decimal {
+  std::string digits;  // empty for zero
+  int exponent = 0;    // power of ten of the first digit
+};
+
+Decimal ToDecimal(double value) {
+  Decimal d;
+  if (value == 0) return d;
   char buf[64];
-  std::snprintf(buf, sizeof buf, "%.*e", precision - 1, std::fabs(value));
-  digits.clear();
+  std::snprintf(buf, sizeof buf, "%.17e", std::fabs(value));
   const char* p = buf;
   for (; *p && *p != 'e'; ++p)
-    if (IsDigit(*p)) digits += *p;
-  exponent = *p == 'e' ? std::atoi(p + 1) : 0;
+    if (IsDigit(*p)) d.digits += *p;
+  d.exponent = *p == 'e' ? std::atoi(p + 1) : 0;
+  return d;
+}
+
+// Keeps the first keep digits (keep may be 0 or negative), rounding half up.
+void RoundDecimal(Decimal& d, int keep) {
+  if (d.digits.empty() || keep >= static_cast<int>(d.digits.size())) return;
+  bool up = keep >= 0 && d.digits[static_cast<size_t>(keep)] >= '5';
+  d.digits.resize(static_cast<size_t>(std::max(keep, 0)));
+  if (up) {
+    int k = static_cast<int>(d.digits.size()) - 1;
+    while (k >= 0 && d.digits[static_cast<size_t>(k)] == '9') d.digits[static_cast<size_t>(k--)] = '0';
+    if (k >= 0) {
+      ++d.digits[static_cast<size_t>(k)];
+    } else {
+      d.digits.insert(d.digits.begin(), '1');
+      ++d.exponent;
+      if (keep > 0) d.digits.pop_back();
+    }
+  }
+  while (!d.digits.empty() && d.digits.back() == '0') d.digits.pop_back();
+  if (d.digits.empty()) d.exponent = 0;
+}
+
+// Digits of |value| rounded to precision significant digits (padded with
+// zeros to that length) and the power of ten of the first digit.
+void SignificantDigits(double value, int precision, std::string& digits, int& exponent) {
+  Decimal d = ToDecimal(value);
+  RoundDecimal(d, precision);
+  digits = d.digits;
+  exponent = d.exponent;
+  if (digits.empty()) digits = "0";
+  if (static_cast<int>(digits.size()) < precision) digits.append(precision - digits.size(), '0');
 }
 
 void AppendExponent(AnsiString& out, int exponent, int minDigits, bool plusSign) {
@@ -233,12 +273,17 @@ AnsiString GroupThousands(std::string_view digits, char separator) {
 
 // Fixed text of |value| with decimals decimals: integer digits and fraction digits.
 void FixedDigits(double value, int decimals, std::string& intPart, std::string& fracPart) {
-  std::string buf(std::snprintf(nullptr, 0, "%.*f", decimals, std::fabs(value)) + 1, '\0');
-  std::snprintf(buf.data(), buf.size(), "%.*f", decimals, std::fabs(value));
-  buf.pop_back();
-  size_t dot = buf.find('.');
-  intPart = buf.substr(0, dot);
-  fracPart = dot == std::string::npos ? std::string() : buf.substr(dot + 1);
+  Decimal d = ToDecimal(value);
+  RoundDecimal(d, d.exponent + 1 + decimals);
+  auto digitAt = [&d](int k) {
+    return k >= 0 && k < static_cast<int>(d.digits.size()) ? d.digits[static_cast<size_t>(k)] : '0';
+  };
+  intPart.clear();
+  if (d.digits.empty() || d.exponent < 0) intPart = "0";
+  else
+    for (int k = 0; k <= d.exponent; ++k) intPart += digitAt(k);
+  fracPart.clear();
+  for (int j = 1; j <= decimals; ++j) fracPart += d.digits.empty() ? '0' : digitAt(d.exponent + j);
 }
 
 bool AllZero(std::string_view a, std::string_view b = {}) {
@@ -256,7 +301,7 @@ AnsiString GeneralFormat(double value, int precision, int expDigits, char sep) {
   SignificantDigits(value, precision, digits, exponent);
   while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
   AnsiString out = value < 0 ? "-" : "";
-  if (exponent < precision && exponent >= -5) {
+  if (exponent < precision && exponent >= -4) {
     if (exponent >= 0) {
       size_t intLen = static_cast<size_t>(exponent) + 1;
       if (digits.size() <= intLen) {
