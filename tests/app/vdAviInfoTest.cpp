@@ -366,6 +366,29 @@ TEST(MediaProbe, FilesOfOtherKindsShowOnlyTheirSize) {
   EXPECT_EQ(MediaInfo.SizeMB, "");
 }
 
+TEST(MediaProbe, SizeInMegabytesLosesDecimalsButNeverDigits) {
+  struct SizeCase {
+    std::uintmax_t bytes;
+    const char* shown;
+  };
+  const SizeCase cases[] = {
+      {734265344, "700.25"},           // 700.25 MB fits six characters
+      {1294536130, "1234.5"},          // 1234.56 MB: the last decimal goes
+      {12945361879, "12345"},          // 12345.67 MB: the decimals go, and the dot with them
+      {1048576000000, "1000000"},      // 1,000,000 MB: wider than six, still the right number
+  };
+  ScratchDir dir;
+  const AnsiString name = dir.File("sparse.avi");
+  for (const SizeCase& c : cases) {
+    WriteFile(name, "");
+    std::error_code error;
+    std::filesystem::resize_file(SysFileName(name), c.bytes, error);
+    if (error) GTEST_SKIP() << "no sparse file of " << c.bytes << " bytes here";
+    Probe(name);
+    EXPECT_EQ(MediaInfo.SizeMB, c.shown) << c.bytes;
+  }
+}
+
 TEST(MediaProbe, ChunkTableRecordsWhereEachHeaderStarts) {
   ScratchDir dir;
   const std::string file = OrdinaryAvi();
