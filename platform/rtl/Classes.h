@@ -598,7 +598,10 @@ using TThreadMethod = std::function<void()>;
 // WaitFor() in its destructor: by the time ~TThread runs they are gone.
 class TThread : public TObject {
  public:
-  // Starts at once unless createSuspended (then Start() starts it).
+  // Starts at once unless createSuspended (then Start() starts it). A derived
+  // class passes true and calls Start() at the end of its own constructor:
+  // started from here, the thread could reach Execute before the derived
+  // object exists.
   explicit TThread(bool createSuspended);
   // Terminates and waits for a running thread; drops its queued methods.
   ~TThread() override;
@@ -623,7 +626,7 @@ class TThread : public TObject {
   // The exception that ended Execute, if one did (it is not re-raised).
   std::exception_ptr FatalException() const { return fatalException_; }
 
-  // Sender is the thread.
+  // Sender is the thread. Not called for a thread deleted while running.
   TNotifyEvent OnTerminate;
 
   // Run method on the main thread; from the main thread itself they run it at
@@ -652,6 +655,8 @@ class TThread : public TObject {
   std::atomic<bool> terminated_{false};
   std::atomic<bool> finished_{false};
   std::atomic<bool> freeOnTerminate_{false};
+  // Set by the destructor: methods queued from then on are dropped.
+  std::atomic<bool> destroying_{false};
   std::atomic<int> returnValue_{0};
   std::exception_ptr fatalException_;
   bool started_ = false;

@@ -68,6 +68,7 @@ TThread::TThread(bool createSuspended) {
 }
 
 TThread::~TThread() {
+  destroying_ = true;
   RemoveQueuedEvents(this);
   if (!started_) return;
   if (std::this_thread::get_id() == threadId_) {
@@ -78,6 +79,7 @@ TThread::~TThread() {
   if (!finished_) {
     Terminate();
     WaitFor();
+    RemoveQueuedEvents(this);
   }
   if (thread_.joinable()) thread_.join();
 }
@@ -116,12 +118,21 @@ void TThread::Run(TThread* thread) {
 }
 
 void TThread::DoTerminate() {
-  if (OnTerminate) Synchronize(this, [this] { OnTerminate(this); });
+  if (!OnTerminate) return;
+  // Checked on the main thread, which is also the one that destroys threads:
+  // a thread whose destructor already runs is no sender for a handler.
+  Synchronize(this, [this] {
+    if (!destroying_ && OnTerminate) OnTerminate(this);
+  });
 }
 
 int TThread::WaitFor() {
   if (!started_) return returnValue_;
-  if (std::this_thread::get_id() == threadId_) throw EThread("Thread cannot wait for itself");
+  if (std::this_thread::get_id() == threadId_) {
+    // A destructor that waits, run by the thread deleting itself, finds it done.
+    if (finished_) return returnValue_;
+    throw EThread("Thread cannot wait for itself");
+  }
   SyncQueue& q = TheQueue();
   if (IsMainThread()) {
     // Keep running the queue: the worker may be waiting in Synchronize or
@@ -130,7 +141,9 @@ int TThread::WaitFor() {
       {
         std::unique_lock lock(q.mutex);
         q.changed.wait(lock, [&] { return finished_.load() || !q.entries.empty(); });
-        if (finished_ && q.entries.empty()) break;
+        // Once finished, nothing of this thread's is waited for: what it
+        // queued runs at the next CheckSynchronize (or is dropped with it).
+        if (finished_) break;
       }
       CheckSynchronize(0);
       if (finished_) break;
@@ -165,6 +178,8 @@ void TThread::Queue(TThread* thread, const TThreadMethod& method) {
     method();
     return;
   }
+  // The thread's object is being destroyed: the method would run on a ruin.
+  if (thread != nullptr && thread->destroying_) return;
   auto entry = std::make_shared<SyncEntry>();
   entry->thread = thread;
   entry->method = method;
