@@ -439,6 +439,7 @@ void GetMediaInfo(std::string_view fileName) {
   // Every header-derived field starts empty, so nothing of the previous
   // file shows for a header this one lacks.
   ClearMediaInfo();
+  ChunkCount = 0;
   TMediaFile file;
   if (!file.Open(fileName)) return;
   ScanRiffChunks(file);
