@@ -199,40 +199,43 @@ double ToDouble(std::string_view text, char sep) {
 // rounds these digits half away from zero, as the class library's
 // conversions do; only Round() takes halves to even.
 struct Decimal {
-  std::string digits;  // empty for zero
-  int exponent = 0;    // power of ten of the first digit
+  char digits[24];    // no terminator; count of them below
+  int count = 0;      // 0 for zero
+  int exponent = 0;   // power of ten of the first digit
+  char At(int k) const { return k >= 0 && k < count ? digits[k] : '0'; }
 };
 
 Decimal ToDecimal(double value) {
   Decimal d;
   if (value == 0) return d;
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.17e", std::fabs(value));
+  char buf[40];
+  auto r = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, 17);
   const char* p = buf;
-  for (; *p && *p != 'e'; ++p)
-    if (IsDigit(*p)) d.digits += *p;
-  d.exponent = *p == 'e' ? std::atoi(p + 1) : 0;
+  for (; p < r.ptr && *p != 'e'; ++p)
+    if (IsDigit(*p)) d.digits[d.count++] = *p;
+  if (p < r.ptr) std::from_chars(p + (p[1] == '+' ? 2 : 1), r.ptr, d.exponent);
   return d;
 }
 
 // Keeps the first keep digits (keep may be 0 or negative), rounding half up.
 void RoundDecimal(Decimal& d, int keep) {
-  if (d.digits.empty() || keep >= static_cast<int>(d.digits.size())) return;
-  bool up = keep >= 0 && d.digits[static_cast<size_t>(keep)] >= '5';
-  d.digits.resize(static_cast<size_t>(std::max(keep, 0)));
+  if (d.count == 0 || keep >= d.count) return;
+  bool up = keep >= 0 && d.digits[keep] >= '5';
+  d.count = std::max(keep, 0);
   if (up) {
-    int k = static_cast<int>(d.digits.size()) - 1;
-    while (k >= 0 && d.digits[static_cast<size_t>(k)] == '9') d.digits[static_cast<size_t>(k--)] = '0';
+    int k = d.count - 1;
+    while (k >= 0 && d.digits[k] == '9') d.digits[k--] = '0';
     if (k >= 0) {
-      ++d.digits[static_cast<size_t>(k)];
+      ++d.digits[k];
     } else {
-      d.digits.insert(d.digits.begin(), '1');
+      // All nines (or nothing kept): the value becomes 1 followed by zeros.
+      d.digits[0] = '1';
+      d.count = 1;
       ++d.exponent;
-      if (keep > 0) d.digits.pop_back();
     }
   }
-  while (!d.digits.empty() && d.digits.back() == '0') d.digits.pop_back();
-  if (d.digits.empty()) d.exponent = 0;
+  while (d.count > 0 && d.digits[d.count - 1] == '0') --d.count;
+  if (d.count == 0) d.exponent = 0;
 }
 
 // Digits of |value| rounded to precision significant digits (padded with
@@ -240,7 +243,7 @@ void RoundDecimal(Decimal& d, int keep) {
 void SignificantDigits(double value, int precision, std::string& digits, int& exponent) {
   Decimal d = ToDecimal(value);
   RoundDecimal(d, precision);
-  digits = d.digits;
+  digits.assign(d.digits, static_cast<size_t>(d.count));
   exponent = d.exponent;
   if (digits.empty()) digits = "0";
   if (static_cast<int>(digits.size()) < precision) digits.append(precision - digits.size(), '0');
@@ -275,15 +278,12 @@ AnsiString GroupThousands(std::string_view digits, char separator) {
 void FixedDigits(double value, int decimals, std::string& intPart, std::string& fracPart) {
   Decimal d = ToDecimal(value);
   RoundDecimal(d, d.exponent + 1 + decimals);
-  auto digitAt = [&d](int k) {
-    return k >= 0 && k < static_cast<int>(d.digits.size()) ? d.digits[static_cast<size_t>(k)] : '0';
-  };
   intPart.clear();
-  if (d.digits.empty() || d.exponent < 0) intPart = "0";
+  if (d.count == 0 || d.exponent < 0) intPart = "0";
   else
-    for (int k = 0; k <= d.exponent; ++k) intPart += digitAt(k);
+    for (int k = 0; k <= d.exponent; ++k) intPart += d.At(k);
   fracPart.clear();
-  for (int j = 1; j <= decimals; ++j) fracPart += d.digits.empty() ? '0' : digitAt(d.exponent + j);
+  for (int j = 1; j <= decimals; ++j) fracPart += d.count == 0 ? '0' : d.At(d.exponent + j);
 }
 
 bool AllZero(std::string_view a, std::string_view b = {}) {
@@ -393,7 +393,7 @@ AnsiString FloatToStrFImpl(double value, TFloatFormat format, int precision, int
     case ffFixed:
     case ffNumber:
     case ffCurrency: {
-      if (value != 0 && std::floor(std::log10(std::fabs(value))) + 1 > precision)
+      if (value != 0 && ToDecimal(value).exponent + 1 > precision)
         return GeneralFormat(value, precision, 0, sep);
       digits = std::clamp(digits, 0, 18);
       std::string intPart, fracPart;
