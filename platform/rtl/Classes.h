@@ -669,4 +669,5 @@ bool CheckSynchronize(int timeoutMs = 0);
 
 // Called (from any thread) when a method was queued for the main thread; the
 // window layer sets it so that its event loop wakes and calls CheckSynchronize.
+// Set it while no worker runs (at start-up): workers read it unguarded.
 extern std::function<void()> WakeMainThread;

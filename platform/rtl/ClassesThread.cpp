@@ -112,8 +112,10 @@ void TThread::Run(TThread* thread) {
     std::lock_guard lock(q.mutex);
     thread->finished_ = true;
   }
+  // No wake-up here: finishing leaves nothing for the main thread to run
+  // (OnTerminate already ran), and after this point the program may be
+  // tearing down what the hook refers to.
   q.changed.notify_all();
-  if (WakeMainThread) WakeMainThread();
   if (freeThread) delete thread;
 }
 
