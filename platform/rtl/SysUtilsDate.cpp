@@ -546,7 +546,7 @@ void FormatInto(AnsiString& out, std::string_view format, TDateTime value, const
         break;
       }
       case 'S': AppendNumber(out, sec, count(c) >= 2 ? 2 : 1); break;
-      case 'Z': AppendNumber(out, msec, count(c) >= 2 ? 3 : 1); break;
+      case 'Z': AppendNumber(out, msec, count(c) >= 3 ? 3 : 1); break;
       case 'T':
         FormatInto(out, count(c) == 1 ? fs.ShortTimeFormat : fs.LongTimeFormat, value, fs, depth + 1);
         break;

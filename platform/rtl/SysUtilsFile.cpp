@@ -225,6 +225,9 @@ std::string CopyToTemporary(const std::string& source, const std::string& target
     }
   }
   ok = ok && ::fchmod(out, st.st_mode & 07777) == 0;
+  // The copy keeps the last write time, as a copy made by the file manager does.
+  const timespec times[2] = {st.st_atim, st.st_mtim};
+  ok = ok && ::futimens(out, times) == 0;
   ok = (::close(out) == 0) && ok;
   ::close(in);
   if (!ok) {
@@ -238,7 +241,14 @@ std::string CopyToTemporary(const std::string& source, const std::string& target
 
 bool RenameFile(std::string_view oldName, std::string_view newName) {
   if (oldName.empty() || newName.empty()) return false;
-  return RenameNoReplace(SysFileName(oldName), SysFileName(newName));
+  const std::string from = SysFileName(oldName), to = SysFileName(newName);
+  if (RenameNoReplace(from, to)) return true;
+  // A file moves to another disk by a copy and a delete; folders do not.
+  if (errno != EXDEV || !FileExists(oldName)) return false;
+  if (!CopyFile(oldName, newName, true)) return false;
+  if (::unlink(from.c_str()) == 0) return true;
+  ::unlink(to.c_str());  // the source stays: a failed move changes nothing
+  return false;
 }
 
 bool CopyFile(std::string_view source, std::string_view target, bool failIfExists) {

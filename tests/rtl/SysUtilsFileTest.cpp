@@ -2,6 +2,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -118,8 +119,12 @@ TEST_F(SysUtilsFiles, RenameAndCopyRefuseToReplace) {
   EXPECT_EQ(Read(b), "second");
 
   AnsiString c = dir_ + "다.txt"_k;
+  const TDateTime lastYear = FileDateOf(a) - 365;
+  std::filesystem::last_write_time(SysFileName(a),
+                                   std::filesystem::last_write_time(SysFileName(a)) - std::chrono::hours(24 * 365));
   EXPECT_TRUE(CopyFile(a, c));
   EXPECT_EQ(Read(c), "first");
+  EXPECT_NEAR(FileDateOf(c), lastYear, 0.1);  // the copy keeps the write time
   EXPECT_TRUE(CopyFile(b, c, false));  // asked to replace: does
   EXPECT_EQ(Read(c), "second");
   EXPECT_FALSE(CopyFile(dir_ + "missing", dir_ + "x"));
