@@ -215,12 +215,8 @@ void TStrings::SetValueFromIndex(int index, const AnsiString& value) {
 }
 
 AnsiString TStrings::GetTextStr() const {
-  int n = GetCount();
-  std::size_t length = 0;
-  for (int i = 0; i < n; ++i) length += Get(i).size() + 2;
   AnsiString text;
-  text.reserve(length);
-  for (int i = 0; i < n; ++i) {
+  for (int i = 0, n = GetCount(); i < n; ++i) {
     text += Get(i);
     text += "\r\n";
   }
@@ -474,7 +470,12 @@ void TStringList::Exchange(int index1, int index2) {
 }
 
 int TStringList::IndexOf(const AnsiString& s) const {
-  if (!sorted_) return TStrings::IndexOf(s);
+  if (!sorted_) {
+    // The strings in place, without the copy that Get makes.
+    for (std::size_t i = 0; i < items_.size(); ++i)
+      if (CompareStrings(items_[i].string, s) == 0) return static_cast<int>(i);
+    return -1;
+  }
   int index = 0;
   return Find(s, index) ? index : -1;
 }
