@@ -691,7 +691,8 @@ AnsiString FormatImpl(std::string_view format, const TVarRec* args, size_t argCo
     if (i < n && format[i] == '*') {
       const TVarRec& a = argAt(next++);
       if (a.VType() != TVarRec::vtInteger && a.VType() != TVarRec::vtInt64) FormatError(format);
-      value = static_cast<int>(a.AsInt());
+      // Bounded like a written width, so a wild argument cannot ask for gigabytes.
+      value = static_cast<int>(std::clamp<Int64>(a.AsInt(), -(1 << 20), 1 << 20));
       ++i;
       return true;
     }

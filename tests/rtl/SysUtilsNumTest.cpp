@@ -217,6 +217,7 @@ TEST(SysUtilsNumbers, FormatWidthPrecisionIndexAndStar) {
   EXPECT_EQ(Format("[%*d]", {-4, 7}), "[7   ]");
   EXPECT_EQ(Format("[%*.*f]", {8, 3, 3.14159}), "[   3.142]");
   EXPECT_EQ(Format("[%-*.*s]", {5, 2, "abcdef"}), "[ab   ]");
+  EXPECT_LE(Format("%*d", {2000000000, 1}).size(), 1u << 21);  // a wild width stays bounded
 
   EXPECT_EQ(Format("%.1f", {2.25}), "2.3");
   EXPECT_EQ(Format("%f", {1.0 / 3}), "0.33");
