@@ -78,6 +78,8 @@ class TPainterCanvas : public TCanvas {
   void TextRect(const TRect& r, int x, int y, std::string_view text) override;
   TSize TextExtent(std::string_view text) override;
   TSize TextExtentW(std::u16string_view text) override;
+  int DrawText(std::string_view text, TRect& r, unsigned flags) override;
+  using TCanvas::DrawTextW;
   void Draw(int x, int y, const TGraphic& graphic) override;
   void StretchDraw(const TRect& r, const TGraphic& graphic) override;
   void CopyRect(const TRect& dest, TCanvas& source, const TRect& srcRect) override;
@@ -105,17 +107,27 @@ class TPainterCanvas : public TCanvas {
 
  private:
   class Metrics_;
+  struct ClipState {
+    bool active = false;
+    QRegion region;
+  };
   const TFontHandle& CurrentFont();
+  // The painter to draw with, its clip set up; nullptr when there is none.
+  QPainter* ReadyPainter();
+  void ApplyClip(QPainter* p);
   void ApplyPen(QPainter* p);
   void ApplyBrush(QPainter* p);
-  void ApplyNoPen(QPainter* p);
   QImage* SourceImage(QRect& rect);
 
   QPainter* painter_;
   std::unique_ptr<Metrics_> metrics_;
   const TFontHandle* font_ = nullptr;
   std::uint64_t fontStamp_ = 0;
-  int clipDepth_ = 0;
+  // The clip lives in the canvas, not in the painter, so that it survives a
+  // new painter (a bitmap's painter is ended and begun again).
+  ClipState clip_;
+  std::vector<ClipState> clipStack_;
+  QPainter* setUp_ = nullptr;  // the painter the clip was last applied to
 };
 
 std::unique_ptr<TPainterCanvas> CreatePainterCanvas(QPainter* painter);
