@@ -372,7 +372,7 @@ namespace {
 AnsiString FloatToStrFImpl(double value, TFloatFormat format, int precision, int digits,
                            const TFormatSettings& fs) {
   if (!std::isfinite(value)) return SpecialValue(value);
-  precision = std::clamp(precision, 1, 17);
+  precision = std::clamp(precision, 1, 18);
   const char sep = fs.DecimalSeparator;
   switch (format) {
     case ffGeneral:
@@ -484,7 +484,7 @@ AnsiString FormatSection(std::string_view pic, double value, bool withSign, cons
     int lead = std::max(intPlaces, 1);
     std::string d;
     int exponent = 0;
-    SignificantDigits(magnitude, std::clamp(lead + fracPlaces, 1, 17), d, exponent);
+    SignificantDigits(magnitude, std::clamp(lead + fracPlaces, 1, 18), d, exponent);
     if (magnitude == 0) exponent = lead - 1;
     d.resize(static_cast<size_t>(lead + fracPlaces), '0');
     intPart = d.substr(0, static_cast<size_t>(lead));
