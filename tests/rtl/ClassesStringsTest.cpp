@@ -72,6 +72,13 @@ TEST(StringListText, ReadingSplitsAtBlanksOutsideQuotesAndKeepsTrailingEmpty) {
   list.SetDelimitedText("\"open|x");
   EXPECT_EQ(Items(list), (std::vector<AnsiString>{"open|x"}));
 
+  // StrictDelimiter: only the delimiter splits; blanks belong to the element.
+  list.SetStrictDelimiter(true);
+  list.SetDelimitedText(" a b|\"c|d\"x|e|");
+  EXPECT_EQ(Items(list), (std::vector<AnsiString>{" a b", "c|d", "e", ""}));
+  EXPECT_EQ(list.DelimitedText(), " a b|\"c|d\"|e|");
+  list.SetStrictDelimiter(false);
+
   // The comma form uses its own characters whatever the list's delimiter is.
   list.SetCommaText("a,\"b c\",d");
   EXPECT_EQ(Items(list), (std::vector<AnsiString>{"a", "b c", "d"}));
