@@ -104,8 +104,10 @@ int CompareStr(std::string_view a, std::string_view b);
 // Ordinal after ASCII upper-casing.
 int CompareText(std::string_view a, std::string_view b);
 bool SameText(std::string_view a, std::string_view b);
-// Locale comparisons of code page 949 text: Hangul syllables in dictionary
-// order (the code page already lists them so), ASCII case-aware like a word list.
+// Locale comparisons of code page 949 text, a total order: ASCII (folded),
+// then symbols, then every Hangul syllable in dictionary order (including
+// the ones outside KS X 1001 that the code page lists first), then Hanja.
+// AnsiCompareStr orders strings equal but for ASCII case lower case first.
 int AnsiCompareStr(std::string_view a, std::string_view b);
 int AnsiCompareText(std::string_view a, std::string_view b);
 bool AnsiSameText(std::string_view a, std::string_view b);
@@ -202,7 +204,9 @@ class TVarRec {
 };
 
 // %d %u %s %x %X %f %g %e %n %m %p %% with index ("%0:s"), "-" alignment,
-// width and precision ("*" takes them from the arguments). A mismatched
+// width and precision ("*" takes them from the arguments). Hex digits are
+// upper case for %x too; float text rounds decimal halves away from zero
+// (Round() alone takes halves to even). A mismatched
 // argument raises EConvertError "Format '%s' invalid or incompatible with argument".
 AnsiString Format(std::string_view format, std::initializer_list<TVarRec> args);
 AnsiString Format(std::string_view format, const std::vector<TVarRec>& args);
