@@ -153,9 +153,8 @@ using TListSortCompare = std::function<int(void* item1, void* item2)>;
 class TList : public TObject {
  public:
   TList() = default;
-  // Clears the list; Notify is not called from here (the derived part is
-  // gone), so a derived class that frees items in Notify calls Clear() in its
-  // own destructor.
+  // Notify is not called from here (the derived part is gone by then), so a
+  // derived class that frees items in Notify calls Clear() in its own destructor.
   ~TList() override = default;
 
   int Add(void* item);
