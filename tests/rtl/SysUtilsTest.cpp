@@ -76,6 +76,8 @@ TEST(SysUtilsStrings, CaseMappingNeverTouchesTrailBytes) {
   EXPECT_EQ(LowerCase(mixed), "ab" + kTtom + "cd" + kGakk + "ef");
   EXPECT_EQ(AnsiUpperCase(mixed), UpperCase(mixed));
   EXPECT_EQ(AnsiLowerCase(mixed), LowerCase(mixed));
+  EXPECT_EQ(UpperCase("\xB0\x61x"), "\xB0\x61X");  // B0 61 is one syllable ending in 'a'
+  EXPECT_EQ(LowerCase("\xB0\x41X"), "\xB0\x41x");
   // A lead byte at the very end has no trail; the next letter is single.
   EXPECT_EQ(UpperCase("a\xB0"), "A\xB0");
   EXPECT_EQ(UpperCase("\xB0\x0D" "a"), "\xB0\x0D" "A");
