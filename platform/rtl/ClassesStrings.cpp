@@ -43,6 +43,86 @@ AnsiString ExtractQuoted(std::string_view text, std::size_t& pos, char quote) {
   return result;
 }
 
+// The delimited form of a list (see TStrings::DelimitedText).
+AnsiString JoinDelimited(const TStrings& list, char delimiter, char quote, bool strict) {
+  int n = list.Count();
+  if (n == 1 && list.Strings(0).empty()) return AnsiString(2, quote);
+  AnsiString result;
+  for (int i = 0; i < n; ++i) {
+    AnsiString s = list.Strings(i);
+    bool needsQuotes = false;
+    for (std::size_t p = 0; p < s.size(); ++p) {
+      char c = s[p];
+      if (IsLeadByte(static_cast<unsigned char>(c)) && p + 1 < s.size()) {
+        ++p;  // the trail byte is part of the character, never a delimiter
+        continue;
+      }
+      if (c == quote || c == delimiter || (!strict && IsBlank(c)) || c == '\0') {
+        needsQuotes = true;
+        break;
+      }
+    }
+    if (needsQuotes) {
+      AnsiString quoted(1, quote);
+      for (char c : s) {
+        quoted += c;
+        if (c == quote) quoted += c;
+      }
+      quoted += quote;
+      s = std::move(quoted);
+    }
+    if (i > 0) result += delimiter;
+    result += s;
+  }
+  return result;
+}
+
+// Replaces the list's strings by the elements of a delimited text.
+void SplitDelimited(TStrings& list, std::string_view text, char delimiter, char quote,
+                    bool strict) {
+  list.BeginUpdate();
+  try {
+    list.Clear();
+    std::size_t pos = 0;
+    const std::size_t size = text.size();
+    auto skipBlanks = [&] {
+      if (strict) return;
+      while (pos < size && IsBlank(text[pos])) ++pos;
+    };
+    skipBlanks();
+    while (pos < size) {
+      AnsiString item;
+      if (text[pos] == quote) {
+        item = ExtractQuoted(text, pos, quote);
+      } else {
+        std::size_t start = pos;
+        while (pos < size && text[pos] != delimiter && (strict || !IsBlank(text[pos]))) {
+          // Step over a whole two-byte character.
+          pos += IsLeadByte(static_cast<unsigned char>(text[pos])) && pos + 1 < size ? 2 : 1;
+        }
+        item.assign(text.substr(start, pos - start));
+      }
+      list.Add(item);
+      skipBlanks();
+      if (pos < size && text[pos] == delimiter) {
+        // A delimiter at the very end stands before one more, empty, item.
+        if (pos + 1 == size) list.Add({});
+        ++pos;
+        skipBlanks();
+      } else if (strict && pos < size) {
+        // Text after a closing quote, up to the delimiter, belongs to no item.
+        while (pos < size && text[pos] != delimiter) ++pos;
+        if (pos + 1 == size) list.Add({});
+        if (pos < size) ++pos;
+      }
+    }
+  } catch (...) {
+    list.EndUpdate();
+    throw;
+  }
+  list.EndUpdate();
+}
+
 }  // namespace
 
 // ------------------------------------------------------------------ TStrings
@@ -245,115 +325,16 @@ void TStrings::SetTextStr(std::string_view text) {
   EndUpdate();
 }
 
-AnsiString TStrings::CommaText() const {
-  // The comma form is the delimited form with the default characters.
-  auto& self = const_cast<TStrings&>(*this);
-  char delimiter = delimiter_, quote = quoteChar_;
-  bool strict = strictDelimiter_;
-  self.delimiter_ = ',';
-  self.quoteChar_ = '"';
-  self.strictDelimiter_ = false;
-  AnsiString result = DelimitedText();
-  self.delimiter_ = delimiter;
-  self.quoteChar_ = quote;
-  self.strictDelimiter_ = strict;
-  return result;
-}
+AnsiString TStrings::CommaText() const { return JoinDelimited(*this, ',', '"', false); }
 
-void TStrings::SetCommaText(std::string_view text) {
-  char delimiter = delimiter_, quote = quoteChar_;
-  bool strict = strictDelimiter_;
-  delimiter_ = ',';
-  quoteChar_ = '"';
-  strictDelimiter_ = false;
-  try {
-    SetDelimitedText(text);
-  } catch (...) {
-    delimiter_ = delimiter;
-    quoteChar_ = quote;
-    strictDelimiter_ = strict;
-    throw;
-  }
-  delimiter_ = delimiter;
-  quoteChar_ = quote;
-  strictDelimiter_ = strict;
-}
+void TStrings::SetCommaText(std::string_view text) { SplitDelimited(*this, text, ',', '"', false); }
 
 AnsiString TStrings::DelimitedText() const {
-  int n = GetCount();
-  if (n == 1 && Get(0).empty()) return AnsiString(2, quoteChar_);
-  AnsiString result;
-  for (int i = 0; i < n; ++i) {
-    AnsiString s = Get(i);
-    bool needsQuotes = false;
-    for (std::size_t p = 0; p < s.size(); ++p) {
-      char c = s[p];
-      if (IsLeadByte(static_cast<unsigned char>(c)) && p + 1 < s.size()) {
-        ++p;  // the trail byte is part of the character, never a delimiter
-        continue;
-      }
-      if (c == quoteChar_ || c == delimiter_ || (!strictDelimiter_ && IsBlank(c)) || c == '\0') {
-        needsQuotes = true;
-        break;
-      }
-    }
-    if (needsQuotes) {
-      AnsiString quoted(1, quoteChar_);
-      for (char c : s) {
-        quoted += c;
-        if (c == quoteChar_) quoted += c;
-      }
-      quoted += quoteChar_;
-      s = std::move(quoted);
-    }
-    if (i > 0) result += delimiter_;
-    result += s;
-  }
-  return result;
+  return JoinDelimited(*this, delimiter_, quoteChar_, strictDelimiter_);
 }
 
 void TStrings::SetDelimitedText(std::string_view text) {
-  BeginUpdate();
-  try {
-    Clear();
-    std::size_t pos = 0;
-    const std::size_t size = text.size();
-    auto skipBlanks = [&] {
-      if (strictDelimiter_) return;
-      while (pos < size && IsBlank(text[pos])) ++pos;
-    };
-    skipBlanks();
-    while (pos < size) {
-      AnsiString item;
-      if (text[pos] == quoteChar_) {
-        item = ExtractQuoted(text, pos, quoteChar_);
-      } else {
-        std::size_t start = pos;
-        while (pos < size && text[pos] != delimiter_ && (strictDelimiter_ || !IsBlank(text[pos]))) {
-          // Step over a whole two-byte character.
-          pos += IsLeadByte(static_cast<unsigned char>(text[pos])) && pos + 1 < size ? 2 : 1;
-        }
-        item.assign(text.substr(start, pos - start));
-      }
-      Add(item);
-      skipBlanks();
-      if (pos < size && text[pos] == delimiter_) {
-        // A delimiter at the very end stands before one more, empty, item.
-        if (pos + 1 == size) Add({});
-        ++pos;
-        skipBlanks();
-      } else if (strictDelimiter_ && pos < size && text[pos] != delimiter_) {
-        // Text after a closing quote, up to the delimiter, belongs to no item.
-        while (pos < size && text[pos] != delimiter_) ++pos;
-        if (pos + 1 == size) Add({});
-        if (pos < size) ++pos;
-      }
-    }
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  SplitDelimited(*this, text, delimiter_, quoteChar_, strictDelimiter_);
 }
 
 void TStrings::LoadFromFile(const AnsiString& fileName) {
