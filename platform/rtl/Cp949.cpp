@@ -33,12 +33,14 @@ class Converter {
     size_t used = 0;
     iconv(cd_, nullptr, nullptr, nullptr, nullptr);
     while (srcLeft > 0) {
+      const char* callStart = src;
       char* dst = out.data() + used;
       size_t dstLeft = out.size() - used;
       size_t rc = iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
       used = out.size() - dstLeft;
       if (rc != static_cast<size_t>(-1)) break;
-      if (errno == E2BIG) {
+      const int error = errno;
+      if (error == E2BIG) {
         out.resize(out.size() * 2);
         continue;
       }
@@ -46,7 +48,19 @@ class Converter {
       out.resize(used);
       onBad(out);
       used = out.size();
+      if (srcLeft == 0) break;
       size_t skip = std::max<size_t>(1, std::min(badWidth(src, srcLeft), srcLeft));
+      // glibc's CP949 table consumes a few unmappable codes (A2 E8) before
+      // it reports them, leaving src on the next, good character: skipping
+      // that one too would drop it.
+      if (error == EILSEQ && src > callStart) {
+        const char* last = callStart;
+        for (const char* p = callStart; p < src;) {
+          last = p;
+          p += std::max<size_t>(1, badWidth(p, static_cast<size_t>(src - p)));
+        }
+        if (!ConvertsAlone(last, static_cast<size_t>(src - last))) skip = 0;
+      }
       src += skip;
       srcLeft -= skip;
       if (out.size() < used + srcLeft * 2 + 16) out.resize(used + srcLeft * 2 + 16);
@@ -57,6 +71,18 @@ class Converter {
   }
 
  private:
+  bool ConvertsAlone(const char* src, size_t width) {
+    char scratch[16];
+    char* in = const_cast<char*>(src);
+    char* dst = scratch;
+    size_t inLeft = width;
+    size_t dstLeft = sizeof scratch;
+    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+    bool ok = iconv(cd_, &in, &inLeft, &dst, &dstLeft) != static_cast<size_t>(-1) && inLeft == 0;
+    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+    return ok;
+  }
+
   iconv_t cd_;
   std::mutex mutex_;
 };

@@ -29,6 +29,11 @@ TEST(Cp949, MalformedInputIsReplacedNotThrown) {
   EXPECT_EQ(Utf8ToCp949("x\xC3(y"), "x?(y");
   EXPECT_EQ(Utf16ToCp949(u"\U0001F600가"), "?" + kGa);
   EXPECT_EQ(Utf8ToUtf16("\xED\xA0\x80"), std::u16string(3, u'\uFFFD'));
+  // A2 E8 has no mapping, and iconv swallows it before saying so: the
+  // characters around it must survive, and a lone one must not throw.
+  EXPECT_EQ(Cp949ToUtf8("a\xA2\xE8" "b\xB0\xA1"), "a\xEF\xBF\xBD" "b가");
+  EXPECT_EQ(Cp949ToUtf16("\xA2\xE8"), u"\uFFFD");
+  EXPECT_EQ(Cp949ToUtf8("\xA2\xE8\xA2\xE8"), "\xEF\xBF\xBD\xEF\xBF\xBD");
 }
 
 TEST(Cp949, AsciiPassesUnchanged) {
