@@ -686,7 +686,7 @@ AnsiString FormatImpl(std::string_view format, const TVarRec* args, size_t argCo
     if (k >= argCount) FormatError(format);
     return args[k];
   };
-  // A number in the spec or "*" taking an integer argument.
+  // A number in the format specifier or "*" taking an integer argument.
   auto readNumber = [&](int& value) -> bool {
     if (i < n && format[i] == '*') {
       const TVarRec& a = argAt(next++);
