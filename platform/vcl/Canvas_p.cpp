@@ -11,7 +11,7 @@
 // covers x1..x2-1 and y1..y2-1.
 #include "platform/vcl/Canvas_p.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QPainterPath>
 
 #include <cmath>
@@ -21,6 +21,20 @@
 #include "platform/vcl/Bitmap_p.h"
 
 // --------------------------------------------------------------- Conversions
+
+QApplication* EnsureQtApplication(int* argc, char** argv) {
+  if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) return app;
+  if (QCoreApplication::instance()) return nullptr;  // a non-widget application exists
+  static int defaultArgc = 1;
+  static char defaultName[] = "vidrena";
+  static char* defaultArgv[] = {defaultName, nullptr};
+  if (!argc || !argv) {
+    argc = &defaultArgc;
+    argv = defaultArgv;
+  }
+  // Lives until the process ends: windows and fonts refer to it to the last.
+  return new QApplication(*argc, argv);
+}
 
 QColor ToQColor(TColor color) {
   TColor rgb = ColorToRGB(color);
@@ -95,6 +109,7 @@ const TFontHandle& FontHandle(const TFont& font) {
   key += static_cast<char>('0' + font.Pitch());
   auto it = cache.find(key);
   if (it != cache.end()) return *it->second;
+  EnsureQtApplication();
   auto handle = std::make_unique<TFontHandle>(ToQFont(font));
   const TFontHandle& ref = *handle;
   cache.emplace(std::move(key), std::move(handle));
@@ -227,7 +242,11 @@ void TPainterCanvas::ApplyClip(QPainter* p) {
   } else if (clip_.region.rectCount() == 1) {
     p->setClipRect(clip_.region.boundingRect());
   } else {
-    p->setClipRegion(clip_.region);
+    // A region set right after clipping was switched off is ignored by the
+    // raster engine unless it goes through a path.
+    QPainterPath path;
+    path.addRegion(clip_.region);
+    p->setClipPath(path);
   }
 }
 

@@ -1,6 +1,7 @@
 // Platform-private: the Qt side of the graphics unit. Only platform/ .cpp
 // files include this header.
 //
+//   EnsureQtApplication ..... the one QApplication, made on first need
 //   ToQColor / FromQColor ... TColor <-> QColor (system colours through the palette)
 //   ToQFont ................. TFont -> QFont (Korean Windows faces mapped to Nanum)
 //   TPainterCanvas .......... a TCanvas over a QPainter it does not own
@@ -17,6 +18,14 @@
 #include <QString>
 
 #include "platform/vcl/Graphics.h"
+
+class QApplication;
+
+// The process's one Qt application (widgets), created on first need: fonts,
+// icons and windows all need it. Everything in platform/ that needs the
+// application calls this; nothing else constructs one. argc/argv are used
+// only by the call that creates it (they must outlive the application).
+QApplication* EnsureQtApplication(int* argc = nullptr, char** argv = nullptr);
 
 // clNone and clDefault draw as the low 24 bits, like any other value.
 QColor ToQColor(TColor color);

@@ -126,6 +126,14 @@ TPixelFormat ValidateBmp(const std::string& data) {
   if (width <= 0 || height <= 0 || width > 32768 || height > 32768 || width * height > 100000000)
     InvalidBitmap();
   if (offset >= data.size() || offset < 14 + headerSize) InvalidBitmap();
+  std::uint32_t compression = headerSize >= 40 ? Le32(p + 30) : 0;
+  if (compression == 0 || compression == 3) {
+    // Uncompressed rows must all be there before any pixel is allocated.
+    std::uint64_t stride = ((static_cast<std::uint64_t>(width) * bits + 31) / 32) * 4;
+    if (stride * static_cast<std::uint64_t>(height) > data.size() - offset) InvalidBitmap();
+  } else if (width * height > 16000000) {
+    InvalidBitmap();  // run-length data cannot be checked ahead; keep it small
+  }
   switch (bits) {
     case 1: return pf1bit;
     case 4: return pf4bit;
@@ -474,6 +482,7 @@ void TIcon::LoadFromStream(TStream& stream) {
     std::uint64_t size = Le32(entry + 8), offset = Le32(entry + 12);
     if (offset + size > data.size() || size == 0) invalid();
   }
+  EnsureQtApplication();  // the ICO decoder is a plugin found through the application
   QByteArray bytes(data.data(), static_cast<qsizetype>(data.size()));
   QBuffer buffer(&bytes);
   QImageReader reader(&buffer, "ICO");

@@ -106,7 +106,7 @@ int DecodeJpeg(const unsigned char* data, size_t size, const DecodeOptions* opt,
   cinfo.scale_denom = static_cast<unsigned>(opt->scaleDenom);
   cinfo.dct_method = opt->fastDct ? JDCT_IFAST : JDCT_FLOAT;
   cinfo.do_fancy_upsampling = opt->smoothing ? TRUE : FALSE;
-  if (opt->grayscale) {
+  if (opt->grayscale || cinfo.jpeg_color_space == JCS_GRAYSCALE) {
     cinfo.out_color_space = JCS_GRAYSCALE;
   } else if (cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK) {
     cinfo.out_color_space = JCS_CMYK;
