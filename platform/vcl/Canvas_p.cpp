@@ -125,14 +125,17 @@ QString ToQString(std::string_view cp949) {
     }
   if (ascii) return QString::fromLatin1(cp949.data(), static_cast<qsizetype>(cp949.size()));
   // Cells repaint the same Korean texts over and over; the codec is not free.
-  thread_local std::unordered_map<std::string, QString> cache;
-  std::string key(cp949);
-  auto it = cache.find(key);
+  struct Hash {
+    using is_transparent = void;
+    size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+  };
+  thread_local std::unordered_map<std::string, QString, Hash, std::equal_to<>> cache;
+  auto it = cache.find(cp949);
   if (it != cache.end()) return it->second;
   if (cache.size() >= 8192) cache.clear();
   WideString wide = Cp949ToUtf16(cp949);
   QString s = QString::fromUtf16(wide.data(), static_cast<qsizetype>(wide.size()));
-  cache.emplace(std::move(key), s);
+  cache.emplace(std::string(cp949), s);
   return s;
 }
 
@@ -214,6 +217,7 @@ std::unique_ptr<TPainterCanvas> CreatePainterCanvas(QPainter* painter) {
 
 void TPainterCanvas::SetPainter(QPainter* painter) {
   painter_ = painter;
+  ForgetText();
   clip_ = {};
   clipStack_.clear();
   setUp_ = nullptr;
@@ -253,11 +257,28 @@ void TPainterCanvas::ApplyClip(QPainter* p) {
 QPainter* TPainterCanvas::ReadyPainter() {
   QPainter* p = AcquirePainter();
   if (!p || !p->isActive()) return nullptr;
-  if (setUp_ != p) ApplyClip(p);
+  if (setUp_ != p) {
+    ApplyClip(p);
+    ForgetText();
+  }
   return p;
 }
 
+void TPainterCanvas::ApplyText(QPainter* p, const TFontHandle& font) {
+  if (textFont_ != &font) {
+    p->setFont(font.Font);
+    textFont_ = &font;
+  }
+  QRgb color = ToQColor(Font()->Color()).rgb();
+  if (!textPen_ || color != textColor_) {
+    p->setPen(QColor::fromRgb(color));
+    textPen_ = true;
+    textColor_ = color;
+  }
+}
+
 void TPainterCanvas::ApplyPen(QPainter* p) {
+  textPen_ = false;
   const TPen& pen = *Pen();
   if (pen.Style() == psClear || pen.Mode() == pmNop) {
     p->setPen(Qt::NoPen);
@@ -449,11 +470,11 @@ void TPainterCanvas::TextOut(int x, int y, std::string_view text) {
     p->setPen(ToQColor(Font()->Color()));
     p->drawText(QPoint(0, fh.Ascent), s);
     p->restore();
+    ForgetText();
     return;
   }
   if (BkMode() == OPAQUE) p->fillRect(QRect(x, y, width, fh.Height), ToQColor(Brush()->Color()));
-  p->setFont(fh.Font);
-  p->setPen(ToQColor(Font()->Color()));
+  ApplyText(p, fh);
   p->drawText(QPoint(x, y + fh.Ascent), s);
 }
 
@@ -466,8 +487,7 @@ void TPainterCanvas::TextOutW(int x, int y, std::u16string_view text) {
   VIDRENA_PAINTER(p);
   p->setCompositionMode(QPainter::CompositionMode_SourceOver);
   if (BkMode() == OPAQUE) p->fillRect(QRect(x, y, width, fh.Height), ToQColor(Brush()->Color()));
-  p->setFont(fh.Font);
-  p->setPen(ToQColor(Font()->Color()));
+  ApplyText(p, fh);
   p->drawText(QPoint(x, y + fh.Ascent), s);
 }
 
@@ -491,6 +511,7 @@ void TPainterCanvas::TextRect(const TRect& r, int x, int y, std::string_view tex
   p->setPen(ToQColor(Font()->Color()));
   p->drawText(QPoint(x, y + fh.Ascent), s);
   p->restore();
+  ForgetText();
 }
 
 TSize TPainterCanvas::TextExtent(std::string_view text) {
@@ -511,15 +532,14 @@ void TPainterCanvas::DrawTextLine(const TTextLine& line, int, const TRect* clip,
   // Clip only when the line crosses the rectangle: setting a clip is the
   // dearest part of a short cell text.
   bool clipped = false;
+  p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+  ApplyText(p, fh);
   if (clip && !ToQRect(*clip).contains(box)) {
     clipped = true;
     p->save();
     p->setClipRect(ToQRect(*clip), clip_.active ? Qt::IntersectClip : Qt::ReplaceClip);
   }
-  p->setCompositionMode(QPainter::CompositionMode_SourceOver);
   if (BkMode() == OPAQUE && Brush()->Style() != bsClear) p->fillRect(box, ToQColor(Brush()->Color()));
-  p->setFont(fh.Font);
-  p->setPen(ToQColor(Font()->Color()));
   if (flags & DT_RTLREADING) p->setLayoutDirection(Qt::RightToLeft);
   p->drawText(QPoint(line.X, line.Y + fh.Ascent), s);
   if (flags & DT_RTLREADING) p->setLayoutDirection(Qt::LeftToRight);
@@ -595,6 +615,7 @@ void TPainterCanvas::DrawFocusRect(const TRect& r) {
   p->setBrush(Qt::NoBrush);
   p->drawRect(QRect(r.Left, r.Top, r.Width() - 1, r.Height() - 1));
   p->restore();
+  ForgetText();
 }
 
 void TPainterCanvas::GradientFill(const TRect& r, TColor from, TColor to, bool horizontal,

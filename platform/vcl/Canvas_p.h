@@ -113,6 +113,12 @@ class TPainterCanvas : public TCanvas {
   virtual QPainter* AcquirePainter() { return painter_; }
   // The image under the painter, when it paints on one (for Pixels, CopyRect).
   virtual QImage* TargetImage();
+  // A back end that begins its painter again calls this: the clip and the
+  // text state are set up anew on the next call.
+  void PainterRestarted() {
+    setUp_ = nullptr;
+    ForgetText();
+  }
 
  private:
   class Metrics_;
@@ -124,6 +130,10 @@ class TPainterCanvas : public TCanvas {
   // The painter to draw with, its clip set up; nullptr when there is none.
   QPainter* ReadyPainter();
   void ApplyClip(QPainter* p);
+  // Font and text colour on the painter, set only when they differ from
+  // what this canvas last put there.
+  void ApplyText(QPainter* p, const TFontHandle& font);
+  void ForgetText() { textFont_ = nullptr; textPen_ = false; }
   void ApplyPen(QPainter* p);
   void ApplyBrush(QPainter* p);
   QImage* SourceImage(QRect& rect);
@@ -137,6 +147,9 @@ class TPainterCanvas : public TCanvas {
   ClipState clip_;
   std::vector<ClipState> clipStack_;
   QPainter* setUp_ = nullptr;  // the painter the clip was last applied to
+  const TFontHandle* textFont_ = nullptr;
+  bool textPen_ = false;
+  QRgb textColor_ = 0;
 };
 
 std::unique_ptr<TPainterCanvas> CreatePainterCanvas(QPainter* painter);

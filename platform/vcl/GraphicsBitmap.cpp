@@ -22,7 +22,10 @@
 
 QPainter* TBitmapCanvas::AcquirePainter() {
   if (owner_.image.isNull()) return nullptr;
-  if (!owner_.painter.isActive()) owner_.painter.begin(&owner_.image);
+  if (!owner_.painter.isActive()) {
+    owner_.painter.begin(&owner_.image);
+    PainterRestarted();
+  }
   return &owner_.painter;
 }
 
