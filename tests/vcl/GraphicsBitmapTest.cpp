@@ -144,6 +144,36 @@ TEST(Bitmaps, ResizingKeepsThePixelsThatStayInside) {
   EXPECT_TRUE(copy.Empty());
 }
 
+TEST(Icons, AnIconKeepsItsTransparencyAndItsBytes) {
+  TPicture picture;
+  picture.LoadFromFile(Fixture("half_red_16x16.ico"));
+  auto* icon = dynamic_cast<TIcon*>(picture.Graphic());
+  ASSERT_NE(icon, nullptr);
+  EXPECT_EQ(icon->Width(), 16);
+  EXPECT_EQ(icon->Height(), 16);
+  EXPECT_THROW(icon->SetWidth(32), EInvalidGraphicOperation);
+
+  TBitmap target(20, 20);
+  target.Canvas()->Brush()->SetColor(clBlue);
+  target.Canvas()->FillRect({0, 0, 20, 20});
+  target.Canvas()->Draw(2, 2, *icon);
+  EXPECT_EQ(target.PixelColor(3, 3), clRed);
+  EXPECT_EQ(target.PixelColor(14, 3), clBlue);  // the transparent half
+
+  TBitmap flat;
+  icon->AssignToBitmap(flat, clWhite);
+  EXPECT_EQ(flat.PixelColor(12, 12), clWhite);
+
+  TMemoryStream saved;
+  icon->SaveToStream(saved);
+  EXPECT_EQ(saved.Size(), FileSizeOf(Fixture("half_red_16x16.ico")));
+
+  TIcon hostile;
+  EXPECT_THROW(hostile.LoadFromFile(Fixture("hostile_count.ico")), EInvalidGraphic);
+  EXPECT_THROW(hostile.LoadFromFile(Fixture("testsrc_64x48.jpg")), EInvalidGraphic);
+  EXPECT_TRUE(hostile.Empty());
+}
+
 TEST(Pictures, TheExtensionChoosesTheGraphicClass) {
   TPicture picture;
   int changes = 0;
