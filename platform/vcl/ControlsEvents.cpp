@@ -226,7 +226,7 @@ bool TranslateKeyPress(TWindowHandle* h, QObject* watched, QKeyEvent* e) {
     QKeyEvent replaced(e->type(), e->key(), e->modifiers(), ToQString(delivered), e->isAutoRepeat(),
                        static_cast<quint16>(e->count()));
     h->resending = true;
-    QCoreApplication::sendEvent(watched, &replaced);
+    static_cast<QObject*>(watched)->event(&replaced);
     h->resending = false;
   }
   return true;

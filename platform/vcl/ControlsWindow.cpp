@@ -75,6 +75,11 @@ void RunGuarded(const std::function<void()>& work) {
   }
 }
 
+void RaiseWindow(QWidget* w) {
+  static const bool offscreen = QGuiApplication::platformName() == QLatin1String("offscreen");
+  if (!offscreen) w->raise();
+}
+
 // ============================================================ posted messages
 
 namespace {
@@ -134,11 +139,41 @@ void TWindowHandle::Post(const TMessage& m) {
   QCoreApplication::postEvent(this, new TPostedMessageEvent(m));
 }
 
+namespace {
+bool g_lastKeyReachedWidget = true;
+}  // namespace
+
+bool GetLastKeyReachedWidget() { return g_lastKeyReachedWidget; }
+void SetLastKeyReachedWidget(bool reached) { g_lastKeyReachedWidget = reached; }
+
 bool TWindowHandle::eventFilter(QObject* watched, QEvent* event) {
   if (resending) return false;
   bool consumed = false;
+  QPointer<TWindowHandle> self(this);
   RunGuarded([&] { consumed = TranslateQtEvent(this, watched, event); });
-  return consumed;
+  const QEvent::Type type = event->type();
+  if (type == QEvent::KeyPress) g_lastKeyReachedWidget = !consumed;
+  switch (type) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove: {
+      // Keys and mouse input belong to the window they were meant for: the
+      // widget has them here, and an unwanted one does not travel on to the
+      // parent window (Qt would hand it to every parent in turn).
+      if (!consumed && self) {
+        resending = true;
+        static_cast<QObject*>(watched)->event(event);
+        if (self) resending = false;
+      }
+      event->accept();  // Qt passes on what stays unaccepted
+      return true;
+    }
+    default:
+      return consumed;
+  }
 }
 
 bool TWindowHandle::event(QEvent* event) {
@@ -578,7 +613,7 @@ void THintWindow::ActivateHint(const TRect& rect, const AnsiString& hint) {
   SetVisible(true);
   if (QWidget* w = WidgetOf(this)) {
     w->show();
-    w->raise();
+    RaiseWindow(w);
   }
   Invalidate();
 }

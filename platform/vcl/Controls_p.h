@@ -129,6 +129,9 @@ class TPaintWidget : public QWidget {
 // WM_ERASEBKGND, then WM_PAINT with Canvas bound to painter.
 void PaintControlOn(TControl* control, QPainter& painter, const QRect& area);
 
+// Brings a window to the front (the offscreen test screen has no stacking).
+void RaiseWindow(QWidget* w);
+
 // Reaches the parts of TControl that only the window side may touch.
 struct TControlAccess {
   static TColor Background(const TControl* c) { return c->BackgroundColor(); }
@@ -140,6 +143,11 @@ struct TControlAccess {
     c->height_ = height;
   }
 };
+
+// Whether the last key press a window saw went on to its widget (false:
+// a handler consumed it). For input simulation.
+bool GetLastKeyReachedWidget();
+void SetLastKeyReachedWidget(bool reached);
 
 // The key state GetKeyState reports, kept from the last input event.
 void RecordModifiers(Qt::KeyboardModifiers mods, Qt::MouseButtons buttons);

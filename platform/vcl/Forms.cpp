@@ -263,7 +263,7 @@ void TCustomForm::SetVisible(bool visible) {
     else if (windowState_ == wsMinimized) w->showMinimized();
     else w->show();
     if (!noActivate_) {
-      w->raise();
+      RaiseWindow(w);
       w->activateWindow();
       if (TWinControl* active = ActiveControl(); active && active->CanFocus()) active->SetFocus();
     }
@@ -277,7 +277,7 @@ void TCustomForm::SetVisible(bool visible) {
 
 void TCustomForm::Show() {
   SetVisible(true);
-  if (QWidget* w = WidgetOf(this); w && !noActivate_) w->raise();
+  if (QWidget* w = WidgetOf(this); w && !noActivate_) RaiseWindow(w);
 }
 
 void TCustomForm::Hide() { SetVisible(false); }
