@@ -380,7 +380,7 @@ void TPainterCanvas::Polygon(std::span<const TPoint> points) {
   QPolygon poly;
   poly.reserve(static_cast<qsizetype>(points.size()));
   for (const TPoint& pt : points) poly << QPoint(pt.X, pt.Y);
-  p->drawPolygon(poly, Qt::WindingFill);
+  p->drawPolygon(poly, Qt::OddEvenFill);  // the default ALTERNATE fill mode
 }
 
 void TPainterCanvas::Polyline(std::span<const TPoint> points) {

@@ -7,7 +7,9 @@
 //     -> WrapParagraph ..... DT_WORDBREAK: breaks after blanks and between
 //                           full-width characters; a word wider than the
 //                           rectangle is cut by characters only with DT_EDITCONTROL
-//     -> Ellipsis .......... DT_END_ELLIPSIS on the last line that does not fit
+//     -> Ellipsis .......... DT_END_ELLIPSIS on the last line that does not fit,
+//                           and on the last line an edit control shows of a
+//                           wrapped text that goes on below
 //     -> placement ......... horizontal per line; vertical only for a single line;
 //                           DT_EDITCONTROL hides a partly visible last line
 #include <algorithm>
@@ -168,6 +170,7 @@ std::u16string Ellipsis(std::u16string_view text, int maxWidth, TTextMetricsSour
     else hi = mid - 1;
   }
   if (lo > 0 && lo < text.size() && IsLowSurrogate(text[lo])) --lo;
+  while (lo > 0 && IsBlank(text[lo - 1])) --lo;  // "abc..." rather than "abc ..."
   kept = static_cast<int>(lo);
   std::u16string out(text.substr(0, lo));
   out += kDots;
@@ -207,19 +210,34 @@ TTextLayout LayoutText(TTextMetricsSource& metrics, std::u16string_view text, co
   }
   for (Built& b : built) b.width = metrics.TextWidthW(b.text);
 
+  const int lineHeight = layout.LineHeight;
+  const bool hidePartial = !single && (flags & DT_EDITCONTROL);
+  const bool ellipsis = (flags & (DT_END_ELLIPSIS | DT_WORD_ELLIPSIS | DT_PATH_ELLIPSIS)) != 0;
+  auto cut = [&](Built& line, bool always) {
+    if (!always && line.width <= maxWidth) return;
+    int kept = 0;
+    std::u16string dotted = line.text + u"...";
+    if (always && metrics.TextWidthW(dotted) <= maxWidth) {
+      line.text = std::move(dotted);
+    } else {
+      line.text = Ellipsis(line.text, maxWidth, metrics, kept);
+      if (line.prefix >= kept) line.prefix = -1;
+    }
+    line.width = metrics.TextWidthW(line.text);
+  };
   // The last line of the text is cut with "..." when it does not fit; a word
   // that does not fit elsewhere is only clipped, as the Windows call does.
-  if ((flags & (DT_END_ELLIPSIS | DT_WORD_ELLIPSIS | DT_PATH_ELLIPSIS)) && !built.empty()) {
-    Built& last = built.back();
-    if (last.width > maxWidth) {
-      int kept = 0;
-      last.text = Ellipsis(last.text, maxWidth, metrics, kept);
-      if (last.prefix >= kept) last.prefix = -1;
-      last.width = metrics.TextWidthW(last.text);
-    }
+  if (ellipsis && !built.empty()) cut(built.back(), false);
+  // An edit control that cannot show every wrapped line ends the last one it
+  // shows with "...".
+  if (ellipsis && wrap && hidePartial && !(flags & DT_CALCRECT)) {
+    size_t shown = 1;
+    while (shown < built.size() &&
+           rect.Top + static_cast<int>(shown + 1) * lineHeight <= rect.Bottom)
+      ++shown;
+    if (shown < built.size()) cut(built[shown - 1], true);
   }
 
-  const int lineHeight = layout.LineHeight;
   layout.TextHeight = lineHeight * static_cast<int>(built.size());
   int top = rect.Top;
   if (single) {
@@ -234,7 +252,6 @@ TTextLayout LayoutText(TTextMetricsSource& metrics, std::u16string_view text, co
                            : layout.TextHeight;
   if (flags & DT_CALCRECT) return layout;
 
-  const bool hidePartial = !single && (flags & DT_EDITCONTROL);
   const bool clip = !(flags & DT_NOCLIP);
   int y = top;
   for (size_t i = 0; i < built.size(); ++i, y += lineHeight) {

@@ -261,6 +261,22 @@ TEST(TextLayout, AnEditControlHidesAPartlyVisibleLastLine) {
   EXPECT_EQ(tiny.Lines.size(), 1u);
 }
 
+TEST(TextLayout, AnEditControlEndsItsLastShownLineWithAnEllipsis) {
+  FixedSource metrics;
+  const unsigned flags = DT_WORDBREAK | DT_EDITCONTROL | DT_END_ELLIPSIS;
+  // Two wrapped lines, room for one: the first shows "..." for the rest.
+  auto cut = LayoutText(metrics, u"aaa bbb ccc ddd", TRect{0, 0, 42, 20}, flags);
+  ASSERT_EQ(cut.Lines.size(), 1u);
+  EXPECT_EQ(cut.Lines[0].Text, u"aaa...");
+  auto wide = LayoutText(metrics, u"aa bbbbbb", TRect{0, 0, 40, 13}, flags);
+  ASSERT_EQ(wide.Lines.size(), 1u);
+  EXPECT_EQ(wide.Lines[0].Text, u"aa...");
+  // Everything fits: no dots.
+  auto fits = LayoutText(metrics, u"aaa bbb ccc ddd", TRect{0, 0, 42, 26}, flags);
+  ASSERT_EQ(fits.Lines.size(), 2u);
+  EXPECT_EQ(fits.Lines[1].Text, u"ccc ddd");
+}
+
 TEST(TextLayout, LinesAreAlignedInTheRectangle) {
   FixedSource metrics;
   TRect r{10, 5, 110, 100};
