@@ -175,6 +175,7 @@ class TInplaceEdit : public TWinControl {
   void WMGetDlgCode(TMessage& m) override;
   void WMKillFocus(TMessage& m) override;
   void WndProc(TMessage& message) override;
+  void DoExit() override;
 
   TWindowHandle* CreateWindowHandle() override;
   void InitWindowHandle() override;
@@ -183,7 +184,9 @@ class TInplaceEdit : public TWinControl {
  private:
   friend struct TInplaceEditAccess;  // the Qt side (GridsEditor.cpp)
   void TextEditedByUser();
-  void SendToGrid(Word key, TShiftState shift);
+  // Types one character of code page 949 text as the user would (a lead
+  // byte waits for its trail byte); 8 is a backspace.
+  void TypeChar(char ch);
 
   TCustomGrid* grid_ = nullptr;
   mutable AnsiString text_;
@@ -194,7 +197,7 @@ class TInplaceEdit : public TWinControl {
   char passwordChar_ = 0;
   AnsiString editMask_;
   bool settingText_ = false;
-  int clickTime_ = 0;
+  char pendingLead_ = 0;
 };
 
 // ------------------------------------------------------------- TCustomGrid
@@ -360,6 +363,7 @@ class TCustomGrid : public TCustomControl {
   bool DoMouseWheelDown(TShiftState shift, TPoint mousePos) override;
   bool DoMouseWheelUp(TShiftState shift, TPoint mousePos) override;
   void DblClick() override;
+  void DoEnter() override;
   void DoExit() override;
   void WMChar(TMessage& m) override;
   void WMGetDlgCode(TMessage& m) override;
@@ -379,18 +383,30 @@ class TCustomGrid : public TCustomControl {
 
  private:
   friend class TInplaceEdit;
-  void SetCurrent(TGridCoord coord, bool moveAnchor, bool show);
+  friend class TStringGrid;
+  // Directions of TimedScroll.
+  static constexpr unsigned sdLeft = 1, sdRight = 2, sdUp = 4, sdDown = 8;
+
+  void MoveCurrent(int col, int row, bool moveAnchor, bool show);
   void MoveAnchor(TGridCoord coord);
   void MoveTopLeft(int col, int row);
+  void TopLeftMoved(TGridCoord oldTopLeft);
+  void SelectionMoved(const TGridRect& oldSel);
+  TGridCoord CalcMaxTopLeft(TGridCoord coord, const TGridDrawInfo& info) const;
+  TGridCoord CalcCoordFromPoint(int x, int y, const TGridDrawInfo& info) const;
+  TRect BoxRect(const TGridRect& cells, bool includeLine) const;
   void ModifyScrollBar(int bar, Word code, int pos);
-  void ScrollToMouse(int x, int y, bool fromTimer);
-  void DrawSizingLine(const TGridDrawInfo& info);
+  void MoveAndScroll(int mouse, int cellHit, TGridDrawInfo& info, bool columns, const TPoint& mousePt);
+  void DrawSizingLine();
   void DrawMove();
   void CancelMode();
   void HideEdit();
-  void ResizeAxis(std::vector<int>& extents, std::vector<bool>* tabStops, int newCount, int def);
+  void UpdateText();
+  void InvalidateSelection(const TGridRect& sel);
   bool IsActiveControl() const;
-  TGridRect VisibleCells() const;
+  void StartScrollTimer();
+  void StopScrollTimer();
+  void PaintLines(const TGridDrawInfo& info, TCanvas& canvas);
 
   int colCount_ = 5;
   int rowCount_ = 5;
@@ -417,9 +433,8 @@ class TCustomGrid : public TCustomControl {
   int sizingOfs_ = 0;
   int moveIndex_ = 0;
   int movePos_ = 0;
-  TPoint hitTest_;
-  bool sizingLineShown_ = false;
   bool scrollTimerOn_ = false;
+  bool updatingScrollBars_ = false;
   TPoint lastMouse_;
 
   TInplaceEdit* inplaceEdit_ = nullptr;
@@ -427,7 +442,10 @@ class TCustomGrid : public TCustomControl {
   bool canEditModify_ = false;
   int inplaceCol_ = -1;
   int inplaceRow_ = -1;
-  bool editUpdate_ = false;
+  int editUpdate_ = 0;
+  // The focus went from the grid into its editor: no exit, and no enter
+  // when it comes back.
+  bool focusInEditor_ = false;
 };
 
 // ------------------------------------------------------------- TDrawGrid

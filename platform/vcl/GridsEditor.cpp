@@ -1,0 +1,495 @@
+// The in-place editor: TInplaceEdit over a Qt line edit, and the grid's side
+// of its lifecycle.
+//
+// Lifecycle:
+//   F2 / Enter / a typed character / a click on the current cell (goEditing)
+//     -> ShowEditor: EditorMode on -> UpdateEdit
+//          -> CanEditShow (virtual) -> CreateEditor once (virtual), parented to the grid
+//          -> UpdateContents: GetEditMask, GetEditText, GetEditLimit (virtuals)
+//          -> Move over CellRect (Col, Row), focus when the grid has it
+//   typing -> Change -> UpdateText -> SetEditText (virtual) on every change
+//   navigation keys in the editor -> the grid's KeyDown -> the cell moves, the
+//     editor hides and shows again on the new cell (goAlwaysShowEditor)
+//   Enter (without goAlwaysShowEditor), leaving the grid, a cell move, HideEditor
+//     -> HideEdit: SetEditText once more, the editor hides
+#include <QLineEdit>
+
+#include <algorithm>
+
+#include "platform/rtl/Cp949.h"
+#include "platform/vcl/Controls_p.h"
+#include "platform/vcl/Grids.h"
+
+// The Qt side reaches the editor's private parts through this.
+struct TInplaceEditAccess {
+  static QLineEdit* Edit(const TInplaceEdit* e) {
+    return qobject_cast<QLineEdit*>(WidgetOf(e));
+  }
+  static void TextChanged(TInplaceEdit* e) { e->TextEditedByUser(); }
+};
+
+namespace {
+
+// Byte length of the code page 949 form of the first chars of a text.
+int BytesOfPrefix(const QString& text, int chars) {
+  chars = std::clamp(chars, 0, static_cast<int>(text.size()));
+  return static_cast<int>(FromQString(text.left(chars)).size());
+}
+
+// The number of chars whose code page 949 form takes the first bytes.
+int CharsOfBytes(const QString& text, int bytes) {
+  int used = 0;
+  for (int i = 0; i < text.size(); ++i) {
+    if (used >= bytes) return i;
+    used += static_cast<int>(FromQString(text.mid(i, 1)).size());
+  }
+  return static_cast<int>(text.size());
+}
+
+}  // namespace
+
+// ================================================================= TInplaceEdit
+
+TInplaceEdit::TInplaceEdit(TComponent* owner) : TWinControl(owner) {
+  grid_ = dynamic_cast<TCustomGrid*>(owner);
+  SetTabStop(false);
+  SetVisible(false);
+  SetColor(clWindow);
+  ControlStyle() = TControlStyle{csCaptureMouse, csClickEvents, csDoubleClicks};
+}
+
+TInplaceEdit::~TInplaceEdit() {
+  if (grid_ && grid_->inplaceEdit_ == this) grid_->inplaceEdit_ = nullptr;
+}
+
+TWindowHandle* TInplaceEdit::CreateWindowHandle() {
+  auto* edit = new QLineEdit();
+  edit->setFrame(false);
+  edit->setFocusPolicy(Qt::ClickFocus);
+  edit->setTextMargins(1, 0, 1, 0);
+  auto* handle = new TWindowHandle(this, edit);
+  TInplaceEdit* self = this;
+  QObject::connect(edit, &QLineEdit::textChanged, handle,
+                   [self](const QString&) { TInplaceEditAccess::TextChanged(self); });
+  return handle;
+}
+
+void TInplaceEdit::InitWindowHandle() {
+  TWinControl::InitWindowHandle();
+  if (QLineEdit* edit = TInplaceEditAccess::Edit(this)) {
+    QSignalBlocker block(edit);
+    edit->setText(ToQString(text_));
+    edit->setReadOnly(readOnly_);
+    edit->setEchoMode(passwordChar_ ? QLineEdit::Password : QLineEdit::Normal);
+  }
+}
+
+void TInplaceEdit::ApplyTextToWidget() {
+  // The line edit holds the text itself; SetText puts it there.
+}
+
+const AnsiString& TInplaceEdit::GetText() const {
+  if (QLineEdit* edit = TInplaceEditAccess::Edit(this)) text_ = FromQString(edit->text());
+  return text_;
+}
+
+void TInplaceEdit::SetText(const AnsiString& s) {
+  if (QLineEdit* edit = TInplaceEditAccess::Edit(this)) {
+    QSignalBlocker block(edit);
+    edit->setText(ToQString(s));
+  }
+  const bool changed = s != text_;
+  text_ = s;
+  if (changed) Change();
+}
+
+int TInplaceEdit::SelStart() const {
+  QLineEdit* edit = TInplaceEditAccess::Edit(this);
+  if (!edit) return static_cast<int>(text_.size());
+  const int chars = edit->hasSelectedText() ? edit->selectionStart() : edit->cursorPosition();
+  return BytesOfPrefix(edit->text(), chars);
+}
+
+void TInplaceEdit::SetSelStart(int start) {
+  if (QLineEdit* edit = TInplaceEditAccess::Edit(this)) {
+    edit->setCursorPosition(CharsOfBytes(edit->text(), std::max(start, 0)));
+  }
+}
+
+int TInplaceEdit::SelLength() const {
+  QLineEdit* edit = TInplaceEditAccess::Edit(this);
+  if (!edit || !edit->hasSelectedText()) return 0;
+  return static_cast<int>(FromQString(edit->selectedText()).size());
+}
+
+void TInplaceEdit::SetSelLength(int length) {
+  QLineEdit* edit = TInplaceEditAccess::Edit(this);
+  if (!edit) return;
+  const int startChars = edit->hasSelectedText() ? edit->selectionStart() : edit->cursorPosition();
+  const int startBytes = BytesOfPrefix(edit->text(), startChars);
+  const int endChars = CharsOfBytes(edit->text(), startBytes + std::max(length, 0));
+  edit->setSelection(startChars, endChars - startChars);
+}
+
+AnsiString TInplaceEdit::SelText() const {
+  QLineEdit* edit = TInplaceEditAccess::Edit(this);
+  return edit ? FromQString(edit->selectedText()) : AnsiString();
+}
+
+void TInplaceEdit::SetSelText(const AnsiString& s) {
+  if (QLineEdit* edit = TInplaceEditAccess::Edit(this)) edit->insert(ToQString(s));
+  else SetText(text_ + s);
+}
+
+void TInplaceEdit::SelectAll() {
+  if (QLineEdit* edit = TInplaceEditAccess::Edit(this)) edit->selectAll();
+}
+
+void TInplaceEdit::Deselect() {
+  if (QLineEdit* edit = TInplaceEditAccess::Edit(this)) {
+    edit->deselect();
+    edit->end(false);
+  }
+}
+
+void TInplaceEdit::SetMaxLength(int length) { maxLength_ = length; }
+
+void TInplaceEdit::SetReadOnly(bool v) {
+  readOnly_ = v;
+  if (QLineEdit* edit = TInplaceEditAccess::Edit(this)) edit->setReadOnly(v);
+}
+
+void TInplaceEdit::SetPasswordChar(char c) {
+  passwordChar_ = c;
+  if (QLineEdit* edit = TInplaceEditAccess::Edit(this)) {
+    edit->setEchoMode(c ? QLineEdit::Password : QLineEdit::Normal);
+  }
+}
+
+void TInplaceEdit::TextEditedByUser() {
+  QLineEdit* edit = TInplaceEditAccess::Edit(this);
+  if (!edit) return;
+  AnsiString now = FromQString(edit->text());
+  // The limit counts bytes, as the edit control of the code page does: a
+  // change that would pass it is refused.
+  if (maxLength_ > 0 && static_cast<int>(now.size()) > maxLength_ && now.size() > text_.size()) {
+    QSignalBlocker block(edit);
+    const int cursor = std::min(edit->cursorPosition(), static_cast<int>(ToQString(text_).size()));
+    edit->setText(ToQString(text_));
+    edit->setCursorPosition(cursor);
+    MessageBeep(0);
+    return;
+  }
+  if (now == text_) return;
+  text_ = std::move(now);
+  modified_ = true;
+  Change();
+}
+
+void TInplaceEdit::Change() {
+  if (OnChange) OnChange(this);
+  if (grid_ && !settingText_) grid_->UpdateText();
+}
+
+void TInplaceEdit::TypeChar(char ch) {
+  QLineEdit* edit = TInplaceEditAccess::Edit(this);
+  const unsigned char c = static_cast<unsigned char>(ch);
+  if (c == 8) {
+    pendingLead_ = 0;
+    if (edit) edit->backspace();
+    return;
+  }
+  if (!pendingLead_ && IsLeadByte(c)) {
+    pendingLead_ = ch;
+    return;
+  }
+  AnsiString typed;
+  if (pendingLead_) typed.push_back(pendingLead_);
+  typed.push_back(ch);
+  pendingLead_ = 0;
+  if (edit) edit->insert(ToQString(typed));
+  else SetText(text_ + typed);
+}
+
+void TInplaceEdit::UpdateContents() {
+  if (!grid_) return;
+  settingText_ = true;
+  struct Done {
+    bool& flag;
+    ~Done() { flag = false; }
+  } done{settingText_};
+  SetText(AnsiString());
+  SetEditMask(grid_->GetEditMask(grid_->Col(), grid_->Row()));
+  SetText(grid_->GetEditText(grid_->Col(), grid_->Row()));
+  SetMaxLength(grid_->GetEditLimit());
+  modified_ = false;
+}
+
+void TInplaceEdit::BoundsChanged() {}
+
+bool TInplaceEdit::EditCanModify() { return grid_ ? grid_->CanEditModify() : true; }
+
+void TInplaceEdit::Move(const TRect& loc) {
+  if (loc.Width() <= 0 || loc.Height() <= 0) {
+    Hide();
+    return;
+  }
+  HandleNeeded();
+  SetBounds(loc.Left, loc.Top, loc.Width(), loc.Height());
+  if (!TControl::Visible()) SetVisible(true);
+  BringToFront();
+  BoundsChanged();
+  if (grid_ && grid_->Focused() && CanFocus()) SetFocus();
+}
+
+bool TInplaceEdit::PosEqual(const TRect& rect) const { return BoundsRect() == rect; }
+
+void TInplaceEdit::UpdateLoc(const TRect& loc) { Move(loc); }
+
+void TInplaceEdit::Hide() {
+  if (!TControl::Visible()) return;
+  const bool hadFocus = HandleAllocated() && Focused();
+  SetVisible(false);
+  if (hadFocus && grid_ && grid_->CanFocus()) grid_->SetFocus();
+}
+
+void TInplaceEdit::Invalidate() { TWinControl::Invalidate(); }
+
+void TInplaceEdit::SetFocus() {
+  if (CanFocus()) TWinControl::SetFocus();
+}
+
+void TInplaceEdit::KeyDown(Word& key, TShiftState shift) {
+  if (!grid_) {
+    TWinControl::KeyDown(key, shift);
+    return;
+  }
+  auto sendToParent = [&] {
+    grid_->KeyDown(key, shift);
+    key = 0;
+  };
+  auto parentEvent = [&] {
+    if (grid_->OnKeyDown) grid_->OnKeyDown(grid_, key, shift);
+  };
+  QLineEdit* edit = TInplaceEditAccess::Edit(this);
+  const int length = edit ? static_cast<int>(edit->text().size()) : 0;
+  int selStart = 0, selEnd = 0;
+  if (edit) {
+    if (edit->hasSelectedText()) {
+      selStart = edit->selectionStart();
+      selEnd = selStart + static_cast<int>(edit->selectedText().size());
+    } else {
+      selStart = selEnd = edit->cursorPosition();
+    }
+  }
+  // The caret at an end (or everything selected) lets the arrows leave the cell.
+  const bool rightSide = (selStart == 0 || selEnd == selStart) && selEnd == length;
+  const bool leftSide = selStart == 0 && (selEnd == 0 || selEnd == length);
+  const bool forward = grid_->Options().contains(goAlwaysShowEditor);
+  const bool ctrl = shift.contains(ssCtrl);
+  switch (key) {
+    case VK_UP:
+    case VK_DOWN:
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_ESCAPE:
+      sendToParent();
+      break;
+    case VK_INSERT:
+      if (shift.empty()) sendToParent();
+      else if (shift == TShiftState{ssShift} && !grid_->CanEditModify()) key = 0;
+      break;
+    case VK_LEFT:
+    case VK_HOME:
+      if (forward && (ctrl || leftSide)) sendToParent();
+      break;
+    case VK_RIGHT:
+    case VK_END:
+      if (forward && (ctrl || rightSide)) sendToParent();
+      break;
+    case VK_F2:
+      parentEvent();
+      if (key == VK_F2) {
+        Deselect();
+        return;
+      }
+      break;
+    case VK_TAB:
+      if (!shift.contains(ssAlt)) sendToParent();
+      break;
+    case VK_DELETE:
+      if (ctrl) sendToParent();
+      else if (!grid_->CanEditModify()) key = 0;
+      break;
+    default:
+      break;
+  }
+  if (key != 0) {
+    parentEvent();
+    TWinControl::KeyDown(key, shift);
+  }
+}
+
+void TInplaceEdit::KeyPress(char& key) {
+  if (!grid_) {
+    TWinControl::KeyPress(key);
+    return;
+  }
+  grid_->KeyPress(key);
+  const unsigned char c = static_cast<unsigned char>(key);
+  if (c >= 32 && !grid_->CanEditAcceptKey(key)) {
+    key = 0;
+    MessageBeep(0);
+  }
+  switch (key) {
+    case '\t':
+    case 27:
+      key = 0;
+      break;
+    case '\r': {
+      QLineEdit* edit = TInplaceEditAccess::Edit(this);
+      if (edit && edit->hasSelectedText() && edit->selectedText().size() == edit->text().size()) {
+        Deselect();
+      } else {
+        SelectAll();
+      }
+      key = 0;
+      break;
+    }
+    default:
+      if ((key == 8 || key == 22 || key == 24 || static_cast<unsigned char>(key) >= 32) &&
+          !grid_->CanEditModify()) {
+        key = 0;
+      }
+      break;
+  }
+  if (key != 0) TWinControl::KeyPress(key);
+}
+
+void TInplaceEdit::KeyUp(Word& key, TShiftState shift) {
+  if (grid_) grid_->KeyUp(key, shift);
+  if (key != 0) TWinControl::KeyUp(key, shift);
+}
+
+void TInplaceEdit::DblClick() {
+  if (grid_) grid_->DblClick();
+}
+
+bool TInplaceEdit::DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) {
+  if (grid_) return grid_->DoMouseWheel(shift, wheelDelta, mousePos);
+  return TWinControl::DoMouseWheel(shift, wheelDelta, mousePos);
+}
+
+void TInplaceEdit::WMGetDlgCode(TMessage& m) {
+  m.Result = DLGC_WANTARROWS | DLGC_WANTCHARS;
+  if (grid_ && grid_->Options().contains(goTabs)) m.Result |= DLGC_WANTTAB;
+}
+
+void TInplaceEdit::WMKillFocus(TMessage& m) { TWinControl::WMKillFocus(m); }
+
+void TInplaceEdit::DoExit() {
+  TWinControl::DoExit();
+  // Leaving the editor for another control leaves the grid: the grid hears
+  // its exit (hiding the editor) as it would had it held the focus itself.
+  if (grid_ && TWinControl::FocusedControl() != grid_) {
+    grid_->focusInEditor_ = false;
+    grid_->Perform(CM_EXIT, 0, 0);
+  }
+}
+
+void TInplaceEdit::WndProc(TMessage& message) { TWinControl::WndProc(message); }
+
+// ================================================================= the grid's side
+
+bool TCustomGrid::CanEditShow() {
+  return options_.contains(goEditing) && !options_.contains(goRowSelect) && editorMode_ &&
+         HandleAllocated() && (options_.contains(goAlwaysShowEditor) || IsActiveControl());
+}
+
+bool TCustomGrid::CanEditModify() { return canEditModify_; }
+bool TCustomGrid::CanEditAcceptKey(char key) { return true; }
+AnsiString TCustomGrid::GetEditText(int col, int row) { return AnsiString(); }
+void TCustomGrid::SetEditText(int col, int row, const AnsiString& value) {}
+int TCustomGrid::GetEditLimit() { return 0; }
+AnsiString TCustomGrid::GetEditMask(int col, int row) { return AnsiString(); }
+
+TInplaceEdit* TCustomGrid::CreateEditor() { return new TInplaceEdit(this); }
+
+void TCustomGrid::UpdateText() {
+  if (inplaceEdit_ && inplaceCol_ != -1 && inplaceRow_ != -1) {
+    ++editUpdate_;
+    struct Done {
+      int& count;
+      ~Done() { --count; }
+    } done{editUpdate_};
+    SetEditText(inplaceCol_, inplaceRow_, inplaceEdit_->GetText());
+  }
+}
+
+void TCustomGrid::HideEdit() {
+  if (!inplaceEdit_) return;
+  struct Hide {
+    TCustomGrid* grid;
+    ~Hide() {
+      grid->inplaceCol_ = -1;
+      grid->inplaceRow_ = -1;
+      if (grid->inplaceEdit_) grid->inplaceEdit_->Hide();
+    }
+  } hide{this};
+  UpdateText();
+}
+
+void TCustomGrid::UpdateEdit() {
+  if (!CanEditShow()) return;
+  auto loadEditor = [&] {
+    inplaceCol_ = current_.X;
+    inplaceRow_ = current_.Y;
+    inplaceEdit_->UpdateContents();
+    canEditModify_ = inplaceEdit_->MaxLength() != -1;
+    inplaceEdit_->SelectAll();
+  };
+  if (!inplaceEdit_) {
+    inplaceEdit_ = CreateEditor();
+    inplaceEdit_->SetGrid(this);
+    inplaceEdit_->SetParent(this);
+    inplaceEdit_->SetFont(Font());
+    loadEditor();
+  } else if (current_.X != inplaceCol_ || current_.Y != inplaceRow_) {
+    HideEdit();
+    loadEditor();
+  }
+  if (CanEditShow()) inplaceEdit_->Move(CellRect(current_.X, current_.Y));
+}
+
+void TCustomGrid::InvalidateEditor() {
+  inplaceCol_ = -1;
+  inplaceRow_ = -1;
+  UpdateEdit();
+}
+
+void TCustomGrid::ShowEditor() {
+  editorMode_ = true;
+  UpdateEdit();
+}
+
+void TCustomGrid::HideEditor() {
+  editorMode_ = false;
+  HideEdit();
+}
+
+void TCustomGrid::SetEditorMode(bool value) {
+  if (!value) {
+    HideEditor();
+  } else {
+    ShowEditor();
+    if (inplaceEdit_) inplaceEdit_->Deselect();
+  }
+}
+
+void TCustomGrid::ShowEditorChar(char ch) {
+  ShowEditor();
+  if (!inplaceEdit_ || !inplaceEdit_->TControl::Visible()) return;
+  // The character goes through the editor's own key handling, as if typed there.
+  TMessage m{WM_CHAR, static_cast<unsigned char>(ch), 0, 0};
+  if (PerformReachesDefault(inplaceEdit_, m)) inplaceEdit_->TypeChar(static_cast<char>(m.WParam & 0xFF));
+}

@@ -1,0 +1,302 @@
+// The string grid's cell store and its rows and columns as string lists.
+//
+// Rows are held by pointer, each with its texts and object slots, so that
+// moving, inserting and deleting rows moves pointers and never copies text.
+// A row that was never written has no storage; a row's vectors may be
+// shorter than the column count (the missing cells are empty). Objects are
+// the caller's: the store never frees one.
+#include <algorithm>
+
+#include "platform/vcl/Grids.h"
+
+struct TStringGrid::TRowData {
+  std::vector<AnsiString> texts;
+  std::vector<TObject*> objects;
+};
+
+namespace {
+
+const AnsiString& EmptyText() {
+  static const AnsiString empty;
+  return empty;
+}
+
+const char kLineCannotChange[] = "Grid index out of range";
+
+}  // namespace
+
+// ================================================================= TStringGrid
+
+TStringGrid::TStringGrid(TComponent* owner) : TDrawGrid(owner) {
+  rows_.resize(static_cast<std::size_t>(RowCount()));
+}
+
+TStringGrid::~TStringGrid() = default;
+
+TStringGrid::TRowData* TStringGrid::RowNeeded(int row) {
+  if (rows_.size() < static_cast<std::size_t>(RowCount())) rows_.resize(static_cast<std::size_t>(RowCount()));
+  std::unique_ptr<TRowData>& data = rows_[static_cast<std::size_t>(row)];
+  if (!data) data = std::make_unique<TRowData>();
+  return data.get();
+}
+
+const AnsiString& TStringGrid::Cells(int col, int row) const {
+  if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount()) return EmptyText();
+  if (static_cast<std::size_t>(row) >= rows_.size()) return EmptyText();
+  const TRowData* data = rows_[static_cast<std::size_t>(row)].get();
+  if (!data || static_cast<std::size_t>(col) >= data->texts.size()) return EmptyText();
+  return data->texts[static_cast<std::size_t>(col)];
+}
+
+void TStringGrid::SetCells(int col, int row, const AnsiString& value) {
+  SetCells(col, row, AnsiString(value));
+}
+
+void TStringGrid::SetCells(int col, int row, AnsiString&& value) {
+  if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount()) return;
+  TRowData* data = RowNeeded(row);
+  if (data->texts.size() <= static_cast<std::size_t>(col)) {
+    // Room for the whole row at once: a row is usually filled left to right.
+    data->texts.resize(static_cast<std::size_t>(ColCount()));
+  }
+  data->texts[static_cast<std::size_t>(col)] = std::move(value);
+  // Repaint and let an editor on this cell show the new text.
+  if (lineUpdate_ > 0 || !HandleAllocated()) return;
+  InvalidateCell(col, row);
+  if (col == Col() && row == Row() && editUpdate_ == 0 && InplaceEditor() && EditorMode()) {
+    InvalidateEditor();
+  }
+}
+
+TObject* TStringGrid::Objects(int col, int row) const {
+  if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount()) return nullptr;
+  if (static_cast<std::size_t>(row) >= rows_.size()) return nullptr;
+  const TRowData* data = rows_[static_cast<std::size_t>(row)].get();
+  if (!data || static_cast<std::size_t>(col) >= data->objects.size()) return nullptr;
+  return data->objects[static_cast<std::size_t>(col)];
+}
+
+void TStringGrid::SetObjects(int col, int row, TObject* value) {
+  if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount()) return;
+  TRowData* data = RowNeeded(row);
+  if (data->objects.size() <= static_cast<std::size_t>(col)) {
+    if (!value) return;  // an empty slot stays without storage
+    data->objects.resize(static_cast<std::size_t>(ColCount()), nullptr);
+  }
+  data->objects[static_cast<std::size_t>(col)] = value;
+  if (lineUpdate_ == 0 && HandleAllocated()) InvalidateCell(col, row);
+}
+
+TStrings* TStringGrid::Line(bool isColumn, int index) {
+  auto& lists = isColumn ? colLists_ : rowLists_;
+  if (lists.size() <= static_cast<std::size_t>(index)) lists.resize(static_cast<std::size_t>(index) + 1);
+  auto& list = lists[static_cast<std::size_t>(index)];
+  if (!list) list = std::make_unique<TStringGridStrings>(this, isColumn, index);
+  return list.get();
+}
+
+TStrings* TStringGrid::Rows(int row) {
+  if (row < 0 || row >= RowCount()) return nullptr;
+  return Line(false, row);
+}
+
+TStrings* TStringGrid::Cols(int col) {
+  if (col < 0 || col >= ColCount()) return nullptr;
+  return Line(true, col);
+}
+
+void TStringGrid::SetRows(int row, const TStrings* value) {
+  if (TStrings* line = Rows(row)) line->Assign(value);
+}
+
+void TStringGrid::SetCols(int col, const TStrings* value) {
+  if (TStrings* line = Cols(col)) line->Assign(value);
+}
+
+void TStringGrid::BeginLineUpdate() { ++lineUpdate_; }
+
+void TStringGrid::EndLineUpdate() {
+  if (lineUpdate_ > 0 && --lineUpdate_ == 0) {
+    InvalidateGrid();
+    if (InplaceEditor() && EditorMode() && editUpdate_ == 0) InvalidateEditor();
+  }
+}
+
+void TStringGrid::ExchangeRows(int row1, int row2) {
+  if (row1 < 0 || row2 < 0 || row1 >= RowCount() || row2 >= RowCount() || row1 == row2) return;
+  if (rows_.size() < static_cast<std::size_t>(RowCount())) rows_.resize(static_cast<std::size_t>(RowCount()));
+  std::swap(rows_[static_cast<std::size_t>(row1)], rows_[static_cast<std::size_t>(row2)]);
+  InvalidateRow(row1);
+  InvalidateRow(row2);
+}
+
+void TStringGrid::ExchangeCols(int col1, int col2) {
+  if (col1 < 0 || col2 < 0 || col1 >= ColCount() || col2 >= ColCount() || col1 == col2) return;
+  const std::size_t a = static_cast<std::size_t>(col1), b = static_cast<std::size_t>(col2);
+  const std::size_t need = std::max(a, b) + 1;
+  for (auto& data : rows_) {
+    if (!data) continue;
+    if (!data->texts.empty()) {
+      if (data->texts.size() < need) data->texts.resize(need);
+      std::swap(data->texts[a], data->texts[b]);
+    }
+    if (!data->objects.empty()) {
+      if (data->objects.size() < need) data->objects.resize(need, nullptr);
+      std::swap(data->objects[a], data->objects[b]);
+    }
+  }
+  InvalidateCol(col1);
+  InvalidateCol(col2);
+}
+
+AnsiString TStringGrid::GetEditText(int col, int row) {
+  AnsiString text = Cells(col, row);
+  if (OnGetEditText) OnGetEditText(this, col, row, text);
+  return text;
+}
+
+void TStringGrid::SetEditText(int col, int row, const AnsiString& value) {
+  // The editor shows what it holds already: storing it must not reload it.
+  ++editUpdate_;
+  struct Done {
+    int& count;
+    ~Done() { --count; }
+  } done{editUpdate_};
+  if (value != Cells(col, row)) SetCells(col, row, value);
+  TDrawGrid::SetEditText(col, row, value);
+}
+
+void TStringGrid::ColumnMoved(int fromIndex, int toIndex) {
+  const std::size_t need = static_cast<std::size_t>(std::max(fromIndex, toIndex)) + 1;
+  auto move = [&](auto& v) {
+    if (v.size() < need) v.resize(need);
+    auto from = v.begin() + fromIndex;
+    auto to = v.begin() + toIndex;
+    if (fromIndex < toIndex) std::rotate(from, from + 1, to + 1);
+    else std::rotate(to, from, from + 1);
+  };
+  for (auto& data : rows_) {
+    if (!data) continue;
+    if (!data->texts.empty()) move(data->texts);
+    if (!data->objects.empty()) move(data->objects);
+  }
+  TDrawGrid::ColumnMoved(fromIndex, toIndex);
+}
+
+void TStringGrid::RowMoved(int fromIndex, int toIndex) {
+  if (rows_.size() < static_cast<std::size_t>(RowCount())) rows_.resize(static_cast<std::size_t>(RowCount()));
+  auto from = rows_.begin() + fromIndex;
+  auto to = rows_.begin() + toIndex;
+  if (fromIndex < toIndex) std::rotate(from, from + 1, to + 1);
+  else std::rotate(to, from, from + 1);
+  TDrawGrid::RowMoved(fromIndex, toIndex);
+}
+
+void TStringGrid::RowBlockMoved(int fromIndex, int count, int toIndex) {
+  if (rows_.size() < static_cast<std::size_t>(RowCount())) rows_.resize(static_cast<std::size_t>(RowCount()));
+  auto first = rows_.begin();
+  if (toIndex < fromIndex) std::rotate(first + toIndex, first + fromIndex, first + fromIndex + count);
+  else std::rotate(first + fromIndex, first + fromIndex + count, first + toIndex);
+}
+
+void TStringGrid::SizeChanged(int oldColCount, int oldRowCount) {
+  // Lines cut off are gone: growing the grid again shows empty cells, not
+  // the texts (or dangling objects) of rows deleted before.
+  rows_.resize(static_cast<std::size_t>(RowCount()));
+  if (ColCount() < oldColCount) {
+    const std::size_t cols = static_cast<std::size_t>(ColCount());
+    for (auto& data : rows_) {
+      if (!data) continue;
+      if (data->texts.size() > cols) data->texts.resize(cols);
+      if (data->objects.size() > cols) data->objects.resize(cols);
+    }
+  }
+  // The line lists stay: callers may hold them; one past the end reads as empty.
+  TDrawGrid::SizeChanged(oldColCount, oldRowCount);
+}
+
+// ================================================================= TStringGridStrings
+
+TStringGridStrings::TStringGridStrings(TStringGrid* grid, bool isColumn, int index)
+    : grid_(grid), isColumn_(isColumn), index_(index) {}
+
+int TStringGridStrings::GetCount() const {
+  return isColumn_ ? grid_->RowCount() : grid_->ColCount();
+}
+
+AnsiString TStringGridStrings::Get(int index) const {
+  return isColumn_ ? grid_->Cells(index_, index) : grid_->Cells(index, index_);
+}
+
+TObject* TStringGridStrings::GetObject(int index) const {
+  return isColumn_ ? grid_->Objects(index_, index) : grid_->Objects(index, index_);
+}
+
+void TStringGridStrings::Put(int index, const AnsiString& s) {
+  if (isColumn_) grid_->SetCells(index_, index, s);
+  else grid_->SetCells(index, index_, s);
+}
+
+void TStringGridStrings::PutObject(int index, TObject* object) {
+  if (isColumn_) grid_->SetObjects(index_, index, object);
+  else grid_->SetObjects(index, index_, object);
+}
+
+int TStringGridStrings::Add(const AnsiString& s) { return AddObject(s, nullptr); }
+
+int TStringGridStrings::AddObject(const AnsiString& s, TObject* object) {
+  // A line of a grid has a fixed length: adding fills its first empty cell.
+  const int count = GetCount();
+  for (int i = 0; i < count; ++i) {
+    if (Get(i).empty()) {
+      Put(i, s.empty() ? AnsiString(" ") : s);
+      PutObject(i, object);
+      return i;
+    }
+  }
+  return -1;
+}
+
+void TStringGridStrings::Assign(const TPersistent* source) {
+  const auto* strings = dynamic_cast<const TStrings*>(source);
+  if (!strings) {
+    TStrings::Assign(source);
+    return;
+  }
+  if (strings == this) return;
+  BeginUpdate();
+  struct End {
+    TStringGridStrings* self;
+    ~End() { self->EndUpdate(); }
+  } end{this};
+  const int n = std::min(strings->Count(), GetCount());
+  // Read the source first: it may be another line of the same grid.
+  std::vector<std::pair<AnsiString, TObject*>> items;
+  items.reserve(static_cast<std::size_t>(n));
+  for (int i = 0; i < n; ++i) items.emplace_back(strings->Strings(i), strings->Objects(i));
+  for (int i = 0; i < n; ++i) {
+    Put(i, items[static_cast<std::size_t>(i)].first);
+    PutObject(i, items[static_cast<std::size_t>(i)].second);
+  }
+}
+
+void TStringGridStrings::Clear() {
+  BeginUpdate();
+  const int count = GetCount();
+  for (int i = 0; i < count; ++i) {
+    Put(i, AnsiString());
+    PutObject(i, nullptr);
+  }
+  EndUpdate();
+}
+
+void TStringGridStrings::Delete(int index) { throw EInvalidGridOperation(kLineCannotChange); }
+
+void TStringGridStrings::Insert(int index, const AnsiString& s) {
+  throw EInvalidGridOperation(kLineCannotChange);
+}
+
+void TStringGridStrings::SetUpdateState(bool updating) {
+  if (updating) grid_->BeginLineUpdate();
+  else grid_->EndLineUpdate();
+}
