@@ -129,8 +129,9 @@ int DecodeJpeg(const unsigned char* data, size_t size, const DecodeOptions* opt,
     jpeg_destroy_decompress(&cinfo);
     return 0;
   }
-  // A header that claims a picture beyond any poster is refused before allocating.
-  if (static_cast<unsigned long long>(cinfo.output_width) * cinfo.output_height > 200000000ull) {
+  // A header that claims a picture beyond any poster is refused before
+  // allocating: the decoder's own buffers follow the full size, not the scaled one.
+  if (static_cast<unsigned long long>(cinfo.image_width) * cinfo.image_height > 100000000ull) {
     jpeg_destroy_decompress(&cinfo);
     return JERR_IMAGE_TOO_BIG;
   }

@@ -186,6 +186,24 @@ TEST(Jpeg, DamagedFilesRaiseJpegErrorsAndKeepThePicture) {
   TStringStream empty;
   EXPECT_THROW(jpeg.LoadFromStream(empty), EJPEG);
 
+  // A frame header that claims 65000 x 65000 pixels is refused before any
+  // buffer of that size is asked for, at every scale.
+  TStringStream original;
+  jpeg.SaveToStream(original);
+  AnsiString huge = original.DataString();
+  size_t sof = huge.find("\xFF\xC0");
+  ASSERT_NE(sof, std::string::npos);
+  for (size_t k : {sof + 5, sof + 7}) {
+    huge[k] = static_cast<char>(0xFD);
+    huge[k + 1] = static_cast<char>(0xE8);
+  }
+  for (TJPEGScale scale : {jsFullSize, jsEighth}) {
+    TJPEGImage probe;
+    probe.SetScale(scale);
+    TStringStream in(huge);
+    EXPECT_THROW(probe.LoadFromStream(in), EJPEG);
+  }
+
   // Every cut of a valid file either decodes or raises; none crashes.
   TStringStream whole;
   jpeg.SaveToStream(whole);
