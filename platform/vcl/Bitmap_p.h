@@ -27,9 +27,14 @@ struct TBitmap::Impl {
   TPixelFormat format = pfDevice;
   std::unique_ptr<TBitmapCanvas> canvas;
   QPainter painter;
+  // The transparent copy last drawn, until the pixels or the key change.
+  QImage masked;
+  QRgb maskedKey = 0;
+  bool maskedValid = false;
   // Ends the canvas's painter so that the image can be replaced or read as a whole.
   void EndPaint() {
     if (painter.isActive()) painter.end();
+    maskedValid = false;
   }
 };
 

@@ -13,7 +13,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <map>
 #include <unordered_map>
 
 #include "platform/vcl/Bitmap_p.h"
@@ -22,6 +21,7 @@
 
 QPainter* TBitmapCanvas::AcquirePainter() {
   if (owner_.image.isNull()) return nullptr;
+  owner_.maskedValid = false;  // every drawing call may change the pixels
   if (!owner_.painter.isActive()) {
     owner_.painter.begin(&owner_.image);
     PainterRestarted();
@@ -37,6 +37,7 @@ QImage* TBitmapCanvas::TargetImage() {
 
 QImage& BitmapImage(TBitmap& bitmap) {
   bitmap.impl().EndPaint();
+  bitmap.impl().maskedValid = false;
   return bitmap.impl().image;
 }
 
@@ -45,6 +46,7 @@ const QImage& BitmapImage(const TBitmap& bitmap) { return bitmap.impl().image; }
 void SetBitmapImage(TBitmap& bitmap, QImage image) {
   TBitmap::Impl& impl = bitmap.impl();
   impl.EndPaint();
+  impl.maskedValid = false;
   if (image.hasAlphaChannel()) {
     impl.image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     impl.format = pf32bit;
@@ -59,11 +61,6 @@ const QImage& IconImage(const TIcon& icon) { return icon.impl().image; }
 namespace {
 
 QImage Masked(const QImage& image, QRgb key) {
-  // Transparent copies of small glyphs are asked for on every paint; keep them.
-  static std::map<std::pair<qint64, QRgb>, QImage> cache;
-  auto k = std::make_pair(image.cacheKey(), key);
-  auto it = cache.find(k);
-  if (it != cache.end()) return it->second;
   QImage out = image.convertToFormat(QImage::Format_ARGB32);
   key |= 0xFF000000u;
   for (int y = 0; y < out.height(); ++y) {
@@ -71,8 +68,6 @@ QImage Masked(const QImage& image, QRgb key) {
     for (int x = 0; x < out.width(); ++x)
       if ((line[x] | 0xFF000000u) == key) line[x] = 0;
   }
-  if (cache.size() > 256) cache.clear();
-  cache.emplace(k, out);
   return out;
 }
 
@@ -432,8 +427,14 @@ void TBitmap::WriteData(TStream& stream) const {
 void TBitmap::Draw(TCanvas& canvas, const TRect& r) const {
   if (Empty()) return;
   if (Transparent()) {
-    TColor key = TransparentColor();
-    DrawQImage(canvas, *this, Masked(impl_->image, ToQColor(key).rgb()), r);
+    // Glyphs are drawn transparently on every paint; the copy is kept.
+    QRgb key = ToQColor(TransparentColor()).rgb();
+    if (!impl_->maskedValid || impl_->maskedKey != key) {
+      impl_->masked = Masked(impl_->image, key);
+      impl_->maskedKey = key;
+      impl_->maskedValid = true;
+    }
+    DrawQImage(canvas, *this, impl_->masked, r);
   } else {
     DrawQImage(canvas, *this, impl_->image, r);
   }

@@ -311,10 +311,14 @@ TEST_F(ImageCanvas, TransparentBitmapsLeaveTheBackgroundShowing) {
   canvas->Draw(10, 10, glyph);
   EXPECT_EQ(bitmap.PixelColor(10, 10), clWhite);
   EXPECT_EQ(bitmap.PixelColor(11, 11), clRed);
+  // Drawn on after a transparent drawing: the next one shows the change.
+  glyph.Canvas()->SetPixels(1, 1, clBlue);
+  canvas->Draw(10, 10, glyph);
+  EXPECT_EQ(bitmap.PixelColor(11, 11), clBlue);
   glyph.SetTransparent(false);
   canvas->StretchDraw({20, 20, 26, 26}, glyph);
   EXPECT_EQ(bitmap.PixelColor(20, 20), clLime);
-  EXPECT_EQ(bitmap.PixelColor(22, 22), clRed);
+  EXPECT_EQ(bitmap.PixelColor(22, 22), clBlue);
   glyph.SetTransparentColor(clRed);
   EXPECT_EQ(glyph.TransparentMode(), tmFixed);
   EXPECT_EQ(glyph.TransparentColor(), clRed);
