@@ -15,7 +15,6 @@
 #include <QPainterPath>
 
 #include <cmath>
-#include <deque>
 #include <unordered_map>
 
 #include "platform/vcl/Bitmap_p.h"

@@ -10,7 +10,6 @@
 
 #include <atomic>
 #include <cmath>
-#include <cstring>
 
 #include "platform/vcl/Jpeg.h"
 

@@ -658,8 +658,9 @@ int DrawTextW(TCanvas& canvas, std::u16string_view text, TRect& rect, unsigned f
 bool DrawEdge(TCanvas& canvas, TRect& rect, unsigned edge, unsigned flags);
 // Check boxes, radio buttons and push buttons (DFC_BUTTON) and scroll and
 // combo arrows (DFC_SCROLL) in the states DFCS_CHECKED, DFCS_PUSHED,
-// DFCS_INACTIVE, DFCS_FLAT, DFCS_HOT. DFCS_ADJUSTRECT shrinks a push button's
-// rect to its face. Returns true; false for a type it does not know.
+// DFCS_INACTIVE and DFCS_FLAT (DFCS_HOT draws as normal). DFCS_ADJUSTRECT
+// shrinks a push button's rect to its face. Returns true; false for a type
+// it does not know.
 bool DrawFrameControl(TCanvas& canvas, TRect& rect, unsigned type, unsigned state);
 // A gradient of steps bands (0 counts as 1) from one colour to the other,
 // left to right when horizontal, else top to bottom. Band i has the colour

@@ -1,3 +1,4 @@
+// Image lists: images of one size cut from strips, drawn enabled or greyed.
 #include "platform/vcl/ImgList.h"
 
 #include "platform/vcl/Bitmap_p.h"
