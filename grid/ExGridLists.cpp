@@ -1,0 +1,59 @@
+#include "grid/ExGridLists.h"
+
+void TIntList::CheckIndex(int index) const {
+  if (index < 0 || index >= Count())
+    throw EListError(Format("List index out of bounds (%d)", {index}));
+}
+
+int TIntList::Items(int index) const {
+  CheckIndex(index);
+  return items_[static_cast<std::size_t>(index)];
+}
+
+void TIntList::SetItems(int index, int value) {
+  CheckIndex(index);
+  items_[static_cast<std::size_t>(index)] = value;
+  Changed();
+}
+
+int TIntList::Add(int value) {
+  items_.push_back(value);
+  Changed();
+  return Count() - 1;
+}
+
+void TIntList::Insert(int index, int value) {
+  if (index < 0 || index > Count()) throw EListError(Format("List index out of bounds (%d)", {index}));
+  items_.insert(items_.begin() + index, value);
+}
+
+void TIntList::Delete(int index) {
+  CheckIndex(index);
+  items_.erase(items_.begin() + index);
+  Changed();
+}
+
+int TIntList::IndexOf(int value) const {
+  for (int i = 0; i < Count(); ++i)
+    if (items_[static_cast<std::size_t>(i)] == value) return i;
+  return -1;
+}
+
+AnsiString TIntList::ToText() const {
+  AnsiString text;
+  for (std::size_t i = 0; i < items_.size(); ++i) {
+    if (i) text += ',';
+    text += IntToStr(items_[i]);
+  }
+  return text;
+}
+
+void TIntList::FromText(std::string_view text) {
+  TStringList parts;
+  parts.SetCommaText(text);
+  // Every part is converted before the list changes, so a bad text leaves it whole.
+  std::vector<int> values;
+  for (int i = 0; i < parts.Count(); ++i) values.push_back(StrToInt(parts.Strings(i)));
+  items_.clear();
+  for (int v : values) Add(v);
+}

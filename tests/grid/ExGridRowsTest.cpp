@@ -1,0 +1,214 @@
+// Row and column operations of the string grid with property objects:
+// texts, heights and properties travel with their rows and columns, removed
+// cells free their properties exactly once, and hostile arguments are cut
+// to the grid or refused.
+#include <gtest/gtest.h>
+
+#include "grid/ExGrid.h"
+#include "platform/vcl/Forms.h"
+
+namespace {
+
+// Property objects that count how many are alive, so that a test sees
+// every free (and the sanitizer build sees every double free).
+class TCountedProps : public TCellProperties {
+ public:
+  static int alive;
+  TCountedProps(TBaseGrid* grid, int col, int row) : TCellProperties(grid, col, row) { ++alive; }
+  ~TCountedProps() override { --alive; }
+};
+int TCountedProps::alive = 0;
+
+struct RowsFixture : ::testing::Test {
+  std::unique_ptr<TExStringGrid> grid = std::make_unique<TExStringGrid>(nullptr);
+  void SetUp() override {
+    TCountedProps::alive = 0;
+    grid->SetColCount(4);
+    grid->SetRowCount(10);
+    for (int r = 0; r < 10; ++r) {
+      grid->SetRowHeights(r, 20 + r);
+      for (int c = 0; c < 4; ++c) grid->SetCells(c, r, "r" + IntToStr(r) + "c" + IntToStr(c));
+    }
+  }
+  TCellProperties* Tag(int col, int row) {
+    auto* props = new TCountedProps(grid.get(), col, row);
+    grid->ReplaceCellProperties(col, row, props);
+    return props;
+  }
+  void TearDown() override {
+    grid.reset();
+    EXPECT_EQ(TCountedProps::alive, 0) << "property objects left after the grid went";
+  }
+};
+
+TEST_F(RowsFixture, InsertingTwoRowsShiftsTextsHeightsAndPropertiesDown) {
+  TCellProperties* moved = Tag(2, 6);
+  grid->InsertRows(3, 2);
+  ASSERT_EQ(grid->RowCount(), 12);
+  for (int old = 3; old <= 9; ++old) {
+    EXPECT_EQ(grid->Cells(0, old + 2), "r" + IntToStr(old) + "c0");
+    EXPECT_EQ(grid->RowHeights(old + 2), 20 + old);
+  }
+  EXPECT_EQ(grid->FindCellProperties(2, 8), moved);
+  EXPECT_FALSE(grid->HasCellProperties(2, 6));
+  for (int r = 3; r <= 4; ++r) {
+    EXPECT_EQ(grid->RowHeights(r), grid->DefaultRowHeight());
+    for (int c = 0; c < 4; ++c) {
+      EXPECT_EQ(grid->Cells(c, r), "");
+      EXPECT_FALSE(grid->HasCellProperties(c, r));
+    }
+  }
+  EXPECT_EQ(grid->Cells(0, 2), "r2c0");
+}
+
+TEST_F(RowsFixture, InsertingPastTheEndAppendsAndANonPositiveCountDoesNothing) {
+  grid->InsertRows(50, 1);
+  EXPECT_EQ(grid->RowCount(), 11);
+  EXPECT_EQ(grid->Cells(0, 10), "");
+  grid->InsertRows(2, 0);
+  grid->InsertRows(2, -3);
+  EXPECT_EQ(grid->RowCount(), 11);
+}
+
+TEST_F(RowsFixture, RemovingRowsFreesTheirPropertiesOnceAndKeepsTheOthers) {
+  Tag(0, 2);
+  Tag(3, 3);
+  TCellProperties* kept = Tag(1, 5);
+  grid->RemoveRows(2, 2);
+  EXPECT_EQ(TCountedProps::alive, 1);
+  EXPECT_EQ(grid->RowCount(), 8);
+  EXPECT_EQ(grid->FindCellProperties(1, 3), kept);
+  EXPECT_EQ(grid->Cells(0, 2), "r4c0");
+  EXPECT_EQ(grid->RowHeights(2), 24);
+}
+
+TEST_F(RowsFixture, RemovingFromAStartAtOrPastTheEndIsRefusedAndALongCountIsCut) {
+  grid->RemoveRows(10, 1);
+  grid->RemoveRows(99, 5);
+  grid->RemoveRows(-1, 2);
+  grid->RemoveRows(3, 0);
+  EXPECT_EQ(grid->RowCount(), 10);
+  Tag(2, 9);
+  grid->RemoveRows(7, 1000);
+  EXPECT_EQ(grid->RowCount(), 7);
+  EXPECT_EQ(TCountedProps::alive, 0);
+  EXPECT_EQ(grid->Cells(0, 6), "r6c0");
+  grid->RemoveRowsAdjusted(6, 50);
+  EXPECT_EQ(grid->RowCount(), 6);
+  grid->RemoveRowsAdjusted(6, 1);
+  EXPECT_EQ(grid->RowCount(), 6);
+}
+
+TEST_F(RowsFixture, RemovingTheCursorRowAtTheBottomPutsTheCursorOnTheNewLastRow) {
+  grid->SetRow(9);
+  grid->RemoveRows(9, 1);
+  EXPECT_EQ(grid->Row(), 8);
+
+  // Above a footer row.
+  grid->FloatingFooter()->SetVisible(true);
+  grid->SetRow(7);
+  grid->RemoveRows(7, 1);
+  EXPECT_EQ(grid->RowCount(), 8);
+  EXPECT_EQ(grid->Row(), 6);
+  EXPECT_EQ(grid->FixedFooters(), 1);
+  EXPECT_TRUE(grid->FloatingFooter()->Visible());
+}
+
+TEST_F(RowsFixture, ASpanCutByARemovedRowIsDissolvedNotLeftPointingElsewhere) {
+  grid->MergeCells(1, 2, 2, 4);  // rows 2..5
+  grid->RemoveRows(4, 3);         // rows 4..6
+  for (int r = 0; r < grid->RowCount(); ++r)
+    for (int c = 0; c < 4; ++c) EXPECT_EQ(grid->BaseCellOf(c, r), (TPoint{c, r})) << c << "," << r;
+  EXPECT_EQ(grid->Cells(2, 3), "r3c2");
+  EXPECT_EQ(grid->Cells(1, 4), "r7c1");
+}
+
+TEST_F(RowsFixture, ASpanAcrossAnInsertedRowIsDissolved) {
+  grid->MergeCells(0, 1, 1, 4);  // rows 1..4
+  grid->InsertRows(3, 1);
+  EXPECT_FALSE(grid->IsMergedCell(0, 1));
+  EXPECT_EQ(grid->BaseCellOf(0, 5), (TPoint{0, 5}));
+  EXPECT_EQ(grid->Cells(0, 5), "r4c0");
+}
+
+TEST_F(RowsFixture, ShrinkingTheRowCountFreesTheDroppedRowsProperties) {
+  Tag(0, 8);
+  Tag(3, 9);
+  Tag(3, 2);
+  grid->SetRowCount(5);
+  EXPECT_EQ(TCountedProps::alive, 1);
+  grid->SetRowCount(10);
+  EXPECT_FALSE(grid->HasCellProperties(0, 8));
+  EXPECT_EQ(grid->Cells(0, 8), "");
+  grid->SetColCount(2);
+  EXPECT_EQ(TCountedProps::alive, 0);
+}
+
+TEST_F(RowsFixture, ClearingFreesPropertiesAndTextsAndReportsTheRectangle) {
+  Tag(1, 1);
+  Tag(2, 2);
+  Tag(3, 3);
+  TRect reported{-1, -1, -1, -1};
+  grid->OnCellsChanged = [&](TObject*, TRect r) { reported = r; };
+  grid->ClearRows(1, 2);
+  EXPECT_EQ(reported, Rect(0, 1, 3, 2));
+  EXPECT_EQ(TCountedProps::alive, 1);
+  EXPECT_EQ(grid->Cells(2, 2), "");
+  EXPECT_EQ(grid->Cells(2, 3), "r3c2");
+  grid->ClearCellRange(-4, -4, 100, 100);  // cut to the grid
+  EXPECT_EQ(reported, Rect(0, 0, 3, 9));
+  EXPECT_EQ(TCountedProps::alive, 0);
+  EXPECT_EQ(grid->Cells(3, 9), "");
+}
+
+TEST_F(RowsFixture, AddRowAppendsAnEmptyRowAboveTheFooter) {
+  grid->AddRow();
+  EXPECT_EQ(grid->RowCount(), 11);
+  EXPECT_EQ(grid->Cells(0, 10), "");
+  grid->FloatingFooter()->SetVisible(true);
+  grid->AddRow();
+  EXPECT_EQ(grid->RowCount(), 12);
+  EXPECT_EQ(grid->Cells(0, 10), "");
+  EXPECT_EQ(grid->Cells(0, 11), "");  // the footer row moved down, empty as it was
+}
+
+TEST_F(RowsFixture, ColumnsInsertAndRemoveWithTheirTextsPropertiesAndWidths) {
+  grid->SetColWidths(2, 77);
+  TCellProperties* moved = Tag(2, 4);
+  Tag(1, 1);
+  grid->InsertColumns(1, 2);
+  ASSERT_EQ(grid->ColCount(), 6);
+  EXPECT_EQ(grid->Cells(4, 3), "r3c2");
+  EXPECT_EQ(grid->ColWidths(4), 77);
+  EXPECT_EQ(grid->FindCellProperties(4, 4), moved);
+  EXPECT_EQ(grid->Cells(1, 3), "");
+  EXPECT_EQ(grid->ColWidths(1), grid->DefaultColWidth());
+  EXPECT_FALSE(grid->HasCellProperties(1, 1));
+  EXPECT_TRUE(grid->HasCellProperties(3, 1));
+
+  grid->RemoveColumns(1, 3);  // the two new ones and old column 1
+  ASSERT_EQ(grid->ColCount(), 3);
+  EXPECT_EQ(TCountedProps::alive, 1);
+  EXPECT_EQ(grid->Cells(1, 3), "r3c2");
+  EXPECT_EQ(grid->FindCellProperties(1, 4), moved);
+  EXPECT_EQ(grid->ColWidths(1), 77);
+
+  grid->RemoveColumns(2, 40);  // cut at the last column
+  EXPECT_EQ(grid->ColCount(), 2);
+  grid->RemoveColumns(5, 1);  // past the end: nothing
+  grid->RemoveColumns(-1, 1);
+  EXPECT_EQ(grid->ColCount(), 2);
+  EXPECT_EQ(TCountedProps::alive, 1);
+}
+
+TEST_F(RowsFixture, ClearAllAndDestructionFreeEveryPropertyObject) {
+  for (int r = 0; r < 10; ++r) Tag(r % 4, r);
+  grid->MergeCells(0, 0, 2, 2);
+  grid->ClearAll();
+  EXPECT_EQ(TCountedProps::alive, 0);
+  EXPECT_EQ(grid->Cells(3, 7), "");
+  for (int r = 0; r < 10; ++r) Tag(r % 4, r);
+  // TearDown deletes the grid and checks that nothing is left.
+}
+
+}  // namespace
