@@ -1,0 +1,224 @@
+// The grid file: a stream of carrier images (see GridStream.h) that the
+// string grid writes for its catalogue files and for its clipboard format.
+//
+// Layout: one TGridPropIO image; then, for each stored cell row by row, a
+// TGridCellIO image, a TGridCellPropIO image when the cell has properties,
+// and when those say HasGraphic a TGridGraphicIO image followed by the
+// payload image its cell type needs. No trailer, no cell count: the stream
+// ends after the last cell (one stray byte at the end is tolerated).
+//
+// Sections:
+//   Enumeration names ... the identifiers the file uses for each enumeration
+//   Carriers ............ one plain record per carrier class, with defaults
+//   TGridFile ........... a whole parsed stream, validated
+//   TGridStreamWriter ... writes the images cell by cell
+//   Parse / write ....... ParseGridStream, WriteGridStream
+//
+// Reading is all or nothing: ParseGridStream validates the whole stream
+// (signatures, property names and kinds, sizes, cell positions, spans)
+// before the caller touches a grid, and raises EReadError otherwise.
+//
+// Limits (a file beyond them is refused as malformed, and a grid beyond
+// them is refused on saving, so that whatever is saved loads again):
+//   ColCount <= 65535, RowCount <= 4,000,000, and ColCount * RowCount at most
+//   kGridCellsBase + kGridCellsPerByte * (bytes of the stream), since a grid
+//   that large in memory must come from a file of matching size. Column
+//   widths and row heights lie in -1..32767.
+//   Col and Row are stored as integers of the smallest tag; positions up to
+//   65535 give the same bytes as a 16-bit field, larger rows take an int32,
+//   so files with more than 65535 rows keep every row.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "grid/GridStream.h"
+#include "platform/vcl/Graphics.h"
+
+inline constexpr int kMaxGridCols = 65535;
+inline constexpr int kMaxGridRows = 4'000'000;
+inline constexpr Int64 kGridCellsBase = Int64{1} << 20;
+inline constexpr Int64 kGridCellsPerByte = 16;
+inline constexpr int kMaxCellExtent = 32767;
+
+// ------------------------------------------------------------ enumeration names
+
+// Indexed by the enumeration's ordinal value.
+extern const std::string_view kAlignmentNames[3];     // TAlignment
+extern const std::string_view kVAlignmentNames[3];    // TVAlignment
+extern const std::string_view kBrushStyleNames[8];    // TBrushStyle
+extern const std::string_view kFontStyleNames[4];     // TFontStyle
+extern const std::string_view kEditorTypeNames[31];   // TEditorType
+extern const std::string_view kCellTypeNames[22];     // TCellType
+extern const std::string_view kCellVAlignNames[6];    // TCellVAlign
+extern const std::string_view kCellHAlignNames[6];    // TCellHAlign
+
+// Ordinals of the cell types the file treats specially.
+enum TGridFileCellType : Byte {
+  gfBitmap = 0, gfIcon = 1, gfNone = 2, gfRadio = 9, gfEmpty = 10, gfImages = 11, gfPicture = 12,
+  gfFilePicture = 13, gfBitButton = 18,
+};
+// True for the types whose graphic carries a payload image.
+bool CellTypeHasPayload(int cellType);
+
+// ------------------------------------------------------------ carriers
+
+struct TGridPropIO {
+  int ColCount = 0;
+  int RowCount = 0;
+  AnsiString ColWidths;   // "64,64,80"
+  AnsiString RowHeights;
+  bool FullGrid = false;
+  int ID = 0;             // written for the record; readers ignore it
+};
+
+struct TGridCellIO {
+  int Col = 0;
+  int Row = 0;
+  AnsiString Cell;
+  bool HasProp = false;
+};
+
+// The published fields of a cell's properties, as the file holds them.
+struct TCellPropertiesIO {
+  bool IsBaseCell = true;
+  int CellSpanX = -1;
+  int CellSpanY = -1;
+  int OwnerCol = 0;
+  int OwnerRow = 0;
+  Byte Alignment = 0;
+  TColor BorderColor = 0;
+  int BorderWidth = 0;
+  TColor BrushColor = clNone;
+  TColor BrushColorTo = clNone;
+  Byte BrushStyle = 0;
+  TColor FontColor = clNone;
+  AnsiString FontName;
+  int FontSize = 0;
+  Byte FontStyle = 0;     // bit n = TFontStyle n
+  Byte Editor = 0;
+  bool ReadOnly = false;
+  Byte VAlignment = 0;
+  bool WordWrap = false;
+  int NodeLevel = 0;
+  friend bool operator==(const TCellPropertiesIO&, const TCellPropertiesIO&) = default;
+};
+
+struct TGridCellPropIO {
+  TCellPropertiesIO CellProperties;
+  bool HasGraphic = false;
+};
+
+// The published fields of a cell graphic.
+struct TCellGraphicIO {
+  Byte CellType = gfNone;
+  Byte CellVAlign = 0;
+  Byte CellHAlign = 0;
+  int CellIndex = 0;
+  bool CellTransparent = false;
+  bool CellCreated = false;
+  bool CellBoolean = false;
+  int CellAngle = 0;
+  double CellValue = 0;
+  int CellErrFrom = 0;    // Smallint
+  int CellErrLen = 0;     // Smallint
+  AnsiString CellText;
+  friend bool operator==(const TCellGraphicIO&, const TCellGraphicIO&) = default;
+};
+
+struct TGridGraphicIO {
+  TCellGraphicIO CellGraphic;
+};
+
+struct TGridFilePicIO {
+  AnsiString Filename;
+  int Width = 0;
+  int Height = 0;
+  friend bool operator==(const TGridFilePicIO&, const TGridFilePicIO&) = default;
+};
+
+// The payload of a graphic cell; which member is used follows from its type:
+// Data for a bitmap, icon or picture (a picture's data starts with its
+// graphic class name as a short string), Strings for radio items and image
+// indexes, FilePicture for a file picture.
+struct TGridCellPayload {
+  std::string Data;
+  std::vector<AnsiString> Strings;
+  TGridFilePicIO FilePicture;
+};
+
+// ------------------------------------------------------------ TGridFile
+
+// What a cell beyond its text carries; most cells have none of it.
+struct TGridFileCellExtra {
+  TCellPropertiesIO Properties;
+  bool HasGraphic = false;
+  TCellGraphicIO Graphic;
+  TGridCellPayload Payload;
+};
+
+struct TGridFileCell {
+  int Col = 0;   // as stored
+  int Row = 0;
+  AnsiString Text;
+  bool RawText = false;  // text stored byte for byte (a Unicode cell)
+  std::unique_ptr<TGridFileCellExtra> Extra;  // set when HasProp
+};
+
+struct TGridFile {
+  TGridPropIO Props;
+  std::vector<int> ColWidthList;    // parsed; full-grid streams only
+  std::vector<int> RowHeightList;
+  std::vector<TGridFileCell> Cells;
+  // The first stored cell's position (where a partial stream is anchored).
+  int FirstCol = 0;
+  int FirstRow = 0;
+};
+
+// Parses "64,80,-1" into exactly count integers within -1..kMaxCellExtent;
+// raises EReadError naming what (e.g. "ColWidths") otherwise.
+std::vector<int> ParseSizeList(std::string_view text, int count, std::string_view what);
+// "64,80,-1".
+AnsiString JoinSizeList(const std::vector<int>& sizes);
+
+// Checks a cell's span against a grid of colCount x rowCount with the cell at
+// (col, row): a base cell's span must end inside, a covered cell's offsets
+// must lead back into it. Returns an error text, empty when sound.
+AnsiString CheckCellSpan(const TCellPropertiesIO& props, Int64 col, Int64 row, int colCount,
+                         int rowCount);
+
+// True for text whose bytes are not code page 949 and must be stored as they are.
+bool IsRawCellText(std::string_view text);
+
+// ------------------------------------------------------------ TGridStreamWriter
+
+// Writes a grid stream image by image. A cell's text is stored byte for
+// byte when it is a Unicode cell. Raises EWriteError for a size or a
+// position beyond the limits above, before writing anything of that image.
+class TGridStreamWriter {
+ public:
+  explicit TGridStreamWriter(TStream& stream) : writer_(stream) {}
+  TGridStreamWriter() = default;
+
+  void WriteProps(const TGridPropIO& props);
+  // extra: nullptr for a cell without properties. When extra->HasGraphic the
+  // graphic and, by its type, the payload image follow.
+  void WriteCell(int col, int row, std::string_view text, const TGridFileCellExtra* extra);
+  void Flush() { writer_.Flush(); }
+  const std::string& Bytes() const { return writer_.Bytes(); }
+
+ private:
+  TImageWriter writer_;
+};
+
+// ------------------------------------------------------------ parse / write
+
+// Reads the stream from its position to its end; validates everything and
+// raises EReadError (the stream's position is then undefined) or returns the
+// whole model. The stream is left at its end.
+TGridFile ParseGridStream(TStream& stream);
+TGridFile ParseGridBytes(const char* data, size_t size);
+void WriteGridStream(TStream& stream, const TGridFile& file);
+
+// The image bytes of single carriers, for tests and for small callers.
+std::string GridPropImage(const TGridPropIO& props);
