@@ -617,48 +617,58 @@ void TCustomGrid::UpdateScrollRange() {
     bool& flag;
     ~Reset() { flag = false; }
   } reset{updatingScrollBars_};
-  // Showing one bar narrows the client area, which may call for the other:
-  // settle in a few rounds.
+  const bool wantHorz = scrollBars_ == ssHorizontal || scrollBars_ == ssBoth;
+  const bool wantVert = scrollBars_ == ssVertical || scrollBars_ == ssBoth;
+  const TGridCoord lastCell{colCount_ - 1, rowCount_ - 1};
+  // Decide on the window's whole area: a bar is needed when the lines do not
+  // fit without it, and one bar narrows the room for the other.
+  const int fullWidth = Width(), fullHeight = Height();
+  const int barWidth = GetSystemMetrics(SM_CXVSCROLL), barHeight = GetSystemMetrics(SM_CYHSCROLL);
+  bool needHorz = false, needVert = false;
+  TGridDrawInfo info;
+  TGridCoord maxTopLeft;
   for (int round = 0; round < 3; ++round) {
-    TGridDrawInfo info;
-    CalcDrawInfo(info);
-    const TGridCoord maxTopLeft =
-        CalcMaxTopLeft(TGridCoord{colCount_ - 1, rowCount_ - 1}, info);
-    const TGridCoord oldTopLeft = topLeft_;
-    // A grid that grew (or a window that grew) may scroll back.
-    topLeft_.X = std::clamp(std::min(topLeft_.X, maxTopLeft.X), fixedCols_, colCount_ - 1);
-    topLeft_.Y = std::clamp(std::min(topLeft_.Y, maxTopLeft.Y), fixedRows_, rowCount_ - 1);
-    const TRect before = ClientRect();
-    auto setBar = [&](int bar, bool wanted, int fixedCount, int maxTop, int firstCell,
-                      const TGridAxisDrawInfo& axis) {
-      TScrollInfo si;
-      si.fMask = SIF_ALL;
-      si.nMin = 0;
-      if (!wanted || maxTop <= fixedCount) {
-        si.nMax = 0;
-        si.nPage = 1;
-        si.nPos = 0;
-        SetScrollInfo(Handle(), bar, si, true);
-        return;
-      }
-      // One position per first scrolling line that can show, the page as
-      // long as the lines on the screen, so the thumb tells the proportion.
-      const int positions = maxTop - fixedCount + 1;
-      const int page = std::max(axis.LastFullVisibleCell - axis.FirstGridCell + 1, 1);
-      si.nPage = static_cast<UINT>(page);
-      si.nMax = positions - 1 + page - 1;
-      si.nPos = firstCell - fixedCount;
+    const int w = std::max(fullWidth - (needVert ? barWidth : 0), 0);
+    const int h = std::max(fullHeight - (needHorz ? barHeight : 0), 0);
+    CalcDrawInfoXY(info, w, h);
+    maxTopLeft = CalcMaxTopLeft(lastCell, info);
+    const bool horz = wantHorz && maxTopLeft.X > fixedCols_;
+    const bool vert = wantVert && maxTopLeft.Y > fixedRows_;
+    if (horz == needHorz && vert == needVert) break;
+    needHorz = horz;
+    needVert = vert;
+  }
+  // A grid that grew (or a window that grew) may scroll back.
+  const TGridCoord oldTopLeft = topLeft_;
+  topLeft_.X = std::clamp(std::min(topLeft_.X, maxTopLeft.X), fixedCols_, colCount_ - 1);
+  topLeft_.Y = std::clamp(std::min(topLeft_.Y, maxTopLeft.Y), fixedRows_, rowCount_ - 1);
+  if (!(oldTopLeft == topLeft_)) CalcDrawInfoXY(info, info.Horz.GridExtent, info.Vert.GridExtent);
+  auto setBar = [&](int bar, bool needed, int fixedCount, int maxTop, int firstCell,
+                    const TGridAxisDrawInfo& axis) {
+    TScrollInfo si;
+    si.fMask = SIF_ALL;
+    si.nMin = 0;
+    if (!needed) {
+      si.nMax = 0;
+      si.nPage = 1;
+      si.nPos = 0;
       SetScrollInfo(Handle(), bar, si, true);
-    };
-    setBar(SB_HORZ, scrollBars_ == ssHorizontal || scrollBars_ == ssBoth, fixedCols_, maxTopLeft.X,
-           topLeft_.X, info.Horz);
-    setBar(SB_VERT, scrollBars_ == ssVertical || scrollBars_ == ssBoth, fixedRows_, maxTopLeft.Y,
-           topLeft_.Y, info.Vert);
-    if (!(oldTopLeft == topLeft_)) {
-      InvalidateGrid();
-      TopLeftChanged();
+      return;
     }
-    if (ClientRect() == before) break;
+    // One position per first scrolling line that can show, the page as long
+    // as the lines on the screen, so the thumb tells the proportion.
+    const int positions = maxTop - fixedCount + 1;
+    const int page = std::max(axis.LastFullVisibleCell - axis.FirstGridCell + 1, 1);
+    si.nPage = static_cast<UINT>(page);
+    si.nMax = positions - 1 + page - 1;
+    si.nPos = firstCell - fixedCount;
+    SetScrollInfo(Handle(), bar, si, true);
+  };
+  setBar(SB_HORZ, needHorz, fixedCols_, maxTopLeft.X, topLeft_.X, info.Horz);
+  setBar(SB_VERT, needVert, fixedRows_, maxTopLeft.Y, topLeft_.Y, info.Vert);
+  if (!(oldTopLeft == topLeft_)) {
+    InvalidateGrid();
+    TopLeftChanged();
   }
 }
 

@@ -290,6 +290,8 @@ class TCustomGrid : public TCustomControl {
   TInplaceEdit* InplaceEditor() const { return inplaceEdit_; }
 
   TGridState GridState() const { return gridState_; }
+  // Timer id of the auto-scroll while the mouse drags outside the cells.
+  static constexpr UINT kScrollTimerId = 1;
 
   // Moves the rows fromIndex .. fromIndex + count - 1 to start at toIndex (the
   // index in the grid as it is before the move), row heights and cell data
@@ -377,9 +379,6 @@ class TCustomGrid : public TCustomControl {
   void WMCancelMode(TMessage& m) override;
   void CMFontChanged(TMessage& m) override;
   void InitWindowHandle() override;
-
-  // Timer id of the auto-scroll while the mouse drags outside the cells.
-  static constexpr UINT kScrollTimerId = 1;
 
  private:
   friend class TInplaceEdit;

@@ -39,11 +39,13 @@ void TCustomGrid::Paint() {
     for (int row = firstRow; row < lastRowLimit && y < bottom; ++row) {
       const int h = RowHeights(row);
       if (h < 0) continue;
+      const int rowTop = y;
+      y += h + lineH;
       int x = left;
       for (int col = firstCol; col < lastColLimit && x < right; ++col) {
         const int w = ColWidths(col);
         if (w < 0) continue;
-        TRect where{x, y, std::min(x + w, right), std::min(y + h, bottom)};
+        TRect where{x, rowTop, std::min(x + w, right), std::min(rowTop + h, bottom)};
         x += w + lineW;
         if (where.Width() <= 0 || where.Height() <= 0 || !Intersects(where, clip)) continue;
         const bool fixedCell = fixedArea || col < fixedCols_ || row < fixedRows_;

@@ -1,0 +1,358 @@
+// The string grid's cell store, its dimensions and its layout: what code
+// that fills, reshapes and measures a grid relies on.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "VclTestSupport.h"
+#include "platform/rtl/Cp949.h"
+#include "platform/vcl/Grids.h"
+
+namespace {
+
+// Objects put into cells; the test owns them, the grid must never free them.
+struct TTag : TObject {
+  explicit TTag(int v) : value(v) {}
+  int value;
+};
+
+std::vector<AnsiString> RowTexts(TStringGrid& g, int row) {
+  std::vector<AnsiString> texts;
+  for (int c = 0; c < g.ColCount(); ++c) texts.push_back(g.Cells(c, row));
+  return texts;
+}
+
+std::vector<AnsiString> ColTexts(TStringGrid& g, int col) {
+  std::vector<AnsiString> texts;
+  for (int r = 0; r < g.RowCount(); ++r) texts.push_back(g.Cells(col, r));
+  return texts;
+}
+
+TEST(GridStore, ReadsOutsideTheGridAreEmptyAndWritesThereAreIgnored) {
+  TStringGrid g(nullptr);
+  g.SetCells(1, 1, "in");
+  g.SetCells(-1, 0, "x");
+  g.SetCells(5, 0, "x");
+  g.SetCells(0, 5, "x");
+  g.SetCells(100000, 100000, "x");
+  TTag tag(1);
+  g.SetObjects(5, 5, &tag);
+  g.SetObjects(-3, 2, &tag);
+  EXPECT_EQ(g.Cells(1, 1), "in");
+  EXPECT_EQ(g.Cells(-1, 0), "");
+  EXPECT_EQ(g.Cells(5, 0), "");
+  EXPECT_EQ(g.Cells(0, 5), "");
+  EXPECT_EQ(g.Objects(5, 5), nullptr);
+  EXPECT_EQ(g.Objects(-3, 2), nullptr);
+  EXPECT_EQ(g.Rows(5), nullptr);
+  EXPECT_EQ(g.Cols(-1), nullptr);
+  // Growing the grid shows that nothing was stored out there.
+  g.SetColCount(10);
+  g.SetRowCount(10);
+  EXPECT_EQ(g.Cells(5, 0), "");
+  EXPECT_EQ(g.Cells(0, 5), "");
+  EXPECT_EQ(g.Objects(5, 5), nullptr);
+}
+
+TEST(GridStore, KoreanTextAndObjectsRoundTripAndObjectsStayTheCallers) {
+  auto tag = std::make_unique<TTag>(7);
+  {
+    TStringGrid g(nullptr);
+    g.SetCells(2, 3, "영화 제목"_k);
+    g.SetObjects(2, 3, tag.get());
+    EXPECT_EQ(g.Cells(2, 3), "영화 제목"_k);
+    EXPECT_EQ(g.Objects(2, 3), tag.get());
+    g.SetObjects(2, 3, nullptr);
+    EXPECT_EQ(g.Objects(2, 3), nullptr);
+    g.SetObjects(2, 3, tag.get());
+  }  // the grid goes; the object must survive it (a double free shows under the sanitizers)
+  EXPECT_EQ(tag->value, 7);
+}
+
+TEST(GridStore, ShrinkingDropsTheCutLinesSoGrowingShowsEmptyCells) {
+  TStringGrid g(nullptr);
+  TTag tag(1);
+  g.SetCells(4, 4, "last");
+  g.SetObjects(4, 4, &tag);
+  g.SetCells(1, 1, "kept");
+  g.SetRowCount(3);
+  g.SetColCount(3);
+  g.SetRowCount(5);
+  g.SetColCount(5);
+  EXPECT_EQ(g.Cells(4, 4), "");
+  EXPECT_EQ(g.Objects(4, 4), nullptr);
+  EXPECT_EQ(g.Cells(1, 1), "kept");
+}
+
+TEST(GridDimensions, CountsStayAtLeastOneAndFixedLinesStayBelowTheCount) {
+  TStringGrid g(nullptr);
+  EXPECT_EQ(g.ColCount(), 5);
+  EXPECT_EQ(g.RowCount(), 5);
+  EXPECT_EQ(g.FixedCols(), 1);
+  EXPECT_EQ(g.FixedRows(), 1);
+  EXPECT_EQ(g.DefaultColWidth(), 64);
+  g.SetRowCount(0);
+  EXPECT_EQ(g.RowCount(), 1);
+  EXPECT_EQ(g.FixedRows(), 0);  // shrinking to the fixed rows lowers them
+  g.SetColCount(-4);
+  EXPECT_EQ(g.ColCount(), 1);
+  EXPECT_EQ(g.FixedCols(), 0);
+  g.SetRowCount(3);
+  EXPECT_THROW(g.SetFixedRows(3), EInvalidGridOperation);
+  EXPECT_THROW(g.SetFixedCols(1), EInvalidGridOperation);
+  EXPECT_NO_THROW(g.SetFixedRows(2));
+  EXPECT_EQ(g.FixedRows(), 2);
+  EXPECT_EQ(g.Row(), 2);  // the current cell left the fixed area
+  try {
+    g.SetFixedRows(3);
+  } catch (const EInvalidGridOperation& e) {
+    EXPECT_STREQ(e.what(), "Fixed row count must be less than row count");
+  }
+}
+
+TEST(GridDimensions, WidthsAndHeightsOutOfRangeReadTheDefaultAndAreNotStored) {
+  TStringGrid g(nullptr);
+  g.SetColWidths(2, 100);
+  g.SetColWidths(9, 100);
+  g.SetRowHeights(-1, 5);
+  EXPECT_EQ(g.ColWidths(2), 100);
+  EXPECT_EQ(g.ColWidths(9), 64);
+  EXPECT_EQ(g.RowHeights(-1), 24);
+  g.SetDefaultRowHeight(18);
+  EXPECT_EQ(g.RowHeights(3), 18);
+  g.SetRowCount(8);
+  EXPECT_EQ(g.RowHeights(7), 18);  // new rows take the default
+  EXPECT_EQ(g.ColWidths(2), 100);
+}
+
+TEST(GridLines, RowsAndColsAssignCopyTextsAndObjectPointers) {
+  TStringGrid g(nullptr);
+  TTag a(1), b(2);
+  TStringList list;
+  list.AddObject("one", &a);
+  list.AddObject("둘"_k, &b);
+  list.Add("three");
+  g.Rows(2)->Assign(&list);
+  EXPECT_EQ(RowTexts(g, 2), (std::vector<AnsiString>{"one", "둘"_k, "three", "", ""}));
+  EXPECT_EQ(g.Objects(0, 2), &a);
+  EXPECT_EQ(g.Objects(1, 2), &b);
+  EXPECT_EQ(g.Rows(2)->Objects(1), &b);
+
+  // A column takes as many items as it has rows; the rest are left out.
+  TStringList longList;
+  for (int i = 0; i < 9; ++i) longList.Add("c" + std::to_string(i));
+  g.SetCols(4, &longList);
+  EXPECT_EQ(ColTexts(g, 4), (std::vector<AnsiString>{"c0", "c1", "c2", "c3", "c4"}));
+
+  // One line of the grid into another, objects with it.
+  g.Rows(0)->Assign(g.Rows(2));
+  EXPECT_EQ(g.Cells(1, 0), "둘"_k);
+  EXPECT_EQ(g.Objects(1, 0), &b);
+
+  // A grid line is a list of fixed length.
+  EXPECT_EQ(g.Rows(1)->Count(), 5);
+  EXPECT_EQ(g.Cols(1)->Count(), 5);
+  EXPECT_THROW(g.Rows(1)->Insert(0, "x"), EInvalidGridOperation);
+  EXPECT_THROW(g.Rows(1)->Delete(0), EInvalidGridOperation);
+  EXPECT_EQ(g.Rows(3)->Add("first empty"), 0);
+  g.Rows(2)->Clear();
+  EXPECT_EQ(RowTexts(g, 2), (std::vector<AnsiString>(5, "")));
+  EXPECT_EQ(g.Objects(0, 2), nullptr);
+
+  // The list's own text view reads the cells.
+  EXPECT_EQ(g.Rows(0)->CommaText(), "one,둘,three,,c2"_k);
+}
+
+TEST(GridLines, ALineListReadIntoAStringListGivesTextsAndObjects) {
+  TStringGrid g(nullptr);
+  TTag a(1);
+  g.SetCells(1, 1, "x");
+  g.SetObjects(1, 1, &a);
+  TStringList copy;
+  copy.Assign(g.Cols(1));
+  ASSERT_EQ(copy.Count(), 5);
+  EXPECT_EQ(copy.Strings(1), "x");
+  EXPECT_EQ(copy.Objects(1), &a);
+}
+
+// A grid that records the moves it is told about.
+class TMoveGrid : public TStringGrid {
+ public:
+  using TStringGrid::TStringGrid;
+  std::vector<std::pair<int, int>> rowMoves, colMoves;
+
+ protected:
+  void RowMoved(int fromIndex, int toIndex) override {
+    rowMoves.emplace_back(fromIndex, toIndex);
+    TStringGrid::RowMoved(fromIndex, toIndex);
+  }
+  void ColumnMoved(int fromIndex, int toIndex) override {
+    colMoves.emplace_back(fromIndex, toIndex);
+    TStringGrid::ColumnMoved(fromIndex, toIndex);
+  }
+};
+
+TEST(GridMoves, RowsMoveWithTheirTextsObjectsAndHeights) {
+  TMoveGrid g(nullptr);
+  g.SetRowCount(6);
+  TTag tags[6] = {TTag(0), TTag(1), TTag(2), TTag(3), TTag(4), TTag(5)};
+  for (int r = 0; r < 6; ++r) {
+    g.SetCells(0, r, "r" + std::to_string(r));
+    g.SetObjects(1, r, &tags[r]);
+    g.SetRowHeights(r, 20 + r);
+  }
+  int moved = 0;
+  g.OnRowMoved = [&](TObject*, int from, int to) { moved = from * 10 + to; };
+  g.MoveRow(1, 4);
+  EXPECT_EQ(ColTexts(g, 0), (std::vector<AnsiString>{"r0", "r2", "r3", "r4", "r1", "r5"}));
+  EXPECT_EQ(g.Objects(1, 4), &tags[1]);
+  EXPECT_EQ(g.RowHeights(4), 21);
+  EXPECT_EQ(moved, 14);
+  g.MoveRow(4, 1);
+  EXPECT_EQ(ColTexts(g, 0), (std::vector<AnsiString>{"r0", "r1", "r2", "r3", "r4", "r5"}));
+
+  g.DeleteRow(2);
+  EXPECT_EQ(g.RowCount(), 5);
+  EXPECT_EQ(ColTexts(g, 0), (std::vector<AnsiString>{"r0", "r1", "r3", "r4", "r5"}));
+  EXPECT_EQ(g.Objects(1, 2), &tags[3]);
+  EXPECT_EQ(g.RowHeights(2), 23);
+  // The deleted row is gone for good: a new last row is empty.
+  g.SetRowCount(6);
+  EXPECT_EQ(g.Cells(0, 5), "");
+  EXPECT_EQ(g.Objects(1, 5), nullptr);
+
+  EXPECT_THROW(g.MoveRow(0, 6), EInvalidGridOperation);
+  EXPECT_THROW(g.DeleteRow(-1), EInvalidGridOperation);
+}
+
+TEST(GridMoves, ABlockOfRowsMovesInOnePassAndTheCurrentRowFollowsIt) {
+  TMoveGrid g(nullptr);
+  g.SetRowCount(8);
+  for (int r = 0; r < 8; ++r) g.SetCells(0, r, std::to_string(r));
+  g.SetRow(6);
+  // Rows 5..7 to the place of row 1, as an insertion of three rows does.
+  g.MoveRowBlock(5, 3, 1);
+  EXPECT_EQ(ColTexts(g, 0), (std::vector<AnsiString>{"0", "5", "6", "7", "1", "2", "3", "4"}));
+  EXPECT_EQ(g.Row(), 2);
+  EXPECT_TRUE(g.rowMoves.empty());  // the bulk form tells no single moves
+  // And back down.
+  g.MoveRowBlock(1, 3, 8);
+  EXPECT_EQ(ColTexts(g, 0), (std::vector<AnsiString>{"0", "1", "2", "3", "4", "5", "6", "7"}));
+  EXPECT_EQ(g.Row(), 6);
+  EXPECT_THROW(g.MoveRowBlock(6, 3, 0), EInvalidGridOperation);
+}
+
+TEST(GridMoves, ColumnsMoveWithTextsObjectsAndWidthsAndSwapsLeaveTheRest) {
+  TMoveGrid g(nullptr);
+  TTag tag(9);
+  for (int c = 0; c < 5; ++c) g.SetCells(c, 1, "c" + std::to_string(c));
+  g.SetObjects(0, 2, &tag);
+  g.SetColWidths(0, 30);
+  g.MoveColumn(0, 3);
+  EXPECT_EQ(RowTexts(g, 1), (std::vector<AnsiString>{"c1", "c2", "c3", "c0", "c4"}));
+  EXPECT_EQ(g.Objects(3, 2), &tag);
+  EXPECT_EQ(g.ColWidths(3), 30);
+  ASSERT_EQ(g.colMoves.size(), 1u);
+  g.DeleteColumn(0);
+  EXPECT_EQ(RowTexts(g, 1), (std::vector<AnsiString>{"c2", "c3", "c0", "c4"}));
+
+  g.ExchangeCols(0, 3);
+  EXPECT_EQ(RowTexts(g, 1), (std::vector<AnsiString>{"c4", "c3", "c0", "c2"}));
+  g.SetCells(0, 3, "x");
+  g.ExchangeRows(1, 3);
+  EXPECT_EQ(g.Cells(0, 1), "x");
+  EXPECT_EQ(g.Cells(0, 3), "c4");
+}
+
+// ----------------------------------------------------------------- layout
+
+struct ShownGrid {
+  ShownForm form;
+  TStringGrid* grid;
+  ShownGrid() {
+    grid = new TStringGrid(form.form);
+    grid->SetParent(form.form);
+    grid->SetBorderStyle(bsNone);
+    grid->SetBounds(0, 0, 330, 125);  // five columns of 64 + lines, five rows of 24 + lines
+  }
+  TStringGrid* operator->() { return grid; }
+};
+
+TEST(GridLayout, CellRectsAndMouseCellsAgree) {
+  ShownGrid g;
+  // Columns are 64 wide and rows 24 high, each followed by a line of 1.
+  EXPECT_EQ(g->CellRect(0, 0), (TRect{0, 0, 64, 24}));
+  EXPECT_EQ(g->CellRect(1, 1), (TRect{65, 25, 129, 49}));
+  EXPECT_EQ(g->CellRect(4, 4), (TRect{260, 100, 324, 124}));
+  int col = 0, row = 0;
+  g->MouseToCell(70, 30, col, row);
+  EXPECT_EQ(col, 1);
+  EXPECT_EQ(row, 1);
+  g->MouseToCell(64, 24, col, row);  // on the lines: the cell before them
+  EXPECT_EQ(col, 0);
+  EXPECT_EQ(row, 0);
+  g->MouseToCell(329, 10, col, row);  // beyond the last column
+  EXPECT_EQ(col, -1);
+  EXPECT_EQ(row, -1);
+  EXPECT_EQ(g->VisibleColCount(), 4);
+  EXPECT_EQ(g->VisibleRowCount(), 4);
+  EXPECT_EQ(g->GridWidth(), 325);
+}
+
+TEST(GridLayout, ScrolledOutCellsHaveNoRectangleAndFixedOnesStay) {
+  ShownGrid g;
+  g->SetRowCount(50);
+  g->SetTopRow(10);
+  EXPECT_EQ(g->TopRow(), 10);
+  EXPECT_EQ(g->CellRect(1, 5), TRect{});
+  EXPECT_EQ(g->CellRect(1, 10).Top, 25);
+  EXPECT_EQ(g->CellRect(1, 0), (TRect{65, 0, 129, 24}));
+  int col, row;
+  g->MouseToCell(70, 30, col, row);
+  EXPECT_EQ(row, 10);
+  // A top row below the fixed rows or past the end is brought into range.
+  g->SetTopRow(0);
+  EXPECT_EQ(g->TopRow(), 1);
+  g->SetTopRow(500);
+  EXPECT_EQ(g->TopRow(), 49);
+}
+
+TEST(GridLayout, SettingTheCurrentCellScrollsItIntoView) {
+  ShownGrid g;
+  g->SetRowCount(100);
+  g->SetRow(60);
+  EXPECT_EQ(g->Row(), 60);
+  EXPECT_GE(60, g->TopRow());
+  EXPECT_LT(60, g->TopRow() + g->VisibleRowCount());
+  EXPECT_GT(g->CellRect(1, 60).Height(), 0);
+  EXPECT_THROW(g->SetRow(100), EInvalidGridOperation);
+  EXPECT_EQ(g->Row(), 60);
+}
+
+TEST(GridLayout, TheVerticalScrollBarFollowsTheGrid) {
+  ShownGrid g;
+  HWND h = g->Handle();
+  EXPECT_FALSE(ScrollBarVisible(h, SB_VERT));
+  int topChanges = 0;
+  g->OnTopLeftChanged = [&](TObject*) { ++topChanges; };
+  g->SetRowCount(100);
+  EXPECT_TRUE(ScrollBarVisible(h, SB_VERT));
+  g->SetTopRow(40);
+  TScrollInfo si;
+  si.fMask = SIF_ALL;
+  ASSERT_TRUE(GetScrollInfo(h, SB_VERT, si));
+  EXPECT_EQ(si.nPos, 39);
+  g->Perform(WM_VSCROLL, MAKEWPARAM(SB_LINEDOWN, 0), 0);
+  EXPECT_EQ(g->TopRow(), 41);
+  g->Perform(WM_VSCROLL, MAKEWPARAM(SB_TOP, 0), 0);
+  EXPECT_EQ(g->TopRow(), 1);
+  g->Perform(WM_VSCROLL, MAKEWPARAM(SB_BOTTOM, 0), 0);
+  EXPECT_EQ(g->TopRow() + g->VisibleRowCount() - 1, 99);  // the last row shows in full
+  EXPECT_GE(topChanges, 4);
+  g->SetRowCount(3);
+  EXPECT_FALSE(ScrollBarVisible(h, SB_VERT));
+  EXPECT_EQ(g->TopRow(), 1);
+}
+
+}  // namespace
