@@ -3,9 +3,6 @@
 // and, as the baseline, with the same QPainter calls made directly. Prints
 // the time per frame of both and the ratio TCanvas / QPainter (target: at
 // most 1.3).
-//
-// The baseline needs Qt's headers; a build that does not give them to the
-// benchmarks measures the TCanvas frame alone.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -16,10 +13,7 @@
 
 #include "platform/vcl/Graphics.h"
 
-#if __has_include(<QtGui/QPainter>)
-#define VIDRENA_QT_BASELINE 1
 #include "platform/vcl/Canvas_p.h"
-#endif
 
 namespace {
 
@@ -85,7 +79,6 @@ void BM_TCanvasFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_TCanvasFrame)->Unit(benchmark::kMillisecond);
 
-#ifdef VIDRENA_QT_BASELINE
 // The same frame, written against Qt as a Qt program would: texts held as
 // QString, gradient bands and text placed by hand, the elision by Qt.
 void DrawFrameWithQPainter(QPainter& p, const std::vector<QString>& texts, const QFont& font,
@@ -143,7 +136,6 @@ void BM_QPainterFrame(benchmark::State& state) {
                                                  benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_QPainterFrame)->Unit(benchmark::kMillisecond);
-#endif
 
 // Keeps each benchmark's time per iteration for the ratio.
 class RatioReporter : public benchmark::ConsoleReporter {
@@ -166,13 +158,9 @@ int main(int argc, char** argv) {
   benchmark::RunSpecifiedBenchmarks(&reporter);
   double canvas = reporter.perFrame["BM_TCanvasFrame"];
   std::printf("\nTCanvas frame (%d cells, 1920x1080): %.2f ms\n", kCells, canvas);
-#ifdef VIDRENA_QT_BASELINE
   double direct = reporter.perFrame["BM_QPainterFrame"];
   std::printf("QPainter frame (baseline):           %.2f ms\n", direct);
   if (direct > 0) std::printf("ratio TCanvas / QPainter: %.2f (target <= 1.30)\n", canvas / direct);
-#else
-  std::printf("QPainter baseline not built: Qt's headers are not visible to the benchmarks\n");
-#endif
   benchmark::Shutdown();
   return 0;
 }
