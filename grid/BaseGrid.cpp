@@ -194,6 +194,24 @@ void TBaseGrid::DetachRowCells(int row) {
   for (int c = 0; c < ColCount(); ++c) DetachCell(c, row);
 }
 
+void TBaseGrid::DeleteRow(int row) {
+  if (row >= 0 && row < RowCount()) {
+    for (int c = 0; c < ColCount(); ++c)
+      if (IsMergedCell(c, row)) SplitCells(c, row);
+    FreeCellProperties(0, row, ColCount() - 1, row);
+  }
+  TStringGrid::DeleteRow(row);
+}
+
+void TBaseGrid::DeleteColumn(int col) {
+  if (col >= 0 && col < ColCount()) {
+    for (int r = 0; r < RowCount(); ++r)
+      if (IsMergedCell(col, r)) SplitCells(col, r);
+    FreeCellProperties(col, 0, col, RowCount() - 1);
+  }
+  TStringGrid::DeleteColumn(col);
+}
+
 // ------------------------------------------------------------- spans
 
 TPoint TBaseGrid::BaseCellOf(int col, int row) const {

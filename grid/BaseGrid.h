@@ -208,6 +208,11 @@ class TBaseGrid : public TStringGrid {
   void DetachRowCells(int row);
   void DetachCell(int col, int row);
 
+  // The class library's line deletion; the line's properties are freed and
+  // spans reaching into it dissolved first, since the store never frees.
+  void DeleteRow(int row) override;
+  void DeleteColumn(int col) override;
+
   // ---- spans
   // Clipped to the grid; spans that the rectangle cuts into are split first,
   // so that no cell is left pointing at a base cell that is no longer one.

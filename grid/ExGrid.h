@@ -244,6 +244,10 @@ class TExStringGrid : public TBaseGrid {
   // cell-graphics code frees what it created.
   virtual void RemoveCellGraphicOf(int col, int row) {}
   bool Destroying() const { return destroying_; }
+  // Deletes count rows at row (checked by the caller) without freeing
+  // anything, keeps the cursor on a row and reports the change; the removal
+  // operations free the properties first, hiding rows moves them away first.
+  void DeleteRowsCore(int row, int count, bool keepLastPageFull);
 
  private:
   template <class T>
@@ -252,8 +256,6 @@ class TExStringGrid : public TBaseGrid {
     field = value;
     if (updateCount_ == 0) Invalidate();
   }
-  // Deletes count rows at row (already checked) and keeps the cursor on a row.
-  void DeleteRowsCore(int row, int count, bool adjustTopToEnd);
   // Dissolves the spans that reach across the edge between line index - 1 and index.
   void SplitSpansAcrossRow(int row);
   void SplitSpansAcrossCol(int col);

@@ -84,9 +84,13 @@ void TExStringGrid::DeleteRowsCore(int row, int count, bool keepLastPageFull) {
   const int savedFooters = fixedFooters_;
   if (footerVisible) FloatingFooter()->SetVisible(false);
 
-  // The removed rows hold no properties any more: the block moves to the
-  // end and the grid is cut short, which drops their texts.
+  // The block moves to the end and the grid is cut short, which drops the
+  // texts. Object slots still set belong to a caller that moved the
+  // objects elsewhere (hidden rows keep theirs): they are let go, not freed.
   const int total = RowCount();
+  for (int r = row; r < row + count; ++r)
+    for (int c = 0; c < ColCount(); ++c)
+      if (RawObjects(c, r)) SetRawObjects(c, r, nullptr);
   if (row + count < total) MoveRowBlock(row, count, total);
   SetRowCount(total - count);
 

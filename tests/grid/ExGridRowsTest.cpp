@@ -201,6 +201,30 @@ TEST_F(RowsFixture, ColumnsInsertAndRemoveWithTheirTextsPropertiesAndWidths) {
   EXPECT_EQ(TCountedProps::alive, 1);
 }
 
+TEST_F(RowsFixture, TheClassLibrarysLineDeletionFreesTheLinesProperties) {
+  Tag(1, 4);
+  TCellProperties* kept = Tag(1, 6);
+  grid->DeleteRow(4);
+  EXPECT_EQ(TCountedProps::alive, 1);
+  EXPECT_EQ(grid->FindCellProperties(1, 5), kept);
+  Tag(2, 0);
+  grid->DeleteColumn(2);
+  EXPECT_EQ(TCountedProps::alive, 1);
+  EXPECT_EQ(grid->ColCount(), 3);
+}
+
+TEST_F(RowsFixture, ASpanReachingIntoRemovedOrInsertedColumnsIsDissolved) {
+  grid->MergeCells(0, 2, 3, 2);  // columns 0..2, rows 2..3
+  grid->RemoveColumns(2, 1);
+  for (int r = 0; r < grid->RowCount(); ++r)
+    for (int c = 0; c < grid->ColCount(); ++c) EXPECT_EQ(grid->BaseCellOf(c, r), (TPoint{c, r}));
+  grid->MergeCells(0, 5, 3, 1);
+  grid->InsertColumns(1, 1);
+  EXPECT_FALSE(grid->IsMergedCell(0, 5));
+  EXPECT_EQ(grid->BaseCellOf(3, 5), (TPoint{3, 5}));
+  EXPECT_EQ(grid->Cells(3, 5), "r5c3");
+}
+
 TEST_F(RowsFixture, ClearAllAndDestructionFreeEveryPropertyObject) {
   for (int r = 0; r < 10; ++r) Tag(r % 4, r);
   grid->MergeCells(0, 0, 2, 2);

@@ -134,7 +134,7 @@ TEST_F(ExGridCells, FloatsReadNumberTextsAndWriteWithTheFloatFormat) {
     grid.SetCells(2, 2, c.text);
     EXPECT_DOUBLE_EQ(grid.Floats(2, 2), c.value) << c.text;
   }
-  for (const char* bad : {"1.2.3", "1e", "3-4"}) {
+  for (const char* bad : {"1.2.3", "3-4", "1e999"}) {
     grid.SetCells(2, 2, bad);
     EXPECT_EQ(ErrorOf([&] { grid.Floats(2, 2); }), "Cell does not contain a float value") << bad;
   }
