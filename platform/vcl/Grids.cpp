@@ -692,11 +692,13 @@ void TCustomGrid::ModifyScrollBar(int bar, Word code, int pos) {
     case SB_THUMBTRACK: {
       if (code == SB_THUMBTRACK && !options_.contains(goThumbTracking)) return;
       // The 16-bit position of the message does not reach far into a long
-      // grid; the bar's own track position does.
+      // grid; the bar's own track position does, when it is the same place.
       TScrollInfo si;
-      si.fMask = SIF_TRACKPOS | SIF_POS;
+      si.fMask = SIF_TRACKPOS;
       int p = pos;
-      if (HandleAllocated() && GetScrollInfo(Handle(), bar, si)) p = si.nTrackPos;
+      if (HandleAllocated() && GetScrollInfo(Handle(), bar, si) && (si.nTrackPos & 0xFFFF) == pos) {
+        p = si.nTrackPos;
+      }
       target = fixedCount + p;
       break;
     }

@@ -355,4 +355,28 @@ TEST(GridLayout, TheVerticalScrollBarFollowsTheGrid) {
   EXPECT_EQ(g->TopRow(), 1);
 }
 
+TEST(GridLayout, TheHorizontalBarScrollsColumnsAndTheThumbTracksOnlyWhenAsked) {
+  ShownGrid g;
+  HWND h = g->Handle();
+  g->SetColCount(40);
+  EXPECT_TRUE(ScrollBarVisible(h, SB_HORZ));
+  g->Perform(WM_HSCROLL, MAKEWPARAM(SB_PAGERIGHT, 0), 0);
+  EXPECT_EQ(g->LeftCol(), 1 + g->VisibleColCount() - 1);
+  // Dragging the thumb moves the columns only with goThumbTracking; the
+  // release always does.
+  g->Perform(WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 20), 0);
+  EXPECT_NE(g->LeftCol(), 21);
+  g->Perform(WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 20), 0);
+  EXPECT_EQ(g->LeftCol(), 21);
+  g->SetOptions(g->Options() + TGridOptions{goThumbTracking});
+  g->Perform(WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 5), 0);
+  EXPECT_EQ(g->LeftCol(), 6);
+  // The bar never scrolls past the last column shown in full.
+  g->Perform(WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 1000), 0);
+  EXPECT_EQ(g->LeftCol() + g->VisibleColCount() - 1, 39);
+  g->SetScrollBars(ssNone);
+  EXPECT_FALSE(ScrollBarVisible(h, SB_HORZ));
+  EXPECT_FALSE(ScrollBarVisible(h, SB_VERT));
+}
+
 }  // namespace
