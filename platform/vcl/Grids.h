@@ -109,9 +109,11 @@ class TCustomGrid;
 // ------------------------------------------------------------- TInplaceEdit
 
 // The line edit the grid shows over the current cell. It edits the text
-// GetEditText gives, hands the text back through SetEditText as the user
-// types, and passes the navigation keys (arrows when the caret is at an end,
-// pages, Home/End with Ctrl, Tab with goTabs, Enter, Escape) to the grid.
+// GetEditText gives and hands the text back through SetEditText as the user
+// types. Up, Down, the page keys, Escape, Tab and Ctrl+Delete go to the
+// grid's KeyDown; with goAlwaysShowEditor so do Left/Home at the start of the
+// text and Right/End at its end (or with Ctrl); Enter goes to the grid's
+// KeyPress, which closes the editor.
 class TInplaceEdit : public TWinControl {
  public:
   explicit TInplaceEdit(TComponent* owner);
@@ -315,6 +317,8 @@ class TCustomGrid : public TCustomControl {
   virtual void RowMoved(int fromIndex, int toIndex);
   virtual void ColWidthsChanged();
   virtual void RowHeightsChanged();
+  // After the counts changed. Overrides call the inherited one: the string
+  // grid drops the cells of the lines cut off there.
   virtual void SizeChanged(int oldColCount, int oldRowCount);
   // The store's part of MoveRowBlock (TStringGrid moves its rows).
   virtual void RowBlockMoved(int fromIndex, int count, int toIndex) {}

@@ -256,6 +256,23 @@ TEST(GridMouse, DraggingAHeaderMovesTheColumnWithItsCells) {
   EXPECT_EQ(g->Cells(0, 3), "0,2");
 }
 
+TEST(GridMouse, MovingARowPastTheBottomScrollsAndDropsItWhereTheMarkerStopped) {
+  GridAtDesk g;
+  g->SetOptions(g->Options() + TGridOptions{goRowMoving});
+  TPoint from = GridAtDesk::Mid(0, 2);
+  SimulateMouseDown(g.grid, mbLeft, from.X, from.Y);
+  ASSERT_EQ(g->GridState(), gsRowMoving);
+  const int below = g->ClientHeight() + 20;
+  SimulateMouseMove(g.grid, from.X, below, {ssLeft});
+  for (int i = 0; i < 4; ++i) g->Perform(WM_TIMER, TCustomGrid::kScrollTimerId, 0);
+  EXPECT_GT(g->TopRow(), 1);
+  const int target = g->TopRow() + g->VisibleRowCount() - 1;  // the last row in full view
+  SimulateMouseUp(g.grid, mbLeft, from.X, below);
+  EXPECT_EQ(g->GridState(), gsNormal);
+  EXPECT_EQ(g->Cells(0, target), "0,2");
+  EXPECT_EQ(g->Cells(0, 2), "0,3");
+}
+
 // Records what the grid asks to be drawn.
 class TPaintLogGrid : public TStringGrid {
  public:
