@@ -237,6 +237,27 @@ TEST(BaseGridPaint, ASpanIsDrawnOncePerPassEvenWhenItsBaseIsScrolledAway) {
   delete form;
 }
 
+TEST_F(BaseGridCells, TheDefaultContentIsTheBaseCellsDisplayTextCentredOnOneLine) {
+  grid.SetCells(1, 1, "제목"_k);
+  grid.MergeCells(1, 1, 2, 1);
+  grid.OnGetDisplText = [](TObject*, int, int, AnsiString& text) { text = "[" + text + "]"; };
+  TRecordingCanvas canvas;
+  grid.DrawCellContent(&canvas, 2, 1, Rect(0, 0, 100, 20), {});
+  auto calls = canvas.CallsOf(coDrawText);
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].Text, "[" + "제목"_k + "]");
+  EXPECT_EQ(calls[0].Flags & (DT_CENTER | DT_VCENTER | DT_SINGLELINE), DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  EXPECT_FALSE(calls[0].Wide);
+
+  grid.OnGetDisplText = nullptr;
+  grid.SetCells(1, 1, WideToUnicodeCell(u"\u4e2d"));
+  canvas.Clear();
+  grid.DrawCellContent(&canvas, 1, 1, Rect(0, 0, 100, 20), {});
+  calls = canvas.CallsOf(coDrawText);
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_TRUE(calls[0].Wide);
+}
+
 TEST(BaseGridPaint, TheClassLibraryNeverDrawsCellsOrLinesItself) {
   TBaseGrid grid(nullptr);
   EXPECT_EQ(grid.GridLineWidth(), 1);

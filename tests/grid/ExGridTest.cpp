@@ -308,6 +308,17 @@ TEST_F(ExGridCells, ColumnHeadersFillTheFixedRowWithLineBreaks) {
 
   grid.ColumnHeaders()->SetStrings(0, "Title");
   EXPECT_EQ(grid.Cells(0, 0), "Title");
+
+  TStringList rows;
+  rows.Add("");
+  rows.Add("No.\\n1");
+  grid.SetRowHeaders(&rows);
+  EXPECT_EQ(grid.Cells(0, 1), "No.\r1");
+  grid.SetFixedRows(0);
+  headers.Clear();
+  headers.Add("ignored without a fixed row");
+  grid.SetColumnHeaders(&headers);
+  EXPECT_EQ(grid.Cells(1, 0), "Year\rmade");
 }
 
 TEST(ExGridColumnSizes, WidthsRoundTripThroughTheIniFileAndBadOnesAreIgnored) {
