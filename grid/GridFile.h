@@ -13,6 +13,7 @@
 //   TGridFile ........... a whole parsed stream, validated
 //   TGridStreamWriter ... writes the images cell by cell
 //   Parse / write ....... ParseGridStream, WriteGridStream
+//   The string grid ..... saving and loading a TExStringGrid (ExGridFile.cpp)
 //
 // Reading is all or nothing: ParseGridStream validates the whole stream
 // (signatures, property names and kinds, sizes, cell positions, spans)
@@ -29,6 +30,7 @@
 //   so files with more than 65535 rows keep every row.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -222,3 +224,67 @@ void WriteGridStream(TStream& stream, const TGridFile& file);
 
 // The image bytes of single carriers, for tests and for small callers.
 std::string GridPropImage(const TGridPropIO& props);
+
+// ------------------------------------------------------------ the string grid
+//
+// Call tree:
+//   SaveGridFile -> temporary file beside the target -> SaveGridStream
+//       -> hooks.ForFullSave( WriteCellsToStream (every real row and column) )
+//       -> ReplaceFile over the target (the old file stays on any failure)
+//   LoadGridFile -> file bytes -> LoadGridStream -> ReadCellsFromStream (0, 0)
+//       -> ParseGridStream (validate everything) -> check targets
+//       -> full grid: hooks.ResetForFullLoad, ClearAll, sizes -> cells
+//       -> hooks.AfterLoad
+
+class TExStringGrid;
+class TCellProperties;
+
+using TGridProgressEvent = std::function<void(TObject* sender, int progress)>;
+
+// What the grid file needs of the string grid's units that keep hidden rows
+// and columns, filters, nodes and cell graphics. Those units install their
+// parts; an empty hook does the plain thing noted on it.
+struct TGridFileHooks {
+  // Before a whole-grid load is applied: show every hidden row and column and
+  // drop the filter and the nodes, so nothing of the previous catalogue comes
+  // back later. Empty: nothing to reset.
+  std::function<void(TExStringGrid& grid)> ResetForFullLoad;
+  // Runs write while every real row and column is in the grid's display
+  // (hidden ones included) and puts the hidden state back afterwards, also
+  // when write raises. Empty: write runs as it is.
+  std::function<void(TExStringGrid& grid, const std::function<void()>& write)> ForFullSave;
+  // The cell's graphic as the file holds it; false when the cell has none to
+  // store (no graphic, or a payload the application owns). Empty: graphics
+  // are not stored.
+  std::function<bool(TExStringGrid& grid, int col, int row, const TCellProperties& props,
+                     TCellGraphicIO& graphic, TGridCellPayload& payload)>
+      CollectGraphic;
+  // Creates the cell's graphic from the file. Empty: graphics are dropped.
+  std::function<void(TExStringGrid& grid, int col, int row, const TCellGraphicIO& graphic,
+                     TGridCellPayload&& payload)>
+      ApplyGraphic;
+  // After a whole-stream load (node count, repaint of the node column).
+  std::function<void(TExStringGrid& grid)> AfterLoad;
+};
+TGridFileHooks& GridFileHooks();
+
+// The stream of the rectangle (c1, r1)-(c2, r2). A partial rectangle always
+// stores its top-left cell, even empty, so that a reader places the block by
+// its corner. progress gets 0..100 after each row, when it changes.
+void WriteCellsToStream(TExStringGrid& grid, int c1, int r1, int c2, int r2, TStream& stream,
+                        const TGridProgressEvent& progress = {});
+// All or nothing: the stream is parsed and every target cell checked against
+// the grid before the grid changes; EReadError otherwise. A partial stream
+// is placed with its first stored cell at origin.
+void ReadCellsFromStream(TExStringGrid& grid, TPoint origin, TStream& stream);
+// The whole grid, every real row and column; the grid's rows keep their
+// hidden state.
+void SaveGridStream(TExStringGrid& grid, TStream& stream, const TGridProgressEvent& progress = {});
+void LoadGridStream(TExStringGrid& grid, TStream& stream);
+// Writes a temporary file beside fileName and replaces fileName by it only
+// when every byte was written: a failed save raises (EFCreateError,
+// EWriteError) and leaves the old file as it was.
+void SaveGridFile(TExStringGrid& grid, const AnsiString& fileName,
+                  const TGridProgressEvent& progress = {});
+// EFOpenError when the file cannot be read; the grid is then unchanged.
+void LoadGridFile(TExStringGrid& grid, const AnsiString& fileName);

@@ -1,0 +1,326 @@
+// The string grid saved and loaded through the grid file: round trips,
+// placement of partial streams, all-or-nothing loading and safe saving.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "grid/ExGrid.h"
+#include "grid/GridFile.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string DataDir() { return std::string(VIDRENA_TEST_DATA) + "/grid"; }
+
+std::string ReadFileBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteFileBytes(const fs::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+struct TTempDir {
+  fs::path path;
+  TTempDir() {
+    path = fs::temp_directory_path() / ("vidrena-gridfile-" + std::to_string(::getpid()) + "-" +
+                                        std::to_string(reinterpret_cast<std::uintptr_t>(this)));
+    fs::create_directories(path);
+  }
+  ~TTempDir() {
+    std::error_code ec;
+    fs::permissions(path, fs::perms::owner_all, ec);
+    fs::remove_all(path, ec);
+  }
+  AnsiString File(const char* name) const { return (path / name).string(); }
+};
+
+// Everything a load could change, to prove that a refused load changed nothing.
+std::string Snapshot(TExStringGrid& g) {
+  std::string s = std::to_string(g.ColCount()) + "x" + std::to_string(g.RowCount()) + ";";
+  for (int c = 0; c < g.ColCount(); ++c) s += std::to_string(g.ColWidths(c)) + ",";
+  for (int r = 0; r < g.RowCount(); ++r) s += std::to_string(g.RowHeights(r)) + ",";
+  for (int r = 0; r < g.RowCount(); ++r)
+    for (int c = 0; c < g.ColCount(); ++c) {
+      s += g.RawCells(c, r) + "|";
+      if (const TCellProperties* p = g.FindCellProperties(c, r))
+        s += "P" + std::to_string(p->BrushColor()) + "/" + std::to_string(p->CellSpanX()) + "|";
+    }
+  return s;
+}
+
+// A small catalogue: Korean headers, three movies, a coloured bold cell, a
+// merged title cell and a Unicode cell.
+void FillCatalogue(TExStringGrid& g) {
+  g.SetColCount(42);
+  g.SetRowCount(4);
+  g.SetColWidths(0, 226);
+  g.SetColWidths(24, 78);
+  g.SetRowHeights(2, 40);
+  for (int c = 0; c < 42; ++c) g.SetCells(c, 0, "헤더"_k + IntToStr(c));
+  g.SetCells(0, 1, "올드보이"_k);
+  g.SetCells(2, 1, "박찬욱"_k);
+  g.SetCells(14, 1, AnsiString(400, 'x') + "줄거리"_k);
+  g.SetCells(0, 2, "괴물"_k);
+  g.SetCells(21, 2, "\"a b.avi\"|c.avi");
+  g.SetCells(0, 3, "Memories of Murder");
+  TCellProperties* p = g.CellPropertiesAt(3, 1);
+  p->SetBrushColor(0x00C0FFEE);
+  p->SetBrushColorTo(clBlack);
+  p->SetFontStyle(TFontStyles{fsBold, fsUnderline});
+  p->SetFontName("나눔고딕"_k);
+  p->SetAlignment(taCenter);
+  p->SetEditor(edComboList);
+  g.CellPropertiesAt(5, 3);  // properties without text
+  g.MergeCells(6, 1, 2, 2);
+  g.SetCells(6, 1, "병합"_k);
+  g.SetCells(41, 3, WideToUnicodeCell(u"あA\U0001F600"));
+}
+
+std::string SaveToBytes(TExStringGrid& g) {
+  TMemoryStream s;
+  SaveGridStream(g, s);
+  return std::string(static_cast<const char*>(s.Memory()), static_cast<size_t>(s.Size()));
+}
+
+void LoadFromBytes(TExStringGrid& g, const std::string& bytes) {
+  TStringStream s(bytes);
+  LoadGridStream(g, s);
+}
+
+TEST(GridFileGrid, CatalogueSavedAndLoadedComesBackCellForCell) {
+  TTempDir dir;
+  TExStringGrid source(nullptr);
+  FillCatalogue(source);
+  const AnsiString name = dir.File("영화.vdb");
+  SaveGridFile(source, name);
+
+  TExStringGrid target(nullptr);
+  target.SetColCount(3);
+  target.SetRowCount(9);
+  target.SetCells(1, 8, "stale");
+  target.CellPropertiesAt(2, 8)->SetBrushColor(clRed);
+  LoadGridFile(target, name);
+
+  EXPECT_EQ(Snapshot(target), Snapshot(source));
+  EXPECT_EQ(target.Cells(7, 2), "병합"_k);  // a covered cell shows its base cell
+  EXPECT_EQ(target.CellSpan(7, 2), (TPoint{1, 1}));
+  const TCellProperties* p = target.FindCellProperties(3, 1);
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(p->BrushColorTo(), clBlack);
+  EXPECT_EQ(p->FontStyle(), (TFontStyles{fsBold, fsUnderline}));
+  EXPECT_EQ(p->FontName(), "나눔고딕"_k);
+  EXPECT_EQ(p->Alignment(), taCenter);
+  EXPECT_EQ(p->Editor(), edComboList);
+  EXPECT_TRUE(target.HasCellProperties(5, 3));
+  EXPECT_EQ(target.GetWideCell(41, 3), u"あA\U0001F600");
+
+  // Saved again, the file has the same bytes.
+  const AnsiString again = dir.File("again.vdb");
+  SaveGridFile(target, again);
+  const std::string first = ReadFileBytes(Cp949ToUtf8(name));  // names are UTF-8 on disk
+  ASSERT_FALSE(first.empty());
+  EXPECT_TRUE(ReadFileBytes(again) == first);
+}
+
+TEST(GridFileGrid, EmptyTwoByTwoGridClearsTheGridItIsLoadedInto) {
+  TExStringGrid empty(nullptr);
+  empty.SetColCount(2);
+  empty.SetRowCount(2);
+  empty.SetColWidths(1, 99);
+  const std::string bytes = SaveToBytes(empty);
+  TGridPropIO props{2, 2, "64," + IntToStr(99), IntToStr(empty.RowHeights(0)) + "," +
+                                                   IntToStr(empty.RowHeights(1)), true, 0};
+  EXPECT_EQ(bytes, GridPropImage(props));
+
+  TExStringGrid other(nullptr);
+  FillCatalogue(other);
+  LoadFromBytes(other, bytes);
+  EXPECT_EQ(other.ColCount(), 2);
+  EXPECT_EQ(other.RowCount(), 2);
+  EXPECT_EQ(other.ColWidths(1), 99);
+  EXPECT_EQ(Snapshot(other), Snapshot(empty));
+}
+
+TEST(GridFileGrid, PartialStreamLandsWithItsFirstCellAtTheOrigin) {
+  TExStringGrid source(nullptr);
+  source.SetColCount(10);
+  source.SetRowCount(10);
+  source.SetCells(4, 7, "a");
+  source.SetCells(6, 8, "b");
+  TMemoryStream s;
+  WriteCellsToStream(source, 4, 7, 6, 8, s);
+
+  TExStringGrid target(nullptr);
+  target.SetColCount(5);
+  target.SetRowCount(5);
+  target.SetCells(0, 0, "kept");
+  s.SetPosition(0);
+  ReadCellsFromStream(target, Point(1, 1), s);
+  EXPECT_EQ(target.Cells(1, 1), "a");
+  EXPECT_EQ(target.Cells(3, 2), "b");
+  EXPECT_EQ(target.Cells(0, 0), "kept");
+  EXPECT_EQ(target.ColCount(), 5);  // a partial stream leaves the size alone
+}
+
+TEST(GridFileGrid, BlockWithAnEmptyCornerStillLandsByItsCorner) {
+  TExStringGrid source(nullptr);
+  source.SetColCount(10);
+  source.SetRowCount(10);
+  source.SetCells(5, 7, "right of the corner");
+  source.SetCells(4, 8, "below the corner");
+  TMemoryStream s;
+  WriteCellsToStream(source, 4, 7, 6, 8, s);
+
+  TExStringGrid target(nullptr);
+  target.SetColCount(5);
+  target.SetRowCount(5);
+  s.SetPosition(0);
+  ReadCellsFromStream(target, Point(1, 1), s);
+  EXPECT_EQ(target.Cells(2, 1), "right of the corner");
+  EXPECT_EQ(target.Cells(1, 2), "below the corner");
+}
+
+TEST(GridFileGrid, PartialStreamThatWouldLeaveTheGridChangesNothing) {
+  TExStringGrid source(nullptr);
+  source.SetColCount(10);
+  source.SetRowCount(10);
+  source.SetCells(0, 0, "a");
+  source.SetCells(3, 3, "d");
+  TMemoryStream s;
+  WriteCellsToStream(source, 0, 0, 3, 3, s);
+
+  TExStringGrid target(nullptr);
+  target.SetColCount(5);
+  target.SetRowCount(5);
+  target.SetCells(3, 3, "mine");
+  const std::string before = Snapshot(target);
+  s.SetPosition(0);
+  EXPECT_THROW(ReadCellsFromStream(target, Point(2, 2), s), EReadError);
+  EXPECT_EQ(Snapshot(target), before);
+}
+
+TEST(GridFileGrid, HostileFilesLeaveTheGridExactlyAsItWas) {
+  TExStringGrid grid(nullptr);
+  FillCatalogue(grid);
+  const std::string before = Snapshot(grid);
+  int files = 0;
+  for (const auto& entry : fs::directory_iterator(DataDir() + "/hostile")) {
+    ++files;
+    EXPECT_THROW(LoadGridFile(grid, entry.path().string()), EReadError) << entry.path();
+    ASSERT_EQ(Snapshot(grid), before) << entry.path();
+  }
+  EXPECT_GE(files, 25);
+
+  // Truncations of a real catalogue at every 97th byte.
+  const std::string real = ReadFileBytes(DataDir() + "/catalogue_small.grid");
+  ASSERT_FALSE(real.empty());
+  int refused = 0;
+  for (size_t cut = 1; cut < real.size(); cut += 97) {
+    TExStringGrid probe(nullptr);
+    FillCatalogue(probe);
+    try {
+      LoadFromBytes(probe, real.substr(0, cut));
+    } catch (const EReadError&) {
+      ++refused;
+      ASSERT_EQ(Snapshot(probe), before) << cut;
+    }
+  }
+  EXPECT_GT(refused, 100);
+}
+
+TEST(GridFileGrid, FailedSaveKeepsTheOldFile) {
+  TTempDir dir;
+  TExStringGrid grid(nullptr);
+  FillCatalogue(grid);
+
+  // A target whose temporary name beside it is too long for the file system.
+  const AnsiString longName = dir.File(std::string(250, 'm').c_str());
+  WriteFileBytes(longName, "old catalogue");
+  EXPECT_THROW(SaveGridFile(grid, longName), EStreamError);
+  EXPECT_EQ(ReadFileBytes(longName), "old catalogue");
+
+  // A target that cannot be replaced (a folder of that name): nothing is left behind.
+  const AnsiString folder = dir.File("folder.vdb");
+  fs::create_directory(folder);
+  fs::path keep = fs::path(folder) / "inside";
+  WriteFileBytes(keep, "x");
+  EXPECT_THROW(SaveGridFile(grid, folder), EStreamError);
+  EXPECT_TRUE(fs::is_directory(folder));
+  int entries = 0;
+  for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir.path)) ++entries;
+  EXPECT_EQ(entries, 2);  // the long-named file and the folder, no temporary file
+
+  if (::geteuid() != 0) {
+    const AnsiString name = dir.File("readonly.vdb");
+    WriteFileBytes(name, "old");
+    fs::permissions(dir.path, fs::perms::owner_read | fs::perms::owner_exec);
+    EXPECT_THROW(SaveGridFile(grid, name), EStreamError);
+    fs::permissions(dir.path, fs::perms::owner_all);
+    EXPECT_EQ(ReadFileBytes(name), "old");
+  }
+}
+
+TEST(GridFileGrid, ProgressIsReportedPerRowWhenItChanges) {
+  TExStringGrid grid(nullptr);
+  grid.SetColCount(2);
+  grid.SetRowCount(5);
+  std::vector<int> reported;
+  TMemoryStream s;
+  WriteCellsToStream(grid, 0, 0, 1, 4, s, [&](TObject*, int p) { reported.push_back(p); });
+  EXPECT_EQ(reported, (std::vector<int>{0, 25, 50, 75, 100}));
+
+  // 201 rows: every other row ends on a half percent, which rounds to even,
+  // and each percent is reported once.
+  reported.clear();
+  grid.SetRowCount(201);
+  WriteCellsToStream(grid, 0, 0, 1, 200, s, [&](TObject*, int p) { reported.push_back(p); });
+  EXPECT_EQ(reported.size(), 101u);
+  EXPECT_EQ(reported[1], 1);
+  EXPECT_EQ(reported.back(), 100);
+}
+
+TEST(GridFileGrid, RowsAboveSixteenBitsStayInPlace) {
+  TExStringGrid grid(nullptr);
+  grid.SetColCount(2);
+  grid.SetRowCount(70000);
+  grid.SetCells(1, 65535, "last 16-bit row");
+  grid.SetCells(1, 65536, "first row beyond");
+  grid.SetCells(0, 69999, "bottom");
+  const std::string bytes = SaveToBytes(grid);
+  TExStringGrid back(nullptr);
+  LoadFromBytes(back, bytes);
+  EXPECT_EQ(back.RowCount(), 70000);
+  EXPECT_EQ(back.Cells(1, 65535), "last 16-bit row");
+  EXPECT_EQ(back.Cells(1, 65536), "first row beyond");
+  EXPECT_EQ(back.Cells(1, 0), "");
+  EXPECT_EQ(back.Cells(0, 69999), "bottom");
+}
+
+TEST(GridFileGrid, HooksFrameAWholeGridLoadAndSave) {
+  TExStringGrid grid(nullptr);
+  FillCatalogue(grid);
+  std::vector<std::string> calls;
+  TGridFileHooks& hooks = GridFileHooks();
+  hooks.ResetForFullLoad = [&](TExStringGrid&) { calls.push_back("reset"); };
+  hooks.ForFullSave = [&](TExStringGrid&, const std::function<void()>& write) {
+    calls.push_back("show");
+    write();
+    calls.push_back("hide");
+  };
+  hooks.AfterLoad = [&](TExStringGrid&) { calls.push_back("after"); };
+  const std::string bytes = SaveToBytes(grid);
+  LoadFromBytes(grid, bytes);
+  // A refused stream never reaches the reset.
+  EXPECT_THROW(LoadFromBytes(grid, bytes.substr(0, bytes.size() / 2)), EReadError);
+  hooks = {};
+  EXPECT_EQ(calls, (std::vector<std::string>{"show", "hide", "reset", "after"}));
+}
+
+}  // namespace
