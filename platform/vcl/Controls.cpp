@@ -122,7 +122,19 @@ void TControl::SetBounds(int left, int top, int width, int height) {
   if (moved) Perform(WM_MOVE, 0, MAKELPARAM(left, top));
   if (sized) Perform(WM_SIZE, SIZE_RESTORED, MAKELPARAM(width, height));
   if (parent_ && (align_ != alNone) && !parent_->aligning_) parent_->Realign();
-  if (parent_ && !parent_->aligning_) anchorsValid_ = false;
+  if (parent_ && !parent_->aligning_) UpdateAnchorRules();
+}
+
+void TControl::UpdateAnchorRules() {
+  if (!parent_) {
+    anchorsValid_ = false;
+    return;
+  }
+  TRect client = parent_->ClientRect();
+  parent_->AdjustClientRect(client);
+  anchorRight_ = client.Width() - left_ - width_;
+  anchorBottom_ = client.Height() - top_ - height_;
+  anchorsValid_ = true;
 }
 
 TRect TControl::ClientRect() const { return Rect(0, 0, width_, height_); }
@@ -153,12 +165,12 @@ TPoint TControl::ScreenToClient(const TPoint& p) const {
 void TControl::SetAlign(TAlign align) {
   if (align == align_) return;
   align_ = align;
-  if (parent_) parent_->Realign();
+  RequestAlign();
 }
 
 void TControl::SetAnchors(TAnchors anchors) {
   anchors_ = anchors;
-  anchorsValid_ = false;
+  UpdateAnchorRules();
 }
 
 void TControl::SetVisible(bool visible) {
@@ -654,7 +666,7 @@ void TWinControl::InsertControl(TControl* control) {
   if (control->parent_) control->parent_->RemoveControl(control);
   controls_.push_back(control);
   control->parent_ = this;
-  control->anchorsValid_ = false;
+  control->UpdateAnchorRules();
   if (control->parentFont_) control->ParentFontChanged();
   if (control->parentColor_) control->ParentColorChanged();
   if (handle_) control->HandleNeededInternal();
@@ -685,6 +697,7 @@ void TWinControl::EnableAlign() {
 void TWinControl::Realign() {
   if (alignDisabled_ > 0 || aligning_ || deleting_) return;
   TRect rect = ClientRect();
+  AdjustClientRect(rect);
   aligning_ = true;
   try {
     AlignControls(nullptr, rect);
@@ -702,9 +715,7 @@ void TWinControl::AlignControls(TControl* control, TRect& rect) {
   for (TControl* c : controls_) {
     if (c->align_ != alNone) continue;
     if (!c->anchorsValid_) {
-      c->anchorRight_ = clientW - c->left_ - c->width_;
-      c->anchorBottom_ = clientH - c->top_ - c->height_;
-      c->anchorsValid_ = true;
+      c->UpdateAnchorRules();
       continue;
     }
     int l = c->left_, t = c->top_, w = c->width_, h = c->height_;

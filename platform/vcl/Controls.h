@@ -367,11 +367,17 @@ class TControl : public TComponent {
   void ParentFontChanged();
   void ParentColorChanged();
   TShiftState ShiftFromKeys(WPARAM keys) const;
+  // The stored Caption / Text, for controls whose widget holds the text:
+  // they keep it current without the notifications SetText sends.
+  AnsiString& TextStore() { return text_; }
 
  private:
   friend class TWinControl;
   friend class TWindowHandle;
   void DoMouseButton(TMessage& m, TMouseButton button, bool down, bool dbl);
+  // Takes the distances to the parent's right and bottom edges that
+  // akRight / akBottom keep when the parent is resized.
+  void UpdateAnchorRules();
   void FontChanged();
 
   TWinControl* parent_ = nullptr;
@@ -513,6 +519,9 @@ class TWinControl : public TControl {
   void DestroyWindowHandle() override;
   // Lays out children by Align, in the class library's order.
   virtual void AlignControls(TControl* control, TRect& rect);
+  // The part of the client area aligned children fill (a group box leaves
+  // its caption out).
+  virtual void AdjustClientRect(TRect& rect) const {}
 
  private:
   friend class TControl;

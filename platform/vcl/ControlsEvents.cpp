@@ -225,9 +225,7 @@ bool TranslateKeyPress(TWindowHandle* h, QObject* watched, QKeyEvent* e) {
   if (!delivered.empty()) {
     QKeyEvent replaced(e->type(), e->key(), e->modifiers(), ToQString(delivered), e->isAutoRepeat(),
                        static_cast<quint16>(e->count()));
-    h->resending = true;
-    static_cast<QObject*>(watched)->event(&replaced);
-    h->resending = false;
+    DeliverNatively(watched, &replaced);
   }
   return true;
 }
@@ -255,9 +253,7 @@ bool TranslateInputMethod(TWindowHandle* h, QObject* watched, QInputMethodEvent*
   if (!changed) return false;
   QInputMethodEvent replaced(e->preeditString(), e->attributes());
   replaced.setCommitString(ToQString(delivered), e->replacementStart(), e->replacementLength());
-  h->resending = true;
-  QCoreApplication::sendEvent(watched, &replaced);
-  h->resending = false;
+  DeliverNatively(watched, &replaced);
   return true;
 }
 

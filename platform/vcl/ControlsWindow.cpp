@@ -75,6 +75,15 @@ void RunGuarded(const std::function<void()>& work) {
   }
 }
 
+void NotifyParent(TWinControl* control, Word code) {
+  RunGuarded([&] {
+    if (!IsLiveControl(control)) return;
+    LPARAM handle = reinterpret_cast<LPARAM>(control->WindowHandle());
+    if (TWinControl* parent = control->Parent()) parent->Perform(WM_COMMAND, MAKEWPARAM(0, code), handle);
+    else control->Perform(CN_COMMAND, MAKEWPARAM(0, code), handle);
+  });
+}
+
 void RaiseWindow(QWidget* w) {
   static const bool offscreen = QGuiApplication::platformName() == QLatin1String("offscreen");
   if (!offscreen) w->raise();
@@ -146,12 +155,34 @@ bool g_lastKeyReachedWidget = true;
 bool GetLastKeyReachedWidget() { return g_lastKeyReachedWidget; }
 void SetLastKeyReachedWidget(bool reached) { g_lastKeyReachedWidget = reached; }
 
+namespace {
+// The input event being handed to its widget after translation: the
+// filters let it (and the copies Qt makes of it for parent widgets) pass.
+thread_local const QEvent* g_passEvent = nullptr;
+thread_local QEvent::Type g_passType = QEvent::None;
+
+bool IsMouseInput(QEvent::Type t) {
+  return t == QEvent::MouseButtonPress || t == QEvent::MouseButtonRelease || t == QEvent::MouseButtonDblClick ||
+         t == QEvent::MouseMove;
+}
+}  // namespace
+
+void DeliverNatively(QObject* receiver, QEvent* event) {
+  const QEvent* savedEvent = g_passEvent;
+  QEvent::Type savedType = g_passType;
+  g_passEvent = event;
+  g_passType = event->type();
+  QCoreApplication::sendEvent(receiver, event);
+  g_passEvent = savedEvent;
+  g_passType = savedType;
+}
+
 bool TWindowHandle::eventFilter(QObject* watched, QEvent* event) {
   if (resending) return false;
-  bool consumed = false;
-  QPointer<TWindowHandle> self(this);
-  RunGuarded([&] { consumed = TranslateQtEvent(this, watched, event); });
   const QEvent::Type type = event->type();
+  if (g_passEvent && (event == g_passEvent || (IsMouseInput(type) && type == g_passType))) return false;
+  bool consumed = false;
+  RunGuarded([&] { consumed = TranslateQtEvent(this, watched, event); });
   if (type == QEvent::KeyPress) g_lastKeyReachedWidget = !consumed;
   switch (type) {
     case QEvent::KeyPress:
@@ -161,14 +192,11 @@ bool TWindowHandle::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::MouseButtonDblClick:
     case QEvent::MouseMove: {
       // Keys and mouse input belong to the window they were meant for: the
-      // widget has them here, and an unwanted one does not travel on to the
-      // parent window (Qt would hand it to every parent in turn).
-      if (!consumed && self) {
-        resending = true;
-        static_cast<QObject*>(watched)->event(event);
-        if (self) resending = false;
-      }
-      event->accept();  // Qt passes on what stays unaccepted
+      // widget has them here (through its other filters too, such as a
+      // scroll area's viewport filter), and one it leaves is not heard by
+      // the parent windows as their own (Qt would hand it to each in turn).
+      if (!consumed) DeliverNatively(watched, event);
+      event->accept();
       return true;
     }
     default:

@@ -95,6 +95,10 @@ class TWindowHandle : public QObject {
 QEvent::Type PostedMessageEventType();
 QEvent::Type WakeEventType();
 
+// Hands an input event to its widget past the translation (the event was
+// translated already, or is a replacement for one).
+void DeliverNatively(QObject* receiver, QEvent* event);
+
 // The translation: true when the event was consumed (the widget must not
 // see it).
 bool TranslateQtEvent(TWindowHandle* handle, QObject* watched, QEvent* event);
@@ -128,6 +132,11 @@ class TPaintWidget : public QWidget {
 // Paints a control that draws itself (TCustomControl, TGraphicControl):
 // WM_ERASEBKGND, then WM_PAINT with Canvas bound to painter.
 void PaintControlOn(TControl* control, QPainter& painter, const QRect& area);
+
+// A notification of a child control (BN_CLICKED, EN_CHANGE, CBN_SELCHANGE,
+// ...): WM_COMMAND to its parent, which reflects it back as CN_COMMAND, as
+// notifications have always travelled. Exceptions go to the application.
+void NotifyParent(TWinControl* control, Word code);
 
 // Brings a window to the front (the offscreen test screen has no stacking).
 void RaiseWindow(QWidget* w);

@@ -145,6 +145,14 @@ void SendMouse(TControl* control, QEvent::Type type, TMouseButton button, int x,
                bool buttonDown) {
   QWidget* w = Target(control);
   if (!w) return;
+  // The mouse goes to the innermost widget under it (a list's viewport),
+  // as the desktop delivers it.
+  if (QWidget* inner = w->childAt(x, y); inner && !ControlOfWidget(inner)) {
+    QPoint p = inner->mapFrom(w, QPoint(x, y));
+    w = inner;
+    x = p.x();
+    y = p.y();
+  }
   QPointF local(x, y);
   Qt::MouseButton b = type == QEvent::MouseMove ? Qt::NoButton : Button(button);
   Qt::MouseButtons held;
