@@ -57,3 +57,48 @@ void TIntList::FromText(std::string_view text) {
   items_.clear();
   for (int v : values) Add(v);
 }
+
+// ------------------------------------------------------------- TSortIndexList
+
+void TSortIndexList::AddIndex(int col, bool ascending) {
+  unsigned item = static_cast<unsigned>(col) & ~kDescendingBit;
+  if (!ascending) item |= kDescendingBit;
+  Add(static_cast<int>(item));
+}
+
+int TSortIndexList::FindIndex(int col) const {
+  for (int i = 0; i < Count(); ++i)
+    if (ColumnOf(Items(i)) == col) return i;
+  return -1;
+}
+
+void TSortIndexList::SetDirection(int index, bool ascending) {
+  unsigned item = static_cast<unsigned>(Items(index));
+  item = ascending ? item & ~kDescendingBit : item | kDescendingBit;
+  SetItems(index, static_cast<int>(item));
+}
+
+void TSortIndexList::ToggleDirection(int col) {
+  const int index = FindIndex(col);
+  if (index >= 0) SetDirection(index, !IsAscending(Items(index)));
+}
+
+// ------------------------------------------------------------- TGridItem
+
+void TGridItem::Assign(const TPersistent* source) {
+  if (const auto* other = dynamic_cast<const TGridItem*>(source)) {
+    idx_ = other->idx_;
+    height_ = other->height_;
+    items_.Assign(&other->items_);
+    return;
+  }
+  TCollectionItem::Assign(source);
+}
+
+// ------------------------------------------------------------- TControlList
+
+int TControlList::IndexOfCell(int col, int row) const {
+  for (std::size_t i = 0; i < items_.size(); ++i)
+    if (items_[i].Col == col && items_[i].Row == row) return static_cast<int>(i);
+  return -1;
+}

@@ -1,11 +1,14 @@
-// The grid's integer lists: column lists with a change event (auto-merged
-// columns, sort orders, image indexes of a cell).
+// The grid's small lists: integer lists with a change event (auto-merged
+// columns, sort orders, image indexes of a cell), the record of a hidden
+// row, and the list of controls placed on cells.
 #pragma once
 
 #include <functional>
 #include <vector>
 
 #include "platform/rtl/Classes.h"
+
+class TControl;
 
 using TIntListChangeEvent = std::function<void(TObject* sender, int col, int row)>;
 
@@ -45,4 +48,67 @@ class TIntList : public TObject {
   int col_;
   int row_;
   std::vector<int> items_;
+};
+
+// Each item is a column in bits 0-30 and a direction flag in bit 31 (set
+// for descending).
+class TSortIndexList : public TIntList {
+ public:
+  using TIntList::TIntList;
+  static constexpr unsigned kDescendingBit = 0x80000000u;
+  static int ColumnOf(int item) { return static_cast<int>(static_cast<unsigned>(item) & ~kDescendingBit); }
+  static bool IsAscending(int item) { return (static_cast<unsigned>(item) & kDescendingBit) == 0; }
+
+  void AddIndex(int col, bool ascending);
+  // Position of the first item of the column, -1 when none.
+  int FindIndex(int col) const;
+  // Through the item write, so OnChange hears of it.
+  void SetDirection(int index, bool ascending);
+  // Flips the direction of the column's first item; nothing when absent.
+  void ToggleDirection(int col);
+};
+
+// A hidden row: its real index, its height when it was hidden, and its cells
+// in real-column order, each text with its cell's TCellProperties (or
+// nullptr) as the object. The string grid owns those objects while the row
+// is hidden and frees them if the row never comes back.
+class TGridItem : public TCollectionItem {
+ public:
+  explicit TGridItem(TCollection* collection) : TCollectionItem(collection) {}
+  int Idx() const { return idx_; }
+  void SetIdx(int v) { idx_ = v; }
+  int Height() const { return height_; }
+  void SetHeight(int v) { height_ = v; }
+  TStringList* Items() { return &items_; }
+  const TStringList* Items() const { return &items_; }
+  void Assign(const TPersistent* source) override;
+
+ private:
+  int idx_ = 0;
+  int height_ = 0;
+  TStringList items_;
+};
+
+// A control placed on a cell.
+struct TCellControl {
+  int Col = 0;
+  int Row = 0;
+  TControl* Control = nullptr;
+};
+
+// The controls placed on cells. Deleting a record, or the list, never frees
+// the control.
+class TControlList : public TObject {
+ public:
+  int Count() const { return static_cast<int>(items_.size()); }
+  TCellControl& Items(int index) { return items_.at(static_cast<std::size_t>(index)); }
+  const TCellControl& Items(int index) const { return items_.at(static_cast<std::size_t>(index)); }
+  void Add(int col, int row, TControl* control) { items_.push_back({col, row, control}); }
+  void Delete(int index) { items_.erase(items_.begin() + index); }
+  void Clear() { items_.clear(); }
+  // The record of the control on (col, row), -1 when none.
+  int IndexOfCell(int col, int row) const;
+
+ private:
+  std::vector<TCellControl> items_;
 };
