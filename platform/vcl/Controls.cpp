@@ -110,8 +110,6 @@ void TControl::SetBounds(int left, int top, int width, int height) {
   width_ = width;
   height_ = height;
   if (QWidget* w = WidgetOf(this)) {
-    QPoint offset;
-    if (parent_) offset = QPoint(0, 0);
     if (w->isWindow()) {
       w->move(left, top);
       w->resize(width, height);
@@ -361,7 +359,7 @@ void TControl::Dispatch(TMessage& m) {
     case WM_NCPAINT: WMNCPaint(m); break;
     case WM_SETCURSOR: WMSetCursor(m); break;
     case WM_TIMER: WMTimer(m); break;
-    case 0x007B /* WM_CONTEXTMENU */: WMContextMenu(m); break;
+    case WM_CONTEXTMENU: WMContextMenu(m); break;
     case CM_MOUSEENTER: CMMouseEnter(m); break;
     case CM_MOUSELEAVE: CMMouseLeave(m); break;
     case CM_HINTSHOW: CMHintShow(m); break;

@@ -8,7 +8,8 @@
 //                   CM_MOUSEENTER / CM_MOUSELEAVE, WM_CONTEXTMENU
 //     wheel ....... deltas gathered into whole notches of 120
 //     focus ....... WM_SETFOCUS / WM_KILLFOCUS, then CM_EXIT and CM_ENTER
-//     window ...... size and move from outside, close, activation, drag and drop
+//     window ...... size and move from outside, close, activation, theme
+//                   change, drag and drop
 //
 // A Qt event goes on to the widget only when its message reached the
 // default handler (see TControl::DefaultHandler).
@@ -31,7 +32,6 @@ void RecordKey(int vk, bool down);
 
 namespace {
 
-constexpr Cardinal WM_CONTEXTMENU_ = 0x007B;
 constexpr int HTCLIENT = 1;
 
 struct KeyMapping {
@@ -402,7 +402,7 @@ bool TranslateQtEvent(TWindowHandle* h, QObject* watched, QEvent* event) {
     case QEvent::ContextMenu: {
       auto* e = static_cast<QContextMenuEvent*>(event);
       QPoint g = e->globalPos();
-      TMessage m{WM_CONTEXTMENU_, reinterpret_cast<WPARAM>(h), MAKELPARAM(g.x(), g.y()), 0};
+      TMessage m{WM_CONTEXTMENU, reinterpret_cast<WPARAM>(h), MAKELPARAM(g.x(), g.y()), 0};
       return !PerformReachesDefault(control, m);
     }
     case QEvent::FocusIn:
@@ -439,6 +439,10 @@ bool TranslateQtEvent(TWindowHandle* h, QObject* watched, QEvent* event) {
       return false;
     case QEvent::WindowDeactivate:
       if (watched == h->Widget()) control->Perform(CM_DEACTIVATE, 0, 0);
+      return false;
+    case QEvent::ThemeChange:
+    case QEvent::StyleChange:
+      if (watched == h->Widget()) control->Perform(WM_THEMECHANGED, 0, 0);
       return false;
     case QEvent::DragEnter:
     case QEvent::DragMove:

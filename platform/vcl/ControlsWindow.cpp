@@ -339,6 +339,7 @@ namespace {
 TPainterCanvas* PaintCanvasOf(TControl* control) {
   if (auto* c = dynamic_cast<TCustomControl*>(control)) return static_cast<TPainterCanvas*>(c->Canvas());
   if (auto* g = dynamic_cast<TGraphicControl*>(control)) return static_cast<TPainterCanvas*>(g->Canvas());
+  if (auto* f = dynamic_cast<TCustomForm*>(control)) return static_cast<TPainterCanvas*>(f->Canvas());
   return nullptr;
 }
 }  // namespace

@@ -83,7 +83,7 @@ TCustomForm* GetParentForm(const TControl* control) {
 
 // ======================================================================= TCustomForm
 
-TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner) {
+TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner), canvas_(std::make_unique<TPainterCanvas>()) {
   SetVisible(false);
   SetBounds(0, 0, 320, 240);
   Screen->forms_.push_back(this);
@@ -122,6 +122,12 @@ TWindowHandle* TCustomForm::CreateWindowHandle() {
 void TCustomForm::InitWindowHandle() {
   ApplyWindowFlags();
   TWinControl::InitWindowHandle();
+}
+
+void TCustomForm::WMPaint(TMessage& m) { Paint(); }
+
+void TCustomForm::Paint() {
+  if (OnPaint) OnPaint(this);
 }
 
 void TCustomForm::ApplyColorToWidget() {
@@ -308,7 +314,7 @@ void TCustomForm::SetModalResult(TModalResult result) {
 int TCustomForm::ShowModal() {
   if (Visible() || modal_) throw EInvalidOperation("Cannot make a visible window modal");
   if (!Enabled()) throw EInvalidOperation("Cannot make a disabled window modal");
-  EnsureQtApplication();
+  Application->Initialize();
   Application->CancelHint();
   HandleNeeded();
   QWidget* w = WidgetOf(this);
@@ -512,7 +518,10 @@ void TApplication::FormCreated(TCustomForm* form) {
 }
 
 void TApplication::FormDestroyed(TCustomForm* form) {
-  if (mainForm_ == form) mainForm_ = nullptr;
+  if (mainForm_ != form) return;
+  mainForm_ = nullptr;
+  // Without its main window the program has nothing left to run.
+  if (running_) Terminate();
 }
 
 AnsiString TApplication::ExeName() const {

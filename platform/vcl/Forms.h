@@ -106,6 +106,8 @@ class TCustomForm : public TWinControl {
   TRect ClientRect() const override;
 
   static bool IsLiveControlPublic(const TControl* c);
+  // Draws on the form while it paints (OnPaint).
+  TCanvas* Canvas() const { return canvas_.get(); }
 
  protected:
   virtual void DoShow();
@@ -120,6 +122,8 @@ class TCustomForm : public TWinControl {
   void InitWindowHandle() override;
   void ApplyWindowFlags();
   void ApplyColorToWidget() override;
+  void WMPaint(TMessage& m) override;
+  virtual void Paint();
 
  private:
   void PlaceOnShow();
@@ -136,6 +140,7 @@ class TCustomForm : public TWinControl {
   int alpha_ = 255;
   TWinControl* activeControl_ = nullptr;
   class QEventLoop* modalLoop_ = nullptr;
+  std::unique_ptr<TCanvas> canvas_;
 };
 
 class TForm : public TCustomForm {

@@ -74,6 +74,7 @@ inline constexpr Cardinal WM_SHOWWINDOW = 0x0018;
 inline constexpr Cardinal WM_ACTIVATEAPP = 0x001C;
 inline constexpr Cardinal WM_CANCELMODE = 0x001F;
 inline constexpr Cardinal WM_SETCURSOR = 0x0020;
+inline constexpr Cardinal WM_CONTEXTMENU = 0x007B;
 inline constexpr Cardinal WM_NCPAINT = 0x0085;
 inline constexpr Cardinal WM_GETDLGCODE = 0x0087;
 inline constexpr Cardinal WM_KEYDOWN = 0x0100;
