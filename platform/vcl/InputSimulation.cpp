@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QWheelEvent>
 
 #include "platform/vcl/Clipbrd_p.h"
@@ -261,6 +262,32 @@ int SimulateDrag(TWinControl* control, TDragPhase phase, const TDragData& data, 
     }
   }
   return DROPEFFECT_NONE;
+}
+
+bool SimulateScroll(TWinControl* control, int bar, Word code, int pos) {
+  QWidget* w = WidgetOf(control);
+  if (!w) return false;
+  for (QScrollBar* sb : w->findChildren<QScrollBar*>(QString(), Qt::FindDirectChildrenOnly)) {
+    if (!sb->property("vidrenaScrollBar").toBool() || !sb->isVisibleTo(w)) continue;
+    if ((sb->orientation() == Qt::Vertical) != (bar == SB_VERT)) continue;
+    switch (code) {
+      case SB_LINEDOWN: sb->triggerAction(QAbstractSlider::SliderSingleStepAdd); break;
+      case SB_LINEUP: sb->triggerAction(QAbstractSlider::SliderSingleStepSub); break;
+      case SB_PAGEDOWN: sb->triggerAction(QAbstractSlider::SliderPageStepAdd); break;
+      case SB_PAGEUP: sb->triggerAction(QAbstractSlider::SliderPageStepSub); break;
+      case SB_TOP: sb->triggerAction(QAbstractSlider::SliderToMinimum); break;
+      case SB_BOTTOM: sb->triggerAction(QAbstractSlider::SliderToMaximum); break;
+      case SB_THUMBTRACK:
+      case SB_THUMBPOSITION:
+        sb->setSliderDown(true);
+        sb->setSliderPosition(pos);
+        sb->setSliderDown(false);
+        break;
+      default: return false;
+    }
+    return true;
+  }
+  return false;
 }
 
 bool WindowShowing(TControl* control) {

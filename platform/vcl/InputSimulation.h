@@ -34,6 +34,11 @@ void SimulateCloseButton(TWinControl* form);
 // A context-menu request at a client point (right click or the menu key).
 void SimulateContextMenu(TControl* control, int x, int y);
 
+// The user working one of the window's own scroll bars (SB_VERT / SB_HORZ)
+// with SB_LINEUP .. SB_BOTTOM, or dragging its thumb to pos (SB_THUMBTRACK,
+// then SB_THUMBPOSITION on release). False when the bar is not showing.
+bool SimulateScroll(TWinControl* control, int bar, Word code, int pos = 0);
+
 enum TDragPhase { dpEnter, dpOver, dpLeave, dpDrop };
 // One step of a drag from another program over the control; returns the
 // effect the target took (DROPEFFECT_NONE when it refused).

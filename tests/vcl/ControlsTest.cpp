@@ -190,3 +190,52 @@ TEST(Controls, HintStyleWindowNeverTakesTheActivationAndTakesAShape) {
 }
 
 }  // namespace
+
+namespace {
+
+// Scrolls by its own rule: lines of 1, pages of 10, the thumb where dragged.
+class TScroller : public TCustomControl {
+ public:
+  explicit TScroller(TComponent* owner) : TCustomControl(owner) {}
+  std::vector<int> codes;
+
+ protected:
+  void WMVScroll(TMessage& m) override {
+    codes.push_back(m.WParamLo());
+    int pos = GetScrollPos(Handle(), SB_VERT);
+    switch (m.WParamLo()) {
+      case SB_LINEDOWN: pos += 1; break;
+      case SB_PAGEDOWN: pos += 10; break;
+      case SB_THUMBPOSITION: pos = static_cast<SmallInt>(m.WParamHi()); break;
+      default: return;
+    }
+    SetScrollPos(Handle(), SB_VERT, pos, true);
+  }
+};
+
+TEST(Controls, ScrollBarActionsArriveAsScrollMessagesAndTheWindowSetsThePosition) {
+  ShownForm form;
+  auto* box = new TScroller(form.form);
+  box->SetParent(form.form);
+  box->SetBounds(0, 0, 200, 100);
+  TScrollInfo info;
+  info.fMask = SIF_RANGE | SIF_PAGE;
+  info.nMax = 99;
+  info.nPage = 10;
+  SetScrollInfo(box->Handle(), SB_VERT, info, true);
+  ASSERT_TRUE(SimulateScroll(box, SB_VERT, SB_LINEDOWN));
+  ASSERT_TRUE(SimulateScroll(box, SB_VERT, SB_PAGEDOWN));
+  EXPECT_EQ(GetScrollPos(box->Handle(), SB_VERT), 11);
+  ASSERT_TRUE(SimulateScroll(box, SB_VERT, SB_THUMBTRACK, 40));
+  EXPECT_EQ(GetScrollPos(box->Handle(), SB_VERT), 40);
+  EXPECT_EQ(box->codes, (std::vector<int>{SB_LINEDOWN, SB_PAGEDOWN, SB_THUMBTRACK, SB_THUMBPOSITION, SB_ENDSCROLL}));
+  EXPECT_FALSE(SimulateScroll(box, SB_HORZ, SB_LINEDOWN)) << "no horizontal bar";
+}
+
+TEST(Controls, ActivatedFormIsTheScreensActiveForm) {
+  ShownForm form;
+  form->Perform(CM_ACTIVATE, 0, 0);
+  EXPECT_EQ(Screen->ActiveForm(), form.form);
+}
+
+}  // namespace
