@@ -859,13 +859,7 @@ bool TWinControl::CanFocus() const {
   return w && w->isVisible();
 }
 
-bool TWinControl::Focused() const {
-  QWidget* w = WidgetOf(this);
-  if (!w) return false;
-  QWidget* focus = QApplication::focusWidget();
-  return focus && (focus == w || focus->focusProxy() == w || w->focusProxy() == focus ||
-                   (focus->parentWidget() == w && w->focusProxy() == focus));
-}
+bool TWinControl::Focused() const { return FocusedControl() == this; }
 
 void TWinControl::SetFocus() {
   if (!CanFocus()) throw EInvalidOperation("Cannot focus a disabled or invisible window");

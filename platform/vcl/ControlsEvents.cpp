@@ -193,6 +193,8 @@ bool TranslateKeyPress(TWindowHandle* h, QObject* watched, QKeyEvent* e) {
   const bool alt = e->modifiers() & Qt::AltModifier;
   LPARAM keyData = KeyData(k, alt, e->isAutoRepeat(), false);
 
+  // A window that wants Tab keeps the focus: Qt must not move it on.
+  bool keepTab = false;
   if (k.vk == VK_TAB || k.vk == VK_RETURN || k.vk == VK_ESCAPE) {
     LRESULT code = control->Perform(WM_GETDLGCODE, k.vk, 0);
     bool wanted = (code & DLGC_WANTALLKEYS) || (k.vk == VK_TAB && (code & DLGC_WANTTAB)) ||
@@ -203,10 +205,8 @@ bool TranslateKeyPress(TWindowHandle* h, QObject* watched, QKeyEvent* e) {
       TCustomForm* form = GetParentForm(control);
       if (form && form->Perform(CM_DIALOGKEY, k.vk, keyData) != 0) return true;
       if (!IsLiveControl(control)) return true;
-    } else if (k.vk == VK_TAB && IsPaintWidget(h)) {
-      TMessage m{alt ? WM_SYSKEYDOWN : WM_KEYDOWN, k.vk, keyData, 0};
-      PerformReachesDefault(control, m);
-      return true;  // a window that wants Tab keeps the focus
+    } else {
+      keepTab = k.vk == VK_TAB && IsPaintWidget(h);
     }
   }
 
@@ -216,11 +216,11 @@ bool TranslateKeyPress(TWindowHandle* h, QObject* watched, QKeyEvent* e) {
   if (!reached) return true;  // a key set to 0 stops here, and types nothing
 
   AnsiString text = KeyText(e, k.vk);
-  if (text.empty()) return false;
+  if (text.empty()) return keepTab;
   AnsiString delivered;
   bool alive = true;
   bool changed = DeliverChars(h, control, text, alt ? WM_SYSCHAR : WM_CHAR, keyData, delivered, alive);
-  if (!alive) return true;
+  if (!alive || keepTab) return true;
   if (!changed) return false;
   if (!delivered.empty()) {
     QKeyEvent replaced(e->type(), e->key(), e->modifiers(), ToQString(delivered), e->isAutoRepeat(),

@@ -289,3 +289,34 @@ TEST(Messages, KeyStateFollowsTheLastInputEvent) {
 }
 
 }  // namespace
+
+namespace {
+
+// Wants Tab, as a grid that tabs between its cells does.
+class TTabTaker : public TRecorder {
+ public:
+  using TRecorder::TRecorder;
+
+ protected:
+  void WMGetDlgCode(TMessage& m) override { m.Result = DLGC_WANTARROWS | DLGC_WANTTAB; }
+};
+
+TEST(Messages, TabStaysWithAWindowThatWantsItAndMovesTheFocusOtherwise) {
+  ShownForm form;
+  auto* taker = new TTabTaker(form.form);
+  taker->SetParent(form.form);
+  auto* other = new TRecorder(form.form);
+  other->SetParent(form.form);
+  other->SetTop(100);
+  taker->SetFocus();
+  SimulateKey(taker, VK_TAB);
+  EXPECT_TRUE(taker->Focused()) << "Tab stayed";
+  EXPECT_EQ(taker->chars, std::vector<unsigned char>{'\t'});
+  EXPECT_NE(std::find(taker->log.begin(), taker->log.end(), "KeyDown"), taker->log.end());
+  other->SetFocus();
+  SimulateKey(other, VK_TAB);
+  EXPECT_FALSE(other->Focused()) << "a window that does not want Tab lets the focus move on";
+  EXPECT_TRUE(other->log.empty()) << "and never hears the key";
+}
+
+}  // namespace
