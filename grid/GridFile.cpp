@@ -553,12 +553,24 @@ TGridFile ParseGridBytes(const char* data, size_t size) {
   }
 
   bool first = true;
+  // Older writers kept Row in 16 bits, so in a whole grid of more than 65536
+  // rows the stored row wraps to 0 after 65535. Cells of a whole grid come
+  // row by row from the top, so a row below the previous one has wrapped.
+  const bool rowsMayWrap = p.FullGrid && p.RowCount > 65536;
+  int rowBase = 0;
+  int lastRow = 0;
   // A last single byte is not a cell: streams that end one byte after the
   // last image still end cleanly.
   while (r.Remaining() >= 2) {
     const size_t start = r.Position();
     TGridFileCell& c = f.Cells.emplace_back();
     const bool hasProp = ReadCell(r, c);
+    if (rowsMayWrap) {
+      if (c.Row <= 0xFFFF && Int64{c.Row} + rowBase < lastRow && rowBase + 65536 < p.RowCount)
+        rowBase += 65536;
+      if (c.Row <= 0xFFFF) c.Row += rowBase;
+      lastRow = c.Row;
+    }
     if (first) {
       f.FirstCol = c.Col;
       f.FirstRow = c.Row;

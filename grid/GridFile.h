@@ -27,7 +27,9 @@
 //   widths and row heights lie in -1..32767.
 //   Col and Row are stored as integers of the smallest tag; positions up to
 //   65535 give the same bytes as a 16-bit field, larger rows take an int32,
-//   so files with more than 65535 rows keep every row.
+//   so files with more than 65535 rows keep every row. A whole-grid file
+//   whose rows wrapped at 65536 (16-bit writers) is read with its rows
+//   unwrapped, since its cells come in row order.
 #pragma once
 
 #include <functional>

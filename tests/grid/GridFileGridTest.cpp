@@ -308,6 +308,7 @@ TEST(GridFileGrid, HooksFrameAWholeGridLoadAndSave) {
   FillCatalogue(grid);
   std::vector<std::string> calls;
   TGridFileHooks& hooks = GridFileHooks();
+  const TGridFileHooks installed = hooks;  // the grid's own, put back below
   hooks.ResetForFullLoad = [&](TExStringGrid&) { calls.push_back("reset"); };
   hooks.ForFullSave = [&](TExStringGrid&, const std::function<void()>& write) {
     calls.push_back("show");
@@ -319,7 +320,7 @@ TEST(GridFileGrid, HooksFrameAWholeGridLoadAndSave) {
   LoadFromBytes(grid, bytes);
   // A refused stream never reaches the reset.
   EXPECT_THROW(LoadFromBytes(grid, bytes.substr(0, bytes.size() / 2)), EReadError);
-  hooks = {};
+  hooks = installed;
   EXPECT_EQ(calls, (std::vector<std::string>{"show", "hide", "reset", "after"}));
 }
 

@@ -315,6 +315,28 @@ TEST(GridFile, RowsBeyondSixteenBitsKeepTheirPositions) {
   EXPECT_EQ(back.Cells[2].Row, 69999);
 }
 
+TEST(GridFile, RowsThatAnOlderWriterWrappedAtSixteenBitsAreUnwrapped) {
+  TGridPropIO p{1, 70000, "64", JoinSizeList(std::vector<int>(70000, 21)), true, 0};
+  TGridStreamWriter w;
+  w.WriteProps(p);
+  w.WriteCell(0, 1, "row 1", nullptr);
+  w.WriteCell(0, 65535, "row 65535", nullptr);
+  w.WriteCell(0, 0, "row 65536", nullptr);  // 16 bits of 65536
+  w.WriteCell(0, 4463, "row 69999", nullptr);
+  const TGridFile f = Parse(w.Bytes());
+  ASSERT_EQ(f.Cells.size(), 4u);
+  EXPECT_EQ(f.Cells[1].Row, 65535);
+  EXPECT_EQ(f.Cells[2].Row, 65536);
+  EXPECT_EQ(f.Cells[3].Row, 69999);
+
+  // Below 65537 rows nothing can have wrapped: a cell above the previous one stays.
+  TGridStreamWriter small;
+  small.WriteProps({1, 3, "64", "21,21,21", true, 0});
+  small.WriteCell(0, 2, "b", nullptr);
+  small.WriteCell(0, 0, "a", nullptr);
+  EXPECT_EQ(Parse(small.Bytes()).Cells[1].Row, 0);
+}
+
 TEST(GridFile, GridsBeyondTheFileLimitsAreRefusedOnSaving) {
   TGridStreamWriter w;
   TGridPropIO p;
