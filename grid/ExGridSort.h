@@ -21,7 +21,9 @@ class TExStringGrid;
 
 // ------------------------------------------------------------- small types
 
-// The order is stored in forms and grid files: never reorder.
+// The order is stored in forms and grid files: never reorder. This is the
+// one declaration: headers that need the styles include this one (it
+// includes nothing of the grid).
 enum TSortStyle : Byte {
   ssAutomatic, ssAlphabetic, ssNumeric, ssDate, ssAlphaNoCase, ssAlphaCase, ssShortDateEU,
   ssShortDateUS, ssCustom, ssFinancial, ssAnsiAlphaCase, ssAnsiAlphaNoCase, ssRaw, ssHTML,
@@ -91,6 +93,7 @@ int PlaceBlanks(int result, bool empty1, bool empty2, TSortDirection direction,
 // ------------------------------------------------------------- TSortSettings
 
 inline constexpr char kSortRowTooBig[] = "Sort row should be smaller than number of fixed rows";
+inline constexpr char kNoSortIndexes[] = "No indexes specified for indexed sort";
 
 class TSortSettings : public TPersistent {
  public:
