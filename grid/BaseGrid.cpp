@@ -173,13 +173,13 @@ void TBaseGrid::FreeCellPropertiesAt(int col, int row) {
 void TBaseGrid::FreeCellProperties(int c1, int r1, int c2, int r2) {
   c1 = std::max(c1, 0);
   r1 = std::max(r1, 0);
-  c2 = std::min(c2, ColCount() - 1);
+  c2 = std::min(c2, StoreColCount() - 1);
   r2 = std::min(r2, RowCount() - 1);
   for (int r = r1; r <= r2; ++r)
     for (int c = c1; c <= c2; ++c) FreeCellPropertiesAt(c, r);
 }
 
-void TBaseGrid::FreeAllCellProperties() { FreeCellProperties(0, 0, ColCount() - 1, RowCount() - 1); }
+void TBaseGrid::FreeAllCellProperties() { FreeCellProperties(0, 0, StoreColCount() - 1, RowCount() - 1); }
 
 void TBaseGrid::DetachCell(int col, int row) {
   SetRawCells(col, row, AnsiString());
@@ -198,7 +198,7 @@ void TBaseGrid::DeleteRow(int row) {
   if (row >= 0 && row < RowCount()) {
     for (int c = 0; c < ColCount(); ++c)
       if (IsMergedCell(c, row)) SplitCells(c, row);
-    FreeCellProperties(0, row, ColCount() - 1, row);
+    FreeCellProperties(0, row, StoreColCount() - 1, row);
   }
   TStringGrid::DeleteRow(row);
 }
@@ -210,6 +210,174 @@ void TBaseGrid::DeleteColumn(int col) {
     FreeCellProperties(col, 0, col, RowCount() - 1);
   }
   TStringGrid::DeleteColumn(col);
+}
+
+// ------------------------------------------------------------- columns kept past ColCount
+
+const TBaseGrid::TKeptColumn* TBaseGrid::KeptColumn(int col) const {
+  const int i = col - ColCount();
+  if (i < 0 || i >= static_cast<int>(kept_.size())) return nullptr;
+  return &kept_[static_cast<std::size_t>(i)];
+}
+
+TBaseGrid::TKeptColumn* TBaseGrid::KeptColumn(int col) {
+  const int i = col - ColCount();
+  if (i < 0 || i >= static_cast<int>(kept_.size())) return nullptr;
+  return &kept_[static_cast<std::size_t>(i)];
+}
+
+const AnsiString& TBaseGrid::RawCells(int col, int row) const {
+  if (col < ColCount()) return TStringGrid::Cells(col, row);
+  static const AnsiString empty;
+  const TKeptColumn* kept = KeptColumn(col);
+  if (!kept || row < 0 || row >= RowCount() || static_cast<std::size_t>(row) >= kept->texts.size())
+    return empty;
+  return kept->texts[static_cast<std::size_t>(row)];
+}
+
+void TBaseGrid::SetRawCells(int col, int row, AnsiString&& value) {
+  if (col < ColCount()) {
+    TStringGrid::SetCells(col, row, std::move(value));
+    return;
+  }
+  TKeptColumn* kept = KeptColumn(col);
+  if (!kept || row < 0 || row >= RowCount()) return;
+  const std::size_t r = static_cast<std::size_t>(row);
+  if (kept->texts.size() <= r) {
+    if (value.empty()) return;
+    kept->texts.resize(static_cast<std::size_t>(RowCount()));
+  }
+  kept->texts[r] = std::move(value);
+}
+
+TObject* TBaseGrid::RawObjects(int col, int row) const {
+  if (col < ColCount()) return TStringGrid::Objects(col, row);
+  const TKeptColumn* kept = KeptColumn(col);
+  if (!kept || row < 0 || static_cast<std::size_t>(row) >= kept->objects.size()) return nullptr;
+  return kept->objects[static_cast<std::size_t>(row)];
+}
+
+void TBaseGrid::SetRawObjects(int col, int row, TObject* value) {
+  if (col < ColCount()) {
+    TStringGrid::SetObjects(col, row, value);
+    return;
+  }
+  TKeptColumn* kept = KeptColumn(col);
+  if (!kept || row < 0 || row >= RowCount()) return;
+  const std::size_t r = static_cast<std::size_t>(row);
+  if (kept->objects.size() <= r) {
+    if (!value) return;
+    kept->objects.resize(static_cast<std::size_t>(RowCount()), nullptr);
+  }
+  kept->objects[r] = value;
+}
+
+void TBaseGrid::SetKeptColumnLimit(int limit) {
+  keptLimit_ = std::max(0, limit);
+  // Exactly the limit: missing columns are new, empty ones.
+  kept_.resize(static_cast<std::size_t>(keptLimit_));
+}
+
+void TBaseGrid::SetColCount(int value) {
+  const int old = ColCount();
+  if (value == old) return;
+  if (value < old) {
+    // The cut columns nearest to the new end are kept, up to the limit.
+    const int keep = std::min(old - value, keptLimit_);
+    std::vector<TKeptColumn> cut(static_cast<std::size_t>(std::max(keep, 0)));
+    const int rows = RowCount();
+    for (int i = 0; i < keep; ++i) {
+      TKeptColumn& column = cut[static_cast<std::size_t>(i)];
+      const int c = value + i;
+      for (int r = 0; r < rows; ++r) {
+        const AnsiString& text = TStringGrid::Cells(c, r);
+        if (!text.empty()) {
+          if (column.texts.empty()) column.texts.resize(static_cast<std::size_t>(rows));
+          column.texts[static_cast<std::size_t>(r)] = text;
+        }
+        if (TObject* object = TStringGrid::Objects(c, r)) {
+          if (column.objects.empty()) column.objects.resize(static_cast<std::size_t>(rows), nullptr);
+          column.objects[static_cast<std::size_t>(r)] = object;
+        }
+      }
+    }
+    kept_.insert(kept_.begin(), std::make_move_iterator(cut.begin()), std::make_move_iterator(cut.end()));
+    if (kept_.size() > static_cast<std::size_t>(keptLimit_)) kept_.resize(static_cast<std::size_t>(keptLimit_));
+    TStringGrid::SetColCount(value);
+    return;
+  }
+  TStringGrid::SetColCount(value);
+  // The kept columns that the window now reaches go back into the store.
+  const int take = std::min(value - old, static_cast<int>(kept_.size()));
+  for (int i = 0; i < take; ++i) {
+    TKeptColumn& column = kept_[static_cast<std::size_t>(i)];
+    const int c = old + i;
+    for (std::size_t r = 0; r < column.texts.size(); ++r)
+      if (!column.texts[r].empty()) TStringGrid::SetCells(c, static_cast<int>(r), std::move(column.texts[r]));
+    for (std::size_t r = 0; r < column.objects.size(); ++r)
+      if (column.objects[r]) TStringGrid::SetObjects(c, static_cast<int>(r), column.objects[r]);
+  }
+  kept_.erase(kept_.begin(), kept_.begin() + take);
+}
+
+void TBaseGrid::ExchangeRows(int row1, int row2) {
+  if (row1 < 0 || row2 < 0 || row1 >= RowCount() || row2 >= RowCount() || row1 == row2) return;
+  TStringGrid::ExchangeRows(row1, row2);
+  const std::size_t a = static_cast<std::size_t>(row1), b = static_cast<std::size_t>(row2);
+  const std::size_t need = std::max(a, b) + 1;
+  for (TKeptColumn& column : kept_) {
+    if (!column.texts.empty()) {
+      if (column.texts.size() < need) column.texts.resize(need);
+      std::swap(column.texts[a], column.texts[b]);
+    }
+    if (!column.objects.empty()) {
+      if (column.objects.size() < need) column.objects.resize(need, nullptr);
+      std::swap(column.objects[a], column.objects[b]);
+    }
+  }
+}
+
+void TBaseGrid::RowMoved(int fromIndex, int toIndex) {
+  TStringGrid::RowMoved(fromIndex, toIndex);
+  const std::size_t need = static_cast<std::size_t>(std::max(fromIndex, toIndex)) + 1;
+  auto move = [&](auto& v) {
+    if (v.empty()) return;
+    if (v.size() < need) v.resize(need);
+    auto from = v.begin() + fromIndex;
+    auto to = v.begin() + toIndex;
+    if (fromIndex < toIndex) std::rotate(from, from + 1, to + 1);
+    else std::rotate(to, from, from + 1);
+  };
+  for (TKeptColumn& column : kept_) {
+    move(column.texts);
+    move(column.objects);
+  }
+}
+
+void TBaseGrid::RowBlockMoved(int fromIndex, int count, int toIndex) {
+  TStringGrid::RowBlockMoved(fromIndex, count, toIndex);
+  const std::size_t need = static_cast<std::size_t>(std::max(fromIndex + count, toIndex));
+  auto move = [&](auto& v) {
+    if (v.empty()) return;
+    if (v.size() < need) v.resize(need);
+    auto first = v.begin();
+    if (toIndex < fromIndex) std::rotate(first + toIndex, first + fromIndex, first + fromIndex + count);
+    else std::rotate(first + fromIndex, first + fromIndex + count, first + toIndex);
+  };
+  for (TKeptColumn& column : kept_) {
+    move(column.texts);
+    move(column.objects);
+  }
+}
+
+void TBaseGrid::SizeChanged(int oldColCount, int oldRowCount) {
+  // Rows cut off lose their kept cells too (their objects were freed first).
+  const std::size_t rows = static_cast<std::size_t>(RowCount());
+  for (TKeptColumn& column : kept_) {
+    if (column.texts.size() > rows) column.texts.resize(rows);
+    if (column.objects.size() > rows) column.objects.resize(rows);
+  }
+  TStringGrid::SizeChanged(oldColCount, oldRowCount);
 }
 
 // ------------------------------------------------------------- spans

@@ -25,6 +25,7 @@
 #include <climits>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "platform/rtl/Classes.h"
 #include "platform/vcl/Graphics.h"
@@ -181,12 +182,30 @@ class TBaseGrid : public TStringGrid {
   virtual AnsiString GetCellText(int col, int row) const;
   virtual void SetCellText(int col, int row, const AnsiString& value);
 
-  // ---- the class library's slots, without span logic
-  const AnsiString& RawCells(int col, int row) const { return TStringGrid::Cells(col, row); }
-  void SetRawCells(int col, int row, const AnsiString& value) { TStringGrid::SetCells(col, row, value); }
-  void SetRawCells(int col, int row, AnsiString&& value) { TStringGrid::SetCells(col, row, std::move(value)); }
-  TObject* RawObjects(int col, int row) const { return TStringGrid::Objects(col, row); }
-  void SetRawObjects(int col, int row, TObject* value) { TStringGrid::SetObjects(col, row, value); }
+  // ---- the class library's slots, without span logic, by real column:
+  // the columns kept past ColCount (below) are reached here too.
+  const AnsiString& RawCells(int col, int row) const;
+  void SetRawCells(int col, int row, const AnsiString& value) { SetRawCells(col, row, AnsiString(value)); }
+  void SetRawCells(int col, int row, AnsiString&& value);
+  TObject* RawObjects(int col, int row) const;
+  void SetRawObjects(int col, int row, TObject* value);
+
+  // ---- columns kept past ColCount
+  // Hidden columns keep their cells at their real indices while ColCount
+  // counts only the shown ones. The class library's store drops the cells
+  // of columns cut off, so the grid keeps up to KeptColumnLimit columns
+  // past ColCount itself: shrinking ColCount keeps the cut columns (the
+  // first ones up to the limit), growing it takes them back at the same
+  // indices. Rows moved, exchanged or deleted take those cells along.
+  void SetColCount(int value);
+  int KeptColumnLimit() const { return keptLimit_; }
+  // Keeps exactly limit columns past ColCount: raising it adds empty
+  // columns, lowering it lets go of the last ones without freeing their
+  // objects (the caller freed them).
+  void SetKeptColumnLimit(int limit);
+  // ColCount plus the columns kept past it: every real column.
+  int StoreColCount() const { return ColCount() + static_cast<int>(kept_.size()); }
+  void ExchangeRows(int row1, int row2);
 
   // ---- cell properties
   // The cell's properties, created with their defaults and stored on first
@@ -265,11 +284,15 @@ class TBaseGrid : public TStringGrid {
   bool DoMouseWheelDown(TShiftState shift, TPoint mousePos) override;
   bool DoMouseWheelUp(TShiftState shift, TPoint mousePos) override;
   void TopLeftChanged() override;
+  void RowMoved(int fromIndex, int toIndex) override;
+  void RowBlockMoved(int fromIndex, int count, int toIndex) override;
+  void SizeChanged(int oldColCount, int oldRowCount) override;
 
   // Moves the current cell onto the base cell of the cell it is in.
   void FocusBaseCell();
+  // Inside the store: every real column, kept ones included.
   bool InGrid(int col, int row) const {
-    return col >= 0 && row >= 0 && col < ColCount() && row < RowCount();
+    return col >= 0 && row >= 0 && col < StoreColCount() && row < RowCount();
   }
   // Draws the base cell (col, row) at its merged rectangle.
   void DrawBaseCell(int col, int row, TGridDrawState state);
@@ -285,6 +308,18 @@ class TBaseGrid : public TStringGrid {
   int displayRowLimit_ = INT_MAX;  // no limit until the string grid sets its row count
   bool skipInvalidate_ = false;
   TExGridUndoRedo* undoRedo_ = nullptr;
+
+  // A column kept past ColCount, indexed by row (shorter vectors: the
+  // missing cells are empty).
+  struct TKeptColumn {
+    std::vector<AnsiString> texts;
+    std::vector<TObject*> objects;
+  };
+  // kept_[i] holds real column ColCount() + i.
+  std::vector<TKeptColumn> kept_;
+  int keptLimit_ = 0;
+  const TKeptColumn* KeptColumn(int col) const;
+  TKeptColumn* KeptColumn(int col);
 };
 
 // ------------------------------------------------------------- undo recorder

@@ -39,6 +39,12 @@ class TFilePicture : public TPersistent {
   void SetWidth(int v) { width_ = v; }
   int Height() const { return height_; }
   void SetHeight(int v) { height_ = v; }
+  // Takes the name and size as stored (the grid file), without reading the file.
+  void SetStored(const AnsiString& filename, int width, int height) {
+    filename_ = filename;
+    width_ = width;
+    height_ = height;
+  }
   // Loads the file and stretches it into r; nothing for an empty name or an
   // unreadable file.
   void Draw(TCanvas& canvas, const TRect& r) const;

@@ -99,7 +99,9 @@ TExStringGrid::TExStringGrid(TComponent* owner)
       columnHeaders_(std::make_unique<TStringList>()),
       rowHeaders_(std::make_unique<TStringList>()),
       floatingFooter_(std::make_unique<TFloatingFooter>(this)),
-      columnSize_(std::make_unique<TColumnSize>()) {
+      columnSize_(std::make_unique<TColumnSize>()),
+      mouseActions_(std::make_unique<TMouseActions>()),
+      controlLook_(std::make_unique<TControlLook>()) {
   TBaseGrid::SetDefaultRowHeight(21);
   fixedRowHeight_ = 21;
   savedFixedRows_ = TBaseGrid::FixedRows();
@@ -111,6 +113,7 @@ TExStringGrid::TExStringGrid(TComponent* owner)
   autoMergeCols_.OnChange = [this](TObject*, int, int) { ApplyAutoMerge(); };
   columnHeaders_->OnChange = [this](TObject*) { ApplyColumnHeaders(); };
   rowHeaders_->OnChange = [this](TObject*) { ApplyRowHeaders(); };
+  InstallGridFileHooks();
 }
 
 TExStringGrid::~TExStringGrid() {
@@ -126,6 +129,9 @@ TExStringGrid::~TExStringGrid() {
   rowHeaders_->OnChange = nullptr;
   autoMergeCols_.OnChange = nullptr;
   ClearAll();
+  // Hidden rows hold their cells' properties and graphics until shown.
+  for (auto& item : hiddenRows_) FreeHiddenRowCells(*item);
+  hiddenRows_.clear();
 }
 
 void TExStringGrid::Loaded() {
@@ -178,8 +184,6 @@ double TExStringGrid::Floats(int col, int row) const {
   if (!ParseCleanFloat(text, value)) throw EExGridError(kExGridNoFloat);
   return value;
 }
-
-double TExStringGrid::AllFloats(int col, int realRow) const { return Floats(col, realRow); }
 
 void TExStringGrid::SetFloats(int col, int row, double value) {
   SetCellText(col, row, Format(floatFormat_, {value}));
@@ -253,6 +257,8 @@ void TExStringGrid::SetColCount(int value) {
     FreeColsFrom(value + HiddenColumnCount(), RealColCount() - 1);
   }
   TBaseGrid::SetColCount(value);
+  // New real columns past the hidden ones are empty columns of the store.
+  SetKeptColumnLimit(hiddenColCount_);
   if (TBaseGrid::ColCount() >= 2 && fixedColAlways_ && TBaseGrid::FixedCols() != 1)
     TBaseGrid::SetFixedCols(1);
   UpdateScrollRange();

@@ -14,7 +14,14 @@
 //     rows and columns ... ExGridRows.cpp
 //     navigation ......... GotoCell, SetRowNotify
 //     auto-merge, footer . ExGridFooter.cpp
-//     hidden columns ..... the hooks that hiding columns and rows fill in
+//     hidden columns and rows, selection flags ... ExGridHidden.cpp
+//     cell graphics and per-cell queries ......... ExGridGraphics.cpp
+//
+// Indices: the cell store works on real columns and rows. ColCount counts
+// the shown columns; a hidden column keeps its cells at its real index and
+// display columns map around it (RealColIndex / DisplColIndex). A hidden
+// row leaves the grid: its cells wait in a TGridItem until it is shown, and
+// display rows map around it (RealRowIndex / DisplRowIndex).
 //
 // Every structural or value change ends in CellsChanged (a rectangle), which
 // fires OnCellsChanged and runs CellsChangedHook, which recomputes the
@@ -23,11 +30,15 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "grid/BaseGrid.h"
+#include "grid/CellGraphic.h"
 #include "grid/ExGridLists.h"
 #include "grid/ExGridOptions.h"
+#include "grid/ExGridSort.h"
 #include "grid/ExUtil.h"
+#include "platform/vcl/ImgList.h"
 
 VIDRENA_EXCEPTION(EExGridError, Exception);
 
@@ -47,6 +58,23 @@ enum TGridLook { glStandard, glSoft, glClassic, glGradient, glXP, glListView };
 using TRowUpdateEvent = std::function<void(TObject* sender, int oldRow, int newRow)>;
 // The rectangle holds columns in Left/Right and rows in Top/Bottom, both inclusive.
 using TCellsChangedEvent = std::function<void(TObject* sender, TRect r)>;
+
+using TGridHintEvent = std::function<void(TObject* sender, int row, int col, AnsiString& hint)>;
+using TGridColorEvent = std::function<void(TObject* sender, int row, int col, TGridDrawState state,
+                                           TBrush* brush, TFont* font)>;
+using TGridBorderEvent =
+    std::function<void(TObject* sender, int row, int col, TPen* pen, TCellBorders& borders)>;
+using TGridAlignEvent = std::function<void(TObject* sender, int row, int col, TAlignment& hAlign,
+                                           TVAlignment& vAlign)>;
+using TGridFormatEvent = std::function<void(TObject* sender, int col, TSortStyle& style,
+                                            AnsiString& prefix, AnsiString& suffix)>;
+// Column first, as the editor and check-text events have always had it.
+using TGetEditorTypeEvent = std::function<void(TObject* sender, int col, int row, TEditorType& editor)>;
+using TIsFixedCellEvent = std::function<void(TObject* sender, int row, int col, bool& isFixed)>;
+using TCanEditCellEvent = std::function<void(TObject* sender, int row, int col, bool& canEdit)>;
+using TIsPasswordCellEvent = std::function<void(TObject* sender, int row, int col, bool& isPassword)>;
+using THasComboBoxEvent = std::function<void(TObject* sender, int col, int row, bool& hasComboBox)>;
+using TGetCheckEvent = std::function<void(TObject* sender, int col, int row, AnsiString& value)>;
 
 class TExStringGrid : public TBaseGrid {
  public:
@@ -72,7 +100,7 @@ class TExStringGrid : public TBaseGrid {
   // EExGridError "Cell does not contain a float value".
   double Floats(int col, int row) const;
   void SetFloats(int col, int row, double value);
-  // Floats of a real row, hidden or not.
+  // Floats of a real row, hidden or not (ExGridHidden.cpp).
   virtual double AllFloats(int col, int realRow) const;
   // Empty reads as 0; other text that is not a date raises EConvertError.
   TDateTime Dates(int col, int row) const;
@@ -182,13 +210,146 @@ class TExStringGrid : public TBaseGrid {
   void SaveColumnSizes();
   void LoadColumnSizes();
 
-  // ---- hidden columns and rows: none are hidden until the hiding code
-  // keeps them; the cell store already works on real indices.
-  virtual int HiddenColumnCount() const { return 0; }
-  virtual int HiddenRowCount() const { return 0; }
-  virtual bool IsColumnHidden(int realCol) const { return false; }
-  virtual int RealColIndex(int displayCol) const { return displayCol; }
-  int RealColCount() const { return ColCount() + HiddenColumnCount(); }
+  // ---- hidden columns (ExGridHidden.cpp); indices are real unless named display
+  int HiddenColumnCount() const { return hiddenColCount_; }
+  int RealColCount() const { return ColCount() + hiddenColCount_; }
+  bool IsColumnHidden(int realCol) const;
+  // The display column of a real one: realCol minus the hidden columns before it.
+  int DisplColIndex(int realCol) const override;
+  // The real index of the displayCol-th shown column; past the shown
+  // columns, an index past the real ones (reads give nothing there).
+  int RealColIndex(int displayCol) const;
+  // Closes the editor first. Skips columns already hidden, columns past the
+  // real ones, and stops while only one column is shown.
+  void HideColumns(int fromCol, int toCol);
+  void HideColumn(int col) { HideColumns(col, col); }
+  void ShowColumns(int fromCol, int toCol);
+  void ShowColumn(int col) { ShowColumns(col, col); }
+  void ShowAllColumns() { ShowColumns(0, RealColCount() - 1); }
+
+  // ---- hidden rows
+  int HiddenRowCount() const { return static_cast<int>(hiddenRows_.size()); }
+  bool IsRowHidden(int realRow) const;
+  // -1 for a negative displayRow; past the last row, the real index a row
+  // appended there would get.
+  int RealRowIndex(int displayRow) const;
+  int DisplRowIndex(int realRow) const;
+  // The hidden rows in ascending real order.
+  TGridItem* HiddenRowItem(int index) const { return hiddenRows_.at(static_cast<std::size_t>(index)).get(); }
+  // Rows of the range already hidden stay as they are; a call that would
+  // hide every row is refused, since a grid cannot have no row.
+  void HideRows(int fromRow, int toRow);
+  void HideRow(int row) { HideRows(row, row); }
+  // Hides the listed display rows (in any order; repeats and rows outside
+  // the grid are ignored), also while other rows are hidden.
+  void HideRowList(const TIntList* displayRows);
+  // Shows each hidden row of the real range at its place.
+  void ShowRows(int fromRow, int toRow);
+  void ShowRow(int row) { ShowRows(row, row); }
+  void ShowAllRows();
+  // Cell text of a real row, hidden or not (real column).
+  AnsiString AllCells(int col, int realRow) const;
+
+  // ---- the whole grid at once, for the grid file
+  // Drops every hidden row (freeing its cells' properties and graphics) and
+  // shows every column: nothing of the previous contents comes back.
+  void ResetHiddenState();
+  // Runs work while every real row and column is shown, then hides exactly
+  // the same rows and columns again with their heights and widths, also when
+  // work raises; the cursor and the view stay on the same cells.
+  void WithAllShown(const std::function<void()>& work);
+
+  // ---- row and column selection flags
+  // EExGridError "Invalid row accessed" outside 0 .. RowCount + hidden rows - 1.
+  bool IsRowSelected(int row);
+  void SetRowSelected(int row, bool value);
+  // EExGridError "Invalid column accessed" outside 0 .. ColCount - 1.
+  bool IsColSelected(int col);
+  void SetColSelected(int col, bool value);
+  int SelectedRowCount() const;
+  int SelectedColCount() const;
+  void ClearRowSelect();
+  void ClearColSelect();
+  void SelectRows(int row, int count);
+  void SyncRowSelect(bool all);
+  void SyncColSelect(bool all);
+  void RemoveSelectedRows();
+  // Remembers the selection and shows none (SelectionHidden) until
+  // RestoreSelection.
+  void HideSelection();
+  void RestoreSelection();
+  bool SelectionHidden() const { return selectionHidden_; }
+  TMouseActions* MouseActions() { return mouseActions_.get(); }
+  const TMouseActions* MouseActions() const { return mouseActions_.get(); }
+
+  // ---- controls placed on cells
+  TControlList* CellControls() { return &cellControls_; }
+  // Hides controls on hidden or scrolled-away cells, moves the others onto
+  // their cells.
+  void RepositionCellControls();
+
+  // ---- cell graphics (ExGridGraphics.cpp); col is a real column
+  TCellGraphic* GetCellGraphic(int col, int row) const;
+  virtual TCellType GetCellType(int col, int row) const;
+  // Frees the cell's graphic and attaches a new one (ctNone, no payload).
+  TCellGraphic* CreateCellGraphic(int col, int row);
+  bool RemoveCellGraphic(int col, int row);
+  bool RemoveCellGraphicOfType(int col, int row, TCellType type);
+  TIntList* GetImageIndexList(int col, int row) const;
+  // The bitmap or icon object for ctBitmap / ctIcon, the image index for
+  // ctImageList, -1 otherwise (a sort key).
+  intptr_t GetImageValue(int col, int row) const;
+  bool GetRadioIndex(int col, int row, int& index) const;
+  TStringList* GetRadioItems(int col, int row) const;
+  bool IsRadio(int col, int row) const;
+  bool IsButton(int col, int row) const;
+  bool IsCheckBox(int col, int row) const;
+  bool HasCheckOrRadio(int col, int row) const;
+  bool GetComment(int col, int row, AnsiString& text) const;
+  bool GetRotated(int col, int row, int& angle) const;
+  void GetCellErrorRange(int col, int row, int& from, int& length) const;
+  void SetCellBoolean(int col, int row, bool value);
+  bool GetCheckBoxState(int col, int row, bool& state);
+  bool SetCheckBoxState(int col, int row, bool state);
+  void CheckAll(int col);
+  void UncheckAll(int col);
+  virtual bool ToggleCheckBox(int col, int row, bool withCheck);
+  bool NextRadioItem(int col, int row, bool withCheck);
+  bool PointInCheckBox(int col, int row, int x, int y);
+  TRect GetCellGraphicRect(int col, int row) const;
+  virtual TPoint GetCellGraphicSize(int col, int row);
+  TCustomImageList* GridImages() const { return gridImages_; }
+  void SetGridImages(TCustomImageList* v) { gridImages_ = v; }
+  TControlLook* ControlLook() { return controlLook_.get(); }
+  // Lets the grid file store cell graphics, show every hidden row and
+  // column while a whole grid is saved, and reset them before one is
+  // loaded. The constructor calls it; calling it again does nothing.
+  static void InstallGridFileHooks();
+
+  // ---- per-cell queries: each fills its answer, then its event may change it
+  virtual void GetCellHint(int col, int row, AnsiString& hint);
+  virtual void GetCellColor(int col, int row, TGridDrawState state, TBrush* brush, TFont* font);
+  virtual void GetCellPrintColor(int col, int row, TGridDrawState state, TBrush* brush, TFont* font);
+  virtual void GetCellBorder(int col, int row, TPen* pen, TCellBorders& borders);
+  virtual void GetCellPrintBorder(int col, int row, TPen* pen, TCellBorders& borders);
+  virtual void GetCellAlignment(int col, int row, TAlignment& horizontal, TVAlignment& vertical);
+  virtual void GetCellFormat(int col, TSortStyle& style, AnsiString& prefix, AnsiString& suffix);
+  virtual void GetCellEditor(int col, int row, TEditorType& editor);
+  virtual void IsFixedCellQuery(int col, int row, bool& fixed);
+  virtual void CanEditCell(int col, int row, bool& canEdit);
+  virtual void IsPasswordCell(int col, int row, bool& password);
+  virtual bool HasComboBox(int col, int row);
+  virtual void GetCheckTrue(int col, int row, AnsiString& text);
+  virtual void GetCheckFalse(int col, int row, AnsiString& text);
+  virtual bool HasColumnFilter(int col) { return false; }
+  // Footer rows, right fixed columns, then IsFixedCellQuery; col is a display column.
+  bool IsFixedCell(int col, int row) const override;
+  bool ActiveCellShow() const { return activeCellShow_; }
+  void SetActiveCellShow(bool v) { SetAndRepaint(activeCellShow_, v); }
+  // Set while the grid opens an editor on its own (keys, clicks, advance):
+  // such an editor may open without goEditing.
+  bool OpeningEditor() const { return openingEditor_; }
+  void SetOpeningEditor(bool v) { openingEditor_ = v; }
 
   // ---- looks the painting code reads (stored; the painting repaints)
   TColor SelectionColor() const { return selectionColor_; }
@@ -236,13 +397,26 @@ class TExStringGrid : public TBaseGrid {
   // ---- events
   TRowUpdateEvent OnRowUpdate;
   TCellsChangedEvent OnCellsChanged;
+  TGridHintEvent OnGridHint;
+  TGridColorEvent OnGetCellColor;
+  TGridColorEvent OnGetCellPrintColor;
+  TGridBorderEvent OnGetCellBorder;
+  TGridBorderEvent OnGetCellPrintBorder;
+  TGridAlignEvent OnGetAlignment;
+  TGridFormatEvent OnGetFormat;
+  TGetEditorTypeEvent OnGetEditorType;
+  TIsFixedCellEvent OnIsFixedCell;
+  TCanEditCellEvent OnCanEditCell;
+  TIsPasswordCellEvent OnIsPasswordCell;
+  THasComboBoxEvent OnHasComboBox;
+  TGetCheckEvent OnGetCheckTrue;
+  TGetCheckEvent OnGetCheckFalse;
 
  protected:
   void Loaded() override;
   void InitWindowHandle() override;
-  // Frees a cell's graphic before its properties go; nothing here, the
-  // cell-graphics code frees what it created.
-  virtual void RemoveCellGraphicOf(int col, int row) {}
+  // Frees a cell's graphic before its properties go.
+  void RemoveCellGraphicOf(int col, int row) { RemoveCellGraphic(col, row); }
   bool Destroying() const { return destroying_; }
   // Deletes count rows at row (checked by the caller) without freeing
   // anything, keeps the cursor on a row and reports the change; the removal
@@ -265,6 +439,47 @@ class TExStringGrid : public TBaseGrid {
   void ApplyRowHeaders();
   void FreeRowsFrom(int firstRow, int lastRow);
   void FreeColsFrom(int firstCol, int lastCol);
+
+  // ExGridHidden.cpp
+  // Hides the display rows (ascending, unique, inside the grid).
+  void HideDisplayRows(const std::vector<int>& rows);
+  // Puts the item's cells into display row row and frees the item.
+  void PlaceHiddenRow(int row, std::unique_ptr<TGridItem> item);
+  // Frees the properties and graphics the item's cells hold from fromCol on.
+  void FreeHiddenRowCells(TGridItem& item, int fromCol = 0);
+  // The selection flags follow rows that go and come.
+  void RowFlagsRemoved(int row, int count, const std::vector<int>& removedReal);
+  void RowFlagsInserted(int row, int count);
+  // The hidden flags and saved widths follow columns that go and come;
+  // returns how many of the removed columns were hidden.
+  int ColumnFlagsRemoved(int col, int count);
+  void ColumnFlagsInserted(int col, int count);
+  // Real indices of the display rows row .. row + count - 1, before they go.
+  std::vector<int> RealRowsOf(int row, int count) const;
+  // Hidden rows after removed real rows move up.
+  void HiddenRowsRemoved(const std::vector<int>& removedReal);
+  // Hidden rows at or after realRow move down by count.
+  void HiddenRowsInserted(int realRow, int count);
+  void CheckRowIndex(int row) const;
+  void CheckColIndex(int col) const;
+  // The flag of a display row: its real index with RowSelectPersistent.
+  int SelectFlagRow(int row) const;
+  void CloseEditor();
+
+  std::vector<char> colHidden_;      // by real column; missing entries are shown
+  std::vector<int> savedColWidths_;  // by real column
+  int hiddenColCount_ = 0;
+  std::vector<std::unique_ptr<TGridItem>> hiddenRows_;  // ascending Idx
+  std::vector<char> rowSelect_;
+  std::vector<char> colSelect_;
+  TGridRect savedSelection_;
+  bool selectionHidden_ = false;
+  std::unique_ptr<TMouseActions> mouseActions_;
+  std::unique_ptr<TControlLook> controlLook_;
+  TControlList cellControls_;
+  TCustomImageList* gridImages_ = nullptr;
+  bool activeCellShow_ = false;
+  bool openingEditor_ = false;
 
   int updateCount_ = 0;
   AnsiString floatFormat_ = "%.2f";

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "platform/rtl/Classes.h"
+#include "platform/vcl/Controls.h"
 
 class TExStringGrid;
 
@@ -74,3 +75,54 @@ class TColumnSize : public TPersistent {
   int stretchColumn_ = -1;
   bool synchWithGrid_ = false;
 };
+
+// How the mouse selects and edits. Only the switches the cell store, the
+// selection flags and the check boxes read live here; the mouse handling
+// grows the rest.
+class TMouseActions : public TPersistent {
+ public:
+  // Rows (columns) are selected one by one through their selection flags.
+  bool DisjunctRowSelect() const { return disjunctRowSelect_; }
+  void SetDisjunctRowSelect(bool v) { disjunctRowSelect_ = v; }
+  bool DisjunctColSelect() const { return disjunctColSelect_; }
+  void SetDisjunctColSelect(bool v) { disjunctColSelect_ = v; }
+  // The row flags refer to real rows, so they survive hiding rows.
+  bool RowSelectPersistent() const { return rowSelectPersistent_; }
+  void SetRowSelectPersistent(bool v) { rowSelectPersistent_ = v; }
+  bool RangeSelectAndEdit() const { return rangeSelectAndEdit_; }
+  void SetRangeSelectAndEdit(bool v) { rangeSelectAndEdit_ = v; }
+  // A click toggles a check box only inside its square.
+  bool PreciseCheckBoxCheck() const { return preciseCheckBoxCheck_; }
+  void SetPreciseCheckBoxCheck(bool v) { preciseCheckBoxCheck_ = v; }
+
+ private:
+  bool disjunctRowSelect_ = false;
+  bool disjunctColSelect_ = false;
+  bool rowSelectPersistent_ = false;
+  bool rangeSelectAndEdit_ = false;
+  bool preciseCheckBoxCheck_ = false;
+};
+
+// The class library's TControlStyle (a control's capabilities) takes the
+// plain name; the look of cell controls is this one.
+enum TGridControlStyle { csClassic, csFlat, csWinXP, csQuorvex, csGradient, csGlyph, csTheme };
+
+// The looks of the controls drawn in cells; the sizes are what the cell
+// queries measure with.
+class TControlLook : public TPersistent {
+ public:
+  TGridControlStyle ControlStyle() const { return controlStyle_; }
+  void SetControlStyle(TGridControlStyle v) { controlStyle_ = v; }
+  int CheckSize() const { return checkSize_; }
+  void SetCheckSize(int v) { checkSize_ = v; }
+  int RadioSize() const { return radioSize_; }
+  void SetRadioSize(int v) { radioSize_ = v; }
+
+ private:
+  TGridControlStyle controlStyle_ = csWinXP;
+  int checkSize_ = 15;
+  int radioSize_ = 10;
+};
+
+enum TCellBorder { cbTop, cbLeft, cbRight, cbBottom };
+using TCellBorders = TSmallSet<TCellBorder>;

@@ -36,6 +36,9 @@ void TExStringGrid::SplitSpansIn(int c1, int r1, int c2, int r2) {
 void TExStringGrid::InsertRows(int row, int count) {
   if (count <= 0) return;
   row = std::clamp(row, 0, RowCount());
+  // Hidden rows at or after the new rows' real place move down with the
+  // rows shown there.
+  const int realRow = RealRowIndex(row);
   const int lastWidth = ColWidths(ColCount() - 1);
   const int hidden = HiddenColumnCount();
   if (hidden) TBaseGrid::SetColCount(ColCount() + hidden);
@@ -47,6 +50,9 @@ void TExStringGrid::InsertRows(int row, int count) {
   if (row < oldCount) MoveRowBlock(oldCount, count, row);
   if (hidden) TBaseGrid::SetColCount(ColCount() - hidden);
   SetColWidths(ColCount() - 1, lastWidth);
+  HiddenRowsInserted(realRow, count);
+  if (!MouseActions()->RowSelectPersistent()) RowFlagsInserted(row, count);
+  else RowFlagsInserted(realRow, count);
   CellsChanged(Rect(0, row, ColCount() - 1, row + count));
 }
 
@@ -62,7 +68,10 @@ void TExStringGrid::RemoveRows(int row, int count) {
   const int lastCol = RealColCount() - 1;
   SplitSpansIn(0, row, lastCol, row + count - 1);
   FreeRowsFrom(row, row + count - 1);
+  const std::vector<int> removedReal = RealRowsOf(row, count);
   DeleteRowsCore(row, count, true);
+  HiddenRowsRemoved(removedReal);
+  RowFlagsRemoved(row, count, removedReal);
 }
 
 void TExStringGrid::RemoveRowsAdjusted(int row, int count) {
@@ -70,7 +79,10 @@ void TExStringGrid::RemoveRowsAdjusted(int row, int count) {
   count = std::min(count, RowCount() - row);
   SplitSpansIn(0, row, RealColCount() - 1, row + count - 1);
   FreeRowsFrom(row, row + count - 1);
+  const std::vector<int> removedReal = RealRowsOf(row, count);
   DeleteRowsCore(row, count, false);
+  HiddenRowsRemoved(removedReal);
+  RowFlagsRemoved(row, count, removedReal);
 }
 
 void TExStringGrid::DeleteRowsCore(int row, int count, bool keepLastPageFull) {
@@ -141,7 +153,9 @@ void TExStringGrid::RemoveColumns(int col, int count) {
     if (c + count < ColCount()) SetColWidths(c, ColWidths(c + count));
   }
   for (int c = std::max(col, realCount - count); c < realCount; ++c) DetachColumnCells(c);
-  SetColCount(ColCount() - std::min(count, ColCount() - 1));
+  // Hidden columns among the removed ones leave the hidden count, not the display.
+  const int hiddenRemoved = ColumnFlagsRemoved(col, count);
+  SetColCount(ColCount() - std::min(count - hiddenRemoved, ColCount() - 1));
   CellsChanged(Rect(col, 0, col + count, RowCount() - 1));
 }
 
@@ -162,6 +176,7 @@ void TExStringGrid::InsertColumns(int col, int count) {
     SetColWidths(c, DefaultColWidth());
     DetachColumnCells(c);
   }
+  ColumnFlagsInserted(col, count);
 }
 
 // ------------------------------------------------------------- clearing
