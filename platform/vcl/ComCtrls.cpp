@@ -20,8 +20,9 @@ TTabSheet::TTabSheet(TComponent* owner) : TWinControl(owner) {
 }
 
 TTabSheet::~TTabSheet() {
-  DestroyWindowHandle();
+  // The tab goes with the page at once, not when Qt frees the window later.
   if (pageControl_) pageControl_->RemovePage(this);
+  DestroyWindowHandle();
 }
 
 void TTabSheet::SetPageControl(TPageControl* pc) {

@@ -603,7 +603,7 @@ void TControl::DestroyWindowHandle() {
   controlState_ << csDestroyingHandle;
   TWindowHandle* h = handle_;
   handle_ = nullptr;
-  delete h;
+  h->Detach();
   controlState_ >> csDestroyingHandle;
 }
 

@@ -131,12 +131,32 @@ TWindowHandle::TWindowHandle(TControl* control, QWidget* widget, QWidget* contai
 TWindowHandle::~TWindowHandle() {
   LiveHandles().erase(this);
   for (auto& [qtId, id] : timersByQtId_) killTimer(qtId);
-  if (GetCaptureControl() == control_) SetCaptureControl(nullptr);
   if (widget_) {
     widget_->removeEventFilter(this);
-    widget_->setProperty("vidrenaHandle", QVariant());
     delete widget_.data();
   }
+}
+
+void TWindowHandle::Detach() {
+  LiveHandles().erase(this);
+  for (auto& [qtId, id] : timersByQtId_) killTimer(qtId);
+  timersByQtId_.clear();
+  timersById_.clear();
+  if (control_ && GetCaptureControl() == control_) SetCaptureControl(nullptr);
+  control_ = nullptr;
+  if (QWidget* w = widget_) {
+    w->setProperty("vidrenaHandle", QVariant());
+    // Its signals would reach a control that is gone.
+    w->blockSignals(true);
+    for (QObject* child : w->findChildren<QObject*>()) {
+      child->blockSignals(true);
+      child->removeEventFilter(this);
+    }
+    w->removeEventFilter(this);
+    w->hide();
+    w->deleteLater();
+  }
+  deleteLater();
 }
 
 void TWindowHandle::WatchWidget(QWidget* w) {
@@ -178,12 +198,13 @@ void DeliverNatively(QObject* receiver, QEvent* event) {
 }
 
 bool TWindowHandle::eventFilter(QObject* watched, QEvent* event) {
-  if (resending) return false;
+  if (resending || !control_) return false;
   const QEvent::Type type = event->type();
   if (g_passEvent && (event == g_passEvent || (IsMouseInput(type) && type == g_passType))) return false;
   bool consumed = false;
   RunGuarded([&] { consumed = TranslateQtEvent(this, watched, event); });
   if (type == QEvent::KeyPress) g_lastKeyReachedWidget = !consumed;
+  if (!control_) consumed = true;  // the control went while its event ran
   switch (type) {
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
@@ -208,6 +229,7 @@ bool TWindowHandle::event(QEvent* event) {
   if (event->type() == PostedMessageEventType()) {
     TMessage m = static_cast<TPostedMessageEvent*>(event)->message;
     TControl* control = control_;
+    if (!control) return true;
     RunGuarded([&] { control->WindowProc(m); });
     return true;
   }
@@ -216,7 +238,7 @@ bool TWindowHandle::event(QEvent* event) {
 
 void TWindowHandle::timerEvent(QTimerEvent* event) {
   auto it = timersByQtId_.find(event->timerId());
-  if (it == timersByQtId_.end()) return;
+  if (it == timersByQtId_.end() || !control_) return;
   UINT id = it->second;
   TControl* control = control_;
   RunGuarded([&] { control->Perform(WM_TIMER, id, 0); });
@@ -261,7 +283,7 @@ int TWindowHandle::ScrollBarWidth(int bar) const {
 
 void TWindowHandle::UpdateScrollBars() {
   // Only self-drawn windows get bars of their own; Qt's lists have theirs.
-  if (!widget_ || !dynamic_cast<TPaintWidget*>(widget_.data())) return;
+  if (!widget_ || !control_ || !dynamic_cast<TPaintWidget*>(widget_.data())) return;
   bool before[2] = {ScrollBarWidth(SB_HORZ) > 0, ScrollBarWidth(SB_VERT) > 0};
   bool need[2] = {BarNeeded(bars_[0]), BarNeeded(bars_[1])};
   int w = widget_->width(), h = widget_->height();
@@ -295,7 +317,7 @@ void TWindowHandle::UpdateScrollBars() {
 
 void TWindowHandle::OnScrollAction(int which, int action) {
   ScrollBarState& s = Bar(which);
-  if (!s.bar) return;
+  if (!s.bar || !control_) return;
   Word code;
   int pos = 0;
   switch (action) {
@@ -330,6 +352,7 @@ void TWindowHandle::OnScrollAction(int which, int action) {
 // ============================================================ painting
 
 void TPaintWidget::paintEvent(QPaintEvent* event) {
+  if (ControlOfWidget(this) != control_) return;  // the control has gone
   QPainter painter(this);
   TControl* control = control_;
   RunGuarded([&] { PaintControlOn(control, painter, event->rect()); });

@@ -39,6 +39,10 @@ class TWindowHandle : public QObject {
   // unless the control wraps a scroll area, a tab page, ...).
   TWindowHandle(TControl* control, QWidget* widget, QWidget* container = nullptr);
   ~TWindowHandle() override;
+  // Lets go of the control and takes the window off screen; the Qt objects
+  // go once the event loop is back (a control may be freed inside one of its
+  // own events, which Qt is still delivering).
+  void Detach();
 
   TControl* Control() const { return control_; }
   QWidget* Widget() const { return widget_; }
