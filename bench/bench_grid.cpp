@@ -6,6 +6,8 @@
 //   fill grid / fill vector        (target: at most 3)
 //   insert 1,000 rows / insert one  (target: at most 50)
 //   1,000 single inserts / one insert
+//   hiding and showing nine rows in ten / copying their cells (target: at most 3)
+//   inserting a row with four hidden columns / without (target: at most 3)
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -107,11 +109,81 @@ void BM_Insert1000SingleRows(benchmark::State& state) {
   }
 }
 
+// Filtering: nine rows in ten of the full grid go aside in one call and come
+// back in one call, against copying those rows' cells into vectors (what
+// taking them aside costs at the least).
+void BM_CopyNineTenthsBaseline(benchmark::State& state) {
+  TExStringGrid& grid = FullGrid();
+  for (auto _ : state) {
+    std::vector<std::vector<AnsiString>> aside;
+    aside.reserve(kRows);
+    for (int r = 0; r < kRows; ++r) {
+      if (r % 10 == 0) continue;
+      std::vector<AnsiString> cells;
+      cells.reserve(kCols);
+      for (int c = 0; c < kCols; ++c) cells.push_back(grid.RawCells(c, r));
+      aside.push_back(std::move(cells));
+    }
+    benchmark::DoNotOptimize(aside.data());
+    state.PauseTiming();
+    aside = {};
+    state.ResumeTiming();
+  }
+}
+
+TIntList& NineTenths() {
+  static TIntList* list = [] {
+    auto* l = new TIntList();
+    for (int r = 0; r < kRows; ++r)
+      if (r % 10 != 0) l->Add(r);
+    return l;
+  }();
+  return *list;
+}
+
+void BM_HideNineTenths(benchmark::State& state) {
+  TExStringGrid& grid = FullGrid();
+  for (auto _ : state) {
+    grid.HideRowList(&NineTenths());
+    state.PauseTiming();
+    grid.ShowAllRows();
+    state.ResumeTiming();
+  }
+}
+
+void BM_ShowNineTenths(benchmark::State& state) {
+  TExStringGrid& grid = FullGrid();
+  for (auto _ : state) {
+    state.PauseTiming();
+    grid.HideRowList(&NineTenths());
+    state.ResumeTiming();
+    grid.ShowAllRows();
+  }
+}
+
+// Inserting a row while four columns are hidden: the hidden columns' cells
+// move with the rows instead of coming back into the grid for the call.
+void BM_InsertOneRowFourColumnsHidden(benchmark::State& state) {
+  TExStringGrid& grid = FullGrid();
+  grid.HideColumns(10, 13);
+  for (auto _ : state) {
+    grid.InsertRows(1, 1);
+    state.PauseTiming();
+    grid.RemoveRows(1, 1);
+    state.ResumeTiming();
+  }
+  grid.ShowAllColumns();
+}
+
 BENCHMARK(BM_FillVector)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FillGrid)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_InsertOneRow)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Insert1000Rows)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Insert1000SingleRows)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CopyNineTenthsBaseline)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HideNineTenths)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ShowNineTenths)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_InsertOneRowFourColumnsHidden)->Unit(benchmark::kMicrosecond);
 
 // Keeps each run's time per iteration so that the ratios can be printed.
 class RatioReporter : public benchmark::ConsoleReporter {
@@ -145,6 +217,12 @@ int main(int argc, char** argv) {
   PrintRatio(s, "insert 1,000 rows / insert one", "BM_Insert1000Rows", "BM_InsertOneRow", "target <= 50");
   PrintRatio(s, "1,000 single inserts / insert one", "BM_Insert1000SingleRows", "BM_InsertOneRow",
              "each call moves the row pointers once");
+  PrintRatio(s, "hide 9/10 of the rows / copy them", "BM_HideNineTenths", "BM_CopyNineTenthsBaseline",
+             "target <= 3");
+  PrintRatio(s, "show them again / copy them", "BM_ShowNineTenths", "BM_CopyNineTenthsBaseline",
+             "target <= 3");
+  PrintRatio(s, "insert one, 4 columns hidden / none", "BM_InsertOneRowFourColumnsHidden", "BM_InsertOneRow",
+             "target <= 3");
   benchmark::Shutdown();
   return 0;
 }

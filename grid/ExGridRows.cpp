@@ -40,15 +40,14 @@ void TExStringGrid::InsertRows(int row, int count) {
   // rows shown there.
   const int realRow = RealRowIndex(row);
   const int lastWidth = ColWidths(ColCount() - 1);
-  const int hidden = HiddenColumnCount();
-  if (hidden) TBaseGrid::SetColCount(ColCount() + hidden);
+  // The columns kept past ColCount (hidden ones) move with the rows, so
+  // ColCount need not grow for the duration.
   SplitSpansAcrossRow(row);
   const int oldCount = RowCount();
   SetRowCount(oldCount + count);
   // The store's new rows are empty and hold no objects.
   for (int r = oldCount; r < oldCount + count; ++r) SetRowHeights(r, DefaultRowHeight());
   if (row < oldCount) MoveRowBlock(oldCount, count, row);
-  if (hidden) TBaseGrid::SetColCount(ColCount() - hidden);
   SetColWidths(ColCount() - 1, lastWidth);
   HiddenRowsInserted(realRow, count);
   if (!MouseActions()->RowSelectPersistent()) RowFlagsInserted(row, count);
@@ -88,8 +87,6 @@ void TExStringGrid::RemoveRowsAdjusted(int row, int count) {
 void TExStringGrid::DeleteRowsCore(int row, int count, bool keepLastPageFull) {
   const int lastWidth = ColWidths(ColCount() - 1);
   BeginUpdate();
-  const int hidden = HiddenColumnCount();
-  if (hidden) TBaseGrid::SetColCount(ColCount() + hidden);
   const int savedTop = TopRow();
   const int savedRow = Row();
   const bool footerVisible = FloatingFooter()->Visible();
@@ -101,7 +98,7 @@ void TExStringGrid::DeleteRowsCore(int row, int count, bool keepLastPageFull) {
   // objects elsewhere (hidden rows keep theirs): they are let go, not freed.
   const int total = RowCount();
   for (int r = row; r < row + count; ++r)
-    for (int c = 0; c < ColCount(); ++c)
+    for (int c = 0; c < StoreColCount(); ++c)
       if (RawObjects(c, r)) SetRawObjects(c, r, nullptr);
   if (row + count < total) MoveRowBlock(row, count, total);
   SetRowCount(total - count);
@@ -114,7 +111,6 @@ void TExStringGrid::DeleteRowsCore(int row, int count, bool keepLastPageFull) {
     SetTopRow(savedTop);
   }
 
-  if (hidden) TBaseGrid::SetColCount(ColCount() - hidden);
   SetColWidths(ColCount() - 1, lastWidth);
   if (footerVisible) FloatingFooter()->SetVisible(true);
   fixedFooters_ = savedFooters;

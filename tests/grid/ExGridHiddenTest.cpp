@@ -147,10 +147,19 @@ TEST_F(HiddenFixture, ShrinkingTheGridFreesCellsOfHiddenColumnsThatDropOff) {
 TEST_F(HiddenFixture, InsertingAndRemovingColumnsMovesTheHiddenFlags) {
   Fill(6, 2);
   grid->HideColumn(3);
+  grid->HideColumn(5);
   grid->InsertColumns(1, 2);
   EXPECT_FALSE(grid->IsColumnHidden(3));
   EXPECT_TRUE(grid->IsColumnHidden(5));
-  EXPECT_EQ(grid->Cells(5, 1), Text(3, 1));
+  EXPECT_TRUE(grid->IsColumnHidden(7));
+  EXPECT_EQ(grid->RealColCount(), 8);
+  for (int r = 0; r < 2; ++r) {
+    EXPECT_EQ(grid->Cells(0, r), Text(0, r));
+    EXPECT_EQ(grid->Cells(1, r), "");
+    EXPECT_EQ(grid->Cells(2, r), "");
+    for (int c = 1; c < 6; ++c) EXPECT_EQ(grid->Cells(c + 2, r), Text(c, r)) << c;
+  }
+  grid->ShowColumn(7);
   grid->RemoveColumns(5, 1);
   EXPECT_EQ(grid->HiddenColumnCount(), 0);
   EXPECT_EQ(grid->ColCount(), 7);
