@@ -34,7 +34,9 @@
 
 #include "grid/BaseGrid.h"
 #include "grid/CellGraphic.h"
+#include "grid/ExGridFilter.h"
 #include "grid/ExGridLists.h"
+#include "grid/ExGridNodes.h"
 #include "grid/ExGridOptions.h"
 #include "grid/ExGridSort.h"
 #include "grid/ExUtil.h"
@@ -351,6 +353,79 @@ class TExStringGrid : public TBaseGrid {
   bool OpeningEditor() const { return openingEditor_; }
   void SetOpeningEditor(bool v) { openingEditor_ = v; }
 
+  // ---- filtering (ExGridFilter.cpp): while FilterActive, the rows that
+  // fail the Filter items are hidden.
+  TFilter* Filter() { return filter_.get(); }
+  bool FilterActive() const { return filterActive_; }
+  // On hides the failing rows; off shows every hidden row, whatever hid it.
+  void SetFilterActive(bool value);
+  // The cell text goes through UpperCase before Prefix, Suffix and matching.
+  bool FilterCaseUp() const { return filterCaseUp_; }
+  void SetFilterCaseUp(bool v) { filterCaseUp_ = v; }
+  virtual bool RowMatchesFilter(int row);
+  // Hides the display rows that fail, in one call, also while other rows
+  // are hidden already.
+  void ApplyFilter();
+  // Progress in whole percent, fired when it changes and once more at the end.
+  TFilterProgressEvent OnFilterProgress;
+
+ private:
+  std::unique_ptr<TFilter> filter_ = std::make_unique<TFilter>(this);
+  bool filterActive_ = false;
+  bool filterCaseUp_ = false;
+  int filterFixedRows_ = 0;
+
+ public:
+  // ---- nodes and grouping (ExGridNodes.cpp). AddNode, RemoveNode,
+  // ExpandNode and CollapseNode take rows of the full order (hidden rows
+  // counted); the queries take display rows.
+  TGrouping* Grouping() { return grouping_.get(); }
+  TCellNode* CellNode() { return cellNode_.get(); }
+  const TCellNode* CellNode() const { return cellNode_.get(); }
+  void AddNode(int row, int span);
+  void AddSummaryRow(int row);
+  void RemoveNode(int row);
+  void RemoveAllNodes();
+  bool IsNodeRow(int row) const;
+  bool IsSummaryRow(int row) const;
+  bool IsNodeCollapsed(int row) const;
+  int GetNodeSpan(int row) const;
+  int GetNodeLevel(int row) const;
+  // x in pixels from the cell's left edge, inside the row's last indent step.
+  bool IsNodeGlyphHit(int row, int x) const;
+  // 0 node row, 1 last of its level, 2 followed by the same or a deeper level.
+  int NodeRowKind(int row) const;
+  void ExpandNode(int row);
+  void CollapseNode(int row);
+  void ExpandAllNodes();
+  void CollapseAllNodes();
+  // Sorts on col, puts a node header before every run of equal texts and
+  // takes col out of the grid; Ungroup puts everything back.
+  virtual void GroupByColumn(int col);
+  virtual void Ungroup();
+  int NodeCount() const { return nodeCount_; }
+  // The real column GroupByColumn took out, -1 while not grouped.
+  int GroupColumn() const { return groupColumn_; }
+  bool HasNodes() const override { return nodeCount_ > 0; }
+  int GetCellIndent(int row) const override;
+
+ private:
+  TCellGraphic* NodeGraphic(int row) const;
+  int NodeLevelOf(int row) const;
+  void AddNodeAt(int displayRow, int span);
+  void ExpandNodeAt(int displayRow);
+  void MarkAllNodesExpanded();
+  void MoveNodeMarks(int fromCol, int toCol);
+  void ColourGroupRow(int row, int textCol, bool header);
+  void SortForGrouping(int col);
+  std::unique_ptr<TGrouping> grouping_ = std::make_unique<TGrouping>();
+  std::unique_ptr<TCellNode> cellNode_ = std::make_unique<TCellNode>(this);
+  int nodeCount_ = 0;
+  int groupColumn_ = -1;
+  int groupColumnWidth_ = 0;
+  AnsiString groupColumnHeader_;
+
+ public:
   // ---- looks the painting code reads (stored; the painting repaints)
   TColor SelectionColor() const { return selectionColor_; }
   void SetSelectionColor(TColor v) { SetAndRepaint(selectionColor_, v); }

@@ -365,3 +365,100 @@ bool ParseLocalShortDate(std::string_view text, TDateTime& date) {
   if (day < 1 || day > 31 || month < 1 || month > 12 || year < 1 || year > 9999) return false;
   return TryEncodeDate(static_cast<Word>(year), static_cast<Word>(month), static_cast<Word>(day), date);
 }
+
+// ------------------------------------------------------------- the grid's pass
+
+namespace {
+
+// Ends an update bracket also when an event handler raises inside it.
+class TFilterUpdateScope {
+ public:
+  explicit TFilterUpdateScope(TExStringGrid* grid) : grid_(grid) { grid_->BeginUpdate(); }
+  ~TFilterUpdateScope() { grid_->EndUpdate(); }
+  TFilterUpdateScope(const TFilterUpdateScope&) = delete;
+  TFilterUpdateScope& operator=(const TFilterUpdateScope&) = delete;
+
+ private:
+  TExStringGrid* grid_;
+};
+
+}  // namespace
+
+bool TExStringGrid::RowMatchesFilter(int row) {
+  bool result = true;
+  for (int i = 0; i < filter_->Count(); ++i) {
+    const TFilterData* item = filter_->Items(i);
+    const int col = item->Column();
+    AnsiString text = col >= 0 && col < RealColCount() ? GetCellText(col, row) : AnsiString();
+    if (filterCaseUp_) text = UpperCase(text);
+    const AnsiString& prefix = item->Prefix();
+    if (!prefix.empty() && text.compare(0, prefix.size(), prefix) == 0) text.erase(0, prefix.size());
+    // A suffix goes whenever the text ends with it, also when it occurs
+    // earlier in the text as well.
+    const AnsiString& suffix = item->Suffix();
+    if (!suffix.empty() && text.size() >= suffix.size() &&
+        text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0)
+      text.erase(text.size() - suffix.size());
+    const bool r = MatchFilterExpression(item->Condition(), text, item->CaseSensitive());
+    switch (item->Operation()) {
+      case foSHORT:
+        if (!r) return false;
+        result = r;
+        break;
+      case foNONE:
+        result = r;
+        break;
+      case foAND:
+        result = result && r;
+        break;
+      case foXOR:
+        result = result != r;
+        break;
+      case foOR:
+        result = result || r;
+        break;
+    }
+  }
+  return result;
+}
+
+void TExStringGrid::ApplyFilter() {
+  const int firstRow = FixedRows();
+  const int endRow = RowCount() - FixedFooters();
+  const int total = endRow - firstRow;
+  TIntList failing;
+  // Progress goes out when its whole percentage changes: a listener that
+  // repaints a bar would otherwise repaint once per row.
+  int lastProgress = -1;
+  for (int r = firstRow; r < endRow; ++r) {
+    if (!RowMatchesFilter(r)) failing.Add(r);
+    if (OnFilterProgress && total >= 1) {
+      const int progress = static_cast<int>(std::lround((r + 1 - firstRow) * 100.0 / total));
+      if (progress != lastProgress) {
+        lastProgress = progress;
+        OnFilterProgress(this, static_cast<SmallInt>(progress));
+      }
+    }
+  }
+  // HideRowList takes display rows also while other rows are hidden
+  // (collapsed nodes, an earlier filter), so real indices stay right.
+  if (failing.Count() > 0) HideRowList(&failing);
+  if (OnFilterProgress && total >= 1) OnFilterProgress(this, static_cast<SmallInt>(lastProgress));
+}
+
+void TExStringGrid::SetFilterActive(bool value) {
+  if (value == filterActive_) return;
+  filterActive_ = value;
+  if (value) {
+    filterFixedRows_ = FixedRows();
+    TFilterUpdateScope update(this);
+    ApplyFilter();
+  } else {
+    ShowAllRows();
+    if (filterFixedRows_ != FixedRows() && filterFixedRows_ < RowCount()) SetFixedRows(filterFixedRows_);
+    if (SelectionHidden()) RestoreSelection();
+    // Rows of collapsed nodes are shown again too; their nodes say so.
+    MarkAllNodesExpanded();
+  }
+  CellsChangedHook(-1);
+}

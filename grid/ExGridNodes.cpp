@@ -1,0 +1,466 @@
+// Node rows and grouping of TExStringGrid.
+//
+// Sections:
+//   Options ............... TGrouping, TCellNode
+//   Queries ............... IsNodeRow, GetNodeSpan, NodeRowKind, ... (display rows)
+//   Nodes ................. AddNode, RemoveNode, AddSummaryRow (full-order rows)
+//   Expand and collapse ... one node, all nodes
+//   Grouping .............. GroupByColumn, Ungroup
+//
+// Row numbers: a node's span counts rows of the full order (hidden rows
+// included), so a collapsed node hides exactly the real rows
+// node + 1 .. node + span - 1 whatever is hidden inside it already, and
+// expanding shows exactly those again.
+//
+// Call tree of grouping:
+//   GroupByColumn -> Ungroup (when grouped) -> SortOnColumn
+//     -> per run of equal texts: InsertRows (header), AddNode, AddSummaryRow
+//     -> RemoveColumns (the grouped column) -> ColourGroupRows
+//   Ungroup -> ExpandAllNodes -> InsertColumns -> per header: RemoveNode, RemoveRows
+#include "grid/ExGridNodes.h"
+
+#include <algorithm>
+
+#include "grid/ExGrid.h"
+
+// ------------------------------------------------------------- options
+
+void TGrouping::Assign(const TPersistent* source) {
+  if (auto* other = dynamic_cast<const TGrouping*>(source)) {
+    mergeHeader_ = other->mergeHeader_;
+    mergeSummary_ = other->mergeSummary_;
+    summary_ = other->summary_;
+    headerColor_ = other->headerColor_;
+    headerColorTo_ = other->headerColorTo_;
+    headerTextColor_ = other->headerTextColor_;
+    summaryColor_ = other->summaryColor_;
+    summaryColorTo_ = other->summaryColorTo_;
+    summaryTextColor_ = other->summaryTextColor_;
+    return;
+  }
+  TPersistent::Assign(source);
+}
+
+void TCellNode::Assign(const TPersistent* source) {
+  if (auto* other = dynamic_cast<const TCellNode*>(source)) {
+    color_ = other->color_;
+    nodeColor_ = other->nodeColor_;
+    treeColor_ = other->treeColor_;
+    expandOne_ = other->expandOne_;
+    nodeType_ = other->nodeType_;
+    nodeIndent_ = other->nodeIndent_;
+    showTree_ = other->showTree_;
+    showTreeFull_ = other->showTreeFull_;
+    Repaint();
+    return;
+  }
+  TPersistent::Assign(source);
+}
+
+void TCellNode::Repaint() {
+  if (grid_ && grid_->UpdateCount() == 0) grid_->Invalidate();
+}
+
+namespace {
+
+// Ends an update bracket also when the work inside it raises.
+class TUpdateScope {
+ public:
+  explicit TUpdateScope(TExStringGrid* grid) : grid_(grid) { grid_->BeginUpdate(); }
+  ~TUpdateScope() { grid_->EndUpdate(); }
+  TUpdateScope(const TUpdateScope&) = delete;
+  TUpdateScope& operator=(const TUpdateScope&) = delete;
+
+ private:
+  TExStringGrid* grid_;
+};
+
+// Before the first data row every text differs from this one: no code page
+// 949 text has these two bytes.
+const AnsiString kNoGroupYet = "\xFF\xFE";
+
+}  // namespace
+
+// ------------------------------------------------------------- queries
+
+TCellGraphic* TExStringGrid::NodeGraphic(int row) const {
+  if (row < 0 || row >= RowCount() || GetCellType(0, row) != ctNode) return nullptr;
+  return GetCellGraphic(0, row);
+}
+
+bool TExStringGrid::IsNodeRow(int row) const { return NodeGraphic(row) != nullptr; }
+
+bool TExStringGrid::IsSummaryRow(int row) const {
+  return row >= 0 && row < RowCount() && GetCellType(0, row) == ctSummary;
+}
+
+bool TExStringGrid::IsNodeCollapsed(int row) const {
+  const TCellGraphic* node = NodeGraphic(row);
+  return node && node->CellBoolean();
+}
+
+int TExStringGrid::GetNodeSpan(int row) const {
+  const TCellGraphic* node = NodeGraphic(row);
+  return node ? node->CellIndex() : -1;
+}
+
+int TExStringGrid::NodeLevelOf(int row) const {
+  if (row < 0 || row >= RowCount()) return 0;
+  const TCellProperties* props = FindCellProperties(0, row);
+  return props ? props->NodeLevel() : 0;
+}
+
+int TExStringGrid::GetNodeLevel(int row) const { return IsNodeRow(row) ? NodeLevelOf(row) : -1; }
+
+bool TExStringGrid::IsNodeGlyphHit(int row, int x) const {
+  const int level = NodeLevelOf(row);
+  const int indent = cellNode_->NodeIndent();
+  return (level - 1) * indent < x && x < level * indent;
+}
+
+int TExStringGrid::NodeRowKind(int row) const {
+  if (IsNodeRow(row)) return 0;
+  const int next = row + 1;
+  if (next >= RowCount() - FixedFooters() || !FindCellProperties(0, next)) return 1;
+  return NodeLevelOf(next) < NodeLevelOf(row) ? 1 : 2;
+}
+
+int TExStringGrid::GetCellIndent(int row) const { return NodeLevelOf(row) * cellNode_->NodeIndent(); }
+
+// ------------------------------------------------------------- nodes
+
+void TExStringGrid::AddNode(int row, int span) {
+  if (row < 0 || span < 0 || IsRowHidden(row)) return;
+  const int d = DisplRowIndex(row);
+  if (d >= RowCount()) return;
+  // Making a node of a node row again replaces it: its levels and count go first.
+  if (IsNodeRow(d)) RemoveNode(row);
+  AddNodeAt(d, span);
+}
+
+void TExStringGrid::AddNodeAt(int d, int span) {
+  TCellGraphic* node = CreateCellGraphic(0, d);
+  node->SetCellType(ctNode);
+  node->SetCellIndex(span);
+  node->SetCellBoolean(false);
+  node->SetCellHAlign(haBeforeText);
+  node->SetCellVAlign(vaCenter);
+  const int last = std::min(d + span, RowCount()) - 1;
+  for (int r = d; r <= last; ++r) {
+    TCellProperties* props = CellPropertiesAt(0, r);
+    props->SetNodeLevel(props->NodeLevel() + 1);
+  }
+  if (nodeCount_ == 0) RepaintCol(0);
+  ++nodeCount_;
+  if (Col() == 0 && ColCount() > 1) SetCol(1);
+}
+
+void TExStringGrid::AddSummaryRow(int row) {
+  if (row < 0 || row >= RowCount()) return;
+  CreateCellGraphic(0, row)->SetCellType(ctSummary);
+}
+
+void TExStringGrid::RemoveNode(int row) {
+  if (row < 0 || IsRowHidden(row)) return;
+  const int d = DisplRowIndex(row);
+  if (!IsNodeRow(d)) return;
+  ExpandNodeAt(d);
+  const int last = std::min(d + GetNodeSpan(d), RowCount()) - 1;
+  for (int r = d; r <= last; ++r) {
+    TCellProperties* props = FindCellProperties(0, r);
+    if (props && props->NodeLevel() > 0) props->SetNodeLevel(props->NodeLevel() - 1);
+  }
+  RemoveCellGraphic(0, d);
+  if (nodeCount_ > 0) --nodeCount_;
+}
+
+void TExStringGrid::RemoveAllNodes() {
+  TUpdateScope update(this);
+  // Removing a node expands it, so nodes inside a collapsed one come into
+  // view before the walk reaches them.
+  for (int r = 0; r < RowCount(); ++r)
+    if (IsNodeRow(r)) RemoveNode(RealRowIndex(r));
+  nodeCount_ = 0;
+}
+
+// ------------------------------------------------------------- expand and collapse
+
+void TExStringGrid::ExpandNode(int row) {
+  if (row < 0 || IsRowHidden(row)) return;
+  if (cellNode_->ExpandOne()) {
+    // Every other expanded node is collapsed, except those the node lies
+    // in: collapsing them would hide the node itself.
+    for (int r = FixedRows(); r < RowCount(); ++r) {
+      const TCellGraphic* node = NodeGraphic(r);
+      if (!node || node->CellBoolean()) continue;
+      const int nodeReal = RealRowIndex(r);
+      if (nodeReal == row) continue;
+      if (node->CellIndex() > 0 && nodeReal < row && row < nodeReal + node->CellIndex()) continue;
+      CollapseNode(nodeReal);
+    }
+  }
+  ExpandNodeAt(DisplRowIndex(row));
+}
+
+void TExStringGrid::ExpandNodeAt(int d) {
+  TCellGraphic* node = NodeGraphic(d);
+  if (!node || !node->CellBoolean()) return;
+  node->SetCellBoolean(false);
+  const int nodeReal = RealRowIndex(d);
+  int endReal;
+  if (node->CellIndex() > 0) {
+    // The rows this node hid lie between it and the next shown row; rows
+    // after its span that something else hid stay hidden.
+    endReal = std::min(RealRowIndex(d + 1), nodeReal + node->CellIndex());
+  } else {
+    int next = d + 1;
+    while (next < RowCount() && !IsNodeRow(next)) ++next;
+    endReal = next < RowCount() ? RealRowIndex(next) : RowCount() + HiddenRowCount();
+  }
+  if (endReal - 1 >= nodeReal + 1) {
+    TUpdateScope update(this);
+    const TGridOptions options = Options();
+    const bool rowSelect = options.Contains(goRowSelect);
+    const int savedRow = Row();
+    const int savedTop = TopRow();
+    if (rowSelect) {
+      TGridOptions without = options;
+      without.erase(goRowSelect);
+      SetOptions(without);
+    }
+    ShowRows(nodeReal + 1, endReal - 1);
+    if (rowSelect) {
+      SetOptions(options);
+      if (savedRow < RowCount()) SetRow(savedRow);
+      if (savedTop < RowCount()) SetTopRow(savedTop);
+    }
+  }
+  UpdateFooterValues(-1);
+}
+
+void TExStringGrid::CollapseNode(int row) {
+  if (EditorMode()) HideEditor();
+  if (row < 0 || IsRowHidden(row)) return;
+  const int d = DisplRowIndex(row);
+  TCellGraphic* node = NodeGraphic(d);
+  if (!node || node->CellBoolean()) return;
+  node->SetCellBoolean(true);
+
+  const int lastShown = RowCount() - FixedFooters() - 1;
+  if (lastShown <= d) {
+    UpdateFooterValues(-1);
+    return;
+  }
+  const int endLimit = RealRowIndex(lastShown) + 1;  // footer rows never go
+  int endReal;
+  if (node->CellIndex() > 0) {
+    endReal = std::min(row + node->CellIndex(), endLimit);
+  } else {
+    int next = d + 1;
+    while (next <= lastShown && !IsNodeRow(next)) ++next;
+    endReal = next <= lastShown ? RealRowIndex(next) : endLimit;
+  }
+  // A collapsed node inside keeps its own rows hidden; it is marked
+  // expanded, so that expanding this node shows every row of both.
+  for (int r = d + 1; r <= lastShown && RealRowIndex(r) < endReal; ++r) {
+    TCellGraphic* inner = NodeGraphic(r);
+    if (inner && inner->CellBoolean()) inner->SetCellBoolean(false);
+  }
+  if (endReal - 1 >= row + 1) HideRows(row + 1, endReal - 1);
+  UpdateFooterValues(-1);
+}
+
+void TExStringGrid::MarkAllNodesExpanded() {
+  for (int r = FixedRows(); r < RowCount(); ++r)
+    if (TCellGraphic* node = NodeGraphic(r)) node->SetCellBoolean(false);
+}
+
+void TExStringGrid::ExpandAllNodes() {
+  ShowAllRows();
+  MarkAllNodesExpanded();
+  UpdateFooterValues(-1);
+}
+
+void TExStringGrid::CollapseAllNodes() {
+  {
+    TUpdateScope update(this);
+    ExpandAllNodes();
+    TIntList rows;
+    const int lastShown = RowCount() - FixedFooters() - 1;
+    int r = FixedRows();
+    while (r <= lastShown) {
+      TCellGraphic* node = NodeGraphic(r);
+      if (!node) {
+        ++r;
+        continue;
+      }
+      node->SetCellBoolean(true);
+      int end;  // first row after the node's rows
+      if (node->CellIndex() > 0) {
+        end = r + node->CellIndex();
+      } else {
+        end = r + 1;
+        while (end <= lastShown && !IsNodeRow(end)) ++end;
+      }
+      end = std::min(end, lastShown + 1);
+      for (int k = r + 1; k < end; ++k) rows.Add(k);
+      // Nested nodes are skipped with their parent's rows: they stay
+      // expanded inside it.
+      r = std::max(end, r + 1);
+    }
+    if (rows.Count() > 0) HideRowList(&rows);
+  }
+  RepositionCellControls();
+  UpdateFooterValues(-1);
+}
+
+// ------------------------------------------------------------- grouping
+
+namespace {
+
+// Where the group text goes: column 1, or column 2 when column 1 is the
+// one grouped, so that it ends in column 1 once the grouped column goes.
+int GroupTextColumn(int groupedCol) { return groupedCol == 1 ? 2 : 1; }
+
+}  // namespace
+
+void TExStringGrid::MoveNodeMarks(int fromCol, int toCol) {
+  for (int r = 0; r < RowCount(); ++r) {
+    TCellProperties* from = FindCellProperties(fromCol, r);
+    if (!from) continue;
+    TCellGraphic* graphic = from->CellGraphic();
+    const bool isMark = graphic && (graphic->CellType() == ctNode || graphic->CellType() == ctSummary);
+    if (!isMark && from->NodeLevel() == 0) continue;
+    TCellProperties* to = CellPropertiesAt(toCol, r);
+    if (isMark) {
+      RemoveCellGraphic(toCol, r);
+      to->SetCellGraphic(graphic);
+      from->SetCellGraphic(nullptr);
+    }
+    to->SetNodeLevel(from->NodeLevel());
+    from->SetNodeLevel(0);
+  }
+}
+
+void TExStringGrid::ColourGroupRow(int row, int textCol, bool header) {
+  const bool merge = header ? grouping_->MergeHeader() : grouping_->MergeSummary();
+  const TColor color = header ? grouping_->HeaderColor() : grouping_->SummaryColor();
+  const TColor colorTo = header ? grouping_->HeaderColorTo() : grouping_->SummaryColorTo();
+  const TColor textColor = header ? grouping_->HeaderTextColor() : grouping_->SummaryTextColor();
+  if (merge) {
+    MergeCells(textCol, row, RealColCount() - textCol, 1);
+    TCellProperties* props = CellPropertiesAt(textCol, row);
+    if (color != clNone) props->SetBrushColor(color);
+    if (colorTo != clNone) props->SetBrushColorTo(colorTo);
+    if (textColor != clNone) props->SetFontColor(textColor);
+    return;
+  }
+  for (int c = FixedCols(); c < RealColCount(); ++c) {
+    if (color == clNone && textColor == clNone) break;
+    TCellProperties* props = CellPropertiesAt(c, row);
+    if (color != clNone) props->SetBrushColor(color);
+    if (textColor != clNone) props->SetFontColor(textColor);
+  }
+}
+
+void TExStringGrid::SortForGrouping(int col) {}
+
+void TExStringGrid::GroupByColumn(int col) {
+  if (col < FixedCols() || col < 0) return;
+  if (groupColumn_ >= 0) Ungroup();
+  // A grid without data rows has nothing to group; the grouped column and
+  // the column that takes the group text must both be there and shown.
+  const int textCol = GroupTextColumn(col);
+  if (RowCount() - FixedFooters() - FixedRows() <= 0 || col >= RealColCount() ||
+      textCol >= RealColCount() || IsColumnHidden(col))
+    return;
+
+  TUpdateScope update(this);
+  groupColumn_ = col;
+  groupColumnWidth_ = ColWidths(DisplColIndex(col));
+  groupColumnHeader_ = FixedRows() > 0 ? Cells(col, 0) : AnsiString();
+
+  SortForGrouping(col);
+
+  AnsiString previous = kNoGroupYet;
+  int header = -1;
+  // Closes the group of header before row r; a summary row before the
+  // header ends the group before it.
+  auto closeGroup = [&](int& r) {
+    if (!grouping_->Summary() || header == FixedRows()) {
+      AddNodeAt(header, r - header);
+      return;
+    }
+    InsertRows(header, 1);
+    AddSummaryRow(header);
+    ++header;
+    ++r;
+    AddNodeAt(header, r - header);
+  };
+  int r = FixedRows();
+  while (r <= RowCount() - 1 - FixedFooters()) {
+    AnsiString text = Cells(col, r);
+    if (text != previous) {
+      if (header >= 0) closeGroup(r);
+      InsertRows(r, 1);
+      SetCells(textCol, r, text);
+      header = r;
+      ++r;
+    }
+    previous = std::move(text);
+    ++r;
+  }
+  if (header >= 0) {
+    int end = r;
+    closeGroup(end);
+    r = end;
+  }
+  if (grouping_->Summary()) {
+    InsertRows(r, 1);
+    AddSummaryRow(r);
+  }
+
+  // Column 0 carries the nodes: when it is the one that goes, its marks move
+  // to the column that takes its place.
+  if (col == 0) MoveNodeMarks(0, 1);
+  RemoveColumns(col, 1);
+  const int finalTextCol = textCol > col ? textCol - 1 : textCol;
+  for (int k = FixedRows(); k < RowCount() - FixedFooters(); ++k) {
+    if (IsNodeRow(k)) {
+      ColourGroupRow(k, finalTextCol, true);
+    } else if (IsSummaryRow(k)) {
+      ColourGroupRow(k, finalTextCol, false);
+    }
+  }
+  if (FixedRows() < RowCount()) SetRow(FixedRows());
+}
+
+void TExStringGrid::Ungroup() {
+  if (groupColumn_ < 0) return;
+  TUpdateScope update(this);
+  ExpandAllNodes();
+  const int col = groupColumn_;
+  InsertColumns(col, 1);
+  SetColWidths(DisplColIndex(col), groupColumnWidth_);
+  if (FixedRows() > 0) SetCells(col, 0, groupColumnHeader_);
+  if (col == 0) MoveNodeMarks(1, 0);
+  const int textCol = GroupTextColumn(col);
+
+  AnsiString groupText;
+  int r = FixedRows();
+  while (r <= RowCount() - 1 - FixedFooters()) {
+    if (IsSummaryRow(r)) {
+      RemoveRows(r, 1);
+      continue;
+    }
+    if (IsNodeRow(r)) {
+      groupText = Cells(textCol, r);
+      RemoveNode(RealRowIndex(r));
+      RemoveRows(r, 1);
+      continue;
+    }
+    SetCells(col, r, groupText);
+    ++r;
+  }
+  groupColumn_ = -1;
+}

@@ -1,0 +1,443 @@
+// Node rows and grouping: collapsing and expanding (nested, all at once,
+// one at a time), the rows grouping inserts and Ungroup takes away again,
+// and whole round trips on a generated catalogue with hidden columns that
+// must end with exactly the movies they started with.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "bench/CatalogueGen.h"
+#include "grid/ExGrid.h"
+#include "platform/rtl/Cp949.h"
+
+namespace {
+
+using TRows = std::vector<std::vector<AnsiString>>;
+
+// Every real row (hidden ones shown first by the caller) with every real column.
+TRows Snapshot(TExStringGrid& grid) {
+  TRows rows;
+  for (int r = 0; r < grid.RowCount(); ++r) {
+    std::vector<AnsiString> row;
+    for (int c = 0; c < grid.RealColCount(); ++c) row.push_back(grid.Cells(c, r));
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
+// Empty when equal, else where the first difference is.
+std::string FirstDifference(const TRows& got, const TRows& want) {
+  if (got.size() != want.size())
+    return "row count " + std::to_string(got.size()) + " instead of " + std::to_string(want.size());
+  for (std::size_t r = 0; r < got.size(); ++r) {
+    if (got[r].size() != want[r].size()) return "row " + std::to_string(r) + ": column count differs";
+    for (std::size_t c = 0; c < got[r].size(); ++c)
+      if (got[r][c] != want[r][c])
+        return "row " + std::to_string(r) + " column " + std::to_string(c) + ": [" +
+               Cp949ToUtf8(got[r][c]).substr(0, 60) + "] instead of [" + Cp949ToUtf8(want[r][c]).substr(0, 60) + "]";
+  }
+  return "";
+}
+
+// Column 0 holds row names "r0".."r9"; column 1 the given group texts.
+struct SmallGrid : ::testing::Test {
+  std::unique_ptr<TExStringGrid> grid = std::make_unique<TExStringGrid>(nullptr);
+  void Fill(const std::vector<AnsiString>& groups, int cols = 4) {
+    grid->SetColCount(cols);
+    grid->SetRowCount(static_cast<int>(groups.size()) + 1);
+    grid->SetFixedRows(1);
+    grid->SetFixedCols(1);
+    for (int c = 0; c < cols; ++c) grid->SetCells(c, 0, "h" + IntToStr(c));
+    for (int i = 0; i < static_cast<int>(groups.size()); ++i) {
+      grid->SetCells(0, i + 1, "r" + IntToStr(i + 1));
+      grid->SetCells(1, i + 1, groups[static_cast<std::size_t>(i)]);
+      for (int c = 2; c < cols; ++c) grid->SetCells(c, i + 1, "c" + IntToStr(c) + "r" + IntToStr(i + 1));
+    }
+  }
+  std::vector<AnsiString> Column(int col) {
+    std::vector<AnsiString> out;
+    for (int r = 0; r < grid->RowCount(); ++r) out.push_back(grid->Cells(col, r));
+    return out;
+  }
+};
+
+// ------------------------------------------------------------- nodes
+
+TEST_F(SmallGrid, CollapsingANodeHidesItsSpanAndExpandingBringsItBack) {
+  Fill({"a", "b", "c", "d", "e", "f", "g", "h", "i"});
+  const TRows before = Snapshot(*grid);
+  grid->AddNode(2, 4);  // rows 2..5
+  ASSERT_TRUE(grid->IsNodeRow(2));
+  EXPECT_EQ(grid->GetNodeSpan(2), 4);
+  EXPECT_EQ(grid->GetNodeLevel(2), 1);
+  EXPECT_EQ(grid->GetNodeLevel(3), -1) << "not a node row";
+  EXPECT_EQ(grid->NodeCount(), 1);
+  EXPECT_TRUE(grid->HasNodes());
+
+  grid->CollapseNode(2);
+  EXPECT_TRUE(grid->IsNodeCollapsed(2));
+  EXPECT_EQ(grid->RowCount(), 7);
+  EXPECT_EQ(grid->Cells(0, 3), "r6");
+  EXPECT_TRUE(grid->IsRowHidden(3));
+  EXPECT_TRUE(grid->IsRowHidden(5));
+  EXPECT_FALSE(grid->IsRowHidden(6));
+
+  grid->ExpandNode(2);
+  EXPECT_FALSE(grid->IsNodeCollapsed(2));
+  EXPECT_EQ(grid->HiddenRowCount(), 0);
+  EXPECT_EQ(Snapshot(*grid), before);
+}
+
+TEST_F(SmallGrid, NodeRowsAreAddressedInTheFullOrderWhileRowsAreHidden) {
+  Fill({"a", "b", "c", "d", "e", "f", "g", "h", "i"});
+  grid->AddNode(1, 3);  // rows 1..3
+  grid->AddNode(5, 3);  // rows 5..7
+  grid->CollapseNode(1);
+  ASSERT_EQ(grid->RowCount(), 8);
+  // Row 5 of the full order is display row 3 now.
+  grid->CollapseNode(5);
+  EXPECT_TRUE(grid->IsNodeCollapsed(3));
+  EXPECT_EQ(grid->Cells(0, 4), "r8");
+  grid->ExpandNode(5);
+  EXPECT_EQ(grid->Cells(0, 4), "r6");
+  // A hidden row cannot be made a node or expanded.
+  grid->AddNode(2, 2);
+  grid->ExpandNode(2);
+  EXPECT_EQ(grid->NodeCount(), 2);
+  grid->ExpandAllNodes();
+  EXPECT_EQ(Column(0), (std::vector<AnsiString>{"h0", "r1", "r2", "r3", "r4", "r5", "r6", "r7", "r8", "r9"}));
+}
+
+TEST_F(SmallGrid, ANestedCollapsedNodeShowsExpandedAfterItsParentOpens) {
+  Fill({"a", "b", "c", "d", "e", "f", "g", "h", "i"});
+  const TRows before = Snapshot(*grid);
+  grid->AddNode(1, 8);  // rows 1..8
+  grid->AddNode(3, 3);  // rows 3..5
+  EXPECT_EQ(grid->GetNodeLevel(3), 2);
+  grid->CollapseNode(3);
+  EXPECT_EQ(grid->RowCount(), 8);
+  grid->CollapseNode(1);
+  EXPECT_EQ(grid->RowCount(), 3) << "header, node 1, row 9";
+  EXPECT_EQ(grid->Cells(0, 2), "r9");
+  grid->ExpandNode(1);
+  EXPECT_EQ(grid->HiddenRowCount(), 0);
+  EXPECT_FALSE(grid->IsNodeCollapsed(3));
+  EXPECT_EQ(Snapshot(*grid), before);
+  // And the inner node still works on its own.
+  grid->CollapseNode(3);
+  EXPECT_EQ(grid->RowCount(), 8);
+  grid->ExpandNode(3);
+  EXPECT_EQ(Snapshot(*grid), before);
+}
+
+TEST_F(SmallGrid, ExpandOneKeepsOneNodeOpenButNeverItsParent) {
+  Fill({"a", "b", "c", "d", "e", "f", "g", "h", "i"});
+  grid->CellNode()->SetExpandOne(true);
+  grid->AddNode(1, 3);
+  grid->AddNode(4, 3);
+  grid->AddNode(7, 3);
+  grid->CollapseAllNodes();
+  EXPECT_EQ(grid->RowCount(), 4);
+  grid->ExpandNode(4);  // display row 2
+  EXPECT_FALSE(grid->IsNodeCollapsed(2));
+  EXPECT_TRUE(grid->IsNodeCollapsed(1));
+  grid->ExpandNode(1);
+  EXPECT_FALSE(grid->IsNodeCollapsed(1));
+  EXPECT_TRUE(grid->IsNodeCollapsed(4)) << "the other node closed";
+  int expanded = 0;
+  for (int r = 1; r < grid->RowCount(); ++r)
+    if (grid->IsNodeRow(r) && !grid->IsNodeCollapsed(r)) ++expanded;
+  EXPECT_EQ(expanded, 1);
+
+  // A node inside an open node: expanding it leaves its parent open.
+  grid->ExpandAllNodes();
+  grid->RemoveAllNodes();
+  grid->AddNode(1, 9);
+  grid->AddNode(2, 3);
+  grid->CollapseNode(2);
+  grid->ExpandNode(2);
+  EXPECT_FALSE(grid->IsNodeCollapsed(1));
+  EXPECT_EQ(grid->HiddenRowCount(), 0);
+}
+
+TEST_F(SmallGrid, CollapseAllHidesEveryNodesRowsInOneGo) {
+  Fill({"a", "b", "c", "d", "e", "f", "g", "h", "i"});
+  const TRows before = Snapshot(*grid);
+  grid->AddNode(1, 4);
+  grid->AddNode(2, 2);  // nested: stays expanded inside its collapsed parent
+  grid->AddNode(5, 0);  // span 0: up to the end
+  grid->CollapseAllNodes();
+  EXPECT_EQ(grid->RowCount(), 3);
+  EXPECT_TRUE(grid->IsNodeCollapsed(1));
+  EXPECT_TRUE(grid->IsNodeCollapsed(2));
+  EXPECT_EQ(grid->Cells(0, 2), "r5");
+  grid->ExpandNode(5);
+  EXPECT_EQ(grid->RowCount(), 7);
+  grid->ExpandNode(1);
+  EXPECT_EQ(grid->HiddenRowCount(), 0);
+  EXPECT_FALSE(grid->IsNodeCollapsed(2));
+  EXPECT_EQ(Snapshot(*grid), before);
+}
+
+TEST_F(SmallGrid, RemovingNodesLowersTheLevelsAndTheCount) {
+  Fill({"a", "b", "c", "d", "e", "f", "g", "h", "i"});
+  grid->AddNode(1, 5);
+  grid->AddNode(2, 2);
+  EXPECT_EQ(grid->GetCellIndent(3), 2 * grid->CellNode()->NodeIndent());
+  grid->CollapseNode(1);
+  grid->RemoveNode(1);
+  EXPECT_EQ(grid->HiddenRowCount(), 0) << "removing a node expands it";
+  EXPECT_FALSE(grid->IsNodeRow(1));
+  EXPECT_EQ(grid->GetNodeLevel(2), 1);
+  EXPECT_EQ(grid->NodeCount(), 1);
+  grid->RemoveAllNodes();
+  EXPECT_EQ(grid->NodeCount(), 0);
+  EXPECT_FALSE(grid->HasNodes());
+  for (int r = 0; r < grid->RowCount(); ++r) EXPECT_EQ(grid->GetCellIndent(r), 0) << r;
+}
+
+TEST_F(SmallGrid, TreeLineKindsAndGlyphHits) {
+  Fill({"a", "b", "c", "d", "e", "f"});
+  grid->AddNode(1, 3);
+  grid->AddNode(2, 2);
+  // Levels: row 1: 1, row 2: 2, row 3: 2, row 4: none.
+  EXPECT_EQ(grid->NodeRowKind(1), 0);
+  EXPECT_EQ(grid->NodeRowKind(3), 1) << "the next row has no properties";
+  grid->AddNode(4, 1);
+  EXPECT_EQ(grid->NodeRowKind(3), 1) << "the next row's level is lower";
+  grid->AddSummaryRow(5);
+  EXPECT_TRUE(grid->IsSummaryRow(5));
+  EXPECT_FALSE(grid->IsSummaryRow(-1));
+  EXPECT_FALSE(grid->IsNodeRow(-1));
+  EXPECT_EQ(grid->NodeRowKind(grid->RowCount() - 1), 1) << "the last row";
+  const int indent = grid->CellNode()->NodeIndent();
+  EXPECT_TRUE(grid->IsNodeGlyphHit(2, indent + 1));
+  EXPECT_FALSE(grid->IsNodeGlyphHit(2, indent - 1));
+  EXPECT_FALSE(grid->IsNodeGlyphHit(2, 2 * indent));
+}
+
+// ------------------------------------------------------------- grouping
+
+TEST_F(SmallGrid, GroupingWithSummariesBuildsHeadersNodesAndSummaryRows) {
+  Fill({"A", "A", "B", "B"});
+  // no sort yet
+  grid->Grouping()->SetSummary(true);
+  grid->GroupByColumn(1);
+  EXPECT_EQ(grid->GroupColumn(), 1);
+  ASSERT_EQ(grid->RowCount(), 9);
+  EXPECT_EQ(grid->ColCount(), 3);
+  // header A (span 3), A, A, summary, header B (span 3), B, B, summary
+  EXPECT_TRUE(grid->IsNodeRow(1));
+  EXPECT_EQ(grid->GetNodeSpan(1), 3);
+  EXPECT_EQ(grid->Cells(1, 1), "A") << "the group text ends in column 1";
+  EXPECT_EQ(grid->Cells(0, 2), "r1");
+  EXPECT_EQ(grid->Cells(0, 3), "r2");
+  EXPECT_TRUE(grid->IsSummaryRow(4));
+  EXPECT_TRUE(grid->IsNodeRow(5));
+  EXPECT_EQ(grid->GetNodeSpan(5), 3);
+  EXPECT_EQ(grid->Cells(1, 5), "B");
+  EXPECT_EQ(grid->Cells(1, 6), "c2r3") << "data rows keep their other columns";
+  EXPECT_TRUE(grid->IsSummaryRow(8));
+  EXPECT_EQ(grid->NodeCount(), 2);
+
+  grid->Ungroup();
+  EXPECT_EQ(grid->GroupColumn(), -1);
+  EXPECT_EQ(grid->NodeCount(), 0);
+  EXPECT_EQ(Column(1), (std::vector<AnsiString>{"h1", "A", "A", "B", "B"}));
+  EXPECT_EQ(Column(0), (std::vector<AnsiString>{"h0", "r1", "r2", "r3", "r4"}));
+  EXPECT_EQ(Column(2), (std::vector<AnsiString>{"h2", "c2r1", "c2r2", "c2r3", "c2r4"}));
+}
+
+TEST_F(SmallGrid, UngroupRestoresTheColumnWithItsWidthHeaderAndTexts) {
+  Fill({"x", "", "x", "y", ""}, 5);
+  grid->SetColWidths(3, 77);
+  for (int r = 1; r < grid->RowCount(); ++r) grid->SetCells(3, r, r % 2 ? "odd" : "");
+  const TRows before = Snapshot(*grid);
+  // no sort yet
+  grid->GroupByColumn(3);
+  // Runs of equal texts, in their order: "odd", "", "odd", "", "odd"; an
+  // empty text forms a group of its own.
+  int headers = 0;
+  for (int r = 1; r < grid->RowCount(); ++r) headers += grid->IsNodeRow(r);
+  EXPECT_EQ(headers, 5);
+  EXPECT_EQ(grid->Cells(1, 3), "") << "the header of the empty group";
+  EXPECT_TRUE(grid->IsNodeRow(3));
+  grid->Ungroup();
+  EXPECT_EQ(grid->ColWidths(3), 77);
+  EXPECT_EQ(Snapshot(*grid), before);
+}
+
+TEST_F(SmallGrid, GroupingAnEmptyGridDoesNothing) {
+  Fill({"only"});
+  grid->SetFixedFooters(1);  // the one row below the header is a footer: no data rows
+  grid->GroupByColumn(2);
+  EXPECT_EQ(grid->GroupColumn(), -1);
+  EXPECT_EQ(grid->ColCount(), 4);
+  EXPECT_EQ(grid->RowCount(), 2);
+  EXPECT_EQ(grid->NodeCount(), 0);
+  grid->Ungroup();
+  EXPECT_EQ(grid->ColCount(), 4);
+}
+
+TEST_F(SmallGrid, AGroupingOfColumnZeroCanBeUndone) {
+  Fill({"b", "a", "b", "a"});
+  grid->SetFixedCols(0);
+  for (int r = 1; r < grid->RowCount(); ++r) grid->SetCells(0, r, r <= 2 ? "g1" : "g2");
+  const TRows before = Snapshot(*grid);
+  // no sort yet
+  grid->GroupByColumn(0);
+  ASSERT_EQ(grid->GroupColumn(), 0);
+  EXPECT_EQ(grid->ColCount(), 3);
+  // The nodes stay in column 0 with the group text beside their glyph.
+  ASSERT_TRUE(grid->IsNodeRow(1));
+  EXPECT_EQ(grid->Cells(0, 1), "g1");
+  EXPECT_EQ(grid->GetNodeSpan(1), 3);
+  grid->CollapseAllNodes();
+  EXPECT_EQ(grid->RowCount(), 3);
+  grid->Ungroup();
+  EXPECT_EQ(grid->GroupColumn(), -1);
+  EXPECT_EQ(grid->NodeCount(), 0);
+  EXPECT_EQ(Snapshot(*grid), before);
+}
+
+TEST_F(SmallGrid, MergedHeadersAndColoursComeAndGoWithTheGrouping) {
+  Fill({"A", "B", "B"}, 5);
+  // no sort yet
+  grid->Grouping()->SetMergeHeader(true);
+  grid->Grouping()->SetHeaderColor(0x0000FF);
+  grid->Grouping()->SetSummary(true);
+  grid->Grouping()->SetSummaryColor(0x00FF00);
+  const TRows before = Snapshot(*grid);
+  grid->GroupByColumn(2);
+  ASSERT_TRUE(grid->IsNodeRow(1));
+  EXPECT_TRUE(grid->IsMergedCell(1, 1));
+  EXPECT_EQ(grid->CellSpan(1, 1).X, grid->ColCount() - 2);
+  EXPECT_EQ(grid->FindCellProperties(1, 1)->BrushColor(), 0x0000FFu);
+  EXPECT_TRUE(grid->IsSummaryRow(3));
+  EXPECT_EQ(grid->FindCellProperties(2, 3)->BrushColor(), 0x00FF00u) << "row colour without merge";
+  grid->Ungroup();
+  EXPECT_EQ(Snapshot(*grid), before);
+}
+
+// ------------------------------------------------------------- catalogue round trips
+
+struct CatalogueGrid : ::testing::Test {
+  std::unique_ptr<TExStringGrid> grid = std::make_unique<TExStringGrid>(nullptr);
+  TRows original;
+  void SetUp() override {
+    FillCatalogueGrid(*grid, GenerateCatalogue(300));
+    grid->SetFixedRows(1);
+    grid->SetFixedCols(1);
+    original = Snapshot(*grid);
+    // The column chooser's choice: a few columns out of view.
+    grid->HideColumns(12, 13);
+    grid->HideColumn(22);
+    grid->HideColumn(40);
+  }
+  // Back to the full view, then the rows as a sorted list (grouping sorts).
+  TRows AllRowsSorted() {
+    grid->ShowAllRows();
+    grid->ShowAllColumns();
+    TRows rows = Snapshot(*grid);
+    std::sort(rows.begin() + 1, rows.end());
+    return rows;
+  }
+  TRows OriginalSorted() {
+    TRows rows = original;
+    std::sort(rows.begin() + 1, rows.end());
+    return rows;
+  }
+  // The catalogue window's way: a node column in front, then the grouping.
+  void GroupCatalogue(int col) {
+    grid->InsertColumns(0, 1);
+    grid->SetFixedCols(0);
+    grid->GroupByColumn(col + 1);
+    for (int r = 1; r < grid->RowCount(); ++r)
+      if (grid->IsNodeRow(r)) grid->MergeCells(1, r, grid->ColCount(), 1);
+    grid->CollapseAllNodes();
+  }
+  void UngroupCatalogue() {
+    grid->ExpandAllNodes();
+    for (int r = 1; r < grid->RowCount(); ++r)
+      if (grid->IsNodeRow(r)) grid->SplitCells(1, r);
+    grid->Ungroup();
+    grid->RemoveColumns(0, 1);
+    grid->SetFixedCols(1);
+  }
+};
+
+TEST_F(CatalogueGrid, GroupCollapseFilterUngroupShowAllEndsWithTheOriginalMovies) {
+  const int genre = kColGenre;
+  const int shownBefore = grid->ColCount();
+  GroupCatalogue(genre);
+  EXPECT_EQ(grid->ColCount(), shownBefore) << "node column in, genre column out";
+
+  // A search while grouped and collapsed: only the shown rows are tested.
+  TFilterData* item = grid->Filter()->Add();
+  item->SetColumn(static_cast<SmallInt>(kColTitle + 1));
+  item->SetCondition("*" + "사"_k + "*");
+  grid->SetFilterActive(true);
+  grid->SetFilterActive(false);
+  EXPECT_EQ(grid->HiddenRowCount(), 0);
+  for (int r = 1; r < grid->RowCount(); ++r)
+    if (grid->IsNodeRow(r)) EXPECT_FALSE(grid->IsNodeCollapsed(r)) << "its rows are shown";
+
+  grid->CollapseAllNodes();
+  UngroupCatalogue();
+  EXPECT_EQ(grid->GroupColumn(), -1);
+  EXPECT_EQ(grid->HiddenColumnCount(), 4);
+  EXPECT_EQ(FirstDifference(AllRowsSorted(), OriginalSorted()), "");
+}
+
+TEST_F(CatalogueGrid, AFilterOverPartlyCollapsedGroupsPutsEveryRowBackInPlace) {
+  GroupCatalogue(kColGenre);
+  grid->ExpandAllNodes();
+  const TRows grouped = Snapshot(*grid);
+  // Some groups closed, then a search over what is left in view.
+  grid->CollapseNode(1);
+  for (int r = grid->RowCount() - 1; r > 1; --r)
+    if (grid->IsNodeRow(r) && r % 3 == 0) grid->CollapseNode(grid->RealRowIndex(r));
+  const int hiddenByNodes = grid->HiddenRowCount();
+  ASSERT_GT(hiddenByNodes, 0);
+  TFilterData* item = grid->Filter()->Add();
+  item->SetColumn(static_cast<SmallInt>(20 + 1));  // 시청여부, behind the node column
+  item->SetCondition("안본영화"_k);
+  grid->SetFilterActive(true);
+  EXPECT_GT(grid->HiddenRowCount(), hiddenByNodes);
+  // Every row still in view is a real row that passes, at its real index.
+  for (int r = 1; r < grid->RowCount(); ++r) {
+    const int real = grid->RealRowIndex(r);
+    ASSERT_GE(real, 0);
+    EXPECT_EQ(grid->Cells(21, r), grouped[static_cast<std::size_t>(real)][21]) << r;
+    EXPECT_EQ(grid->Cells(21, r), "안본영화"_k) << r;
+  }
+  grid->SetFilterActive(false);
+  EXPECT_EQ(grid->HiddenRowCount(), 0);
+  EXPECT_EQ(FirstDifference(Snapshot(*grid), grouped), "");
+  UngroupCatalogue();
+  EXPECT_EQ(FirstDifference(AllRowsSorted(), OriginalSorted()), "");
+}
+
+TEST_F(CatalogueGrid, GroupingSortedMoviesWithoutAutoSortKeepsTheirExactOrder) {
+  // Sorted by genre beforehand, so grouping needs no sort of its own.
+  grid->ShowAllColumns();
+  TRows sorted = original;
+  std::stable_sort(sorted.begin() + 1, sorted.end(),
+                   [](const auto& a, const auto& b) { return a[kColGenre] < b[kColGenre]; });
+  for (int r = 1; r < grid->RowCount(); ++r)
+    for (int c = 0; c < kCatalogueColumns; ++c) grid->SetCells(c, r, sorted[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]);
+  grid->HideColumns(30, 33);
+  // no sort yet
+  grid->Grouping()->SetSummary(true);
+
+  grid->GroupByColumn(kColGenre);
+  grid->CollapseAllNodes();
+  grid->ExpandNode(1);
+  grid->Ungroup();
+  grid->ShowAllColumns();
+  EXPECT_EQ(FirstDifference(Snapshot(*grid), sorted), "");
+}
+
+}  // namespace
