@@ -303,6 +303,46 @@ TEST(GridFileGrid, RowsAboveSixteenBitsStayInPlace) {
   EXPECT_EQ(back.Cells(0, 69999), "bottom");
 }
 
+TEST(GridFileGrid, CatalogueSavedWhileFilteredKeepsEveryMovieAndStaysFiltered) {
+  TExStringGrid grid(nullptr);
+  FillCatalogue(grid);
+  const std::string whole = SaveToBytes(grid);
+  grid.HideRows(2, 2);   // a movie filtered out
+  grid.HideColumn(24);   // a column the user chose not to see
+  ASSERT_EQ(grid.RowCount(), 3);
+  ASSERT_EQ(grid.ColCount(), 41);
+
+  EXPECT_TRUE(SaveToBytes(grid) == whole);
+  EXPECT_TRUE(grid.IsRowHidden(2));
+  EXPECT_TRUE(grid.IsColumnHidden(24));
+  EXPECT_EQ(grid.RowCount(), 3);
+  EXPECT_EQ(grid.ColCount(), 41);
+}
+
+TEST(GridFileGrid, WholeGridLoadLeavesNothingHiddenFromThePreviousCatalogue) {
+  TExStringGrid small(nullptr);
+  small.SetColCount(2);
+  small.SetRowCount(3);
+  small.SetCells(0, 1, "new");
+  const std::string bytes = SaveToBytes(small);
+
+  TExStringGrid grid(nullptr);
+  FillCatalogue(grid);
+  grid.HideRows(1, 2);
+  grid.HideColumn(5);
+  LoadFromBytes(grid, bytes);
+  EXPECT_EQ(grid.HiddenRowCount(), 0);
+  EXPECT_EQ(grid.HiddenColumnCount(), 0);
+  grid.ShowAllRows();
+  grid.ShowAllColumns();
+  EXPECT_EQ(Snapshot(grid), Snapshot(small));
+
+  // A refused load keeps the hidden rows as they were.
+  grid.HideRow(1);
+  EXPECT_THROW(LoadFromBytes(grid, bytes.substr(0, bytes.size() - 3)), EReadError);
+  EXPECT_TRUE(grid.IsRowHidden(1));
+}
+
 TEST(GridFileGrid, HooksFrameAWholeGridLoadAndSave) {
   TExStringGrid grid(nullptr);
   FillCatalogue(grid);
