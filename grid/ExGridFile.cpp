@@ -218,6 +218,10 @@ void ApplyProperties(TCellProperties& p, const TCellPropertiesIO& io, int col, i
 
 void ReadCellsFromStream(TExStringGrid& grid, TPoint origin, TStream& stream) {
   TGridFile file = ParseGridStream(stream);
+  ApplyGridFile(grid, origin, file);
+}
+
+void ApplyGridFile(TExStringGrid& grid, TPoint origin, TGridFile& file) {
   const bool full = file.Props.FullGrid;
   // A whole grid is placed at origin; its own size decides the targets.
   if (!full) CheckTargets(grid, file, origin);
@@ -225,6 +229,7 @@ void ReadCellsFromStream(TExStringGrid& grid, TPoint origin, TStream& stream) {
   const int dy = origin.Y - (full ? 0 : file.FirstRow);
 
   TGridFileHooks& hooks = GridFileHooks();
+  const bool any = !file.Cells.empty();
   grid.BeginUpdate();
   try {
     if (full) {
@@ -239,7 +244,10 @@ void ReadCellsFromStream(TExStringGrid& grid, TPoint origin, TStream& stream) {
       file.ColWidthList = {};
       file.RowHeightList = {};
     }
-    for (TGridFileCell& cell : file.Cells) {
+    // Each applied cell leaves the model at once: a large catalogue is not
+    // held twice.
+    for (; !file.Cells.empty(); file.Cells.pop_front()) {
+      TGridFileCell& cell = file.Cells.front();
       const int col = cell.Col + dx;
       const int row = cell.Row + dy;
       // A covered cell was written with its base cell's text, which the base
@@ -257,14 +265,13 @@ void ReadCellsFromStream(TExStringGrid& grid, TPoint origin, TStream& stream) {
       ApplyProperties(*grid.CellPropertiesAt(col, row), x.Properties, col, row);
       if (x.HasGraphic && hooks.ApplyGraphic)
         hooks.ApplyGraphic(grid, col, row, x.Graphic, std::move(x.Payload));
-      cell.Extra.reset();
     }
   } catch (...) {
     grid.EndUpdate();
     throw;
   }
   grid.EndUpdate();
-  if (!file.Cells.empty() || full)
+  if (any || full)
     grid.CellsChanged(Rect(0, 0, grid.RealColCount() - 1, grid.RowCount() - 1));
 }
 
@@ -274,7 +281,13 @@ void LoadGridStream(TExStringGrid& grid, TStream& stream) {
 }
 
 void LoadGridFile(TExStringGrid& grid, const AnsiString& fileName) {
-  TMemoryStream bytes;
-  bytes.LoadFromFile(fileName);
-  LoadGridStream(grid, bytes);
+  TGridFile file;
+  {
+    // The file's bytes go before the cells reach the grid.
+    TMemoryStream bytes;
+    bytes.LoadFromFile(fileName);
+    file = ParseGridStream(bytes);
+  }
+  ApplyGridFile(grid, Point(0, 0), file);
+  if (GridFileHooks().AfterLoad) GridFileHooks().AfterLoad(grid);
 }

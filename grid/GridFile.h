@@ -32,6 +32,7 @@
 //   unwrapped, since its cells come in row order.
 #pragma once
 
+#include <deque>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -173,7 +174,9 @@ struct TGridFile {
   TGridPropIO Props;
   std::vector<int> ColWidthList;    // parsed; full-grid streams only
   std::vector<int> RowHeightList;
-  std::vector<TGridFileCell> Cells;
+  // A deque: it grows without moving the cells, and a loader can drop the
+  // cells it has applied from the front while it goes.
+  std::deque<TGridFileCell> Cells;
   // The first stored cell's position (where a partial stream is anchored).
   int FirstCol = 0;
   int FirstRow = 0;
@@ -279,6 +282,8 @@ void WriteCellsToStream(TExStringGrid& grid, int c1, int r1, int c2, int r2, TSt
 // the grid before the grid changes; EReadError otherwise. A partial stream
 // is placed with its first stored cell at origin.
 void ReadCellsFromStream(TExStringGrid& grid, TPoint origin, TStream& stream);
+// The same for a stream already parsed; the cells are moved out of file.
+void ApplyGridFile(TExStringGrid& grid, TPoint origin, TGridFile& file);
 // The whole grid, every real row and column; the grid's rows keep their
 // hidden state.
 void SaveGridStream(TExStringGrid& grid, TStream& stream, const TGridProgressEvent& progress = {});
