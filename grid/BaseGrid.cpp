@@ -214,25 +214,24 @@ void TBaseGrid::DeleteColumn(int col) {
 
 // ------------------------------------------------------------- columns kept past ColCount
 
-const TBaseGrid::TKeptColumn* TBaseGrid::KeptColumn(int col) const {
-  const int i = col - ColCount();
-  if (i < 0 || i >= static_cast<int>(kept_.size())) return nullptr;
-  return &kept_[static_cast<std::size_t>(i)];
+TBaseGrid::TKeptRow* TBaseGrid::KeptRowNeeded(int row) {
+  if (keptRows_.size() <= static_cast<std::size_t>(row)) keptRows_.resize(static_cast<std::size_t>(row) + 1);
+  std::unique_ptr<TKeptRow>& data = keptRows_[static_cast<std::size_t>(row)];
+  if (!data) data = std::make_unique<TKeptRow>();
+  return data.get();
 }
 
-TBaseGrid::TKeptColumn* TBaseGrid::KeptColumn(int col) {
-  const int i = col - ColCount();
-  if (i < 0 || i >= static_cast<int>(kept_.size())) return nullptr;
-  return &kept_[static_cast<std::size_t>(i)];
+void TBaseGrid::KeptRowsToRowCount() {
+  if (keptRows_.size() < static_cast<std::size_t>(RowCount())) keptRows_.resize(static_cast<std::size_t>(RowCount()));
 }
 
 const AnsiString& TBaseGrid::RawCells(int col, int row) const {
   if (col < ColCount()) return TStringGrid::Cells(col, row);
   static const AnsiString empty;
-  const TKeptColumn* kept = KeptColumn(col);
-  if (!kept || row < 0 || row >= RowCount() || static_cast<std::size_t>(row) >= kept->texts.size())
-    return empty;
-  return kept->texts[static_cast<std::size_t>(row)];
+  const std::size_t i = static_cast<std::size_t>(col - ColCount());
+  if (col - ColCount() >= keptCount_ || row < 0 || static_cast<std::size_t>(row) >= keptRows_.size()) return empty;
+  const TKeptRow* data = keptRows_[static_cast<std::size_t>(row)].get();
+  return data && i < data->texts.size() ? data->texts[i] : empty;
 }
 
 void TBaseGrid::SetRawCells(int col, int row, AnsiString&& value) {
@@ -240,21 +239,24 @@ void TBaseGrid::SetRawCells(int col, int row, AnsiString&& value) {
     TStringGrid::SetCells(col, row, std::move(value));
     return;
   }
-  TKeptColumn* kept = KeptColumn(col);
-  if (!kept || row < 0 || row >= RowCount()) return;
-  const std::size_t r = static_cast<std::size_t>(row);
-  if (kept->texts.size() <= r) {
+  if (col - ColCount() >= keptCount_ || row < 0 || row >= RowCount()) return;
+  const std::size_t i = static_cast<std::size_t>(col - ColCount());
+  const bool stored = static_cast<std::size_t>(row) < keptRows_.size() && keptRows_[static_cast<std::size_t>(row)];
+  if (!stored && value.empty()) return;
+  TKeptRow* data = KeptRowNeeded(row);
+  if (data->texts.size() <= i) {
     if (value.empty()) return;
-    kept->texts.resize(static_cast<std::size_t>(RowCount()));
+    data->texts.resize(static_cast<std::size_t>(keptCount_));
   }
-  kept->texts[r] = std::move(value);
+  data->texts[i] = std::move(value);
 }
 
 TObject* TBaseGrid::RawObjects(int col, int row) const {
   if (col < ColCount()) return TStringGrid::Objects(col, row);
-  const TKeptColumn* kept = KeptColumn(col);
-  if (!kept || row < 0 || static_cast<std::size_t>(row) >= kept->objects.size()) return nullptr;
-  return kept->objects[static_cast<std::size_t>(row)];
+  const std::size_t i = static_cast<std::size_t>(col - ColCount());
+  if (col - ColCount() >= keptCount_ || row < 0 || static_cast<std::size_t>(row) >= keptRows_.size()) return nullptr;
+  const TKeptRow* data = keptRows_[static_cast<std::size_t>(row)].get();
+  return data && i < data->objects.size() ? data->objects[i] : nullptr;
 }
 
 void TBaseGrid::SetRawObjects(int col, int row, TObject* value) {
@@ -262,121 +264,121 @@ void TBaseGrid::SetRawObjects(int col, int row, TObject* value) {
     TStringGrid::SetObjects(col, row, value);
     return;
   }
-  TKeptColumn* kept = KeptColumn(col);
-  if (!kept || row < 0 || row >= RowCount()) return;
-  const std::size_t r = static_cast<std::size_t>(row);
-  if (kept->objects.size() <= r) {
+  if (col - ColCount() >= keptCount_ || row < 0 || row >= RowCount()) return;
+  const std::size_t i = static_cast<std::size_t>(col - ColCount());
+  const bool stored = static_cast<std::size_t>(row) < keptRows_.size() && keptRows_[static_cast<std::size_t>(row)];
+  if (!stored && !value) return;
+  TKeptRow* data = KeptRowNeeded(row);
+  if (data->objects.size() <= i) {
     if (!value) return;
-    kept->objects.resize(static_cast<std::size_t>(RowCount()), nullptr);
+    data->objects.resize(static_cast<std::size_t>(keptCount_), nullptr);
   }
-  kept->objects[r] = value;
+  data->objects[i] = value;
 }
 
 void TBaseGrid::SetKeptColumnLimit(int limit) {
   keptLimit_ = std::max(0, limit);
   // Exactly the limit: missing columns are new, empty ones.
-  kept_.resize(static_cast<std::size_t>(keptLimit_));
+  if (keptCount_ > keptLimit_) {
+    const std::size_t keep = static_cast<std::size_t>(keptLimit_);
+    for (auto& data : keptRows_) {
+      if (!data) continue;
+      if (data->texts.size() > keep) data->texts.resize(keep);
+      if (data->objects.size() > keep) data->objects.resize(keep);
+    }
+  }
+  keptCount_ = keptLimit_;
 }
 
 void TBaseGrid::SetColCount(int value) {
   const int old = ColCount();
   if (value == old) return;
   if (value < old) {
-    // The cut columns nearest to the new end are kept, up to the limit.
-    const int keep = std::min(old - value, keptLimit_);
-    std::vector<TKeptColumn> cut(static_cast<std::size_t>(std::max(keep, 0)));
-    const int rows = RowCount();
-    for (int i = 0; i < keep; ++i) {
-      TKeptColumn& column = cut[static_cast<std::size_t>(i)];
-      const int c = value + i;
+    // The cut columns nearest to the new end are kept, up to the limit,
+    // in front of the columns kept already.
+    const int keep = std::max(0, std::min(old - value, keptLimit_));
+    const int newCount = std::min(keep + keptCount_, keptLimit_);
+    if (keep > 0) {
+      const int rows = RowCount();
       for (int r = 0; r < rows; ++r) {
-        const AnsiString& text = TStringGrid::Cells(c, r);
-        if (!text.empty()) {
-          if (column.texts.empty()) column.texts.resize(static_cast<std::size_t>(rows));
-          column.texts[static_cast<std::size_t>(r)] = text;
+        bool any = false;
+        for (int c = value; c < value + keep && !any; ++c)
+          any = !TStringGrid::Cells(c, r).empty() || TStringGrid::Objects(c, r);
+        const bool stored = static_cast<std::size_t>(r) < keptRows_.size() && keptRows_[static_cast<std::size_t>(r)];
+        if (!any && !stored) continue;
+        TKeptRow* data = KeptRowNeeded(r);
+        if (!data->texts.empty() || any) {
+          data->texts.resize(static_cast<std::size_t>(keptCount_));
+          std::vector<AnsiString> cut(static_cast<std::size_t>(keep));
+          for (int i = 0; i < keep; ++i) cut[static_cast<std::size_t>(i)] = TStringGrid::Cells(value + i, r);
+          data->texts.insert(data->texts.begin(), std::make_move_iterator(cut.begin()),
+                             std::make_move_iterator(cut.end()));
+          data->texts.resize(static_cast<std::size_t>(newCount));
         }
-        if (TObject* object = TStringGrid::Objects(c, r)) {
-          if (column.objects.empty()) column.objects.resize(static_cast<std::size_t>(rows), nullptr);
-          column.objects[static_cast<std::size_t>(r)] = object;
+        if (!data->objects.empty() || any) {
+          data->objects.resize(static_cast<std::size_t>(keptCount_), nullptr);
+          std::vector<TObject*> cut(static_cast<std::size_t>(keep));
+          for (int i = 0; i < keep; ++i) cut[static_cast<std::size_t>(i)] = TStringGrid::Objects(value + i, r);
+          data->objects.insert(data->objects.begin(), cut.begin(), cut.end());
+          data->objects.resize(static_cast<std::size_t>(newCount));
         }
       }
     }
-    kept_.insert(kept_.begin(), std::make_move_iterator(cut.begin()), std::make_move_iterator(cut.end()));
-    if (kept_.size() > static_cast<std::size_t>(keptLimit_)) kept_.resize(static_cast<std::size_t>(keptLimit_));
+    keptCount_ = newCount;
     TStringGrid::SetColCount(value);
     return;
   }
   TStringGrid::SetColCount(value);
   // The kept columns that the window now reaches go back into the store.
-  const int take = std::min(value - old, static_cast<int>(kept_.size()));
-  for (int i = 0; i < take; ++i) {
-    TKeptColumn& column = kept_[static_cast<std::size_t>(i)];
-    const int c = old + i;
-    for (std::size_t r = 0; r < column.texts.size(); ++r)
-      if (!column.texts[r].empty()) TStringGrid::SetCells(c, static_cast<int>(r), std::move(column.texts[r]));
-    for (std::size_t r = 0; r < column.objects.size(); ++r)
-      if (column.objects[r]) TStringGrid::SetObjects(c, static_cast<int>(r), column.objects[r]);
+  const int take = std::min(value - old, keptCount_);
+  if (take <= 0) return;
+  const std::size_t n = static_cast<std::size_t>(take);
+  for (std::size_t r = 0; r < keptRows_.size(); ++r) {
+    TKeptRow* data = keptRows_[r].get();
+    if (!data) continue;
+    const std::size_t texts = std::min(n, data->texts.size());
+    for (std::size_t i = 0; i < texts; ++i)
+      if (!data->texts[i].empty())
+        TStringGrid::SetCells(old + static_cast<int>(i), static_cast<int>(r), std::move(data->texts[i]));
+    data->texts.erase(data->texts.begin(), data->texts.begin() + static_cast<std::ptrdiff_t>(texts));
+    const std::size_t objects = std::min(n, data->objects.size());
+    for (std::size_t i = 0; i < objects; ++i)
+      if (data->objects[i]) TStringGrid::SetObjects(old + static_cast<int>(i), static_cast<int>(r), data->objects[i]);
+    data->objects.erase(data->objects.begin(), data->objects.begin() + static_cast<std::ptrdiff_t>(objects));
   }
-  kept_.erase(kept_.begin(), kept_.begin() + take);
+  keptCount_ -= take;
 }
 
 void TBaseGrid::ExchangeRows(int row1, int row2) {
   if (row1 < 0 || row2 < 0 || row1 >= RowCount() || row2 >= RowCount() || row1 == row2) return;
   TStringGrid::ExchangeRows(row1, row2);
-  const std::size_t a = static_cast<std::size_t>(row1), b = static_cast<std::size_t>(row2);
-  const std::size_t need = std::max(a, b) + 1;
-  for (TKeptColumn& column : kept_) {
-    if (!column.texts.empty()) {
-      if (column.texts.size() < need) column.texts.resize(need);
-      std::swap(column.texts[a], column.texts[b]);
-    }
-    if (!column.objects.empty()) {
-      if (column.objects.size() < need) column.objects.resize(need, nullptr);
-      std::swap(column.objects[a], column.objects[b]);
-    }
-  }
+  if (keptRows_.empty()) return;
+  KeptRowsToRowCount();
+  std::swap(keptRows_[static_cast<std::size_t>(row1)], keptRows_[static_cast<std::size_t>(row2)]);
 }
 
 void TBaseGrid::RowMoved(int fromIndex, int toIndex) {
   TStringGrid::RowMoved(fromIndex, toIndex);
-  const std::size_t need = static_cast<std::size_t>(std::max(fromIndex, toIndex)) + 1;
-  auto move = [&](auto& v) {
-    if (v.empty()) return;
-    if (v.size() < need) v.resize(need);
-    auto from = v.begin() + fromIndex;
-    auto to = v.begin() + toIndex;
-    if (fromIndex < toIndex) std::rotate(from, from + 1, to + 1);
-    else std::rotate(to, from, from + 1);
-  };
-  for (TKeptColumn& column : kept_) {
-    move(column.texts);
-    move(column.objects);
-  }
+  if (keptRows_.empty()) return;
+  KeptRowsToRowCount();
+  auto from = keptRows_.begin() + fromIndex;
+  auto to = keptRows_.begin() + toIndex;
+  if (fromIndex < toIndex) std::rotate(from, from + 1, to + 1);
+  else std::rotate(to, from, from + 1);
 }
 
 void TBaseGrid::RowBlockMoved(int fromIndex, int count, int toIndex) {
   TStringGrid::RowBlockMoved(fromIndex, count, toIndex);
-  const std::size_t need = static_cast<std::size_t>(std::max(fromIndex + count, toIndex));
-  auto move = [&](auto& v) {
-    if (v.empty()) return;
-    if (v.size() < need) v.resize(need);
-    auto first = v.begin();
-    if (toIndex < fromIndex) std::rotate(first + toIndex, first + fromIndex, first + fromIndex + count);
-    else std::rotate(first + fromIndex, first + fromIndex + count, first + toIndex);
-  };
-  for (TKeptColumn& column : kept_) {
-    move(column.texts);
-    move(column.objects);
-  }
+  if (keptRows_.empty()) return;
+  KeptRowsToRowCount();
+  auto first = keptRows_.begin();
+  if (toIndex < fromIndex) std::rotate(first + toIndex, first + fromIndex, first + fromIndex + count);
+  else std::rotate(first + fromIndex, first + fromIndex + count, first + toIndex);
 }
 
 void TBaseGrid::SizeChanged(int oldColCount, int oldRowCount) {
   // Rows cut off lose their kept cells too (their objects were freed first).
-  const std::size_t rows = static_cast<std::size_t>(RowCount());
-  for (TKeptColumn& column : kept_) {
-    if (column.texts.size() > rows) column.texts.resize(rows);
-    if (column.objects.size() > rows) column.objects.resize(rows);
-  }
+  if (keptRows_.size() > static_cast<std::size_t>(RowCount())) keptRows_.resize(static_cast<std::size_t>(RowCount()));
   TStringGrid::SizeChanged(oldColCount, oldRowCount);
 }
 

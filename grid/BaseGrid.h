@@ -204,7 +204,7 @@ class TBaseGrid : public TStringGrid {
   // objects (the caller freed them).
   void SetKeptColumnLimit(int limit);
   // ColCount plus the columns kept past it: every real column.
-  int StoreColCount() const { return ColCount() + static_cast<int>(kept_.size()); }
+  int StoreColCount() const { return ColCount() + keptCount_; }
   void ExchangeRows(int row1, int row2);
 
   // ---- cell properties
@@ -309,17 +309,20 @@ class TBaseGrid : public TStringGrid {
   bool skipInvalidate_ = false;
   TExGridUndoRedo* undoRedo_ = nullptr;
 
-  // A column kept past ColCount, indexed by row (shorter vectors: the
-  // missing cells are empty).
-  struct TKeptColumn {
+  // The cells a row has in the columns kept past ColCount, indexed by
+  // col - ColCount() (shorter vectors: the missing cells are empty). Rows
+  // are held by pointer, as the store holds its own, so that moving rows
+  // moves pointers.
+  struct TKeptRow {
     std::vector<AnsiString> texts;
     std::vector<TObject*> objects;
   };
-  // kept_[i] holds real column ColCount() + i.
-  std::vector<TKeptColumn> kept_;
+  std::vector<std::unique_ptr<TKeptRow>> keptRows_;  // by row; nullptr: all empty
+  int keptCount_ = 0;
   int keptLimit_ = 0;
-  const TKeptColumn* KeptColumn(int col) const;
-  TKeptColumn* KeptColumn(int col);
+  TKeptRow* KeptRowNeeded(int row);
+  // The kept rows as long as the grid's rows, for moves.
+  void KeptRowsToRowCount();
 };
 
 // ------------------------------------------------------------- undo recorder
