@@ -121,6 +121,7 @@ void TControl::SetBounds(int left, int top, int width, int height) {
   if (sized) Perform(WM_SIZE, SIZE_RESTORED, MAKELPARAM(width, height));
   if (parent_ && (align_ != alNone) && !parent_->aligning_) parent_->Realign();
   if (parent_ && !parent_->aligning_) UpdateAnchorRules();
+  if (parent_) parent_->ChildBoundsChanged(this);
 }
 
 void TControl::UpdateAnchorRules() {
@@ -668,6 +669,7 @@ void TWinControl::InsertControl(TControl* control) {
   if (control->parentFont_) control->ParentFontChanged();
   if (control->parentColor_) control->ParentColorChanged();
   if (handle_) control->HandleNeededInternal();
+  ChildBoundsChanged(control);
   if (control->align_ != alNone || !control->anchors_.contains(akLeft) || !control->anchors_.contains(akTop)) Realign();
 }
 

@@ -522,6 +522,8 @@ class TWinControl : public TControl {
   // The part of the client area aligned children fill (a group box leaves
   // its caption out).
   virtual void AdjustClientRect(TRect& rect) const {}
+  // A child was added, moved or sized (a scroll box widens its scrolled area).
+  virtual void ChildBoundsChanged(TControl* child) {}
 
  private:
   friend class TControl;

@@ -451,6 +451,17 @@ TWindowHandle* TScrollBox::CreateWindowHandle() {
 
 void TScrollBox::Realign() {
   TWinControl::Realign();
+  UpdateScrollArea();
+}
+
+void TScrollBox::InitWindowHandle() {
+  TWinControl::InitWindowHandle();
+  UpdateScrollArea();
+}
+
+void TScrollBox::ChildBoundsChanged(TControl* child) { UpdateScrollArea(); }
+
+void TScrollBox::UpdateScrollArea() {
   QWidget* inner = ContainerOf(this);
   if (!inner) return;
   int w = 0, hgt = 0;

@@ -164,6 +164,12 @@ class TScrollBox : public TWinControl {
 
  protected:
   TWindowHandle* CreateWindowHandle() override;
+  void InitWindowHandle() override;
+  void ChildBoundsChanged(TControl* child) override;
+
+ private:
+  // Sizes the scrolled area to hold every child.
+  void UpdateScrollArea();
 };
 
 // ---------------------------------------------------------------- TApplication

@@ -8,6 +8,7 @@
 
 #include "VclTestSupport.h"
 #include "platform/vcl/ExtCtrls.h"
+#include "platform/vcl/Menus.h"
 #include "platform/vcl/StdCtrls.h"
 
 namespace {
@@ -236,6 +237,48 @@ TEST(Controls, ActivatedFormIsTheScreensActiveForm) {
   ShownForm form;
   form->Perform(CM_ACTIVATE, 0, 0);
   EXPECT_EQ(Screen->ActiveForm(), form.form);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Controls, ScrollBoxScrollsToAControlBeyondItsEdge) {
+  ShownForm form;
+  auto* box = new TScrollBox(form.form);
+  box->SetParent(form.form);
+  box->SetBounds(0, 0, 150, 100);
+  auto* far = new TButton(form.form);
+  far->SetParent(box);
+  far->SetBounds(10, 400, 75, 25);
+  Application->ProcessMessages();
+  EXPECT_EQ(box->VertPosition(), 0);
+  box->ScrollInView(far);
+  EXPECT_GT(box->VertPosition(), 0);
+  box->SetVertPosition(0);
+  EXPECT_EQ(box->VertPosition(), 0);
+}
+
+TEST(Controls, RadioMenuItemsOfAGroupExcludeEachOtherAndDeletedItemsLeaveTheMenu) {
+  TPopupMenu menu(nullptr);
+  auto* a = NewItem(nullptr, "본영화"_k, nullptr);
+  auto* b = NewItem(nullptr, "안본영화"_k, nullptr);
+  for (TMenuItem* i : {a, b}) {
+    i->SetRadioItem(true);
+    i->SetGroupIndex(1);
+    menu.Items()->Add(i);
+  }
+  a->SetChecked(true);
+  b->SetChecked(true);
+  EXPECT_FALSE(a->Checked());
+  delete a;
+  EXPECT_EQ(menu.Items()->Count(), 1);
+  EXPECT_EQ(menu.Items()->Items(0), b);
+  int clicks = 0;
+  b->OnClick = [&](TObject*) { ++clicks; };
+  b->SetEnabled(false);
+  b->Click();
+  EXPECT_EQ(clicks, 0) << "a disabled item does nothing";
 }
 
 }  // namespace
