@@ -198,6 +198,18 @@ TEST_F(SmallGrid, RemovingNodesLowersTheLevelsAndTheCount) {
   for (int r = 0; r < grid->RowCount(); ++r) EXPECT_EQ(grid->GetCellIndent(r), 0) << r;
 }
 
+TEST_F(SmallGrid, ExpandingANodeLeavesRowsAfterItsSpanHidden) {
+  Fill({"a", "b", "c", "d", "e", "f"});
+  grid->AddNode(1, 3);  // rows 1..3
+  grid->HideRow(4);     // hidden by something else, as a filter would
+  grid->CollapseNode(1);
+  EXPECT_EQ(grid->HiddenRowCount(), 3);
+  grid->ExpandNode(1);
+  EXPECT_EQ(grid->HiddenRowCount(), 1);
+  EXPECT_TRUE(grid->IsRowHidden(4));
+  EXPECT_EQ(grid->Cells(0, 4), "r5");
+}
+
 TEST_F(SmallGrid, TreeLineKindsAndGlyphHits) {
   Fill({"a", "b", "c", "d", "e", "f"});
   grid->AddNode(1, 3);
@@ -248,6 +260,19 @@ TEST_F(SmallGrid, GroupingWithSummariesBuildsHeadersNodesAndSummaryRows) {
   EXPECT_EQ(Column(1), (std::vector<AnsiString>{"h1", "A", "A", "B", "B"}));
   EXPECT_EQ(Column(0), (std::vector<AnsiString>{"h0", "r1", "r2", "r3", "r4"}));
   EXPECT_EQ(Column(2), (std::vector<AnsiString>{"h2", "c2r1", "c2r2", "c2r3", "c2r4"}));
+}
+
+TEST_F(SmallGrid, SwitchingSummariesOnWhileGroupedNeverCostsAMovie) {
+  Fill({"A", "A", "B", "B", "C"});
+  const TRows before = Snapshot(*grid);
+  grid->GroupByColumn(1);
+  grid->Grouping()->SetSummary(true);
+  grid->Ungroup();
+  EXPECT_EQ(Snapshot(*grid), before);
+  grid->GroupByColumn(1);
+  grid->Grouping()->SetSummary(false);
+  grid->Ungroup();
+  EXPECT_EQ(Snapshot(*grid), before);
 }
 
 TEST_F(SmallGrid, UngroupRestoresTheColumnWithItsWidthHeaderAndTexts) {
