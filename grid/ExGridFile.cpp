@@ -170,9 +170,9 @@ namespace {
 [[noreturn]] void Refuse(const AnsiString& what) { throw EReadError("Invalid grid file: " + what); }
 
 // The target of every cell of a partial stream, checked against the grid
-// before anything is written.
+// before anything is written. Targets are real cells, hidden columns included.
 void CheckTargets(const TExStringGrid& grid, const TGridFile& file, TPoint origin) {
-  const int cols = grid.ColCount();
+  const int cols = grid.RealColCount();
   const int rows = grid.RowCount();
   for (const TGridFileCell& c : file.Cells) {
     const Int64 tc = Int64{c.Col} + origin.X - file.FirstCol;
