@@ -474,7 +474,9 @@ void TControl::WMEraseBkgnd(TMessage& m) {
 void TControl::WMNCPaint(TMessage& m) { DefaultHandler(m); }
 
 void TControl::WMSetCursor(TMessage& m) {
-  // A screen cursor (an hourglass during a long task) wins over the control's.
+  // Qt shows the control's Cursor by itself, and Screen's cursor over every
+  // window while one is set; a handler that wants another cursor for a part
+  // of the control changes Cursor here.
   DefaultHandler(m);
 }
 
