@@ -426,6 +426,73 @@ class TExStringGrid : public TBaseGrid {
   AnsiString groupColumnHeader_;
 
  public:
+  // ---- sorting (ExGridSortRows.cpp; styles and settings in ExGridSort.h)
+  // Rows are sorted between the fixed rows and the fixed footers; a swap
+  // moves whole rows (texts and property objects, hidden columns included).
+  TSortSettings* SortSettings() { return sortSettings_.get(); }
+  TSortIndexList* SortIndexes() { return &sortIndexes_; }
+  // -1, 0 or +1: row1 against row2 in ascending sense; the direction only
+  // steers where blanks go. Never throws.
+  virtual int CompareCells(int col, int row1, int row2, TSortDirection direction);
+  // Ties broken on the next columns when SortSettings()->Full().
+  int CompareRowsOnColumn(int col, int row1, int row2);
+  // From index entry k on, each entry with its own direction.
+  int CompareRowsByIndexList(int k, int row1, int row2);
+  virtual void SortOnColumn();
+  // EExGridError kNoSortIndexes with an empty index list.
+  virtual void SortByIndexList();
+  // Sorts the rows of each expanded node group on SortSettings()->Column().
+  virtual void SortWithinGroups();
+  // Rows back to their order before the first sort (nothing when rows were
+  // added or removed since).
+  virtual void RestoreUnsortedOrder();
+  // A plain bubble sort for small grids; at most one pass per row, so a
+  // comparison that contradicts itself cannot keep it going.
+  void BubbleSortColumn(int col);
+  virtual void SwapRows(int row1, int row2);
+  // A header click on col: the direction cycle, the index list with shift.
+  void HeaderClickSort(int col, bool shift);
+  int SwapCount() const { return swapCount_; }
+  unsigned LastSortTime() const { return lastSortTime_; }
+  // Entry r: the row index before any sorting of the row now at r.
+  const std::vector<int>& UnsortedOrder() const { return unsortedOrder_; }
+  TCustomCompareEvent OnCustomCompare;
+  TRawCompareEvent OnRawCompare;
+  TCanSortEvent OnCanSort;
+  TClickSortEvent OnClickSort;
+
+ private:
+  struct TSortFrame;
+  void RebuildUnsortedOrder();
+  void QuickSortRows(int col, int lo, int hi);
+  void QuickSortIndexed(int lo, int hi);
+  void StartPivot(int row);
+  void FillPivotCell(int col);
+  void FillWholePivot();
+  const AnsiString& SortText(int col, int row, AnsiString& holder);
+  std::unique_ptr<TSortSettings> sortSettings_ = std::make_unique<TSortSettings>(this);
+  TSortIndexList sortIndexes_;
+  std::vector<int> unsortedOrder_;
+  int swapCount_ = 0;
+  unsigned lastSortTime_ = 0;
+  int rememberedRow_ = -1;
+  // The scratch row holding the pivot; its cells are copied from the pivot
+  // row on first use in each partition (pivotStamp_ per real column).
+  int pivotRow_ = -1;
+  int pivotSource_ = -1;
+  unsigned pivotGeneration_ = 0;
+  std::vector<unsigned> pivotStamp_;
+  // Real columns and directions of the index list while an indexed sort runs.
+  std::vector<int> indexedSortEntries_;
+  int sortColumn_ = -1;  // the real sort column while a sort runs
+  // A copy of the sort column's texts by row, kept in step by SwapRows, so
+  // that comparisons read one compact array instead of the row records.
+  // Only for a column of plain texts (no display events, no cell objects).
+  void BuildSortKeys(int col);
+  int sortKeyCol_ = -1;
+  std::vector<AnsiString> sortKeys_;
+
+ public:
   // ---- looks the painting code reads (stored; the painting repaints)
   TColor SelectionColor() const { return selectionColor_; }
   void SetSelectionColor(TColor v) { SetAndRepaint(selectionColor_, v); }

@@ -66,6 +66,7 @@ int NumberTextKind(std::string_view text) {
       lastThousand = i;
     }
     if (c == decimal) ++decimals;
+    if (!isInt && !isFloat) return 2;  // nothing later can make it a number
   }
   if (thousands > 1 || minuses > 1 || decimals >= 2) return 2;
   return isInt ? 0 : (isFloat ? 1 : 2);
