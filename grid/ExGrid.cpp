@@ -252,9 +252,12 @@ void TExStringGrid::SetRowCount(int value) {
 void TExStringGrid::SetColCount(int value) {
   value = std::max(value, 1);
   if (value < ColCount()) {
-    SplitSpansAcrossCol(value);
-    // Real columns past the new end; hidden columns keep their cells.
-    FreeColsFrom(value + HiddenColumnCount(), RealColCount() - 1);
+    // The real columns end before the first shown column cut off: hidden
+    // columns before it stay hidden with their cells, later ones go.
+    const int realEnd = RealColIndex(value);
+    SplitSpansAcrossCol(realEnd);
+    FreeColsFrom(realEnd, RealColCount() - 1);
+    HiddenColumnsCutAt(realEnd);
   }
   TBaseGrid::SetColCount(value);
   // New real columns past the hidden ones are empty columns of the store.

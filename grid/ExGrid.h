@@ -596,6 +596,8 @@ class TExStringGrid : public TBaseGrid {
   // returns how many of the removed columns were hidden.
   int ColumnFlagsRemoved(int col, int count);
   void ColumnFlagsInserted(int col, int count);
+  // Forgets the hidden columns at or after realEnd (the grid is cut there).
+  void HiddenColumnsCutAt(int realEnd);
   // Real indices of the display rows row .. row + count - 1, before they go.
   std::vector<int> RealRowsOf(int row, int count) const;
   // Hidden rows after removed real rows move up.

@@ -120,6 +120,16 @@ void TExStringGrid::ColumnFlagsInserted(int col, int count) {
                            static_cast<std::size_t>(count), DefaultColWidth());
 }
 
+void TExStringGrid::HiddenColumnsCutAt(int realEnd) {
+  const std::size_t end = static_cast<std::size_t>(std::max(realEnd, 0));
+  if (colHidden_.size() > end) {
+    hiddenColCount_ -= static_cast<int>(std::count(colHidden_.begin() + static_cast<std::ptrdiff_t>(end),
+                                                   colHidden_.end(), 1));
+    colHidden_.resize(end);
+  }
+  if (savedColWidths_.size() > end) savedColWidths_.resize(end);
+}
+
 // ------------------------------------------------------------- hidden rows
 
 namespace {

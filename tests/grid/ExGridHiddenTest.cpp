@@ -144,6 +144,23 @@ TEST_F(HiddenFixture, ShrinkingTheGridFreesCellsOfHiddenColumnsThatDropOff) {
   EXPECT_EQ(grid->Cells(4, 2), "") << "a column that grows back is empty";
 }
 
+TEST_F(HiddenFixture, CuttingTheGridDropsHiddenColumnsPastTheNewEnd) {
+  Fill(6, 3);
+  Tag(5, 1);
+  grid->HideColumn(1);
+  grid->HideColumn(5);
+  grid->SetColCount(2);  // shown real 0 and 2 remain, hidden 1 with them
+  EXPECT_EQ(grid->HiddenColumnCount(), 1);
+  EXPECT_EQ(grid->RealColCount(), 3);
+  EXPECT_FALSE(grid->IsColumnHidden(5));
+  EXPECT_EQ(TCountedProps::alive, 0);
+  EXPECT_EQ(grid->Cells(1, 2), Text(1, 2));
+  EXPECT_EQ(grid->RealColIndex(1), 2);
+  grid->ShowAllColumns();
+  EXPECT_EQ(grid->ColCount(), 3);
+  EXPECT_EQ(grid->Cells(2, 2), Text(2, 2));
+}
+
 TEST_F(HiddenFixture, InsertingAndRemovingColumnsMovesTheHiddenFlags) {
   Fill(6, 2);
   grid->HideColumn(3);
