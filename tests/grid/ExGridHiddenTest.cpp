@@ -131,6 +131,40 @@ TEST_F(HiddenFixture, CatalogueOfFortyTwoColumnsComesBackExactlyAfterHidingAndEd
   EXPECT_EQ(TCountedProps::alive, 1);
 }
 
+TEST_F(HiddenFixture, CatalogueWithHiddenRowsAndColumnsComesBackAfterEditsThatCancelOut) {
+  Fill(42, 30);
+  for (int r = 0; r < 30; r += 4) Tag(r % 42, r);
+  const std::string before = Everything();
+  grid->HideColumns(3, 9);
+  TIntList filtered;
+  for (int r = 1; r < 30; r += 3) filtered.Add(r);
+  grid->HideRowList(&filtered);
+  grid->HideRows(20, 25);  // some of them hidden already
+  grid->HideColumn(40);
+  const int shownRows = grid->RowCount();
+  grid->InsertRows(5, 3);
+  grid->RemoveRows(5, 3);
+  grid->AddRow();
+  grid->RemoveRows(grid->RowCount() - 1, 1);
+  EXPECT_EQ(grid->RowCount(), shownRows);
+  grid->ShowRows(0, 10);
+  grid->ShowAllColumns();
+  grid->ShowAllRows();
+  EXPECT_EQ(Everything(), before);
+  EXPECT_EQ(TCountedProps::alive, 8);
+}
+
+TEST_F(HiddenFixture, RowsAppendedAfterHiddenLastRowsComeAfterThem) {
+  Fill(2, 5);
+  grid->HideRow(4);
+  grid->AddRow();
+  EXPECT_TRUE(grid->IsRowHidden(4));
+  grid->SetCells(0, 4, "new");
+  grid->ShowAllRows();
+  EXPECT_EQ(grid->Cells(0, 4), Text(0, 4));
+  EXPECT_EQ(grid->Cells(0, 5), "new");
+}
+
 TEST_F(HiddenFixture, ShrinkingTheGridFreesCellsOfHiddenColumnsThatDropOff) {
   Fill(6, 4);
   Tag(5, 1);
