@@ -160,13 +160,17 @@ void TBaseGrid::ReplaceCellProperties(int col, int row, TCellProperties* props) 
   }
   TCellProperties* old = FindCellProperties(col, row);
   SetRawObjects(col, row, props);
-  if (old != props) delete old;
+  if (old && old != props) {
+    ReleaseCellGraphic(*old);
+    delete old;
+  }
 }
 
 void TBaseGrid::FreeCellPropertiesAt(int col, int row) {
   TCellProperties* props = FindCellProperties(col, row);
   if (!props) return;
   SetRawObjects(col, row, nullptr);
+  ReleaseCellGraphic(*props);
   delete props;
 }
 

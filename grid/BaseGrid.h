@@ -260,6 +260,9 @@ class TBaseGrid : public TStringGrid {
                              TAlignment& hAlign, TVAlignment& vAlign, bool mapColumn,
                              bool applySelection, bool printing, TGridDrawState& state) {}
   virtual int DisplColIndex(int col) const { return col; }
+  // Lets go of the graphic a cell's properties carry before they are freed;
+  // the string grid frees the graphics it created.
+  virtual void ReleaseCellGraphic(TCellProperties& props) {}
 
   // ---- painting
   unsigned PaintCounter() const { return paintCounter_; }

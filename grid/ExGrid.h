@@ -297,6 +297,8 @@ class TExStringGrid : public TBaseGrid {
   TCellGraphic* CreateCellGraphic(int col, int row);
   bool RemoveCellGraphic(int col, int row);
   bool RemoveCellGraphicOfType(int col, int row, TCellType type);
+  // Frees the graphic the properties carry (not a shared ctVirtCheckBox).
+  void ReleaseCellGraphic(TCellProperties& props) override;
   TIntList* GetImageIndexList(int col, int row) const;
   // The bitmap or icon object for ctBitmap / ctIcon, the image index for
   // ctImageList, -1 otherwise (a sort key).

@@ -43,12 +43,17 @@ TCellGraphic* TExStringGrid::CreateCellGraphic(int col, int row) {
 
 bool TExStringGrid::RemoveCellGraphic(int col, int row) {
   TCellProperties* props = col >= 0 && row >= 0 ? FindCellProperties(col, row) : nullptr;
-  TCellGraphic* graphic = props ? props->CellGraphic() : nullptr;
-  if (!graphic) return false;
-  props->SetCellGraphic(nullptr);
+  if (!props || !props->CellGraphic()) return false;
+  ReleaseCellGraphic(*props);
+  return true;
+}
+
+void TExStringGrid::ReleaseCellGraphic(TCellProperties& props) {
+  TCellGraphic* graphic = props.CellGraphic();
+  if (!graphic) return;
+  props.SetCellGraphic(nullptr);
   // A virtual check box is shared by the cells of a column: not the cell's to free.
   if (graphic->CellType() != ctVirtCheckBox) delete graphic;
-  return true;
 }
 
 bool TExStringGrid::RemoveCellGraphicOfType(int col, int row, TCellType type) {

@@ -75,6 +75,18 @@ TEST_F(GraphicsFixture, GraphicsGoWithTheirCellsWhateverRemovesThem) {
   // The hidden row's graphic is freed by the grid's destructor (TearDown).
 }
 
+TEST_F(GraphicsFixture, TheClassLibrarysLineDeletionAndReplacedPropertiesFreeGraphicsToo) {
+  Owned(1, 1, ctBitmap);
+  Owned(2, 3, ctRadio);
+  Owned(1, 4, ctRadio);
+  grid->DeleteRow(1);
+  EXPECT_EQ(TCountedPayload::alive, 2);
+  grid->ReplaceCellProperties(2, 2, new TCellProperties(grid.get(), 2, 2));
+  EXPECT_EQ(TCountedPayload::alive, 1);
+  grid->DeleteColumn(1);
+  EXPECT_EQ(TCountedPayload::alive, 0);
+}
+
 TEST_F(GraphicsFixture, ApplicationPayloadsAndSharedCheckBoxesAreNotTheCellsToFree) {
   TCountedPayload mine;
   TCellGraphic* g = grid->CreateCellGraphic(1, 1);
