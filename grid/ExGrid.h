@@ -284,7 +284,8 @@ class TExStringGrid : public TBaseGrid {
   TMouseActions* MouseActions() { return mouseActions_.get(); }
   const TMouseActions* MouseActions() const { return mouseActions_.get(); }
 
-  // ---- controls placed on cells
+  // ---- controls placed on cells; the records hold real columns and rows
+  // and follow rows inserted and removed.
   TControlList* CellControls() { return &cellControls_; }
   // Hides controls on hidden or scrolled-away cells, moves the others onto
   // their cells.

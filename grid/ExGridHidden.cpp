@@ -70,7 +70,9 @@ void TExStringGrid::HideColumns(int fromCol, int toCol) {
     TBaseGrid::SetColCount(ColCount() - 1);
     changed = true;
   }
-  if (changed) Invalidate();
+  if (!changed) return;
+  if (cellControls_.Count() > 0) RepositionCellControls();
+  Invalidate();
 }
 
 void TExStringGrid::ShowColumns(int fromCol, int toCol) {
@@ -89,7 +91,9 @@ void TExStringGrid::ShowColumns(int fromCol, int toCol) {
     SetColWidths(display, index < savedColWidths_.size() ? savedColWidths_[index] : DefaultColWidth());
     changed = true;
   }
-  if (changed) Invalidate();
+  if (!changed) return;
+  if (cellControls_.Count() > 0) RepositionCellControls();
+  Invalidate();
 }
 
 int TExStringGrid::ColumnFlagsRemoved(int col, int count) {
@@ -355,7 +359,7 @@ void TExStringGrid::ShowAllRows() {
 
 std::vector<int> TExStringGrid::RealRowsOf(int row, int count) const {
   std::vector<int> real;
-  if (hiddenRows_.empty()) return real;
+  if (hiddenRows_.empty() && cellControls_.Count() == 0) return real;
   real.reserve(static_cast<std::size_t>(count));
   for (int r = row; r < row + count; ++r) real.push_back(RealRowIndex(r));
   return real;
@@ -363,15 +367,26 @@ std::vector<int> TExStringGrid::RealRowsOf(int row, int count) const {
 
 void TExStringGrid::HiddenRowsRemoved(const std::vector<int>& removedReal) {
   if (removedReal.empty()) return;
-  for (auto& item : hiddenRows_) {
-    const auto before = std::lower_bound(removedReal.begin(), removedReal.end(), item->Idx());
-    item->SetIdx(item->Idx() - static_cast<int>(before - removedReal.begin()));
+  auto removedBefore = [&](int realRow) {
+    return static_cast<int>(std::lower_bound(removedReal.begin(), removedReal.end(), realRow) - removedReal.begin());
+  };
+  for (auto& item : hiddenRows_) item->SetIdx(item->Idx() - removedBefore(item->Idx()));
+  // Controls on later rows move up with their rows.
+  for (int i = 0; i < cellControls_.Count(); ++i) {
+    TCellControl& cell = cellControls_.Items(i);
+    cell.Row -= removedBefore(cell.Row);
   }
+  if (cellControls_.Count() > 0) RepositionCellControls();
 }
 
 void TExStringGrid::HiddenRowsInserted(int realRow, int count) {
   for (auto& item : hiddenRows_)
     if (item->Idx() >= realRow) item->SetIdx(item->Idx() + count);
+  for (int i = 0; i < cellControls_.Count(); ++i) {
+    TCellControl& cell = cellControls_.Items(i);
+    if (cell.Row >= realRow) cell.Row += count;
+  }
+  if (cellControls_.Count() > 0) RepositionCellControls();
 }
 
 // ------------------------------------------------------------- whole grid
@@ -601,16 +616,18 @@ void TExStringGrid::RepositionCellControls() {
   for (int i = 0; i < cellControls_.Count(); ++i) {
     TCellControl& cell = cellControls_.Items(i);
     if (!cell.Control) continue;
-    // Records keep display rows and real columns.
+    // Records keep real rows and columns, so hiding rows or columns needs
+    // no change to them.
     const int display = DisplColIndex(cell.Col);
-    const bool visible = !IsColumnHidden(cell.Col) && cell.Row >= 0 && cell.Row < RowCount() &&
+    const int row = DisplRowIndex(cell.Row);
+    const bool visible = !IsColumnHidden(cell.Col) && !IsRowHidden(cell.Row) && row >= 0 && row < RowCount() &&
                          display >= LeftCol() && display <= LeftCol() + VisibleColCount() &&
-                         cell.Row >= TopRow() && cell.Row <= TopRow() + VisibleRowCount();
+                         row >= TopRow() && row <= TopRow() + VisibleRowCount();
     if (!visible) {
       cell.Control->SetVisible(false);
       continue;
     }
-    const TRect r = MergedCellRect(display, cell.Row);
+    const TRect r = MergedCellRect(display, row);
     cell.Control->SetBounds(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top);
     cell.Control->SetVisible(true);
   }

@@ -350,6 +350,31 @@ TEST_F(HiddenFixture, WithAllShownSeesEveryRealCellAndHidesExactlyTheSameAfterwa
   EXPECT_TRUE(grid->IsColumnHidden(2));
 }
 
+TEST_F(HiddenFixture, CellControlsFollowTheirRowsAndHideWithThem) {
+  Fill(4, 8);
+  grid->SetBounds(0, 0, 600, 400);  // every cell in view
+  TControl control(nullptr);
+  grid->CellControls()->Add(2, 5, &control);
+  grid->RepositionCellControls();
+  EXPECT_TRUE(control.Visible());
+  EXPECT_EQ(control.Top(), grid->CellRect(2, 5).Top);
+  grid->InsertRows(1, 2);
+  EXPECT_EQ(grid->CellControls()->Items(0).Row, 7);
+  EXPECT_EQ(control.Top(), grid->CellRect(2, 7).Top);
+  grid->RemoveRows(0, 1);
+  EXPECT_EQ(grid->CellControls()->Items(0).Row, 6);
+  grid->HideRow(6);
+  EXPECT_FALSE(control.Visible());
+  grid->ShowAllRows();
+  EXPECT_TRUE(control.Visible());
+  grid->HideRow(3);  // above it: the control moves up on the screen
+  EXPECT_TRUE(control.Visible());
+  EXPECT_EQ(control.Top(), grid->CellRect(2, 5).Top);
+  grid->HideColumn(2);
+  EXPECT_FALSE(control.Visible());
+  grid->CellControls()->Clear();
+}
+
 // ------------------------------------------------------------- selection flags
 
 TEST_F(HiddenFixture, SelectionFlagsCheckTheirIndexAndGrowOnDemand) {
