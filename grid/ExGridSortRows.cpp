@@ -65,13 +65,14 @@ const AnsiString& TExStringGrid::SortText(int col, int row, AnsiString& holder) 
 // ------------------------------------------------------------- comparisons
 
 int TExStringGrid::CompareCells(int col, int row1, int row2, TSortDirection direction) {
-  if (row1 == pivotRow_) FillPivotCell(col);
-  if (row2 == pivotRow_) FillPivotCell(col);
+  // A keyed column reads the pivot's key; its cell is filled only where
+  // handlers may read it, which fills the whole pivot row at once.
+  const bool keyed = col == sortKeyCol_;
+  if (!keyed && (row1 == pivotRow_ || row2 == pivotRow_)) FillPivotCell(col);
   TSortStyle style = sortSettings_->AutoFormat() ? ssAutomatic : ssAlphabetic;
   AnsiString prefix, suffix;
   GetCellFormat(col, style, prefix, suffix);
   AnsiString holder1, holder2;
-  const bool keyed = col == sortKeyCol_;
   const AnsiString& t1 = keyed ? sortKeys_[static_cast<std::size_t>(row1)] : SortText(col, row1, holder1);
   const AnsiString& t2 = keyed ? sortKeys_[static_cast<std::size_t>(row2)] : SortText(col, row2, holder2);
   // A keyed column holds no cell objects, so no check boxes either.
