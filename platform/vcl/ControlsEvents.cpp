@@ -334,8 +334,16 @@ bool TranslateWheel(TWindowHandle* h, QWheelEvent* e) {
              MAKEWPARAM(static_cast<int>(MouseKeysFromQt(e->modifiers(), e->buttons())), sent),
              MAKELPARAM(global.x(), global.y()), 0};
   bool reached = PerformReachesDefault(control, m);
-  if (!reached) return true;
-  return false;
+  if (!reached || !IsLiveControl(control)) return true;
+  if (!own) return false;  // a list or an edit scrolls by itself
+  // A turn nobody took goes on to the parent windows, as the system passes
+  // an unhandled wheel message on.
+  for (TWinControl* parent = control->Parent(); parent; parent = parent->Parent()) {
+    TMessage pm = m;
+    pm.Result = 0;
+    if (!PerformReachesDefault(parent, pm) || !IsLiveControl(parent)) break;
+  }
+  return true;
 }
 
 bool TranslateFocus(TWindowHandle* h, QFocusEvent* e) {

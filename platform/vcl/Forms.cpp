@@ -461,6 +461,22 @@ void TScrollBox::InitWindowHandle() {
 
 void TScrollBox::ChildBoundsChanged(TControl* child) { UpdateScrollArea(); }
 
+void TScrollBox::WMMouseWheel(TMessage& m) {
+  TShiftState shift = ShiftFromKeys(GET_KEYSTATE_WPARAM(m.WParam));
+  int delta = GET_WHEEL_DELTA_WPARAM(m.WParam);
+  if (DoMouseWheel(shift, delta, PointFromLParam(m.LParam))) {
+    m.Result = 1;
+    return;
+  }
+  auto* area = qobject_cast<QScrollArea*>(WidgetOf(this));
+  if (!area) return DefaultHandler(m);
+  QScrollBar* bar = area->verticalScrollBar();
+  int before = bar->value();
+  bar->setValue(before - delta / WHEEL_DELTA * Mouse->WheelScrollLines() * bar->singleStep());
+  if (bar->value() == before) DefaultHandler(m);  // at the end: the parents may scroll
+  else m.Result = 1;
+}
+
 void TScrollBox::UpdateScrollArea() {
   QWidget* inner = ContainerOf(this);
   if (!inner) return;

@@ -166,6 +166,8 @@ class TScrollBox : public TWinControl {
   TWindowHandle* CreateWindowHandle() override;
   void InitWindowHandle() override;
   void ChildBoundsChanged(TControl* child) override;
+  // Scrolls by the desktop's lines per notch.
+  void WMMouseWheel(TMessage& m) override;
 
  private:
   // Sizes the scrolled area to hold every child.

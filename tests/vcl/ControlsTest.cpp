@@ -282,3 +282,23 @@ TEST(Controls, RadioMenuItemsOfAGroupExcludeEachOtherAndDeletedItemsLeaveTheMenu
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Controls, WheelOverAChildOfAScrollBoxScrollsTheBox) {
+  ShownForm form;
+  auto* box = new TScrollBox(form.form);
+  box->SetParent(form.form);
+  box->SetBounds(0, 0, 150, 100);
+  auto* child = new TCustomControl(form.form);
+  child->SetParent(box);
+  child->SetBounds(0, 0, 100, 600);
+  Application->ProcessMessages();
+  SimulateWheel(child, -120);
+  EXPECT_GT(box->VertPosition(), 0);
+  int down = box->VertPosition();
+  SimulateWheel(child, 120);
+  EXPECT_LT(box->VertPosition(), down);
+}
+
+}  // namespace
