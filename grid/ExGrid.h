@@ -16,6 +16,7 @@
 //     auto-merge, footer . ExGridFooter.cpp
 //     hidden columns and rows, selection flags ... ExGridHidden.cpp
 //     cell graphics and per-cell queries ......... ExGridGraphics.cpp
+//     sorting ............ ExGridSortRows.cpp (styles and settings: ExGridSort.h)
 //
 // Indices: the cell store works on real columns and rows. ColCount counts
 // the shown columns; a hidden column keeps its cells at its real index and
