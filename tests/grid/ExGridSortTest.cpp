@@ -111,6 +111,17 @@ TEST(GridSort, FixedColumnKeepsItsTextsWithNormalCellsOnly) {
   EXPECT_EQ(Column(*grid, 1), (std::vector<AnsiString>{"a", "b", "c"}));
 }
 
+TEST(GridSort, SingleColumnMovesOnlyTheSortColumnAndComesBack) {
+  auto grid = GridOf({"c", "a", "b"});
+  grid->SortSettings()->SetSingleColumn(true);
+  SortBy(*grid, 1);
+  EXPECT_EQ(Column(*grid, 1), (std::vector<AnsiString>{"a", "b", "c"}));
+  EXPECT_EQ(Column(*grid, 0), (std::vector<AnsiString>{"0", "1", "2"})) << "the other columns stay";
+  grid->RestoreUnsortedOrder();
+  EXPECT_EQ(Column(*grid, 1), (std::vector<AnsiString>{"c", "a", "b"}));
+  EXPECT_EQ(Column(*grid, 0), (std::vector<AnsiString>{"0", "1", "2"}));
+}
+
 TEST(GridSort, FooterRowsStayAtTheBottom) {
   auto grid = GridOf({"c", "a", "b", "total"});
   grid->SetFixedFooters(1);
