@@ -20,6 +20,7 @@
 #include "grid/ExGridNodes.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "grid/ExGrid.h"
 
@@ -74,10 +75,6 @@ class TUpdateScope {
  private:
   TExStringGrid* grid_;
 };
-
-// Before the first data row every text differs from this one: no code page
-// 949 text has these two bytes.
-const AnsiString kNoGroupYet = "\xFF\xFE";
 
 }  // namespace
 
@@ -322,6 +319,94 @@ namespace {
 // one grouped, so that it ends in column 1 once the grouped column goes.
 int GroupTextColumn(int groupedCol) { return groupedCol == 1 ? 2 : 1; }
 
+// Dissolves the spans that reach across the edge above row.
+void SplitSpansAbove(TExStringGrid& grid, int row) {
+  for (int c = 0; c < grid.RealColCount(); ++c)
+    if (!grid.IsBaseCellAt(c, row) && grid.BaseCellOf(c, row).Y < row) grid.SplitCells(c, row);
+}
+
+// Every group becomes: a header row (a node over itself and its rows), the
+// rows, and with Summary a summary row. So a grid with data rows A, A, B, B
+// and Summary on becomes: header A (node of span 3), A, A, summary,
+// header B (node of span 3), B, B, summary.
+//
+// The grid grows once by all the new rows, then each data row moves down
+// to its place, from the bottom up, so that the rows in between are the
+// empty ones: one pass whatever the number of groups (grouping by director
+// or by date makes nearly as many groups as movies). No row is hidden here:
+// the real indices of hidden rows would not follow such moves.
+void InsertGroupRowsAtOnce(TExStringGrid& grid, int col, int textCol) {
+  const int first = grid.FixedRows();
+  const int dataEnd = grid.RowCount() - grid.FixedFooters();
+  std::vector<int> runStarts;
+  std::vector<AnsiString> runTexts;
+  for (int r = first; r < dataEnd; ++r) {
+    AnsiString text = grid.Cells(col, r);
+    if (runTexts.empty() || text != runTexts.back()) {
+      runStarts.push_back(r);
+      runTexts.push_back(std::move(text));
+    }
+  }
+  const int groups = static_cast<int>(runStarts.size());
+  const int rowsPerGroup = grid.Grouping()->Summary() ? 2 : 1;
+  auto runEndOf = [&](int g) { return g + 1 < groups ? runStarts[static_cast<std::size_t>(g) + 1] : dataEnd; };
+  // A span across a group edge would end up across a header row.
+  for (int g = 1; g < groups; ++g) SplitSpansAbove(grid, runStarts[static_cast<std::size_t>(g)]);
+  std::vector<int> heights;
+  heights.reserve(static_cast<std::size_t>(dataEnd - first));
+  for (int r = first; r < dataEnd; ++r) heights.push_back(grid.RowHeights(r));
+
+  grid.InsertRows(dataEnd, groups * rowsPerGroup);
+  for (int g = groups - 1; g >= 0; --g) {
+    const int shift = g * rowsPerGroup + 1;
+    for (int r = runEndOf(g) - 1; r >= runStarts[static_cast<std::size_t>(g)]; --r) {
+      grid.ExchangeRows(r, r + shift);
+      grid.SetRowHeights(r + shift, heights[static_cast<std::size_t>(r - first)]);
+    }
+  }
+  for (int g = 0; g < groups; ++g) {
+    const int start = runStarts[static_cast<std::size_t>(g)];
+    const int size = runEndOf(g) - start;
+    const int header = start + g * rowsPerGroup;
+    grid.SetRowHeights(header, grid.DefaultRowHeight());
+    grid.SetCells(textCol, header, runTexts[static_cast<std::size_t>(g)]);
+    grid.AddNode(header, 1 + size);
+    if (rowsPerGroup == 2) {
+      grid.SetRowHeights(header + 1 + size, grid.DefaultRowHeight());
+      grid.AddSummaryRow(header + 1 + size);
+    }
+  }
+  grid.CellsChanged(Rect(0, first, grid.ColCount() - 1, grid.RowCount() - 1));
+}
+
+// The rows Ungroup keeps move up over the header and summary rows in one
+// pass, each data row taking the text of the header above it into the
+// re-inserted column; the header and summary rows, gathered at the end,
+// go in one removal. Nothing is hidden here (Ungroup expands all first).
+void RemoveGroupRows(TExStringGrid& grid, int col, int textCol) {
+  const int first = grid.FixedRows();
+  const int dataEnd = grid.RowCount() - grid.FixedFooters();
+  AnsiString groupText;
+  int write = first;
+  for (int read = first; read < dataEnd; ++read) {
+    if (grid.IsSummaryRow(read)) continue;
+    if (grid.IsNodeRow(read)) {
+      groupText = grid.Cells(textCol, read);
+      grid.RemoveNode(grid.RealRowIndex(read));
+      continue;
+    }
+    grid.SetCells(col, read, groupText);
+    if (write != read) {
+      const int height = grid.RowHeights(read);
+      grid.ExchangeRows(write, read);
+      grid.SetRowHeights(write, height);
+    }
+    ++write;
+  }
+  if (write < dataEnd) grid.RemoveRows(write, dataEnd - write);
+  grid.CellsChanged(Rect(0, first, grid.ColCount() - 1, grid.RowCount() - 1));
+}
+
 }  // namespace
 
 void TExStringGrid::MoveNodeMarks(int fromCol, int toCol) {
@@ -363,7 +448,13 @@ void TExStringGrid::ColourGroupRow(int row, int textCol, bool header) {
   }
 }
 
-void TExStringGrid::SortForGrouping(int col) {}
+// Equal texts must stand together before runs can be found; the sort
+// settings name display columns.
+void TExStringGrid::SortForGrouping(int col) {
+  if (!SortSettings()->AutoSortForGrouping()) return;
+  SortSettings()->SetColumn(DisplColIndex(col));
+  SortOnColumn();
+}
 
 void TExStringGrid::GroupByColumn(int col) {
   if (col < FixedCols() || col < 0) return;
@@ -380,45 +471,22 @@ void TExStringGrid::GroupByColumn(int col) {
   groupColumnWidth_ = ColWidths(DisplColIndex(col));
   groupColumnHeader_ = FixedRows() > 0 ? Cells(col, 0) : AnsiString();
 
+  // Every row takes part, also those a filter or a collapsed node hides;
+  // an active filter hides its rows again once the groups stand.
+  if (HiddenRowCount() > 0) {
+    ShowAllRows();
+    MarkAllNodesExpanded();
+    if (filterActive_ && FixedRows() != filterFixedRows_ && filterFixedRows_ < RowCount())
+      SetFixedRows(filterFixedRows_);
+  }
   SortForGrouping(col);
-
-  AnsiString previous = kNoGroupYet;
-  int header = -1;
-  // Closes the group of header before row r; a summary row before the
-  // header ends the group before it.
-  auto closeGroup = [&](int& r) {
-    if (!grouping_->Summary() || header == FixedRows()) {
-      AddNodeAt(header, r - header);
-      return;
-    }
-    InsertRows(header, 1);
-    AddSummaryRow(header);
-    ++header;
-    ++r;
-    AddNodeAt(header, r - header);
-  };
-  int r = FixedRows();
-  while (r <= RowCount() - 1 - FixedFooters()) {
-    AnsiString text = Cells(col, r);
-    if (text != previous) {
-      if (header >= 0) closeGroup(r);
-      InsertRows(r, 1);
-      SetCells(textCol, r, text);
-      header = r;
-      ++r;
-    }
-    previous = std::move(text);
-    ++r;
-  }
-  if (header >= 0) {
-    int end = r;
-    closeGroup(end);
-    r = end;
-  }
-  if (grouping_->Summary()) {
-    InsertRows(r, 1);
-    AddSummaryRow(r);
-  }
+  InsertGroupRowsAtOnce(*this, col, textCol);
+  // The filter's columns are those of the grid before the grouped column
+  // goes, so its verdict is taken now and the rows are hidden after.
+  TIntList failing;
+  if (filterActive_)
+    for (int r = FixedRows(); r < RowCount() - FixedFooters(); ++r)
+      if (!RowMatchesFilter(r)) failing.Add(r);
 
   // Column 0 carries the nodes: when it is the one that goes, its marks move
   // to the column that takes its place.
@@ -433,12 +501,16 @@ void TExStringGrid::GroupByColumn(int col) {
     }
   }
   if (FixedRows() < RowCount()) SetRow(FixedRows());
+  if (failing.Count() > 0) HideRowList(&failing);
 }
 
 void TExStringGrid::Ungroup() {
   if (groupColumn_ < 0) return;
   TUpdateScope update(this);
   ExpandAllNodes();
+  // A filter that hid every row took the fixed rows with it; they are back.
+  if (filterActive_ && FixedRows() != filterFixedRows_ && filterFixedRows_ < RowCount())
+    SetFixedRows(filterFixedRows_);
   const int col = groupColumn_;
   InsertColumns(col, 1);
   SetColWidths(DisplColIndex(col), groupColumnWidth_);
@@ -446,21 +518,8 @@ void TExStringGrid::Ungroup() {
   if (col == 0) MoveNodeMarks(1, 0);
   const int textCol = GroupTextColumn(col);
 
-  AnsiString groupText;
-  int r = FixedRows();
-  while (r <= RowCount() - 1 - FixedFooters()) {
-    if (IsSummaryRow(r)) {
-      RemoveRows(r, 1);
-      continue;
-    }
-    if (IsNodeRow(r)) {
-      groupText = Cells(textCol, r);
-      RemoveNode(RealRowIndex(r));
-      RemoveRows(r, 1);
-      continue;
-    }
-    SetCells(col, r, groupText);
-    ++r;
-  }
+  RemoveGroupRows(*this, col, textCol);
   groupColumn_ = -1;
+  // Expanding showed the rows an active filter hides: they go again.
+  if (filterActive_) ApplyFilter();
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -234,7 +235,7 @@ TEST_F(SmallGrid, TreeLineKindsAndGlyphHits) {
 
 TEST_F(SmallGrid, GroupingWithSummariesBuildsHeadersNodesAndSummaryRows) {
   Fill({"A", "A", "B", "B"});
-  // no sort yet
+  grid->SortSettings()->SetAutoSortForGrouping(false);
   grid->Grouping()->SetSummary(true);
   grid->GroupByColumn(1);
   EXPECT_EQ(grid->GroupColumn(), 1);
@@ -280,7 +281,7 @@ TEST_F(SmallGrid, UngroupRestoresTheColumnWithItsWidthHeaderAndTexts) {
   grid->SetColWidths(3, 77);
   for (int r = 1; r < grid->RowCount(); ++r) grid->SetCells(3, r, r % 2 ? "odd" : "");
   const TRows before = Snapshot(*grid);
-  // no sort yet
+  grid->SortSettings()->SetAutoSortForGrouping(false);
   grid->GroupByColumn(3);
   // Runs of equal texts, in their order: "odd", "", "odd", "", "odd"; an
   // empty text forms a group of its own.
@@ -311,7 +312,7 @@ TEST_F(SmallGrid, AGroupingOfColumnZeroCanBeUndone) {
   grid->SetFixedCols(0);
   for (int r = 1; r < grid->RowCount(); ++r) grid->SetCells(0, r, r <= 2 ? "g1" : "g2");
   const TRows before = Snapshot(*grid);
-  // no sort yet
+  grid->SortSettings()->SetAutoSortForGrouping(false);
   grid->GroupByColumn(0);
   ASSERT_EQ(grid->GroupColumn(), 0);
   EXPECT_EQ(grid->ColCount(), 3);
@@ -329,7 +330,7 @@ TEST_F(SmallGrid, AGroupingOfColumnZeroCanBeUndone) {
 
 TEST_F(SmallGrid, MergedHeadersAndColoursComeAndGoWithTheGrouping) {
   Fill({"A", "B", "B"}, 5);
-  // no sort yet
+  grid->SortSettings()->SetAutoSortForGrouping(false);
   grid->Grouping()->SetMergeHeader(true);
   grid->Grouping()->SetHeaderColor(0x0000FF);
   grid->Grouping()->SetSummary(true);
@@ -397,6 +398,9 @@ TEST_F(CatalogueGrid, GroupCollapseFilterUngroupShowAllEndsWithTheOriginalMovies
   const int genre = kColGenre;
   const int shownBefore = grid->ColCount();
   GroupCatalogue(genre);
+  std::set<AnsiString> genres;
+  for (std::size_t r = 1; r < original.size(); ++r) genres.insert(original[r][genre]);
+  EXPECT_EQ(grid->RowCount(), 1 + static_cast<int>(genres.size())) << "one collapsed header per genre";
   EXPECT_EQ(grid->ColCount(), shownBefore) << "node column in, genre column out";
 
   // A search while grouped and collapsed: only the shown rows are tested.
@@ -406,8 +410,9 @@ TEST_F(CatalogueGrid, GroupCollapseFilterUngroupShowAllEndsWithTheOriginalMovies
   grid->SetFilterActive(true);
   grid->SetFilterActive(false);
   EXPECT_EQ(grid->HiddenRowCount(), 0);
-  for (int r = 1; r < grid->RowCount(); ++r)
+  for (int r = 1; r < grid->RowCount(); ++r) {
     if (grid->IsNodeRow(r)) EXPECT_FALSE(grid->IsNodeCollapsed(r)) << "its rows are shown";
+  }
 
   grid->CollapseAllNodes();
   UngroupCatalogue();
@@ -445,6 +450,33 @@ TEST_F(CatalogueGrid, AFilterOverPartlyCollapsedGroupsPutsEveryRowBackInPlace) {
   EXPECT_EQ(FirstDifference(AllRowsSorted(), OriginalSorted()), "");
 }
 
+TEST_F(CatalogueGrid, GroupingWhileFilteredGroupsEveryMovieAndKeepsTheFilter) {
+  TFilterData* item = grid->Filter()->Add();
+  item->SetColumn(static_cast<SmallInt>(20));  // 시청여부
+  item->SetCondition("안본영화"_k);
+  grid->SetFilterActive(true);
+  const int unseen = grid->RowCount() - 1;
+  ASSERT_GT(unseen, 0);
+  ASSERT_LT(unseen, 300);
+
+  grid->GroupByColumn(kColGenre);
+  EXPECT_TRUE(grid->FilterActive());
+  // Header rows have no 시청여부 text, so the filter hides them with the
+  // movies that fail; what is left are exactly the unseen movies.
+  const int watchedCol = 20 - 1;  // the genre column before it went
+  EXPECT_EQ(grid->RowCount() - 1, unseen);
+  for (int r = 1; r < grid->RowCount(); ++r) EXPECT_EQ(grid->Cells(watchedCol, r), "안본영화"_k) << r;
+  grid->ShowAllRows();
+  int headers = 0;
+  for (int r = 1; r < grid->RowCount(); ++r) headers += grid->IsNodeRow(r);
+  EXPECT_EQ(grid->RowCount() - 1 - headers, 300) << "every movie was grouped";
+
+  grid->Ungroup();
+  EXPECT_EQ(grid->RowCount() - 1, unseen) << "still filtered";
+  grid->SetFilterActive(false);
+  EXPECT_EQ(FirstDifference(AllRowsSorted(), OriginalSorted()), "");
+}
+
 TEST_F(CatalogueGrid, GroupingSortedMoviesWithoutAutoSortKeepsTheirExactOrder) {
   // Sorted by genre beforehand, so grouping needs no sort of its own.
   grid->ShowAllColumns();
@@ -454,7 +486,7 @@ TEST_F(CatalogueGrid, GroupingSortedMoviesWithoutAutoSortKeepsTheirExactOrder) {
   for (int r = 1; r < grid->RowCount(); ++r)
     for (int c = 0; c < kCatalogueColumns; ++c) grid->SetCells(c, r, sorted[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]);
   grid->HideColumns(30, 33);
-  // no sort yet
+  grid->SortSettings()->SetAutoSortForGrouping(false);
   grid->Grouping()->SetSummary(true);
 
   grid->GroupByColumn(kColGenre);
