@@ -185,10 +185,13 @@ bool MatchTokens(const std::vector<TPatternToken>& tokens, std::string_view text
   // before the end, counted in the character steps from pos.
   const std::size_t runLength = static_cast<std::size_t>(end - run);
   if (runLength == 0) return true;
-  std::vector<std::size_t> starts;
-  for (std::size_t at = pos; at < text.size(); at += CharLenAt(text, at)) starts.push_back(at);
-  if (starts.size() < runLength) return false;
-  return MatchRunAt(run, end, text, starts[starts.size() - runLength]) == text.size();
+  // The last runLength character starts, kept round in a ring.
+  thread_local std::vector<std::size_t> ring;
+  ring.assign(runLength, 0);
+  std::size_t seen = 0;
+  for (std::size_t at = pos; at < text.size(); at += CharLenAt(text, at)) ring[seen++ % runLength] = at;
+  if (seen < runLength) return false;
+  return MatchRunAt(run, end, text, ring[seen % runLength]) == text.size();
 }
 
 // ------------------------------------------------------------- comparisons
