@@ -33,7 +33,6 @@
 
 // ------------------------------------------------------------- small types
 
-enum TAlignment : Byte { taLeftJustify, taRightJustify, taCenter };
 enum TVAlignment : Byte { vtaTop, vtaCenter, vtaBottom };
 
 // The editor a cell gets; stored as one byte in the grid file.

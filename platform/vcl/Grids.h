@@ -39,6 +39,7 @@
 #include "platform/rtl/SysUtils.h"
 #include "platform/vcl/Controls.h"
 #include "platform/vcl/Graphics.h"
+#include "platform/vcl/StdCtrls.h"
 
 // ------------------------------------------------------------- small types
 
@@ -57,7 +58,6 @@ using TGridDrawState = TSmallSet<TGridDrawStateItem>;
 enum TGridState { gsNormal, gsSelecting, gsRowSizing, gsColSizing, gsRowMoving, gsColMoving };
 
 // The grid's scroll bars (the class library keeps this with the standard controls).
-enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 
 struct TGridCoord {
   int X = 0;
