@@ -45,9 +45,14 @@ class Converter {
         continue;
       }
       // EILSEQ or EINVAL (truncated sequence at the end): replace and move on.
-      out.resize(used);
-      onBad(out);
-      used = out.size();
+      // The buffer keeps its size (shrinking and growing it again would
+      // zero-fill the rest on every bad byte: quadratic on garbage input).
+      std::string replacement;
+      onBad(replacement);
+      if (out.size() < used + replacement.size() + srcLeft * 2 + 16)
+        out.resize(std::max(out.size() * 2, used + replacement.size() + srcLeft * 2 + 16));
+      std::copy(replacement.begin(), replacement.end(), out.begin() + static_cast<std::ptrdiff_t>(used));
+      used += replacement.size();
       if (srcLeft == 0) break;
       size_t skip = std::max<size_t>(1, std::min(badWidth(src, srcLeft), srcLeft));
       // glibc's CP949 table consumes a few unmappable codes (A2 E8) before
@@ -63,7 +68,6 @@ class Converter {
       }
       src += skip;
       srcLeft -= skip;
-      if (out.size() < used + srcLeft * 2 + 16) out.resize(used + srcLeft * 2 + 16);
       iconv(cd_, nullptr, nullptr, nullptr, nullptr);
     }
     out.resize(used);
