@@ -13,10 +13,15 @@
 // expanding shows exactly those again.
 //
 // Call tree of grouping:
-//   GroupByColumn -> Ungroup (when grouped) -> SortOnColumn
-//     -> per run of equal texts: InsertRows (header), AddNode, AddSummaryRow
-//     -> RemoveColumns (the grouped column) -> ColourGroupRows
-//   Ungroup -> ExpandAllNodes -> InsertColumns -> per header: RemoveNode, RemoveRows
+//   GroupByColumn -> Ungroup (when grouped) -> ShowAllRows (when rows hidden)
+//     -> SortForGrouping -> SortOnColumn
+//     -> InsertGroupRowsAtOnce: one InsertRows, rows moved down, AddNode and
+//        AddSummaryRow per group
+//     -> RemoveColumns (the grouped column) -> ColourGroupRow per header and
+//        summary -> HideRowList (rows an active filter fails)
+//   Ungroup -> ExpandAllNodes -> InsertColumns
+//     -> RemoveGroupRows: RemoveNode per header, rows packed up, one RemoveRows
+//     -> ApplyFilter (when the filter is active)
 #include "grid/ExGridNodes.h"
 
 #include <algorithm>
@@ -462,15 +467,11 @@ void TExStringGrid::GroupByColumn(int col) {
   // A grid without data rows has nothing to group; the grouped column and
   // the column that takes the group text must both be there and shown.
   const int textCol = GroupTextColumn(col);
-  if (RowCount() - FixedFooters() - FixedRows() <= 0 || col >= RealColCount() ||
+  if (RowCount() + HiddenRowCount() - FixedFooters() - FixedRows() <= 0 || col >= RealColCount() ||
       textCol >= RealColCount() || IsColumnHidden(col))
     return;
 
   TUpdateScope update(this);
-  groupColumn_ = col;
-  groupColumnWidth_ = ColWidths(DisplColIndex(col));
-  groupColumnHeader_ = FixedRows() > 0 ? Cells(col, 0) : AnsiString();
-
   // Every row takes part, also those a filter or a collapsed node hides;
   // an active filter hides its rows again once the groups stand.
   if (HiddenRowCount() > 0) {
@@ -479,6 +480,9 @@ void TExStringGrid::GroupByColumn(int col) {
     if (filterActive_ && FixedRows() != filterFixedRows_ && filterFixedRows_ < RowCount())
       SetFixedRows(filterFixedRows_);
   }
+  groupColumn_ = col;
+  groupColumnWidth_ = ColWidths(DisplColIndex(col));
+  groupColumnHeader_ = FixedRows() > 0 ? Cells(col, 0) : AnsiString();
   SortForGrouping(col);
   InsertGroupRowsAtOnce(*this, col, textCol);
   // The filter's columns are those of the grid before the grouped column

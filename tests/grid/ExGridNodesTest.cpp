@@ -307,6 +307,24 @@ TEST_F(SmallGrid, GroupingAnEmptyGridDoesNothing) {
   EXPECT_EQ(grid->ColCount(), 4);
 }
 
+TEST_F(SmallGrid, GroupingUnderAFilterThatHidEveryRowKeepsTheHeaderRow) {
+  Fill({"A", "A", "B"});
+  grid->SortSettings()->SetAutoSortForGrouping(false);
+  const TRows before = Snapshot(*grid);
+  TFilterData* item = grid->Filter()->Add();
+  item->SetColumn(1);
+  item->SetCondition("zzz");
+  grid->SetFilterActive(true);
+  ASSERT_EQ(grid->RowCount(), 1);
+  grid->GroupByColumn(2);
+  EXPECT_EQ(grid->GroupColumn(), 2);
+  grid->SetFilterActive(false);
+  EXPECT_EQ(grid->FixedRows(), 1);
+  EXPECT_EQ(grid->NodeCount(), 3) << "c2r1, c2r2 and c2r3 each open a group";
+  grid->Ungroup();
+  EXPECT_EQ(Snapshot(*grid), before);
+}
+
 TEST_F(SmallGrid, AGroupingOfColumnZeroCanBeUndone) {
   Fill({"b", "a", "b", "a"});
   grid->SetFixedCols(0);
