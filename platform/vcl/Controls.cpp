@@ -114,7 +114,8 @@ void TControl::SetBounds(int left, int top, int width, int height) {
       w->move(left, top);
       w->resize(width, height);
     } else {
-      w->setGeometry(left, top, width, height);
+      int inset = ClientInset(parent_);
+      w->setGeometry(left + inset, top + inset, width, height);
     }
   }
   if (moved) Perform(WM_MOVE, 0, MAKELPARAM(left, top));
@@ -143,7 +144,8 @@ void TControl::SetClientHeight(int v) { SetHeight(height_ - ClientHeight() + v);
 
 TPoint TControl::ClientOrigin() const {
   if (QWidget* w = WidgetOf(this)) {
-    QPoint p = w->mapToGlobal(QPoint(0, 0));
+    int inset = ClientInset(this);
+    QPoint p = w->mapToGlobal(QPoint(inset, inset));
     return {p.x(), p.y()};
   }
   if (!parent_) return {left_, top_};
@@ -307,7 +309,10 @@ void TControl::Invalidate() {
 }
 
 void TControl::InvalidateRect(const TRect& r) {
-  if (QWidget* w = WidgetOf(this)) w->update(r.Left, r.Top, r.Width(), r.Height());
+  if (QWidget* w = WidgetOf(this)) {
+    int inset = ClientInset(this);
+    w->update(r.Left + inset, r.Top + inset, r.Width(), r.Height());
+  }
 }
 
 void TControl::Update() {
@@ -628,7 +633,8 @@ void TControl::InitWindowHandle() {
     w->move(left_, top_);
     w->resize(width_, height_);
   } else {
-    w->setGeometry(left_, top_, width_, height_);
+    int inset = ClientInset(parent_);
+    w->setGeometry(left_ + inset, top_ + inset, width_, height_);
     w->setVisible(visible_);
   }
 }
@@ -887,13 +893,22 @@ TWinControl* TWinControl::FocusedControl() {
 void TWinControl::SetBorderStyle(TBorderStyle style) {
   if (style == borderStyle_) return;
   borderStyle_ = style;
-  if (handle_) handle_->UpdateScrollBars();
+  if (handle_) {
+    handle_->UpdateScrollBars();
+    int inset = ClientInset(this);
+    for (TControl* c : controls_) {
+      if (QWidget* w = WidgetOf(c)) w->move(c->Left() + inset, c->Top() + inset);
+    }
+  }
   Realign();
   Invalidate();
 }
 
 TRect TWinControl::ClientRect() const {
   TRect r = TControl::ClientRect();
+  int inset = ClientInset(this);
+  r.Right -= 2 * inset;
+  r.Bottom -= 2 * inset;
   if (handle_) {
     r.Right -= handle_->ScrollBarWidth(SB_VERT);
     r.Bottom -= handle_->ScrollBarWidth(SB_HORZ);

@@ -257,11 +257,13 @@ bool TranslateInputMethod(TWindowHandle* h, QObject* watched, QInputMethodEvent*
   return true;
 }
 
+// Client coordinates of the control (inside a frame it draws itself).
 QPoint PosInWidget(TWindowHandle* h, QObject* watched, QPointF pos) {
   QPoint p = pos.toPoint();
   auto* from = qobject_cast<QWidget*>(watched);
   if (from && from != h->Widget()) p = from->mapTo(h->Widget(), p);
-  return p;
+  int inset = ClientInset(h->Control());
+  return p - QPoint(inset, inset);
 }
 
 void EnsureEntered(TWindowHandle* h, TControl* control) {

@@ -84,6 +84,15 @@ void NotifyParent(TWinControl* control, Word code) {
   });
 }
 
+int ClientInset(const TControl* control) {
+  auto* win = dynamic_cast<const TWinControl*>(control);
+  if (!win || win->BorderStyle() != bsSingle || dynamic_cast<const TCustomForm*>(control)) return 0;
+  QWidget* w = WidgetOf(control);
+  // Qt's own widgets draw their frames themselves.
+  if (w ? !dynamic_cast<TPaintWidget*>(w) : !dynamic_cast<const TCustomControl*>(control)) return 0;
+  return 2;
+}
+
 void RaiseWindow(QWidget* w) {
   static const bool offscreen = QGuiApplication::platformName() == QLatin1String("offscreen");
   if (!offscreen) w->raise();
@@ -304,8 +313,9 @@ void TWindowHandle::UpdateScrollBars() {
     s.bar->setPageStep(std::max<int>(static_cast<int>(s.info.nPage), 1));
     s.bar->setValue(s.info.nPos);
     s.bar->setEnabled(s.info.nMax > s.info.nMin);
-    if (i == 1) s.bar->setGeometry(w - vw, 0, vw, h - (need[0] ? hh : 0));
-    else s.bar->setGeometry(0, h - hh, w - (need[1] ? vw : 0), hh);
+    int b = ClientInset(control_);
+    if (i == 1) s.bar->setGeometry(w - b - vw, b, vw, h - 2 * b - (need[0] ? hh : 0));
+    else s.bar->setGeometry(b, h - b - hh, w - 2 * b - (need[1] ? vw : 0), hh);
     s.bar->setVisible(need[i]);
   }
   if (before[0] != need[0] || before[1] != need[1]) {
@@ -375,15 +385,23 @@ void PaintControlOn(TControl* control, QPainter& painter, const QRect& area) {
     TPainterCanvas* canvas;
     ~Unbind() { if (canvas) canvas->SetPainter(nullptr); }
   } unbind{canvas};
+  // The client area first, in client coordinates; then the frame around it.
+  const int inset = ClientInset(control);
+  painter.save();
+  if (inset > 0) {
+    painter.translate(inset, inset);
+    painter.setClipRect(QRect(0, 0, control->Width() - 2 * inset, control->Height() - 2 * inset));
+  }
   TMessage erase;
   erase.Msg = WM_ERASEBKGND;
   if (PerformReachesDefault(control, erase) && erase.Result == 0) {
     TColor bg = TControlAccess::Background(control);
-    if (bg != clNone) painter.fillRect(area, ToQColor(bg));
+    if (bg != clNone) painter.fillRect(area.translated(-inset, -inset), ToQColor(bg));
   }
   if (!IsLiveControl(control)) return;
   control->Perform(WM_PAINT, 0, 0);
-  if (auto* win = dynamic_cast<TWinControl*>(control); win && win->BorderStyle() == bsSingle) {
+  painter.restore();
+  if (inset > 0 && IsLiveControl(control)) {
     TMessage nc;
     nc.Msg = WM_NCPAINT;
     if (PerformReachesDefault(control, nc) && canvas) {

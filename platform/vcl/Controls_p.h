@@ -142,6 +142,11 @@ void PaintControlOn(TControl* control, QPainter& painter, const QRect& area);
 // notifications have always travelled. Exceptions go to the application.
 void NotifyParent(TWinControl* control, Word code);
 
+// The width of the sunken frame a self-drawn window with BorderStyle
+// bsSingle has around its client area (0 for the others): client
+// coordinates start inside it.
+int ClientInset(const TControl* control);
+
 // Brings a window to the front (the offscreen test screen has no stacking).
 void RaiseWindow(QWidget* w);
 

@@ -95,7 +95,8 @@ bool TranslateDropEvent(TControl* control, QEvent* event) {
   auto* e = static_cast<QDropEvent*>(event);
   TShiftState shift = ShiftFromQt(e->modifiers(), e->buttons());
   RecordModifiers(e->modifiers(), e->buttons());
-  QPoint p = e->position().toPoint();
+  int inset = ClientInset(control);
+  QPoint p = e->position().toPoint() - QPoint(inset, inset);
   (void)w;
   int allowed = EffectsOf(e->possibleActions());
   int effect = ProposedDropEffect(shift, allowed);

@@ -146,6 +146,9 @@ void SendMouse(TControl* control, QEvent::Type type, TMouseButton button, int x,
                bool buttonDown) {
   QWidget* w = Target(control);
   if (!w) return;
+  const int inset = ClientInset(control);  // client coordinates start inside a drawn frame
+  x += inset;
+  y += inset;
   // The mouse goes to the innermost widget under it (a list's viewport),
   // as the desktop delivers it.
   if (QWidget* inner = w->childAt(x, y); inner && !ControlOfWidget(inner)) {
@@ -209,7 +212,9 @@ void SimulateCloseButton(TWinControl* form) {
 void SimulateContextMenu(TControl* c, int x, int y) {
   QWidget* w = Target(c);
   if (!w) return;
-  QContextMenuEvent e(QContextMenuEvent::Mouse, QPoint(x, y), w->mapToGlobal(QPoint(x, y)));
+  const int inset = ClientInset(c);
+  QPoint p(x + inset, y + inset);
+  QContextMenuEvent e(QContextMenuEvent::Mouse, p, w->mapToGlobal(p));
   QCoreApplication::sendEvent(w, &e);
 }
 
@@ -226,7 +231,8 @@ int SimulateDrag(TWinControl* control, TDragPhase phase, const TDragData& data, 
   if (allowedEffects & DROPEFFECT_COPY) actions |= Qt::CopyAction;
   if (allowedEffects & DROPEFFECT_MOVE) actions |= Qt::MoveAction;
   if (allowedEffects & DROPEFFECT_LINK) actions |= Qt::LinkAction;
-  QPoint p(pt.X, pt.Y);
+  const int inset = ClientInset(control);
+  QPoint p(pt.X + inset, pt.Y + inset);
   auto effectOf = [](const QDropEvent& e) {
     if (!e.isAccepted()) return DROPEFFECT_NONE;
     switch (e.dropAction()) {

@@ -302,3 +302,33 @@ TEST(Controls, WheelOverAChildOfAScrollBoxScrollsTheBox) {
 }
 
 }  // namespace
+
+namespace {
+
+class TFramed : public TCustomControl {
+ public:
+  explicit TFramed(TComponent* owner) : TCustomControl(owner) { SetBorderStyle(bsSingle); }
+  TPoint lastDown{-1, -1};
+
+ protected:
+  void MouseDown(TMouseButton b, TShiftState s, int x, int y) override { lastDown = {x, y}; }
+};
+
+TEST(Controls, FramedWindowKeepsItsClientAreaInsideTheFrame) {
+  ShownForm form;
+  auto* framed = new TFramed(form.form);
+  framed->SetParent(form.form);
+  framed->SetBounds(20, 20, 100, 60);
+  EXPECT_EQ(framed->ClientRect(), Rect(0, 0, 96, 56));
+  SimulateMouseDown(framed, mbLeft, 0, 0);
+  SimulateMouseUp(framed, mbLeft, 0, 0);
+  EXPECT_EQ(framed->lastDown, (TPoint{0, 0})) << "client (0, 0) is the first pixel inside the frame";
+  EXPECT_EQ(framed->ClientToScreen({0, 0}).X, form->ClientToScreen({22, 22}).X);
+  auto* child = new TPanel(form.form);
+  child->SetParent(framed);
+  child->SetAlign(alClient);
+  EXPECT_EQ(child->BoundsRect(), Rect(0, 0, 96, 56));
+  EXPECT_EQ(child->ClientToScreen({0, 0}), framed->ClientToScreen({0, 0}));
+}
+
+}  // namespace
