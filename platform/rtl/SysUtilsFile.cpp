@@ -266,7 +266,22 @@ bool CopyFile(std::string_view source, std::string_view target, bool failIfExist
 
 bool ReplaceFile(std::string_view source, std::string_view target) {
   if (source.empty() || target.empty()) return false;
-  return ::rename(SysFileName(source).c_str(), SysFileName(target).c_str()) == 0;
+  const std::string from = SysFileName(source);
+  const std::string to = SysFileName(target);
+  // The new contents reach the disk before the name points at them, so a
+  // power cut leaves the old file or the new one, never an empty one.
+  int fd = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool synced = ::fsync(fd) == 0;
+  ::close(fd);
+  if (!synced || ::rename(from.c_str(), to.c_str()) != 0) return false;
+  std::string dir = fs::path(to).parent_path().string();
+  int dirFd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dirFd >= 0) {
+    ::fsync(dirFd);
+    ::close(dirFd);
+  }
+  return true;
 }
 
 // -------------------------------------------------------------------- Search
