@@ -183,6 +183,9 @@ void TExStringGrid::RemoveAllNodes() {
   for (int r = 0; r < RowCount(); ++r)
     if (IsNodeRow(r)) RemoveNode(RealRowIndex(r));
   nodeCount_ = 0;
+  // Without its header rows a grouping cannot be taken apart any more:
+  // Ungroup would write empty texts over the grouped column.
+  groupColumn_ = -1;
 }
 
 // ------------------------------------------------------------- expand and collapse
