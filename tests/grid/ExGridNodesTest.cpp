@@ -211,6 +211,20 @@ TEST_F(SmallGrid, ExpandingANodeLeavesRowsAfterItsSpanHidden) {
   EXPECT_EQ(grid->Cells(0, 4), "r5");
 }
 
+TEST_F(SmallGrid, ExpandingWithRowSelectKeepsTheOptionAndTheCurrentRow) {
+  Fill({"a", "b", "c", "d", "e", "f", "g", "h", "i"});
+  TGridOptions options = grid->Options();
+  options.insert(goRowSelect);
+  grid->SetOptions(options);
+  grid->AddNode(1, 4);
+  grid->CollapseNode(1);
+  grid->SetRow(3);  // r7 in view
+  grid->ExpandNode(1);
+  EXPECT_TRUE(grid->Options().Contains(goRowSelect));
+  EXPECT_EQ(grid->Row(), 3);
+  EXPECT_EQ(grid->HiddenRowCount(), 0);
+}
+
 TEST_F(SmallGrid, TreeLineKindsAndGlyphHits) {
   Fill({"a", "b", "c", "d", "e", "f"});
   grid->AddNode(1, 3);
