@@ -79,6 +79,37 @@ using TIsPasswordCellEvent = std::function<void(TObject* sender, int row, int co
 using THasComboBoxEvent = std::function<void(TObject* sender, int col, int row, bool& hasComboBox)>;
 using TGetCheckEvent = std::function<void(TObject* sender, int col, int row, AnsiString& value)>;
 
+// ---- cursor advance and look-up typing: the switches of Navigation that
+// the Enter advance and the look-up typing read.
+enum TAdvanceDirection { adLeftRight, adTopBottom };
+
+class TNavigation : public TPersistent {
+ public:
+  bool AdvanceOnEnter() const { return advanceOnEnter_; }
+  void SetAdvanceOnEnter(bool v) { advanceOnEnter_ = v; }
+  bool AdvanceInsert() const { return advanceInsert_; }
+  void SetAdvanceInsert(bool v) { advanceInsert_ = v; }
+  TAdvanceDirection AdvanceDirection() const { return advanceDirection_; }
+  void SetAdvanceDirection(TAdvanceDirection v) { advanceDirection_ = v; }
+  bool AutoGotoWhenSorted() const { return autoGotoWhenSorted_; }
+  void SetAutoGotoWhenSorted(bool v) { autoGotoWhenSorted_ = v; }
+  bool AutoGotoIncremental() const { return autoGotoIncremental_; }
+  void SetAutoGotoIncremental(bool v) { autoGotoIncremental_ = v; }
+
+ private:
+  bool advanceOnEnter_ = false;
+  bool advanceInsert_ = false;
+  TAdvanceDirection advanceDirection_ = adLeftRight;
+  bool autoGotoWhenSorted_ = false;
+  bool autoGotoIncremental_ = false;
+};
+
+using TCanAddRowEvent = std::function<void(TObject* sender, bool& canAdd)>;
+using TAutoAddRowEvent = std::function<void(TObject* sender, int row)>;
+using TAutoInsertColEvent = std::function<void(TObject* sender, int col)>;
+using TCellChangingEvent =
+    std::function<void(TObject* sender, int oldRow, int oldCol, int newRow, int newCol, bool& allow)>;
+
 class TExStringGrid : public TBaseGrid {
  public:
   explicit TExStringGrid(TComponent* owner);
@@ -495,6 +526,45 @@ class TExStringGrid : public TBaseGrid {
   void BuildSortKeys(int col);
   int sortKeyCol_ = -1;
   std::vector<AnsiString> sortKeys_;
+
+ public:
+  // ---- cursor advance and look-up typing (ExGridAdvance.cpp)
+  TNavigation* Navigation() { return navigation_.get(); }
+  const TNavigation* Navigation() const { return navigation_.get(); }
+  // Moves the cursor from (col, row) (display column) to the next cell that
+  // can be entered, in Navigation's direction, appending a row (a column)
+  // at the end when AdvanceInsert allows. At most one pass over the grid:
+  // when no cell can be entered the cursor stays where it was.
+  void AdvanceCell(int col, int row, bool repeated, bool forward, bool anyCell, bool force);
+  // Whether the advance may stop on the cell (real column): editing on
+  // (or RangeSelectAndEdit, or the grid opening an editor itself), the base
+  // cell editable and not fixed.
+  bool CanEnterCell(int col, int row);
+  // The first data row whose text in the look-up column, cut to the length
+  // of text and upper-cased, equals text; -1 when none (or fewer than 2 rows).
+  int LookupRow(const AnsiString& text);
+  // Set while the advance moves the cursor, for the selection handlers.
+  bool AdvanceMoving() const { return advanceMoving_; }
+  const AnsiString& LookupText() const { return lookupText_; }
+  TCanAddRowEvent OnCanAddRow;
+  TAutoAddRowEvent OnAutoAddRow;
+  TAutoInsertColEvent OnAutoInsertCol;
+  TCellChangingEvent OnCellChanging;
+
+ protected:
+  // Escape cancels an edit, Enter advances past check boxes and buttons,
+  // other characters drive the look-up typing; then the class library's.
+  void KeyPress(char& key) override;
+
+ private:
+  bool AdvanceStep(int& col, int& row, bool forward);
+  void FinishAdvance(int departCol, int departRow, bool anyCell);
+  std::unique_ptr<TNavigation> navigation_ = std::make_unique<TNavigation>();
+  int advanceStartCol_ = -1;
+  int advanceStartRow_ = -1;
+  bool advanceMoving_ = false;
+  bool advanceEnded_ = false;
+  AnsiString lookupText_;
 
  public:
   // ---- looks the painting code reads (stored; the painting repaints)
