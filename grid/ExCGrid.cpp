@@ -550,7 +550,8 @@ void TExColumnGrid::MoveColumn(int fromIndex, int toIndex) {
     TExStringGrid::MoveColumn(fromIndex, toIndex);  // the class library's answer
     return;
   }
-  Columns();
+  // Headers written straight into row 0 reach the items before they move.
+  SyncColumns();
   const int realFrom = RealColIndex(fromIndex);
   const int realTo = RealColIndex(toIndex);
   const int top = TopRow();
