@@ -19,6 +19,7 @@
 #include <algorithm>
 
 #include "grid/ExGrid.h"
+#include "platform/rtl/Cp949.h"
 
 // ------------------------------------------------------------- entering cells
 
@@ -48,6 +49,24 @@ bool KeepsTextEditor(TEditorType editor) {
     default:
       return false;
   }
+}
+
+// Where the last character of text starts: a Hangul syllable is a lead byte
+// and the byte after it; a lead byte at the very end waits for its trail.
+std::size_t LastCharStart(const AnsiString& text, bool& loneLead) {
+  std::size_t i = 0;
+  std::size_t start = 0;
+  loneLead = false;
+  while (i < text.size()) {
+    start = i;
+    if (IsLeadByte(static_cast<unsigned char>(text[i]))) {
+      if (i + 1 == text.size()) loneLead = true;
+      i += 2;
+    } else {
+      ++i;
+    }
+  }
+  return start;
 }
 
 }  // namespace
@@ -237,16 +256,24 @@ void TExStringGrid::KeyPress(char& key) {
   }
   const bool typed = key == 8 || static_cast<unsigned char>(key) >= 32;
   if (typed && !Options().contains(goEditing) && navigation_->AutoGotoWhenSorted()) {
-    if (!navigation_->AutoGotoIncremental()) {
+    // A Hangul syllable arrives as two key presses: the lead byte waits for
+    // its trail byte, so the search never looks for half a character.
+    bool loneLead = false;
+    const std::size_t lastStart = LastCharStart(lookupText_, loneLead);
+    const bool completesSyllable = key != 8 && loneLead;
+    if (key == 8) {
+      if (!navigation_->AutoGotoIncremental()) lookupText_.clear();
+      else lookupText_.resize(lastStart);
+    } else if (!navigation_->AutoGotoIncremental() && !completesSyllable) {
       lookupText_.assign(1, key);
-    } else if (key == 8) {
-      if (!lookupText_.empty()) lookupText_.pop_back();
     } else {
       lookupText_ += key;
     }
-    const int found = lookupText_.empty() ? -1 : LookupRow(UpperCase(lookupText_));
-    if (found >= 0) SetRowNotify(found);
-    else lookupText_.clear();
+    if (key == 8 || completesSyllable || !IsLeadByte(static_cast<unsigned char>(key))) {
+      const int found = lookupText_.empty() ? -1 : LookupRow(UpperCase(lookupText_));
+      if (found >= 0) SetRowNotify(found);
+      else lookupText_.clear();
+    }
   }
   TBaseGrid::KeyPress(key);
 }

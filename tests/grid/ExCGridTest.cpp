@@ -322,6 +322,22 @@ TEST(ColumnGridItems, GroupingAndUngroupingGiveTheColumnBackEveryPropertyAndItsN
   int dramas = 0;
   for (int r = 1; r < grid.RowCount(); ++r) dramas += back->Rows(r) == "drama";
   EXPECT_EQ(dramas, 2);
+
+  // Grouping by another column while grouped gives the first one back its
+  // own settings, not the second one's.
+  grid.Columns()->Items(3)->SetReadOnly(false);
+  grid.GroupByColumn(2);
+  grid.GroupByColumn(3);  // "year", once "genre" is back in column 2
+  ASSERT_EQ(grid.GroupColumn(), 3);
+  EXPECT_EQ(grid.ColumnByName("year"), nullptr);
+  EXPECT_NE(grid.ColumnByName("genre"), nullptr);
+  EXPECT_TRUE(grid.ColumnByName("genre")->ReadOnly());
+  EXPECT_EQ(grid.ColumnByName("genre")->HeaderFont()->Size(), 19);
+  grid.Ungroup();
+  ASSERT_NE(grid.ColumnByName("year"), nullptr);
+  EXPECT_FALSE(grid.ColumnByName("year")->ReadOnly());
+  EXPECT_EQ(grid.ColumnByName("year")->HeaderFont()->Size(), grid.Font()->Size());
+  EXPECT_EQ(grid.Columns()->Count(), 4);
 }
 
 // ------------------------------------------------------------- per-cell queries

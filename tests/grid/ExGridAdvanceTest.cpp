@@ -214,3 +214,31 @@ TEST(LookupTyping, TypedLettersJumpToTheRowThatStartsWithThemIncrementally) {
   one.SetRowCount(1);
   EXPECT_EQ(one.LookupRow("A"), -1) << "a grid of one row has nothing to find";
 }
+
+TEST(LookupTyping, AHangulSyllableIsSearchedOnlyOnceBothOfItsBytesHaveArrived) {
+  TTypingGrid grid(nullptr);
+  grid.SetColCount(3);
+  grid.SetRowCount(4);
+  grid.SetCells(1, 1, "나무"_k);
+  grid.SetCells(1, 2, "가나"_k);
+  grid.SetCells(1, 3, "가방"_k);
+  grid.Navigation()->SetAutoGotoWhenSorted(true);
+  grid.Navigation()->SetAutoGotoIncremental(true);
+  grid.SetRow(1);
+  auto type = [&](const AnsiString& text) {
+    for (char ch : text) grid.Press(ch);
+  };
+  type("가"_k);
+  EXPECT_EQ(grid.Row(), 2);
+  EXPECT_EQ(grid.LookupText(), "가"_k);
+  type("방"_k);
+  EXPECT_EQ(grid.Row(), 3);
+  EXPECT_EQ(grid.LookupText(), "가방"_k);
+  grid.Press(8);
+  EXPECT_EQ(grid.LookupText(), "가"_k) << "Backspace takes the whole syllable";
+  // Without incremental typing the syllable alone is searched.
+  grid.Navigation()->SetAutoGotoIncremental(false);
+  type("나"_k);
+  EXPECT_EQ(grid.Row(), 1);
+  EXPECT_EQ(grid.LookupText(), "나"_k);
+}
