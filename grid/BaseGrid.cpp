@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <utility>
 
 #include "grid/ExUtil.h"
 #include "platform/rtl/Cp949.h"
@@ -253,6 +254,17 @@ void TBaseGrid::SetRawCells(int col, int row, AnsiString&& value) {
     data->texts.resize(static_cast<std::size_t>(keptCount_));
   }
   data->texts[i] = std::move(value);
+}
+
+AnsiString TBaseGrid::TakeRawCells(int col, int row) {
+  // A non-empty text is always one the store holds in its own row records
+  // (the shared empty text is never handed out for it), so the reference
+  // it gives out for reading may be moved from. The store has no entry
+  // that hands a text over, and copying every text of a row is what the
+  // callers are here to avoid.
+  const AnsiString& text = RawCells(col, row);
+  if (text.empty()) return AnsiString();
+  return std::exchange(const_cast<AnsiString&>(text), AnsiString());
 }
 
 TObject* TBaseGrid::RawObjects(int col, int row) const {

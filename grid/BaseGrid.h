@@ -186,6 +186,9 @@ class TBaseGrid : public TStringGrid {
   const AnsiString& RawCells(int col, int row) const;
   void SetRawCells(int col, int row, const AnsiString& value) { SetRawCells(col, row, AnsiString(value)); }
   void SetRawCells(int col, int row, AnsiString&& value);
+  // Moves the text out of the cell, which is left empty: whole rows and
+  // columns shift and hide without copying a single text.
+  AnsiString TakeRawCells(int col, int row);
   TObject* RawObjects(int col, int row) const;
   void SetRawObjects(int col, int row, TObject* value);
 

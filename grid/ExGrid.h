@@ -41,6 +41,7 @@
 #include "grid/ExGridOptions.h"
 #include "grid/ExGridSort.h"
 #include "grid/ExUtil.h"
+#include "grid/GridFile.h"
 #include "platform/vcl/ImgList.h"
 
 VIDRENA_EXCEPTION(EExGridError, Exception);
@@ -293,6 +294,17 @@ class TExStringGrid : public TBaseGrid {
   // work raises; the cursor and the view stay on the same cells.
   void WithAllShown(const std::function<void()>& work);
 
+  // ---- the grid file (ExGridFile.cpp; the format in GridFile.h). Saving
+  // reports its progress through OnFileProgress.
+  void SaveGridFile(const AnsiString& fileName);
+  void LoadGridFile(const AnsiString& fileName);
+  void SaveGridStream(TStream& stream);
+  void LoadGridStream(TStream& stream);
+  void WriteCellsToStream(int c1, int r1, int c2, int r2, TStream& stream);
+  void ReadCellsFromStream(TPoint origin, TStream& stream);
+  // Progress 0..100 while a grid file or stream is written.
+  TGridProgressEvent OnFileProgress;
+
   // ---- row and column selection flags
   // EExGridError "Invalid row accessed" outside 0 .. RowCount + hidden rows - 1.
   bool IsRowSelected(int row);
@@ -439,6 +451,9 @@ class TExStringGrid : public TBaseGrid {
   virtual void GroupByColumn(int col);
   virtual void Ungroup();
   int NodeCount() const { return nodeCount_; }
+  // The node count from the node marks of column 0 (rows FixedRows on), as
+  // a loaded grid brings them; the node column repaints when there are any.
+  void RecountNodes();
   // The real column GroupByColumn took out, -1 while not grouped.
   int GroupColumn() const { return groupColumn_; }
   bool HasNodes() const override { return nodeCount_ > 0; }
@@ -678,6 +693,9 @@ class TExStringGrid : public TBaseGrid {
   void HiddenRowsRemoved(const std::vector<int>& removedReal);
   // Hidden rows at or after realRow move down by count.
   void HiddenRowsInserted(int realRow, int count);
+  // The cells the hidden rows keep follow real columns that go and come.
+  void HiddenRowColumnsRemoved(int col, int count);
+  void HiddenRowColumnsInserted(int col, int count);
   void CheckRowIndex(int row) const;
   void CheckColIndex(int col) const;
   // The flag of a display row: its real index with RowSelectPersistent.

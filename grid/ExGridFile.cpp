@@ -6,6 +6,7 @@
 //   Hooks ........ GridFileHooks
 //   Writing ...... WriteCellsToStream, SaveGridStream, SaveGridFile
 //   Reading ...... target checks, ReadCellsFromStream, LoadGridStream, LoadGridFile
+//   Members ...... the same operations as methods of TExStringGrid
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -290,4 +291,22 @@ void LoadGridFile(TExStringGrid& grid, const AnsiString& fileName) {
   }
   ApplyGridFile(grid, Point(0, 0), file);
   if (GridFileHooks().AfterLoad) GridFileHooks().AfterLoad(grid);
+}
+
+// ------------------------------------------------------------------- members
+
+void TExStringGrid::SaveGridFile(const AnsiString& fileName) { ::SaveGridFile(*this, fileName, OnFileProgress); }
+
+void TExStringGrid::LoadGridFile(const AnsiString& fileName) { ::LoadGridFile(*this, fileName); }
+
+void TExStringGrid::SaveGridStream(TStream& stream) { ::SaveGridStream(*this, stream, OnFileProgress); }
+
+void TExStringGrid::LoadGridStream(TStream& stream) { ::LoadGridStream(*this, stream); }
+
+void TExStringGrid::WriteCellsToStream(int c1, int r1, int c2, int r2, TStream& stream) {
+  ::WriteCellsToStream(*this, c1, r1, c2, r2, stream, OnFileProgress);
+}
+
+void TExStringGrid::ReadCellsFromStream(TPoint origin, TStream& stream) {
+  ::ReadCellsFromStream(*this, origin, stream);
 }

@@ -637,7 +637,11 @@ void TExStringGrid::InstallGridFileHooks() {
     auto reset = hooks.ResetForFullLoad;
     hooks.ResetForFullLoad = [reset](TExStringGrid& grid) {
       if (reset) reset(grid);
+      // The hidden rows go first, so that switching the filter off and
+      // taking the nodes apart bring none of them back.
       grid.ResetHiddenState();
+      grid.SetFilterActive(false);
+      grid.RemoveAllNodes();
     };
     auto fullSave = hooks.ForFullSave;
     hooks.ForFullSave = [fullSave](TExStringGrid& grid, const std::function<void()>& write) {
@@ -648,6 +652,13 @@ void TExStringGrid::InstallGridFileHooks() {
     };
     hooks.CollectGraphic = CollectGraphic;
     hooks.ApplyGraphic = ApplyGraphic;
+    // The node marks came in as cell graphics: the count follows them,
+    // before the hooks of other units look at the loaded grid.
+    auto afterLoad = hooks.AfterLoad;
+    hooks.AfterLoad = [afterLoad](TExStringGrid& grid) {
+      grid.RecountNodes();
+      if (afterLoad) afterLoad(grid);
+    };
     return true;
   }();
   (void)installed;

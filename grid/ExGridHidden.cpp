@@ -12,10 +12,11 @@
 //
 // A hidden column stays in the cell store at its real index (the base grid
 // keeps the columns past ColCount); only ColCount and the display widths
-// change. A hidden row leaves the store: HideDisplayRows copies its cells
+// change. A hidden row leaves the store: HideDisplayRows moves its cells
 // (texts and property objects) into a TGridItem, packs the remaining rows
 // up by exchanging row pointers and cuts the grid short; showing grows the
-// grid and puts the item's cells back.
+// grid and puts the item's cells back. Texts change hands by moving, both
+// ways: filtering a large catalogue copies none.
 #include <algorithm>
 
 #include "grid/ExGrid.h"
@@ -231,10 +232,10 @@ void TExStringGrid::HideDisplayRows(const std::vector<int>& rows) {
     auto item = std::make_unique<TGridItem>(nullptr);
     item->SetIdx(RealRowIndex(d));
     item->SetHeight(RowHeights(d));
-    TStringList* cells = item->Items();
     for (int c = 0; c < storeCols; ++c) {
-      cells->AddObject(RawCells(c, d), RawObjects(c, d));
-      if (RawObjects(c, d)) SetRawObjects(c, d, nullptr);
+      TObject* object = RawObjects(c, d);
+      item->AppendCell(TakeRawCells(c, d), object);
+      if (object) SetRawObjects(c, d, nullptr);
     }
     items.push_back(std::move(item));
   }
@@ -281,7 +282,7 @@ void TExStringGrid::PlaceHiddenRow(int row, std::unique_ptr<TGridItem> item) {
   const TStringList* cells = item->Items();
   const int storeCols = StoreColCount();
   for (int c = 0; c < cells->Count() && c < storeCols; ++c) {
-    if (!cells->Strings(c).empty()) SetRawCells(c, row, cells->Strings(c));
+    if (!cells->Strings(c).empty()) SetRawCells(c, row, item->TakeText(c));
     if (TObject* object = cells->Objects(c)) SetRawObjects(c, row, object);
   }
   // Cells of columns that no longer exist have nowhere to go.
@@ -387,6 +388,29 @@ void TExStringGrid::HiddenRowsInserted(int realRow, int count) {
     if (cell.Row >= realRow) cell.Row += count;
   }
   if (cellControls_.Count() > 0) RepositionCellControls();
+}
+
+void TExStringGrid::HiddenRowColumnsRemoved(int col, int count) {
+  for (auto& item : hiddenRows_) {
+    TStringList* cells = item->Items();
+    const int last = std::min(col + count, cells->Count());
+    for (int c = last - 1; c >= col; --c) {
+      if (auto* props = static_cast<TCellProperties*>(cells->Objects(c))) {
+        ReleaseCellGraphic(*props);
+        delete props;
+      }
+      cells->Delete(c);
+    }
+  }
+}
+
+void TExStringGrid::HiddenRowColumnsInserted(int col, int count) {
+  for (auto& item : hiddenRows_) {
+    TStringList* cells = item->Items();
+    // A record shorter than col reads empty cells there already.
+    if (col > cells->Count()) continue;
+    for (int k = 0; k < count; ++k) cells->InsertObject(col, AnsiString(), nullptr);
+  }
 }
 
 // ------------------------------------------------------------- whole grid

@@ -1,5 +1,7 @@
 #include "grid/ExGridLists.h"
 
+#include <utility>
+
 void TIntList::CheckIndex(int index) const {
   if (index < 0 || index >= Count())
     throw EListError(Format("List index out of bounds (%d)", {index}));
@@ -93,6 +95,21 @@ void TGridItem::Assign(const TPersistent* source) {
     return;
   }
   TCollectionItem::Assign(source);
+}
+
+// The list reads its strings out by const reference only; the item owns
+// the list and nothing watches its changes, so the texts are moved in
+// place behind it.
+void TGridItem::AppendCell(AnsiString&& text, TObject* object) {
+  const int index = items_.AddObject(AnsiString(), object);
+  if (!text.empty()) const_cast<AnsiString&>(items_.Strings(index)) = std::move(text);
+}
+
+AnsiString TGridItem::TakeText(int index) {
+  if (index < 0 || index >= items_.Count()) return AnsiString();
+  const AnsiString& text = items_.Strings(index);
+  if (text.empty()) return AnsiString();
+  return std::exchange(const_cast<AnsiString&>(text), AnsiString());
 }
 
 // ------------------------------------------------------------- TControlList

@@ -81,6 +81,10 @@ class TGridItem : public TCollectionItem {
   void SetHeight(int v) { height_ = v; }
   TStringList* Items() { return &items_; }
   const TStringList* Items() const { return &items_; }
+  // Hiding and showing hand the texts over instead of copying them: the
+  // text moves in at the end, and out of item index (left empty there).
+  void AppendCell(AnsiString&& text, TObject* object);
+  AnsiString TakeText(int index);
   void Assign(const TPersistent* source) override;
 
  private:

@@ -188,6 +188,14 @@ void TExStringGrid::RemoveAllNodes() {
   groupColumn_ = -1;
 }
 
+void TExStringGrid::RecountNodes() {
+  int count = 0;
+  for (int r = FixedRows(); r < RowCount(); ++r)
+    if (IsNodeRow(r)) ++count;
+  nodeCount_ = count;
+  if (count > 0) RepaintCol(0);
+}
+
 // ------------------------------------------------------------- expand and collapse
 
 void TExStringGrid::ExpandNode(int row) {

@@ -141,14 +141,20 @@ void TExStringGrid::RemoveColumns(int col, int count) {
   count = std::min(count, realCount - col);
   SplitSpansIn(col, 0, col + count - 1, RowCount() - 1);
   ClearColumns(col, count);
-  for (int c = col; c < realCount - count; ++c) {
-    for (int r = 0; r < RowCount(); ++r) {
-      SetRawCells(c, r, AnsiString(RawCells(c + count, r)));
+  // Row by row, each row's texts move left in one sweep over its record;
+  // the freed slots at the end let go of their objects (they moved).
+  for (int r = 0; r < RowCount(); ++r) {
+    for (int c = col; c < realCount - count; ++c) {
+      SetRawCells(c, r, TakeRawCells(c + count, r));
       SetRawObjects(c, r, RawObjects(c + count, r));
     }
-    if (c + count < ColCount()) SetColWidths(c, ColWidths(c + count));
+    for (int c = std::max(col, realCount - count); c < realCount; ++c) {
+      if (!RawCells(c, r).empty()) SetRawCells(c, r, AnsiString());
+      if (RawObjects(c, r)) SetRawObjects(c, r, nullptr);
+    }
   }
-  for (int c = std::max(col, realCount - count); c < realCount; ++c) DetachColumnCells(c);
+  for (int c = col; c + count < ColCount(); ++c) SetColWidths(c, ColWidths(c + count));
+  HiddenRowColumnsRemoved(col, count);
   // Hidden columns among the removed ones leave the hidden count, not the display.
   const int hiddenRemoved = ColumnFlagsRemoved(col, count);
   SetColCount(ColCount() - std::min(count - hiddenRemoved, ColCount() - 1));
@@ -161,17 +167,20 @@ void TExStringGrid::InsertColumns(int col, int count) {
   SplitSpansAcrossCol(col);
   SetColCount(ColCount() + count);
   const int realCount = RealColCount();
-  for (int c = realCount - 1; c >= col + count; --c) {
-    for (int r = 0; r < RowCount(); ++r) {
-      SetRawCells(c, r, AnsiString(RawCells(c - count, r)));
+  for (int r = 0; r < RowCount(); ++r) {
+    for (int c = realCount - 1; c >= col + count; --c) {
+      SetRawCells(c, r, TakeRawCells(c - count, r));
       SetRawObjects(c, r, RawObjects(c - count, r));
     }
+    for (int c = col; c < col + count && c < realCount; ++c) {
+      if (!RawCells(c, r).empty()) SetRawCells(c, r, AnsiString());
+      if (RawObjects(c, r)) SetRawObjects(c, r, nullptr);
+    }
+  }
+  for (int c = realCount - 1; c >= col + count; --c)
     if (c < ColCount() && !IsColumnHidden(c - count)) SetColWidths(c, ColWidths(c - count));
-  }
-  for (int c = col; c < col + count; ++c) {
-    SetColWidths(c, DefaultColWidth());
-    DetachColumnCells(c);
-  }
+  for (int c = col; c < col + count; ++c) SetColWidths(c, DefaultColWidth());
+  HiddenRowColumnsInserted(col, count);
   ColumnFlagsInserted(col, count);
 }
 
@@ -197,5 +206,11 @@ void TExStringGrid::ClearCellRange(int c1, int r1, int c2, int r2) {
 }
 
 void TExStringGrid::ClearAll() {
+  // The node marks go with the cells; a count left behind would keep a
+  // header click sorting inside groups that are no longer there.
+  // Taking them apart also shows the rows collapsed nodes hide.
+  if (!destroying_) RemoveAllNodes();
+  nodeCount_ = 0;
+  groupColumn_ = -1;
   if (RowCount() > 0 && ColCount() > 0) ClearCellRange(0, 0, RealColCount() - 1, RowCount() - 1);
 }

@@ -264,6 +264,38 @@ TEST_F(HiddenFixture, HideRowListPacksTheOtherRowsInOrderAlsoWhenRowsAreHiddenAl
   for (int r = 0; r < 7; ++r) EXPECT_EQ(grid->Cells(1, r), Text(1, r));
 }
 
+// A search over a large catalogue hides most movies and shows them again:
+// their synopses travel into the hidden-row records and back without being
+// copied, through every path that hides and shows, hidden columns included.
+TEST_F(HiddenFixture, HiddenRowsTakeTheirTextsAlongAndGiveThemBackUncopied) {
+  Fill(5, 8);
+  grid->HideColumn(3);
+  const AnsiString synopsis(300, 'k');
+  grid->SetCells(1, 2, synopsis);
+  grid->SetCells(3, 5, synopsis + "h");  // a hidden column's cell
+  const char* shownBuffer = grid->RawCells(1, 2).data();
+  const char* hiddenColBuffer = grid->RawCells(3, 5).data();
+
+  TIntList rows;
+  rows.Add(2);
+  rows.Add(5);
+  grid->HideRowList(&rows);
+  ASSERT_EQ(grid->AllCells(1, 2), synopsis);
+  EXPECT_EQ(grid->HiddenRowItem(0)->Items()->Strings(1).data(), shownBuffer);
+  EXPECT_EQ(grid->HiddenRowItem(1)->Items()->Strings(3).data(), hiddenColBuffer);
+  grid->ShowRows(2, 2);
+  EXPECT_EQ(grid->RawCells(1, 2).data(), shownBuffer);
+  grid->ShowAllRows();
+  ASSERT_EQ(grid->RawCells(3, 5), synopsis + "h");
+  EXPECT_EQ(grid->RawCells(3, 5).data(), hiddenColBuffer);
+
+  // The cells the hidden rows left behind read empty; all else is as it was.
+  grid->ShowAllColumns();
+  for (int r = 0; r < 8; ++r)
+    for (int c = 0; c < 5; ++c)
+      if (!((c == 1 && r == 2) || (c == 3 && r == 5))) EXPECT_EQ(grid->Cells(c, r), Text(c, r)) << c << "," << r;
+}
+
 TEST_F(HiddenFixture, HidingEveryRowIsRefused) {
   Fill(2, 3);
   grid->HideRows(0, 2);

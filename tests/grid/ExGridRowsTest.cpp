@@ -235,4 +235,76 @@ TEST_F(RowsFixture, ClearAllAndDestructionFreeEveryPropertyObject) {
   // TearDown deletes the grid and checks that nothing is left.
 }
 
+// ------------------------------------------------------------- columns under hidden rows
+
+// The catalogue's search hides the movies that fail; grouping then takes a
+// column in and out at the front. Hidden movies must come back with every
+// text in its column.
+TEST_F(RowsFixture, ColumnsInsertedAndRemovedWhileASearchHidesRowsKeepHiddenRowsAligned) {
+  TCellProperties* hiddenProps = Tag(2, 4);
+  Tag(0, 6);  // in the column that goes below: freed with it
+  TFilterData* item = grid->Filter()->Add();
+  item->SetColumn(1);
+  item->SetCondition("!r4c1&!r6c1");
+  grid->SetFilterActive(true);
+  ASSERT_TRUE(grid->IsRowHidden(4));
+  ASSERT_TRUE(grid->IsRowHidden(6));
+
+  grid->InsertColumns(0, 1);
+  for (int r = 0; r < grid->RowCount(); ++r) grid->SetCells(0, r, "new");
+  grid->SetFilterActive(false);
+  ASSERT_EQ(grid->RowCount(), 10);
+  ASSERT_EQ(grid->ColCount(), 5);
+  for (int r = 0; r < 10; ++r) {
+    for (int c = 0; c < 4; ++c) EXPECT_EQ(grid->Cells(c + 1, r), "r" + IntToStr(r) + "c" + IntToStr(c)) << r;
+    // The hidden rows were not there to take the new column's text.
+    EXPECT_EQ(grid->Cells(0, r), r == 4 || r == 6 ? "" : "new") << r;
+  }
+  EXPECT_EQ(grid->FindCellProperties(3, 4), hiddenProps);
+
+  item->SetColumn(2);  // the searched column moved one place on
+  grid->SetFilterActive(true);
+  ASSERT_TRUE(grid->IsRowHidden(6));
+  grid->RemoveColumns(0, 2);  // the new column and the one holding row 6's properties
+  EXPECT_EQ(TCountedProps::alive, 1) << "the hidden row's properties in a removed column are freed";
+  grid->SetFilterActive(false);
+  ASSERT_EQ(grid->ColCount(), 3);
+  for (int r = 0; r < 10; ++r)
+    for (int c = 1; c < 4; ++c) EXPECT_EQ(grid->Cells(c - 1, r), "r" + IntToStr(r) + "c" + IntToStr(c)) << r;
+  EXPECT_EQ(grid->FindCellProperties(1, 4), hiddenProps);
+}
+
+// A long synopsis keeps its one buffer while the columns around it shift:
+// nothing is copied, however many movies there are.
+TEST_F(RowsFixture, ShiftingColumnsMovesTextsInsteadOfCopyingThem) {
+  const AnsiString synopsis(400, 's');
+  grid->SetCells(2, 5, synopsis);
+  const char* buffer = grid->RawCells(2, 5).data();
+  grid->InsertColumns(1, 2);
+  ASSERT_EQ(grid->Cells(4, 5), synopsis);
+  EXPECT_EQ(grid->RawCells(4, 5).data(), buffer);
+  grid->RemoveColumns(0, 3);
+  ASSERT_EQ(grid->Cells(1, 5), synopsis);
+  EXPECT_EQ(grid->RawCells(1, 5).data(), buffer);
+  EXPECT_EQ(grid->Cells(0, 5), "r5c1");
+  EXPECT_EQ(grid->Cells(2, 5), "r5c3");
+}
+
+TEST_F(RowsFixture, ClearAllTakesTheNodesWithTheCells) {
+  grid->AddNode(2, 3);
+  grid->AddNode(6, 2);
+  grid->CollapseNode(2);
+  ASSERT_EQ(grid->NodeCount(), 2);
+  ASSERT_EQ(grid->HiddenRowCount(), 2);
+  grid->ClearAll();
+  EXPECT_EQ(grid->NodeCount(), 0);
+  EXPECT_FALSE(grid->HasNodes());
+  EXPECT_EQ(grid->HiddenRowCount(), 0) << "the collapsed node's rows are back, and empty";
+  EXPECT_EQ(grid->RowCount(), 10);
+  for (int r = 0; r < 10; ++r) {
+    EXPECT_FALSE(grid->IsNodeRow(r)) << r;
+    EXPECT_EQ(grid->Cells(1, r), "") << r;
+  }
+}
+
 }  // namespace

@@ -364,4 +364,97 @@ TEST(GridFileGrid, HooksFrameAWholeGridLoadAndSave) {
   EXPECT_EQ(calls, (std::vector<std::string>{"show", "hide", "reset", "after"}));
 }
 
+// Movies in two genres (column 1), grouped: a node header per genre.
+void FillGrouped(TExStringGrid& g) {
+  g.SetColCount(4);
+  g.SetRowCount(6);
+  g.SetFixedRows(1);
+  g.SetFixedCols(1);
+  const char* genres[] = {"drama", "horror", "drama", "horror", "drama"};
+  for (int r = 1; r < 6; ++r) {
+    g.SetCells(0, r, "m" + IntToStr(r));
+    g.SetCells(1, r, genres[r - 1]);
+    g.SetCells(2, r, "t" + IntToStr(r));
+  }
+}
+
+TEST(GridFileGrid, ACatalogueOpenedOverAGroupedAndSearchedOneStartsClean) {
+  TExStringGrid grouped(nullptr);
+  FillGrouped(grouped);
+  grouped.GroupByColumn(1);
+  ASSERT_EQ(grouped.NodeCount(), 2);
+  const std::string groupedBytes = SaveToBytes(grouped);
+  TExStringGrid plain(nullptr);
+  FillGrouped(plain);
+  const std::string plainBytes = SaveToBytes(plain);
+
+  // The open catalogue is grouped and searched, one group collapsed.
+  TExStringGrid grid(nullptr);
+  FillGrouped(grid);
+  grid.GroupByColumn(1);
+  grid.CollapseNode(1);
+  TFilterData* item = grid.Filter()->Add();
+  item->SetColumn(1);
+  item->SetCondition("t3");
+  grid.SetFilterActive(true);
+  ASSERT_GT(grid.HiddenRowCount(), 0);
+
+  LoadFromBytes(grid, plainBytes);
+  EXPECT_FALSE(grid.FilterActive());
+  EXPECT_EQ(grid.NodeCount(), 0);
+  EXPECT_FALSE(grid.HasNodes()) << "a header click would sort inside groups that are gone";
+  EXPECT_EQ(grid.GroupColumn(), -1);
+  EXPECT_EQ(grid.HiddenRowCount(), 0);
+  EXPECT_EQ(Snapshot(grid), Snapshot(plain));
+
+  // A file saved while grouped brings its node rows: the count follows them.
+  LoadFromBytes(grid, groupedBytes);
+  EXPECT_EQ(grid.NodeCount(), 2);
+  EXPECT_TRUE(grid.IsNodeRow(1));
+  grid.CollapseAllNodes();
+  EXPECT_EQ(grid.RowCount(), 3) << "the header row and the two collapsed genres";
+  grid.ExpandAllNodes();
+  EXPECT_EQ(Snapshot(grid), Snapshot(grouped));
+}
+
+TEST(GridFileGrid, TheGridsOwnFileOperationsReportProgressAndRoundTrip) {
+  TTempDir dir;
+  TExStringGrid grid(nullptr);
+  FillCatalogue(grid);
+  std::vector<int> reported;
+  TObject* sender = nullptr;
+  grid.OnFileProgress = [&](TObject* s, int p) {
+    sender = s;
+    reported.push_back(p);
+  };
+  grid.SaveGridFile(dir.File("catalogue.grd"));
+  EXPECT_EQ(sender, &grid);
+  EXPECT_EQ(reported, (std::vector<int>{0, 33, 67, 100}));
+
+  TExStringGrid back(nullptr);
+  back.LoadGridFile(dir.File("catalogue.grd"));
+  EXPECT_EQ(Snapshot(back), Snapshot(grid));
+
+  reported.clear();
+  TMemoryStream whole;
+  back.SaveGridStream(whole);
+  EXPECT_EQ(reported, std::vector<int>{}) << "the other grid has no listener";
+  whole.SetPosition(0);
+  TExStringGrid again(nullptr);
+  again.LoadGridStream(whole);
+  EXPECT_EQ(Snapshot(again), Snapshot(grid));
+
+  // A block of two by two cells lands at the origin given.
+  TMemoryStream block;
+  grid.WriteCellsToStream(0, 1, 1, 2, block);
+  EXPECT_EQ(reported, (std::vector<int>{0, 100}));
+  block.SetPosition(0);
+  TExStringGrid target(nullptr);
+  target.SetColCount(5);
+  target.SetRowCount(5);
+  target.ReadCellsFromStream(Point(3, 3), block);
+  EXPECT_EQ(target.Cells(3, 3), "올드보이"_k);
+  EXPECT_EQ(target.Cells(3, 4), "괴물"_k);
+}
+
 }  // namespace
