@@ -110,6 +110,9 @@ TExStringGrid::TExStringGrid(TComponent* owner)
   fixedFont_.SetName("Tahoma");
   fixedFont_.SetStyle(TFontStyles{fsBold});
   scrollWidth_ = GetSystemMetrics(SM_CXVSCROLL);
+  // Set after the defaults above, which must not repaint a grid not yet built.
+  activeCellFont_.OnChange = [this](TObject*) { RepaintUnlessUpdating(); };
+  fixedFont_.OnChange = [this](TObject*) { RepaintUnlessUpdating(); };
   autoMergeCols_.OnChange = [this](TObject*, int, int) { ApplyAutoMerge(); };
   columnHeaders_->OnChange = [this](TObject*) { ApplyColumnHeaders(); };
   rowHeaders_->OnChange = [this](TObject*) { ApplyRowHeaders(); };
@@ -236,6 +239,9 @@ void TExStringGrid::FreeColsFrom(int firstCol, int lastCol) {
 
 void TExStringGrid::SetRowCount(int value) {
   value = std::max(value, 1);
+  // A grid left with only its fixed rows hid its selection; it comes back
+  // with the rows, once they are there to hold it.
+  const bool selectionToRestore = fixedRowAlways_ && RowCount() <= FixedRows() && SelectionHidden();
   // The store does not free object slots: rows that drop off give their
   // properties back here, and a spans cut by the new end are dissolved.
   if (value < RowCount()) {
@@ -246,6 +252,12 @@ void TExStringGrid::SetRowCount(int value) {
   if (fixedRowAlways_ && value > savedFixedRows_ && TBaseGrid::FixedRows() != savedFixedRows_)
     TBaseGrid::SetFixedRows(savedFixedRows_);
   SetDisplayRowLimit(TBaseGrid::RowCount());
+  if (selectionToRestore && RowCount() > TBaseGrid::FixedRows()) {
+    RestoreSelection();
+    // A selection saved while the fixed row was the only row sat on it.
+    if (Selection().Top < TBaseGrid::FixedRows())
+      FocusCell(std::max(Col(), TBaseGrid::FixedCols()), TBaseGrid::FixedRows(), true);
+  }
   UpdateScrollRange();
 }
 
@@ -264,6 +276,8 @@ void TExStringGrid::SetColCount(int value) {
   SetKeptColumnLimit(hiddenColCount_);
   if (TBaseGrid::ColCount() >= 2 && fixedColAlways_ && TBaseGrid::FixedCols() != 1)
     TBaseGrid::SetFixedCols(1);
+  // Whether a horizontal scroll bar is needed may have changed.
+  if (integralHeight_) SetBounds(Left(), Top(), Width(), Height());
   UpdateScrollRange();
 }
 
@@ -483,11 +497,6 @@ void TExStringGrid::SetVAlignment(TVAlignment v) {
   vAlignment_ = v;
   vAlignFlag_ = v == vtaCenter ? DT_VCENTER : v == vtaBottom ? DT_BOTTOM : 0;
   if (updateCount_ == 0) Invalidate();
-}
-
-void TExStringGrid::SetFixedFont(const TFont& font) {
-  fixedFont_.Assign(font);
-  Invalidate();
 }
 
 // ------------------------------------------------------------- option objects

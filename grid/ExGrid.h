@@ -17,6 +17,7 @@
 //     hidden columns and rows, selection flags ... ExGridHidden.cpp
 //     cell graphics and per-cell queries ......... ExGridGraphics.cpp
 //     sorting ............ ExGridSortRows.cpp (styles and settings: ExGridSort.h)
+//     published looks, integral height, version, linked components ... ExGridProps.cpp
 //
 // Indices: the cell store works on real columns and rows. ColCount counts
 // the shown columns; a hidden column keeps its cells at its real index and
@@ -58,6 +59,9 @@ inline constexpr char kExGridInvalidColumn[] = "Invalid column accessed";
 AnsiString CleanNumberText(std::string_view text);
 
 enum TGridLook { glStandard, glSoft, glClassic, glGradient, glXP, glListView };
+// The look of the scroll bars: the common controls' regular, flat and
+// third ("Encarta") styles.
+enum TScrollType { ssNormal, ssFlat, ssEncarta };
 
 using TRowUpdateEvent = std::function<void(TObject* sender, int oldRow, int newRow)>;
 // The rectangle holds columns in Left/Right and rows in Top/Bottom, both inclusive.
@@ -368,7 +372,8 @@ class TExStringGrid : public TBaseGrid {
   TRect GetCellGraphicRect(int col, int row) const;
   virtual TPoint GetCellGraphicSize(int col, int row);
   TCustomImageList* GridImages() const { return gridImages_; }
-  void SetGridImages(TCustomImageList* v) { gridImages_ = v; }
+  // Forgotten when the image list goes away.
+  void SetGridImages(TCustomImageList* v);
   TControlLook* ControlLook() { return controlLook_.get(); }
   // Lets the grid file store cell graphics, show every hidden row and
   // column while a whole grid is saved, and reset them before one is
@@ -593,8 +598,19 @@ class TExStringGrid : public TBaseGrid {
   void SetHideFocusRect(bool v) { hideFocusRect_ = v; }
   TColor HintColor() const { return hintColor_; }
   void SetHintColor(TColor v) { hintColor_ = v; }
+  bool SelectionRectangle() const { return selectionRectangle_; }
+  void SetSelectionRectangle(bool v) { SetAndRepaint(selectionRectangle_, v); }
+  bool SelectionResizer() const { return selectionResizer_; }
+  void SetSelectionResizer(bool v) { SetAndRepaint(selectionResizer_, v); }
+  // URL texts shown underlined in URLColor; without URLFull the scheme is left out.
+  bool URLShow() const { return urlShow_; }
+  void SetURLShow(bool v) { SetAndRepaint(urlShow_, v); }
   TColor URLColor() const { return urlColor_; }
-  void SetURLColor(TColor v) { SetAndRepaint(urlColor_, v); }
+  void SetURLColor(TColor v);
+  bool URLFull() const { return urlFull_; }
+  void SetURLFull(bool v);
+  bool Flat() const { return flat_; }
+  void SetFlat(bool v);
   bool EnableHTML() const { return enableHTML_; }
   void SetEnableHTML(bool v) { SetAndRepaint(enableHTML_, v); }
   bool EnableWheel() const { return enableWheel_; }
@@ -615,15 +631,40 @@ class TExStringGrid : public TBaseGrid {
   void SetActiveCellColor(TColor v) { SetAndRepaint(activeCellColor_, v); }
   TColor ActiveCellColorTo() const { return activeCellColorTo_; }
   void SetActiveCellColorTo(TColor v) { SetAndRepaint(activeCellColorTo_, v); }
+  // A change of either font, also through the returned object, repaints.
   TFont* ActiveCellFont() { return &activeCellFont_; }
+  void SetActiveCellFont(const TFont& font) { activeCellFont_.Assign(font); }
   TFont* FixedFont() { return &fixedFont_; }
-  void SetFixedFont(const TFont& font);
+  void SetFixedFont(const TFont& font) { fixedFont_.Assign(font); }
+  // Stored only: the scroll bars here have no flat mode to apply them to.
+  TScrollType ScrollType() const { return scrollType_; }
+  void SetScrollType(TScrollType v);
   TColor ScrollColor() const { return scrollColor_; }
-  void SetScrollColor(TColor v) { scrollColor_ = v; }
+  void SetScrollColor(TColor v);
   int ScrollWidth() const { return scrollWidth_; }
-  void SetScrollWidth(int v) { scrollWidth_ = v; }
+  void SetScrollWidth(int v);
   bool AutoSize() const { return autoSize_; }
   void SetAutoSize(bool v) { autoSize_ = v; }
+  // The grid's height snaps to whole rows (ExGridProps.cpp has the rule).
+  bool IntegralHeight() const { return integralHeight_; }
+  void SetIntegralHeight(bool v);
+  void SetBounds(int left, int top, int width, int height) override;
+  // The in-place editor's limit in bytes; 0 is none.
+  int MaxEditLength() const { return maxEditLength_; }
+  void SetMaxEditLength(int v);
+  int GetEditLimit() override { return maxEditLength_; }
+  // Texts the editors complete typing from; a nil list leaves them.
+  TStrings* LookupItems() { return lookupItems_.get(); }
+  void SetLookupItems(const TStrings* v);
+  // Forgotten when the checker goes away.
+  TExStringGridCheck* CellChecker() const { return cellChecker_; }
+  void SetCellChecker(TExStringGridCheck* v);
+
+  // ---- version: one byte per part, the major part in the highest byte
+  virtual unsigned GetVersionNr() const;
+  // "2.8.8.3"; writing does nothing.
+  AnsiString Version() const;
+  void SetVersion(const AnsiString&) {}
 
   // ---- events
   TRowUpdateEvent OnRowUpdate;
@@ -646,6 +687,7 @@ class TExStringGrid : public TBaseGrid {
  protected:
   void Loaded() override;
   void InitWindowHandle() override;
+  void Notification(TComponent* component, TOperation operation) override;
   // Frees a cell's graphic before its properties go.
   void RemoveCellGraphicOf(int col, int row) { RemoveCellGraphic(col, row); }
   bool Destroying() const { return destroying_; }
@@ -659,6 +701,9 @@ class TExStringGrid : public TBaseGrid {
   void SetAndRepaint(T& field, T value) {
     if (field == value) return;
     field = value;
+    if (updateCount_ == 0) Invalidate();
+  }
+  void RepaintUnlessUpdating() {
     if (updateCount_ == 0) Invalidate();
   }
   // Dissolves the spans that reach across the edge between line index - 1 and index.
@@ -759,4 +804,14 @@ class TExStringGrid : public TBaseGrid {
   TColor scrollColor_ = clNone;
   int scrollWidth_ = 16;
   bool autoSize_ = false;
+  bool selectionRectangle_ = false;
+  bool selectionResizer_ = false;
+  bool urlShow_ = false;
+  bool urlFull_ = false;
+  bool flat_ = false;
+  TScrollType scrollType_ = ssNormal;
+  bool integralHeight_ = false;
+  int maxEditLength_ = 0;
+  std::unique_ptr<TStringList> lookupItems_ = std::make_unique<TStringList>();
+  TExStringGridCheck* cellChecker_ = nullptr;
 };

@@ -319,6 +319,34 @@ TEST(BaseGridKeys, ArrowsLeaveASpanOnTheFarSideAndClicksLandOnTheBaseCell) {
   EXPECT_EQ(grid->Row(), 2);
 }
 
+TEST(BaseGridKeys, LeftAndUpFromACoveredCellLeaveTheSpanJustOutsideIt) {
+  ShownGrid shown;
+  TBaseGrid* grid = shown.grid;
+  grid->MergeCells(2, 2, 3, 2);  // columns 2..4, rows 2..3
+
+  // A caller may put the cursor on a covered cell; the keys still step out
+  // of the whole span, as Right and Down do.
+  grid->SetCol(4);
+  grid->SetRow(3);
+  SimulateKey(grid, VK_LEFT);
+  EXPECT_EQ(grid->Col(), 1);
+  EXPECT_EQ(grid->Row(), 3);
+
+  grid->SetCol(4);
+  grid->SetRow(3);
+  SimulateKey(grid, VK_UP);
+  EXPECT_EQ(grid->Col(), 4);
+  EXPECT_EQ(grid->Row(), 1);
+
+  // A span at the grid's left edge: Left has nowhere to go and stays on the base cell.
+  grid->MergeCells(1, 5, 2, 1);
+  grid->SetCol(2);
+  grid->SetRow(5);
+  SimulateKey(grid, VK_LEFT);
+  EXPECT_EQ(grid->Col(), 1);
+  EXPECT_EQ(grid->Row(), 5);
+}
+
 // ---------------------------------------------------------------- undo recorder
 
 TEST(UndoRecorder, KeepsAtMostMaxLevelChangesDroppingTheOldest) {
