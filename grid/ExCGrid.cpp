@@ -464,8 +464,23 @@ void TExColumnGrid::MatchColumnsToHeaders() {
     for (int c = 0; c < ColCount(); ++c) widths.push_back(ColWidths(c));
     while (columns_->Count() < want) columns_->Add();
     for (int c = 0; c < ColCount(); ++c) SetColWidths(c, widths[static_cast<std::size_t>(c)]);
-    if (TBaseGrid::FixedRows() > 0)
-      for (int c = 0; c < want; ++c) columns_->Items(c)->SetHeaderField(RawCells(c, 0));
+    if (TBaseGrid::FixedRows() > 0) {
+      for (int c = 0; c < want; ++c) {
+        TGridColumnItem* item = columns_->Items(c);
+        const AnsiString& header = RawCells(c, 0);
+        // A file loaded while grouped brings the grouped column back: its
+        // settings wait in the stash, not in any item.
+        const bool stashed = groupStashed_ && !header.empty() && item->Name().empty() &&
+                             item->Header() != header &&
+                             (groupStash_->Header() == header || groupStash_->Name() == header);
+        if (stashed) {
+          const int width = item->Width();  // the file's
+          item->AssignAll(*groupStash_);
+          item->SetWidth(width);
+        }
+        item->SetHeaderField(header);
+      }
+    }
   }
   RebuildColumnHeaders();
 }

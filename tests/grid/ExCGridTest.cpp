@@ -142,6 +142,28 @@ TEST(ColumnGridCatalogue, AFileWithFewerColumnsKeepsTheNamedItemsAndDropsTheRest
   EXPECT_EQ(grid.ColumnByName(Header(2)), nullptr) << "the director's column is not in this file";
 }
 
+TEST(ColumnGridCatalogue, ACatalogueOpenedWhileGroupedStillFindsTheGroupedColumnByName) {
+  TTempDir dir;
+  const auto movies = GenerateCatalogue(12);
+  const AnsiString file = dir.File("other.VDM");
+  {
+    TExColumnGrid grid(nullptr);
+    SetUpCatalogueGrid(grid);
+    AddMovies(grid, movies);
+    SaveGridFile(grid, file);
+  }
+  TExColumnGrid grid(nullptr);
+  SetUpCatalogueGrid(grid);
+  AddMovies(grid, GenerateCatalogue(6, 7));
+  grid.GroupByColumn(grid.ColumnByName(Header(8))->Index());
+  ASSERT_GE(grid.GroupColumn(), 0);
+  EXPECT_EQ(grid.ColumnByName(Header(8)), nullptr) << "the grouped column is out of the grid";
+  grid.ShowAllColumns();
+  LoadGridFile(grid, file);
+  ASSERT_EQ(grid.RealColCount(), kCatalogueColumns);
+  ExpectEveryColumnByName(grid, movies);
+}
+
 // ------------------------------------------------------------- moves
 
 TEST(ColumnGridMoves, AMovedColumnKeepsEveryPropertyOfItsItem) {
