@@ -417,6 +417,7 @@ void TExColumnGrid::SyncColumns() {
 
 void TExColumnGrid::MatchColumnsToHeaders() {
   if (!columns_) return;
+  CloseFilterList();
   {
     TItemSyncScope scope(columns_.get(), syncing_);
     const int want = RealColCount();
@@ -524,6 +525,7 @@ void TExColumnGrid::ColWidthsChanged() {
 // ------------------------------------------------------------- rows and columns
 
 void TExColumnGrid::InsertColumns(int col, int count) {
+  CloseFilterList();  // its column index would point elsewhere
   const int before = RealColCount();
   {
     TItemSyncScope scope(columns_.get(), syncing_);
@@ -536,6 +538,7 @@ void TExColumnGrid::InsertColumns(int col, int count) {
 }
 
 void TExColumnGrid::RemoveColumns(int col, int count) {
+  CloseFilterList();
   const int before = RealColCount();
   {
     TItemSyncScope scope(columns_.get(), syncing_);
@@ -565,6 +568,7 @@ void TExColumnGrid::MoveColumn(int fromIndex, int toIndex) {
     TExStringGrid::MoveColumn(fromIndex, toIndex);  // the class library's answer
     return;
   }
+  CloseFilterList();
   // Headers written straight into row 0 reach the items before they move.
   SyncColumns();
   const int realFrom = RealColIndex(fromIndex);

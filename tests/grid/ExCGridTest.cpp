@@ -530,6 +530,27 @@ TEST(ColumnGridFilterList, ASecondClickOnTheGlyphClosesWithoutChoosingAndBadIndi
   EXPECT_EQ(selected, 0);
   EXPECT_EQ(grid->FilterListColumn(), -1);
   EXPECT_EQ(grid->Filter()->Count(), 0);
+
+  // Enter on the list chooses its current item; a column moved meanwhile
+  // closes the list instead of filtering another column.
+  grid->Columns()->Items(1)->Filter()->Add("b=2");
+  SimulateMouseDown(grid, mbLeft, glyph.X, glyph.Y);
+  SimulateMouseUp(grid, mbLeft, glyph.X, glyph.Y);
+  ASSERT_EQ(grid->FilterListColumn(), 1);
+  grid->DropList()->SetItemIndex(1);
+  SimulateKey(grid->DropList(), VK_RETURN);
+  EXPECT_EQ(selected, 1);
+  EXPECT_FALSE(grid->DropList()->Visible());
+  ASSERT_EQ(grid->Filter()->Count(), 1);
+  EXPECT_EQ(grid->Filter()->Items(0)->Column(), 1);
+  EXPECT_EQ(grid->Filter()->Items(0)->Condition(), "2");
+  SimulateMouseDown(grid, mbLeft, glyph.X, glyph.Y);
+  SimulateMouseUp(grid, mbLeft, glyph.X, glyph.Y);
+  ASSERT_EQ(grid->FilterListColumn(), 1);
+  grid->MoveColumn(1, 3);
+  EXPECT_EQ(grid->FilterListColumn(), -1);
+  grid->SelectFilterItem(0);
+  EXPECT_EQ(selected, 1);
 }
 
 TEST(ColumnGridPopups, TheColumnMenuOpensForItsClickAndCellKindAndGoesWithTheMenu) {
