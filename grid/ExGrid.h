@@ -583,7 +583,6 @@ class TExStringGrid : public TBaseGrid {
   int advanceStartCol_ = -1;
   int advanceStartRow_ = -1;
   bool advanceMoving_ = false;
-  bool advanceEnded_ = false;
   AnsiString lookupText_;
 
  public:
