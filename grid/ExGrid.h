@@ -13,6 +13,7 @@
 //     dimensions ......... RowCount, ColCount, Fixed*, row heights
 //     rows and columns ... ExGridRows.cpp
 //     navigation ......... GotoCell, SetRowNotify
+//     cursor advance, look-up typing ... ExGridAdvance.cpp (Navigation, AdvanceCell)
 //     auto-merge, footer . ExGridFooter.cpp
 //     hidden columns and rows, selection flags ... ExGridHidden.cpp
 //     cell graphics and per-cell queries ......... ExGridGraphics.cpp
