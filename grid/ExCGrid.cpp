@@ -383,12 +383,25 @@ TGridColumnCollection* TExColumnGrid::Columns() {
 }
 
 void TExColumnGrid::SetColumns(const TGridColumnCollection* value) {
+  if (!value || value == columns_.get()) return;
+  // The grid takes as many columns as there are items; the headers and
+  // widths of columns it did not have yet are written once they exist.
+  std::vector<std::pair<AnsiString, int>> looks;
+  for (int i = 0; i < value->Count(); ++i) looks.emplace_back(value->Items(i)->Header(), value->Items(i)->Width());
   {
     TItemSyncScope scope(columns_.get(), syncing_);
     columns_->Assign(value);
   }
+  const int shown = columns_->Count() - HiddenColumnCount();
+  if (shown != ColCount() && shown > FixedCols()) SetColCount(shown);
+  {
+    TItemSyncScope scope(columns_.get(), syncing_);
+    for (int i = 0; i < columns_->Count() && i < static_cast<int>(looks.size()); ++i) {
+      columns_->Items(i)->SetHeader(looks[static_cast<std::size_t>(i)].first);
+      columns_->Items(i)->SetWidth(looks[static_cast<std::size_t>(i)].second);
+    }
+  }
   SyncColumns();
-  RebuildColumnHeaders();
 }
 
 TGridColumnItem* TExColumnGrid::ColumnByName(const AnsiString& name) {

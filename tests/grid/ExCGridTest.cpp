@@ -294,6 +294,36 @@ TEST(ColumnGridItems, NamesAreExactAndHiddenColumnsKeepTheirItems) {
   EXPECT_EQ(grid.Columns()->Items(1)->DisplayName(), "Col 1: Title");
 }
 
+TEST(ColumnGridItems, AddingOrAssigningItemsSizesTheGrid) {
+  TExColumnGrid source(nullptr);
+  source.SetColCount(5);
+  for (int c = 0; c < 5; ++c) {
+    source.Columns()->Items(c)->SetHeader("h" + IntToStr(c));
+    source.Columns()->Items(c)->SetName("n" + IntToStr(c));
+    source.Columns()->Items(c)->SetWidth(30 + c);
+  }
+  source.Columns()->Items(4)->SetReadOnly(true);
+
+  TExColumnGrid grid(nullptr);
+  grid.SetColCount(3);
+  grid.SetColumns(source.Columns());
+  ASSERT_EQ(grid.ColCount(), 5);
+  ASSERT_EQ(grid.Columns()->Count(), 5);
+  for (int c = 0; c < 5; ++c) {
+    EXPECT_EQ(grid.Cells(c, 0), "h" + IntToStr(c));
+    EXPECT_EQ(grid.ColumnByName("n" + IntToStr(c))->Index(), c);
+    EXPECT_EQ(grid.ColWidths(c), 30 + c);
+  }
+  EXPECT_TRUE(grid.ColumnByName("n4")->ReadOnly());
+
+  // An item added by hand brings its column, with the last column's settings.
+  TGridColumnItem* added = grid.Columns()->Add();
+  EXPECT_EQ(grid.ColCount(), 6);
+  EXPECT_EQ(added->Index(), 5);
+  EXPECT_TRUE(added->ReadOnly());
+  EXPECT_EQ(grid.ColWidths(5), 34);
+}
+
 TEST(ColumnGridItems, InsertedAndRemovedColumnsTakeTheirItemsWithThem) {
   TExColumnGrid grid(nullptr);
   grid.SetColCount(5);
