@@ -801,8 +801,7 @@ AnsiString TExColumnGrid::GetEditMask(int col, int row) {
 
 // ------------------------------------------------------------- filter list and pop-ups
 
-void TExColumnGrid::OpenFilterList(int col, int displayCol, const TRect& headerRect) {
-  (void)displayCol;
+void TExColumnGrid::OpenFilterList(int col, const TRect& headerRect) {
   const TGridColumnItem* item = ItemAt(col);
   if (!dropList_ || !item) return;
   filterListColumn_ = col;
@@ -841,7 +840,7 @@ void TExColumnGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int
   const bool onGlyph = row == 0 && realCol != filterListColumn_ && x > header.Right - 16 &&
                        x < header.Right - 3 && y < header.Top + 19;
   const TGridColumnItem* item = ItemAt(realCol);
-  if (onGlyph && item && item->Filter()->Count() > 0) OpenFilterList(realCol, col, header);
+  if (onGlyph && item && item->Filter()->Count() > 0) OpenFilterList(realCol, header);
   else CloseFilterList();
 
   if (!item || !item->ColumnPopup()) return;

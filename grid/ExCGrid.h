@@ -375,7 +375,7 @@ class TExColumnGrid : public TExStringGrid {
   // Rebuilds the string grid's ColumnHeaders list from the items' headers
   // without writing row 0 again.
   void RebuildColumnHeaders();
-  void OpenFilterList(int col, int displayCol, const TRect& headerRect);
+  void OpenFilterList(int col, const TRect& headerRect);
   void CloseFilterList();
   // The real columns are moved with every column shown; the hidden ones
   // are hidden again at their new places.
