@@ -544,9 +544,15 @@ class TExStringGrid : public TBaseGrid {
   // A copy of the sort column's texts by row, kept in step by SwapRows, so
   // that comparisons read one compact array instead of the row records.
   // Only for a column of plain texts (no display events, no cell objects).
+  // The columns after it that break ties get theirs when first reached:
+  // sortKeys_[k] keys column sortKeyCol_ + k (sortKeyState_[k]: 0 not yet
+  // tried, 1 keyed, -1 read from the cells).
   void BuildSortKeys(int col);
+  const std::vector<AnsiString>* SortKeysOf(int col);
+  bool KeyableColumn(int col) const;
   int sortKeyCol_ = -1;
-  std::vector<AnsiString> sortKeys_;
+  std::vector<std::vector<AnsiString>> sortKeys_;
+  std::vector<signed char> sortKeyState_;
 
  public:
   // ---- cursor advance and look-up typing (ExGridAdvance.cpp)

@@ -173,8 +173,7 @@ int TExStringGrid::RealRowIndex(int displayRow) const {
 AnsiString TExStringGrid::AllCells(int col, int realRow) const {
   auto it = std::lower_bound(hiddenRows_.begin(), hiddenRows_.end(), realRow, ByIdx{});
   if (it != hiddenRows_.end() && (*it)->Idx() == realRow) {
-    const TStringList* items = (*it)->Items();
-    return col >= 0 && col < items->Count() ? items->Strings(col) : AnsiString();
+    return (*it)->CellText(col);
   }
   return GetCellText(col, DisplRowIndex(realRow));
 }
@@ -232,6 +231,7 @@ void TExStringGrid::HideDisplayRows(const std::vector<int>& rows) {
     auto item = std::make_unique<TGridItem>(nullptr);
     item->SetIdx(RealRowIndex(d));
     item->SetHeight(RowHeights(d));
+    item->ReserveCells(storeCols);
     for (int c = 0; c < storeCols; ++c) {
       TObject* object = RawObjects(c, d);
       item->AppendCell(TakeRawCells(c, d), object);
@@ -279,11 +279,10 @@ void TExStringGrid::HideDisplayRows(const std::vector<int>& rows) {
 }
 
 void TExStringGrid::PlaceHiddenRow(int row, std::unique_ptr<TGridItem> item) {
-  const TStringList* cells = item->Items();
   const int storeCols = StoreColCount();
-  for (int c = 0; c < cells->Count() && c < storeCols; ++c) {
-    if (!cells->Strings(c).empty()) SetRawCells(c, row, item->TakeText(c));
-    if (TObject* object = cells->Objects(c)) SetRawObjects(c, row, object);
+  for (int c = 0; c < item->CellCount() && c < storeCols; ++c) {
+    if (!item->CellText(c).empty()) SetRawCells(c, row, item->TakeText(c));
+    if (TObject* object = item->CellObject(c)) SetRawObjects(c, row, object);
   }
   // Cells of columns that no longer exist have nowhere to go.
   FreeHiddenRowCells(*item, storeCols);
@@ -291,14 +290,13 @@ void TExStringGrid::PlaceHiddenRow(int row, std::unique_ptr<TGridItem> item) {
 }
 
 void TExStringGrid::FreeHiddenRowCells(TGridItem& item, int fromCol) {
-  TStringList* cells = item.Items();
-  for (int c = std::max(fromCol, 0); c < cells->Count(); ++c) {
-    auto* props = static_cast<TCellProperties*>(cells->Objects(c));
+  for (int c = std::max(fromCol, 0); c < item.CellCount(); ++c) {
+    auto* props = static_cast<TCellProperties*>(item.CellObject(c));
     if (!props) continue;
     TCellGraphic* graphic = props->CellGraphic();
     if (graphic && graphic->CellType() != ctVirtCheckBox) delete graphic;
     delete props;
-    cells->SetObjects(c, nullptr);
+    item.SetCellObject(c, nullptr);
   }
 }
 
@@ -392,24 +390,21 @@ void TExStringGrid::HiddenRowsInserted(int realRow, int count) {
 
 void TExStringGrid::HiddenRowColumnsRemoved(int col, int count) {
   for (auto& item : hiddenRows_) {
-    TStringList* cells = item->Items();
-    const int last = std::min(col + count, cells->Count());
-    for (int c = last - 1; c >= col; --c) {
-      if (auto* props = static_cast<TCellProperties*>(cells->Objects(c))) {
+    const int last = std::min(col + count, item->CellCount());
+    for (int c = col; c < last; ++c) {
+      if (auto* props = static_cast<TCellProperties*>(item->CellObject(c))) {
         ReleaseCellGraphic(*props);
         delete props;
       }
-      cells->Delete(c);
     }
+    item->DeleteCells(col, count);
   }
 }
 
 void TExStringGrid::HiddenRowColumnsInserted(int col, int count) {
   for (auto& item : hiddenRows_) {
-    TStringList* cells = item->Items();
     // A record shorter than col reads empty cells there already.
-    if (col > cells->Count()) continue;
-    for (int k = 0; k < count; ++k) cells->InsertObject(col, AnsiString(), nullptr);
+    item->InsertCells(col, count);
   }
 }
 

@@ -1,5 +1,6 @@
 #include "grid/ExGridLists.h"
 
+#include <algorithm>
 #include <utility>
 
 void TIntList::CheckIndex(int index) const {
@@ -91,25 +92,40 @@ void TGridItem::Assign(const TPersistent* source) {
   if (const auto* other = dynamic_cast<const TGridItem*>(source)) {
     idx_ = other->idx_;
     height_ = other->height_;
-    items_.Assign(&other->items_);
+    cells_ = other->cells_;
     return;
   }
   TCollectionItem::Assign(source);
 }
 
-// The list reads its strings out by const reference only; the item owns
-// the list and nothing watches its changes, so the texts are moved in
-// place behind it.
-void TGridItem::AppendCell(AnsiString&& text, TObject* object) {
-  const int index = items_.AddObject(AnsiString(), object);
-  if (!text.empty()) const_cast<AnsiString&>(items_.Strings(index)) = std::move(text);
+const AnsiString& TGridItem::CellText(int col) const {
+  static const AnsiString empty;
+  return col >= 0 && col < CellCount() ? cells_[static_cast<std::size_t>(col)].text : empty;
 }
 
-AnsiString TGridItem::TakeText(int index) {
-  if (index < 0 || index >= items_.Count()) return AnsiString();
-  const AnsiString& text = items_.Strings(index);
-  if (text.empty()) return AnsiString();
-  return std::exchange(const_cast<AnsiString&>(text), AnsiString());
+TObject* TGridItem::CellObject(int col) const {
+  return col >= 0 && col < CellCount() ? cells_[static_cast<std::size_t>(col)].object : nullptr;
+}
+
+void TGridItem::SetCellObject(int col, TObject* object) {
+  if (col >= 0 && col < CellCount()) cells_[static_cast<std::size_t>(col)].object = object;
+}
+
+AnsiString TGridItem::TakeText(int col) {
+  if (col < 0 || col >= CellCount()) return AnsiString();
+  return std::exchange(cells_[static_cast<std::size_t>(col)].text, AnsiString());
+}
+
+void TGridItem::InsertCells(int col, int count) {
+  if (count <= 0 || col < 0 || col > CellCount()) return;
+  cells_.insert(cells_.begin() + col, static_cast<std::size_t>(count), TCell{});
+}
+
+void TGridItem::DeleteCells(int col, int count) {
+  col = std::max(col, 0);
+  const int last = std::min(col + count, CellCount());
+  if (col >= last) return;
+  cells_.erase(cells_.begin() + col, cells_.begin() + last);
 }
 
 // ------------------------------------------------------------- TControlList

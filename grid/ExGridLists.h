@@ -71,7 +71,9 @@ class TSortIndexList : public TIntList {
 // A hidden row: its real index, its height when it was hidden, and its cells
 // in real-column order, each text with its cell's TCellProperties (or
 // nullptr) as the object. The string grid owns those objects while the row
-// is hidden and frees them if the row never comes back.
+// is hidden and frees them if the row never comes back. The cells are a
+// plain array rather than a string list: a filter hides tens of thousands of
+// rows at once, and each row's texts move in and out without a copy.
 class TGridItem : public TCollectionItem {
  public:
   explicit TGridItem(TCollection* collection) : TCollectionItem(collection) {}
@@ -79,18 +81,30 @@ class TGridItem : public TCollectionItem {
   void SetIdx(int v) { idx_ = v; }
   int Height() const { return height_; }
   void SetHeight(int v) { height_ = v; }
-  TStringList* Items() { return &items_; }
-  const TStringList* Items() const { return &items_; }
-  // Hiding and showing hand the texts over instead of copying them: the
-  // text moves in at the end, and out of item index (left empty there).
-  void AppendCell(AnsiString&& text, TObject* object);
-  AnsiString TakeText(int index);
+
+  // ---- the cells; reads past the last cell give "" and nullptr
+  int CellCount() const { return static_cast<int>(cells_.size()); }
+  const AnsiString& CellText(int col) const;
+  TObject* CellObject(int col) const;
+  void SetCellObject(int col, TObject* object);
+  void ReserveCells(int count) { cells_.reserve(static_cast<std::size_t>(count)); }
+  void AppendCell(AnsiString&& text, TObject* object) { cells_.push_back({std::move(text), object}); }
+  // Moves the text out (the cell is left empty).
+  AnsiString TakeText(int col);
+  // Empty cells come in at col (nothing when col is past the last cell);
+  // deleted cells' objects are the caller's to free first.
+  void InsertCells(int col, int count);
+  void DeleteCells(int col, int count);
   void Assign(const TPersistent* source) override;
 
  private:
+  struct TCell {
+    AnsiString text;
+    TObject* object = nullptr;
+  };
   int idx_ = 0;
   int height_ = 0;
-  TStringList items_;
+  std::vector<TCell> cells_;
 };
 
 // A control placed on a cell.

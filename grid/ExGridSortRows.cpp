@@ -67,14 +67,15 @@ const AnsiString& TExStringGrid::SortText(int col, int row, AnsiString& holder) 
 int TExStringGrid::CompareCells(int col, int row1, int row2, TSortDirection direction) {
   // A keyed column reads the pivot's key; its cell is filled only where
   // handlers may read it, which fills the whole pivot row at once.
-  const bool keyed = col == sortKeyCol_;
+  const std::vector<AnsiString>* keys = SortKeysOf(col);
+  const bool keyed = keys != nullptr;
   if (!keyed && (row1 == pivotRow_ || row2 == pivotRow_)) FillPivotCell(col);
   TSortStyle style = sortSettings_->AutoFormat() ? ssAutomatic : ssAlphabetic;
   AnsiString prefix, suffix;
   GetCellFormat(col, style, prefix, suffix);
   AnsiString holder1, holder2;
-  const AnsiString& t1 = keyed ? sortKeys_[static_cast<std::size_t>(row1)] : SortText(col, row1, holder1);
-  const AnsiString& t2 = keyed ? sortKeys_[static_cast<std::size_t>(row2)] : SortText(col, row2, holder2);
+  const AnsiString& t1 = keyed ? (*keys)[static_cast<std::size_t>(row1)] : SortText(col, row1, holder1);
+  const AnsiString& t2 = keyed ? (*keys)[static_cast<std::size_t>(row2)] : SortText(col, row2, holder2);
   // A keyed column holds no cell objects, so no check boxes either.
   if (style == ssAutomatic && !keyed && IsCheckBoxType(GetCellType(col, row1))) style = ssCheckBox;
 
@@ -182,6 +183,7 @@ struct TExStringGrid::TSortFrame {
     g.indexedSortEntries_.clear();
     g.sortKeyCol_ = -1;
     g.sortKeys_.clear();
+    g.sortKeyState_.clear();
     // The pivot shares the objects of the row it was copied from: the
     // scratch rows let go of them without freeing.
     for (int r = realRows; r < realRows + 3; ++r) g.DetachRowCells(r);
@@ -210,20 +212,47 @@ void TExStringGrid::RebuildUnsortedOrder() {
   std::iota(unsortedOrder_.begin(), unsortedOrder_.end(), 0);
 }
 
-void TExStringGrid::BuildSortKeys(int col) {
-  sortKeyCol_ = -1;
-  sortKeys_.clear();
+bool TExStringGrid::KeyableColumn(int col) const {
   // Display events may change any text, cell objects make spans and check
   // boxes, and a single-column swap moves texts, not rows: those read the
   // cells themselves.
-  if (OnGetDisplText || OnGetDisplWideText || sortSettings_->SingleColumn()) return;
-  if (col < 0 || col >= ColCount()) return;
+  if (OnGetDisplText || OnGetDisplWideText || sortSettings_->SingleColumn()) return false;
+  if (col < 0 || col >= ColCount()) return false;
   const int rows = RowCount();
   for (int r = 0; r < rows; ++r)
-    if (RawObjects(col, r)) return;
-  sortKeys_.reserve(static_cast<std::size_t>(rows));
-  for (int r = 0; r < rows; ++r) sortKeys_.push_back(RawCells(col, r));
+    if (RawObjects(col, r)) return false;
+  return true;
+}
+
+void TExStringGrid::BuildSortKeys(int col) {
+  sortKeyCol_ = -1;
+  sortKeys_.clear();
+  sortKeyState_.clear();
+  if (!KeyableColumn(col)) return;
   sortKeyCol_ = col;
+  sortKeys_.resize(static_cast<std::size_t>(ColCount() - col));
+  sortKeyState_.assign(sortKeys_.size(), 0);
+}
+
+const std::vector<AnsiString>* TExStringGrid::SortKeysOf(int col) {
+  if (sortKeyCol_ < 0 || col < sortKeyCol_) return nullptr;
+  const std::size_t k = static_cast<std::size_t>(col - sortKeyCol_);
+  if (k >= sortKeyState_.size()) return nullptr;
+  if (sortKeyState_[k] == 0) {
+    // Many equal texts in the sort column send comparisons on to the next
+    // columns in random row order: their keys are worth one pass each.
+    sortKeyState_[k] = k == 0 || KeyableColumn(col) ? 1 : -1;
+    if (sortKeyState_[k] > 0) {
+      std::vector<AnsiString>& keys = sortKeys_[k];
+      const int rows = RowCount();
+      keys.reserve(static_cast<std::size_t>(rows));
+      for (int r = 0; r < rows; ++r) keys.push_back(RawCells(col, r));
+      // The pivot's cells are filled only when read: its key is its source's.
+      if (pivotSource_ >= 0 && pivotRow_ >= 0 && pivotRow_ < rows)
+        keys[static_cast<std::size_t>(pivotRow_)] = keys[static_cast<std::size_t>(pivotSource_)];
+    }
+  }
+  return sortKeyState_[k] > 0 ? &sortKeys_[k] : nullptr;
 }
 
 // ------------------------------------------------------------- quicksorts
@@ -241,7 +270,8 @@ void TExStringGrid::StartPivot(int row) {
     pivotGeneration_ = 1;
   }
   pivotSource_ = row;
-  if (sortKeyCol_ >= 0) sortKeys_[static_cast<std::size_t>(pivotRow_)] = sortKeys_[static_cast<std::size_t>(row)];
+  for (auto& keys : sortKeys_)
+    if (!keys.empty()) keys[static_cast<std::size_t>(pivotRow_)] = keys[static_cast<std::size_t>(row)];
   if (OnGetDisplText || OnGetDisplWideText || OnRawCompare || sortSettings_->SingleColumn()) FillWholePivot();
 }
 
@@ -506,7 +536,8 @@ void TExStringGrid::SwapRows(int row1, int row2) {
   }
   // The row records change places: texts and property objects move, none is copied.
   ExchangeRows(row1, row2);
-  if (sortKeyCol_ >= 0 && a < sortKeys_.size() && b < sortKeys_.size()) std::swap(sortKeys_[a], sortKeys_[b]);
+  for (auto& keys : sortKeys_)
+    if (a < keys.size() && b < keys.size()) std::swap(keys[a], keys[b]);
   const int height1 = RowHeights(row1), height2 = RowHeights(row2);
   if (height1 != height2) {
     SetRowHeights(row1, height2);

@@ -281,8 +281,8 @@ TEST_F(HiddenFixture, HiddenRowsTakeTheirTextsAlongAndGiveThemBackUncopied) {
   rows.Add(5);
   grid->HideRowList(&rows);
   ASSERT_EQ(grid->AllCells(1, 2), synopsis);
-  EXPECT_EQ(grid->HiddenRowItem(0)->Items()->Strings(1).data(), shownBuffer);
-  EXPECT_EQ(grid->HiddenRowItem(1)->Items()->Strings(3).data(), hiddenColBuffer);
+  EXPECT_EQ(grid->HiddenRowItem(0)->CellText(1).data(), shownBuffer);
+  EXPECT_EQ(grid->HiddenRowItem(1)->CellText(3).data(), hiddenColBuffer);
   grid->ShowRows(2, 2);
   EXPECT_EQ(grid->RawCells(1, 2).data(), shownBuffer);
   grid->ShowAllRows();
