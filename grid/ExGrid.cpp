@@ -320,12 +320,12 @@ void TExStringGrid::SetDefaultRowHeight(int value) {
 
 void TExStringGrid::SetFixedFooters(int value) {
   fixedFooters_ = std::max(0, value);
-  Invalidate();
+  RepaintUnlessUpdating();
 }
 
 void TExStringGrid::SetFixedRightCols(int value) {
   fixedRightCols_ = std::max(0, value);
-  Invalidate();
+  RepaintUnlessUpdating();
 }
 
 // ------------------------------------------------------------- repainting

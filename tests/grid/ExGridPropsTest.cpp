@@ -7,6 +7,7 @@
 #include <chrono>
 #include <functional>
 
+#include "grid/ExCGrid.h"
 #include "grid/ExGrid.h"
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/ImgList.h"
@@ -98,6 +99,8 @@ TEST(ExGridLooks, InsideAnUpdateBracketNothingRepaintsUntilTheBracketEndsOnce) {
     grid.FixedFont()->SetSize(13);
     grid.ActiveCellFont()->SetSize(13);
     grid.SetLook(glClassic);
+    grid.SetFixedFooters(1);
+    grid.SetFixedRightCols(1);
     grid.EndUpdate();
   });
   EXPECT_EQ(inside, 0);
@@ -271,6 +274,12 @@ TEST(ExGridVersion, TheVersionReadsFourPartsAndCannotBeWritten) {
   grid.SetVersion("9.9.9.9");
   EXPECT_EQ(grid.Version(), "2.8.8.3");
   EXPECT_EQ(grid.GetVersionNr(), 0x02080803u);
+
+  // The column grid has its own number; the text follows it.
+  TExColumnGrid columnGrid(nullptr);
+  EXPECT_EQ(columnGrid.Version(), "2.8.8.1");
+  const TExStringGrid& asStringGrid = columnGrid;
+  EXPECT_EQ(asStringGrid.GetVersionNr(), 0x02080801u);
 }
 
 // ---------------------------------------------------------------- floats of hidden rows
