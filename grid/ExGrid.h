@@ -548,10 +548,10 @@ class TExStringGrid : public TBaseGrid {
   // sortKeys_[k] keys column sortKeyCol_ + k (sortKeyState_[k]: 0 not yet
   // tried, 1 keyed, -1 read from the cells).
   void BuildSortKeys(int col);
-  const std::vector<AnsiString>* SortKeysOf(int col);
+  const TSortKeyColumn* SortKeysOf(int col);
   bool KeyableColumn(int col) const;
   int sortKeyCol_ = -1;
-  std::vector<std::vector<AnsiString>> sortKeys_;
+  std::vector<TSortKeyColumn> sortKeys_;
   std::vector<signed char> sortKeyState_;
 
  public:

@@ -385,6 +385,23 @@ class TFilterUpdateScope {
   TExStringGrid* grid_;
 };
 
+// UpperCase on the row's own copy of the text, so that a search over a
+// large catalogue makes one copy of each text, not two. The same rule:
+// single-byte letters only, a two-byte character stays as it is (its
+// trail byte may be an ASCII letter).
+void UpperCaseInPlace(AnsiString& text) {
+  const std::size_t size = text.size();
+  for (std::size_t i = 0; i < size;) {
+    const unsigned char c = Byte0(text[i]);
+    if (IsLeadByte(c) && i + 1 < size && Byte0(text[i + 1]) >= 0x41) {
+      i += 2;
+      continue;
+    }
+    if (c >= 'a' && c <= 'z') text[i] = static_cast<char>(c - 'a' + 'A');
+    ++i;
+  }
+}
+
 }  // namespace
 
 bool TExStringGrid::RowMatchesFilter(int row) {
@@ -393,7 +410,7 @@ bool TExStringGrid::RowMatchesFilter(int row) {
     const TFilterData* item = filter_->Items(i);
     const int col = item->Column();
     AnsiString text = col >= 0 && col < RealColCount() ? GetCellText(col, row) : AnsiString();
-    if (filterCaseUp_) text = UpperCase(text);
+    if (filterCaseUp_) UpperCaseInPlace(text);
     const AnsiString& prefix = item->Prefix();
     if (!prefix.empty() && text.compare(0, prefix.size(), prefix) == 0) text.erase(0, prefix.size());
     // A suffix goes whenever the text ends with it, also when it occurs

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <functional>
+#include <vector>
 
 #include "platform/rtl/Classes.h"
 #include "platform/rtl/SysUtils.h"
@@ -89,6 +90,22 @@ int CompareTextsByStyle(TSortStyle style, std::string_view t1, std::string_view 
 // direction; two empty texts, or none, keep the result.
 int PlaceBlanks(int result, bool empty1, bool empty2, TSortDirection direction,
                 TSortBlankPosition blankPos);
+
+// One column's keys while a sort runs, by row: its texts and, for the
+// automatic and numeric styles, each text's style and number read once
+// (with the column's format as it was when the keys were made), so that a
+// comparison reads compact arrays instead of parsing both texts again.
+struct TSortKeyColumn {
+  std::vector<AnsiString> Texts;
+  bool HasNumbers = false;
+  TSortStyle Style = ssAlphabetic;
+  AnsiString Prefix, Suffix;
+  std::vector<unsigned char> Styles;  // AutomaticStyleOf of each text
+  std::vector<unsigned char> NumberRead;  // SortNumberValue's answer
+  std::vector<double> Numbers;
+  void Swap(std::size_t a, std::size_t b);
+  void CopyRow(std::size_t to, std::size_t from);
+};
 
 // ------------------------------------------------------------- TSortSettings
 

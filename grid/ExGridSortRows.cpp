@@ -67,15 +67,31 @@ const AnsiString& TExStringGrid::SortText(int col, int row, AnsiString& holder) 
 int TExStringGrid::CompareCells(int col, int row1, int row2, TSortDirection direction) {
   // A keyed column reads the pivot's key; its cell is filled only where
   // handlers may read it, which fills the whole pivot row at once.
-  const std::vector<AnsiString>* keys = SortKeysOf(col);
+  const TSortKeyColumn* keys = SortKeysOf(col);
   const bool keyed = keys != nullptr;
   if (!keyed && (row1 == pivotRow_ || row2 == pivotRow_)) FillPivotCell(col);
   TSortStyle style = sortSettings_->AutoFormat() ? ssAutomatic : ssAlphabetic;
   AnsiString prefix, suffix;
   GetCellFormat(col, style, prefix, suffix);
   AnsiString holder1, holder2;
-  const AnsiString& t1 = keyed ? (*keys)[static_cast<std::size_t>(row1)] : SortText(col, row1, holder1);
-  const AnsiString& t2 = keyed ? (*keys)[static_cast<std::size_t>(row2)] : SortText(col, row2, holder2);
+  const std::size_t k1 = static_cast<std::size_t>(row1), k2 = static_cast<std::size_t>(row2);
+  const AnsiString& t1 = keyed ? keys->Texts[k1] : SortText(col, row1, holder1);
+  const AnsiString& t2 = keyed ? keys->Texts[k2] : SortText(col, row2, holder2);
+  // The numbers read when the keys were made, while the format still is
+  // the one they were read with.
+  if (keyed && keys->HasNumbers && style == keys->Style && prefix == keys->Prefix && suffix == keys->Suffix) {
+    const TSortStyle resolved = style == ssAutomatic ? static_cast<TSortStyle>(keys->Styles[k1]) : style;
+    if (resolved == ssNumeric) {
+      const bool read = keys->NumberRead[k1] || keys->NumberRead[k2];
+      const double v1 = keys->Numbers[k1], v2 = keys->Numbers[k2];
+      style = ssNumeric;
+      int result = read ? (v1 < v2 ? -1 : (v1 > v2 ? 1 : 0)) : 0;
+      if (sortSettings_->IgnoreBlanks())
+        result = PlaceBlanks(result, t1.empty(), t2.empty(), direction, sortSettings_->BlankPos());
+      return result;
+    }
+    style = resolved;
+  }
   // A keyed column holds no cell objects, so no check boxes either.
   if (style == ssAutomatic && !keyed && IsCheckBoxType(GetCellType(col, row1))) style = ssCheckBox;
 
@@ -234,7 +250,7 @@ void TExStringGrid::BuildSortKeys(int col) {
   sortKeyState_.assign(sortKeys_.size(), 0);
 }
 
-const std::vector<AnsiString>* TExStringGrid::SortKeysOf(int col) {
+const TSortKeyColumn* TExStringGrid::SortKeysOf(int col) {
   if (sortKeyCol_ < 0 || col < sortKeyCol_) return nullptr;
   const std::size_t k = static_cast<std::size_t>(col - sortKeyCol_);
   if (k >= sortKeyState_.size()) return nullptr;
@@ -243,13 +259,26 @@ const std::vector<AnsiString>* TExStringGrid::SortKeysOf(int col) {
     // columns in random row order: their keys are worth one pass each.
     sortKeyState_[k] = k == 0 || KeyableColumn(col) ? 1 : -1;
     if (sortKeyState_[k] > 0) {
-      std::vector<AnsiString>& keys = sortKeys_[k];
+      TSortKeyColumn& keys = sortKeys_[k];
       const int rows = RowCount();
-      keys.reserve(static_cast<std::size_t>(rows));
-      for (int r = 0; r < rows; ++r) keys.push_back(RawCells(col, r));
+      keys.Texts.reserve(static_cast<std::size_t>(rows));
+      for (int r = 0; r < rows; ++r) keys.Texts.push_back(RawCells(col, r));
+      keys.Style = sortSettings_->AutoFormat() ? ssAutomatic : ssAlphabetic;
+      GetCellFormat(col, keys.Style, keys.Prefix, keys.Suffix);
+      keys.HasNumbers = keys.Style == ssAutomatic || keys.Style == ssNumeric;
+      if (keys.HasNumbers) {
+        keys.Styles.resize(keys.Texts.size());
+        keys.NumberRead.resize(keys.Texts.size());
+        keys.Numbers.resize(keys.Texts.size());
+        for (std::size_t r = 0; r < keys.Texts.size(); ++r) {
+          keys.Styles[r] = static_cast<unsigned char>(
+              keys.Style == ssAutomatic ? AutomaticStyleOf(keys.Texts[r]) : keys.Style);
+          keys.NumberRead[r] = SortNumberValue(keys.Texts[r], keys.Prefix, keys.Suffix, false, keys.Numbers[r]);
+        }
+      }
       // The pivot's cells are filled only when read: its key is its source's.
       if (pivotSource_ >= 0 && pivotRow_ >= 0 && pivotRow_ < rows)
-        keys[static_cast<std::size_t>(pivotRow_)] = keys[static_cast<std::size_t>(pivotSource_)];
+        keys.CopyRow(static_cast<std::size_t>(pivotRow_), static_cast<std::size_t>(pivotSource_));
     }
   }
   return sortKeyState_[k] > 0 ? &sortKeys_[k] : nullptr;
@@ -270,8 +299,7 @@ void TExStringGrid::StartPivot(int row) {
     pivotGeneration_ = 1;
   }
   pivotSource_ = row;
-  for (auto& keys : sortKeys_)
-    if (!keys.empty()) keys[static_cast<std::size_t>(pivotRow_)] = keys[static_cast<std::size_t>(row)];
+  for (auto& keys : sortKeys_) keys.CopyRow(static_cast<std::size_t>(pivotRow_), static_cast<std::size_t>(row));
   if (OnGetDisplText || OnGetDisplWideText || OnRawCompare || sortSettings_->SingleColumn()) FillWholePivot();
 }
 
@@ -536,8 +564,7 @@ void TExStringGrid::SwapRows(int row1, int row2) {
   }
   // The row records change places: texts and property objects move, none is copied.
   ExchangeRows(row1, row2);
-  for (auto& keys : sortKeys_)
-    if (a < keys.size() && b < keys.size()) std::swap(keys[a], keys[b]);
+  for (auto& keys : sortKeys_) keys.Swap(a, b);
   const int height1 = RowHeights(row1), height2 = RowHeights(row2);
   if (height1 != height2) {
     SetRowHeights(row1, height2);

@@ -92,6 +92,37 @@ TEST(GridSort, TiesAreOrderedByTheColumnsToTheRight) {
   EXPECT_EQ(Column(*grid, 3), (std::vector<AnsiString>{"a", "b", "c", "z"}));
 }
 
+// Comparisons over a plain column read keys made once (texts, styles and
+// numbers); a column holding property objects reads its cells on every
+// comparison. Both must give the very same order, ties, blanks, numbers
+// with separators, dates, Korean and mixed texts included.
+TEST(GridSort, ColumnsReadOnceSortExactlyAsColumnsReadCellByCell) {
+  const std::vector<AnsiString> genres = {"드라마"_k, "SF", "드라마"_k, "", "SF", "드라마"_k, "SF", "", "드라마"_k, "SF", "드라마"_k, "SF"};
+  const std::vector<AnsiString> values = {"1,200", "95", "abc", "", "-3", "95", "12/03/2001", "7.5", "1,200", "x9", "0", "95"};
+  auto make = [&](bool withObjects) {
+    auto grid = GridOf(genres, 4);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+      grid->SetCells(2, static_cast<int>(i) + 1, values[i]);
+      grid->SetCells(3, static_cast<int>(i) + 1, "t" + IntToStr(static_cast<int>(11 - i)));
+    }
+    if (withObjects)
+      for (int c = 1; c < 4; ++c) grid->CellPropertiesAt(c, 5);
+    return grid;
+  };
+  for (bool ignoreBlanks : {false, true})
+    for (TSortDirection dir : {sdAscending, sdDescending}) {
+      auto keyed = make(false);
+      auto cellByCell = make(true);
+      for (auto* grid : {keyed.get(), cellByCell.get()}) {
+        grid->SortSettings()->SetIgnoreBlanks(ignoreBlanks);
+        SortBy(*grid, 1, dir);
+      }
+      EXPECT_EQ(Column(*keyed, 0), Column(*cellByCell, 0)) << ignoreBlanks << " " << dir;
+      // The ties on column 1 are ordered by column 2's numbers.
+      EXPECT_EQ(Column(*keyed, 2), Column(*cellByCell, 2));
+    }
+}
+
 TEST(GridSort, EqualRowsAreNotSwappedByTheColumnSort) {
   // Nothing to gain from moving rows that compare equal: a grid sorted
   // already sorts without a single swap, and equal keys keep their order.
