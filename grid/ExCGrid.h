@@ -351,7 +351,7 @@ class TExColumnGrid : public TExStringGrid {
 
   // ---- version
   static constexpr unsigned kVersionNr = (2u << 24) | (8u << 16) | (8u << 8) | 1u;
-  unsigned GetVersionNr() const { return kVersionNr; }
+  unsigned GetVersionNr() const override { return kVersionNr; }
   AnsiString GetVersionString() const { return "2.8.8.1 April, 2005"; }
 
   bool MovingColumn() const { return movingColumn_; }
