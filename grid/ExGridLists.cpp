@@ -92,7 +92,8 @@ void TGridItem::Assign(const TPersistent* source) {
   if (const auto* other = dynamic_cast<const TGridItem*>(source)) {
     idx_ = other->idx_;
     height_ = other->height_;
-    cells_ = other->cells_;
+    texts_ = other->texts_;
+    objects_ = other->objects_;
     return;
   }
   TCollectionItem::Assign(source);
@@ -100,32 +101,48 @@ void TGridItem::Assign(const TPersistent* source) {
 
 const AnsiString& TGridItem::CellText(int col) const {
   static const AnsiString empty;
-  return col >= 0 && col < CellCount() ? cells_[static_cast<std::size_t>(col)].text : empty;
+  return col >= 0 && col < CellCount() ? texts_[static_cast<std::size_t>(col)] : empty;
 }
 
 TObject* TGridItem::CellObject(int col) const {
-  return col >= 0 && col < CellCount() ? cells_[static_cast<std::size_t>(col)].object : nullptr;
+  return col >= 0 && static_cast<std::size_t>(col) < objects_.size() ? objects_[static_cast<std::size_t>(col)]
+                                                                     : nullptr;
 }
 
 void TGridItem::SetCellObject(int col, TObject* object) {
-  if (col >= 0 && col < CellCount()) cells_[static_cast<std::size_t>(col)].object = object;
+  if (col < 0 || col >= CellCount()) return;
+  if (objects_.empty()) {
+    if (!object) return;
+    objects_.resize(texts_.size(), nullptr);
+  }
+  objects_[static_cast<std::size_t>(col)] = object;
+}
+
+void TGridItem::AppendCell(AnsiString&& text, TObject* object) {
+  texts_.push_back(std::move(text));
+  if (!objects_.empty() || object) {
+    objects_.resize(texts_.size() - 1, nullptr);
+    objects_.push_back(object);
+  }
 }
 
 AnsiString TGridItem::TakeText(int col) {
   if (col < 0 || col >= CellCount()) return AnsiString();
-  return std::exchange(cells_[static_cast<std::size_t>(col)].text, AnsiString());
+  return std::exchange(texts_[static_cast<std::size_t>(col)], AnsiString());
 }
 
 void TGridItem::InsertCells(int col, int count) {
   if (count <= 0 || col < 0 || col > CellCount()) return;
-  cells_.insert(cells_.begin() + col, static_cast<std::size_t>(count), TCell{});
+  texts_.insert(texts_.begin() + col, static_cast<std::size_t>(count), AnsiString());
+  if (!objects_.empty()) objects_.insert(objects_.begin() + col, static_cast<std::size_t>(count), nullptr);
 }
 
 void TGridItem::DeleteCells(int col, int count) {
   col = std::max(col, 0);
   const int last = std::min(col + count, CellCount());
   if (col >= last) return;
-  cells_.erase(cells_.begin() + col, cells_.begin() + last);
+  texts_.erase(texts_.begin() + col, texts_.begin() + last);
+  if (!objects_.empty()) objects_.erase(objects_.begin() + col, objects_.begin() + last);
 }
 
 // ------------------------------------------------------------- TControlList

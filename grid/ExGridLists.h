@@ -83,12 +83,12 @@ class TGridItem : public TCollectionItem {
   void SetHeight(int v) { height_ = v; }
 
   // ---- the cells; reads past the last cell give "" and nullptr
-  int CellCount() const { return static_cast<int>(cells_.size()); }
+  int CellCount() const { return static_cast<int>(texts_.size()); }
   const AnsiString& CellText(int col) const;
   TObject* CellObject(int col) const;
   void SetCellObject(int col, TObject* object);
-  void ReserveCells(int count) { cells_.reserve(static_cast<std::size_t>(count)); }
-  void AppendCell(AnsiString&& text, TObject* object) { cells_.push_back({std::move(text), object}); }
+  void ReserveCells(int count) { texts_.reserve(static_cast<std::size_t>(count)); }
+  void AppendCell(AnsiString&& text, TObject* object);
   // Moves the text out (the cell is left empty).
   AnsiString TakeText(int col);
   // Empty cells come in at col (nothing when col is past the last cell);
@@ -98,13 +98,12 @@ class TGridItem : public TCollectionItem {
   void Assign(const TPersistent* source) override;
 
  private:
-  struct TCell {
-    AnsiString text;
-    TObject* object = nullptr;
-  };
   int idx_ = 0;
   int height_ = 0;
-  std::vector<TCell> cells_;
+  std::vector<AnsiString> texts_;
+  // Most rows have no cell objects: the slots exist only once one is set,
+  // then one per text.
+  std::vector<TObject*> objects_;
 };
 
 // A control placed on a cell.

@@ -103,6 +103,23 @@ TEST_F(FilterGrid, ItemsChainByTheirOperations) {
   EXPECT_EQ(Names(), (std::vector<AnsiString>{"cherry"}));
 }
 
+// The catalogue's search upper-cases the movie's text: single-byte letters
+// only. A syllable whose trail byte is an ASCII letter ("\x81\x61") stays
+// as it is, and the lower-case letters after it are raised.
+TEST_F(FilterGrid, SearchingUpperCaseLeavesTwoByteCharactersAlone) {
+  grid->SetCells(0, 8, "\x81\x61" "abc");
+  grid->SetFilterCaseUp(true);
+  AddItem(0, "\x81\x61" "ABC");
+  grid->SetFilterActive(true);
+  EXPECT_EQ(Names(), (std::vector<AnsiString>{"\x81\x61" "abc"}));
+  grid->SetFilterActive(false);
+  grid->Filter()->Items(0)->SetCondition("*\x81\x41*");
+  grid->SetFilterActive(true);
+  EXPECT_EQ(grid->RowCount(), 1) << "the trail byte was taken for a letter";
+  grid->SetFilterActive(false);
+  EXPECT_EQ(grid->Cells(0, 8), "\x81\x61" "abc") << "the cell itself keeps its case";
+}
+
 TEST_F(FilterGrid, CaseFoldingPrefixAndSuffix) {
   TFilterData* item = AddItem(0, "AP*");
   item->SetCaseSensitive(false);
