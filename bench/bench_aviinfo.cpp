@@ -12,6 +12,7 @@
 #include <map>
 #include <string>
 
+#include "bench/BenchReport.h"
 #include "app/vdAviInfo.h"
 #include "app/vdCrc32.h"
 #include "platform/rtl/SysUtils.h"
@@ -116,18 +117,6 @@ BENCHMARK(BM_Probe2GB)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Probe2GBWrongListSize)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FileId1000Files)->Unit(benchmark::kMillisecond);
 
-// Keeps each run's time per iteration so that the ratio can be printed.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Iteration || run.iterations == 0) continue;
-      seconds[run.benchmark_name()] = run.real_accumulated_time / run.iterations;
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, double> seconds;
-};
 
 }  // namespace
 

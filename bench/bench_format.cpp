@@ -8,6 +8,7 @@
 #include <map>
 #include <string>
 
+#include "bench/BenchReport.h"
 #include "platform/rtl/SysUtils.h"
 
 namespace {
@@ -97,18 +98,6 @@ BENCHMARK(BM_FormatPadded);
 BENCHMARK(BM_SnprintfFloat);
 BENCHMARK(BM_FormatFloat);
 
-// Keeps each run's time per iteration so that the ratios can be printed.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Iteration || run.iterations == 0) continue;
-      seconds[run.benchmark_name()] = run.real_accumulated_time / run.iterations;
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, double> seconds;
-};
 
 }  // namespace
 

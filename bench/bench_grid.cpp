@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchReport.h"
 #include "grid/ExGrid.h"
 
 namespace {
@@ -185,24 +186,7 @@ BENCHMARK(BM_HideNineTenths)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ShowNineTenths)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_InsertOneRowFourColumnsHidden)->Unit(benchmark::kMicrosecond);
 
-// Keeps each run's time per iteration so that the ratios can be printed.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Iteration || run.iterations == 0) continue;
-      seconds[run.benchmark_name()] = run.real_accumulated_time / run.iterations;
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, double> seconds;
-};
 
-void PrintRatio(const std::map<std::string, double>& s, const char* label, const char* ours,
-                const char* base, const char* target) {
-  if (!s.count(ours) || !s.count(base)) return;
-  std::printf("%-34s %8.2f   (%s)\n", label, s.at(ours) / s.at(base), target);
-}
 
 }  // namespace
 

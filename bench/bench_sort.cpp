@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchReport.h"
 #include "bench/CatalogueGen.h"
 #include "grid/ExGrid.h"
 
@@ -79,23 +80,7 @@ BENCHMARK(BM_StableSortMinutes)->Arg(20000)->Arg(100000)->Unit(benchmark::kMilli
 BENCHMARK(BM_GridSortMinutes)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GridSortMinutesFull)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Iteration || run.iterations == 0) continue;
-      seconds[run.benchmark_name()] = run.real_accumulated_time / run.iterations;
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, double> seconds;
-};
 
-void PrintRatio(const std::map<std::string, double>& s, const std::string& label, const std::string& ours,
-                const std::string& base, const char* target) {
-  if (!s.count(ours) || !s.count(base)) return;
-  std::printf("%-44s %8.2f   (%s)\n", label.c_str(), s.at(ours) / s.at(base), target);
-}
 
 }  // namespace
 
