@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchReport.h"
 #include "platform/vcl/Graphics.h"
 
 #include "platform/vcl/Canvas_p.h"
@@ -137,17 +138,6 @@ void BM_QPainterFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_QPainterFrame)->Unit(benchmark::kMillisecond);
 
-// Keeps each benchmark's time per iteration for the ratio.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs)
-      if (run.run_type == Run::RT_Iteration && run.iterations > 0)
-        perFrame[run.benchmark_name()] = run.GetAdjustedRealTime();
-  }
-  std::map<std::string, double> perFrame;  // in the benchmark's unit (ms)
-};
 
 }  // namespace
 
@@ -156,9 +146,9 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  double canvas = reporter.perFrame["BM_TCanvasFrame"];
+  double canvas = reporter.Has("BM_TCanvasFrame") ? reporter.Seconds("BM_TCanvasFrame") * 1e3 : 0;
   std::printf("\nTCanvas frame (%d cells, 1920x1080): %.2f ms\n", kCells, canvas);
-  double direct = reporter.perFrame["BM_QPainterFrame"];
+  double direct = reporter.Has("BM_QPainterFrame") ? reporter.Seconds("BM_QPainterFrame") * 1e3 : 0;
   std::printf("QPainter frame (baseline):           %.2f ms\n", direct);
   if (direct > 0) std::printf("ratio TCanvas / QPainter: %.2f (target <= 1.30)\n", canvas / direct);
   benchmark::Shutdown();
