@@ -222,19 +222,32 @@ void TExStringGrid::HideDisplayRows(const std::vector<int>& rows) {
   CloseEditor();
   BeginUpdate();
   const int storeCols = StoreColCount();
+  const int shownCols = ColCount();
   const int count = static_cast<int>(rows.size());
 
-  // The rows' cells go into their items; the property objects change hands.
+  // The rows' cells go into their items: the store's row record whole, then
+  // the cells of the columns kept past ColCount one by one. The property
+  // objects change hands with them.
   std::vector<std::unique_ptr<TGridItem>> items;
   items.reserve(rows.size());
+  // Real indices in one ascending walk over the items already hidden.
+  auto hidden = hiddenRows_.begin();
+  int hiddenBefore = 0;
   for (int d : rows) {
+    while (hidden != hiddenRows_.end() && (*hidden)->Idx() <= d + hiddenBefore) {
+      ++hidden;
+      ++hiddenBefore;
+    }
     auto item = std::make_unique<TGridItem>(nullptr);
-    item->SetIdx(RealRowIndex(d));
-    item->SetHeight(RowHeights(d));
-    item->ReserveCells(storeCols);
-    for (int c = 0; c < storeCols; ++c) {
+    item->SetIdx(d + hiddenBefore);
+    std::unique_ptr<TStringGrid::TRowCells> cells = ExtractRow(d);
+    item->SetHeight(cells->Height);
+    item->AdoptCells(std::move(cells), storeCols);
+    for (int c = shownCols; c < storeCols; ++c) {
       TObject* object = RawObjects(c, d);
-      item->AppendCell(TakeRawCells(c, d), object);
+      AnsiString text = TakeRawCells(c, d);
+      if (text.empty() && !object) continue;
+      item->PutCell(c, std::move(text), object);
       if (object) SetRawObjects(c, d, nullptr);
     }
     items.push_back(std::move(item));
@@ -280,13 +293,15 @@ void TExStringGrid::HideDisplayRows(const std::vector<int>& rows) {
 
 void TExStringGrid::PlaceHiddenRow(int row, std::unique_ptr<TGridItem> item) {
   const int storeCols = StoreColCount();
-  for (int c = 0; c < item->CellCount() && c < storeCols; ++c) {
+  // The cells of the columns kept past ColCount go back one by one, the
+  // shown ones as the store's row record whole (with the height).
+  for (int c = ColCount(); c < item->CellCount() && c < storeCols; ++c) {
     if (!item->CellText(c).empty()) SetRawCells(c, row, item->TakeText(c));
     if (TObject* object = item->CellObject(c)) SetRawObjects(c, row, object);
   }
   // Cells of columns that no longer exist have nowhere to go.
   FreeHiddenRowCells(*item, storeCols);
-  SetRowHeights(row, item->Height());
+  InsertRowData(row, item->ReleaseCells(ColCount()));
 }
 
 void TExStringGrid::FreeHiddenRowCells(TGridItem& item, int fromCol) {

@@ -88,12 +88,16 @@ void TSortIndexList::ToggleDirection(int col) {
 
 // ------------------------------------------------------------- TGridItem
 
+TGridItem::TCells& TGridItem::Cells() {
+  if (!cells_) cells_ = std::make_unique<TCells>();
+  return *cells_;
+}
+
 void TGridItem::Assign(const TPersistent* source) {
   if (const auto* other = dynamic_cast<const TGridItem*>(source)) {
     idx_ = other->idx_;
     height_ = other->height_;
-    texts_ = other->texts_;
-    objects_ = other->objects_;
+    cells_ = other->cells_ ? std::make_unique<TCells>(*other->cells_) : nullptr;
     return;
   }
   TCollectionItem::Assign(source);
@@ -101,48 +105,77 @@ void TGridItem::Assign(const TPersistent* source) {
 
 const AnsiString& TGridItem::CellText(int col) const {
   static const AnsiString empty;
-  return col >= 0 && col < CellCount() ? texts_[static_cast<std::size_t>(col)] : empty;
+  return col >= 0 && col < CellCount() ? cells_->Texts[static_cast<std::size_t>(col)] : empty;
 }
 
 TObject* TGridItem::CellObject(int col) const {
-  return col >= 0 && static_cast<std::size_t>(col) < objects_.size() ? objects_[static_cast<std::size_t>(col)]
-                                                                     : nullptr;
+  return cells_ && col >= 0 && static_cast<std::size_t>(col) < cells_->Objects.size()
+             ? cells_->Objects[static_cast<std::size_t>(col)]
+             : nullptr;
 }
 
 void TGridItem::SetCellObject(int col, TObject* object) {
   if (col < 0 || col >= CellCount()) return;
-  if (objects_.empty()) {
+  if (cells_->Objects.empty()) {
     if (!object) return;
-    objects_.resize(texts_.size(), nullptr);
+    cells_->Objects.resize(cells_->Texts.size(), nullptr);
   }
-  objects_[static_cast<std::size_t>(col)] = object;
+  cells_->Objects[static_cast<std::size_t>(col)] = object;
 }
 
+void TGridItem::ReserveCells(int count) { Cells().Texts.reserve(static_cast<std::size_t>(std::max(count, 0))); }
+
 void TGridItem::AppendCell(AnsiString&& text, TObject* object) {
-  texts_.push_back(std::move(text));
-  if (!objects_.empty() || object) {
-    objects_.resize(texts_.size() - 1, nullptr);
-    objects_.push_back(object);
+  TCells& cells = Cells();
+  cells.Texts.push_back(std::move(text));
+  if (!cells.Objects.empty() || object) {
+    cells.Objects.resize(cells.Texts.size() - 1, nullptr);
+    cells.Objects.push_back(object);
   }
+}
+
+void TGridItem::AdoptCells(std::unique_ptr<TCells> cells, int count) {
+  cells_ = cells ? std::move(cells) : std::make_unique<TCells>();
+  const std::size_t n = std::max({static_cast<std::size_t>(std::max(count, 0)), cells_->Texts.size(),
+                                  cells_->Objects.size()});
+  cells_->Texts.resize(n);
+  if (!cells_->Objects.empty()) cells_->Objects.resize(n, nullptr);
+}
+
+void TGridItem::PutCell(int col, AnsiString&& text, TObject* object) {
+  if (col < 0 || col >= CellCount()) return;
+  cells_->Texts[static_cast<std::size_t>(col)] = std::move(text);
+  SetCellObject(col, object);
+}
+
+std::unique_ptr<TGridItem::TCells> TGridItem::ReleaseCells(int count) {
+  std::unique_ptr<TCells> cells = cells_ ? std::move(cells_) : std::make_unique<TCells>();
+  const std::size_t n = static_cast<std::size_t>(std::max(count, 0));
+  if (cells->Texts.size() > n) cells->Texts.resize(n);
+  if (cells->Objects.size() > n) cells->Objects.resize(n);
+  cells->Height = height_;
+  return cells;
 }
 
 AnsiString TGridItem::TakeText(int col) {
   if (col < 0 || col >= CellCount()) return AnsiString();
-  return std::exchange(texts_[static_cast<std::size_t>(col)], AnsiString());
+  return std::exchange(cells_->Texts[static_cast<std::size_t>(col)], AnsiString());
 }
 
 void TGridItem::InsertCells(int col, int count) {
   if (count <= 0 || col < 0 || col > CellCount()) return;
-  texts_.insert(texts_.begin() + col, static_cast<std::size_t>(count), AnsiString());
-  if (!objects_.empty()) objects_.insert(objects_.begin() + col, static_cast<std::size_t>(count), nullptr);
+  Cells().Texts.insert(cells_->Texts.begin() + col, static_cast<std::size_t>(count), AnsiString());
+  if (!cells_->Objects.empty())
+    cells_->Objects.insert(cells_->Objects.begin() + col, static_cast<std::size_t>(count), nullptr);
 }
 
 void TGridItem::DeleteCells(int col, int count) {
   col = std::max(col, 0);
   const int last = std::min(col + count, CellCount());
   if (col >= last) return;
-  texts_.erase(texts_.begin() + col, texts_.begin() + last);
-  if (!objects_.empty()) objects_.erase(objects_.begin() + col, objects_.begin() + last);
+  cells_->Texts.erase(cells_->Texts.begin() + col, cells_->Texts.begin() + last);
+  if (!cells_->Objects.empty())
+    cells_->Objects.erase(cells_->Objects.begin() + col, cells_->Objects.begin() + last);
 }
 
 // ------------------------------------------------------------- TControlList

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/rtl/Classes.h"
+#include "platform/vcl/Grids.h"
 
 class TControl;
 
@@ -71,11 +72,13 @@ class TSortIndexList : public TIntList {
 // A hidden row: its real index, its height when it was hidden, and its cells
 // in real-column order, each text with its cell's TCellProperties (or
 // nullptr) as the object. The string grid owns those objects while the row
-// is hidden and frees them if the row never comes back. The cells are a
-// plain array rather than a string list: a filter hides tens of thousands of
-// rows at once, and each row's texts move in and out without a copy.
+// is hidden and frees them if the row never comes back. The cells are the
+// store's own row record, taken over whole: a filter hides tens of
+// thousands of rows at once, and each row goes out and back in without a
+// single text or slot moving one by one.
 class TGridItem : public TCollectionItem {
  public:
+  using TCells = TStringGrid::TRowCells;
   explicit TGridItem(TCollection* collection) : TCollectionItem(collection) {}
   int Idx() const { return idx_; }
   void SetIdx(int v) { idx_ = v; }
@@ -83,12 +86,19 @@ class TGridItem : public TCollectionItem {
   void SetHeight(int v) { height_ = v; }
 
   // ---- the cells; reads past the last cell give "" and nullptr
-  int CellCount() const { return static_cast<int>(texts_.size()); }
+  int CellCount() const { return cells_ ? static_cast<int>(cells_->Texts.size()) : 0; }
   const AnsiString& CellText(int col) const;
   TObject* CellObject(int col) const;
   void SetCellObject(int col, TObject* object);
-  void ReserveCells(int count) { texts_.reserve(static_cast<std::size_t>(count)); }
+  void ReserveCells(int count);
   void AppendCell(AnsiString&& text, TObject* object);
+  // Takes a store row as the first cells and makes room for count cells in
+  // all (the cells past the row's are empty until PutCell fills them).
+  void AdoptCells(std::unique_ptr<TCells> cells, int count);
+  void PutCell(int col, AnsiString&& text, TObject* object);
+  // Hands the cells back for the store: the first count of them, with the
+  // item's height; the item is left without cells.
+  std::unique_ptr<TCells> ReleaseCells(int count);
   // Moves the text out (the cell is left empty).
   AnsiString TakeText(int col);
   // Empty cells come in at col (nothing when col is past the last cell);
@@ -98,12 +108,13 @@ class TGridItem : public TCollectionItem {
   void Assign(const TPersistent* source) override;
 
  private:
+  TCells& Cells();
+
   int idx_ = 0;
   int height_ = 0;
-  std::vector<AnsiString> texts_;
-  // Most rows have no cell objects: the slots exist only once one is set,
-  // then one per text.
-  std::vector<TObject*> objects_;
+  // Objects is either empty (most rows have no cell objects) or as long as
+  // Texts.
+  std::unique_ptr<TCells> cells_;
 };
 
 // A control placed on a cell.

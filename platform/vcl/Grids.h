@@ -543,6 +543,25 @@ class TStringGrid : public TDrawGrid {
   void ExchangeRows(int row1, int row2);
   void ExchangeCols(int col1, int col2);
 
+  // One row's cells as a single object: texts and object slots in column
+  // order (either may be shorter than the column count; the missing cells
+  // are empty) and the row's height.
+  struct TRowCells {
+    std::vector<AnsiString> Texts;
+    std::vector<TObject*> Objects;
+    int Height = 0;
+  };
+  // Hands a row's cells over whole, without copying a text, and leaves the
+  // row empty with no storage of its own (its height stays). A grid that
+  // hides thousands of rows then cuts its row count frees nothing, and
+  // grows back by taking the same records in again. Outside the grid: an
+  // empty record with the default row height.
+  std::unique_ptr<TRowCells> ExtractRow(int row);
+  // Puts a record into a row, cut to the column count, and gives the row
+  // the record's height; the row's former cells are dropped (their objects
+  // are the caller's, as always). Outside the grid, or null: nothing.
+  void InsertRowData(int row, std::unique_ptr<TRowCells> cells);
+
  protected:
   void DrawCell(int col, int row, const TRect& rect, TGridDrawState state) override;
   AnsiString GetEditText(int col, int row) override;
@@ -554,7 +573,7 @@ class TStringGrid : public TDrawGrid {
 
  private:
   friend class TStringGridStrings;
-  struct TRowData;  // GridsStore.cpp
+  using TRowData = TRowCells;
   TRowData* RowNeeded(int row);
   // The line lists handed out, one per index, created on first use.
   TStrings* Line(bool isColumn, int index);

@@ -9,11 +9,6 @@
 
 #include "platform/vcl/Grids.h"
 
-struct TStringGrid::TRowData {
-  std::vector<AnsiString> texts;
-  std::vector<TObject*> objects;
-};
-
 namespace {
 
 const AnsiString& EmptyText() {
@@ -44,8 +39,8 @@ const AnsiString& TStringGrid::Cells(int col, int row) const {
   if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount()) return EmptyText();
   if (static_cast<std::size_t>(row) >= rows_.size()) return EmptyText();
   const TRowData* data = rows_[static_cast<std::size_t>(row)].get();
-  if (!data || static_cast<std::size_t>(col) >= data->texts.size()) return EmptyText();
-  return data->texts[static_cast<std::size_t>(col)];
+  if (!data || static_cast<std::size_t>(col) >= data->Texts.size()) return EmptyText();
+  return data->Texts[static_cast<std::size_t>(col)];
 }
 
 void TStringGrid::SetCells(int col, int row, const AnsiString& value) {
@@ -55,11 +50,11 @@ void TStringGrid::SetCells(int col, int row, const AnsiString& value) {
 void TStringGrid::SetCells(int col, int row, AnsiString&& value) {
   if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount()) return;
   TRowData* data = RowNeeded(row);
-  if (data->texts.size() <= static_cast<std::size_t>(col)) {
+  if (data->Texts.size() <= static_cast<std::size_t>(col)) {
     // Room for the whole row at once: a row is usually filled left to right.
-    data->texts.resize(static_cast<std::size_t>(ColCount()));
+    data->Texts.resize(static_cast<std::size_t>(ColCount()));
   }
-  data->texts[static_cast<std::size_t>(col)] = std::move(value);
+  data->Texts[static_cast<std::size_t>(col)] = std::move(value);
   // Repaint and let an editor on this cell show the new text.
   if (lineUpdate_ > 0 || !HandleAllocated()) return;
   InvalidateCell(col, row);
@@ -72,18 +67,18 @@ TObject* TStringGrid::Objects(int col, int row) const {
   if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount()) return nullptr;
   if (static_cast<std::size_t>(row) >= rows_.size()) return nullptr;
   const TRowData* data = rows_[static_cast<std::size_t>(row)].get();
-  if (!data || static_cast<std::size_t>(col) >= data->objects.size()) return nullptr;
-  return data->objects[static_cast<std::size_t>(col)];
+  if (!data || static_cast<std::size_t>(col) >= data->Objects.size()) return nullptr;
+  return data->Objects[static_cast<std::size_t>(col)];
 }
 
 void TStringGrid::SetObjects(int col, int row, TObject* value) {
   if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount()) return;
   TRowData* data = RowNeeded(row);
-  if (data->objects.size() <= static_cast<std::size_t>(col)) {
+  if (data->Objects.size() <= static_cast<std::size_t>(col)) {
     if (!value) return;  // an empty slot stays without storage
-    data->objects.resize(static_cast<std::size_t>(ColCount()), nullptr);
+    data->Objects.resize(static_cast<std::size_t>(ColCount()), nullptr);
   }
-  data->objects[static_cast<std::size_t>(col)] = value;
+  data->Objects[static_cast<std::size_t>(col)] = value;
   if (lineUpdate_ == 0 && HandleAllocated()) InvalidateCell(col, row);
 }
 
@@ -136,17 +131,41 @@ void TStringGrid::ExchangeCols(int col1, int col2) {
   const std::size_t need = std::max(a, b) + 1;
   for (auto& data : rows_) {
     if (!data) continue;
-    if (!data->texts.empty()) {
-      if (data->texts.size() < need) data->texts.resize(need);
-      std::swap(data->texts[a], data->texts[b]);
+    if (!data->Texts.empty()) {
+      if (data->Texts.size() < need) data->Texts.resize(need);
+      std::swap(data->Texts[a], data->Texts[b]);
     }
-    if (!data->objects.empty()) {
-      if (data->objects.size() < need) data->objects.resize(need, nullptr);
-      std::swap(data->objects[a], data->objects[b]);
+    if (!data->Objects.empty()) {
+      if (data->Objects.size() < need) data->Objects.resize(need, nullptr);
+      std::swap(data->Objects[a], data->Objects[b]);
     }
   }
   InvalidateCol(col1);
   InvalidateCol(col2);
+}
+
+std::unique_ptr<TStringGrid::TRowCells> TStringGrid::ExtractRow(int row) {
+  std::unique_ptr<TRowCells> cells;
+  if (row >= 0 && row < RowCount() && static_cast<std::size_t>(row) < rows_.size())
+    cells = std::move(rows_[static_cast<std::size_t>(row)]);
+  if (!cells) cells = std::make_unique<TRowCells>();
+  cells->Height = RowHeights(row);
+  if (lineUpdate_ == 0 && row >= 0 && row < RowCount()) InvalidateRow(row);
+  return cells;
+}
+
+void TStringGrid::InsertRowData(int row, std::unique_ptr<TRowCells> cells) {
+  if (!cells || row < 0 || row >= RowCount()) return;
+  const std::size_t cols = static_cast<std::size_t>(ColCount());
+  if (cells->Texts.size() > cols) cells->Texts.resize(cols);
+  if (cells->Objects.size() > cols) cells->Objects.resize(cols);
+  const int height = cells->Height;
+  if (rows_.size() < static_cast<std::size_t>(RowCount())) rows_.resize(static_cast<std::size_t>(RowCount()));
+  rows_[static_cast<std::size_t>(row)] = std::move(cells);
+  SetRowHeights(row, height);
+  if (lineUpdate_ > 0 || !HandleAllocated()) return;
+  InvalidateRow(row);
+  if (row == Row() && editUpdate_ == 0 && InplaceEditor() && EditorMode()) InvalidateEditor();
 }
 
 AnsiString TStringGrid::GetEditText(int col, int row) {
@@ -177,8 +196,8 @@ void TStringGrid::ColumnMoved(int fromIndex, int toIndex) {
   };
   for (auto& data : rows_) {
     if (!data) continue;
-    if (!data->texts.empty()) move(data->texts);
-    if (!data->objects.empty()) move(data->objects);
+    if (!data->Texts.empty()) move(data->Texts);
+    if (!data->Objects.empty()) move(data->Objects);
   }
   TDrawGrid::ColumnMoved(fromIndex, toIndex);
 }
@@ -207,8 +226,8 @@ void TStringGrid::SizeChanged(int oldColCount, int oldRowCount) {
     const std::size_t cols = static_cast<std::size_t>(ColCount());
     for (auto& data : rows_) {
       if (!data) continue;
-      if (data->texts.size() > cols) data->texts.resize(cols);
-      if (data->objects.size() > cols) data->objects.resize(cols);
+      if (data->Texts.size() > cols) data->Texts.resize(cols);
+      if (data->Objects.size() > cols) data->Objects.resize(cols);
     }
   }
   // The line lists stay: callers may hold them; one past the end reads as empty.
