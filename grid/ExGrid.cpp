@@ -96,12 +96,12 @@ bool ParseCleanFloat(const AnsiString& text, double& value) {
 
 TExStringGrid::TExStringGrid(TComponent* owner)
     : TBaseGrid(owner),
+      mouseActions_(std::make_unique<TMouseActions>()),
+      controlLook_(std::make_unique<TControlLook>()),
       columnHeaders_(std::make_unique<TStringList>()),
       rowHeaders_(std::make_unique<TStringList>()),
       floatingFooter_(std::make_unique<TFloatingFooter>(this)),
-      columnSize_(std::make_unique<TColumnSize>()),
-      mouseActions_(std::make_unique<TMouseActions>()),
-      controlLook_(std::make_unique<TControlLook>()) {
+      columnSize_(std::make_unique<TColumnSize>()) {
   TBaseGrid::SetDefaultRowHeight(21);
   fixedRowHeight_ = 21;
   savedFixedRows_ = TBaseGrid::FixedRows();
