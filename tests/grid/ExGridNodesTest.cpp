@@ -443,7 +443,9 @@ TEST_F(CatalogueGrid, GroupCollapseFilterUngroupShowAllEndsWithTheOriginalMovies
   grid->SetFilterActive(false);
   EXPECT_EQ(grid->HiddenRowCount(), 0);
   for (int r = 1; r < grid->RowCount(); ++r) {
-    if (grid->IsNodeRow(r)) EXPECT_FALSE(grid->IsNodeCollapsed(r)) << "its rows are shown";
+    if (grid->IsNodeRow(r)) {
+      EXPECT_FALSE(grid->IsNodeCollapsed(r)) << "its rows are shown";
+    }
   }
 
   grid->CollapseAllNodes();
