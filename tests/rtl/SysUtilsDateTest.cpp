@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/rtl/SysUtils.h"
+#include "tests/rtl/RtlTestSupport.h"
 
 namespace {
 
@@ -19,16 +20,6 @@ class SysUtilsDates : public ::testing::Test {
   static std::string Ymd(TDateTime d) { return FormatDateTime("yyyy-mm-dd", d, TFormatSettings::Korean()); }
   TFormatSettings saved_;
 };
-
-template <typename F>
-std::string MessageOf(F f) {
-  try {
-    f();
-  } catch (const Exception& e) {
-    return e.Message();
-  }
-  return "(no exception)";
-}
 
 TEST_F(SysUtilsDates, EncodeAndDecodeAgreeAcrossTheCalendar) {
   EXPECT_EQ(EncodeDate(1899, 12, 30), 0);

@@ -4,18 +4,9 @@
 #include <limits>
 
 #include "platform/rtl/SysUtils.h"
+#include "tests/rtl/RtlTestSupport.h"
 
 namespace {
-
-template <typename F>
-std::string MessageOf(F f) {
-  try {
-    f();
-  } catch (const Exception& e) {
-    return e.Message();
-  }
-  return "(no exception)";
-}
 
 TEST(SysUtilsNumbers, IntegersReadDecimalAndDollarHex) {
   EXPECT_EQ(StrToInt("42"), 42);
