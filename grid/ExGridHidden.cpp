@@ -12,11 +12,12 @@
 //
 // A hidden column stays in the cell store at its real index (the base grid
 // keeps the columns past ColCount); only ColCount and the display widths
-// change. A hidden row leaves the store: HideDisplayRows moves its cells
-// (texts and property objects) into a TGridItem, packs the remaining rows
-// up by exchanging row pointers and cuts the grid short; showing grows the
-// grid and puts the item's cells back. Texts change hands by moving, both
-// ways: filtering a large catalogue copies none.
+// change. A hidden row leaves the store: HideDisplayRows hands the store's
+// row record (texts and property objects) to a TGridItem whole, packs the
+// remaining rows up by exchanging row records and cuts the grid short;
+// showing grows the grid and hands the record back. Only the cells of the
+// columns kept past ColCount move one by one: filtering a large catalogue
+// copies no text and moves each shown column's cells not at all.
 #include <algorithm>
 
 #include "grid/ExGrid.h"
@@ -240,8 +241,8 @@ void TExStringGrid::HideDisplayRows(const std::vector<int>& rows) {
     }
     auto item = std::make_unique<TGridItem>(nullptr);
     item->SetIdx(d + hiddenBefore);
-    std::unique_ptr<TStringGrid::TRowCells> cells = ExtractRow(d);
-    item->SetHeight(cells->Height);
+    TStringGrid::TRowCells cells = ExtractRow(d);
+    item->SetHeight(cells.Height);
     item->AdoptCells(std::move(cells), storeCols);
     for (int c = shownCols; c < storeCols; ++c) {
       TObject* object = RawObjects(c, d);

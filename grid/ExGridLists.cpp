@@ -88,16 +88,11 @@ void TSortIndexList::ToggleDirection(int col) {
 
 // ------------------------------------------------------------- TGridItem
 
-TGridItem::TCells& TGridItem::Cells() {
-  if (!cells_) cells_ = std::make_unique<TCells>();
-  return *cells_;
-}
-
 void TGridItem::Assign(const TPersistent* source) {
   if (const auto* other = dynamic_cast<const TGridItem*>(source)) {
     idx_ = other->idx_;
     height_ = other->height_;
-    cells_ = other->cells_ ? std::make_unique<TCells>(*other->cells_) : nullptr;
+    cells_ = other->cells_;
     return;
   }
   TCollectionItem::Assign(source);
@@ -105,77 +100,75 @@ void TGridItem::Assign(const TPersistent* source) {
 
 const AnsiString& TGridItem::CellText(int col) const {
   static const AnsiString empty;
-  return col >= 0 && col < CellCount() ? cells_->Texts[static_cast<std::size_t>(col)] : empty;
+  return col >= 0 && col < CellCount() ? cells_.Texts[static_cast<std::size_t>(col)] : empty;
 }
 
 TObject* TGridItem::CellObject(int col) const {
-  return cells_ && col >= 0 && static_cast<std::size_t>(col) < cells_->Objects.size()
-             ? cells_->Objects[static_cast<std::size_t>(col)]
-             : nullptr;
+  return col >= 0 && static_cast<std::size_t>(col) < cells_.Objects.size() ? cells_.Objects[static_cast<std::size_t>(col)]
+                                                                          : nullptr;
 }
 
 void TGridItem::SetCellObject(int col, TObject* object) {
   if (col < 0 || col >= CellCount()) return;
-  if (cells_->Objects.empty()) {
+  if (cells_.Objects.empty()) {
     if (!object) return;
-    cells_->Objects.resize(cells_->Texts.size(), nullptr);
+    cells_.Objects.resize(cells_.Texts.size(), nullptr);
   }
-  cells_->Objects[static_cast<std::size_t>(col)] = object;
+  cells_.Objects[static_cast<std::size_t>(col)] = object;
 }
 
-void TGridItem::ReserveCells(int count) { Cells().Texts.reserve(static_cast<std::size_t>(std::max(count, 0))); }
+void TGridItem::ReserveCells(int count) { cells_.Texts.reserve(static_cast<std::size_t>(std::max(count, 0))); }
 
 void TGridItem::AppendCell(AnsiString&& text, TObject* object) {
-  TCells& cells = Cells();
-  cells.Texts.push_back(std::move(text));
-  if (!cells.Objects.empty() || object) {
-    cells.Objects.resize(cells.Texts.size() - 1, nullptr);
-    cells.Objects.push_back(object);
+  cells_.Texts.push_back(std::move(text));
+  if (!cells_.Objects.empty() || object) {
+    cells_.Objects.resize(cells_.Texts.size() - 1, nullptr);
+    cells_.Objects.push_back(object);
   }
 }
 
-void TGridItem::AdoptCells(std::unique_ptr<TCells> cells, int count) {
-  cells_ = cells ? std::move(cells) : std::make_unique<TCells>();
-  const std::size_t n = std::max({static_cast<std::size_t>(std::max(count, 0)), cells_->Texts.size(),
-                                  cells_->Objects.size()});
-  cells_->Texts.resize(n);
-  if (!cells_->Objects.empty()) cells_->Objects.resize(n, nullptr);
+void TGridItem::AdoptCells(TCells&& cells, int count) {
+  cells_ = std::move(cells);
+  const std::size_t n =
+      std::max({static_cast<std::size_t>(std::max(count, 0)), cells_.Texts.size(), cells_.Objects.size()});
+  cells_.Texts.resize(n);
+  if (!cells_.Objects.empty()) cells_.Objects.resize(n, nullptr);
 }
 
 void TGridItem::PutCell(int col, AnsiString&& text, TObject* object) {
   if (col < 0 || col >= CellCount()) return;
-  cells_->Texts[static_cast<std::size_t>(col)] = std::move(text);
+  cells_.Texts[static_cast<std::size_t>(col)] = std::move(text);
   SetCellObject(col, object);
 }
 
-std::unique_ptr<TGridItem::TCells> TGridItem::ReleaseCells(int count) {
-  std::unique_ptr<TCells> cells = cells_ ? std::move(cells_) : std::make_unique<TCells>();
+TGridItem::TCells TGridItem::ReleaseCells(int count) {
+  TCells cells = std::exchange(cells_, TCells());
   const std::size_t n = static_cast<std::size_t>(std::max(count, 0));
-  if (cells->Texts.size() > n) cells->Texts.resize(n);
-  if (cells->Objects.size() > n) cells->Objects.resize(n);
-  cells->Height = height_;
+  if (cells.Texts.size() > n) cells.Texts.resize(n);
+  if (cells.Objects.size() > n) cells.Objects.resize(n);
+  cells.Height = height_;
   return cells;
 }
 
 AnsiString TGridItem::TakeText(int col) {
   if (col < 0 || col >= CellCount()) return AnsiString();
-  return std::exchange(cells_->Texts[static_cast<std::size_t>(col)], AnsiString());
+  return std::exchange(cells_.Texts[static_cast<std::size_t>(col)], AnsiString());
 }
 
 void TGridItem::InsertCells(int col, int count) {
   if (count <= 0 || col < 0 || col > CellCount()) return;
-  Cells().Texts.insert(cells_->Texts.begin() + col, static_cast<std::size_t>(count), AnsiString());
-  if (!cells_->Objects.empty())
-    cells_->Objects.insert(cells_->Objects.begin() + col, static_cast<std::size_t>(count), nullptr);
+  cells_.Texts.insert(cells_.Texts.begin() + col, static_cast<std::size_t>(count), AnsiString());
+  if (!cells_.Objects.empty())
+    cells_.Objects.insert(cells_.Objects.begin() + col, static_cast<std::size_t>(count), nullptr);
 }
 
 void TGridItem::DeleteCells(int col, int count) {
   col = std::max(col, 0);
   const int last = std::min(col + count, CellCount());
   if (col >= last) return;
-  cells_->Texts.erase(cells_->Texts.begin() + col, cells_->Texts.begin() + last);
-  if (!cells_->Objects.empty())
-    cells_->Objects.erase(cells_->Objects.begin() + col, cells_->Objects.begin() + last);
+  cells_.Texts.erase(cells_.Texts.begin() + col, cells_.Texts.begin() + last);
+  if (!cells_.Objects.empty())
+    cells_.Objects.erase(cells_.Objects.begin() + col, cells_.Objects.begin() + last);
 }
 
 // ------------------------------------------------------------- TControlList

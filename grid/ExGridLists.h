@@ -86,7 +86,7 @@ class TGridItem : public TCollectionItem {
   void SetHeight(int v) { height_ = v; }
 
   // ---- the cells; reads past the last cell give "" and nullptr
-  int CellCount() const { return cells_ ? static_cast<int>(cells_->Texts.size()) : 0; }
+  int CellCount() const { return static_cast<int>(cells_.Texts.size()); }
   const AnsiString& CellText(int col) const;
   TObject* CellObject(int col) const;
   void SetCellObject(int col, TObject* object);
@@ -94,11 +94,11 @@ class TGridItem : public TCollectionItem {
   void AppendCell(AnsiString&& text, TObject* object);
   // Takes a store row as the first cells and makes room for count cells in
   // all (the cells past the row's are empty until PutCell fills them).
-  void AdoptCells(std::unique_ptr<TCells> cells, int count);
+  void AdoptCells(TCells&& cells, int count);
   void PutCell(int col, AnsiString&& text, TObject* object);
   // Hands the cells back for the store: the first count of them, with the
   // item's height; the item is left without cells.
-  std::unique_ptr<TCells> ReleaseCells(int count);
+  TCells ReleaseCells(int count);
   // Moves the text out (the cell is left empty).
   AnsiString TakeText(int col);
   // Empty cells come in at col (nothing when col is past the last cell);
@@ -108,13 +108,11 @@ class TGridItem : public TCollectionItem {
   void Assign(const TPersistent* source) override;
 
  private:
-  TCells& Cells();
-
   int idx_ = 0;
   int height_ = 0;
   // Objects is either empty (most rows have no cell objects) or as long as
-  // Texts.
-  std::unique_ptr<TCells> cells_;
+  // Texts; the record's own Height is unused (height_ is the item's).
+  TCells cells_;
 };
 
 // A control placed on a cell.

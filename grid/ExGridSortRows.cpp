@@ -74,7 +74,11 @@ int TExStringGrid::CompareCells(int col, int row1, int row2, TSortDirection dire
   AnsiString prefix, suffix;
   GetCellFormat(col, style, prefix, suffix);
   AnsiString holder1, holder2;
-  const std::size_t k1 = static_cast<std::size_t>(row1), k2 = static_cast<std::size_t>(row2);
+  // The pivot's keys are those of the row it was copied from, which swaps
+  // follow: the same texts, and no copy of them.
+  const bool pivotKeyed = keyed && pivotSource_ >= 0;
+  const std::size_t k1 = static_cast<std::size_t>(pivotKeyed && row1 == pivotRow_ ? pivotSource_ : row1);
+  const std::size_t k2 = static_cast<std::size_t>(pivotKeyed && row2 == pivotRow_ ? pivotSource_ : row2);
   const AnsiString& t1 = keyed ? keys->Texts[k1] : SortText(col, row1, holder1);
   const AnsiString& t2 = keyed ? keys->Texts[k2] : SortText(col, row2, holder2);
   // The numbers read when the keys were made, while the format still is
@@ -260,9 +264,8 @@ const TSortKeyColumn* TExStringGrid::SortKeysOf(int col) {
     sortKeyState_[k] = k == 0 || KeyableColumn(col) ? 1 : -1;
     if (sortKeyState_[k] > 0) {
       TSortKeyColumn& keys = sortKeys_[k];
-      const int rows = RowCount();
-      keys.Texts.reserve(static_cast<std::size_t>(rows));
-      for (int r = 0; r < rows; ++r) keys.Texts.push_back(RawCells(col, r));
+      // A keyed column is one of the store's (KeyableColumn), every row of it.
+      CopyColumnTexts(col, keys.Texts);
       keys.Style = sortSettings_->AutoFormat() ? ssAutomatic : ssAlphabetic;
       GetCellFormat(col, keys.Style, keys.Prefix, keys.Suffix);
       keys.HasNumbers = keys.Style == ssAutomatic || keys.Style == ssNumeric;
@@ -276,9 +279,6 @@ const TSortKeyColumn* TExStringGrid::SortKeysOf(int col) {
           keys.NumberRead[r] = SortNumberValue(keys.Texts[r], keys.Prefix, keys.Suffix, false, keys.Numbers[r]);
         }
       }
-      // The pivot's cells are filled only when read: its key is its source's.
-      if (pivotSource_ >= 0 && pivotRow_ >= 0 && pivotRow_ < rows)
-        keys.CopyRow(static_cast<std::size_t>(pivotRow_), static_cast<std::size_t>(pivotSource_));
     }
   }
   return sortKeyState_[k] > 0 ? &sortKeys_[k] : nullptr;
@@ -299,7 +299,6 @@ void TExStringGrid::StartPivot(int row) {
     pivotGeneration_ = 1;
   }
   pivotSource_ = row;
-  for (auto& keys : sortKeys_) keys.CopyRow(static_cast<std::size_t>(pivotRow_), static_cast<std::size_t>(row));
   if (OnGetDisplText || OnGetDisplWideText || OnRawCompare || sortSettings_->SingleColumn()) FillWholePivot();
 }
 

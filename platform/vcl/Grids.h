@@ -556,11 +556,16 @@ class TStringGrid : public TDrawGrid {
   // hides thousands of rows then cuts its row count frees nothing, and
   // grows back by taking the same records in again. Outside the grid: an
   // empty record with the default row height.
-  std::unique_ptr<TRowCells> ExtractRow(int row);
+  TRowCells ExtractRow(int row);
   // Puts a record into a row, cut to the column count, and gives the row
   // the record's height; the row's former cells are dropped (their objects
-  // are the caller's, as always). Outside the grid, or null: nothing.
-  void InsertRowData(int row, std::unique_ptr<TRowCells> cells);
+  // are the caller's, as always). Outside the grid: nothing.
+  void InsertRowData(int row, TRowCells&& cells);
+  // Appends the texts of a column, every row in order, to out: one pass
+  // that reads ahead of the row it copies, so that a large grid whose rows
+  // have been moved about does not wait on each row's cells in turn.
+  // Outside the grid's columns: nothing.
+  void CopyColumnTexts(int col, std::vector<AnsiString>& out) const;
 
  protected:
   void DrawCell(int col, int row, const TRect& rect, TGridDrawState state) override;
@@ -573,14 +578,16 @@ class TStringGrid : public TDrawGrid {
 
  private:
   friend class TStringGridStrings;
-  using TRowData = TRowCells;
-  TRowData* RowNeeded(int row);
+  TRowCells* RowNeeded(int row);
+  void ReadAhead(std::size_t row) const;
+  mutable std::size_t lastRowRead_ = 0;
   // The line lists handed out, one per index, created on first use.
   TStrings* Line(bool isColumn, int index);
   void BeginLineUpdate();
   void EndLineUpdate();
 
-  std::vector<std::unique_ptr<TRowData>> rows_;
+  // By row; the Height of a stored record is unused (the grid keeps heights).
+  std::vector<TRowCells> rows_;
   std::vector<std::unique_ptr<TStringGridStrings>> rowLists_;
   std::vector<std::unique_ptr<TStringGridStrings>> colLists_;
   int lineUpdate_ = 0;

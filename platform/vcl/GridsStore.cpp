@@ -1,11 +1,15 @@
 // The string grid's cell store and its rows and columns as string lists.
 //
-// Rows are held by pointer, each with its texts and object slots, so that
-// moving, inserting and deleting rows moves pointers and never copies text.
-// A row that was never written has no storage; a row's vectors may be
-// shorter than the column count (the missing cells are empty). Objects are
+// Rows are held in one array by value, each a record of its texts and
+// object slots: moving, inserting and deleting rows moves the records'
+// vector handles and never copies text, and reading a row's slots touches
+// no memory of its own until it has some (a pass over every row reads one
+// contiguous array). A row that was never written has empty vectors; a
+// row's vectors may be shorter than the column count (the missing cells
+// are empty). Objects are
 // the caller's: the store never frees one.
 #include <algorithm>
+#include <utility>
 
 #include "platform/vcl/Grids.h"
 
@@ -28,19 +32,33 @@ TStringGrid::TStringGrid(TComponent* owner) : TDrawGrid(owner) {
 
 TStringGrid::~TStringGrid() = default;
 
-TStringGrid::TRowData* TStringGrid::RowNeeded(int row) {
+TStringGrid::TRowCells* TStringGrid::RowNeeded(int row) {
   if (rows_.size() < static_cast<std::size_t>(RowCount())) rows_.resize(static_cast<std::size_t>(RowCount()));
-  std::unique_ptr<TRowData>& data = rows_[static_cast<std::size_t>(row)];
-  if (!data) data = std::make_unique<TRowData>();
-  return data.get();
+  return &rows_[static_cast<std::size_t>(row)];
+}
+
+void TStringGrid::ReadAhead(std::size_t row) const {
+  if (row == lastRowRead_) return;
+  const bool onward = row == lastRowRead_ + 1;
+  lastRowRead_ = row;
+  if (!onward) return;
+  // A walk down the rows: fetch the cells of a row a little further on
+  // while this one is worked on, since rows moved about lie anywhere.
+  constexpr std::size_t kRowsAhead = 4;
+  if (row + kRowsAhead >= rows_.size()) return;
+  const std::vector<AnsiString>& texts = rows_[row + kRowsAhead].Texts;
+  const char* first = reinterpret_cast<const char*>(texts.data());
+  const char* end = reinterpret_cast<const char*>(texts.data() + texts.size());
+  for (const char* p = first; p < end; p += 64) __builtin_prefetch(p);
 }
 
 const AnsiString& TStringGrid::Cells(int col, int row) const {
   if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount()) return EmptyText();
   if (static_cast<std::size_t>(row) >= rows_.size()) return EmptyText();
-  const TRowData* data = rows_[static_cast<std::size_t>(row)].get();
-  if (!data || static_cast<std::size_t>(col) >= data->Texts.size()) return EmptyText();
-  return data->Texts[static_cast<std::size_t>(col)];
+  ReadAhead(static_cast<std::size_t>(row));
+  const TRowCells& data = rows_[static_cast<std::size_t>(row)];
+  if (static_cast<std::size_t>(col) >= data.Texts.size()) return EmptyText();
+  return data.Texts[static_cast<std::size_t>(col)];
 }
 
 void TStringGrid::SetCells(int col, int row, const AnsiString& value) {
@@ -49,7 +67,7 @@ void TStringGrid::SetCells(int col, int row, const AnsiString& value) {
 
 void TStringGrid::SetCells(int col, int row, AnsiString&& value) {
   if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount()) return;
-  TRowData* data = RowNeeded(row);
+  TRowCells* data = RowNeeded(row);
   if (data->Texts.size() <= static_cast<std::size_t>(col)) {
     // Room for the whole row at once: a row is usually filled left to right.
     data->Texts.resize(static_cast<std::size_t>(ColCount()));
@@ -66,14 +84,14 @@ void TStringGrid::SetCells(int col, int row, AnsiString&& value) {
 TObject* TStringGrid::Objects(int col, int row) const {
   if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount()) return nullptr;
   if (static_cast<std::size_t>(row) >= rows_.size()) return nullptr;
-  const TRowData* data = rows_[static_cast<std::size_t>(row)].get();
-  if (!data || static_cast<std::size_t>(col) >= data->Objects.size()) return nullptr;
-  return data->Objects[static_cast<std::size_t>(col)];
+  const TRowCells& data = rows_[static_cast<std::size_t>(row)];
+  if (static_cast<std::size_t>(col) >= data.Objects.size()) return nullptr;
+  return data.Objects[static_cast<std::size_t>(col)];
 }
 
 void TStringGrid::SetObjects(int col, int row, TObject* value) {
   if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount()) return;
-  TRowData* data = RowNeeded(row);
+  TRowCells* data = RowNeeded(row);
   if (data->Objects.size() <= static_cast<std::size_t>(col)) {
     if (!value) return;  // an empty slot stays without storage
     data->Objects.resize(static_cast<std::size_t>(ColCount()), nullptr);
@@ -129,43 +147,68 @@ void TStringGrid::ExchangeCols(int col1, int col2) {
   if (col1 < 0 || col2 < 0 || col1 >= ColCount() || col2 >= ColCount() || col1 == col2) return;
   const std::size_t a = static_cast<std::size_t>(col1), b = static_cast<std::size_t>(col2);
   const std::size_t need = std::max(a, b) + 1;
-  for (auto& data : rows_) {
-    if (!data) continue;
-    if (!data->Texts.empty()) {
-      if (data->Texts.size() < need) data->Texts.resize(need);
-      std::swap(data->Texts[a], data->Texts[b]);
+  for (TRowCells& data : rows_) {
+    if (!data.Texts.empty()) {
+      if (data.Texts.size() < need) data.Texts.resize(need);
+      std::swap(data.Texts[a], data.Texts[b]);
     }
-    if (!data->Objects.empty()) {
-      if (data->Objects.size() < need) data->Objects.resize(need, nullptr);
-      std::swap(data->Objects[a], data->Objects[b]);
+    if (!data.Objects.empty()) {
+      if (data.Objects.size() < need) data.Objects.resize(need, nullptr);
+      std::swap(data.Objects[a], data.Objects[b]);
     }
   }
   InvalidateCol(col1);
   InvalidateCol(col2);
 }
 
-std::unique_ptr<TStringGrid::TRowCells> TStringGrid::ExtractRow(int row) {
-  std::unique_ptr<TRowCells> cells;
+TStringGrid::TRowCells TStringGrid::ExtractRow(int row) {
+  TRowCells cells;
   if (row >= 0 && row < RowCount() && static_cast<std::size_t>(row) < rows_.size())
-    cells = std::move(rows_[static_cast<std::size_t>(row)]);
-  if (!cells) cells = std::make_unique<TRowCells>();
-  cells->Height = RowHeights(row);
+    cells = std::exchange(rows_[static_cast<std::size_t>(row)], TRowCells());
+  cells.Height = RowHeights(row);
   if (lineUpdate_ == 0 && row >= 0 && row < RowCount()) InvalidateRow(row);
   return cells;
 }
 
-void TStringGrid::InsertRowData(int row, std::unique_ptr<TRowCells> cells) {
-  if (!cells || row < 0 || row >= RowCount()) return;
+void TStringGrid::InsertRowData(int row, TRowCells&& cells) {
+  if (row < 0 || row >= RowCount()) return;
   const std::size_t cols = static_cast<std::size_t>(ColCount());
-  if (cells->Texts.size() > cols) cells->Texts.resize(cols);
-  if (cells->Objects.size() > cols) cells->Objects.resize(cols);
-  const int height = cells->Height;
-  if (rows_.size() < static_cast<std::size_t>(RowCount())) rows_.resize(static_cast<std::size_t>(RowCount()));
-  rows_[static_cast<std::size_t>(row)] = std::move(cells);
+  if (cells.Texts.size() > cols) cells.Texts.resize(cols);
+  if (cells.Objects.size() > cols) cells.Objects.resize(cols);
+  const int height = cells.Height;
+  TRowCells& data = *RowNeeded(row);
+  data = std::move(cells);
+  data.Height = 0;
   SetRowHeights(row, height);
   if (lineUpdate_ > 0 || !HandleAllocated()) return;
   InvalidateRow(row);
   if (row == Row() && editUpdate_ == 0 && InplaceEditor() && EditorMode()) InvalidateEditor();
+}
+
+void TStringGrid::CopyColumnTexts(int col, std::vector<AnsiString>& out) const {
+  if (col < 0 || col >= ColCount()) return;
+  const std::size_t rows = static_cast<std::size_t>(RowCount());
+  const std::size_t stored = std::min(rows, rows_.size());
+  const std::size_t c = static_cast<std::size_t>(col);
+  out.reserve(out.size() + rows);
+  // Two stages ahead: the cell's string first, then (once that is at hand)
+  // the characters of a text too long to live inside it.
+  constexpr std::size_t kCellAhead = 16, kTextAhead = 8;
+  auto cell = [&](std::size_t r) -> const AnsiString* {
+    const std::vector<AnsiString>& texts = rows_[r].Texts;
+    return c < texts.size() ? &texts[c] : nullptr;
+  };
+  for (std::size_t r = 0; r < stored; ++r) {
+    if (r + kCellAhead < stored) {
+      if (const AnsiString* ahead = cell(r + kCellAhead)) __builtin_prefetch(ahead);
+    }
+    if (r + kTextAhead < stored) {
+      if (const AnsiString* ahead = cell(r + kTextAhead)) __builtin_prefetch(ahead->data());
+    }
+    const AnsiString* text = cell(r);
+    out.push_back(text ? *text : AnsiString());
+  }
+  out.resize(out.size() + (rows - stored));
 }
 
 AnsiString TStringGrid::GetEditText(int col, int row) {
@@ -194,10 +237,9 @@ void TStringGrid::ColumnMoved(int fromIndex, int toIndex) {
     if (fromIndex < toIndex) std::rotate(from, from + 1, to + 1);
     else std::rotate(to, from, from + 1);
   };
-  for (auto& data : rows_) {
-    if (!data) continue;
-    if (!data->Texts.empty()) move(data->Texts);
-    if (!data->Objects.empty()) move(data->Objects);
+  for (TRowCells& data : rows_) {
+    if (!data.Texts.empty()) move(data.Texts);
+    if (!data.Objects.empty()) move(data.Objects);
   }
   TDrawGrid::ColumnMoved(fromIndex, toIndex);
 }
@@ -224,10 +266,9 @@ void TStringGrid::SizeChanged(int oldColCount, int oldRowCount) {
   rows_.resize(static_cast<std::size_t>(RowCount()));
   if (ColCount() < oldColCount) {
     const std::size_t cols = static_cast<std::size_t>(ColCount());
-    for (auto& data : rows_) {
-      if (!data) continue;
-      if (data->Texts.size() > cols) data->Texts.resize(cols);
-      if (data->Objects.size() > cols) data->Objects.resize(cols);
+    for (TRowCells& data : rows_) {
+      if (data.Texts.size() > cols) data.Texts.resize(cols);
+      if (data.Objects.size() > cols) data.Objects.resize(cols);
     }
   }
   // The line lists stay: callers may hold them; one past the end reads as empty.

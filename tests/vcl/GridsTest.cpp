@@ -85,6 +85,78 @@ TEST(GridStore, ShrinkingDropsTheCutLinesSoGrowingShowsEmptyCells) {
   EXPECT_EQ(g.Cells(1, 1), "kept");
 }
 
+TEST(GridStore, ARowHandedOutAndBackKeepsItsTextsObjectsAndHeight) {
+  TStringGrid g(nullptr);
+  g.SetColCount(4);
+  g.SetRowCount(6);
+  TTag tag(3);
+  g.SetCells(0, 2, "영화"_k);
+  g.SetCells(3, 2, std::string(200, 'x'));
+  g.SetObjects(1, 2, &tag);
+  g.SetRowHeights(2, 40);
+  const char* longText = g.Cells(3, 2).data();
+
+  TStringGrid::TRowCells cells = g.ExtractRow(2);
+  EXPECT_EQ(cells.Height, 40);
+  // The row is left empty; its height stays until a record comes in.
+  EXPECT_EQ(RowTexts(g, 2), std::vector<AnsiString>(4));
+  EXPECT_EQ(g.Objects(1, 2), nullptr);
+  EXPECT_EQ(g.RowHeights(2), 40);
+
+  // The grid cuts the row off and grows again: the record is the caller's
+  // and goes into another row, with its height.
+  g.SetRowCount(2);
+  g.SetRowCount(6);
+  g.InsertRowData(5, std::move(cells));
+  EXPECT_EQ(g.Cells(0, 5), "영화"_k);
+  EXPECT_EQ(g.Cells(3, 5), std::string(200, 'x'));
+  EXPECT_EQ(g.Cells(3, 5).data(), longText);  // moved, not copied
+  EXPECT_EQ(g.Objects(1, 5), &tag);
+  EXPECT_EQ(g.RowHeights(5), 40);
+  EXPECT_EQ(RowTexts(g, 2), std::vector<AnsiString>(4));
+
+  // A record wider than the grid is cut to it: growing the grid later
+  // shows empty cells, not the cut ones.
+  TStringGrid::TRowCells wide;
+  wide.Texts = {"a", "b", "c", "d", "e", "f"};
+  TTag far(9);
+  wide.Objects = {nullptr, nullptr, nullptr, nullptr, nullptr, &far};
+  wide.Height = 20;
+  g.InsertRowData(1, std::move(wide));
+  EXPECT_EQ(RowTexts(g, 1), (std::vector<AnsiString>{"a", "b", "c", "d"}));
+  g.SetColCount(6);
+  EXPECT_EQ(g.Cells(4, 1), "");
+  EXPECT_EQ(g.Objects(5, 1), nullptr);
+
+  // Outside the grid: an empty record out, nothing in.
+  TStringGrid::TRowCells outside = g.ExtractRow(6);
+  EXPECT_TRUE(outside.Texts.empty());
+  EXPECT_TRUE(outside.Objects.empty());
+  outside.Texts = {"z"};
+  g.InsertRowData(-1, std::move(outside));
+  g.InsertRowData(6, TStringGrid::TRowCells{{"z"}, {}, 10});
+  g.SetRowCount(8);
+  EXPECT_EQ(g.Cells(0, 6), "");
+}
+
+TEST(GridStore, AColumnCopiedInOnePassMatchesItsCellsAfterRowsMove) {
+  TStringGrid g(nullptr);
+  g.SetColCount(3);
+  g.SetRowCount(60);
+  for (int r = 0; r < 60; r += 2) g.SetCells(1, r, IntToStr(r) + std::string(r, 'k'));
+  g.ExchangeRows(0, 59);
+  g.MoveRow(10, 40);
+  std::vector<AnsiString> column{"before"};
+  g.CopyColumnTexts(1, column);
+  ASSERT_EQ(column.size(), 61u);
+  EXPECT_EQ(column.front(), "before");
+  for (int r = 0; r < 60; ++r) EXPECT_EQ(column[static_cast<std::size_t>(r) + 1], g.Cells(1, r)) << r;
+  std::vector<AnsiString> none;
+  g.CopyColumnTexts(3, none);
+  g.CopyColumnTexts(-1, none);
+  EXPECT_TRUE(none.empty());
+}
+
 TEST(GridDimensions, CountsStayAtLeastOneAndFixedLinesStayBelowTheCount) {
   TStringGrid g(nullptr);
   EXPECT_EQ(g.ColCount(), 5);
