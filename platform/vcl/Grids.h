@@ -579,7 +579,7 @@ class TStringGrid : public TDrawGrid {
  private:
   friend class TStringGridStrings;
   TRowCells* RowNeeded(int row);
-  void ReadAhead(std::size_t row) const;
+  void ReadAhead(std::size_t row, std::size_t col) const;
   mutable std::size_t lastRowRead_ = 0;
   // The line lists handed out, one per index, created on first use.
   TStrings* Line(bool isColumn, int index);

@@ -37,17 +37,19 @@ TStringGrid::TRowCells* TStringGrid::RowNeeded(int row) {
   return &rows_[static_cast<std::size_t>(row)];
 }
 
-void TStringGrid::ReadAhead(std::size_t row) const {
+void TStringGrid::ReadAhead(std::size_t row, std::size_t col) const {
   if (row == lastRowRead_) return;
   const bool onward = row == lastRowRead_ + 1;
   lastRowRead_ = row;
   if (!onward) return;
-  // A walk down the rows: fetch the cells of a row a little further on
-  // while this one is worked on, since rows moved about lie anywhere.
+  // A walk down the rows: fetch the cells of a row a little further on,
+  // from the column read here to the end, while this one is worked on,
+  // since rows moved about lie anywhere.
   constexpr std::size_t kRowsAhead = 4;
   if (row + kRowsAhead >= rows_.size()) return;
   const std::vector<AnsiString>& texts = rows_[row + kRowsAhead].Texts;
-  const char* first = reinterpret_cast<const char*>(texts.data());
+  if (col >= texts.size()) return;
+  const char* first = reinterpret_cast<const char*>(texts.data() + col);
   const char* end = reinterpret_cast<const char*>(texts.data() + texts.size());
   for (const char* p = first; p < end; p += 64) __builtin_prefetch(p);
 }
@@ -55,7 +57,7 @@ void TStringGrid::ReadAhead(std::size_t row) const {
 const AnsiString& TStringGrid::Cells(int col, int row) const {
   if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount()) return EmptyText();
   if (static_cast<std::size_t>(row) >= rows_.size()) return EmptyText();
-  ReadAhead(static_cast<std::size_t>(row));
+  ReadAhead(static_cast<std::size_t>(row), static_cast<std::size_t>(col));
   const TRowCells& data = rows_[static_cast<std::size_t>(row)];
   if (static_cast<std::size_t>(col) >= data.Texts.size()) return EmptyText();
   return data.Texts[static_cast<std::size_t>(col)];
