@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchReport.h"
 #include "bench/CatalogueGen.h"
 #include "grid/ExGrid.h"
 
@@ -95,24 +96,7 @@ BENCHMARK(BM_FilterPlainLoop)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillise
 BENCHMARK(BM_FilterGrid)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GroupUngroup)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-// Keeps each run's time per iteration so that the ratios can be printed.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Iteration || run.iterations == 0) continue;
-      seconds[run.benchmark_name()] = run.real_accumulated_time / run.iterations;
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, double> seconds;
-};
 
-void PrintRatio(const std::map<std::string, double>& s, const char* label, const char* ours,
-                const char* base, const char* target) {
-  if (!s.count(ours) || !s.count(base)) return;
-  std::printf("%-40s %8.2f   (%s)\n", label, s.at(ours) / s.at(base), target);
-}
 
 }  // namespace
 

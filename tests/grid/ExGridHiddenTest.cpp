@@ -293,7 +293,9 @@ TEST_F(HiddenFixture, HiddenRowsTakeTheirTextsAlongAndGiveThemBackUncopied) {
   grid->ShowAllColumns();
   for (int r = 0; r < 8; ++r)
     for (int c = 0; c < 5; ++c)
-      if (!((c == 1 && r == 2) || (c == 3 && r == 5))) EXPECT_EQ(grid->Cells(c, r), Text(c, r)) << c << "," << r;
+      if (!((c == 1 && r == 2) || (c == 3 && r == 5))) {
+        EXPECT_EQ(grid->Cells(c, r), Text(c, r)) << c << "," << r;
+      }
 }
 
 TEST_F(HiddenFixture, HidingEveryRowIsRefused) {
