@@ -498,7 +498,9 @@ TEST(ColumnGridFilterList, TheGlyphOpensTheChoicesAndAChoiceFiltersTheRows) {
   grid->OnFilterSelect = [&](TObject*, int col, int index, const AnsiString& name, AnsiString& condition) {
     EXPECT_EQ(col, 2);
     seenName = name;
-    if (index == 0) EXPECT_EQ(condition, "Korea");
+    if (index == 0) {
+      EXPECT_EQ(condition, "Korea");
+    }
   };
 
   const TPoint glyph = shown.Glyph(2);
