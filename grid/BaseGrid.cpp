@@ -292,6 +292,50 @@ void TBaseGrid::SetRawObjects(int col, int row, TObject* value) {
   data->objects[i] = value;
 }
 
+void TBaseGrid::ShiftRawColumns(int fromCol, int count, int toCol, bool emptyBlock) {
+  if (count <= 0 || fromCol < 0 || toCol < 0) return;
+  // A destination inside the block leaves it where it is.
+  const bool moves = toCol < fromCol || toCol > fromCol + count;
+  if (!moves && !emptyBlock) return;
+  const bool left = toCol < fromCol;
+  const int first = moves && left ? toCol : fromCol;
+  const int middle = moves && !left ? fromCol + count : fromCol;
+  const int last = moves && !left ? toCol : fromCol + count;
+  if (last <= ColCount()) {
+    ShiftColumns(fromCol, count, toCol, emptyBlock);
+    return;
+  }
+  const int landing = !moves || left ? first : last - count;
+  // The range reaches the kept columns, which live beside the store's
+  // records: each row's cells of the range are taken out, rotated and put back.
+  const std::size_t n = static_cast<std::size_t>(last - first);
+  std::vector<AnsiString> texts(n);
+  std::vector<TObject*> objects(n);
+  for (int r = 0; r < RowCount(); ++r) {
+    bool any = false;
+    for (int c = first; c < last; ++c) {
+      const std::size_t i = static_cast<std::size_t>(c - first);
+      texts[i] = TakeRawCells(c, r);
+      objects[i] = RawObjects(c, r);
+      any = any || !texts[i].empty() || objects[i];
+    }
+    if (!any) continue;
+    std::rotate(texts.begin(), texts.begin() + (middle - first), texts.end());
+    std::rotate(objects.begin(), objects.begin() + (middle - first), objects.end());
+    if (emptyBlock) {
+      for (int c = landing; c < landing + count; ++c) {
+        texts[static_cast<std::size_t>(c - first)] = AnsiString();
+        objects[static_cast<std::size_t>(c - first)] = nullptr;
+      }
+    }
+    for (int c = first; c < last; ++c) {
+      const std::size_t i = static_cast<std::size_t>(c - first);
+      if (!texts[i].empty() || !RawCells(c, r).empty()) SetRawCells(c, r, std::move(texts[i]));
+      if (objects[i] != RawObjects(c, r)) SetRawObjects(c, r, objects[i]);
+    }
+  }
+}
+
 void TBaseGrid::SetKeptColumnLimit(int limit) {
   keptLimit_ = std::max(0, limit);
   // Exactly the limit: missing columns are new, empty ones.

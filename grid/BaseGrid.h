@@ -191,6 +191,16 @@ class TBaseGrid : public TStringGrid {
   AnsiString TakeRawCells(int col, int row);
   TObject* RawObjects(int col, int row) const;
   void SetRawObjects(int col, int row, TObject* value);
+  // Moves the cells of the real columns fromCol .. fromCol + count - 1 to
+  // start at toCol (the index before the move) in every row, the columns
+  // kept past ColCount included, the cells in between taking the freed
+  // places. Within ColCount the store rotates each row record once; a
+  // range reaching the kept columns goes row by row through the slots.
+  // Negative indices are ignored; cells past StoreColCount read empty and
+  // keep nothing, as their slots do.
+  // With emptyBlock the block's cells are emptied at their new place
+  // (object slots let go, not freed), as the store does.
+  void ShiftRawColumns(int fromCol, int count, int toCol, bool emptyBlock = false);
 
   // ---- columns kept past ColCount
   // Hidden columns keep their cells at their real indices while ColCount

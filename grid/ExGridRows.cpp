@@ -141,18 +141,10 @@ void TExStringGrid::RemoveColumns(int col, int count) {
   count = std::min(count, realCount - col);
   SplitSpansIn(col, 0, col + count - 1, RowCount() - 1);
   ClearColumns(col, count);
-  // Row by row, each row's texts move left in one sweep over its record;
-  // the freed slots at the end let go of their objects (they moved).
-  for (int r = 0; r < RowCount(); ++r) {
-    for (int c = col; c < realCount - count; ++c) {
-      SetRawCells(c, r, TakeRawCells(c + count, r));
-      SetRawObjects(c, r, RawObjects(c + count, r));
-    }
-    for (int c = std::max(col, realCount - count); c < realCount; ++c) {
-      if (!RawCells(c, r).empty()) SetRawCells(c, r, AnsiString());
-      if (RawObjects(c, r)) SetRawObjects(c, r, nullptr);
-    }
-  }
+  // The cleared columns go to the end in one pass over the row records,
+  // the ones after them moving left, and their slots are let go of there
+  // (nothing of theirs is the grid's any more).
+  ShiftRawColumns(col, count, realCount, true);
   for (int c = col; c + count < ColCount(); ++c) SetColWidths(c, ColWidths(c + count));
   HiddenRowColumnsRemoved(col, count);
   // Hidden columns among the removed ones leave the hidden count, not the display.
@@ -167,16 +159,9 @@ void TExStringGrid::InsertColumns(int col, int count) {
   SplitSpansAcrossCol(col);
   SetColCount(ColCount() + count);
   const int realCount = RealColCount();
-  for (int r = 0; r < RowCount(); ++r) {
-    for (int c = realCount - 1; c >= col + count; --c) {
-      SetRawCells(c, r, TakeRawCells(c - count, r));
-      SetRawObjects(c, r, RawObjects(c - count, r));
-    }
-    for (int c = col; c < col + count && c < realCount; ++c) {
-      if (!RawCells(c, r).empty()) SetRawCells(c, r, AnsiString());
-      if (RawObjects(c, r)) SetRawObjects(c, r, nullptr);
-    }
-  }
+  // The columns at the end come round to col in one pass over the row
+  // records, emptied there, the ones from col on moving right.
+  ShiftRawColumns(realCount - count, count, col, true);
   for (int c = realCount - 1; c >= col + count; --c)
     if (c < ColCount() && !IsColumnHidden(c - count)) SetColWidths(c, ColWidths(c - count));
   for (int c = col; c < col + count; ++c) SetColWidths(c, DefaultColWidth());

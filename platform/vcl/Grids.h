@@ -566,6 +566,16 @@ class TStringGrid : public TDrawGrid {
   // have been moved about does not wait on each row's cells in turn.
   // Outside the grid's columns: nothing.
   void CopyColumnTexts(int col, std::vector<AnsiString>& out) const;
+  // Moves the cells (texts and object slots) of the columns fromCol ..
+  // fromCol + count - 1 to start at toCol (the index as it is before the
+  // move) in every row, the cells in between taking the freed places: one
+  // rotation per row record, no text copied, rows holding none of those
+  // cells untouched. Widths and tab stops stay where they are. A destination
+  // inside the block moves nothing; indices outside 0 .. ColCount raise
+  // EInvalidGridOperation. With emptyBlock the block's cells are emptied
+  // at their new place (texts dropped, object slots let go, not freed) in
+  // the same pass: a column inserted or removed that way walks the rows once.
+  void ShiftColumns(int fromCol, int count, int toCol, bool emptyBlock = false);
 
  protected:
   void DrawCell(int col, int row, const TRect& rect, TGridDrawState state) override;

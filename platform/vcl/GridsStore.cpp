@@ -213,6 +213,79 @@ void TStringGrid::CopyColumnTexts(int col, std::vector<AnsiString>& out) const {
   out.resize(out.size() + (rows - stored));
 }
 
+void TStringGrid::ShiftColumns(int fromCol, int count, int toCol, bool emptyBlock) {
+  if (count <= 0) return;
+  if (fromCol < 0 || toCol < 0 || fromCol + count > ColCount() || toCol > ColCount())
+    throw EInvalidGridOperation(kLineCannotChange);
+  // A destination inside the block leaves it where it is.
+  const bool moves = toCol < fromCol || toCol > fromCol + count;
+  if (!moves && !emptyBlock) return;
+  // The rotation's range: [first, last) with the block's new start at middle.
+  const bool left = toCol < fromCol;
+  const std::size_t first = static_cast<std::size_t>(moves && left ? toCol : fromCol);
+  const std::size_t middle = static_cast<std::size_t>(moves && !left ? fromCol + count : fromCol);
+  const std::size_t last = static_cast<std::size_t>(moves && !left ? toCol : fromCol + count);
+  // The shorter side of the rotation goes through a buffer and the longer
+  // side moves over once: a column inserted or removed among forty moves
+  // each text once, where a rotation by swaps would move it three times.
+  const std::size_t head = middle - first, tail = last - middle;
+  // Where the block lands: emptied there on request.
+  const std::size_t landing = !moves || left ? first : last - static_cast<std::size_t>(count);
+  const std::size_t landed = landing + static_cast<std::size_t>(count);
+  std::vector<AnsiString> buffer(std::min(head, tail));
+  auto shiftTexts = [&](std::vector<AnsiString>& cells) {
+    // A record that ends before the range holds only empty cells there.
+    if (cells.size() <= first) return;
+    if (cells.size() < last) cells.resize(last);
+    auto f = cells.begin() + static_cast<std::ptrdiff_t>(first);
+    auto m = cells.begin() + static_cast<std::ptrdiff_t>(middle);
+    auto l = cells.begin() + static_cast<std::ptrdiff_t>(last);
+    if (!moves) {
+      // Only emptied.
+    } else if (head <= tail) {
+      std::move(f, m, buffer.begin());
+      std::move(m, l, f);
+      std::move(buffer.begin(), buffer.end(), l - static_cast<std::ptrdiff_t>(head));
+    } else {
+      std::move(m, l, buffer.begin());
+      std::move_backward(f, m, l);
+      std::move(buffer.begin(), buffer.end(), f);
+    }
+    if (emptyBlock)
+      for (std::size_t c = landing; c < landed; ++c) cells[c] = AnsiString();
+  };
+  auto shiftObjects = [&](std::vector<TObject*>& cells) {
+    if (cells.size() <= first) return;
+    if (cells.size() < last) cells.resize(last);
+    if (moves)
+      std::rotate(cells.begin() + static_cast<std::ptrdiff_t>(first),
+                  cells.begin() + static_cast<std::ptrdiff_t>(middle),
+                  cells.begin() + static_cast<std::ptrdiff_t>(last));
+    if (emptyBlock) std::fill(cells.begin() + static_cast<std::ptrdiff_t>(landing),
+                              cells.begin() + static_cast<std::ptrdiff_t>(landed), nullptr);
+  };
+  // Rows moved about keep their cells anywhere in memory: fetch the range
+  // of a row a little further on while this one is worked on.
+  constexpr std::size_t kRowsAhead = 8;
+  const std::size_t rows = rows_.size();
+  for (std::size_t r = 0; r < rows; ++r) {
+    if (r + kRowsAhead < rows) {
+      const std::vector<AnsiString>& ahead = rows_[r + kRowsAhead].Texts;
+      if (ahead.size() > first) {
+        const char* p = reinterpret_cast<const char*>(ahead.data() + first);
+        const char* end = reinterpret_cast<const char*>(ahead.data() + std::min(last, ahead.size()));
+        for (; p < end; p += 64) __builtin_prefetch(p, 1);
+      }
+    }
+    TRowCells& data = rows_[r];
+    shiftTexts(data.Texts);
+    shiftObjects(data.Objects);
+  }
+  if (lineUpdate_ > 0 || !HandleAllocated()) return;
+  InvalidateGrid();
+  if (editUpdate_ == 0 && InplaceEditor() && EditorMode()) InvalidateEditor();
+}
+
 AnsiString TStringGrid::GetEditText(int col, int row) {
   AnsiString text = Cells(col, row);
   if (OnGetEditText) OnGetEditText(this, col, row, text);

@@ -290,6 +290,38 @@ TEST_F(RowsFixture, ShiftingColumnsMovesTextsInsteadOfCopyingThem) {
   EXPECT_EQ(grid->Cells(2, 5), "r5c3");
 }
 
+// Hidden columns keep their cells outside the shown ones: inserting and
+// removing columns around them, then showing them, gives what the same
+// steps give on a grid that hides nothing.
+TEST_F(RowsFixture, ColumnsInsertedAndRemovedAroundHiddenColumnsEndAsWithNoneHidden) {
+  auto plain = std::make_unique<TExStringGrid>(nullptr);
+  for (TExStringGrid* g : {grid.get(), plain.get()}) {
+    g->SetColCount(6);
+    g->SetRowCount(10);
+    for (int r = 0; r < 10; ++r)
+      for (int c = 0; c < 6; ++c) g->SetCells(c, r, "r" + IntToStr(r) + "c" + IntToStr(c));
+  }
+  TCellProperties* lastProps = Tag(5, 7);
+  Tag(3, 2);  // in the column removed below
+  grid->HideColumn(4);
+  grid->HideColumn(1);
+  ASSERT_EQ(grid->ColCount(), 4);
+  for (TExStringGrid* g : {grid.get(), plain.get()}) {
+    g->InsertColumns(0, 2);
+    g->RemoveColumns(5, 1);  // real column 5: the former column 3
+    g->InsertColumns(6, 1);  // between the former columns 4 and 5
+  }
+  EXPECT_EQ(TCountedProps::alive, 1);
+  EXPECT_EQ(grid->ColCount(), 6);
+  EXPECT_TRUE(grid->IsColumnHidden(3));  // the former column 1
+  EXPECT_TRUE(grid->IsColumnHidden(5));  // the former column 4
+  grid->ShowAllColumns();
+  ASSERT_EQ(grid->ColCount(), plain->ColCount());
+  for (int r = 0; r < 10; ++r)
+    for (int c = 0; c < plain->ColCount(); ++c) EXPECT_EQ(grid->Cells(c, r), plain->Cells(c, r)) << c << "," << r;
+  EXPECT_EQ(grid->FindCellProperties(7, 7), lastProps);
+}
+
 TEST_F(RowsFixture, ClearAllTakesTheNodesWithTheCells) {
   grid->AddNode(2, 3);
   grid->AddNode(6, 2);

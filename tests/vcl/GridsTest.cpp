@@ -157,6 +157,70 @@ TEST(GridStore, AColumnCopiedInOnePassMatchesItsCellsAfterRowsMove) {
   EXPECT_TRUE(none.empty());
 }
 
+TEST(GridStore, ABlockOfColumnsShiftsInEveryRowWithItsObjectsAndWidthsStay) {
+  TStringGrid g(nullptr);
+  g.SetColCount(2);
+  g.SetRowCount(4);
+  // Row 1 holds two cells only, shorter than the range; row 2 is never
+  // written; row 3 has only an object in the block.
+  g.SetCells(1, 1, "p");
+  g.SetColCount(6);
+  TTag tag(1), other(2);
+  for (int c = 0; c < 6; ++c) g.SetCells(c, 0, AnsiString(1, static_cast<char>('a' + c)));
+  g.SetCells(0, 0, "제목"_k + std::string(100, 'x'));
+  g.SetObjects(4, 0, &tag);
+  g.SetObjects(4, 3, &other);
+  g.SetColWidths(4, 90);
+  const char* longText = g.Cells(0, 0).data();
+
+  // Columns 3..4 to the front: the cells in between move right.
+  g.ShiftColumns(3, 2, 0);
+  EXPECT_EQ(RowTexts(g, 0), (std::vector<AnsiString>{"d", "e", "제목"_k + std::string(100, 'x'), "b", "c", "f"}));
+  EXPECT_EQ(g.Cells(2, 0).data(), longText);  // moved, not copied
+  EXPECT_EQ(g.Objects(1, 0), &tag);
+  EXPECT_EQ(g.Objects(4, 0), nullptr);
+  EXPECT_EQ(RowTexts(g, 1), (std::vector<AnsiString>{"", "", "", "p", "", ""}));
+  EXPECT_EQ(RowTexts(g, 2), std::vector<AnsiString>(6));
+  EXPECT_EQ(g.Objects(1, 3), &other);
+  EXPECT_EQ(g.ColWidths(4), 90);  // the store moves cells, not columns
+
+  // And back to the end (the destination counts before the move): the
+  // grid is as it was.
+  g.ShiftColumns(0, 2, 5);
+  EXPECT_EQ(RowTexts(g, 0), (std::vector<AnsiString>{"제목"_k + std::string(100, 'x'), "b", "c", "d", "e", "f"}));
+  EXPECT_EQ(g.Objects(4, 0), &tag);
+  EXPECT_EQ(RowTexts(g, 1), (std::vector<AnsiString>{"", "p", "", "", "", ""}));
+  EXPECT_EQ(g.Objects(4, 3), &other);
+  for (int c = 0; c < 6; ++c) EXPECT_EQ(g.Objects(c, 1), nullptr) << c;
+
+  // A block to the very end, then a destination inside the block: nothing
+  // else moves.
+  g.ShiftColumns(0, 1, 6);
+  EXPECT_EQ(RowTexts(g, 0), (std::vector<AnsiString>{"b", "c", "d", "e", "f", "제목"_k + std::string(100, 'x')}));
+  g.ShiftColumns(1, 3, 3);
+  g.ShiftColumns(1, 3, 4);
+  g.ShiftColumns(1, 0, 0);
+  EXPECT_EQ(RowTexts(g, 0), (std::vector<AnsiString>{"b", "c", "d", "e", "f", "제목"_k + std::string(100, 'x')}));
+
+  // A block emptied where it lands, in one pass: texts dropped, object
+  // slots let go (the test still owns the objects); in place too.
+  g.SetObjects(0, 3, &other);
+  g.ShiftColumns(0, 1, 4, true);
+  EXPECT_EQ(RowTexts(g, 0), (std::vector<AnsiString>{"c", "d", "e", "", "f", "제목"_k + std::string(100, 'x')}));
+  EXPECT_EQ(g.Objects(3, 3), nullptr);
+  EXPECT_EQ(g.Objects(3, 0), nullptr);
+  g.ShiftColumns(4, 2, 5, true);
+  EXPECT_EQ(RowTexts(g, 0), (std::vector<AnsiString>{"c", "d", "e", "", "", ""}));
+  EXPECT_EQ(other.value, 2);
+  g.SetCells(0, 0, "b");
+
+  // Outside the columns: refused, the cells untouched.
+  EXPECT_THROW(g.ShiftColumns(5, 2, 0), EInvalidGridOperation);
+  EXPECT_THROW(g.ShiftColumns(0, 1, 7), EInvalidGridOperation);
+  EXPECT_THROW(g.ShiftColumns(-1, 1, 3), EInvalidGridOperation);
+  EXPECT_EQ(g.Cells(0, 0), "b");
+}
+
 TEST(GridDimensions, CountsStayAtLeastOneAndFixedLinesStayBelowTheCount) {
   TStringGrid g(nullptr);
   EXPECT_EQ(g.ColCount(), 5);
