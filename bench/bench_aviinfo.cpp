@@ -117,7 +117,6 @@ BENCHMARK(BM_Probe2GB)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Probe2GBWrongListSize)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FileId1000Files)->Unit(benchmark::kMillisecond);
 
-
 }  // namespace
 
 int main(int argc, char** argv) {

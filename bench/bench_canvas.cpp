@@ -138,7 +138,6 @@ void BM_QPainterFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_QPainterFrame)->Unit(benchmark::kMillisecond);
 
-
 }  // namespace
 
 int main(int argc, char** argv) {

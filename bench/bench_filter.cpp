@@ -96,8 +96,6 @@ BENCHMARK(BM_FilterPlainLoop)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillise
 BENCHMARK(BM_FilterGrid)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GroupUngroup)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-
-
 }  // namespace
 
 int main(int argc, char** argv) {

@@ -98,7 +98,6 @@ BENCHMARK(BM_FormatPadded);
 BENCHMARK(BM_SnprintfFloat);
 BENCHMARK(BM_FormatFloat);
 
-
 }  // namespace
 
 int main(int argc, char** argv) {

@@ -186,8 +186,6 @@ BENCHMARK(BM_HideNineTenths)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ShowNineTenths)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_InsertOneRowFourColumnsHidden)->Unit(benchmark::kMicrosecond);
 
-
-
 }  // namespace
 
 int main(int argc, char** argv) {

@@ -80,8 +80,6 @@ BENCHMARK(BM_StableSortMinutes)->Arg(20000)->Arg(100000)->Unit(benchmark::kMilli
 BENCHMARK(BM_GridSortMinutes)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GridSortMinutesFull)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
-
-
 }  // namespace
 
 int main(int argc, char** argv) {

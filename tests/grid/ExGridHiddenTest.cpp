@@ -521,6 +521,7 @@ TEST(IntLists, TextRoundTripAndChangeEvents) {
   EXPECT_EQ(copy.ToText(), "7,3,10,-1");
   EXPECT_THROW(copy.FromText("1,x,3"), EConvertError);
   EXPECT_EQ(copy.ToText(), "7,3,10,-1") << "a bad text leaves the list as it was";
+  EXPECT_THROW(copy.Items(4), EListError);
   copy.FromText("");
   EXPECT_EQ(copy.Count(), 0);
 }

@@ -6,18 +6,9 @@
 
 #include "grid/ExGridSort.h"
 #include "grid/ExUtil.h"
+#include "tests/rtl/RtlTestSupport.h"
 
 namespace {
-
-// Puts a locale in place for one test and the old one back after it.
-class LocaleScope {
- public:
-  explicit LocaleScope(const TFormatSettings& fs) : saved_(FormatSettings) { FormatSettings = fs; }
-  ~LocaleScope() { FormatSettings = saved_; }
-
- private:
-  TFormatSettings saved_;
-};
 
 TFormatSettings SlashLocale() {
   TFormatSettings fs = TFormatSettings::English();

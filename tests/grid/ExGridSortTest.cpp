@@ -7,17 +7,9 @@
 #include "bench/CatalogueGen.h"
 #include "grid/CellGraphic.h"
 #include "grid/ExGrid.h"
+#include "tests/rtl/RtlTestSupport.h"
 
 namespace {
-
-class LocaleScope {
- public:
-  explicit LocaleScope(const TFormatSettings& fs) : saved_(FormatSettings) { FormatSettings = fs; }
-  ~LocaleScope() { FormatSettings = saved_; }
-
- private:
-  TFormatSettings saved_;
-};
 
 // A grid with a header row and one data row per given text in column 1;
 // column 0 numbers the rows as they were filled.

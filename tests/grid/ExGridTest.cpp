@@ -357,22 +357,4 @@ TEST(ExGridColumnSizes, WidthsRoundTripThroughTheIniFileAndBadOnesAreIgnored) {
   std::filesystem::remove(file);
 }
 
-TEST(ExGridLists, IntListTextRoundTripsAndABadTextLeavesTheListWhole) {
-  TIntList list;
-  int changes = 0;
-  list.OnChange = [&](TObject*, int, int) { ++changes; };
-  list.Add(3);
-  list.Add(10);
-  list.Add(-1);
-  EXPECT_EQ(list.ToText(), "3,10,-1");
-  list.Insert(0, 7);  // silent
-  EXPECT_EQ(changes, 3);
-  TIntList copy;
-  copy.FromText(list.ToText());
-  EXPECT_EQ(copy.ToText(), "7,3,10,-1");
-  EXPECT_THROW(copy.FromText("1,x,3"), EConvertError);
-  EXPECT_EQ(copy.Count(), 4);
-  EXPECT_THROW(copy.Items(4), EListError);
-}
-
 }  // namespace

@@ -15,3 +15,15 @@ std::string MessageOf(F f) {
   }
   return "(no exception)";
 }
+
+// Puts a locale in place for one test and the old one back after it.
+class LocaleScope {
+ public:
+  explicit LocaleScope(const TFormatSettings& fs) : saved_(FormatSettings) { FormatSettings = fs; }
+  ~LocaleScope() { FormatSettings = saved_; }
+  LocaleScope(const LocaleScope&) = delete;
+  LocaleScope& operator=(const LocaleScope&) = delete;
+
+ private:
+  TFormatSettings saved_;
+};
