@@ -398,6 +398,12 @@ void TImageReader::FailProperty(std::string_view name, std::string_view what) co
   FailAt(pos_, "property " + AnsiString(name) + ": " + AnsiString(what));
 }
 
+void TImageReader::ExpectTag(Byte expected, std::string_view name, std::string_view what) {
+  if (GetByte("value tag") == expected) return;
+  --pos_;
+  FailProperty(name, what);
+}
+
 void TImageReader::UnknownProperty(std::string_view className, std::string_view name) const {
   // The name came from the file: show only its printable ASCII.
   AnsiString shown;
@@ -545,11 +551,7 @@ AnsiString TImageReader::ReadText(std::string_view name) {
 }
 
 AnsiString TImageReader::ReadIdent(std::string_view name) {
-  const Byte tag = GetByte("value tag");
-  if (tag != vaIdent) {
-    --pos_;
-    FailProperty(name, "identifier expected");
-  }
+  ExpectTag(vaIdent, name, "identifier expected");
   const std::string_view id = ShortString("identifier");
   if (id.empty()) FailProperty(name, "empty identifier");
   return AnsiString(id);
@@ -565,21 +567,13 @@ int TImageReader::ReadEnum(std::string_view name, const std::string_view* names,
 }
 
 std::string TImageReader::ReadBinary(std::string_view name) {
-  const Byte tag = GetByte("value tag");
-  if (tag != vaBinary) {
-    --pos_;
-    FailProperty(name, "byte block expected");
-  }
+  ExpectTag(vaBinary, name, "byte block expected");
   const Cardinal n = Get32("byte block length");
   return std::string(Bytes(n, "byte block"));
 }
 
 std::vector<AnsiString> TImageReader::ReadSet(std::string_view name) {
-  const Byte tag = GetByte("value tag");
-  if (tag != vaSet) {
-    --pos_;
-    FailProperty(name, "set expected");
-  }
+  ExpectTag(vaSet, name, "set expected");
   std::vector<AnsiString> members;
   for (;;) {
     const std::string_view m = ShortString("set member");
@@ -589,11 +583,7 @@ std::vector<AnsiString> TImageReader::ReadSet(std::string_view name) {
 }
 
 std::vector<AnsiString> TImageReader::ReadStringList(std::string_view name) {
-  const Byte tag = GetByte("value tag");
-  if (tag != vaList) {
-    --pos_;
-    FailProperty(name, "list expected");
-  }
+  ExpectTag(vaList, name, "list expected");
   std::vector<AnsiString> items;
   for (;;) {
     const Byte t = GetByte("list item");

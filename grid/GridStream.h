@@ -195,6 +195,9 @@ class TImageReader {
  private:
   void Need(size_t n, std::string_view what) const;
   Byte GetByte(std::string_view what);
+  // Reads the value tag of property name; anything but expected fails with
+  // the position on the tag.
+  void ExpectTag(Byte expected, std::string_view name, std::string_view what);
   Cardinal Get32(std::string_view what);
   std::string_view ShortString(std::string_view what);
   std::string_view Bytes(size_t n, std::string_view what);
