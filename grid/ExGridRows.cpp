@@ -140,10 +140,15 @@ void TExStringGrid::RemoveColumns(int col, int count) {
   if (count <= 0 || col < 0 || col >= realCount) return;
   count = std::min(count, realCount - col);
   SplitSpansIn(col, 0, col + count - 1, RowCount() - 1);
-  ClearColumns(col, count);
-  // The cleared columns go to the end in one pass over the row records,
-  // the ones after them moving left, and their slots are let go of there
-  // (nothing of theirs is the grid's any more).
+  // Their properties are freed here; their texts need no pass of their
+  // own: the removed columns go to the end in one pass over the row
+  // records, the ones after them moving left, and are emptied there.
+  for (int r = 0; r < RowCount(); ++r)
+    for (int c = col; c < col + count; ++c)
+      if (HasCellProperties(c, r)) {
+        RemoveCellGraphicOf(c, r);
+        FreeCellPropertiesAt(c, r);
+      }
   ShiftRawColumns(col, count, realCount, true);
   for (int c = col; c + count < ColCount(); ++c) SetColWidths(c, ColWidths(c + count));
   HiddenRowColumnsRemoved(col, count);

@@ -6,8 +6,7 @@
 // no memory of its own until it has some (a pass over every row reads one
 // contiguous array). A row that was never written has empty vectors; a
 // row's vectors may be shorter than the column count (the missing cells
-// are empty). Objects are
-// the caller's: the store never frees one.
+// are empty). Objects are the caller's: the store never frees one.
 #include <algorithm>
 #include <utility>
 
@@ -21,6 +20,14 @@ const AnsiString& EmptyText() {
 }
 
 const char kLineCannotChange[] = "Grid index out of range";
+
+// A row's object slots end at its last object, and a row without any has
+// no storage: a walk down a column then reads only the array of row
+// records, never the slots of rows that have none there.
+void TrimObjects(std::vector<TObject*>& objects) {
+  while (!objects.empty() && !objects.back()) objects.pop_back();
+  if (objects.empty()) std::vector<TObject*>().swap(objects);
+}
 
 }  // namespace
 
@@ -42,16 +49,14 @@ void TStringGrid::ReadAhead(std::size_t row, std::size_t col) const {
   const bool onward = row == lastRowRead_ + 1;
   lastRowRead_ = row;
   if (!onward) return;
-  // A walk down the rows: fetch the cells of a row a little further on,
-  // from the column read here to the end, while this one is worked on,
-  // since rows moved about lie anywhere.
+  // A walk down the rows: fetch the same cell of a row a little further
+  // on while this one is worked on, since rows moved about lie anywhere.
+  // Only that cell: a walk down one column would otherwise pull in whole
+  // rows it never reads, and a walk along a row reads on in order.
   constexpr std::size_t kRowsAhead = 4;
   if (row + kRowsAhead >= rows_.size()) return;
   const std::vector<AnsiString>& texts = rows_[row + kRowsAhead].Texts;
-  if (col >= texts.size()) return;
-  const char* first = reinterpret_cast<const char*>(texts.data() + col);
-  const char* end = reinterpret_cast<const char*>(texts.data() + texts.size());
-  for (const char* p = first; p < end; p += 64) __builtin_prefetch(p);
+  if (col < texts.size()) __builtin_prefetch(texts.data() + col);
 }
 
 const AnsiString& TStringGrid::Cells(int col, int row) const {
@@ -70,6 +75,7 @@ void TStringGrid::SetCells(int col, int row, const AnsiString& value) {
 void TStringGrid::SetCells(int col, int row, AnsiString&& value) {
   if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount()) return;
   TRowCells* data = RowNeeded(row);
+  ReadAhead(static_cast<std::size_t>(row), static_cast<std::size_t>(col));
   if (data->Texts.size() <= static_cast<std::size_t>(col)) {
     // Room for the whole row at once: a row is usually filled left to right.
     data->Texts.resize(static_cast<std::size_t>(ColCount()));
@@ -94,11 +100,14 @@ TObject* TStringGrid::Objects(int col, int row) const {
 void TStringGrid::SetObjects(int col, int row, TObject* value) {
   if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount()) return;
   TRowCells* data = RowNeeded(row);
-  if (data->Objects.size() <= static_cast<std::size_t>(col)) {
+  std::vector<TObject*>& objects = data->Objects;
+  const std::size_t c = static_cast<std::size_t>(col);
+  if (objects.size() <= c) {
     if (!value) return;  // an empty slot stays without storage
-    data->Objects.resize(static_cast<std::size_t>(ColCount()), nullptr);
+    objects.resize(c + 1, nullptr);
   }
-  data->Objects[static_cast<std::size_t>(col)] = value;
+  objects[c] = value;
+  if (!value && c + 1 == objects.size()) TrimObjects(objects);
   if (lineUpdate_ == 0 && HandleAllocated()) InvalidateCell(col, row);
 }
 
@@ -263,10 +272,11 @@ void TStringGrid::ShiftColumns(int fromCol, int count, int toCol, bool emptyBloc
                   cells.begin() + static_cast<std::ptrdiff_t>(last));
     if (emptyBlock) std::fill(cells.begin() + static_cast<std::ptrdiff_t>(landing),
                               cells.begin() + static_cast<std::ptrdiff_t>(landed), nullptr);
+    TrimObjects(cells);
   };
   // Rows moved about keep their cells anywhere in memory: fetch the range
   // of a row a little further on while this one is worked on.
-  constexpr std::size_t kRowsAhead = 8;
+  constexpr std::size_t kRowsAhead = 4;
   const std::size_t rows = rows_.size();
   for (std::size_t r = 0; r < rows; ++r) {
     if (r + kRowsAhead < rows) {
@@ -343,7 +353,10 @@ void TStringGrid::SizeChanged(int oldColCount, int oldRowCount) {
     const std::size_t cols = static_cast<std::size_t>(ColCount());
     for (TRowCells& data : rows_) {
       if (data.Texts.size() > cols) data.Texts.resize(cols);
-      if (data.Objects.size() > cols) data.Objects.resize(cols);
+      if (data.Objects.size() > cols) {
+        data.Objects.resize(cols);
+        TrimObjects(data.Objects);
+      }
     }
   }
   // The line lists stay: callers may hold them; one past the end reads as empty.
