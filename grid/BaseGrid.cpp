@@ -292,7 +292,8 @@ void TBaseGrid::SetRawObjects(int col, int row, TObject* value) {
   data->objects[i] = value;
 }
 
-void TBaseGrid::ShiftRawColumns(int fromCol, int count, int toCol, bool emptyBlock) {
+void TBaseGrid::ShiftRawColumns(int fromCol, int count, int toCol, bool emptyBlock,
+                                std::vector<AnsiString>* landingTexts) {
   if (count <= 0 || fromCol < 0 || toCol < 0) return;
   // A destination inside the block leaves it where it is.
   const bool moves = toCol < fromCol || toCol > fromCol + count;
@@ -302,7 +303,7 @@ void TBaseGrid::ShiftRawColumns(int fromCol, int count, int toCol, bool emptyBlo
   const int middle = moves && !left ? fromCol + count : fromCol;
   const int last = moves && !left ? toCol : fromCol + count;
   if (last <= ColCount()) {
-    ShiftColumns(fromCol, count, toCol, emptyBlock);
+    ShiftColumns(fromCol, count, toCol, emptyBlock, landingTexts);
     return;
   }
   const int landing = !moves || left ? first : last - count;
@@ -312,7 +313,10 @@ void TBaseGrid::ShiftRawColumns(int fromCol, int count, int toCol, bool emptyBlo
   std::vector<AnsiString> texts(n);
   std::vector<TObject*> objects(n);
   for (int r = 0; r < RowCount(); ++r) {
-    bool any = false;
+    const std::size_t row = static_cast<std::size_t>(r);
+    AnsiString* landingText =
+        emptyBlock && landingTexts && row < landingTexts->size() ? &(*landingTexts)[row] : nullptr;
+    bool any = landingText && !landingText->empty();
     for (int c = first; c < last; ++c) {
       const std::size_t i = static_cast<std::size_t>(c - first);
       texts[i] = TakeRawCells(c, r);
@@ -327,6 +331,7 @@ void TBaseGrid::ShiftRawColumns(int fromCol, int count, int toCol, bool emptyBlo
         texts[static_cast<std::size_t>(c - first)] = AnsiString();
         objects[static_cast<std::size_t>(c - first)] = nullptr;
       }
+      if (landingText) texts[static_cast<std::size_t>(landing - first)] = std::move(*landingText);
     }
     for (int c = first; c < last; ++c) {
       const std::size_t i = static_cast<std::size_t>(c - first);

@@ -199,8 +199,10 @@ class TBaseGrid : public TStringGrid {
   // Negative indices are ignored; cells past StoreColCount read empty and
   // keep nothing, as their slots do.
   // With emptyBlock the block's cells are emptied at their new place
-  // (object slots let go, not freed), as the store does.
-  void ShiftRawColumns(int fromCol, int count, int toCol, bool emptyBlock = false);
+  // (object slots let go, not freed), as the store does, and the first of
+  // them takes landingTexts' text of its row when those are given.
+  void ShiftRawColumns(int fromCol, int count, int toCol, bool emptyBlock = false,
+                       std::vector<AnsiString>* landingTexts = nullptr);
 
   // ---- columns kept past ColCount
   // Hidden columns keep their cells at their real indices while ColCount

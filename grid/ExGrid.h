@@ -480,6 +480,9 @@ class TExStringGrid : public TBaseGrid {
   int groupColumn_ = -1;
   int groupColumnWidth_ = 0;
   AnsiString groupColumnHeader_;
+  // Texts by row that the next column InsertColumns puts in takes in the
+  // same pass over the rows (Ungroup gives the grouped column back that way).
+  std::vector<AnsiString>* insertedColumnTexts_ = nullptr;
 
  public:
   // ---- sorting (ExGridSortRows.cpp; styles and settings in ExGridSort.h)
@@ -544,15 +547,20 @@ class TExStringGrid : public TBaseGrid {
   // A copy of the sort column's texts by row, kept in step by SwapRows, so
   // that comparisons read one compact array instead of the row records.
   // Only for a column of plain texts (no display events, no cell objects).
-  // The columns after it that break ties get theirs when first reached:
-  // sortKeys_[k] keys column sortKeyCol_ + k (sortKeyState_[k]: 0 not yet
-  // tried, 1 keyed, -1 read from the cells).
+  // The columns after it that break ties get theirs once comparisons reach
+  // them often enough to repay a pass over the rows (sortKeyReached_[k]
+  // counts until then): sortKeys_[k] keys column sortKeyCol_ + k
+  // (sortKeyState_[k]: 0 not yet keyed, 1 keyed, -1 read from the cells).
   void BuildSortKeys(int col);
   const TSortKeyColumn* SortKeysOf(int col);
+  void BuildSortKeysFrom(std::size_t k);
+  int SortKeysWorthAPass() const;
   bool KeyableColumn(int col) const;
+  int CompareSortKeys(const TSortKeyColumn& keys, int row1, int row2, TSortDirection direction) const;
   int sortKeyCol_ = -1;
   std::vector<TSortKeyColumn> sortKeys_;
   std::vector<signed char> sortKeyState_;
+  std::vector<int> sortKeyReached_;
 
  public:
   // ---- cursor advance and look-up typing (ExGridAdvance.cpp)

@@ -395,23 +395,23 @@ void InsertGroupRowsAtOnce(TExStringGrid& grid, int col, int textCol) {
   grid.CellsChanged(Rect(0, first, grid.ColCount() - 1, grid.RowCount() - 1));
 }
 
+// What each row of a grouped grid is, read before Ungroup changes it.
+enum TGroupRowKind : unsigned char { grData, grHeader, grSummary };
+
 // The rows Ungroup keeps move up over the header and summary rows in one
-// pass, each data row taking the text of the header above it into the
-// re-inserted column; the header and summary rows, gathered at the end,
-// go in one removal. Nothing is hidden here (Ungroup expands all first).
-void RemoveGroupRows(TExStringGrid& grid, int col, int textCol) {
+// pass; the header and summary rows, gathered at the end, go in one
+// removal. Nothing is hidden here (Ungroup expands all first).
+void RemoveGroupRows(TExStringGrid& grid, const std::vector<TGroupRowKind>& kinds) {
   const int first = grid.FixedRows();
   const int dataEnd = grid.RowCount() - grid.FixedFooters();
-  AnsiString groupText;
   int write = first;
   for (int read = first; read < dataEnd; ++read) {
-    if (grid.IsSummaryRow(read)) continue;
-    if (grid.IsNodeRow(read)) {
-      groupText = grid.Cells(textCol, read);
+    const TGroupRowKind kind = kinds[static_cast<std::size_t>(read)];
+    if (kind == grSummary) continue;
+    if (kind == grHeader) {
       grid.RemoveNode(grid.RealRowIndex(read));
       continue;
     }
-    grid.SetCells(col, read, groupText);
     if (write != read) {
       const int height = grid.RowHeights(read);
       grid.ExchangeRows(write, read);
@@ -527,13 +527,38 @@ void TExStringGrid::Ungroup() {
   if (filterActive_ && FixedRows() != filterFixedRows_ && filterFixedRows_ < RowCount())
     SetFixedRows(filterFixedRows_);
   const int col = groupColumn_;
-  InsertColumns(col, 1);
-  SetColWidths(DisplColIndex(col), groupColumnWidth_);
-  if (FixedRows() > 0) SetCells(col, 0, groupColumnHeader_);
-  if (col == 0) MoveNodeMarks(1, 0);
+  // Each data row takes back the text of the header above it, which stands
+  // in the column the group text went to once the grouped column had gone.
   const int textCol = GroupTextColumn(col);
+  const int groupedTextCol = textCol > col ? textCol - 1 : textCol;
+  const int dataEnd = RowCount() - FixedFooters();
+  std::vector<TGroupRowKind> kinds(static_cast<std::size_t>(RowCount()), grData);
+  std::vector<AnsiString> texts(static_cast<std::size_t>(RowCount()));
+  AnsiString groupText;
+  for (int r = FixedRows(); r < dataEnd; ++r) {
+    const std::size_t i = static_cast<std::size_t>(r);
+    if (IsSummaryRow(r)) {
+      kinds[i] = grSummary;
+    } else if (IsNodeRow(r)) {
+      kinds[i] = grHeader;
+      groupText = Cells(groupedTextCol, r);
+    } else {
+      texts[i] = groupText;
+    }
+  }
+  if (FixedRows() > 0) texts[0] = groupColumnHeader_;
+  {
+    insertedColumnTexts_ = &texts;
+    struct TLetGo {
+      std::vector<AnsiString>*& texts;
+      ~TLetGo() { texts = nullptr; }
+    } letGo{insertedColumnTexts_};
+    InsertColumns(col, 1);
+  }
+  SetColWidths(DisplColIndex(col), groupColumnWidth_);
+  if (col == 0) MoveNodeMarks(1, 0);
 
-  RemoveGroupRows(*this, col, textCol);
+  RemoveGroupRows(*this, kinds);
   groupColumn_ = -1;
   // Expanding showed the rows an active filter hides: they go again.
   if (filterActive_) ApplyFilter();

@@ -8,6 +8,7 @@
 // dissolved first, so that no covered cell is left pointing at a cell that
 // is not its base cell any more.
 #include <algorithm>
+#include <utility>
 
 #include "grid/ExGrid.h"
 
@@ -165,8 +166,9 @@ void TExStringGrid::InsertColumns(int col, int count) {
   SetColCount(ColCount() + count);
   const int realCount = RealColCount();
   // The columns at the end come round to col in one pass over the row
-  // records, emptied there, the ones from col on moving right.
-  ShiftRawColumns(realCount - count, count, col, true);
+  // records, emptied (or given their texts) there, the ones from col on
+  // moving right.
+  ShiftRawColumns(realCount - count, count, col, true, std::exchange(insertedColumnTexts_, nullptr));
   for (int c = realCount - 1; c >= col + count; --c)
     if (c < ColCount() && !IsColumnHidden(c - count)) SetColWidths(c, ColWidths(c - count));
   for (int c = col; c < col + count; ++c) SetColWidths(c, DefaultColWidth());

@@ -274,24 +274,6 @@ int CompareTextsByStyle(TSortStyle style, std::string_view t1, std::string_view 
   }
 }
 
-void TSortKeyColumn::Swap(std::size_t a, std::size_t b) {
-  if (a >= Texts.size() || b >= Texts.size()) return;
-  std::swap(Texts[a], Texts[b]);
-  if (!HasNumbers) return;
-  std::swap(Styles[a], Styles[b]);
-  std::swap(NumberRead[a], NumberRead[b]);
-  std::swap(Numbers[a], Numbers[b]);
-}
-
-void TSortKeyColumn::CopyRow(std::size_t to, std::size_t from) {
-  if (to >= Texts.size() || from >= Texts.size()) return;
-  Texts[to] = Texts[from];
-  if (!HasNumbers) return;
-  Styles[to] = Styles[from];
-  NumberRead[to] = NumberRead[from];
-  Numbers[to] = Numbers[from];
-}
-
 int PlaceBlanks(int result, bool empty1, bool empty2, TSortDirection direction,
                 TSortBlankPosition blankPos) {
   if (empty1 == empty2) return result;

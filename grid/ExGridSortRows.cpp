@@ -64,10 +64,41 @@ const AnsiString& TExStringGrid::SortText(int col, int row, AnsiString& holder) 
 
 // ------------------------------------------------------------- comparisons
 
+namespace {
+
+// Styles whose comparison is a function of the two texts and the format
+// alone, which a column's keys can answer.
+bool ComparesTextsOnly(TSortStyle style) {
+  return style != ssCustom && style != ssRaw && style != ssImages && style != ssCheckBox;
+}
+
+}  // namespace
+
+int TExStringGrid::CompareSortKeys(const TSortKeyColumn& keys, int row1, int row2,
+                                   TSortDirection direction) const {
+  const std::size_t k1 = static_cast<std::size_t>(row1 == pivotRow_ && pivotSource_ >= 0 ? pivotSource_ : row1);
+  const std::size_t k2 = static_cast<std::size_t>(row2 == pivotRow_ && pivotSource_ >= 0 ? pivotSource_ : row2);
+  const TSortKeyColumn::TKey& key1 = keys.Keys[k1];
+  const TSortKeyColumn::TKey& key2 = keys.Keys[k2];
+  TSortStyle style = keys.Style;
+  int result = 0;
+  if (keys.HasNumbers && style == ssAutomatic) style = static_cast<TSortStyle>(key1.Style);
+  if (keys.HasNumbers && style == ssNumeric) {
+    if (key1.NumberRead || key2.NumberRead) result = key1.Number < key2.Number ? -1 : (key1.Number > key2.Number ? 1 : 0);
+  } else {
+    result = CompareTextsByStyle(style, keys.Text(k1), keys.Text(k2), keys.Prefix, keys.Suffix);
+    result = result < 0 ? -1 : (result > 0 ? 1 : 0);
+  }
+  if (sortSettings_->IgnoreBlanks())
+    result = PlaceBlanks(result, key1.Length == 0, key2.Length == 0, direction, sortSettings_->BlankPos());
+  return result;
+}
+
 int TExStringGrid::CompareCells(int col, int row1, int row2, TSortDirection direction) {
   // A keyed column reads the pivot's key; its cell is filled only where
   // handlers may read it, which fills the whole pivot row at once.
   const TSortKeyColumn* keys = SortKeysOf(col);
+  if (keys && keys->FormatFixed) return CompareSortKeys(*keys, row1, row2, direction);
   const bool keyed = keys != nullptr;
   if (!keyed && (row1 == pivotRow_ || row2 == pivotRow_)) FillPivotCell(col);
   TSortStyle style = sortSettings_->AutoFormat() ? ssAutomatic : ssAlphabetic;
@@ -79,30 +110,19 @@ int TExStringGrid::CompareCells(int col, int row1, int row2, TSortDirection dire
   const bool pivotKeyed = keyed && pivotSource_ >= 0;
   const std::size_t k1 = static_cast<std::size_t>(pivotKeyed && row1 == pivotRow_ ? pivotSource_ : row1);
   const std::size_t k2 = static_cast<std::size_t>(pivotKeyed && row2 == pivotRow_ ? pivotSource_ : row2);
-  const AnsiString& t1 = keyed ? keys->Texts[k1] : SortText(col, row1, holder1);
-  const AnsiString& t2 = keyed ? keys->Texts[k2] : SortText(col, row2, holder2);
-  // The numbers read when the keys were made, while the format still is
-  // the one they were read with.
-  if (keyed && keys->HasNumbers && style == keys->Style && prefix == keys->Prefix && suffix == keys->Suffix) {
-    const TSortStyle resolved = style == ssAutomatic ? static_cast<TSortStyle>(keys->Styles[k1]) : style;
-    if (resolved == ssNumeric) {
-      const bool read = keys->NumberRead[k1] || keys->NumberRead[k2];
-      const double v1 = keys->Numbers[k1], v2 = keys->Numbers[k2];
-      style = ssNumeric;
-      int result = read ? (v1 < v2 ? -1 : (v1 > v2 ? 1 : 0)) : 0;
-      if (sortSettings_->IgnoreBlanks())
-        result = PlaceBlanks(result, t1.empty(), t2.empty(), direction, sortSettings_->BlankPos());
-      return result;
-    }
-    style = resolved;
-  }
+  const std::string_view t1 = keyed ? keys->Text(k1) : std::string_view(SortText(col, row1, holder1));
+  const std::string_view t2 = keyed ? keys->Text(k2) : std::string_view(SortText(col, row2, holder2));
+  // The styles and numbers read when the keys were made, while the format
+  // still is the one they were read with.
+  if (keyed && ComparesTextsOnly(style) && style == keys->Style && prefix == keys->Prefix && suffix == keys->Suffix)
+    return CompareSortKeys(*keys, row1, row2, direction);
   // A keyed column holds no cell objects, so no check boxes either.
   if (style == ssAutomatic && !keyed && IsCheckBoxType(GetCellType(col, row1))) style = ssCheckBox;
 
   int result = 0;
   switch (style) {
     case ssCustom:
-      if (OnCustomCompare) OnCustomCompare(this, t1, t2, result);
+      if (OnCustomCompare) OnCustomCompare(this, AnsiString(t1), AnsiString(t2), result);
       break;
     case ssRaw:
       if (OnRawCompare) OnRawCompare(this, col, row1, row2, result);
@@ -204,6 +224,7 @@ struct TExStringGrid::TSortFrame {
     g.sortKeyCol_ = -1;
     g.sortKeys_.clear();
     g.sortKeyState_.clear();
+    g.sortKeyReached_.clear();
     // The pivot shares the objects of the row it was copied from: the
     // scratch rows let go of them without freeing.
     for (int r = realRows; r < realRows + 3; ++r) g.DetachRowCells(r);
@@ -248,11 +269,15 @@ void TExStringGrid::BuildSortKeys(int col) {
   sortKeyCol_ = -1;
   sortKeys_.clear();
   sortKeyState_.clear();
+  sortKeyReached_.clear();
   if (!KeyableColumn(col)) return;
   sortKeyCol_ = col;
   sortKeys_.resize(static_cast<std::size_t>(ColCount() - col));
   sortKeyState_.assign(sortKeys_.size(), 0);
+  sortKeyReached_.assign(sortKeys_.size(), 0);
 }
+
+int TExStringGrid::SortKeysWorthAPass() const { return std::max(16, RowCount() / 64); }
 
 const TSortKeyColumn* TExStringGrid::SortKeysOf(int col) {
   if (sortKeyCol_ < 0 || col < sortKeyCol_) return nullptr;
@@ -260,28 +285,64 @@ const TSortKeyColumn* TExStringGrid::SortKeysOf(int col) {
   if (k >= sortKeyState_.size()) return nullptr;
   if (sortKeyState_[k] == 0) {
     // Many equal texts in the sort column send comparisons on to the next
-    // columns in random row order: their keys are worth one pass each.
-    sortKeyState_[k] = k == 0 || KeyableColumn(col) ? 1 : -1;
-    if (sortKeyState_[k] > 0) {
-      TSortKeyColumn& keys = sortKeys_[k];
-      // A keyed column is one of the store's (KeyableColumn), every row of it.
-      CopyColumnTexts(col, keys.Texts);
-      keys.Style = sortSettings_->AutoFormat() ? ssAutomatic : ssAlphabetic;
-      GetCellFormat(col, keys.Style, keys.Prefix, keys.Suffix);
-      keys.HasNumbers = keys.Style == ssAutomatic || keys.Style == ssNumeric;
-      if (keys.HasNumbers) {
-        keys.Styles.resize(keys.Texts.size());
-        keys.NumberRead.resize(keys.Texts.size());
-        keys.Numbers.resize(keys.Texts.size());
-        for (std::size_t r = 0; r < keys.Texts.size(); ++r) {
-          keys.Styles[r] = static_cast<unsigned char>(
-              keys.Style == ssAutomatic ? AutomaticStyleOf(keys.Texts[r]) : keys.Style);
-          keys.NumberRead[r] = SortNumberValue(keys.Texts[r], keys.Prefix, keys.Suffix, false, keys.Numbers[r]);
-        }
-      }
-    }
+    // columns in random row order: their keys are worth a pass over the
+    // rows, once a column has been reached often enough to show it. A
+    // column that only breaks a few ties is read from its cells.
+    if (k > 0 && ++sortKeyReached_[k] < SortKeysWorthAPass()) return nullptr;
+    BuildSortKeysFrom(k);
   }
   return sortKeyState_[k] > 0 ? &sortKeys_[k] : nullptr;
+}
+
+void TExStringGrid::BuildSortKeysFrom(std::size_t k) {
+  // The columns after this one that ties already reach often will soon be
+  // worth their keys too: one pass reads them all, row by row, where a
+  // pass of their own would fetch every row's cells again. One that ties
+  // have barely reached yet may never need its keys: it waits.
+  std::size_t end = k + 1;
+  while (end < sortKeyState_.size() && sortKeyState_[end] == 0 &&
+         sortKeyReached_[end] >= std::max(2, SortKeysWorthAPass() / 64))
+    ++end;
+  const int first = sortKeyCol_ + static_cast<int>(k);
+  // Only handlers run code of others during a sort; without them a
+  // column's format stays as it is taken here. Styles that do more than
+  // compare two texts always take the long way.
+  const bool noHandlers = !OnGetFormat && !OnCustomCompare && !OnRawCompare;
+  for (std::size_t j = k; j < end; ++j) {
+    const int col = sortKeyCol_ + static_cast<int>(j);
+    sortKeyState_[j] = j == 0 || KeyableColumn(col) ? 1 : -1;
+    if (sortKeyState_[j] < 0) continue;
+    TSortKeyColumn& keys = sortKeys_[j];
+    keys.Style = sortSettings_->AutoFormat() ? ssAutomatic : ssAlphabetic;
+    GetCellFormat(col, keys.Style, keys.Prefix, keys.Suffix);
+    keys.HasNumbers = keys.Style == ssAutomatic || keys.Style == ssNumeric;
+    keys.FormatFixed = ComparesTextsOnly(keys.Style) && noHandlers;
+    keys.Keys.reserve(static_cast<std::size_t>(RowCount()));
+  }
+  // A keyed column is one of the store's (KeyableColumn), every row of it;
+  // numbers are read while each text is at hand. Texts past what a key can
+  // address leave their column to be read from the cells.
+  ReadColumnTexts(first, static_cast<int>(end - k), [&](int col, const AnsiString& text) {
+    const std::size_t j = static_cast<std::size_t>(col - sortKeyCol_);
+    if (sortKeyState_[j] <= 0) return;
+    TSortKeyColumn& keys = sortKeys_[j];
+    if (text.size() > TSortKeyColumn::kMaxLength || keys.Chars.size() + text.size() > UINT32_MAX) {
+      keys = TSortKeyColumn();
+      sortKeyState_[j] = -1;
+      return;
+    }
+    TSortKeyColumn::TKey key{};
+    key.Offset = static_cast<std::uint32_t>(keys.Chars.size());
+    key.Length = static_cast<std::uint32_t>(text.size());
+    keys.Chars.append(text);
+    if (keys.HasNumbers) {
+      key.Style = keys.Style == ssAutomatic ? AutomaticStyleOf(text) : keys.Style;
+      double number = 0;
+      key.NumberRead = SortNumberValue(text, keys.Prefix, keys.Suffix, false, number);
+      key.Number = number;
+    }
+    keys.Keys.push_back(key);
+  });
 }
 
 // ------------------------------------------------------------- quicksorts

@@ -561,11 +561,12 @@ class TStringGrid : public TDrawGrid {
   // the record's height; the row's former cells are dropped (their objects
   // are the caller's, as always). Outside the grid: nothing.
   void InsertRowData(int row, TRowCells&& cells);
-  // Appends the texts of a column, every row in order, to out: one pass
-  // that reads ahead of the row it copies, so that a large grid whose rows
-  // have been moved about does not wait on each row's cells in turn.
-  // Outside the grid's columns: nothing.
-  void CopyColumnTexts(int col, std::vector<AnsiString>& out) const;
+  // Hands the texts of count columns from col, row by row in order, to
+  // take (with each text's column): one pass that reads ahead of the row
+  // it hands over, so that a large grid whose rows have been moved about
+  // does not wait on each row's cells in turn. Columns outside the grid
+  // are left out.
+  void ReadColumnTexts(int col, int count, const std::function<void(int col, const AnsiString&)>& take) const;
   // Moves the cells (texts and object slots) of the columns fromCol ..
   // fromCol + count - 1 to start at toCol (the index as it is before the
   // move) in every row, the cells in between taking the freed places: one
@@ -575,7 +576,10 @@ class TStringGrid : public TDrawGrid {
   // EInvalidGridOperation. With emptyBlock the block's cells are emptied
   // at their new place (texts dropped, object slots let go, not freed) in
   // the same pass: a column inserted or removed that way walks the rows once.
-  void ShiftColumns(int fromCol, int count, int toCol, bool emptyBlock = false);
+  // With landingTexts as well, the first column of the emptied block takes
+  // each row's text from it (moved out; rows past its end stay empty).
+  void ShiftColumns(int fromCol, int count, int toCol, bool emptyBlock = false,
+                    std::vector<AnsiString>* landingTexts = nullptr);
 
  protected:
   void DrawCell(int col, int row, const TRect& rect, TGridDrawState state) override;

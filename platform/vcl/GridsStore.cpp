@@ -8,6 +8,7 @@
 // row's vectors may be shorter than the column count (the missing cells
 // are empty). Objects are the caller's: the store never frees one.
 #include <algorithm>
+#include <functional>
 #include <utility>
 
 #include "platform/vcl/Grids.h"
@@ -196,33 +197,40 @@ void TStringGrid::InsertRowData(int row, TRowCells&& cells) {
   if (row == Row() && editUpdate_ == 0 && InplaceEditor() && EditorMode()) InvalidateEditor();
 }
 
-void TStringGrid::CopyColumnTexts(int col, std::vector<AnsiString>& out) const {
-  if (col < 0 || col >= ColCount()) return;
+void TStringGrid::ReadColumnTexts(int col, int count,
+                                  const std::function<void(int col, const AnsiString&)>& take) const {
+  const int firstCol = std::max(col, 0);
+  const int endCol = std::min(col + std::max(count, 0), ColCount());
+  if (firstCol >= endCol) return;
   const std::size_t rows = static_cast<std::size_t>(RowCount());
   const std::size_t stored = std::min(rows, rows_.size());
-  const std::size_t c = static_cast<std::size_t>(col);
-  out.reserve(out.size() + rows);
-  // Two stages ahead: the cell's string first, then (once that is at hand)
-  // the characters of a text too long to live inside it.
+  const std::size_t c0 = static_cast<std::size_t>(firstCol), c1 = static_cast<std::size_t>(endCol);
+  // Two stages ahead: the row's cells first, then (once those are at hand)
+  // the characters of texts too long to live inside their strings.
   constexpr std::size_t kCellAhead = 16, kTextAhead = 8;
-  auto cell = [&](std::size_t r) -> const AnsiString* {
-    const std::vector<AnsiString>& texts = rows_[r].Texts;
-    return c < texts.size() ? &texts[c] : nullptr;
-  };
   for (std::size_t r = 0; r < stored; ++r) {
     if (r + kCellAhead < stored) {
-      if (const AnsiString* ahead = cell(r + kCellAhead)) __builtin_prefetch(ahead);
+      const std::vector<AnsiString>& ahead = rows_[r + kCellAhead].Texts;
+      if (c0 < ahead.size()) {
+        const char* p = reinterpret_cast<const char*>(ahead.data() + c0);
+        const char* end = reinterpret_cast<const char*>(ahead.data() + std::min(c1, ahead.size()));
+        for (; p < end; p += 64) __builtin_prefetch(p);
+        __builtin_prefetch(end - 1);
+      }
     }
     if (r + kTextAhead < stored) {
-      if (const AnsiString* ahead = cell(r + kTextAhead)) __builtin_prefetch(ahead->data());
+      const std::vector<AnsiString>& ahead = rows_[r + kTextAhead].Texts;
+      for (std::size_t c = c0; c < std::min(c1, ahead.size()); ++c) __builtin_prefetch(ahead[c].data());
     }
-    const AnsiString* text = cell(r);
-    out.push_back(text ? *text : AnsiString());
+    const std::vector<AnsiString>& texts = rows_[r].Texts;
+    for (std::size_t c = c0; c < c1; ++c) take(static_cast<int>(c), c < texts.size() ? texts[c] : EmptyText());
   }
-  out.resize(out.size() + (rows - stored));
+  for (std::size_t r = stored; r < rows; ++r)
+    for (int c = firstCol; c < endCol; ++c) take(c, EmptyText());
 }
 
-void TStringGrid::ShiftColumns(int fromCol, int count, int toCol, bool emptyBlock) {
+void TStringGrid::ShiftColumns(int fromCol, int count, int toCol, bool emptyBlock,
+                               std::vector<AnsiString>* landingTexts) {
   if (count <= 0) return;
   if (fromCol < 0 || toCol < 0 || fromCol + count > ColCount() || toCol > ColCount())
     throw EInvalidGridOperation(kLineCannotChange);
@@ -290,6 +298,10 @@ void TStringGrid::ShiftColumns(int fromCol, int count, int toCol, bool emptyBloc
     TRowCells& data = rows_[r];
     shiftTexts(data.Texts);
     shiftObjects(data.Objects);
+    if (emptyBlock && landingTexts && r < landingTexts->size() && !(*landingTexts)[r].empty()) {
+      if (data.Texts.size() <= landing) data.Texts.resize(static_cast<std::size_t>(ColCount()));
+      data.Texts[landing] = std::move((*landingTexts)[r]);
+    }
   }
   if (lineUpdate_ > 0 || !HandleAllocated()) return;
   InvalidateGrid();

@@ -115,6 +115,63 @@ TEST(GridSort, ColumnsReadOnceSortExactlyAsColumnsReadCellByCell) {
     }
 }
 
+// A catalogue-sized grid whose sort column has few values, so that ties
+// run on through several columns: the columns ties reach often get their
+// keys part way through the sort, several in one pass, the one they reach
+// rarely is read from its cells. The order must be that of a grid whose
+// every column is read cell by cell.
+TEST(GridSort, KeysMadePartWayThroughALargeSortGiveTheCellByCellOrder) {
+  const std::vector<AnsiString> kinds = {"드라마"_k, "SF", "공포"_k, ""};
+  auto make = [&](bool withObjects) {
+    auto grid = std::make_unique<TExStringGrid>(nullptr);
+    grid->SetColCount(7);
+    grid->SetRowCount(3001);
+    for (int r = 1; r <= 3000; ++r) {
+      const unsigned h = static_cast<unsigned>(r) * 2654435761u;
+      grid->SetCells(0, r, IntToStr(r));
+      grid->SetCells(1, r, kinds[h % 4]);
+      grid->SetCells(2, r, IntToStr(static_cast<int>(h >> 8) % 7));
+      grid->SetCells(3, r, (h >> 12) % 5 == 0 ? AnsiString() : IntToStr(static_cast<int>(h >> 12) % 3) + ".5");
+      grid->SetCells(4, r, (h >> 16) % 2 ? "x" + IntToStr(static_cast<int>(h >> 17) % 400)
+                                         : "12/" + IntToStr(10 + static_cast<int>(h >> 17) % 18) + "/" +
+                                               IntToStr(1980 + static_cast<int>(h >> 22) % 40));
+      grid->SetCells(5, r, "http://movie" + IntToStr(static_cast<int>(h >> 20) % 3000) + ".example/");
+      grid->SetCells(6, r, IntToStr(3000 - r));
+    }
+    if (withObjects)
+      for (int c = 1; c < 7; ++c) grid->CellPropertiesAt(c, 7);
+    return grid;
+  };
+  for (TSortDirection dir : {sdAscending, sdDescending}) {
+    auto keyed = make(false);
+    auto cellByCell = make(true);
+    SortBy(*keyed, 1, dir);
+    SortBy(*cellByCell, 1, dir);
+    EXPECT_EQ(Column(*keyed, 0), Column(*cellByCell, 0)) << dir;
+  }
+}
+
+// A format handler may answer differently from one comparison to the
+// next, so a sort with one asks it every time: here it reads the running
+// times as numbers once their unit is dropped.
+TEST(GridSort, FormatHandlerTurnsTextsWithAUnitIntoNumbers) {
+  auto grid = GridOf({"120분"_k, "95분"_k, "1,000분"_k, "8분"_k});
+  int asked = 0;
+  grid->OnGetFormat = [&](TObject*, int col, TSortStyle& style, AnsiString&, AnsiString& suffix) {
+    ++asked;
+    if (col != 1) return;
+    style = ssNumeric;
+    suffix = "분"_k;
+  };
+  SortBy(*grid, 1);
+  EXPECT_EQ(Column(*grid, 1), (std::vector<AnsiString>{"8분"_k, "95분"_k, "120분"_k, "1,000분"_k}));
+  EXPECT_GT(asked, 4) << "asked for each comparison, not once";
+  grid->OnGetFormat = nullptr;
+  SortBy(*grid, 1);
+  // Without the handler they are texts, compared byte by byte.
+  EXPECT_EQ(Column(*grid, 1), (std::vector<AnsiString>{"1,000분"_k, "120분"_k, "8분"_k, "95분"_k}));
+}
+
 TEST(GridSort, EqualRowsAreNotSwappedByTheColumnSort) {
   // Nothing to gain from moving rows that compare equal: a grid sorted
   // already sorts without a single swap, and equal keys keep their order.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "VclTestSupport.h"
@@ -139,21 +140,26 @@ TEST(GridStore, ARowHandedOutAndBackKeepsItsTextsObjectsAndHeight) {
   EXPECT_EQ(g.Cells(0, 6), "");
 }
 
-TEST(GridStore, AColumnCopiedInOnePassMatchesItsCellsAfterRowsMove) {
+TEST(GridStore, ColumnsReadInOnePassMatchTheirCellsAfterRowsMove) {
   TStringGrid g(nullptr);
   g.SetColCount(3);
   g.SetRowCount(60);
   for (int r = 0; r < 60; r += 2) g.SetCells(1, r, IntToStr(r) + std::string(r, 'k'));
   g.ExchangeRows(0, 59);
   g.MoveRow(10, 40);
-  std::vector<AnsiString> column{"before"};
-  g.CopyColumnTexts(1, column);
-  ASSERT_EQ(column.size(), 61u);
-  EXPECT_EQ(column.front(), "before");
-  for (int r = 0; r < 60; ++r) EXPECT_EQ(column[static_cast<std::size_t>(r) + 1], g.Cells(1, r)) << r;
+  for (int r = 0; r < 60; r += 3) g.SetCells(2, r, "c" + IntToStr(r));
+  // Columns 1 and 2 row by row, and the range cut to the grid's columns.
+  std::vector<std::pair<int, AnsiString>> read;
+  g.ReadColumnTexts(1, 5, [&](int col, const AnsiString& text) { read.emplace_back(col, text); });
+  ASSERT_EQ(read.size(), 120u);
+  for (int r = 0; r < 60; ++r) {
+    EXPECT_EQ(read[static_cast<std::size_t>(2 * r)], std::make_pair(1, g.Cells(1, r))) << r;
+    EXPECT_EQ(read[static_cast<std::size_t>(2 * r + 1)], std::make_pair(2, g.Cells(2, r))) << r;
+  }
   std::vector<AnsiString> none;
-  g.CopyColumnTexts(3, none);
-  g.CopyColumnTexts(-1, none);
+  g.ReadColumnTexts(3, 1, [&](int, const AnsiString& text) { none.push_back(text); });
+  g.ReadColumnTexts(-1, 1, [&](int, const AnsiString& text) { none.push_back(text); });
+  g.ReadColumnTexts(1, 0, [&](int, const AnsiString& text) { none.push_back(text); });
   EXPECT_TRUE(none.empty());
 }
 
