@@ -556,6 +556,7 @@ class TExStringGrid : public TBaseGrid {
   void BuildSortKeysFrom(std::size_t k);
   int SortKeysWorthAPass() const;
   bool KeyableColumn(int col) const;
+  std::size_t SortKeyIndex(int row) const;
   int CompareSortKeys(const TSortKeyColumn& keys, int row1, int row2, TSortDirection direction) const;
   int sortKeyCol_ = -1;
   std::vector<TSortKeyColumn> sortKeys_;

@@ -74,10 +74,15 @@ bool ComparesTextsOnly(TSortStyle style) {
 
 }  // namespace
 
+// The pivot's keys are those of the row it was copied from, which swaps
+// follow: the same texts, and no copy of them.
+std::size_t TExStringGrid::SortKeyIndex(int row) const {
+  return static_cast<std::size_t>(row == pivotRow_ && pivotSource_ >= 0 ? pivotSource_ : row);
+}
+
 int TExStringGrid::CompareSortKeys(const TSortKeyColumn& keys, int row1, int row2,
                                    TSortDirection direction) const {
-  const std::size_t k1 = static_cast<std::size_t>(row1 == pivotRow_ && pivotSource_ >= 0 ? pivotSource_ : row1);
-  const std::size_t k2 = static_cast<std::size_t>(row2 == pivotRow_ && pivotSource_ >= 0 ? pivotSource_ : row2);
+  const std::size_t k1 = SortKeyIndex(row1), k2 = SortKeyIndex(row2);
   const TSortKeyColumn::TKey& key1 = keys.Keys[k1];
   const TSortKeyColumn::TKey& key2 = keys.Keys[k2];
   TSortStyle style = keys.Style;
@@ -104,18 +109,13 @@ int TExStringGrid::CompareCells(int col, int row1, int row2, TSortDirection dire
   TSortStyle style = sortSettings_->AutoFormat() ? ssAutomatic : ssAlphabetic;
   AnsiString prefix, suffix;
   GetCellFormat(col, style, prefix, suffix);
-  AnsiString holder1, holder2;
-  // The pivot's keys are those of the row it was copied from, which swaps
-  // follow: the same texts, and no copy of them.
-  const bool pivotKeyed = keyed && pivotSource_ >= 0;
-  const std::size_t k1 = static_cast<std::size_t>(pivotKeyed && row1 == pivotRow_ ? pivotSource_ : row1);
-  const std::size_t k2 = static_cast<std::size_t>(pivotKeyed && row2 == pivotRow_ ? pivotSource_ : row2);
-  const std::string_view t1 = keyed ? keys->Text(k1) : std::string_view(SortText(col, row1, holder1));
-  const std::string_view t2 = keyed ? keys->Text(k2) : std::string_view(SortText(col, row2, holder2));
   // The styles and numbers read when the keys were made, while the format
   // still is the one they were read with.
   if (keyed && ComparesTextsOnly(style) && style == keys->Style && prefix == keys->Prefix && suffix == keys->Suffix)
     return CompareSortKeys(*keys, row1, row2, direction);
+  AnsiString holder1, holder2;
+  const std::string_view t1 = keyed ? keys->Text(SortKeyIndex(row1)) : std::string_view(SortText(col, row1, holder1));
+  const std::string_view t2 = keyed ? keys->Text(SortKeyIndex(row2)) : std::string_view(SortText(col, row2, holder2));
   // A keyed column holds no cell objects, so no check boxes either.
   if (style == ssAutomatic && !keyed && IsCheckBoxType(GetCellType(col, row1))) style = ssCheckBox;
 
