@@ -198,6 +198,8 @@ class LocalHttpServer {
       ssize_t n = ::recv(fd, buf, sizeof buf, 0);
       if (n <= 0) return false;
       data.append(buf, static_cast<size_t>(n));
+      // Not a request line (a TLS greeting, say): hang up at once.
+      if (!std::isupper(static_cast<unsigned char>(data[0]))) return false;
     }
     r.Head = data.substr(0, headEnd);
     std::string rest = data.substr(headEnd + 4);
