@@ -17,6 +17,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <mutex>
@@ -51,6 +52,17 @@ bool IsValidHost(std::string_view host) {
   for (char c : host)
     if (!IsHostChar(c)) return false;
   return true;
+}
+
+// A line break inside a value would end the header line and let the rest
+// pass as headers of its own.
+bool HasLineBreak(std::string_view value) { return value.find_first_of("\r\n") != std::string_view::npos; }
+
+bool HeadersAreSafe(const THttpRequest& r) {
+  if (HasLineBreak(r.Agent) || HasLineBreak(r.Referer) || HasLineBreak(r.Accept) || HasLineBreak(r.Verb) ||
+      HasLineBreak(r.UserName) || HasLineBreak(r.Password))
+    return false;
+  return std::none_of(r.Headers.begin(), r.Headers.end(), [](const AnsiString& h) { return HasLineBreak(h); });
 }
 
 AnsiString BuildUrl(const THttpRequest& r) {
@@ -199,6 +211,10 @@ bool THttpTransfer::Perform(const THttpRequest& request) {
   }
   if (!IsValidHost(request.Host)) {
     errorText_ = "invalid host \"" + request.Host + "\"";
+    return false;
+  }
+  if (!HeadersAreSafe(request)) {
+    errorText_ = "line break in a header value";
     return false;
   }
   EnsureCurl();

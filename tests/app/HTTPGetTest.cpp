@@ -374,3 +374,19 @@ TEST_F(HTTPGetTest, WaitThreadMakesGetFileReturnAfterItsCompletion) {
   slow.Abort();
   EXPECT_TRUE(PumpUntil([&] { return e.Completed(); }));
 }
+
+TEST_F(HTTPGetTest, AWaitingGetFileWhoseHandlerFreesTheComponentReturnsCleanly) {
+  TTestFolder folder;
+  auto* g = new THTTPGet(nullptr);
+  int done = 0;
+  g->OnDoneFile = [&](TObject*, const AnsiString&, int) {
+    ++done;
+    delete g;
+  };
+  g->SetWaitThread(true);
+  g->SetURL(server.Url("/big/100"));
+  g->SetFileName(folder.File("x.bin"));
+  g->GetFile();
+  EXPECT_EQ(done, 1);
+  EXPECT_EQ(ReadFileBytes(folder.File("x.bin")).size(), 100u);
+}

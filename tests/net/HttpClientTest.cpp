@@ -196,7 +196,7 @@ TEST(HttpTransfer, CancelFromAnotherThreadEndsAWaitingTransferAtOnce) {
   EXPECT_FALSE(transfer.Perform(RequestTo(server, "/")));
 }
 
-TEST(HttpTransfer, HostsThatAreNotNamesOrAddressesAreRefusedBeforeConnecting) {
+TEST(HttpTransfer, BadHostsAndHeaderValuesAreRefusedBeforeConnecting) {
   LocalHttpServer server([](const TReceivedRequest&, TServerConnection& c) {
     c.Send(LocalHttpServer::Reply(200, "x"));
   });
@@ -206,6 +206,11 @@ TEST(HttpTransfer, HostsThatAreNotNamesOrAddressesAreRefusedBeforeConnecting) {
     THttpTransfer t;
     EXPECT_FALSE(t.Perform(r)) << host;
   }
+  // Nor does a value that would break out of its header line.
+  THttpRequest r = RequestTo(server, "/");
+  r.Referer = "http://a.invalid/\r\nX-Injected: 1";
+  THttpTransfer t;
+  EXPECT_FALSE(t.Perform(r));
   EXPECT_EQ(server.RequestCount(), 0u);
 }
 
