@@ -59,6 +59,7 @@ void Serve(const TReceivedRequest& r, TServerConnection& c) {
   if (t == "/a/b.jpg") c.Send(LocalHttpServer::Reply(200, "jpg"));
   else if (t == "/text") c.Send(LocalHttpServer::Reply(200, "hello, 세계"));
   else if (t == "/nolength") c.Send(LocalHttpServer::Reply(200, "streamed", "", false));
+  else if (t == "/badlength") c.Send("HTTP/1.0 200 OK\r\nContent-Length: 12abc\r\n\r\nhello, world");
   else if (t == "/empty") c.Send(LocalHttpServer::Reply(200, ""));
   else if (t == "/short") c.Send("HTTP/1.0 200 OK\r\nContent-Length: 1000\r\n\r\nonly this");
   else if (t == "/error500") c.Send(LocalHttpServer::Reply(500, "<html>server error</html>"));
@@ -198,7 +199,7 @@ TEST_F(HTTPGetTest, AReplyWithoutContentLengthIsAStringButNeverAFileOrBinaryData
 }
 
 TEST_F(HTTPGetTest, ErrorStatusesEmptyRepliesAndCutRepliesAreFailures) {
-  for (const char* path : {"/missing", "/error500", "/empty", "/short", "/huge"}) {
+  for (const char* path : {"/missing", "/error500", "/empty", "/short", "/huge", "/badlength"}) {
     TEvents e;
     THTTPGet g(nullptr);
     e.Attach(g);
@@ -219,10 +220,12 @@ TEST_F(HTTPGetTest, AStringReplyOverTheCapFailsWithoutContentLengthToo) {
   EXPECT_EQ(Fetch(get, events, false), "error");
 }
 
-TEST_F(HTTPGetTest, UrlsThatNameNoResourceOrNoServerFail) {
+TEST_F(HTTPGetTest, UrlsThatNameNoResourceOrNoWebServerFail) {
   const std::vector<std::string> urls = {"127.0.0.1", "http://" + server.HostPort(), "http:///x",
                                          "http://127.0.0.1:" + std::to_string(UnusedPort()) + "/x",
-                                         "http://127.0.0.1:99999/x", "ftp://127.0.0.1/x"};
+                                         "http://127.0.0.1:99999/x", "ftp://127.0.0.1/x",
+                                         // TLS with a server that speaks plain HTTP
+                                         "https://" + server.HostPort() + "/text"};
   for (const std::string& url : urls) {
     TEvents e;
     THTTPGet g(nullptr);
