@@ -5,6 +5,8 @@
 
 #include <sys/stat.h>
 
+#include <memory>
+
 #include "StyledTestSupport.h"
 #include "styled/ScCheckList.h"
 #include "tests/vcl/VclTestSupport.h"
@@ -80,11 +82,15 @@ TEST(ScCheckList, ASaveThatCannotBeWrittenRaisesAndKeepsTheOldFile) {
 }
 
 TEST(ScCheckList, TheUsersClickReportsTheItemAndItsNewState) {
-  ShownForm form;
-  auto* list = new TScCheckList(form.form);
-  list->SetParent(form.form);
+  // Filled before its window exists, as a window fills its chooser at start.
+  TForm* form = new TForm(nullptr);
+  std::unique_ptr<TForm> owner(form);
+  form->SetBounds(10, 10, 400, 300);
+  auto* list = new TScCheckList(form);
+  list->SetParent(form);
   list->SetBounds(10, 10, 200, 150);
   list->LoadFromFile(kFixture);
+  form->Show();
   std::vector<std::pair<int, TCheckBoxState>> changes;
   list->OnChange = [&](TObject*, int index, TCheckBoxState state) { changes.emplace_back(index, state); };
   list->SetFocus();
