@@ -46,6 +46,27 @@ TEST(ScFormState, APlacementIsSavedOnCloseAndRestoredAtTheNextStart) {
   }
 }
 
+TEST(ScFormState, AMaximisedWindowComesBackMaximisedOverItsNormalPlace) {
+  TempFolder dir;
+  const AnsiString ini = dir / "Vidrena.ini";
+  {
+    StatefulForm first(ini);
+    first.form->Show();
+    first.form->SetBounds(120, 90, 520, 410);
+    first.form->SetWindowState(wsMaximized);
+    Application->ProcessMessages();
+    first.form->Close();
+  }
+  TIniFile file(ini);
+  EXPECT_EQ(file.ReadInteger("FormMainFormState", "WindowState", -1), 2);
+  EXPECT_EQ(file.ReadInteger("FormMainFormState", "Width", -1), 520);
+  StatefulForm second(ini);
+  second.form->Show();
+  Application->ProcessMessages();
+  EXPECT_EQ(ShownWindowState(second.form), wsMaximized);
+  EXPECT_EQ(NormalWindowBounds(second.form).Width(), 520);
+}
+
 TEST(ScFormState, APlacementOffEveryScreenComesBackOntoTheScreen) {
   TempFolder dir;
   const AnsiString ini = dir / "Vidrena.ini";
