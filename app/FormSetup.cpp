@@ -230,8 +230,12 @@ void TFormSetup::BuildListPage() {
   ScGroupBox5->SetCaption(K("표시할 항목"));
   ViewList = Place<TScCheckList>(this, ScGroupBox5, "ViewList", 10, kGroupTop, ScGroupBox5->Width() - 20,
                                  ScGroupBox5->Height() - kGroupTop - 10);
+  // The same items as the catalogue window's chooser (both read and write
+  // 목록.View): every column but the title and the storage place, each the
+  // header followed by a blank, all checked.
   for (const TCatalogueColumnDef& column : CatalogueColumns()) {
-    int index = ViewList->Items()->Add(*column.Header);
+    if (*column.Header == Cat::Title || *column.Header == Cat::Location) continue;
+    int index = ViewList->Items()->Add(*column.Header + " ");
     ViewList->SetChecked(index, true);
   }
   ViewList->OnChange = [this](TObject* s, int, TCheckBoxState) {
