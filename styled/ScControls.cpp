@@ -237,6 +237,7 @@ TScStatusBar::TScStatusBar(TComponent* owner) : TPanel(owner) {
 TScStatusPane::TScStatusPane(TComponent* owner) : TPanel(owner) {
   ScApplyLook(this);
   SetBevelOuter(bvLowered);
+  SetBorderWidth(3);  // the text does not touch the sunken edge
   SetAlignment(taLeftJustify);
   SetBounds(0, 0, 120, ScLook::kFieldHeight);
   SetAlign(alLeft);
