@@ -5,4 +5,5 @@ cd "$(dirname "$0")"
 scripts/deps.sh
 cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DVIDRENA_BENCH=OFF >/dev/null
 cmake --build build-release -j"$(nproc)" --target vidrena
-exec build-release/vidrena "$@"
+# The program keeps its files beside itself: it runs from the laid-out folder.
+exec build-release/Vidrena/vidrena "$@"

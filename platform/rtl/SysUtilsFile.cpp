@@ -30,7 +30,72 @@ namespace fs = std::filesystem;
 
 // --------------------------------------------------------------------- Names
 
-std::string SysFileName(std::string_view name) { return Cp949ToUtf8(name); }
+namespace {
+
+inline char FoldAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+
+// Equal but for the case of ASCII letters. UTF-8 bytes of other characters
+// are all above 0x7F, so folding byte by byte is safe.
+bool SameButCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
+  return true;
+}
+
+// The entry of dir whose name differs from name only in letter case; the
+// smallest such name when there are several, so the choice never depends on
+// the directory's order. "" when there is none.
+std::string CaseVariantIn(const std::string& dir, std::string_view name) {
+  DIR* handle = ::opendir(dir.empty() ? "." : dir.c_str());
+  if (!handle) return {};
+  std::string found;
+  while (dirent* entry = ::readdir(handle)) {
+    std::string_view candidate = entry->d_name;
+    if (SameButCase(candidate, name) && (found.empty() || candidate < found)) found = candidate;
+  }
+  ::closedir(handle);
+  return found;
+}
+
+// Resolves each missing component of path to an existing entry differing
+// only in ASCII case; from the first component with no such entry on, the
+// rest stays as given (a new file or folder is created with its own name).
+std::string ResolveLetterCase(const std::string& path) {
+  struct stat st;
+  if (path.empty() || ::lstat(path.c_str(), &st) == 0) return path;
+  std::string resolved;
+  size_t start = 0;
+  if (path[0] == '/') {
+    resolved = "/";
+    start = 1;
+  }
+  while (start <= path.size()) {
+    size_t slash = path.find('/', start);
+    size_t end = slash == std::string::npos ? path.size() : slash;
+    std::string_view component(path.data() + start, end - start);
+    std::string next = resolved + std::string(component);
+    if (!component.empty() && component != "." && component != ".." &&
+        ::lstat(next.c_str(), &st) != 0) {
+      std::string variant = CaseVariantIn(resolved, component);
+      if (variant.empty()) return resolved + path.substr(start);
+      next = resolved + variant;
+    }
+    resolved = std::move(next);
+    if (slash == std::string::npos) break;
+    resolved += '/';
+    start = slash + 1;
+  }
+  return resolved;
+}
+
+}  // namespace
+
+// The program was written for a file system that ignores letter case, and
+// its own names differ in case ("Vidrena.Ini" and "Vidrena.ini", ".Bak" and
+// ".BAK"): a name that does not exist as given names the entry that differs
+// from it only in ASCII case, when there is one.
+std::string SysFileName(std::string_view name) { return ResolveLetterCase(Cp949ToUtf8(name)); }
 AnsiString FromSysFileName(std::string_view sysName) { return Utf8ToCp949(sysName); }
 
 namespace {

@@ -1,0 +1,173 @@
+#include "app/Catalogue.h"
+
+#include "platform/rtl/SysUtils.h"
+
+namespace Cat {
+const AnsiString Title = "제목"_k;
+const AnsiString OrigTitle = "원제(영제)"_k;
+const AnsiString Director = "감독"_k;
+const AnsiString Country = "제작국가"_k;
+const AnsiString Year = "제작연도"_k;
+const AnsiString ReleaseDate = "개봉날짜"_k;
+const AnsiString Cast = "출연"_k;
+const AnsiString Rating = "관람등급"_k;
+const AnsiString Genre = "영화장르"_k;
+const AnsiString RunningTime = "영화시간"_k;
+const AnsiString Stars = "별점"_k;
+const AnsiString Score = "평점"_k;
+const AnsiString HomePage = "공식홈페이지"_k;
+const AnsiString RelatedPage = "관련페이지"_k;
+const AnsiString Synopsis = "영화내용"_k;
+const AnsiString Commentary = "영화해설"_k;
+const AnsiString Posters = "포스터"_k;
+const AnsiString Location = "보관위치"_k;
+const AnsiString Medium = "저장매체"_k;
+const AnsiString DateAdded = "추가날짜"_k;
+const AnsiString Watched = "시청여부"_k;
+const AnsiString FileName = "파일이름"_k;
+const AnsiString FileId = "파일ID"_k;
+const AnsiString FileSize = "파일크기"_k;
+const AnsiString VideoFormat = "비디오포맷"_k;
+const AnsiString AudioFormat = "오디오포맷"_k;
+const AnsiString Channels = "Ch";
+const AnsiString SampleRate = "samplerate";
+const AnsiString FrameCount = "프레임수"_k;
+const AnsiString FrameRate = "프레임속도"_k;
+const AnsiString Language = "언어"_k;
+const AnsiString Subtitle = "자막"_k;
+const AnsiString Quality = "화질정보"_k;
+const AnsiString Release = "릴정보"_k;
+const AnsiString Folder = "폴더"_k;
+const AnsiString Resolution = "해상도"_k;
+const AnsiString Lent = "대여"_k;
+const AnsiString Borrower = "대여자"_k;
+const AnsiString Contact = "연락처"_k;
+const AnsiString LendCount = "대여횟수"_k;
+const AnsiString PosterUrl = "포스터위치"_k;
+const AnsiString Notes = "기타"_k;
+
+const AnsiString WatchedYes = "본영화"_k;
+const AnsiString WatchedNo = "안본영화"_k;
+const AnsiString LentOut = "빌려줬음"_k;
+const AnsiString LentKept = "보관중"_k;
+}  // namespace Cat
+
+const std::vector<TCatalogueColumnDef>& CatalogueColumns() {
+  using namespace Cat;
+  static const std::vector<TCatalogueColumnDef> columns = {
+      {&Title, 226},      {&OrigTitle, 80},   {&Director, 64},    {&Country, 64},
+      {&Year, 64},        {&ReleaseDate, 64}, {&Cast, 64},        {&Rating, 64},
+      {&Genre, 64},       {&RunningTime, 64}, {&Stars, 64},       {&Score, 64},
+      {&HomePage, 91},    {&RelatedPage, 64}, {&Synopsis, 64},    {&Commentary, 64},
+      {&Posters, 64},     {&Location, 64},    {&Medium, 64},      {&DateAdded, 64},
+      {&Watched, 64},     {&FileName, 64},    {&FileId, 64},      {&FileSize, 64},
+      {&VideoFormat, 78}, {&AudioFormat, 75}, {&Channels, 64},    {&SampleRate, 64},
+      {&FrameCount, 64},  {&FrameRate, 80},   {&Language, 64},    {&Subtitle, 64},
+      {&Quality, 64},     {&Release, 64},     {&Folder, 64},      {&Resolution, 64},
+      {&Lent, 64},        {&Borrower, 64},    {&Contact, 64},     {&LendCount, 64},
+      {&PosterUrl, 81},   {&Notes, 64},
+  };
+  return columns;
+}
+
+const std::vector<TFileColumnPair>& FileColumnPairs() {
+  using namespace Cat;
+  static const std::vector<TFileColumnPair> pairs = {
+      {&FileName, FileName},      {&FileId, FileId},           {&FileSize, FileSize},
+      {&VideoFormat, VideoFormat}, {&AudioFormat, AudioFormat}, {&Channels, "채널"_k},
+      {&SampleRate, "샘플레이트"_k}, {&FrameCount, FrameCount},   {&FrameRate, FrameRate},
+      {&Language, Language},      {&Subtitle, "자막파일"_k},    {&Quality, Quality},
+      {&Release, Release},        {&Folder, Folder},           {&Resolution, Resolution},
+  };
+  return pairs;
+}
+
+// ------------------------------------------------------------------ lists
+
+namespace {
+
+std::vector<AnsiString> SplitDelimited(std::string_view text, char delimiter) {
+  TStringList list;
+  list.SetDelimiter(delimiter);
+  list.SetQuoteChar('"');
+  list.SetDelimitedText(text);
+  std::vector<AnsiString> out;
+  out.reserve(static_cast<std::size_t>(list.Count()));
+  for (int i = 0; i < list.Count(); ++i) out.push_back(list.Strings(i));
+  return out;
+}
+
+AnsiString JoinDelimited(const std::vector<AnsiString>& elements, char delimiter) {
+  TStringList list;
+  list.SetDelimiter(delimiter);
+  list.SetQuoteChar('"');
+  for (const AnsiString& e : elements) list.Add(e);
+  return list.DelimitedText();
+}
+
+}  // namespace
+
+std::vector<AnsiString> SplitFileList(std::string_view text) { return SplitDelimited(text, '|'); }
+AnsiString JoinFileList(const std::vector<AnsiString>& elements) { return JoinDelimited(elements, '|'); }
+std::vector<AnsiString> SplitPosterList(std::string_view text) { return SplitDelimited(text, ','); }
+AnsiString JoinPosterList(const std::vector<AnsiString>& names) { return JoinDelimited(names, ','); }
+
+// ------------------------------------------------------------------ grid
+
+void WriteCatalogueHeaders(TExColumnGrid& grid) {
+  const auto& defs = CatalogueColumns();
+  grid.SetColCount(kCatalogueColumnCount);
+  TGridColumnCollection* columns = grid.Columns();
+  for (int c = 0; c < kCatalogueColumnCount; ++c) {
+    TGridColumnItem* item = columns->Items(c);
+    item->SetHeader(*defs[c].Header);
+    item->SetName(*defs[c].Header);
+    item->SetWidth(defs[c].Width);
+    item->SetReadOnly(*defs[c].Header != Cat::Folder);
+  }
+}
+
+void SetupCatalogueGrid(TExColumnGrid& grid) {
+  grid.BeginUpdate();
+  grid.SetRowCount(2);
+  grid.SetFixedRows(1);
+  WriteCatalogueHeaders(grid);
+  grid.SetFixedCols(1);
+  grid.SetFixedColWidth(226);
+  grid.SetDefaultRowHeight(21);
+  grid.SetWordWrap(true);
+  // Movie texts are shown, sorted and filtered as typed: a title such as
+  // "<Blade Runner>" is no mark-up.
+  grid.SetEnableHTML(false);
+  TGridOptions options = grid.Options();
+  options.insert(goColMoving);
+  options.insert(goColSizing);
+  // Editing is on for the one column that is not read-only (폴더).
+  options.insert(goEditing);
+  grid.SetOptions(options);
+  grid.MouseActions()->SetDisjunctRowSelect(true);
+  grid.MouseActions()->SetRowSelectPersistent(true);
+  grid.SetFilterCaseUp(true);
+  TFont bold;
+  bold.Assign(*grid.Columns()->Items(0)->HeaderFont());
+  bold.SetStyle(TFontStyles{fsBold});
+  grid.Columns()->Items(0)->SetHeaderFont(&bold);
+  grid.EndUpdate();
+}
+
+int CatalogueColumnIndex(TExColumnGrid& grid, const AnsiString& header) {
+  TGridColumnItem* item = grid.ColumnByName(header);
+  return item ? item->Index() : -1;
+}
+
+AnsiString CatalogueCell(TExColumnGrid& grid, const AnsiString& header, int row) {
+  TGridColumnItem* item = grid.ColumnByName(header);
+  return item ? item->Rows(row) : AnsiString();
+}
+
+bool SetCatalogueCell(TExColumnGrid& grid, const AnsiString& header, int row, const AnsiString& value) {
+  TGridColumnItem* item = grid.ColumnByName(header);
+  if (!item) return false;
+  item->SetRows(row, value);
+  return true;
+}

@@ -1,0 +1,110 @@
+// The catalogue's row model, in one place for every window: the 42 column
+// headers with their widths, the per-file columns and their file-table
+// headers, the "|" and "," list texts, and the set-up of a catalogue grid.
+//
+// Windows find a column by its header (ColumnByName), never by index: the
+// user may move columns, and a grouped catalogue has an extra column 0.
+#pragma once
+
+#include <vector>
+
+#include "grid/ExCGrid.h"
+
+inline constexpr int kCatalogueColumnCount = 42;
+inline constexpr int kFileColumnCount = 15;
+
+// Headers, code page 949, in the order of a new catalogue's file.
+namespace Cat {
+extern const AnsiString Title;         // 제목
+extern const AnsiString OrigTitle;     // 원제(영제)
+extern const AnsiString Director;      // 감독
+extern const AnsiString Country;       // 제작국가
+extern const AnsiString Year;          // 제작연도
+extern const AnsiString ReleaseDate;   // 개봉날짜
+extern const AnsiString Cast;          // 출연
+extern const AnsiString Rating;        // 관람등급
+extern const AnsiString Genre;         // 영화장르
+extern const AnsiString RunningTime;   // 영화시간
+extern const AnsiString Stars;         // 별점
+extern const AnsiString Score;         // 평점
+extern const AnsiString HomePage;      // 공식홈페이지
+extern const AnsiString RelatedPage;   // 관련페이지
+extern const AnsiString Synopsis;      // 영화내용
+extern const AnsiString Commentary;    // 영화해설
+extern const AnsiString Posters;       // 포스터
+extern const AnsiString Location;      // 보관위치
+extern const AnsiString Medium;        // 저장매체
+extern const AnsiString DateAdded;     // 추가날짜
+extern const AnsiString Watched;       // 시청여부
+extern const AnsiString FileName;      // 파일이름
+extern const AnsiString FileId;        // 파일ID
+extern const AnsiString FileSize;      // 파일크기
+extern const AnsiString VideoFormat;   // 비디오포맷
+extern const AnsiString AudioFormat;   // 오디오포맷
+extern const AnsiString Channels;      // Ch
+extern const AnsiString SampleRate;    // samplerate
+extern const AnsiString FrameCount;    // 프레임수
+extern const AnsiString FrameRate;     // 프레임속도
+extern const AnsiString Language;      // 언어
+extern const AnsiString Subtitle;      // 자막
+extern const AnsiString Quality;       // 화질정보
+extern const AnsiString Release;       // 릴정보
+extern const AnsiString Folder;        // 폴더
+extern const AnsiString Resolution;    // 해상도
+extern const AnsiString Lent;          // 대여
+extern const AnsiString Borrower;      // 대여자
+extern const AnsiString Contact;       // 연락처
+extern const AnsiString LendCount;     // 대여횟수
+extern const AnsiString PosterUrl;     // 포스터위치
+extern const AnsiString Notes;         // 기타
+
+// Cell values with a meaning.
+extern const AnsiString WatchedYes;    // 본영화
+extern const AnsiString WatchedNo;     // 안본영화
+extern const AnsiString LentOut;       // 빌려줬음
+extern const AnsiString LentKept;      // 보관중
+}  // namespace Cat
+
+struct TCatalogueColumnDef {
+  const AnsiString* Header;
+  int Width;
+};
+// The 42 columns in file order.
+const std::vector<TCatalogueColumnDef>& CatalogueColumns();
+
+// A per-file column and the header of the file table's column that shows it.
+struct TFileColumnPair {
+  const AnsiString* CatalogueHeader;
+  AnsiString FileTableHeader;
+};
+// The 15 per-file columns, in the file table's order.
+const std::vector<TFileColumnPair>& FileColumnPairs();
+
+// ---- list texts
+// A per-file list: "|" between elements; an element holding a character at
+// or below the blank, a double quote or "|" is quoted with inner quotes
+// doubled; one empty element is written as two double quotes. Reading also
+// splits at blanks outside quotes.
+std::vector<AnsiString> SplitFileList(std::string_view text);
+AnsiString JoinFileList(const std::vector<AnsiString>& elements);
+// The poster list: the same rules with "," between names.
+std::vector<AnsiString> SplitPosterList(std::string_view text);
+AnsiString JoinPosterList(const std::vector<AnsiString>& names);
+
+// ---- the catalogue grid
+// 42 columns named by their headers with their widths, one fixed row and
+// one fixed column (the title, bold header), row height 21, two rows,
+// word wrap, disjunct persistent row selection, column moving and sizing,
+// upper-cased filtering. Every column is read-only except 폴더. Cells are
+// plain text: no mark-up is interpreted, so a title such as "<B>" shows as typed.
+void SetupCatalogueGrid(TExColumnGrid& grid);
+// The catalogue's headers written into row 0 and the column items named
+// after them (for a grid that is not yet a catalogue).
+void WriteCatalogueHeaders(TExColumnGrid& grid);
+
+// The cell of the column named header in row; "" when no column has that name.
+AnsiString CatalogueCell(TExColumnGrid& grid, const AnsiString& header, int row);
+// Writes the cell; false (nothing written) when no column has that name.
+bool SetCatalogueCell(TExColumnGrid& grid, const AnsiString& header, int row, const AnsiString& value);
+// The real column index of the column named header, -1 when none.
+int CatalogueColumnIndex(TExColumnGrid& grid, const AnsiString& header);

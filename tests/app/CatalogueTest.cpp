@@ -1,0 +1,53 @@
+#include "app/Catalogue.h"
+
+#include <gtest/gtest.h>
+
+using Elements = std::vector<AnsiString>;
+
+TEST(CatalogueLists, PerFileListsQuoteWhatWouldSplitAndReadBack) {
+  struct Case {
+    Elements elements;
+    AnsiString text;
+  };
+  const Case cases[] = {
+      {{"a.avi", "b.avi"}, "a.avi|b.avi"},
+      {{""}, "\"\""},
+      {{}, ""},
+      {{"My Movie.avi", "x"}, "\"My Movie.avi\"|x"},
+      {{"a|b", "say \"hi\""}, "\"a|b\"|\"say \"\"hi\"\"\""},
+      {{"영화 1.avi"_k, "둘.avi"_k}, "\"영화 1.avi\"|둘.avi"_k},
+      {{"", "2"}, "|2"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(JoinFileList(c.elements), c.text);
+    EXPECT_EQ(SplitFileList(c.text), c.elements) << c.text;
+  }
+  // Outside quotes a blank splits too, so an unquoted element never holds one.
+  EXPECT_EQ(SplitFileList("a b|c"), (Elements{"a", "b", "c"}));
+}
+
+TEST(CatalogueLists, PosterListIsCommaText) {
+  EXPECT_EQ(JoinPosterList({"a.jpg", "b c.jpg"}), "a.jpg,\"b c.jpg\"");
+  EXPECT_EQ(SplitPosterList("a.jpg,\"/x/b c.jpg\""), (Elements{"a.jpg", "/x/b c.jpg"}));
+}
+
+TEST(CatalogueGrid, FortyTwoNamedColumnsOnlyTheFolderEditable) {
+  TExColumnGrid grid(nullptr);
+  SetupCatalogueGrid(grid);
+  ASSERT_EQ(grid.ColCount(), kCatalogueColumnCount);
+  EXPECT_EQ(grid.RowCount(), 2);
+  EXPECT_EQ(grid.FixedRows(), 1);
+  EXPECT_EQ(grid.FixedCols(), 1);
+  EXPECT_EQ(grid.ColWidths(0), 226);
+  for (const TCatalogueColumnDef& def : CatalogueColumns()) {
+    TGridColumnItem* item = grid.ColumnByName(*def.Header);
+    ASSERT_NE(item, nullptr) << *def.Header;
+    EXPECT_EQ(grid.Cells(item->Index(), 0), *def.Header);
+    EXPECT_EQ(item->ReadOnly(), *def.Header != Cat::Folder);
+  }
+  EXPECT_EQ(grid.ColWidths(CatalogueColumnIndex(grid, Cat::HomePage)), 91);
+  EXPECT_EQ(CatalogueColumnIndex(grid, "없는열"_k), -1);
+  EXPECT_FALSE(SetCatalogueCell(grid, "없는열"_k, 1, "x"));
+  EXPECT_EQ(CatalogueCell(grid, "없는열"_k, 1), "");
+  EXPECT_EQ(FileColumnPairs().size(), static_cast<std::size_t>(kFileColumnCount));
+}
