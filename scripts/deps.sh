@@ -8,6 +8,8 @@ packages=(
   qt6-base-dev qt6-webengine-dev
   libcurl4-openssl-dev
   libjpeg62-turbo-dev
+  libzip-dev
+  libfreexl-dev
   fonts-nanum
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb
