@@ -13,6 +13,7 @@
 //     -> rich text of one cell -> PasteTextIntoCells -> GrowForTransfer -> WriteClipboardCell
 //   -> SmartFill (one value / a series / the values in turn)
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 
@@ -34,6 +35,24 @@ int GridWindowId(TExStringGrid& grid) {
 TRect ToRect(const TGridRect& r) { return Rect(r.Left, r.Top, r.Right, r.Bottom); }
 
 const TRect kNoSource{-1, -1, -1, -1};
+
+// What a cell's text holds that copying must look at, in one pass over its
+// bytes (most cells hold none of it): kBreaks a TAB or a line break, kBrace
+// a "{" (rich text starts "{\\"), kAngle a "<" (mark-up).
+constexpr unsigned kBreaks = 1, kBrace = 2, kAngle = 4;
+
+unsigned CopyTextFlags(std::string_view text) {
+  static const std::array<unsigned char, 256> kTable = [] {
+    std::array<unsigned char, 256> t{};
+    t['\t'] = t['\r'] = t['\n'] = kBreaks;
+    t['{'] = kBrace;
+    t['<'] = kAngle;
+    return t;
+  }();
+  unsigned flags = 0;
+  for (char c : text) flags |= kTable[static_cast<unsigned char>(c)];
+  return flags;
+}
 
 }  // namespace
 
@@ -134,40 +153,54 @@ AnsiString TExStringGrid::RectToClipboardText(const TGridRect& rect, bool disjun
     rows.push_back(r);
   }
   const bool lineEnds = rows.size() > 1;
+  const bool plainHtml = !navigation_->CopyHTMLTagsToClipboard();
+  const bool displayEvents = OnGetDisplText || OnGetDisplWideText;
   AnsiString out;
-  AnsiString plain;
-  for (int r : rows) {
+  AnsiString holder;
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const int r = rows[i];
     bool first = true;
     for (int c : cols) {
       if (!first) out.push_back('\t');
       first = false;
-      // A merged cell's text travels once, in its base cell.
-      const TCellProperties* props = FindCellProperties(c, r);
-      if (props && !props->IsBaseCell()) continue;
-      AnsiString text = GetCellText(c, r);
-      if (::IsUnicodeCell(text)) {
-        // Other programs read code page 949 characters, not UTF-16 bytes.
-        text = Utf16ToCp949(UnicodeCellToWide(text));
-      } else if (text.find('<') != std::string::npos && !navigation_->CopyHTMLTagsToClipboard() &&
-                 text.find("</") != std::string::npos) {
-        text = MarkupToPlainText(text);
-      } else if (text.find("{\\") != std::string::npos) {
-        text = RichTextToPlainText(text);
+      // The plain store is read in place; spans, cell objects and display
+      // events go through the grid's cell access.
+      const AnsiString* text = &RawCells(c, r);
+      if (displayEvents || RawObjects(c, r)) {
+        // A merged cell's text travels once, in its base cell.
+        const TCellProperties* props = FindCellProperties(c, r);
+        if (props && !props->IsBaseCell()) continue;
+        holder = GetCellText(c, r);
+        text = &holder;
       }
-      AppendClipboardField(out, text);
+      const unsigned flags = CopyTextFlags(*text);
+      if (flags == 0 && (text->empty() || (*text)[0] != '"') && !::IsUnicodeCell(*text)) {
+        out.append(*text);
+      } else if (::IsUnicodeCell(*text)) {
+        // Other programs read code page 949 characters, not UTF-16 bytes.
+        AppendClipboardField(out, Utf16ToCp949(UnicodeCellToWide(*text)));
+      } else if ((flags & kBrace) && text->find("{\\") != std::string::npos) {
+        AppendClipboardField(out, RichTextToPlainText(*text));
+      } else if (plainHtml && (flags & kAngle) && text->find("</") != std::string::npos) {
+        AppendClipboardField(out, MarkupToPlainText(*text));
+      } else {
+        AppendClipboardField(out, *text);
+      }
     }
     if (lineEnds) out += "\r\n";
+    // Room for the rest, judged by the first rows.
+    if (i == 15) out.reserve(out.size() / 16 * rows.size() * 9 / 8);
   }
   return out;
 }
 
 void TExStringGrid::CopyRectToClipboard(const TGridRect& rect, bool disjunct) {
   lastCopyRect_ = rect;
-  const AnsiString text = RectToClipboardText(rect, disjunct);
+  AnsiString text = RectToClipboardText(rect, disjunct);
   TClipboard* clipboard = Clipboard();
   clipboard->Open();
   try {
-    clipboard->SetAsText(text);
+    clipboard->SetAsBytes(CF_TEXT, std::move(text));
     if (navigation_->AllowRTFClipboard()) {
       const AnsiString first = GetCellText(RealColIndex(rect.Left), rect.Top);
       if (first.find("{\\") != std::string::npos) clipboard->SetAsBytes(RichTextClipboardFormat(), first);

@@ -11,7 +11,8 @@
 bool NeedsClipboardQuotes(std::string_view text) {
   if (text.empty()) return false;
   if (text.front() == '"') return true;
-  return text.find_first_of("\t\r\n") != std::string_view::npos;
+  return text.find('\n') != std::string_view::npos || text.find('\t') != std::string_view::npos ||
+         text.find('\r') != std::string_view::npos;
 }
 
 void AppendClipboardField(AnsiString& out, std::string_view text) {
@@ -20,10 +21,13 @@ void AppendClipboardField(AnsiString& out, std::string_view text) {
     return;
   }
   out.push_back('"');
-  for (char c : text) {
-    if (c == '"') out.push_back('"');
-    out.push_back(c);
+  size_t start = 0;
+  for (size_t q = text.find('"'); q != std::string_view::npos; q = text.find('"', q + 1)) {
+    out.append(text.substr(start, q + 1 - start));
+    out.push_back('"');
+    start = q + 1;
   }
+  out.append(text.substr(start));
   out.push_back('"');
 }
 

@@ -118,6 +118,8 @@ void TExStringGrid::ImportTextFile(const AnsiString& fileName, bool append) {
     if (!append) {
       if (GridFileHooks().ResetForFullLoad) GridFileHooks().ResetForFullLoad(*this);
       else ResetHiddenState();
+      // The rows cut off go whole, faster than emptying them cell by cell.
+      SetRowCount(std::min(RowCount(), FixedRows() + 1));
       ClearAll();
       SetRowCount(static_cast<int>(newRows));
     } else if (lineCount > 0) {
@@ -131,6 +133,11 @@ void TExStringGrid::ImportTextFile(const AnsiString& fileName, bool append) {
     for (size_t i = 0; i < rows.size(); ++i) {
       const int row = startRow + static_cast<int>(i);
       std::vector<AnsiString>& fields = rows[i];
+      if (!append) {
+        // An emptied grid of shown columns only: the row's texts move in whole.
+        InsertRowData(row, TRowCells{std::move(fields), {}, RowHeights(row)});
+        fields = {};
+      }
       for (size_t c = 0; c < fields.size(); ++c) {
         if (fields[c].empty()) continue;
         const int col = realCols[c];

@@ -38,9 +38,10 @@ TClipboard::TContent ReadAll() {
   return mime ? ContentOfMime(*mime) : TClipboard::TContent{};
 }
 
-void WriteAll(const TClipboard::TContent& content) {
+// Takes the content by value: a large copy hands its text over unmoved.
+void WriteAll(TClipboard::TContent content) {
   if (Memory().active) {
-    Memory().content = content;
+    Memory().content = std::move(content);
     return;
   }
   EnsureQtApplication();
@@ -142,7 +143,7 @@ void TClipboard::Open() {
 void TClipboard::Close() {
   if (openCount_ == 0) return;
   if (--openCount_ == 0 && emptied_) {
-    WriteAll(pending_);
+    WriteAll(std::move(pending_));
     pending_.clear();
   }
 }
