@@ -7,6 +7,7 @@
 
 #include <memory>
 
+#include "platform/rtl/Cp949.h"
 #include "platform/vcl/Clipbrd_p.h"
 #include "platform/vcl/Controls_p.h"
 
@@ -67,6 +68,10 @@ AnsiString ClipboardFormatName(UINT format) {
   return names[format - kFirstRegistered];
 }
 
+// Registered formats that other programs know by a MIME type of their own.
+const QString kRichTextMime = QStringLiteral("text/rtf");
+const char kRichTextName[] = "Rich Text Format";
+
 QString MimeTypeOf(UINT format) {
   switch (format) {
     case CF_TEXT:
@@ -76,6 +81,7 @@ QString MimeTypeOf(UINT format) {
   }
   AnsiString name = ClipboardFormatName(format);
   if (name.empty()) return {};
+  if (SameText(name, kRichTextName)) return kRichTextMime;
   // Hex keeps any name a valid MIME subtype.
   return kPrivatePrefix + QString::fromLatin1(QByteArray::fromStdString(name).toHex());
 }
@@ -104,7 +110,10 @@ std::vector<AnsiString> SplitFileNames(const std::string& joined) {
 void FillMimeData(QMimeData& mime, const TClipboard::TContent& content) {
   for (const auto& [format, bytes] : content) {
     if (format == CF_TEXT || format == CF_UNICODETEXT) {
-      mime.setText(ToQString(bytes));
+      // Character by character, and not through the painting's text cache:
+      // a copied block can be megabytes.
+      const WideString wide = Cp949ToUtf16(bytes);
+      mime.setText(QString::fromUtf16(wide.data(), static_cast<qsizetype>(wide.size())));
     } else if (format == CF_HDROP) {
       QList<QUrl> urls;
       for (const AnsiString& n : SplitFileNames(bytes)) urls << QUrl::fromLocalFile(QString::fromUtf8(SysFileName(n).c_str()));
@@ -125,6 +134,7 @@ TClipboard::TContent ContentOfMime(const QMimeData& mime) {
     if (!files.empty()) content[CF_HDROP] = JoinFileNames(files);
   }
   if (mime.hasText()) content[CF_TEXT] = FromQString(mime.text());
+  if (mime.hasFormat(kRichTextMime)) content[RegisterClipboardFormat(kRichTextName)] = mime.data(kRichTextMime).toStdString();
   for (const QString& type : mime.formats()) {
     if (!type.startsWith(kPrivatePrefix)) continue;
     std::string name = QByteArray::fromHex(type.mid(kPrivatePrefix.size()).toLatin1()).toStdString();

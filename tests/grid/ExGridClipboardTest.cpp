@@ -351,3 +351,33 @@ TEST_F(SmartFill, DatesContinueByTheirMonthStep) {
 }
 
 }  // namespace
+
+namespace {
+
+// The desktop's clipboard (offscreen here): what other programs read.
+TEST(DesktopClipboard, KoreanCellsAndRichTextReachOtherProgramsIntact) {
+  UseMemoryClipboard(false);
+  TExStringGrid grid(nullptr);
+  grid.SetColCount(3);
+  grid.SetRowCount(3);
+  grid.SetOptions(grid.Options() + TGridOptions{goEditing});
+  grid.Navigation()->SetAllowRTFClipboard(true);
+  grid.SetCells(1, 1, "{\\rtf1 \\'c7\\'d1}");
+  grid.SetCells(2, 1, "한국 영화 \"제목\""_k);
+  grid.SetSelection({1, 1, 2, 1});
+  grid.CopySelectionToClipboard();
+  // The rich text's plain text is the syllable written as two bytes.
+  EXPECT_EQ(Clipboard()->AsText(), "\xC7\xD1\t" + "한국 영화 \"제목\""_k);
+  EXPECT_EQ(Clipboard()->AsBytes(RichTextClipboardFormat()), "{\\rtf1 \\'c7\\'d1}");
+  TExStringGrid other(nullptr);
+  other.SetColCount(3);
+  other.SetRowCount(3);
+  other.SetOptions(other.Options() + TGridOptions{goEditing});
+  other.SetColCount(4);
+  EXPECT_EQ(other.PasteFromClipboard(1, 2), 2);
+  EXPECT_EQ(other.Cells(1, 2), "\xC7\xD1");
+  EXPECT_EQ(other.Cells(2, 2), "한국 영화 \"제목\""_k);
+  Clipboard()->Clear();
+}
+
+}  // namespace
