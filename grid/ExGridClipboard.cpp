@@ -372,6 +372,11 @@ int TExStringGrid::PasteTextIntoCells(int col, int row, const AnsiString& text) 
   if (!Options().contains(goEditing) && !navigation_->AllowClipboardAlways() &&
       !mouseActions_->RangeSelectAndEdit())
     return 0;
+  // Each TAB and line break may start a cell: a text with more of them
+  // than the limit allows is refused before it is taken apart.
+  const Int64 separators = std::count_if(text.begin(), text.end(), [](char c) { return c == '\t' || c == '\n' || c == '\r'; });
+  if (separators > kMaxTransferCells)
+    throw EExGridError("Too many cells to add: the text holds more than " + IntToStr(kMaxTransferCells) + " cells");
   TTextBlock block = ParseClipboardText(text);
   if (block.empty()) return 0;
   int width = 0;

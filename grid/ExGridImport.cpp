@@ -27,9 +27,16 @@ namespace {
   throw EExGridError("Cannot open file " + fileName);
 }
 
+// No text file of a catalogue comes near this; a larger one would only
+// exhaust the memory before the limits below could refuse it.
+constexpr Int64 kMaxImportBytes = Int64{1} << 30;
+
 std::string ReadWholeFile(const AnsiString& fileName) {
   std::ifstream in(SysFileName(fileName), std::ios::binary);
   if (!in) CannotOpen(fileName);
+  if (FileSizeOf(fileName) > kMaxImportBytes)
+    throw EExGridError("The file " + fileName + " is too large to import (more than " +
+                       IntToStr(kMaxImportBytes >> 20) + " MB)");
   std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   if (in.bad()) CannotOpen(fileName);
   return bytes;
@@ -73,6 +80,16 @@ AnsiString FileText(std::string bytes) {
 // Rounded to the nearest whole percent.
 int Percent(size_t done, size_t total) { return total == 0 ? 100 : static_cast<int>((done * 200 + total) / (2 * total)); }
 
+// Lines and fields are counted before they are made, so that a hostile
+// file is refused before it fills the memory.
+Int64 CountLines(std::string_view text) {
+  Int64 n = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'))) ++n;
+  }
+  return n + (!text.empty() && text.back() != '\n' && text.back() != '\r' ? 1 : 0);
+}
+
 void CheckTransferSize(Int64 cols, Int64 rows) {
   if (cols > kMaxTransferCols || rows > kMaxTransferRows || cols * rows > kMaxTransferCells)
     throw EExGridError("Too many cells to add: the grid would need " + IntToStr(cols) + " columns and " +
@@ -86,6 +103,8 @@ void CheckTransferSize(Int64 cols, Int64 rows) {
 
 void TExStringGrid::ImportTextFile(const AnsiString& fileName, bool append) {
   AnsiString text = FileText(ReadWholeFile(fileName));
+  const Int64 existingRows = append ? RowCount() : FixedFooters();
+  CheckTransferSize(ColCount(), existingRows + CountLines(text));
   const std::vector<std::string_view> lines = SplitTextLines(text);
   char delimiter = delimiter_;
   if (delimiter == '\0' && !lines.empty())
@@ -93,6 +112,7 @@ void TExStringGrid::ImportTextFile(const AnsiString& fileName, bool append) {
 
   std::vector<std::vector<AnsiString>> rows(lines.size());
   size_t fieldCount = 0;
+  Int64 totalFields = 0;
   AnsiString converted;
   for (size_t i = 0; i < lines.size(); ++i) {
     std::string_view line = lines[i];
@@ -103,6 +123,11 @@ void TExStringGrid::ImportTextFile(const AnsiString& fileName, bool append) {
     }
     SplitDelimitedLine(line, delimiter, rows[i]);
     fieldCount = std::max(fieldCount, rows[i].size());
+    totalFields += static_cast<Int64>(rows[i].size());
+    // Every field is a cell: past the limit the file is refused here.
+    if (totalFields > kMaxTransferCells || fieldCount > static_cast<size_t>(kMaxTransferCols))
+      CheckTransferSize(std::max<Int64>(ColCount(), static_cast<Int64>(fieldCount)),
+                        existingRows + static_cast<Int64>(lines.size()));
   }
   text = AnsiString();  // the fields hold their own copies
 

@@ -33,6 +33,8 @@ constexpr int kMaxSheetRow = 16'777'216;
 // No part of a workbook this program reads is larger; a bigger entry is a
 // damaged file or a zip bomb, refused before it is inflated.
 constexpr zip_uint64_t kMaxEntryBytes = 512ull << 20;
+// More values than any grid of this program takes; refused while reading.
+constexpr size_t kMaxSheetValues = 20'000'000;
 
 bool EndsWithNoCase(std::string_view s, std::string_view tail) {
   return s.size() >= tail.size() && SameText(s.substr(s.size() - tail.size()), tail);
@@ -384,7 +386,10 @@ void ReadXlsx(const AnsiString& fileName, const AnsiString& sheetName, TSpreadsh
       text = isDate ? DateTimeText(number + dateOffset) : NumberText(number);
       present = true;
     }
-    if (present && !text.empty()) block.Values.push_back({col, row, std::move(text)});
+    if (present && !text.empty()) {
+      if (block.Values.size() >= kMaxSheetValues) Damaged(fileName, "the sheet holds too many cells");
+      block.Values.push_back({col, row, std::move(text)});
+    }
   }
   CheckXml(xml, fileName, sheetPart);
   found = true;

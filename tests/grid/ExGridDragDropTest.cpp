@@ -182,6 +182,16 @@ TEST_F(ExGridDragDrop, ADropThatFailsShowsItsMessage) {
   EXPECT_NE(TDialogFakes::MessageBoxes()[0].Text.find("Cannot open file /nonexistent/list.csv"), std::string::npos);
 }
 
+TEST_F(ExGridDragDrop, ADroppedTextTooWideForAnyGridIsRefusedWithItsMessage) {
+  TDragData data;
+  data.HasText = true;
+  data.Text = AnsiString(70000, '\t');
+  DropOn(data, 1, 1, DROPEFFECT_COPY);
+  EXPECT_EQ(target.ColCount(), 5);
+  ASSERT_EQ(TDialogFakes::MessageBoxes().size(), 1u);
+  EXPECT_NE(TDialogFakes::MessageBoxes()[0].Text.find("Too many cells"), std::string::npos);
+}
+
 TEST_F(ExGridDragDrop, AColumnTravelsBetweenTheHeadersOfTwoGrids) {
   source.DragDropSettings()->SetOleColumnDragDrop(true);
   target.DragDropSettings()->SetOleColumnDragDrop(true);

@@ -130,6 +130,14 @@ TEST_F(ExGridImport, AMissingFileAndAFileTooWideChangeNothing) {
   EXPECT_EQ(grid.Cells(2, 2), "old");
 }
 
+TEST_F(ExGridImport, AFileOfMoreLinesThanAGridHoldsIsRefusedWhole) {
+  TTempDir dir;
+  const AnsiString tall = dir.Write("tall.csv", std::string(kMaxTransferRows + 1, '\n'));
+  EXPECT_NE(ErrorOf([&] { grid.LoadFromCSV(tall); }).find("4000001 rows"), std::string::npos);
+  EXPECT_EQ(grid.RowCount(), 9);
+  EXPECT_EQ(grid.Cells(1, 1), "old");
+}
+
 TEST_F(ExGridImport, AnEmptyFileLeavesAnEmptyGridWithItsFixedRow) {
   TTempDir dir;
   grid.LoadFromCSV(dir.Write("empty.csv", ""));
