@@ -481,8 +481,10 @@ void TExStringGrid::SmartFill(const TGridRect& sel, int startCol, int pastedCoun
         DecodeDate(b, yb, mb, db);
         const int years = yb - ya, months = mb - ma, days = db - da;
         const bool timeOnly = !HasTwoDateSeparators(values[0]);
-        TDateTime value = 0;
-        TryStrToDateTime(values[static_cast<size_t>(pastedLen - 1)], value);
+        // The series goes on from the last pasted value (from b when that
+        // one is no date).
+        TDateTime value = b;
+        if (!TryStrToDateTime(values[static_cast<size_t>(pastedLen - 1)], value)) value = b;
         for (size_t i = static_cast<size_t>(pastedLen); i < rest; ++i) {
           value = AddToDate(years, months, days, b - a, value);
           write(cells[i], timeOnly ? TimeToStr(value) : DateTimeToStr(value));
@@ -490,8 +492,8 @@ void TExStringGrid::SmartFill(const TGridRect& sel, int startCol, int pastedCoun
       } else if (pastedLen >= 2 && IsIntegerText(values[0], ia) && IsIntegerText(values[1], ib) &&
                  std::fabs(static_cast<long double>(ib) - ia) * rest < 9.0e18L) {
         const Int64 step = ib - ia;
-        Int64 last = 0;
-        IsIntegerText(values[static_cast<size_t>(pastedLen - 1)], last);
+        Int64 last = ib;
+        if (!IsIntegerText(values[static_cast<size_t>(pastedLen - 1)], last)) last = ib;
         const long double end = static_cast<long double>(last) + static_cast<long double>(step) * rest;
         const bool fits = end < 9.0e18L && end > -9.0e18L;
         for (size_t i = static_cast<size_t>(pastedLen); i < rest; ++i) {
