@@ -7,8 +7,11 @@
 #include "grid/ExGrid.h"
 #include "platform/rtl/Cp949.h"
 #include "platform/vcl/Clipbrd.h"
+#include "tests/grid/TransferTestSupport.h"
 
 namespace {
+
+using namespace transfer_test;
 
 struct MemoryClipboard {
   MemoryClipboard() { UseMemoryClipboard(true); }
@@ -18,28 +21,10 @@ struct MemoryClipboard {
 struct ExGridClipboard : ::testing::Test {
   MemoryClipboard clipboard;
   TExStringGrid grid{nullptr};
-  void SetUp() override {
-    grid.SetColCount(5);
-    grid.SetRowCount(6);
-    grid.SetOptions(grid.Options() + TGridOptions{goEditing});
-  }
+  void SetUp() override { MakeEditable(grid, 5, 6); }
   void Select(int left, int top, int right, int bottom) { grid.SetSelection({left, top, right, bottom}); }
-  std::string Row(TExStringGrid& g, int row) {
-    std::string s;
-    for (int c = 0; c < g.ColCount(); ++c) s += (c ? "|" : "") + g.Cells(c, row);
-    return s;
-  }
+  std::string Row(TExStringGrid& g, int row) { return RowText(g, row); }
 };
-
-template <class F>
-std::string ErrorOf(F f) {
-  try {
-    f();
-  } catch (const EExGridError& e) {
-    return e.what();
-  }
-  return "(no EExGridError)";
-}
 
 // ---------------------------------------------------------------- the text block
 
@@ -103,9 +88,7 @@ TEST_F(ExGridClipboard, AwkwardCellsComeBackUnchangedWhereverTheyArePasted) {
   grid.CopySelectionToClipboard();
 
   TExStringGrid other(nullptr);
-  other.SetColCount(6);
-  other.SetRowCount(5);
-  other.SetOptions(other.Options() + TGridOptions{goEditing});
+  MakeEditable(other, 6, 5);
   EXPECT_EQ(other.PasteFromClipboard(2, 2), 8);
   for (int i = 0; i < 8; ++i) EXPECT_EQ(other.Cells(2 + i % 4, 2 + i / 4), cells[i]) << i;
   EXPECT_EQ(other.RowCount(), 5);  // the block's trailing line end adds no row
@@ -239,9 +222,7 @@ TEST_F(ExGridClipboard, TheCellStreamPastesTextsAndLooksAtTheTarget) {
   grid.CopySelectionToClipboard();
 
   TExStringGrid other(nullptr);
-  other.SetColCount(3);
-  other.SetRowCount(3);
-  other.SetOptions(other.Options() + TGridOptions{goEditing});
+  MakeEditable(other, 3, 3);
   other.Navigation()->SetAllowFmtClipboard(true);
   other.SetCells(0, 0, "header stays");
   EXPECT_EQ(other.PasteFromClipboard(2, 1), 4);
@@ -259,9 +240,7 @@ TEST_F(ExGridClipboard, ACopiedWholeGridPastesAsABlockAndClearsNothing) {
   Select(0, 0, 4, 5);
   grid.CopySelectionToClipboard();
   TExStringGrid other(nullptr);
-  other.SetColCount(8);
-  other.SetRowCount(8);
-  other.SetOptions(other.Options() + TGridOptions{goEditing});
+  MakeEditable(other, 8, 8);
   other.Navigation()->SetAllowFmtClipboard(true);
   other.SetCells(1, 1, "kept");
   other.Navigation()->SetAllowClipboardAlways(true);
@@ -336,8 +315,7 @@ TEST_F(SmartFill, ValuesThatAreNotBothNumbersRepeat) {
 }
 
 TEST_F(SmartFill, DatesContinueByTheirMonthStep) {
-  const TFormatSettings saved = FormatSettings;
-  FormatSettings = TFormatSettings::Korean();
+  KoreanLocale locale;
   Clipboard()->SetAsText(DateToStr(EncodeDate(2024, 1, 31)) + "\r\n" + DateToStr(EncodeDate(2024, 2, 29)));
   Select(3, 1, 3, 4);
   grid.PasteSelectionFromClipboard();
@@ -347,20 +325,19 @@ TEST_F(SmartFill, DatesContinueByTheirMonthStep) {
   // Months and days both differ: the series steps by the 29 days between them.
   EXPECT_EQ(third, EncodeDate(2024, 3, 29));
   EXPECT_EQ(fourth, EncodeDate(2024, 4, 27));
-  FormatSettings = saved;
 }
 
 }  // namespace
 
 namespace {
 
+using namespace transfer_test;
+
 // The desktop's clipboard (offscreen here): what other programs read.
 TEST(DesktopClipboard, KoreanCellsAndRichTextReachOtherProgramsIntact) {
   UseMemoryClipboard(false);
   TExStringGrid grid(nullptr);
-  grid.SetColCount(3);
-  grid.SetRowCount(3);
-  grid.SetOptions(grid.Options() + TGridOptions{goEditing});
+  MakeEditable(grid, 3, 3);
   grid.Navigation()->SetAllowRTFClipboard(true);
   grid.SetCells(1, 1, "{\\rtf1 \\'c7\\'d1}");
   grid.SetCells(2, 1, "한국 영화 \"제목\""_k);
@@ -370,10 +347,7 @@ TEST(DesktopClipboard, KoreanCellsAndRichTextReachOtherProgramsIntact) {
   EXPECT_EQ(Clipboard()->AsText(), "\xC7\xD1\t" + "한국 영화 \"제목\""_k);
   EXPECT_EQ(Clipboard()->AsBytes(RichTextClipboardFormat()), "{\\rtf1 \\'c7\\'d1}");
   TExStringGrid other(nullptr);
-  other.SetColCount(3);
-  other.SetRowCount(3);
-  other.SetOptions(other.Options() + TGridOptions{goEditing});
-  other.SetColCount(4);
+  MakeEditable(other, 4, 3);
   EXPECT_EQ(other.PasteFromClipboard(1, 2), 2);
   EXPECT_EQ(other.Cells(1, 2), "\xC7\xD1");
   EXPECT_EQ(other.Cells(2, 2), "한국 영화 \"제목\""_k);

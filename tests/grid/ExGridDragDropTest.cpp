@@ -4,18 +4,14 @@
 // fails showing its message instead of escaping.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <filesystem>
-#include <fstream>
-
 #include "grid/ExGrid.h"
 #include "platform/rtl/Cp949.h"
 #include "platform/vcl/Dialogs.h"
+#include "tests/grid/TransferTestSupport.h"
 
 namespace {
 
-namespace fs = std::filesystem;
+using namespace transfer_test;
 
 struct DialogFakes {
   DialogFakes() { TDialogFakes::Enable(); }
@@ -29,9 +25,7 @@ struct DragHook {
 
 void SetUpGrid(TExStringGrid& g) {
   g.SetBounds(0, 0, 400, 300);
-  g.SetColCount(5);
-  g.SetRowCount(6);
-  g.SetOptions(g.Options() + TGridOptions{goEditing});
+  MakeEditable(g, 5, 6);
 }
 
 TPoint CenterOf(TExStringGrid& g, int col, int row) {
@@ -39,11 +33,7 @@ TPoint CenterOf(TExStringGrid& g, int col, int row) {
   return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
 }
 
-std::string Row(TExStringGrid& g, int row) {
-  std::string s;
-  for (int c = 0; c < g.ColCount(); ++c) s += (c ? "|" : "") + g.Cells(c, row);
-  return s;
-}
+std::string Row(TExStringGrid& g, int row) { return RowText(g, row); }
 
 struct ExGridDragDrop : ::testing::Test {
   DialogFakes fakes;
@@ -148,11 +138,10 @@ TEST_F(ExGridDragDrop, OnOleDropCanRefuseAndHeaderRowsRefuseText) {
 }
 
 TEST_F(ExGridDragDrop, DroppedFilesAreImportedByTheirExtensionAndEachCanBeRefused) {
-  const fs::path dir = fs::temp_directory_path() / ("vidrena-drop-" + std::to_string(::getpid()));
-  fs::create_directories(dir);
-  std::ofstream(dir / "data.csv", std::ios::binary) << "from,csv\r\n";
-  std::ofstream(dir / "data.csv.bak", std::ios::binary) << "from,backup\r\n";
-  std::ofstream(dir / "refused.csv", std::ios::binary) << "refused,file\r\n";
+  TempDir dir;
+  const AnsiString csv = dir.Write("data.csv", "from,csv\r\n");
+  const AnsiString backup = dir.Write("data.csv.bak", "from,backup\r\n");
+  const AnsiString refused = dir.Write("refused.csv", "refused,file\r\n");
   std::vector<std::string> asked;
   target.OnOleDropFile = [&](TObject*, int, int, const AnsiString& name, bool& allow) {
     asked.push_back(ExtractFileName(name));
@@ -161,8 +150,8 @@ TEST_F(ExGridDragDrop, DroppedFilesAreImportedByTheirExtensionAndEachCanBeRefuse
   TDragData data;
   // A file manager offers the names as text too; the files are what count.
   data.HasText = true;
-  data.Text = (dir / "data.csv").string();
-  data.Files = {(dir / "data.csv").string(), (dir / "data.csv.bak").string(), (dir / "refused.csv").string()};
+  data.Text = csv;
+  data.Files = {csv, backup, refused};
   DropOn(data, 1, 1, DROPEFFECT_COPY);
   EXPECT_EQ(asked, (std::vector<std::string>{"data.csv", "data.csv.bak", "refused.csv"}));
   EXPECT_EQ(Row(target, 0), "from|csv|||");
@@ -171,7 +160,6 @@ TEST_F(ExGridDragDrop, DroppedFilesAreImportedByTheirExtensionAndEachCanBeRefuse
   target.DragDropSettings()->SetOleAcceptFiles(false);
   data.HasText = false;
   EXPECT_EQ(DropOn(data, 1, 1, DROPEFFECT_COPY), DROPEFFECT_NONE);
-  fs::remove_all(dir);
 }
 
 TEST_F(ExGridDragDrop, ADropThatFailsShowsItsMessage) {

@@ -4,56 +4,19 @@
 // the limit on growth.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <filesystem>
-#include <fstream>
-
 #include "grid/ExGrid.h"
 #include "platform/rtl/Cp949.h"
 #include "platform/vcl/SpreadsheetReader.h"
+#include "tests/grid/TransferTestSupport.h"
 
 namespace {
 
-namespace fs = std::filesystem;
+using namespace transfer_test;
 
 AnsiString Fixture(const char* name) { return std::string(VIDRENA_TEST_DATA) + "/grid/transfer/" + name; }
 
-struct TTempDir {
-  fs::path path;
-  TTempDir() {
-    path = fs::temp_directory_path() / ("vidrena-import-" + std::to_string(::getpid()) + "-" +
-                                        std::to_string(reinterpret_cast<std::uintptr_t>(this)));
-    fs::create_directories(path);
-  }
-  ~TTempDir() {
-    std::error_code ec;
-    fs::remove_all(path, ec);
-  }
-  AnsiString Write(const char* name, const std::string& bytes) const {
-    std::ofstream(path / name, std::ios::binary) << bytes;
-    return (path / name).string();
-  }
-};
-
-template <class F>
-std::string ErrorOf(F f) {
-  try {
-    f();
-  } catch (const EExGridError& e) {
-    return e.what();
-  }
-  return "(no EExGridError)";
-}
-
-struct LocaleGuard {
-  TFormatSettings saved = FormatSettings;
-  LocaleGuard() { FormatSettings = TFormatSettings::Korean(); }
-  ~LocaleGuard() { FormatSettings = saved; }
-};
-
 struct ExGridImport : ::testing::Test {
-  LocaleGuard locale;
+  KoreanLocale locale;
   TExStringGrid grid{nullptr};
   void SetUp() override {
     grid.SetColCount(6);
@@ -61,11 +24,7 @@ struct ExGridImport : ::testing::Test {
     for (int r = 0; r < 9; ++r)
       for (int c = 0; c < 6; ++c) grid.SetCells(c, r, "old");
   }
-  std::string Row(int row) {
-    std::string s;
-    for (int c = 0; c < grid.ColCount(); ++c) s += (c ? "|" : "") + grid.Cells(c, row);
-    return s;
-  }
+  std::string Row(int row) { return RowText(grid, row); }
 };
 
 // ---------------------------------------------------------------- text files
@@ -123,7 +82,7 @@ TEST_F(ExGridImport, AppendingPutsTheLinesAfterTheRowsAndBeforeTheFooter) {
 
 TEST_F(ExGridImport, AMissingFileAndAFileTooWideChangeNothing) {
   EXPECT_EQ(ErrorOf([&] { grid.LoadFromCSV("/nonexistent/movies.csv"); }), "Cannot open file /nonexistent/movies.csv");
-  TTempDir dir;
+  TempDir dir;
   const AnsiString wide = dir.Write("wide.csv", std::string(70000, ',') + "x\r\n");
   EXPECT_NE(ErrorOf([&] { grid.LoadFromCSV(wide); }).find("Too many cells"), std::string::npos);
   EXPECT_EQ(grid.ColCount(), 6);
@@ -131,7 +90,7 @@ TEST_F(ExGridImport, AMissingFileAndAFileTooWideChangeNothing) {
 }
 
 TEST_F(ExGridImport, AFileOfMoreLinesThanAGridHoldsIsRefusedWhole) {
-  TTempDir dir;
+  TempDir dir;
   const AnsiString tall = dir.Write("tall.csv", std::string(kMaxTransferRows + 1, '\n'));
   EXPECT_NE(ErrorOf([&] { grid.LoadFromCSV(tall); }).find("4000001 rows"), std::string::npos);
   EXPECT_EQ(grid.RowCount(), 9);
@@ -139,7 +98,7 @@ TEST_F(ExGridImport, AFileOfMoreLinesThanAGridHoldsIsRefusedWhole) {
 }
 
 TEST_F(ExGridImport, AnEmptyFileLeavesAnEmptyGridWithItsFixedRow) {
-  TTempDir dir;
+  TempDir dir;
   grid.LoadFromCSV(dir.Write("empty.csv", ""));
   EXPECT_EQ(grid.RowCount(), 2);
   EXPECT_EQ(grid.Cells(0, 0), "");
