@@ -97,6 +97,16 @@ void CheckTransferSize(Int64 cols, Int64 rows) {
                        IntToStr(kMaxTransferRows) + " rows and " + IntToStr(kMaxTransferCells) + " cells)");
 }
 
+// What an import that replaces the grid starts from: no hidden rows or
+// columns, no filter, no nodes, no cells. The rows past the fixed ones go
+// whole, faster than emptying them cell by cell.
+void EmptyForImport(TExStringGrid& grid) {
+  if (GridFileHooks().ResetForFullLoad) GridFileHooks().ResetForFullLoad(grid);
+  else grid.ResetHiddenState();
+  grid.SetRowCount(std::min(grid.RowCount(), grid.FixedRows() + 1));
+  grid.ClearAll();
+}
+
 }  // namespace
 
 // ------------------------------------------------------------ text files
@@ -141,11 +151,7 @@ void TExStringGrid::ImportTextFile(const AnsiString& fileName, bool append) {
   BeginUpdate();
   try {
     if (!append) {
-      if (GridFileHooks().ResetForFullLoad) GridFileHooks().ResetForFullLoad(*this);
-      else ResetHiddenState();
-      // The rows cut off go whole, faster than emptying them cell by cell.
-      SetRowCount(std::min(RowCount(), FixedRows() + 1));
-      ClearAll();
+      EmptyForImport(*this);
       SetRowCount(static_cast<int>(newRows));
     } else if (lineCount > 0) {
       // New rows go before the footer rows, which stay last.
@@ -221,9 +227,7 @@ void TExStringGrid::ImportSpreadsheet(const AnsiString& fileName, const AnsiStri
 
   BeginUpdate();
   try {
-    if (GridFileHooks().ResetForFullLoad) GridFileHooks().ResetForFullLoad(*this);
-    else ResetHiddenState();
-    ClearAll();
+    EmptyForImport(*this);
     SetColCount(static_cast<int>(newCols));
     SetRowCount(static_cast<int>(newRows));
     for (TSpreadsheetValue& v : block.Values)
