@@ -80,6 +80,26 @@ TEST_F(ExGridClipboard, CopyGivesTabsWithinARowAndLineEndsOnlyForSeveralRows) {
   EXPECT_EQ(Clipboard()->AsText(), "a\r\nc\r\n");
 }
 
+TEST_F(ExGridClipboard, AMergedCellIsCopiedWholeAndItsTextOnce) {
+  grid.SetCells(1, 1, "merged");
+  grid.SetCells(3, 1, "c");
+  grid.MergeCells(1, 1, 2, 1);
+  Select(2, 1, 3, 1);  // starts inside the merged cell
+  grid.CopySelectionToClipboard();
+  EXPECT_EQ(Clipboard()->AsText(), "merged\t\tc");
+  EXPECT_EQ(grid.LastCopyRect(), (TGridRect{1, 1, 3, 1}));
+}
+
+TEST_F(ExGridClipboard, MarkedColumnsCopyOnlyThemselves) {
+  grid.MouseActions()->SetDisjunctColSelect(true);
+  for (int r = 1; r < 6; ++r)
+    for (int c = 1; c < 5; ++c) grid.SetCells(c, r, std::to_string(c) + std::to_string(r));
+  grid.SetColSelected(1, true);
+  grid.SetColSelected(3, true);
+  grid.CopySelectionToClipboard();
+  EXPECT_EQ(Clipboard()->AsText(), "11\t31\r\n12\t32\r\n13\t33\r\n14\t34\r\n15\t35\r\n");
+}
+
 TEST_F(ExGridClipboard, AwkwardCellsComeBackUnchangedWhereverTheyArePasted) {
   const AnsiString cells[] = {"say \"hi\"", "\"quoted\"", "tab\there", "two\r\nlines",
                               "영화 \"제목\"\r\n둘째"_k, "lone\nfeed", "", "end\t"};
