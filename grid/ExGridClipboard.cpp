@@ -16,6 +16,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 #include "grid/ExGrid.h"
 #include "grid/GridFile.h"
@@ -49,8 +50,19 @@ unsigned CopyTextFlags(std::string_view text) {
     t['<'] = kAngle;
     return t;
   }();
+  // Eight bytes at a time while none of them is below 14, "{" or "<" (the
+  // usual test for a zero byte, applied to the word and to its XOR with
+  // each character); from the first word that may hold one, byte by byte.
+  constexpr std::uint64_t kOnes = 0x0101010101010101ull, kHighs = 0x8080808080808080ull;
+  auto hasZero = [&](std::uint64_t w) { return (w - kOnes) & ~w & kHighs; };
+  size_t i = 0;
+  for (; i + 8 <= text.size(); i += 8) {
+    std::uint64_t w;
+    std::memcpy(&w, text.data() + i, 8);
+    if (((w - kOnes * 14) & ~w & kHighs) | hasZero(w ^ (kOnes * '{')) | hasZero(w ^ (kOnes * '<'))) break;
+  }
   unsigned flags = 0;
-  for (char c : text) flags |= kTable[static_cast<unsigned char>(c)];
+  for (; i < text.size(); ++i) flags |= kTable[static_cast<unsigned char>(text[i])];
   return flags;
 }
 
@@ -188,8 +200,9 @@ AnsiString TExStringGrid::RectToClipboardText(const TGridRect& rect, bool disjun
       }
     }
     if (lineEnds) out += "\r\n";
-    // Room for the rest, judged by the first rows.
-    if (i == 15) out.reserve(out.size() / 16 * rows.size() * 9 / 8);
+    // Room for the rest, judged by the first rows and generously: memory
+    // reserved and never written costs nothing, a second growth copies it all.
+    if (i == 15) out.reserve(out.size() / 16 * rows.size() * 3 / 2);
   }
   return out;
 }
