@@ -19,6 +19,8 @@
 //     cell graphics and per-cell queries ......... ExGridGraphics.cpp
 //     sorting ............ ExGridSortRows.cpp (styles and settings: ExGridSort.h)
 //     published looks, integral height, version, linked components ... ExGridProps.cpp
+//     clipboard, smart fill ... ExGridClipboard.cpp; text and spreadsheet import ... ExGridImport.cpp
+//     drag and drop ...... ExGridDragDrop.cpp (settings, targets, sources: ExGridDragDrop.h)
 //
 // Indices: the cell store works on real columns and rows. ColCount counts
 // the shown columns; a hidden column keeps its cells at its real index and
@@ -37,6 +39,8 @@
 
 #include "grid/BaseGrid.h"
 #include "grid/CellGraphic.h"
+#include "grid/ExGridClipboard.h"
+#include "grid/ExGridDragDrop.h"
 #include "grid/ExGridFilter.h"
 #include "grid/ExGridLists.h"
 #include "grid/ExGridNodes.h"
@@ -101,6 +105,31 @@ class TNavigation : public TPersistent {
   void SetAutoGotoWhenSorted(bool v) { autoGotoWhenSorted_ = v; }
   bool AutoGotoIncremental() const { return autoGotoIncremental_; }
   void SetAutoGotoIncremental(bool v) { autoGotoIncremental_ = v; }
+
+  // ---- clipboard switches (ExGridClipboard.cpp reads them)
+  bool AllowSmartClipboard() const { return allowSmartClipboard_; }
+  void SetAllowSmartClipboard(bool v) { allowSmartClipboard_ = v; }
+  bool AllowRTFClipboard() const { return allowRTFClipboard_; }
+  void SetAllowRTFClipboard(bool v) { allowRTFClipboard_ = v; }
+  bool AllowFmtClipboard() const { return allowFmtClipboard_; }
+  void SetAllowFmtClipboard(bool v) { allowFmtClipboard_ = v; }
+  bool AllowClipboardAlways() const { return allowClipboardAlways_; }
+  void SetAllowClipboardAlways(bool v) { allowClipboardAlways_ = v; }
+  bool AllowClipboardRowGrow() const { return allowClipboardRowGrow_; }
+  void SetAllowClipboardRowGrow(bool v) { allowClipboardRowGrow_ = v; }
+  bool AllowClipboardColGrow() const { return allowClipboardColGrow_; }
+  void SetAllowClipboardColGrow(bool v) { allowClipboardColGrow_ = v; }
+  bool CopyHTMLTagsToClipboard() const { return copyHTMLTagsToClipboard_; }
+  void SetCopyHTMLTagsToClipboard(bool v) { copyHTMLTagsToClipboard_ = v; }
+
+ private:
+  bool allowSmartClipboard_ = false;
+  bool allowRTFClipboard_ = false;
+  bool allowFmtClipboard_ = false;
+  bool allowClipboardAlways_ = false;
+  bool allowClipboardRowGrow_ = true;
+  bool allowClipboardColGrow_ = true;
+  bool copyHTMLTagsToClipboard_ = true;
 
  private:
   bool advanceOnEnter_ = false;
@@ -427,6 +456,106 @@ class TExStringGrid : public TBaseGrid {
   bool filterActive_ = false;
   bool filterCaseUp_ = false;
   int filterFixedRows_ = 0;
+
+ public:
+  // ---- clipboard (ExGridClipboard.cpp). Rectangles and the col of the
+  // paste calls are display columns; the cells are reached at their real
+  // columns. Copying puts the text block (ExGridClipboard.h), and with the
+  // Navigation switches the first cell's rich text and the cell stream.
+  void CopySelectionToClipboard();
+  void CutSelectionToClipboard();
+  void CopyRectToClipboard(const TGridRect& rect, bool disjunct);
+  // The text block of the rectangle, as copying puts it on the clipboard.
+  AnsiString RectToClipboardText(const TGridRect& rect, bool disjunct);
+  // Pastes at the selection's top-left cell, then fills the rest of the
+  // selection with AllowSmartClipboard (one value repeated, a series of
+  // dates, times or integers continued, other values repeated in turn).
+  void PasteSelectionFromClipboard();
+  // The cell stream when allowed and present and the cells it covers can
+  // take it, else the first cell's rich text, else the text block. Returns
+  // the number of cells pasted.
+  int PasteFromClipboard(int col, int row);
+  // Writes the text block's fields from (col, row) rightward and downward,
+  // growing the grid as Navigation allows (EExGridError past the transfer
+  // limits, before anything changes). Cells that cannot be edited (every
+  // cell with AllowClipboardAlways) and read-only cells are skipped, as are
+  // cells a paste event refuses. Returns the number of cells written.
+  int PasteTextIntoCells(int col, int row, const AnsiString& text);
+  // Set by copying, cleared by cutting.
+  bool CopyValid() const { return copyValid_; }
+  // The display rectangle copied last.
+  const TGridRect& LastCopyRect() const { return lastCopyRect_; }
+  // Told of every paste: the target rectangle (display columns), the source
+  // rectangle when the cells came from this grid's own copy (else -1, -1,
+  // -1, -1) and whether that copy is still valid.
+  virtual void ClipboardPasteHook(const TRect& target, const TRect& source, bool copyValid) {}
+  TClipboardEvent OnClipboardCopy;
+  TClipboardEvent OnClipboardCut;
+  TClipboardEvent OnClipboardPaste;
+  TClipboardPasteCellEvent OnClipboardBeforePasteCell;
+  TClipboardPasteWideCellEvent OnClipboardBeforePasteWideCell;
+
+  // ---- text and spreadsheet import (ExGridImport.cpp)
+  // Reads a delimited text file (Delimiter, or detected from the first two
+  // lines while it is '\0'). Without append the grid's old cells, hidden
+  // rows and filter go first; with append the rows go after the last one
+  // (before a floating footer). The whole file is read and checked against
+  // the transfer limits before the grid changes: EExGridError "Cannot open
+  // file <name>" or the limit's message.
+  void ImportTextFile(const AnsiString& fileName, bool append);
+  void LoadFromCSV(const AnsiString& fileName) { ImportTextFile(fileName, false); }
+  // The used cells of a sheet of an ".xls" or ".xlsx" file (the first sheet
+  // when sheetName is empty) replace the grid's cells from (0, 0).
+  void ImportSpreadsheet(const AnsiString& fileName, const AnsiString& sheetName = "");
+  // '\0': detect on each import.
+  char Delimiter() const { return delimiter_; }
+  void SetDelimiter(char v) { delimiter_ = v; }
+  bool OemConvert() const { return oemConvert_; }
+  void SetOemConvert(bool v) { oemConvert_ = v; }
+
+  // ---- drag and drop (ExGridDragDrop.cpp)
+  TDragDropSettings* DragDropSettings() { return dragDropSettings_.get(); }
+  // Registers or revokes the grid's window as a drop target.
+  void UpdateDropTarget();
+  TGridDropTarget* DropTarget() const { return dropTarget_.get(); }
+  // Drags the selection's text (a header cell's column with
+  // OleColumnDragDrop) from the cell (display column) the mouse went down
+  // on; a move clears the dragged cells or removes the rows as the settings
+  // say. Returns the effect the drop took.
+  int OleDragFromCell(int col, int row);
+  // The selection a drag from this grid carries, -1s while none runs.
+  const TGridRect& OleDragRect() const { return oleDragRect_; }
+  void SetOleDragRect(const TGridRect& r) { oleDragRect_ = r; }
+  TOleDropEvent OnOleDrop;
+  TOleDroppedEvent OnOleDropped;
+  TOleDragOverEvent OnOleDragOver;
+  TOleDropFileEvent OnOleDropFile;
+  TOleDropColEvent OnOleDropCol;
+  TOleDragEvent OnOleDrag;
+  TOleDragStartEvent OnOleDragStart;
+  TOleDragStopEvent OnOleDragStop;
+
+ private:
+  // The drop target writes cells by the paste's rules.
+  friend class TGridDropTarget;
+  // ExGridClipboard.cpp
+  bool CanPasteCell(int realCol, int row);
+  bool WriteClipboardCell(int realCol, int row, AnsiString value);
+  int PasteCellStream(int col, int row, const std::string& bytes);
+  void SmartFill(const TGridRect& sel, int startCol, int pastedCount);
+  // Grows the grid to needCols display columns and needRows rows before
+  // the footers, where allowed; EExGridError beyond the transfer limits.
+  void GrowForTransfer(int needCols, int needRows, bool growCols, bool growRows);
+  TGridRect WidenedSelection();
+  // Columns and rows of the block the last paste wrote (for the smart fill).
+  TPoint lastPasteSize_{0, 0};
+  bool copyValid_ = false;
+  TGridRect lastCopyRect_{-1, -1, -1, -1};
+  char delimiter_ = '\0';
+  bool oemConvert_ = false;
+  std::unique_ptr<TDragDropSettings> dragDropSettings_ = std::make_unique<TDragDropSettings>(this);
+  std::unique_ptr<TGridDropTarget> dropTarget_;
+  TGridRect oleDragRect_{-1, -1, -1, -1};
 
  public:
   // ---- nodes and grouping (ExGridNodes.cpp). AddNode, RemoveNode,
