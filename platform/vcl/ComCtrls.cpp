@@ -1,7 +1,10 @@
 // Page controls, the status bar, progress bars and the date/time picker.
 #include "platform/vcl/ComCtrls.h"
 
+#include <QCalendarWidget>
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QDateTimeEdit>
 #include <QHBoxLayout>
 #include <QProgressBar>
@@ -476,6 +479,19 @@ void TDateTimePicker::SetMaxDate(TDateTime v) {
   maxDate_ = v;
   if (v != 0 && value_ > v) value_ = v;
   Apply();
+}
+
+bool TDateTimePicker::CalendarDropped() const {
+  PickerWidgets parts = PartsOf(WidgetOf(this));
+  return parts.edit && parts.edit->calendarPopup() && parts.edit->calendarWidget() &&
+         parts.edit->calendarWidget()->isVisible();
+}
+
+void TDateTimePicker::DropCalendar() {
+  PickerWidgets parts = PartsOf(WidgetNeeded(this));
+  if (!parts.edit || !parts.edit->calendarPopup()) return;
+  QKeyEvent f4(QEvent::KeyPress, Qt::Key_F4, Qt::NoModifier);
+  QCoreApplication::sendEvent(parts.edit, &f4);
 }
 
 void TDateTimePicker::CNCommand(TMessage& m) {

@@ -1,0 +1,68 @@
+#include "platform/vcl/WideCtrls.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+
+#include "platform/vcl/Controls_p.h"
+
+namespace {
+
+QString FromWide(const WideString& w) {
+  return QString::fromUtf16(w.data(), static_cast<qsizetype>(w.size()));
+}
+
+WideString ToWide(const QString& s) {
+  return WideString(reinterpret_cast<const char16_t*>(s.utf16()), static_cast<std::size_t>(s.size()));
+}
+
+}  // namespace
+
+WideString TWideEdit::WideText() const {
+  if (auto* edit = qobject_cast<QLineEdit*>(WidgetOf(this))) return ToWide(edit->text());
+  return stored_;
+}
+
+void TWideEdit::SetWideText(const WideString& text) {
+  stored_ = text;
+  SetText(Utf16ToCp949(text));
+  if (auto* edit = qobject_cast<QLineEdit*>(WidgetOf(this))) {
+    if (edit->text() != FromWide(text)) edit->setText(FromWide(text));
+  }
+}
+
+WideString TWideComboBox::WideText() const {
+  if (auto* combo = qobject_cast<QComboBox*>(WidgetOf(this))) return ToWide(combo->currentText());
+  return stored_;
+}
+
+void TWideComboBox::SetWideText(const WideString& text) {
+  stored_ = text;
+  const int index = WideIndexOf(text);
+  if (index >= 0 || Style() == csDropDownList) {
+    SetItemIndex(index);
+  } else {
+    SetText(Utf16ToCp949(text));
+  }
+  auto* combo = qobject_cast<QComboBox*>(WidgetNeeded(this));
+  if (!combo) return;
+  // A window made from the code page 949 items gets their UTF-16 texts back.
+  for (int i = 0; i < static_cast<int>(wideItems_.size()) && i < combo->count(); ++i)
+    combo->setItemText(i, FromWide(wideItems_[static_cast<std::size_t>(i)]));
+  if (combo->isEditable()) combo->setEditText(FromWide(text));
+}
+
+void TWideComboBox::SetWideItems(const std::vector<WideString>& items) {
+  wideItems_ = items;
+  Items()->Clear();
+  for (const WideString& w : items) Items()->Add(Utf16ToCp949(w));
+  if (auto* combo = qobject_cast<QComboBox*>(WidgetOf(this))) {
+    for (int i = 0; i < static_cast<int>(items.size()) && i < combo->count(); ++i)
+      combo->setItemText(i, FromWide(items[static_cast<std::size_t>(i)]));
+  }
+}
+
+int TWideComboBox::WideIndexOf(const WideString& text) const {
+  for (std::size_t i = 0; i < wideItems_.size(); ++i)
+    if (wideItems_[i] == text) return static_cast<int>(i);
+  return -1;
+}
