@@ -39,6 +39,7 @@ void TExTimerSpeedButton::MouseDown(TMouseButton button, TShiftState shift, int 
   TSpeedButton::MouseDown(button, shift, x, y);
   if (button != mbLeft || !Enabled()) return;
   held_ = true;
+  clickDue_ = true;
   if (repeat_) {
     if (!timer_) {
       timer_ = new TTimer(this);
@@ -51,8 +52,17 @@ void TExTimerSpeedButton::MouseDown(TMouseButton button, TShiftState shift, int 
   if (Parent()) Parent()->Invalidate();
 }
 
+void TExTimerSpeedButton::Click() {
+  clickDue_ = false;
+  TSpeedButton::Click();
+}
+
 void TExTimerSpeedButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
   if (timer_) timer_->SetEnabled(false);
+  // Focus moved by the press may have taken the click state away: the
+  // release over the button still clicks once.
+  if (button == mbLeft && clickDue_ && held_ && PtInRect(ClientRect(), TPoint{x, y})) Click();
+  clickDue_ = false;
   held_ = false;
   if (Parent()) Parent()->Invalidate();
   TSpeedButton::MouseUp(button, shift, x, y);
@@ -60,7 +70,10 @@ void TExTimerSpeedButton::MouseUp(TMouseButton button, TShiftState shift, int x,
 
 void TExTimerSpeedButton::TimerTick() {
   timer_->SetInterval(kNextRepeat);
-  if (held_ && Enabled()) Click();
+  if (held_ && Enabled()) {
+    Click();
+    clickDue_ = true;  // the release still adds its own click
+  }
   else timer_->SetEnabled(false);
 }
 

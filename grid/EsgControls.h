@@ -44,6 +44,7 @@ class TExTimerSpeedButton : public TSpeedButton {
   void SetIsWinXP(bool v) { isWinXP_ = v; Invalidate(); }
   // Created on the first press; nullptr before.
   TTimer* RepeatTimer() const { return timer_; }
+  void Click() override;
 
  protected:
   void Paint() override;
@@ -58,6 +59,8 @@ class TExTimerSpeedButton : public TSpeedButton {
   TArrowDirection arrow_ = adArrowUp;
   bool hot_ = false;
   bool held_ = false;
+  // The press has not clicked yet: the release over the button does.
+  bool clickDue_ = false;
   bool isWinXP_ = false;
   TTimer* timer_ = nullptr;  // owned as a component
 };
