@@ -143,6 +143,7 @@ void TExInplaceEdit::KeyPress(char& key) {
     return;
   }
   const unsigned char c = static_cast<unsigned char>(key);
+  if (c >= 32) lookupOn_ = true;  // typing, also from an input method, completes again
   if (inTrail_) {
     // The second byte of a syllable: never filtered or mapped on its own.
     inTrail_ = false;
