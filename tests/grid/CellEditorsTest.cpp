@@ -585,3 +585,65 @@ TEST_F(CellEditDesk, TheEditLinkPlacesItsControlAndLeavesOnTheKeysItDoesNotWant)
   Open(1, 1);
   EXPECT_FALSE(grid->Editing());
 }
+
+// ---------------------------------------------------------------- keypad, growth, popup link, time format
+
+TEST_F(CellEditDesk, TheKeypadDecimalKeyTypesTheLocalesSeparator) {
+  FormatSettings.DecimalSeparator = ',';
+  FormatSettings.ThousandSeparator = '.';
+  grid->SetExcelStyleDecimalSeparator(true);
+  Open(1, 1);
+  TextEditor()->SelectAll();
+  SimulateTyping(TextEditor(), "3");
+  SimulateKey(TextEditor(), VK_DECIMAL, {}, ".", true);
+  SimulateTyping(TextEditor(), "5.");
+  EXPECT_EQ(TextEditor()->GetText(), "3,5.") << "the keypad's key gives a comma, the main full stop a dot";
+}
+
+TEST_F(CellEditDesk, TheColumnWidensWhileTyping) {
+  grid->SizeWhileTyping()->SetWidth(true);
+  grid->SetColWidths(1, 40);
+  Open(1, 1);
+  SimulateTyping(TextEditor(), "a rather long text for a narrow column");
+  EXPECT_GT(grid->ColWidths(1), 40);
+  EXPECT_GE(TextEditor()->Width() + 1, grid->ColWidths(1) - 1);
+}
+
+TEST_F(CellEditDesk, APopupLinkOpensAsWideAsTheCellAndWritesItsValue) {
+  type = edCustom;
+  auto* link = new TTestLink(shown.form);
+  link->SetEditStyle(esPopup);
+  link->SetAutoPopupWidth(true);
+  link->SetPopupHeight(60);
+  link->SetWantKeyHomeEnd(true);
+  grid->SetCurrentEditLink(link);
+  grid->SetColWidths(1, 90);
+  grid->SetCells(1, 1, "pop");
+  Open(1, 1);
+  ASSERT_NE(link->PopupForm(), nullptr);
+  EXPECT_EQ(link->PopupWidth(), grid->CellRect(1, 1).Width());
+  EXPECT_TRUE(link->PopupForm()->Visible());
+  EXPECT_EQ(link->edit->Parent(), link->PopupForm());
+  EXPECT_EQ(link->edit->Text(), "pop");
+  SimulateKey(link->edit, VK_END);
+  SimulateTyping(link->edit, "up");
+  EXPECT_EQ(link->edit->Text(), "popup");
+  EXPECT_TRUE(grid->Editing());
+  SimulateKey(link->edit, VK_RETURN);
+  EXPECT_FALSE(grid->Editing());
+  EXPECT_FALSE(link->PopupForm()->Visible());
+  EXPECT_EQ(Cell(1, 1), "popup");
+  delete link;
+  EXPECT_EQ(grid->CurrentEditLink(), nullptr) << "the grid forgets a link that goes";
+}
+
+TEST_F(CellEditDesk, TheTimeEditorWritesWithThePickersFormat) {
+  type = edTimeEdit;
+  grid->DatePicker()->SetFormat("HH:mm");
+  grid->SetCells(1, 1, "");
+  Open(1, 1);
+  grid->DatePicker()->SetTime(EncodeTime(14, 5, 0, 0));
+  SimulateKey(Editor(), VK_RETURN);
+  EXPECT_EQ(Cell(1, 1), "14:05");
+  EXPECT_EQ(FormatSettings.LongTimeFormat, TFormatSettings::Korean().LongTimeFormat) << "the format is put back";
+}
