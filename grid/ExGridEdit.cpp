@@ -940,7 +940,35 @@ bool TGridCombo::DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos
   return true;
 }
 
+void TGridCombo::Change() {
+  TESGComboBox::Change();
+  if (completing_ || !lookupOn_ || !grid_ || !grid_->Editing() || !grid_->Lookup() || Style() != csDropDown) return;
+  const AnsiString text = Text();
+  const int caret = std::clamp(ComboEditCaret(this), 0, static_cast<int>(text.size()));
+  if (caret == 0 || caret != static_cast<int>(text.size())) return;
+  const bool caseSensitive = grid_->LookupCaseSensitive();
+  const AnsiString prefix = caseSensitive ? text : UpperCase(text);
+  auto matches = [&](const AnsiString& item) {
+    if (item.size() <= text.size() || ByteType(item, caret) == mbLeadByte) return false;
+    const AnsiString head = item.substr(0, text.size());
+    return (caseSensitive ? head : UpperCase(head)) == prefix;
+  };
+  AnsiString found;
+  int foundIndex = -1;
+  for (int i = 0; i < Items()->Count() && foundIndex < 0; ++i)
+    if (matches(Items()->Strings(i))) foundIndex = i;
+  if (foundIndex >= 0) found = Items()->Strings(foundIndex);
+  for (int i = 0; found.empty() && i < grid_->LookupItems()->Count(); ++i)
+    if (matches(grid_->LookupItems()->Strings(i))) found = grid_->LookupItems()->Strings(i);
+  if (found.empty()) return;
+  completing_ = true;
+  SetText(text + found.substr(text.size()));
+  SelectComboText(this, caret, static_cast<int>(found.size()) - caret);
+  completing_ = false;
+}
+
 void TGridCombo::KeyDown(Word& key, TShiftState shift) {
+  lookupOn_ = key != VK_BACK && key != VK_DELETE;
   TESGComboBox::KeyDown(key, shift);
   if (!GridAlive(grid_) || key == 0) return;
   if (key == VK_DOWN && shift.contains(ssAlt)) return;  // drops the list
@@ -963,6 +991,36 @@ void TGridCombo::DoExit() {
   if (!GridAlive(grid_) || grid_->ActiveEditorControl() != this) return;
   if (grid_->LookupHistory() && !Text().empty() && Items()->IndexOf(Text()) < 0) Items()->Add(Text());
   grid_->HideCellEditor();
+}
+
+// ---- transparent edit
+
+TGridTransEdit::TGridTransEdit(TComponent* owner) : TCustomEdit(owner), grid_(OwnerGrid(owner)) {
+  SetBorderStyle(bsNone);
+  SetVisible(false);
+}
+
+void TGridTransEdit::KeyPress(char& key) {
+  TCustomEdit::KeyPress(key);
+  if (key == '\r') key = 0;
+}
+
+void TGridTransEdit::DoExit() {
+  TCustomEdit::DoExit();
+  if (!grid_ || !Visible()) return;
+  AnsiString value = Text();
+  bool valid = true;
+  if (grid_->OnCellValidate) grid_->OnCellValidate(grid_, col_, row_, value, valid);
+  if (!valid) {
+    // Back to the cell, and the edit keeps the focus.
+    grid_->SetCol(grid_->DisplColIndex(col_));
+    grid_->SetRow(row_);
+    if (CanFocus()) SetFocus();
+    return;
+  }
+  if (grid_->OnEditingDone) grid_->OnEditingDone(grid_);
+  if (grid_->GetCellText(col_, row_) != value) grid_->SetCellTextFromEditor(col_, row_, value);
+  SetVisible(false);
 }
 
 // ---- Unicode combo

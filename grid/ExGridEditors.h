@@ -87,9 +87,13 @@ class TGridCombo : public TESGComboBox {
   void CMWantSpecialKey(TMessage& m) override;
   bool DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) override;
   void DoExit() override;
+  // Typing completes the text from the items, then the grid's LookupItems.
+  void Change() override;
 
  private:
   TExStringGrid* grid_;
+  bool lookupOn_ = true;
+  bool completing_ = false;
 };
 
 class TGridUniCombo : public TWideComboBox {
@@ -204,6 +208,26 @@ class TExRichEdit : public TMemo {
  private:
   TExStringGrid* grid_;
   bool loading_ = false;
+};
+
+// An edit over a cell that the application shows itself; it stores its
+// text into its cell when it loses the focus and the text is valid.
+class TGridTransEdit : public TCustomEdit {
+ public:
+  explicit TGridTransEdit(TComponent* owner);
+  int Col() const { return col_; }
+  void SetCol(int v) { col_ = v; }
+  int Row() const { return row_; }
+  void SetRow(int v) { row_ = v; }
+
+ protected:
+  void KeyPress(char& key) override;
+  void DoExit() override;
+
+ private:
+  TExStringGrid* grid_;
+  int col_ = 0;
+  int row_ = 0;
 };
 
 // ------------------------------------------------------------- TExInplaceEdit

@@ -66,3 +66,35 @@ int TWideComboBox::WideIndexOf(const WideString& text) const {
     if (wideItems_[i] == text) return static_cast<int>(i);
   return -1;
 }
+
+namespace {
+
+// Chars of text whose code page 949 form takes the first bytes.
+int CharsOfBytes(const QString& text, int bytes) {
+  int used = 0;
+  for (int i = 0; i < text.size(); ++i) {
+    if (used >= bytes) return i;
+    used += static_cast<int>(FromQString(text.mid(i, 1)).size());
+  }
+  return static_cast<int>(text.size());
+}
+
+}  // namespace
+
+int ComboEditCaret(const TComboBox* combo) {
+  auto* box = qobject_cast<QComboBox*>(WidgetOf(combo));
+  if (!box || !box->lineEdit()) return static_cast<int>(combo->Text().size());
+  const QLineEdit* edit = box->lineEdit();
+  const int chars = edit->hasSelectedText() ? edit->selectionStart() : edit->cursorPosition();
+  return static_cast<int>(FromQString(edit->text().left(chars)).size());
+}
+
+void SelectComboText(TComboBox* combo, int start, int length) {
+  auto* box = qobject_cast<QComboBox*>(WidgetOf(combo));
+  if (!box || !box->lineEdit()) return;
+  QLineEdit* edit = box->lineEdit();
+  const int from = CharsOfBytes(edit->text(), start);
+  const int to = CharsOfBytes(edit->text(), start + length);
+  // The caret stays at the start of the selection, as typing goes on there.
+  edit->setSelection(to, from - to);
+}

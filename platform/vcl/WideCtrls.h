@@ -1,5 +1,6 @@
 // Edit and combo box whose text is also reachable as UTF-16: the cell
 // editors of Unicode cells keep characters that code page 949 cannot hold.
+// Also the caret and selection of a combo box's edit field.
 #pragma once
 
 #include "platform/vcl/StdCtrls.h"
@@ -28,3 +29,8 @@ class TWideComboBox : public TComboBox {
   std::vector<WideString> wideItems_;
   WideString stored_;
 };
+
+// The edit field of an editable combo box: the caret as a byte position of
+// its code page 949 text, and a selection of bytes start .. start + length.
+int ComboEditCaret(const TComboBox* combo);
+void SelectComboText(TComboBox* combo, int start, int length);

@@ -647,3 +647,45 @@ TEST_F(CellEditDesk, TheTimeEditorWritesWithThePickersFormat) {
   EXPECT_EQ(Cell(1, 1), "14:05");
   EXPECT_EQ(FormatSettings.LongTimeFormat, TFormatSettings::Korean().LongTimeFormat) << "the format is put back";
 }
+
+TEST_F(CellEditDesk, TheComboCompletesTypingFromItsItemsThenTheLookupItems) {
+  type = edComboEdit;
+  grid->SetLookup(true);
+  grid->Combobox()->Items()->Add("Busan");
+  grid->LookupItems()->Add("Daegu");
+  grid->SetCells(1, 1, "");
+  Open(1, 1);
+  SimulateTyping(Editor(), "bu");
+  EXPECT_EQ(grid->Combobox()->Text(), "busan");
+  SimulateKey(Editor(), VK_BACK);
+  EXPECT_EQ(grid->Combobox()->Text(), "bu") << "Backspace removes the completion and does not complete again";
+  grid->Combobox()->SetText("");
+  SimulateTyping(Editor(), "da");
+  EXPECT_EQ(grid->Combobox()->Text(), "daegu");
+  SimulateKey(Editor(), VK_RETURN);
+  EXPECT_EQ(Cell(1, 1), "daegu");
+}
+
+TEST_F(CellEditDesk, TheTransparentEditStoresOnlyAValidTextWhenItLeaves) {
+  auto* trans = new TGridTransEdit(grid);
+  trans->SetParent(grid);
+  trans->SetCol(2);
+  trans->SetRow(3);
+  trans->SetBounds(10, 10, 80, 20);
+  trans->SetVisible(true);
+  grid->OnCellValidate = [](TObject*, int, int, AnsiString& value, bool& valid) { valid = value != "no"; };
+  trans->SetFocus();
+  ASSERT_TRUE(PumpUntil([&] { return trans->Focused(); }));
+  SimulateTyping(trans, "no");
+  SimulateKey(trans, VK_RETURN);
+  EXPECT_EQ(trans->Text(), "no") << "Enter types nothing";
+  grid->SetFocus();
+  PumpFor(50);
+  EXPECT_TRUE(trans->Focused()) << "an invalid text keeps the focus";
+  EXPECT_EQ(Cell(2, 3), "");
+  EXPECT_EQ(grid->Col(), 2);
+  trans->SetText("yes");
+  grid->SetFocus();
+  ASSERT_TRUE(PumpUntil([&] { return !trans->Visible(); }));
+  EXPECT_EQ(Cell(2, 3), "yes");
+}
