@@ -818,6 +818,12 @@ class TExStringGrid : public TBaseGrid {
   bool EditorChanged();
   void SnapshotEditor();
   void HideEditorControls();
+  // The steps both validations share: whether one is due (the state then
+  // marks it running), the way back to the edit cell for a refused value,
+  // and the end, which remembers the cell's text anew.
+  TGridEditState* ValidationDue();
+  void ReturnToEditCell(TGridEditState& state);
+  void ValidationDone(TGridEditState& state);
   std::unique_ptr<TGridEditState, TEditStateDeleter> editState_;
   bool excelStyleDecimal_ = false;
   bool lookup_ = false;

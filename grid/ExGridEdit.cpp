@@ -19,6 +19,7 @@
 #include "grid/ExGridEditors.h"
 #include "grid/ExGridSort.h"
 #include "platform/rtl/Cp949.h"
+#include "platform/vcl/WideCtrls.h"
 
 bool IsDefaultEditorType(TEditorType type) {
   switch (type) {
@@ -691,17 +692,33 @@ bool TExStringGrid::EditorLeaveKey(Word& key, TShiftState shift) {
 
 // ================================================================= validation
 
-bool TExStringGrid::ValidateCell(const AnsiString& text) {
+TGridEditState* TExStringGrid::ValidationDue() {
   TGridEditState* s = LiveEditState();
-  if (!s || !s->editorShown || s->validating) return true;
+  if (!s || !s->editorShown || s->validating) return nullptr;
   s->editorShown = false;
+  if (s->editCol < 0 || s->editRow < 0 || s->editCol >= RealColCount() || s->editRow >= RowCount()) return nullptr;
   s->validating = true;
+  return s;
+}
+
+void TExStringGrid::ReturnToEditCell(TGridEditState& s) {
+  if (Col() != DisplColIndex(s.editCol)) SetCol(DisplColIndex(s.editCol));
+  if (Row() != s.editRow) SetRow(s.editRow);
+  s.validating = false;
+  s.editorShown = true;
+}
+
+void TExStringGrid::ValidationDone(TGridEditState& s) {
+  s.editCellText = GetCellText(s.editCol, s.editRow);
+  s.editCellWide = ::IsUnicodeCell(s.editCellText) ? UnicodeCellToWide(s.editCellText) : WideString();
+  s.validating = false;
+}
+
+bool TExStringGrid::ValidateCell(const AnsiString& text) {
+  TGridEditState* s = ValidationDue();
+  if (!s) return true;
   const int col = s->editCol;
   const int row = s->editRow;
-  if (col < 0 || row < 0 || col >= RealColCount() || row >= RowCount()) {
-    s->validating = false;
-    return true;
-  }
   bool valid = true;
   AnsiString value = text;
   if (text != s->editCellText || s->forceValidate) {
@@ -720,50 +737,30 @@ bool TExStringGrid::ValidateCell(const AnsiString& text) {
     // The handler's own value, or the text the cell had when the edit began.
     const AnsiString keep = value != text ? value : s->editCellText;
     if (GetCellText(col, row) != keep) SetCellText(col, row, keep);
-    if (Col() != DisplColIndex(col)) SetCol(DisplColIndex(col));
-    if (Row() != row) SetRow(row);
-    s->validating = false;
-    s->editorShown = true;
+    ReturnToEditCell(*s);
     if (!IsControlCell(col, row) && IsDefaultEditorType(s->editorType)) ShowEditor();
   } else if (GetCellText(col, row) != value) {
     SetCellText(col, row, value);
   }
-  s->editCellText = GetCellText(col, row);
-  s->editCellWide = ::IsUnicodeCell(s->editCellText) ? UnicodeCellToWide(s->editCellText) : WideString();
-  s->validating = false;
+  ValidationDone(*s);
   return valid;
 }
 
 bool TExStringGrid::ValidateWideCell(const WideString& text) {
-  TGridEditState* s = LiveEditState();
-  if (!s || !s->editorShown || s->validating) return true;
-  s->editorShown = false;
-  s->validating = true;
+  TGridEditState* s = ValidationDue();
+  if (!s) return true;
   const int col = s->editCol;
   const int row = s->editRow;
-  if (col < 0 || row < 0 || col >= RealColCount() || row >= RowCount()) {
-    s->validating = false;
-    return true;
-  }
   bool valid = true;
   WideString value = text;
   if (text != s->editCellWide || s->forceValidate) {
     if (OnCellValidateWide) OnCellValidateWide(this, col, row, value, valid);
     if (valid) CellsChanged(Rect(col, row, col, row));
   }
-  if (!valid) {
-    const WideString keep = value != text ? value : s->editCellWide;
-    if (GetWideCell(col, row) != keep) SetWideCell(col, row, keep);
-    if (Col() != DisplColIndex(col)) SetCol(DisplColIndex(col));
-    if (Row() != row) SetRow(row);
-    s->validating = false;
-    s->editorShown = true;
-  } else if (GetWideCell(col, row) != value) {
-    SetWideCell(col, row, value);
-  }
-  s->editCellText = GetCellText(col, row);
-  s->editCellWide = GetWideCell(col, row);
-  s->validating = false;
+  const WideString keep = valid ? value : value != text ? value : s->editCellWide;
+  if (GetWideCell(col, row) != keep) SetWideCell(col, row, keep);
+  if (!valid) ReturnToEditCell(*s);
+  ValidationDone(*s);
   return valid;
 }
 
@@ -840,23 +837,63 @@ void TExStringGrid::WMChar(TMessage& m) {
 
 // ================================================================= wrappers
 
+void WantEditorKeys(TExStringGrid* grid, TMessage& m, bool arrows) {
+  const Word key = static_cast<Word>(m.WParam);
+  if (key == VK_RETURN || key == VK_ESCAPE || (key == VK_TAB && grid && grid->Options().contains(goTabs)) ||
+      (arrows && (key == VK_UP || key == VK_DOWN || key == VK_LEFT || key == VK_RIGHT)))
+    m.Result = 1;
+}
+
+void EditorLostFocus(TExStringGrid* grid, TWinControl* editor) {
+  if (grid && grid->Editing() && !grid->EditState().closing && grid->ActiveEditorControl() == editor)
+    grid->HideCellEditor();
+}
+
 namespace {
 
 bool GridAlive(TExStringGrid* grid) { return grid && grid->Editing() && !grid->EditState().closing; }
 
-// Enter and Escape always reach an editor; Tab when the grid keeps it.
-void WantSpecialKeys(TExStringGrid* grid, TMessage& m, bool withArrows = false) {
-  const Word key = static_cast<Word>(m.WParam);
-  if (key == VK_RETURN || key == VK_ESCAPE || (key == VK_TAB && grid && grid->Options().contains(goTabs)) ||
-      (withArrows && (key == VK_UP || key == VK_DOWN || key == VK_LEFT || key == VK_RIGHT)))
-    m.Result = 1;
+// The leave keys of the combo editors: with the list showing (or a list
+// style) the arrows across, with an edit field the keys that move lines.
+bool ComboLeaveKey(Word key, TShiftState shift, bool list) {
+  if (key == VK_DOWN && shift.contains(ssAlt)) return false;  // drops the list
+  if (key == VK_TAB || key == VK_RETURN || key == VK_ESCAPE) return true;
+  if (list) return key == VK_LEFT || key == VK_RIGHT;
+  return key == VK_PRIOR || key == VK_NEXT || key == VK_END || key == VK_UP || key == VK_DOWN;
+}
+
+// One wheel notch over a combo list: towards the user (a negative delta)
+// the next item, away the previous one, stopping at either end. The new
+// index, or -1 when nothing moved.
+int WheelIndex(const TComboBox& combo, int wheelDelta) {
+  const int count = combo.Items()->Count();
+  if (count == 0 || wheelDelta == 0) return -1;
+  const int index = combo.ItemIndex();
+  const int next = wheelDelta < 0 ? std::min(index + 1, count - 1) : std::max(index - 1, 0);
+  return next == index ? -1 : next;
+}
+
+void FireComboChange(TExStringGrid* grid, const TComboBox& combo, bool withObject) {
+  if (!grid || !grid->Editing()) return;
+  const int col = grid->RealColIndex(grid->Col());
+  const int index = combo.ItemIndex();
+  const AnsiString item = index >= 0 ? combo.Items()->Strings(index) : combo.Text();
+  if (grid->OnComboChange) grid->OnComboChange(grid, col, grid->Row(), index, item);
+  if (withObject && grid->OnComboObjectChange)
+    grid->OnComboObjectChange(grid, col, grid->Row(), index, item, index >= 0 ? combo.Items()->Objects(index) : nullptr);
+}
+
+// The leave keys of the edits with a button: without Ctrl.
+bool EditBtnLeaveKey(Word key, TShiftState shift) {
+  return !shift.contains(ssCtrl) && (key == VK_TAB || key == VK_RETURN || key == VK_ESCAPE || key == VK_PRIOR ||
+                                     key == VK_NEXT || key == VK_UP || key == VK_DOWN);
 }
 
 }  // namespace
 
 // ---- spin
 
-TGridSpin::TGridSpin(TComponent* owner) : TEsgSpinEdit(owner), grid_(OwnerGrid(owner)) {
+TGridSpin::TGridSpin(TComponent* owner) : TGridEditorControl(owner) {
   SetBorderStyle(bsNone);
   SetMinValue(0);
   SetMaxValue(100);
@@ -902,40 +939,21 @@ void TGridSpin::KeyDown(Word& key, TShiftState shift) {
   if ((key == VK_TAB || key == VK_RETURN || key == VK_ESCAPE) && GridAlive(grid_)) grid_->EditorLeaveKey(key, shift);
 }
 
-void TGridSpin::CMWantSpecialKey(TMessage& m) { WantSpecialKeys(grid_, m); }
-
-void TGridSpin::DoExit() {
-  TEsgSpinEdit::DoExit();
-  if (GridAlive(grid_) && grid_->ActiveEditorControl() == this) grid_->HideCellEditor();
-}
-
 // ---- combo
 
-TGridCombo::TGridCombo(TComponent* owner) : TESGComboBox(owner), grid_(OwnerGrid(owner)) {
+TGridCombo::TGridCombo(TComponent* owner) : TGridEditorControl(owner) {
   SetButtonWidth(16);
-  OnChange = [this](TObject*) {
-    if (!grid_ || !grid_->Editing()) return;
-    const int col = grid_->RealColIndex(grid_->Col());
-    const int index = ItemIndex();
-    const AnsiString item = index >= 0 ? Items()->Strings(index) : Text();
-    if (grid_->OnComboChange) grid_->OnComboChange(grid_, col, grid_->Row(), index, item);
-    if (grid_->OnComboObjectChange)
-      grid_->OnComboObjectChange(grid_, col, grid_->Row(), index, item, index >= 0 ? Items()->Objects(index) : nullptr);
-  };
+  OnChange = [this](TObject*) { FireComboChange(grid_, *this, true); };
 }
 
 void TGridCombo::WheelStep(int wheelDelta) {
-  const int count = Items()->Count();
-  if (count == 0 || wheelDelta == 0) return;
-  int index = ItemIndex();
-  // Towards the user the next item, stopping at the last one.
-  index = wheelDelta < 0 ? std::min(index + 1, count - 1) : std::max(index - 1, 0);
-  if (index == ItemIndex()) return;
+  const int index = WheelIndex(*this, wheelDelta);
+  if (index < 0) return;
   SetItemIndex(index);
   if (OnChange) OnChange(this);
 }
 
-bool TGridCombo::DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) {
+bool TGridCombo::DoMouseWheel(TShiftState, int wheelDelta, TPoint) {
   WheelStep(wheelDelta);
   return true;
 }
@@ -954,10 +972,8 @@ void TGridCombo::Change() {
     return (caseSensitive ? head : UpperCase(head)) == prefix;
   };
   AnsiString found;
-  int foundIndex = -1;
-  for (int i = 0; i < Items()->Count() && foundIndex < 0; ++i)
-    if (matches(Items()->Strings(i))) foundIndex = i;
-  if (foundIndex >= 0) found = Items()->Strings(foundIndex);
+  for (int i = 0; found.empty() && i < Items()->Count(); ++i)
+    if (matches(Items()->Strings(i))) found = Items()->Strings(i);
   for (int i = 0; found.empty() && i < grid_->LookupItems()->Count(); ++i)
     if (matches(grid_->LookupItems()->Strings(i))) found = grid_->LookupItems()->Strings(i);
   if (found.empty()) return;
@@ -971,26 +987,19 @@ void TGridCombo::KeyDown(Word& key, TShiftState shift) {
   lookupOn_ = key != VK_BACK && key != VK_DELETE;
   TESGComboBox::KeyDown(key, shift);
   if (!GridAlive(grid_) || key == 0) return;
-  if (key == VK_DOWN && shift.contains(ssAlt)) return;  // drops the list
   if (key == VK_ESCAPE) {
     // Back to the item of the cell's text.
     const int index = Items()->IndexOf(grid_->CurrentCellText());
     if (index >= 0) SetItemIndex(index);
   }
-  const bool list = Style() == csDropDownList || DroppedDown();
-  bool leave = key == VK_TAB || key == VK_RETURN || key == VK_ESCAPE;
-  if (list) leave = leave || key == VK_LEFT || key == VK_RIGHT;
-  else leave = leave || key == VK_PRIOR || key == VK_NEXT || key == VK_END || key == VK_UP || key == VK_DOWN;
-  if (leave) grid_->EditorLeaveKey(key, shift);
+  if (ComboLeaveKey(key, shift, Style() == csDropDownList || DroppedDown())) grid_->EditorLeaveKey(key, shift);
 }
 
-void TGridCombo::CMWantSpecialKey(TMessage& m) { WantSpecialKeys(grid_, m); }
-
 void TGridCombo::DoExit() {
-  TESGComboBox::DoExit();
-  if (!GridAlive(grid_) || grid_->ActiveEditorControl() != this) return;
-  if (grid_->LookupHistory() && !Text().empty() && Items()->IndexOf(Text()) < 0) Items()->Add(Text());
-  grid_->HideCellEditor();
+  if (GridAlive(grid_) && grid_->ActiveEditorControl() == this && grid_->LookupHistory() && !Text().empty() &&
+      Items()->IndexOf(Text()) < 0)
+    Items()->Add(Text());
+  TGridEditorControl::DoExit();
 }
 
 // ---- transparent edit
@@ -1025,57 +1034,32 @@ void TGridTransEdit::DoExit() {
 
 // ---- Unicode combo
 
-TGridUniCombo::TGridUniCombo(TComponent* owner) : TWideComboBox(owner), grid_(OwnerGrid(owner)) {}
-
 void TGridUniCombo::WheelStep(int wheelDelta) {
-  const int count = Items()->Count();
-  if (count == 0 || wheelDelta == 0) return;
-  int index = ItemIndex();
-  index = wheelDelta < 0 ? std::min(index + 1, count - 1) : std::max(index - 1, 0);
-  if (index == ItemIndex()) return;
+  const int index = WheelIndex(*this, wheelDelta);
+  if (index < 0) return;
   SetItemIndex(index);
-  if (grid_ && grid_->OnComboChange)
-    grid_->OnComboChange(grid_, grid_->RealColIndex(grid_->Col()), grid_->Row(), index, Items()->Strings(index));
-  if (grid_ && grid_->OnComboObjectChange)
-    grid_->OnComboObjectChange(grid_, grid_->RealColIndex(grid_->Col()), grid_->Row(), index, Items()->Strings(index),
-                               Items()->Objects(index));
+  FireComboChange(grid_, *this, true);
 }
 
-bool TGridUniCombo::DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) {
+bool TGridUniCombo::DoMouseWheel(TShiftState, int wheelDelta, TPoint) {
   WheelStep(wheelDelta);
   return true;
 }
 
 void TGridUniCombo::CNCommand(TMessage& m) {
   TWideComboBox::CNCommand(m);
-  if (m.WParamHi() == CBN_SELCHANGE && grid_ && grid_->Editing() && grid_->OnComboChange) {
-    const int index = ItemIndex();
-    grid_->OnComboChange(grid_, grid_->RealColIndex(grid_->Col()), grid_->Row(), index,
-                         index >= 0 ? Items()->Strings(index) : AnsiString());
-  }
+  if (m.WParamHi() == CBN_SELCHANGE) FireComboChange(grid_, *this, false);
 }
 
 void TGridUniCombo::KeyDown(Word& key, TShiftState shift) {
   TWideComboBox::KeyDown(key, shift);
-  if (!GridAlive(grid_) || key == 0) return;
-  if (key == VK_DOWN && shift.contains(ssAlt)) return;
-  const bool list = Style() == csDropDownList || DroppedDown();
-  bool leave = key == VK_TAB || key == VK_RETURN || key == VK_ESCAPE;
-  if (list) leave = leave || key == VK_LEFT || key == VK_RIGHT;
-  else leave = leave || key == VK_PRIOR || key == VK_NEXT || key == VK_END || key == VK_UP || key == VK_DOWN;
-  if (leave) grid_->EditorLeaveKey(key, shift);
-}
-
-void TGridUniCombo::CMWantSpecialKey(TMessage& m) { WantSpecialKeys(grid_, m); }
-
-void TGridUniCombo::DoExit() {
-  TWideComboBox::DoExit();
-  if (GridAlive(grid_) && grid_->ActiveEditorControl() == this) grid_->HideCellEditor();
+  if (GridAlive(grid_) && key != 0 && ComboLeaveKey(key, shift, Style() == csDropDownList || DroppedDown()))
+    grid_->EditorLeaveKey(key, shift);
 }
 
 // ---- Unicode edit
 
-TGridUniEdit::TGridUniEdit(TComponent* owner) : TWideEdit(owner), grid_(OwnerGrid(owner)) { SetBorderStyle(bsNone); }
+TGridUniEdit::TGridUniEdit(TComponent* owner) : TGridEditorControl(owner) { SetBorderStyle(bsNone); }
 
 void TGridUniEdit::KeyDown(Word& key, TShiftState shift) {
   TWideEdit::KeyDown(key, shift);
@@ -1083,16 +1067,7 @@ void TGridUniEdit::KeyDown(Word& key, TShiftState shift) {
     grid_->EditorLeaveKey(key, shift);
 }
 
-void TGridUniEdit::CMWantSpecialKey(TMessage& m) { WantSpecialKeys(grid_, m); }
-
-void TGridUniEdit::DoExit() {
-  TWideEdit::DoExit();
-  if (GridAlive(grid_) && grid_->ActiveEditorControl() == this) grid_->HideCellEditor();
-}
-
 // ---- check box
-
-TGridCheckBox::TGridCheckBox(TComponent* owner) : TCheckBox(owner), grid_(OwnerGrid(owner)) {}
 
 void TGridCheckBox::KeyDown(Word& key, TShiftState shift) {
   TCheckBox::KeyDown(key, shift);
@@ -1114,16 +1089,9 @@ void TGridCheckBox::KeyDown(Word& key, TShiftState shift) {
   }
 }
 
-void TGridCheckBox::CMWantSpecialKey(TMessage& m) { WantSpecialKeys(grid_, m); }
-
-void TGridCheckBox::DoExit() {
-  TCheckBox::DoExit();
-  if (GridAlive(grid_) && grid_->ActiveEditorControl() == this) grid_->HideCellEditor();
-}
-
 // ---- edit with button
 
-TGridEditBtn::TGridEditBtn(TComponent* owner) : TEsgEditBtn(owner), grid_(OwnerGrid(owner)) {
+TGridEditBtn::TGridEditBtn(TComponent* owner) : TGridEditorControl(owner) {
   SetButtonCaption("...");
   SetBorderStyle(bsNone);
 }
@@ -1149,44 +1117,22 @@ void TGridEditBtn::KeyPress(char& key) {
 
 void TGridEditBtn::KeyDown(Word& key, TShiftState shift) {
   TEsgEditBtn::KeyDown(key, shift);
-  if (shift.contains(ssCtrl) || !GridAlive(grid_)) return;
-  if (key == VK_TAB || key == VK_RETURN || key == VK_ESCAPE || key == VK_PRIOR || key == VK_NEXT || key == VK_UP ||
-      key == VK_DOWN)
-    grid_->EditorLeaveKey(key, shift);
-}
-
-void TGridEditBtn::CMWantSpecialKey(TMessage& m) { WantSpecialKeys(grid_, m); }
-
-void TGridEditBtn::DoExit() {
-  TEsgEditBtn::DoExit();
-  if (GridAlive(grid_) && grid_->ActiveEditorControl() == this) grid_->HideCellEditor();
+  if (EditBtnLeaveKey(key, shift) && GridAlive(grid_)) grid_->EditorLeaveKey(key, shift);
 }
 
 // ---- edit with unit button
 
-TGridUnitEditBtn::TGridUnitEditBtn(TComponent* owner) : TEsgUnitEditBtn(owner), grid_(OwnerGrid(owner)) {
+TGridUnitEditBtn::TGridUnitEditBtn(TComponent* owner) : TGridEditorControl(owner) {
   SetButtonCaption("...");
   SetBorderStyle(bsNone);
 }
 
 void TGridUnitEditBtn::KeyDown(Word& key, TShiftState shift) {
   TEsgUnitEditBtn::KeyDown(key, shift);
-  if (shift.contains(ssCtrl) || !GridAlive(grid_)) return;
-  if (key == VK_TAB || key == VK_RETURN || key == VK_ESCAPE || key == VK_PRIOR || key == VK_NEXT || key == VK_UP ||
-      key == VK_DOWN)
-    grid_->EditorLeaveKey(key, shift);
-}
-
-void TGridUnitEditBtn::CMWantSpecialKey(TMessage& m) { WantSpecialKeys(grid_, m); }
-
-void TGridUnitEditBtn::DoExit() {
-  TEsgUnitEditBtn::DoExit();
-  if (GridAlive(grid_) && grid_->ActiveEditorControl() == this) grid_->HideCellEditor();
+  if (EditBtnLeaveKey(key, shift) && GridAlive(grid_)) grid_->EditorLeaveKey(key, shift);
 }
 
 // ---- date and time picker
-
-TGridDatePicker::TGridDatePicker(TComponent* owner) : TDateTimePicker(owner), grid_(OwnerGrid(owner)) {}
 
 void TGridDatePicker::KeyDown(Word& key, TShiftState shift) {
   TDateTimePicker::KeyDown(key, shift);
@@ -1195,17 +1141,15 @@ void TGridDatePicker::KeyDown(Word& key, TShiftState shift) {
     grid_->EditorLeaveKey(key, shift);
 }
 
-void TGridDatePicker::CMWantSpecialKey(TMessage& m) { WantSpecialKeys(grid_, m); }
-
 void TGridDatePicker::DoExit() {
-  TDateTimePicker::DoExit();
   // The calendar drop-down takes the focus for a moment: that is no leave.
-  if (GridAlive(grid_) && grid_->ActiveEditorControl() == this && !CalendarDropped()) grid_->HideCellEditor();
+  if (CalendarDropped()) TDateTimePicker::DoExit();
+  else TGridEditorControl::DoExit();
 }
 
 // ---- button
 
-TGridButton::TGridButton(TComponent* owner) : TButton(owner), grid_(OwnerGrid(owner)) {}
+TGridButton::TGridButton(TComponent* owner) : TGridEditorControl(owner) { wantsArrows_ = true; }
 
 void TGridButton::Click() {
   TButton::Click();
@@ -1238,16 +1182,7 @@ void TGridButton::KeyDown(Word& key, TShiftState shift) {
   }
 }
 
-void TGridButton::CMWantSpecialKey(TMessage& m) { WantSpecialKeys(grid_, m, true); }
-
-void TGridButton::DoExit() {
-  TButton::DoExit();
-  if (GridAlive(grid_) && grid_->ActiveEditorControl() == this) grid_->HideCellEditor();
-}
-
 // ---- rich text
-
-TExRichEdit::TExRichEdit(TComponent* owner) : TMemo(owner), grid_(OwnerGrid(owner)) {}
 
 void TExRichEdit::KeyDown(Word& key, TShiftState shift) {
   TMemo::KeyDown(key, shift);
@@ -1256,8 +1191,6 @@ void TExRichEdit::KeyDown(Word& key, TShiftState shift) {
   if (key == VK_TAB || key == VK_RETURN || key == VK_ESCAPE || (upDownLeave && (key == VK_UP || key == VK_DOWN)))
     grid_->EditorLeaveKey(key, shift);
 }
-
-void TExRichEdit::CMWantSpecialKey(TMessage& m) { WantSpecialKeys(grid_, m); }
 
 void TExRichEdit::DoExit() {
   TMemo::DoExit();

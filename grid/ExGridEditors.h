@@ -57,8 +57,30 @@ class TSizeWhileTyping : public TPersistent {
 
 // The grid an editor belongs to: its owner, which must be a string grid.
 TExStringGrid* OwnerGrid(TComponent* owner);
+// Enter and Escape always reach a control editor, Tab when the grid keeps
+// it, the arrows when the editor asks for them.
+void WantEditorKeys(TExStringGrid* grid, TMessage& m, bool arrows);
+// A control editor lost the focus: the edit it holds ends.
+void EditorLostFocus(TExStringGrid* grid, TWinControl* editor);
 
-class TGridSpin : public TEsgSpinEdit {
+// What every control editor shares: its grid, the special keys it wants and
+// the end of the edit when it loses the focus.
+template <class TBase>
+class TGridEditorControl : public TBase {
+ public:
+  explicit TGridEditorControl(TComponent* owner) : TBase(owner), grid_(OwnerGrid(owner)) {}
+
+ protected:
+  void CMWantSpecialKey(TMessage& m) override { WantEditorKeys(grid_, m, wantsArrows_); }
+  void DoExit() override {
+    TBase::DoExit();
+    EditorLostFocus(grid_, this);
+  }
+  TExStringGrid* grid_;
+  bool wantsArrows_ = false;
+};
+
+class TGridSpin : public TGridEditorControl<TEsgSpinEdit> {
  public:
   explicit TGridSpin(TComponent* owner);
   void UpClick(TObject* sender) override;
@@ -67,15 +89,12 @@ class TGridSpin : public TEsgSpinEdit {
  protected:
   void KeyDown(Word& key, TShiftState shift) override;
   void WMKeyDown(TMessage& m) override;
-  void CMWantSpecialKey(TMessage& m) override;
-  void DoExit() override;
 
  private:
   void FireSpin(bool up);
-  TExStringGrid* grid_;
 };
 
-class TGridCombo : public TESGComboBox {
+class TGridCombo : public TGridEditorControl<TESGComboBox> {
  public:
   explicit TGridCombo(TComponent* owner);
   // One wheel notch: towards the user the next item, away the previous
@@ -84,61 +103,44 @@ class TGridCombo : public TESGComboBox {
 
  protected:
   void KeyDown(Word& key, TShiftState shift) override;
-  void CMWantSpecialKey(TMessage& m) override;
   bool DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) override;
   void DoExit() override;
   // Typing completes the text from the items, then the grid's LookupItems.
   void Change() override;
 
  private:
-  TExStringGrid* grid_;
   bool lookupOn_ = true;
   bool completing_ = false;
 };
 
-class TGridUniCombo : public TWideComboBox {
+class TGridUniCombo : public TGridEditorControl<TWideComboBox> {
  public:
-  explicit TGridUniCombo(TComponent* owner);
+  explicit TGridUniCombo(TComponent* owner) : TGridEditorControl(owner) {}
   void WheelStep(int wheelDelta);
 
  protected:
   void KeyDown(Word& key, TShiftState shift) override;
-  void CMWantSpecialKey(TMessage& m) override;
   bool DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) override;
   void CNCommand(TMessage& m) override;
-  void DoExit() override;
-
- private:
-  TExStringGrid* grid_;
 };
 
-class TGridUniEdit : public TWideEdit {
+class TGridUniEdit : public TGridEditorControl<TWideEdit> {
  public:
   explicit TGridUniEdit(TComponent* owner);
 
  protected:
   void KeyDown(Word& key, TShiftState shift) override;
-  void CMWantSpecialKey(TMessage& m) override;
-  void DoExit() override;
-
- private:
-  TExStringGrid* grid_;
 };
 
-class TGridCheckBox : public TCheckBox {
+class TGridCheckBox : public TGridEditorControl<TCheckBox> {
  public:
-  explicit TGridCheckBox(TComponent* owner);
+  explicit TGridCheckBox(TComponent* owner) : TGridEditorControl(owner) {}
 
  protected:
   void KeyDown(Word& key, TShiftState shift) override;
-  void CMWantSpecialKey(TMessage& m) override;
-  void DoExit() override;
-
- private:
-  TExStringGrid* grid_;
 };
 
-class TGridEditBtn : public TEsgEditBtn {
+class TGridEditBtn : public TGridEditorControl<TEsgEditBtn> {
  public:
   explicit TGridEditBtn(TComponent* owner);
   void ClickButton() override;
@@ -146,67 +148,46 @@ class TGridEditBtn : public TEsgEditBtn {
  protected:
   void KeyDown(Word& key, TShiftState shift) override;
   void KeyPress(char& key) override;
-  void CMWantSpecialKey(TMessage& m) override;
-  void DoExit() override;
-
- private:
-  TExStringGrid* grid_;
 };
 
-class TGridUnitEditBtn : public TEsgUnitEditBtn {
+class TGridUnitEditBtn : public TGridEditorControl<TEsgUnitEditBtn> {
  public:
   explicit TGridUnitEditBtn(TComponent* owner);
 
  protected:
   void KeyDown(Word& key, TShiftState shift) override;
-  void CMWantSpecialKey(TMessage& m) override;
-  void DoExit() override;
-
- private:
-  TExStringGrid* grid_;
 };
 
-class TGridDatePicker : public TDateTimePicker {
+class TGridDatePicker : public TGridEditorControl<TDateTimePicker> {
  public:
-  explicit TGridDatePicker(TComponent* owner);
+  explicit TGridDatePicker(TComponent* owner) : TGridEditorControl(owner) {}
 
  protected:
   void KeyDown(Word& key, TShiftState shift) override;
-  void CMWantSpecialKey(TMessage& m) override;
   void DoExit() override;
-
- private:
-  TExStringGrid* grid_;
 };
 
-class TGridButton : public TButton {
+class TGridButton : public TGridEditorControl<TButton> {
  public:
   explicit TGridButton(TComponent* owner);
   void Click() override;
 
  protected:
   void KeyDown(Word& key, TShiftState shift) override;
-  void CMWantSpecialKey(TMessage& m) override;
-  void DoExit() override;
-
- private:
-  TExStringGrid* grid_;
 };
 
 // The rich-text editor: the cell's text in a multi-line memo.
-class TExRichEdit : public TMemo {
+class TExRichEdit : public TGridEditorControl<TMemo> {
  public:
-  explicit TExRichEdit(TComponent* owner);
+  explicit TExRichEdit(TComponent* owner) : TGridEditorControl(owner) {}
   bool Loading() const { return loading_; }
   void SetLoading(bool v) { loading_ = v; }
 
  protected:
   void KeyDown(Word& key, TShiftState shift) override;
-  void CMWantSpecialKey(TMessage& m) override;
   void DoExit() override;
 
  private:
-  TExStringGrid* grid_;
   bool loading_ = false;
 };
 

@@ -3,6 +3,8 @@
 #include <QComboBox>
 #include <QLineEdit>
 
+#include <algorithm>
+
 #include "platform/vcl/Controls_p.h"
 
 namespace {
@@ -67,20 +69,6 @@ int TWideComboBox::WideIndexOf(const WideString& text) const {
   return -1;
 }
 
-namespace {
-
-// Chars of text whose code page 949 form takes the first bytes.
-int CharsOfBytes(const QString& text, int bytes) {
-  int used = 0;
-  for (int i = 0; i < text.size(); ++i) {
-    if (used >= bytes) return i;
-    used += static_cast<int>(FromQString(text.mid(i, 1)).size());
-  }
-  return static_cast<int>(text.size());
-}
-
-}  // namespace
-
 int ComboEditCaret(const TComboBox* combo) {
   auto* box = qobject_cast<QComboBox*>(WidgetOf(combo));
   if (!box || !box->lineEdit()) return static_cast<int>(combo->Text().size());
@@ -93,8 +81,12 @@ void SelectComboText(TComboBox* combo, int start, int length) {
   auto* box = qobject_cast<QComboBox*>(WidgetOf(combo));
   if (!box || !box->lineEdit()) return;
   QLineEdit* edit = box->lineEdit();
-  const int from = CharsOfBytes(edit->text(), start);
-  const int to = CharsOfBytes(edit->text(), start + length);
+  const AnsiString text = FromQString(edit->text());
+  auto chars = [&](int bytes) {
+    return static_cast<int>(ToQString(text.substr(0, static_cast<std::size_t>(std::clamp(bytes, 0, static_cast<int>(text.size()))))).size());
+  };
+  const int from = chars(start);
+  const int to = chars(start + length);
   // The caret stays at the start of the selection, as typing goes on there.
   edit->setSelection(to, from - to);
 }
