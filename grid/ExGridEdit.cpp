@@ -624,6 +624,8 @@ void TExStringGrid::HideCellEditor() {
 
 void TExStringGrid::CancelCellEdit() {
   TGridEditState& s = EditState();
+  // Only an edit in progress has a start text to go back to.
+  if (!s.editing) return;
   const TPoint base = BaseCellOf(RealColIndex(Col()), Row());
   if (GetCellText(base.X, base.Y) != s.startText) SetCellText(base.X, base.Y, s.startText);
   RepaintCell(base.X, base.Y);
@@ -1169,8 +1171,8 @@ void TGridButton::KeyDown(Word& key, TShiftState shift) {
       key = 0;
       break;
     case VK_ESCAPE:
-      grid_->HideCellEditor();
       grid_->CancelCellEdit();
+      grid_->HideCellEditor();
       if (grid_->CanFocus()) grid_->SetFocus();
       key = 0;
       break;

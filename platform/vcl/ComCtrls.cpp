@@ -4,7 +4,7 @@
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QCoreApplication>
-#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QDateTimeEdit>
 #include <QHBoxLayout>
 #include <QProgressBar>
@@ -490,8 +490,11 @@ bool TDateTimePicker::CalendarDropped() const {
 void TDateTimePicker::DropCalendar() {
   PickerWidgets parts = PartsOf(WidgetNeeded(this));
   if (!parts.edit || !parts.edit->calendarPopup()) return;
-  QKeyEvent f4(QEvent::KeyPress, Qt::Key_F4, Qt::NoModifier);
-  QCoreApplication::sendEvent(parts.edit, &f4);
+  // The edit drops its calendar for a press on its arrow, at the right edge.
+  const QPointF arrow(parts.edit->width() - 4, parts.edit->height() / 2.0);
+  QMouseEvent press(QEvent::MouseButtonPress, arrow, parts.edit->mapToGlobal(arrow), Qt::LeftButton, Qt::LeftButton,
+                    Qt::NoModifier);
+  QCoreApplication::sendEvent(parts.edit, &press);
 }
 
 void TDateTimePicker::CNCommand(TMessage& m) {

@@ -689,3 +689,51 @@ TEST_F(CellEditDesk, TheTransparentEditStoresOnlyAValidTextWhenItLeaves) {
   ASSERT_TRUE(PumpUntil([&] { return !trans->Visible(); }));
   EXPECT_EQ(Cell(2, 3), "yes");
 }
+
+TEST_F(CellEditDesk, ACharacterTypedOnTheGridGoesIntoTheEditorsThatTakeIt) {
+  struct Case {
+    TEditorType type;
+    const char* shown;  // the editor's text after typing "7" on the grid
+  };
+  const Case cases[] = {
+      {edSpinEdit, "7"}, {edComboEdit, "7"}, {edEditBtn, "7"}, {edRichEdit, "7"},
+      {edCheckBox, "cell"}, {edButton, "cell"}, {edDateEdit, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.type));
+    type = c.type;
+    grid->SetCells(1, 1, "cell");
+    grid->SetCol(1);
+    grid->SetRow(1);
+    grid->SetFocus();
+    SimulateTyping(grid, "7");
+    ASSERT_NE(Editor(), nullptr);
+    if (*c.shown) EXPECT_EQ(Editor()->Text(), c.shown);
+    SimulateKey(Editor(), VK_ESCAPE);
+    EXPECT_EQ(Cell(1, 1), "cell");
+  }
+}
+
+TEST_F(CellEditDesk, EveryChangeInTheTextEditorIsReported) {
+  std::vector<AnsiString> changes;
+  grid->OnEditChange = [&](TObject*, int col, int row, const AnsiString& value) {
+    EXPECT_EQ(col, 1);
+    EXPECT_EQ(row, 2);
+    changes.push_back(value);
+  };
+  grid->SetCells(1, 2, "");
+  Open(1, 2);
+  SimulateTyping(TextEditor(), "ab");
+  SimulateImeCommit(TextEditor(), "가"_k);
+  EXPECT_EQ(changes, (std::vector<AnsiString>{"a", "ab", "ab가"_k}));
+}
+
+TEST_F(CellEditDesk, DirectDateDropOpensTheCalendarWhichKeysDoNotLeave) {
+  type = edDateEdit;
+  grid->MouseActions()->SetDirectDateDrop(true);
+  grid->SetCells(1, 1, "2024-02-10");
+  Open(1, 1);
+  ASSERT_EQ(Editor(), grid->DatePicker());
+  ASSERT_TRUE(PumpUntil([&] { return grid->DatePicker()->CalendarDropped(); }));
+  EXPECT_TRUE(grid->Editing()) << "the calendar taking the focus is no leave";
+}
