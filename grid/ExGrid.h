@@ -19,6 +19,8 @@
 //     cell graphics and per-cell queries ......... ExGridGraphics.cpp
 //     sorting ............ ExGridSortRows.cpp (styles and settings: ExGridSort.h)
 //     published looks, integral height, version, linked components ... ExGridProps.cpp
+//     in-place editing ... ExGridEdit.cpp, ExInplaceEdit.cpp, ExEditLink.cpp
+//                          (the editors and the editing state: ExGridEditors.h)
 //
 // Indices: the cell store works on real columns and rows. ColCount counts
 // the shown columns; a hidden column keeps its cells at its real index and

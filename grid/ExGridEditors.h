@@ -5,9 +5,11 @@
 //
 // Sections:
 //   TSizeWhileTyping ...... the editor's cell grows with the typed text
-//   wrappers .............. TGridSpin, TGridCombo, TGridUniCombo, TGridUniEdit,
+//   wrappers .............. TGridEditorControl (what they share), TGridSpin,
+//                           TGridCombo, TGridUniCombo, TGridUniEdit,
 //                           TGridCheckBox, TGridEditBtn, TGridUnitEditBtn,
-//                           TGridDatePicker, TGridButton, TExRichEdit
+//                           TGridDatePicker, TGridButton, TExRichEdit;
+//                           TGridTransEdit (an edit the application places)
 //   TExInplaceEdit ........ typing filters, leave keys, look-up, clipboard (ExInplaceEdit.cpp)
 //   TEditLink ............. the protocol of edCustom cells (ExEditLink.cpp)
 //   TGridEditState ........ the grid's editing state (ExGridEdit.cpp)
