@@ -230,6 +230,8 @@ class TExInplaceEdit : public TInplaceEdit {
 
  protected:
   void UpdateContents() override;
+  // Over the whole merged area of the cell, its right and bottom lines left free.
+  void BoundsChanged() override;
   void Change() override;
   void KeyDown(Word& key, TShiftState shift) override;
   void KeyPress(char& key) override;

@@ -83,6 +83,14 @@ void TExInplaceEdit::UpdateContents() {
   SetFont(&font);
 }
 
+void TExInplaceEdit::BoundsChanged() {
+  TInplaceEdit::BoundsChanged();
+  if (!grid_) return;
+  const TRect r = grid_->MergedCellRect(grid_->Col(), grid_->Row());
+  if (r.Width() <= 1 || r.Height() <= 1) return;
+  SetBounds(r.Left, r.Top, r.Width() - 1, r.Height() - 1);
+}
+
 void TExInplaceEdit::Change() {
   TInplaceEdit::Change();
   if (grid_ && grid_->OnEditChange && grid_->Editing())

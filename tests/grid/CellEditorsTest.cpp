@@ -737,3 +737,14 @@ TEST_F(CellEditDesk, DirectDateDropOpensTheCalendarWhichKeysDoNotLeave) {
   ASSERT_TRUE(PumpUntil([&] { return grid->DatePicker()->CalendarDropped(); }));
   EXPECT_TRUE(grid->Editing()) << "the calendar taking the focus is no leave";
 }
+
+TEST_F(CellEditDesk, TheTextEditorCoversAMergedCellWhole) {
+  grid->MergeCells(1, 1, 2, 1);  // two columns, one row
+  grid->SetCells(1, 1, "wide");
+  Open(1, 1);
+  ASSERT_TRUE(TextEditorShowing());
+  const TRect merged = grid->MergedCellRect(1, 1);
+  EXPECT_EQ(TextEditor()->Left(), merged.Left);
+  EXPECT_EQ(TextEditor()->Width(), merged.Width() - 1);
+  EXPECT_GT(TextEditor()->Width(), grid->ColWidths(1));
+}
