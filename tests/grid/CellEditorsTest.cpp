@@ -748,3 +748,36 @@ TEST_F(CellEditDesk, TheTextEditorCoversAMergedCellWhole) {
   EXPECT_EQ(TextEditor()->Width(), merged.Width() - 1);
   EXPECT_GT(TextEditor()->Width(), grid->ColWidths(1));
 }
+
+// ---------------------------------------------------------------- lifetimes
+
+TEST(CellEditorLifetime, AGridOrALinkThatGoesWhileEditingLeavesNothingBehind) {
+  TKoreanLocale locale;
+  for (TEditorType type : {edNormal, edSpinEdit, edComboList, edDateEdit, edRichEdit, edCustom}) {
+    SCOPED_TRACE(static_cast<int>(type));
+    TEditorForm shown;
+    auto* grid = new TExColumnGrid(shown.form);
+    grid->SetParent(shown.form);
+    grid->SetBounds(0, 0, 400, 300);
+    grid->SetOptions(grid->Options() + TGridOptions{goEditing});
+    grid->OnGetEditorType = [type](TObject*, int, int, TEditorType& editor) { editor = type; };
+    auto* link = new TTestLink(shown.form);
+    grid->SetCurrentEditLink(link);
+    grid->SetCells(1, 1, "text");
+    grid->SetCol(1);
+    grid->SetRow(1);
+    grid->SetFocus();
+    ASSERT_TRUE(PumpUntil([&] { return grid->Focused(); }));
+    SimulateKey(grid, VK_F2);
+    ASSERT_TRUE(grid->Editing());
+    if (type == edCustom) {
+      delete link;  // the application frees its link in the middle of the edit
+      EXPECT_FALSE(grid->Editing());
+      EXPECT_EQ(grid->ActiveEditorControl(), nullptr);
+      SimulateKey(grid, VK_DOWN);
+      EXPECT_EQ(grid->Cells(1, 1), "text");
+    }
+    delete grid;  // with the editor open
+    PumpFor(10);
+  }
+}
