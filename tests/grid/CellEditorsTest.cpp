@@ -781,3 +781,19 @@ TEST(CellEditorLifetime, AGridOrALinkThatGoesWhileEditingLeavesNothingBehind) {
     PumpFor(10);
   }
 }
+
+TEST_F(CellEditDesk, EditingDoneFiresOncePerClosedEditor) {
+  int done = 0;
+  grid->OnEditingDone = [&](TObject*) { ++done; };
+  type = edSpinEdit;
+  grid->SetCells(1, 1, "3");
+  Open(1, 1);
+  SimulateKey(Editor(), VK_UP);
+  SimulateKey(Editor(), VK_RETURN);
+  EXPECT_EQ(done, 1);
+  Open(1, 1);
+  grid->SetFocus();
+  ASSERT_TRUE(PumpUntil([&] { return !grid->Editing(); }));
+  EXPECT_EQ(done, 2) << "also when the focus takes the editor away";
+  EXPECT_EQ(Cell(1, 1), "4");
+}
