@@ -67,8 +67,9 @@ void TExInplaceEdit::UpdateContents() {
   if (!grid_) return;
   lengthLimit_ = grid_->GetEditLimit();
   wordWrap_ = grid_->WordWrap();
-  bool password = grid_->EditingType() == edPassword;
+  bool password = false;
   grid_->IsPasswordCell(grid_->RealColIndex(grid_->Col()), grid_->Row(), password);
+  password = password || grid_->EditingType() == edPassword;
   SetPasswordChar(password ? grid_->EditPasswordChar() : 0);
   TFont font;
   font.Assign(*grid_->Font());

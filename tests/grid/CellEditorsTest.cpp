@@ -261,6 +261,14 @@ TEST_F(CellEditDesk, EscapeRestoresTheTextTheCellHadInEveryEditor) {
     EXPECT_FALSE(grid->Editing());
     EXPECT_EQ(Cell(1, 2), "5");
   }
+
+  type = edDateEdit;
+  grid->SetCells(1, 3, "2020-01-02");
+  Open(1, 3);
+  grid->DatePicker()->SetDate(EncodeDate(2021, 5, 5));
+  SimulateKey(Editor(), VK_ESCAPE);
+  EXPECT_FALSE(grid->Editing());
+  EXPECT_EQ(Cell(1, 3), "2020-01-02");
 }
 
 // ---------------------------------------------------------------- typing
@@ -796,4 +804,25 @@ TEST_F(CellEditDesk, EditingDoneFiresOncePerClosedEditor) {
   ASSERT_TRUE(PumpUntil([&] { return !grid->Editing(); }));
   EXPECT_EQ(done, 2) << "also when the focus takes the editor away";
   EXPECT_EQ(Cell(1, 1), "4");
+}
+
+TEST_F(CellEditDesk, PasswordCellsHideTheTextAndLeftTextsJoinTheLookupItems) {
+  type = edPassword;
+  grid->SetCells(1, 1, "secret");
+  Open(1, 1);
+  EXPECT_EQ(TextEditor()->PasswordChar(), '*');
+  SimulateKey(TextEditor(), VK_ESCAPE);
+
+  type = edNormal;
+  Open(1, 2);
+  EXPECT_EQ(TextEditor()->PasswordChar(), 0);
+  grid->SetLookupHistory(true);
+  SimulateTyping(TextEditor(), "remembered");
+  auto* other = new TEdit(shown.form);
+  other->SetParent(shown.form);
+  other->SetBounds(0, 385, 100, 20);
+  other->SetFocus();
+  ASSERT_TRUE(PumpUntil([&] { return !grid->Editing(); }));
+  EXPECT_EQ(Cell(1, 2), "remembered");
+  EXPECT_GE(grid->LookupItems()->IndexOf("remembered"), 0);
 }
