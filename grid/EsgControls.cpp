@@ -428,6 +428,12 @@ bool TEsgSpinEdit::IsValidChar(char key) {
   return false;
 }
 
+void TEsgSpinEdit::DoEnter() {
+  TCustomEdit::DoEnter();
+  const bool clicked = GetKeyState(VK_LBUTTON) < 0;
+  if (AutoSelect() && !(clicked && editorEnabled_)) SelectAll();
+}
+
 void TEsgSpinEdit::WMCut(TMessage& m) {
   if (editorEnabled_ && !ReadOnly()) TCustomEdit::WMCut(m);
 }
@@ -552,6 +558,11 @@ void TEsgEditBtn::KeyPress(char& key) {
   const unsigned char c = static_cast<unsigned char>(key);
   // Without the editor only the button changes the text.
   if (!editorEnabled_ && (c >= 32 || c == 8 || c == 0x16 || c == 0x18)) key = 0;
+}
+
+void TEsgEditBtn::DoEnter() {
+  TCustomEdit::DoEnter();
+  if (AutoSelect() && GetKeyState(VK_LBUTTON) >= 0) SelectAll();
 }
 
 void TEsgEditBtn::WMCut(TMessage& m) {

@@ -186,6 +186,8 @@ class TEsgSpinEdit : public TCustomEdit {
   void WMCut(TMessage& m) override;
   void WMPaste(TMessage& m) override;
   void CMExit(TMessage& m) override;
+  // AutoSelect selects the text, unless a click put the caret there.
+  void DoEnter() override;
 
  private:
   void Step(int direction);
@@ -292,6 +294,7 @@ class TEsgEditBtn : public TCustomEdit {
   void KeyPress(char& key) override;
   void WMCut(TMessage& m) override;
   void WMPaste(TMessage& m) override;
+  void DoEnter() override;
 
  private:
   TEsgEditButton* button_;
