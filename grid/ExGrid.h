@@ -812,6 +812,8 @@ class TExStringGrid : public TBaseGrid {
   // The editor control's leave keys: write a changed text, validate, leave.
   bool EditorLeaveKey(Word& key, TShiftState shift);
   void RememberEditCell();
+  // The current cell may be edited: no cell control, not fixed, the can-edit query.
+  bool CurrentCellEditable();
   // nullptr while the grid or its editors are going away.
   TGridEditState* LiveEditState();
   // The value the open control editor would write back, and its reset.

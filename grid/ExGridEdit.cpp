@@ -158,6 +158,15 @@ bool TExStringGrid::IsControlCell(int col, int row) const {
   }
 }
 
+bool TExStringGrid::CurrentCellEditable() {
+  if (Col() < 0 || Row() < 0 || Col() >= ColCount() || Row() >= RowCount()) return false;
+  const TPoint base = BaseCellOf(RealColIndex(Col()), Row());
+  if (IsControlCell(base.X, base.Y) || IsFixedCell(DisplColIndex(base.X), base.Y)) return false;
+  bool canEdit = true;
+  CanEditCell(base.X, base.Y, canEdit);
+  return canEdit;
+}
+
 void TExStringGrid::RememberEditCell() {
   TGridEditState& s = EditState();
   const TPoint base = BaseCellOf(RealColIndex(Col()), Row());
@@ -192,13 +201,9 @@ bool TExStringGrid::CanEditShow() {
   const bool r = TBaseGrid::CanEditShow();
   if (!r) return false;
   if (!s->editing) {
-    if (Col() < 0 || Row() < 0 || Col() >= ColCount() || Row() >= RowCount()) return false;
-    const TPoint base = BaseCellOf(RealColIndex(Col()), Row());
-    if (IsControlCell(base.X, base.Y)) return false;
     // The can-edit query decides per cell (a read-only column gets no editor).
-    bool canEdit = true;
-    CanEditCell(base.X, base.Y, canEdit);
-    if (!canEdit || IsFixedCell(DisplColIndex(base.X), base.Y)) return false;
+    if (!CurrentCellEditable()) return false;
+    const TPoint base = BaseCellOf(RealColIndex(Col()), Row());
     s->startText = CurrentCellText();
     s->editorType = edNormal;
     GetCellEditor(base.X, base.Y, s->editorType);
@@ -818,6 +823,14 @@ void TExStringGrid::WMChar(TMessage& m) {
   if (!s || !Options().contains(goEditing) || !(ch == 8 || ch >= 32) || s->editing) {
     if (s) s->gridLead = 0;
     TBaseGrid::WMChar(m);
+    return;
+  }
+  if (!s->gridLead && !CurrentCellEditable()) {
+    // Typing on a cell that cannot be edited is the grid's look-up typing,
+    // as in a grid without editing (a read-only column of an editable grid).
+    SetOptions(Options() - TGridOptions{goEditing});
+    TBaseGrid::WMChar(m);
+    SetOptions(Options() + TGridOptions{goEditing});
     return;
   }
   // A Hangul syllable arrives as two characters: the edit starts with both.

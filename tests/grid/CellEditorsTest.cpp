@@ -826,3 +826,21 @@ TEST_F(CellEditDesk, PasswordCellsHideTheTextAndLeftTextsJoinTheLookupItems) {
   EXPECT_EQ(Cell(1, 2), "remembered");
   EXPECT_GE(grid->LookupItems()->IndexOf("remembered"), 0);
 }
+
+TEST_F(CellEditDesk, TypingOnAReadOnlyCellOfAnEditableGridIsTheLookUp) {
+  grid->OnGetEditorType = nullptr;
+  grid->Columns()->Items(1)->SetReadOnly(true);
+  grid->Navigation()->SetAutoGotoWhenSorted(true);
+  grid->SetCells(1, 1, "apple");
+  grid->SetCells(1, 2, "banana");
+  grid->SetCells(1, 3, "체리"_k);
+  grid->SetCol(1);
+  grid->SetRow(1);
+  SimulateTyping(grid, "b");
+  EXPECT_EQ(grid->Row(), 2);
+  EXPECT_FALSE(TextEditorShowing());
+  SimulateImeCommit(grid, "체"_k);
+  EXPECT_EQ(grid->Row(), 3) << "a Hangul syllable is looked up whole";
+  EXPECT_TRUE(grid->Options().contains(goEditing));
+  EXPECT_EQ(Cell(1, 2), "banana");
+}
