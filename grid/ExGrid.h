@@ -14,13 +14,13 @@
 //     rows and columns ... ExGridRows.cpp
 //     navigation ......... GotoCell, SetRowNotify
 //     cursor advance, look-up typing ... ExGridAdvance.cpp (Navigation, AdvanceCell)
+//     in-place editing ... ExGridEdit.cpp, ExInplaceEdit.cpp, ExEditLink.cpp
+//                          (the editors and the editing state: ExGridEditors.h)
 //     auto-merge, footer . ExGridFooter.cpp
 //     hidden columns and rows, selection flags ... ExGridHidden.cpp
 //     cell graphics and per-cell queries ......... ExGridGraphics.cpp
 //     sorting ............ ExGridSortRows.cpp (styles and settings: ExGridSort.h)
 //     published looks, integral height, version, linked components ... ExGridProps.cpp
-//     in-place editing ... ExGridEdit.cpp, ExInplaceEdit.cpp, ExEditLink.cpp
-//                          (the editors and the editing state: ExGridEditors.h)
 //
 // Indices: the cell store works on real columns and rows. ColCount counts
 // the shown columns; a hidden column keeps its cells at its real index and
@@ -49,22 +49,6 @@
 #include "platform/vcl/ImgList.h"
 
 VIDRENA_EXCEPTION(EExGridError, Exception);
-
-// The cell editors (ExGridEditors.h).
-struct TGridEditState;
-class TEditLink;
-class TExInplaceEdit;
-class TSizeWhileTyping;
-class TGridSpin;
-class TGridCombo;
-class TGridUniCombo;
-class TGridUniEdit;
-class TGridCheckBox;
-class TGridEditBtn;
-class TGridUnitEditBtn;
-class TGridDatePicker;
-class TGridButton;
-class TExRichEdit;
 
 // The grid's fixed English messages.
 inline constexpr char kExGridNoInteger[] = "Cell does not contain integer value";
@@ -103,6 +87,22 @@ using TIsPasswordCellEvent = std::function<void(TObject* sender, int row, int co
 using THasComboBoxEvent = std::function<void(TObject* sender, int col, int row, bool& hasComboBox)>;
 using TGetCheckEvent = std::function<void(TObject* sender, int col, int row, AnsiString& value)>;
 
+// The cell editors (ExGridEditors.h).
+struct TGridEditState;
+class TEditLink;
+class TExInplaceEdit;
+class TSizeWhileTyping;
+class TGridSpin;
+class TGridCombo;
+class TGridUniCombo;
+class TGridUniEdit;
+class TGridCheckBox;
+class TGridEditBtn;
+class TGridUnitEditBtn;
+class TGridDatePicker;
+class TGridButton;
+class TExRichEdit;
+
 // ---- cursor advance and look-up typing: the switches of Navigation that
 // the Enter advance and the look-up typing read.
 enum TAdvanceDirection { adLeftRight, adTopBottom };
@@ -115,11 +115,6 @@ class TNavigation : public TPersistent {
   void SetAdvanceInsert(bool v) { advanceInsert_ = v; }
   TAdvanceDirection AdvanceDirection() const { return advanceDirection_; }
   void SetAdvanceDirection(TAdvanceDirection v) { advanceDirection_ = v; }
-  bool AutoGotoWhenSorted() const { return autoGotoWhenSorted_; }
-  void SetAutoGotoWhenSorted(bool v) { autoGotoWhenSorted_ = v; }
-  bool AutoGotoIncremental() const { return autoGotoIncremental_; }
-  void SetAutoGotoIncremental(bool v) { autoGotoIncremental_ = v; }
-
   // ---- the switches the cell editors read
   bool AlwaysEdit() const { return alwaysEdit_; }
   void SetAlwaysEdit(bool v) { alwaysEdit_ = v; }
@@ -134,16 +129,23 @@ class TNavigation : public TPersistent {
   bool AutoComboDropSize() const { return autoComboDropSize_; }
   void SetAutoComboDropSize(bool v) { autoComboDropSize_ = v; }
 
+  bool AutoGotoWhenSorted() const { return autoGotoWhenSorted_; }
+  void SetAutoGotoWhenSorted(bool v) { autoGotoWhenSorted_ = v; }
+  bool AutoGotoIncremental() const { return autoGotoIncremental_; }
+  void SetAutoGotoIncremental(bool v) { autoGotoIncremental_ = v; }
+
  private:
+  bool advanceOnEnter_ = false;
+  bool advanceInsert_ = false;
+  TAdvanceDirection advanceDirection_ = adLeftRight;
+  // the cell editors' switches
   bool alwaysEdit_ = false;
   bool allowCtrlEnter_ = true;
   bool editSelectAll_ = true;
   bool cursorWalkEditor_ = false;
   bool lineFeedOnEnter_ = false;
   bool autoComboDropSize_ = false;
-  bool advanceOnEnter_ = false;
-  bool advanceInsert_ = false;
-  TAdvanceDirection advanceDirection_ = adLeftRight;
+
   bool autoGotoWhenSorted_ = false;
   bool autoGotoIncremental_ = false;
 };
