@@ -213,12 +213,6 @@ bool TExStringGrid::CanEditShow() {
     RememberEditCell();
     if (!IsDefaultEditorType(s->editorType)) {
       OpenCellEditor(DisplColIndex(base.X), base.Y);
-      s->editorShown = true;
-      if (!s->activeEditor) {
-        // Nothing could be opened (a custom cell without a link): no edit.
-        s->editing = false;
-        s->editorShown = false;
-      }
       return false;
     }
   }
@@ -231,6 +225,7 @@ bool TExStringGrid::CanEditShow() {
 void TExStringGrid::OpenCellEditor(int col, int row) {
   TGridEditState& s = EditState();
   s.editorShown = s.closeNotify = s.editingDone = true;
+  s.editing = true;
   s.cancelled = false;
   TRect r = MergedCellRect(col, row);
   if (UseRightToLeftAlignment()) {
@@ -455,6 +450,11 @@ void TExStringGrid::OpenCellEditor(int col, int row) {
     s.activeEditor = control;
   }
   s.pending.clear();
+  if (!s.activeEditor) {
+    // Nothing could be opened (a custom cell without a link): no edit.
+    s.editing = false;
+    s.editorShown = false;
+  }
   SnapshotEditor();
 }
 
