@@ -14,6 +14,8 @@
 //     rows and columns ... ExGridRows.cpp
 //     navigation ......... GotoCell, SetRowNotify
 //     cursor advance, look-up typing ... ExGridAdvance.cpp (Navigation, AdvanceCell)
+//     in-place editing ... ExGridEdit.cpp, ExInplaceEdit.cpp, ExEditLink.cpp
+//                          (the editors and the editing state: ExGridEditors.h)
 //     auto-merge, footer . ExGridFooter.cpp
 //     hidden columns and rows, selection flags ... ExGridHidden.cpp
 //     cell graphics and per-cell queries ......... ExGridGraphics.cpp
@@ -89,6 +91,22 @@ using TIsPasswordCellEvent = std::function<void(TObject* sender, int row, int co
 using THasComboBoxEvent = std::function<void(TObject* sender, int col, int row, bool& hasComboBox)>;
 using TGetCheckEvent = std::function<void(TObject* sender, int col, int row, AnsiString& value)>;
 
+// The cell editors (ExGridEditors.h).
+struct TGridEditState;
+class TEditLink;
+class TExInplaceEdit;
+class TSizeWhileTyping;
+class TGridSpin;
+class TGridCombo;
+class TGridUniCombo;
+class TGridUniEdit;
+class TGridCheckBox;
+class TGridEditBtn;
+class TGridUnitEditBtn;
+class TGridDatePicker;
+class TGridButton;
+class TExRichEdit;
+
 // ---- cursor advance and look-up typing: the switches of Navigation that
 // the Enter advance and the look-up typing read.
 enum TAdvanceDirection { adLeftRight, adTopBottom };
@@ -101,6 +119,20 @@ class TNavigation : public TPersistent {
   void SetAdvanceInsert(bool v) { advanceInsert_ = v; }
   TAdvanceDirection AdvanceDirection() const { return advanceDirection_; }
   void SetAdvanceDirection(TAdvanceDirection v) { advanceDirection_ = v; }
+  // ---- the switches the cell editors read
+  bool AlwaysEdit() const { return alwaysEdit_; }
+  void SetAlwaysEdit(bool v) { alwaysEdit_ = v; }
+  bool AllowCtrlEnter() const { return allowCtrlEnter_; }
+  void SetAllowCtrlEnter(bool v) { allowCtrlEnter_ = v; }
+  bool EditSelectAll() const { return editSelectAll_; }
+  void SetEditSelectAll(bool v) { editSelectAll_ = v; }
+  bool CursorWalkEditor() const { return cursorWalkEditor_; }
+  void SetCursorWalkEditor(bool v) { cursorWalkEditor_ = v; }
+  bool LineFeedOnEnter() const { return lineFeedOnEnter_; }
+  void SetLineFeedOnEnter(bool v) { lineFeedOnEnter_ = v; }
+  bool AutoComboDropSize() const { return autoComboDropSize_; }
+  void SetAutoComboDropSize(bool v) { autoComboDropSize_ = v; }
+
   bool AutoGotoWhenSorted() const { return autoGotoWhenSorted_; }
   void SetAutoGotoWhenSorted(bool v) { autoGotoWhenSorted_ = v; }
   bool AutoGotoIncremental() const { return autoGotoIncremental_; }
@@ -135,6 +167,14 @@ class TNavigation : public TPersistent {
   bool advanceOnEnter_ = false;
   bool advanceInsert_ = false;
   TAdvanceDirection advanceDirection_ = adLeftRight;
+  // the cell editors' switches
+  bool alwaysEdit_ = false;
+  bool allowCtrlEnter_ = true;
+  bool editSelectAll_ = true;
+  bool cursorWalkEditor_ = false;
+  bool lineFeedOnEnter_ = false;
+  bool autoComboDropSize_ = false;
+
   bool autoGotoWhenSorted_ = false;
   bool autoGotoIncremental_ = false;
 };
@@ -804,6 +844,129 @@ class TExStringGrid : public TBaseGrid {
   TExStringGridCheck* CellChecker() const { return cellChecker_; }
   void SetCellChecker(TExStringGridCheck* v);
 
+ public:
+  // ---- in-place editing (ExGridEdit.cpp; the editors in ExGridEditors.h).
+  // Columns are display columns unless named real.
+  // Places, fills and focuses the control editor of the edit's type.
+  void OpenCellEditor(int col, int row);
+  // Writes a changed value of the open control editor back and hides it.
+  void ReadEditorValue(int col, int row);
+  // Ends the edit in progress (any editor) and validates the cell.
+  void HideCellEditor();
+  // A control editor hands a key it does not keep to the grid.
+  void LeaveEditorByKey(Word key, TShiftState shift);
+  // Puts the text the cell had when the edit began back.
+  virtual void CancelCellEdit();
+  virtual AnsiString CurrentCellText();
+  virtual void SetCurrentCellText(const AnsiString& text);
+  virtual bool ValidateCell(const AnsiString& text);
+  virtual bool ValidateWideCell(const WideString& text);
+  virtual void DoEllipsClick(const AnsiString& text, AnsiString& result);
+  // The cell (real column) holds a check box, radio group or button.
+  bool IsControlCell(int col, int row) const;
+  TGridEditState& EditState();
+  bool Editing() const;
+  TEditorType EditingType() const;
+  TWinControl* ActiveEditorControl() const;
+  TExInplaceEdit* ExInplaceEditor() const;
+  // The link of edCustom cells; the editor-type query may set it per cell.
+  TEditLink* CurrentEditLink() const;
+  void SetCurrentEditLink(TEditLink* link);
+  // The editor controls, made on first use.
+  TGridSpin* SpinEdit();
+  TGridCombo* Combobox();
+  TGridUniCombo* UniCombobox();
+  TGridUniEdit* UniEdit();
+  TGridCheckBox* CheckBoxEditor();
+  TGridEditBtn* EditBtn();
+  TGridUnitEditBtn* UnitEditBtn();
+  TGridDatePicker* DatePicker();
+  TGridButton* ButtonEditor();
+  TExRichEdit* RichEdit();
+  bool ExcelStyleDecimalSeparator() const { return excelStyleDecimal_; }
+  void SetExcelStyleDecimalSeparator(bool v) { excelStyleDecimal_ = v; }
+  bool Lookup() const { return lookup_; }
+  void SetLookup(bool v) { lookup_ = v; }
+  bool LookupCaseSensitive() const { return lookupCaseSensitive_; }
+  void SetLookupCaseSensitive(bool v) { lookupCaseSensitive_ = v; }
+  bool LookupHistory() const { return lookupHistory_; }
+  void SetLookupHistory(bool v) { lookupHistory_ = v; }
+  TSizeWhileTyping* SizeWhileTyping();
+  char EditPasswordChar() const { return editPasswordChar_; }
+
+  std::function<void(TObject* sender, int col, int row, TEditLink* link)> OnGetEditorProp;
+  std::function<void(TObject* sender, int col, int row, AnsiString& value, bool& valid)> OnCellValidate;
+  std::function<void(TObject* sender, int col, int row, WideString& value, bool& valid)> OnCellValidateWide;
+  std::function<void(TObject* sender, int col, int row, const AnsiString& value)> OnEditChange;
+  TNotifyEvent OnEditingDone;
+  std::function<void(TObject* sender, int col, int row, AnsiString& s)> OnEllipsClick;
+  std::function<void(TObject* sender, int col, int row, int itemIndex, const AnsiString& selection)> OnComboChange;
+  std::function<void(TObject* sender, int col, int row, int itemIndex, const AnsiString& selection,
+                     TObject* object)> OnComboObjectChange;
+  std::function<void(TObject* sender, int col, int row, int value, bool upDown)> OnSpinClick;
+  std::function<void(TObject* sender, int col, int row, double value, bool upDown)> OnFloatSpinClick;
+  std::function<void(TObject* sender, int col, int row, TDateTime value, bool upDown)> OnDateSpinClick;
+  std::function<void(TObject* sender, int col, int row, TDateTime value, bool upDown)> OnTimeSpinClick;
+  std::function<void(TObject* sender, bool& allow)> OnClipboardCopy;
+  std::function<void(TObject* sender, bool& allow)> OnClipboardCut;
+  std::function<void(TObject* sender, bool& allow)> OnClipboardPaste;
+  std::function<void(TObject* sender, int col, int row, AnsiString& value, bool& allow)> OnClipboardBeforePasteCell;
+  std::function<void(TObject* sender, int row, int col)> OnDblClickCell;
+  std::function<void(TObject* sender, int row)> OnEndRowSize;
+
+ protected:
+  bool CanEditShow() override;
+  bool SelectCell(int col, int row) override;
+  TInplaceEdit* CreateEditor() override;
+  AnsiString GetEditText(int col, int row) override;
+  void SetEditText(int col, int row, const AnsiString& value) override;
+  void WMChar(TMessage& m) override;
+
+ private:
+  friend class TExInplaceEdit;
+  friend class TEditLink;
+  friend class TGridSpin;
+  friend class TGridCombo;
+  friend class TGridUniCombo;
+  friend class TGridUniEdit;
+  friend class TGridCheckBox;
+  friend class TGridEditBtn;
+  friend class TGridUnitEditBtn;
+  friend class TGridDatePicker;
+  friend class TGridButton;
+  friend class TExRichEdit;
+  struct TEditStateDeleter {
+    void operator()(TGridEditState* state) const;
+  };
+  // Closes the editor and writes its value without validating.
+  void CloseCellEditor();
+  // The editor control's leave keys: write a changed text, validate, leave.
+  bool EditorLeaveKey(Word& key, TShiftState shift);
+  void RememberEditCell();
+  // The current cell may be edited: no cell control, not fixed, the can-edit query.
+  bool CurrentCellEditable();
+  // nullptr while the grid or its editors are going away.
+  TGridEditState* LiveEditState();
+  // The value the open control editor would write back, and its reset.
+  AnsiString EditorValueText();
+  void SetEditorValueText(const AnsiString& text);
+  bool EditorChanged();
+  void SnapshotEditor();
+  void HideEditorControls();
+  // The steps both validations share: whether one is due (the state then
+  // marks it running), the way back to the edit cell for a refused value,
+  // and the end, which remembers the cell's text anew.
+  TGridEditState* ValidationDue();
+  void ReturnToEditCell(TGridEditState& state);
+  void ValidationDone(TGridEditState& state);
+  std::unique_ptr<TGridEditState, TEditStateDeleter> editState_;
+  bool excelStyleDecimal_ = false;
+  bool lookup_ = false;
+  bool lookupCaseSensitive_ = false;
+  bool lookupHistory_ = false;
+  char editPasswordChar_ = '*';
+
+ public:
   // ---- version: one byte per part, the major part in the highest byte
   virtual unsigned GetVersionNr() const;
   // "2.8.8.3"; writing does nothing.
