@@ -12,6 +12,8 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <memory>
+#include <unordered_map>
 
 #include "grid/PictureContainer.h"
 #include "platform/rtl/Cp949.h"
@@ -335,13 +337,59 @@ struct TItem {
   TRect box;  // absolute place, filled when the line is placed
 };
 
+bool SameLook(const TItem& a, const TItem& b) {
+  return a.kind == ikRun && b.kind == ikRun && !a.ellipsis && !b.ellipsis && a.font == b.font &&
+         a.background == b.background && a.shadow == b.shadow && a.sub == b.sub && a.sup == b.sup &&
+         a.error == b.error && a.anchor == b.anchor;
+}
+
+// Blanks alone leave no ink unless something is drawn along or behind them.
+bool Inkless(const TItem& item) {
+  if (item.background != clNone || item.error || item.font.style.Contains(fsUnderline) ||
+      item.font.style.Contains(fsStrikeOut))
+    return false;
+  return item.text.find_first_not_of(' ') == AnsiString::npos;
+}
+
 struct TLine {
   std::vector<TItem> items;
   int width = 0, height = 0, upper = 0, lower = 0, picOffset = 0, align = 0, indent = 0;
   bool hr = false;
   TColor paraBackground = clNone;
   int top = 0, left = 0;
+  int offset = 0;  // the line's top below the first line's
 };
+
+// What a text lays out to, apart from where the rectangle is: kept between
+// calls for texts without pictures, since a grid paints the same cells
+// again and again.
+struct TLayout {
+  std::vector<TLine> lines;
+  AnsiString stripped;
+  std::vector<AnsiString> anchorLinks;
+  int width = 0, height = 0;
+};
+
+class TLayoutCache {
+ public:
+  TLayout* Find(const std::string& key) {
+    auto it = layouts_.find(key);
+    return it == layouts_.end() ? nullptr : it->second.get();
+  }
+  TLayout* Add(std::string key, std::unique_ptr<TLayout> layout) {
+    if (layouts_.size() >= kMaxLayouts) layouts_.clear();
+    return layouts_.emplace(std::move(key), std::move(layout)).first->second.get();
+  }
+
+ private:
+  static constexpr std::size_t kMaxLayouts = 4096;
+  std::unordered_map<std::string, std::unique_ptr<TLayout>> layouts_;
+};
+
+template <class T>
+void AppendBytes(std::string& key, const T& value) {
+  key.append(reinterpret_cast<const char*>(&value), sizeof value);
+}
 
 class TRenderer {
  public:
@@ -351,6 +399,8 @@ class TRenderer {
   bool Run(std::string_view text);
 
  private:
+  std::string LayoutKey(std::string_view text);
+  void BuildLayout(TLayout& layout);
   bool RenderHtml(TLine& line);  // false when the tokens are used up
   void PlaceLine(TLine& line);
   void HitTestLine(TLine& line);
@@ -384,7 +434,8 @@ class TRenderer {
   TFontState ghFont_;
   int ghHeight_ = -1;
   int entryGh_ = 0;
-  std::vector<AnsiString> anchorLinks_;  // by anchor number - 1
+  std::vector<AnsiString> anchorLinks_;  // by anchor number - 1, while laying out
+  const std::vector<AnsiString>* links_ = &anchorLinks_;
   TRect focusRect_{};
   bool focusSeen_ = false;
 };
@@ -392,7 +443,7 @@ class TRenderer {
 int TRenderer::GhHeight(const TFontState& font) {
   if (ghHeight_ < 0 || !(font == ghFont_)) {
     ApplyFont(canvas_, font);
-    ghHeight_ = canvas_.TextExtent("gh").cy;
+    ghHeight_ = canvas_.TextExtent("").cy;
     ghFont_ = font;
   }
   return ghHeight_;
@@ -432,6 +483,14 @@ bool TRenderer::RenderHtml(TLine& line) {
     x += item.width;
     line.width = x;
     line.height = std::max(line.height, item.height);
+    // Runs that look the same join, so the painter draws them at once.
+    if (item.kind == ikRun && !line.items.empty() && SameLook(line.items.back(), item)) {
+      TItem& last = line.items.back();
+      last.text += item.text;
+      last.width += item.width;
+      last.height = std::max(last.height, item.height);
+      return;
+    }
     line.items.push_back(std::move(item));
   };
   // An item that does not fit ends the line before it, unless it is the
@@ -800,13 +859,13 @@ void TRenderer::HitTestLine(TLine& line) {
       hit_ = true;
       result_.HoverAnchor = item.anchor;
       result_.HoverRect = item.box;
-      if (y >= item.box.Top) result_.AnchorLink = anchorLinks_[static_cast<std::size_t>(item.anchor - 1)];
+      if (y >= item.box.Top) result_.AnchorLink = (*links_)[static_cast<std::size_t>(item.anchor - 1)];
     } else if ((item.kind == ikPicture || item.kind == ikImageIndex || item.kind == ikIcon) &&
                item.anchor > 0 && inX && y >= item.box.Top && y < item.box.Bottom) {
       hit_ = true;
       result_.HoverAnchor = item.anchor;
       result_.HoverRect = item.box;
-      result_.AnchorLink = anchorLinks_[static_cast<std::size_t>(item.anchor - 1)];
+      result_.AnchorLink = (*links_)[static_cast<std::size_t>(item.anchor - 1)];
       if (item.hoverPicture && !item.hoverPicture->Empty()) item.picture = item.hoverPicture;
     } else if (item.kind == ikControl) {
       const bool inside = inX && y >= item.box.Top && y < item.box.Bottom;
@@ -873,6 +932,7 @@ void TRenderer::PaintLine(const TLine& line) {
     const TRect& box = item.box;
     switch (item.kind) {
       case ikRun: {
+        if (Inkless(item)) break;
         if (item.background != clNone) {
           canvas_.Brush()->SetStyle(bsSolid);
           canvas_.Brush()->SetColor(item.background);
@@ -988,8 +1048,50 @@ void TRenderer::PaintBody() {
   }
 }
 
+std::string TRenderer::LayoutKey(std::string_view text) {
+  std::string key(text);
+  key += '\0';
+  key += entryFont_.name;
+  key += '\0';
+  AppendBytes(key, entryFont_.size);
+  AppendBytes(key, entryFont_.color);
+  AppendBytes(key, entryFont_.style.Bits());
+  AppendBytes(key, entryFont_.orientation);
+  AppendBytes(key, entryBrush_);
+  AppendBytes(key, entryGh_);
+  AppendBytes(key, canvas_.Metrics().AverageCharWidth());  // the canvas's measure of the font
+  AppendBytes(key, &canvas_);
+  AppendBytes(key, Width());
+  AppendBytes(key, rect_.Bottom - rect_.Top);
+  const unsigned flags = (args_.MeasureOnly ? 1u : 0u) | (args_.WordWrap ? 2u : 0u) | (args_.KeepColors ? 4u : 0u) |
+                         (args_.BlinkPhase ? 8u : 0u) | (args_.HoverHighlight ? 16u : 0u);
+  AppendBytes(key, flags);
+  AppendBytes(key, args_.HoverAnchor);
+  AppendBytes(key, args_.AnchorColor);
+  AppendBytes(key, args_.HoverColor);
+  AppendBytes(key, args_.HoverFontColor);
+  return key;
+}
+
+void TRenderer::BuildLayout(TLayout& layout) {
+  int top = 0;
+  for (;;) {
+    TLine line;
+    if (!RenderHtml(line)) break;
+    line.offset = top;
+    const int advance = line.upper + line.height + line.lower;
+    layout.width = std::max(layout.width, line.width);
+    layout.height += advance;
+    top += advance;
+    layout.lines.push_back(std::move(line));
+    if (!args_.MeasureOnly && rect_.Top + top + entryGh_ > rect_.Bottom) break;
+  }
+  if (layout.lines.empty()) layout.height = entryGh_;
+  layout.stripped = std::move(result_.StrippedText);
+  layout.anchorLinks = std::move(anchorLinks_);
+}
+
 bool TRenderer::Run(std::string_view text) {
-  tokens_ = Tokenize(text, args_.WordWrap);
   TFont savedFont;
   savedFont.Assign(*canvas_.Font());
   TBrush savedBrush;
@@ -1000,40 +1102,51 @@ bool TRenderer::Run(std::string_view text) {
   entryFont_ = FontStateOf(savedFont);
   font_ = entryFont_;
   entryBrush_ = savedBrush.Style() == bsClear ? clNone : savedBrush.Color();
-  entryGh_ = canvas_.TextExtent("gh").cy;
+  // The height of a line of "gh" is the font's height: no text to shape.
+  entryGh_ = canvas_.TextExtent("").cy;
   const bool paint = !args_.MeasureOnly && !args_.HitTest;
-  if (paint) PaintBody();
-  canvas_.SetBkMode(TRANSPARENT);
 
-  int top = rect_.Top;
-  bool first = true;
-  TLine line;
-  for (;;) {
-    line.items.clear();
-    line = TLine{};
-    if (!RenderHtml(line)) break;
-    line.top = top;
+  // Texts with pictures are laid out afresh: their pictures may change or go.
+  const AnsiString upper = UpperAscii(text);
+  const bool cacheable = upper.find("<IMG") == AnsiString::npos && upper.find("<BODY") == AnsiString::npos;
+  thread_local TLayoutCache cache;
+  std::string key;
+  TLayout* layout = nullptr;
+  std::unique_ptr<TLayout> fresh;
+  if (cacheable) {
+    key = LayoutKey(text);
+    layout = cache.Find(key);
+  }
+  if (!layout) {
+    tokens_ = Tokenize(text, args_.WordWrap);
+    fresh = std::make_unique<TLayout>();
+    BuildLayout(*fresh);
+    layout = cacheable ? cache.Add(std::move(key), std::move(fresh)) : fresh.get();
+  }
+  links_ = &layout->anchorLinks;
+  result_.StrippedText = layout->stripped;
+
+  if (paint && !tokens_.empty()) PaintBody();
+  canvas_.SetBkMode(TRANSPARENT);
+  for (TLine& line : layout->lines) {
+    line.top = rect_.Top + line.offset;
     PlaceLine(line);
     HitTestLine(line);
     if (paint) PaintLine(line);
-    const int advance = line.upper + line.height + line.lower;
-    result_.Width = std::max(result_.Width, line.width);
-    result_.Height += advance;
-    top += advance;
-    first = false;
-    if (!args_.MeasureOnly && top + entryGh_ > rect_.Bottom) break;
   }
-  if (first) result_.Height = entryGh_;
-
-  result_.AnchorCount = anchorCount_;
-  if (args_.FocusAnchor >= 0 && args_.FocusAnchor < static_cast<int>(anchorLinks_.size())) {
-    result_.FocusLink = anchorLinks_[static_cast<std::size_t>(args_.FocusAnchor)];
+  result_.Width = layout->width;
+  result_.Height = layout->height;
+  result_.AnchorCount = static_cast<int>(links_->size());
+  if (args_.FocusAnchor >= 0 && args_.FocusAnchor < static_cast<int>(links_->size())) {
+    result_.FocusLink = (*links_)[static_cast<std::size_t>(args_.FocusAnchor)];
     if (paint && focusSeen_) {
       TRect r{focusRect_.Left - 1, focusRect_.Top - 1, focusRect_.Right + 1, focusRect_.Bottom + 1};
       canvas_.DrawFocusRect(r);
     }
   }
-  canvas_.SetFont(savedFont);
+  ApplyFont(canvas_, entryFont_);
+  if (canvas_.Font()->Charset() != savedFont.Charset() || canvas_.Font()->Height() != savedFont.Height())
+    canvas_.SetFont(savedFont);
   canvas_.SetBrush(savedBrush);
   canvas_.SetPen(savedPen);
   canvas_.SetBkMode(savedBkMode);
