@@ -493,11 +493,10 @@ bool TRenderer::RenderHtml(TLine& line) {
     }
     line.items.push_back(std::move(item));
   };
-  // An item that does not fit ends the line before it, unless it is the
-  // line's first: every line takes at least one item.
-  auto endsBefore = [&](int itemWidth) {
-    return !line.items.empty() && lineWidthWith(itemWidth) > width && itemWidth <= width;
-  };
+  // A picture or control that does not fit ends the line before it, unless
+  // it is the line's first: every line takes at least one item, and one
+  // wider than the rectangle stands alone on its line.
+  auto endsBefore = [&](int itemWidth) { return !line.items.empty() && lineWidthWith(itemWidth) > width; };
 
   while (next_ < tokens_.size()) {
     const TToken& token = tokens_[next_];

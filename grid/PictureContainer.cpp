@@ -35,6 +35,19 @@ void WalkGifFrames(std::string_view data, F frame) {
   }
 }
 
+// Windows metafiles (placeable WMF, plain WMF, EMF): there is no decoder
+// for them here, so they load as empty pictures rather than as errors.
+bool IsMetafile(std::string_view data) {
+  auto byteAt = [&](std::size_t i) { return static_cast<unsigned char>(data[i]); };
+  if (data.size() >= 4 && byteAt(0) == 0xD7 && byteAt(1) == 0xCD && byteAt(2) == 0xC6 && byteAt(3) == 0x9A)
+    return true;
+  if (data.size() >= 44 && byteAt(0) == 1 && byteAt(1) == 0 && byteAt(2) == 0 && byteAt(3) == 0 &&
+      data.substr(40, 4) == " EMF")
+    return true;
+  return data.size() >= 18 && (byteAt(0) == 1 || byteAt(0) == 2) && byteAt(1) == 0 && byteAt(2) == 9 &&
+         byteAt(3) == 0 && (byteAt(4) == 0 && (byteAt(5) == 1 || byteAt(5) == 3));
+}
+
 // Reads a regular file of at most kMaxPictureBytes. Opening does not block
 // (a FIFO or a device named in mark-up is refused, not waited on) and the
 // kind and size are checked on the opened file itself.
@@ -176,6 +189,10 @@ void THTMLPicture::DecodePictureStream() {
   empty_ = true;
   loadError_.clear();
   if (bytes_.empty()) {
+    image_.SetSize(0, 0);
+    return;
+  }
+  if (IsMetafile(bytes_)) {
     image_.SetSize(0, 0);
     return;
   }
