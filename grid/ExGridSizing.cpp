@@ -256,6 +256,18 @@ void TExStringGrid::TopLeftChanged() {
 
 // ---------------------------------------------------------------- mouse sizing
 
+namespace {
+// Every other scrolling line takes the sized line's change of scale. A line
+// sized from or to nothing gives no scale: the others keep their extents.
+template <class Get, class Set>
+void ScaleOtherLines(int first, int count, int sized, int before, int after, Get get, Set set) {
+  if (before < 1 || after < 1) return;
+  const double factor = static_cast<double>(after) / before;
+  for (int i = first; i < count; ++i)
+    if (i != sized && get(i) > 0) set(i, static_cast<int>(std::lround(get(i) * factor)));
+}
+}  // namespace
+
 void TExStringGrid::CalcSizingState(int x, int y, TGridState& state, int& index, int& sizingPos, int& sizingOfs,
                                     TGridDrawInfo& fixedInfo) {
   TBaseGrid::CalcSizingState(x, y, state, index, sizingPos, sizingOfs, fixedInfo);
@@ -283,11 +295,9 @@ void TExStringGrid::ColWidthsChanged() {
     if (col < ColCount() && ColWidths(col) != before) {
       const int after = ColWidths(col);
       TBusyScope busy(sizing_->busy);
-      if (mouseActions_->AllColumnSize() && before >= 1 && after >= 1) {
-        const double factor = static_cast<double>(after) / before;
-        for (int c = FixedCols(); c < ColCount(); ++c)
-          if (c != col && ColWidths(c) > 0) SetColWidths(c, static_cast<int>(std::lround(ColWidths(c) * factor)));
-      }
+      if (mouseActions_->AllColumnSize())
+        ScaleOtherLines(FixedCols(), ColCount(), col, before, after, [this](int c) { return ColWidths(c); },
+                        [this](int c, int w) { SetColWidths(c, w); });
       if (OnEndColumnSize) OnEndColumnSize(this, col);
       int width = ColWidths(col);
       if (OnUpdateColumnSize) OnUpdateColumnSize(this, col, width);
@@ -307,11 +317,9 @@ void TExStringGrid::RowHeightsChanged() {
     if (row < RowCount() && RowHeights(row) != before) {
       const int after = RowHeights(row);
       TBusyScope busy(sizing_->busy);
-      if (mouseActions_->AllRowSize() && before >= 1 && after >= 1) {
-        const double factor = static_cast<double>(after) / before;
-        for (int r = FixedRows(); r < RowCount(); ++r)
-          if (r != row && RowHeights(r) > 0) SetRowHeights(r, static_cast<int>(std::lround(RowHeights(r) * factor)));
-      }
+      if (mouseActions_->AllRowSize())
+        ScaleOtherLines(FixedRows(), RowCount(), row, before, after, [this](int r) { return RowHeights(r); },
+                        [this](int r, int h) { SetRowHeights(r, h); });
       if (OnEndRowSize) OnEndRowSize(this, row);
     }
   }

@@ -50,6 +50,23 @@ bool KeepWideCharacter(TMessage& m, bool& trailPending, bool& dropTrail, DoKeyPr
 
 // Lower case of the letters of the alphabets a catalogue meets: Latin
 // (with Latin-1), Greek, Cyrillic and the full-width Latin letters.
+// The wide text of a control: its window's, else the caption kept for the
+// window to come (unless the 8-bit text was set since).
+WideString ControlWideText(const TWinControl& control, const WideString& caption) {
+  WideString text;
+  if (GetWindowWideText(&control, text)) return text;
+  if (Utf16ToCp949(caption) != control.GetText()) return Cp949ToUtf16(control.GetText());
+  return caption;
+}
+
+template <class SetAnsi>
+void SetControlWideText(TWinControl& control, WideString& caption, std::u16string_view text, SetAnsi setAnsi) {
+  caption = WideString(text);
+  if (SetWindowWideText(&control, text)) return;
+  const AnsiString ansi = Utf16ToCp949(text);
+  if (ansi != control.GetText()) setAnsi(ansi);
+}
+
 char16_t FoldCase(char16_t c) {
   if ((c >= u'A' && c <= u'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7) || (c >= 0x391 && c <= 0x3A9) ||
       (c >= 0x410 && c <= 0x42F) || (c >= 0xFF21 && c <= 0xFF3A))
@@ -301,20 +318,10 @@ void TWideStringList::InsertObject(int index, const WideString& s, TObject* obje
 
 TCustomUNIEdit::TCustomUNIEdit(TComponent* owner) : TCustomEdit(owner) { Font()->SetCharset(255); }
 
-WideString TCustomUNIEdit::WideText() const {
-  WideString text;
-  if (GetWindowWideText(this, text)) return text;
-  // Without a window the 8-bit text may have been set since the caption.
-  if (Utf16ToCp949(caption_) != GetText()) return Cp949ToUtf16(GetText());
-  return caption_;
-}
+WideString TCustomUNIEdit::WideText() const { return ControlWideText(*this, caption_); }
 
 void TCustomUNIEdit::SetWideText(std::u16string_view text) {
-  caption_ = WideString(text);
-  if (!SetWindowWideText(this, text)) {
-    const AnsiString ansi = Utf16ToCp949(text);
-    if (ansi != GetText()) TCustomEdit::SetText(ansi);
-  }
+  SetControlWideText(*this, caption_, text, [this](const AnsiString& s) { TCustomEdit::SetText(s); });
 }
 
 void TCustomUNIEdit::InitWindowHandle() {
@@ -401,19 +408,10 @@ TCustomUNIComboBox::TCustomUNIComboBox(TComponent* owner)
 
 TCustomUNIComboBox::~TCustomUNIComboBox() = default;
 
-WideString TCustomUNIComboBox::WideText() const {
-  WideString text;
-  if (GetWindowWideText(this, text)) return text;
-  if (Utf16ToCp949(caption_) != GetText()) return Cp949ToUtf16(GetText());
-  return caption_;
-}
+WideString TCustomUNIComboBox::WideText() const { return ControlWideText(*this, caption_); }
 
 void TCustomUNIComboBox::SetWideText(std::u16string_view text) {
-  caption_ = WideString(text);
-  if (!SetWindowWideText(this, text)) {
-    const AnsiString ansi = Utf16ToCp949(text);
-    if (ansi != GetText()) TComboBox::SetText(ansi);
-  }
+  SetControlWideText(*this, caption_, text, [this](const AnsiString& s) { TComboBox::SetText(s); });
 }
 
 void TCustomUNIComboBox::InitWindowHandle() {
