@@ -484,7 +484,8 @@ bool TRenderer::RenderHtml(TLine& line) {
     line.width = x;
     line.height = std::max(line.height, item.height);
     // Runs that look the same join, so the painter draws them at once.
-    if (item.kind == ikRun && !line.items.empty() && SameLook(line.items.back(), item)) {
+    if (item.kind == ikRun && !line.items.empty() && SameLook(line.items.back(), item) &&
+        line.items.back().x + line.items.back().width == item.x) {
       TItem& last = line.items.back();
       last.text += item.text;
       last.width += item.width;
@@ -635,7 +636,8 @@ bool TRenderer::RenderHtml(TLine& line) {
       case tgIND:
         if (!token.closing) {
           long long n = 0;
-          if (ReadNumber(FirstQuoted(tag), n) && n > x) x = ClampInt(n, x, std::max(x, kMaxMarkupPixels));
+          // n counts from the rectangle's left edge; lines start one pixel in.
+          if (ReadNumber(FirstQuoted(tag), n) && n - 1 > x) x = ClampInt(n - 1, x, std::max(x, kMaxMarkupPixels));
           line.width = std::max(line.width, x);
         }
         break;
