@@ -26,6 +26,7 @@ constexpr int kMinFontPoints = 1;
 constexpr int kMaxFontPoints = 200;
 constexpr int kMaxMarkupPixels = 4096;  // picture, control and indent sizes
 constexpr int kListIndent = 12;
+constexpr std::size_t kMaxCachedText = 2048;  // bytes of a text whose layout is kept
 
 bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
@@ -1108,8 +1109,10 @@ bool TRenderer::Run(std::string_view text) {
   const bool paint = !args_.MeasureOnly && !args_.HitTest;
 
   // Texts with pictures are laid out afresh: their pictures may change or go.
+  // Long texts are laid out afresh too, so the kept layouts stay small.
   const AnsiString upper = UpperAscii(text);
-  const bool cacheable = upper.find("<IMG") == AnsiString::npos && upper.find("<BODY") == AnsiString::npos;
+  const bool cacheable = text.size() <= kMaxCachedText && upper.find("<IMG") == AnsiString::npos &&
+                         upper.find("<BODY") == AnsiString::npos;
   thread_local TLayoutCache cache;
   std::string key;
   TLayout* layout = nullptr;
