@@ -189,11 +189,14 @@ void TExStringGrid::StretchToClient(int col) {
 
 namespace {
 // The stretch that runs after sizes change: only with Stretch on, never
-// while loading or going.
+// while loading or going. It runs inside window messages, where an
+// exception has no one to tell: a stretch column the grid no longer has
+// (columns were removed) waits for the columns to come back.
 void RunStretch(TExStringGrid& grid) {
   if (!grid.ColumnSize()->Stretch() || grid.HasState(csLoading) || grid.HasState(csDestroying)) return;
-  if (grid.ColCount() == 0) return;
-  grid.StretchToClient(grid.ColumnSize()->StretchColumn());
+  const int col = grid.ColumnSize()->StretchColumn();
+  if (grid.ColCount() == 0 || col < -1 || col >= grid.ColCount()) return;
+  grid.StretchToClient(col);
 }
 }  // namespace
 

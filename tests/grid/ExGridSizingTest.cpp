@@ -321,3 +321,18 @@ TEST(GridScrollBars, DraggingTheThumbShowsTheLineAndSynchMovesTheView) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GridSizing, ResizingWithAStretchColumnTheGridLostRaisesNothing) {
+  ShownForm form;
+  TExStringGrid* grid = PutGrid(form.form, 5, 3);
+  grid->ColumnSize()->SetStretchColumn(4);
+  grid->ColumnSize()->SetStretch(true);
+  grid->SetColCount(3);  // column 4 is gone
+  EXPECT_NO_THROW(grid->SetBounds(0, 0, 350, 200));
+  EXPECT_NO_THROW(grid->SetColWidths(0, 40));
+  EXPECT_THROW(grid->ColumnSize()->SetStretchColumn(3), EExGridError);  // set in code: refused loudly
+}
+
+}  // namespace
