@@ -272,6 +272,8 @@ class TFormMain : public TForm {
   void WireGrid();
   bool SaveGridTo(const AnsiString& fileName);
   int busyDepth_ = 0;
+  // Search conditions on a column that grouping took out of the grid.
+  std::vector<std::pair<AnsiString, AnsiString>> unplacedSearch_;
   int posterIndex_ = 0;
   int detailRow_ = -1;
   int groupedColumn_ = -1;  // the real column grouped on (ungrouped layout)

@@ -43,6 +43,7 @@ TSavedFilter TFormMain::SuspendSearch() {
   TSavedFilter saved;
   saved.Active = grid.FilterActive();
   if (!saved.Active) return saved;
+  saved.Conditions = unplacedSearch_;
   for (int i = 0; i < grid.Filter()->Count(); ++i) {
     TFilterData* f = grid.Filter()->Items(i);
     TGridColumnItem* item =
@@ -57,9 +58,15 @@ void TFormMain::ResumeSearch(const TSavedFilter& saved) {
   TExColumnGrid& grid = *movie_Grid;
   if (!saved.Active) return;
   grid.Filter()->Clear();
+  unplacedSearch_.clear();
   for (const auto& [header, condition] : saved.Conditions) {
     TGridColumnItem* item = grid.ColumnByName(header);
-    if (!item) continue;
+    if (!item) {
+      // The column is the one grouped on, out of the grid for now: its
+      // condition waits for the column to come back.
+      unplacedSearch_.emplace_back(header, condition);
+      continue;
+    }
     TFilterData* f = grid.Filter()->Add();
     f->SetColumn(static_cast<SmallInt>(item->Index()));
     f->SetCondition(condition);
@@ -74,6 +81,7 @@ AnsiString TFormMain::ConditionText(const AnsiString& value) {
 
 void TFormMain::FindButtonClick(TObject*) {
   if (Busy()) return;
+  unplacedSearch_.clear();
   if (FindButton->Caption() == kSearchCancel) {
     movie_Grid->Filter()->Clear();
     movie_Grid->SetFilterActive(false);
@@ -120,6 +128,7 @@ void TFormMain::QuickFilter(int comboFindIndex) {
 
 void TFormMain::movie_GridFilterSelect(int col, const AnsiString& value) {
   if (Busy()) return;
+  unplacedSearch_.clear();
   if (movie_Grid->FilterActive()) movie_Grid->SetFilterActive(false);
   movie_Grid->Filter()->Clear();
   TFilterData* f = movie_Grid->Filter()->Add();
@@ -231,6 +240,7 @@ void TFormMain::ResetView() {
   TExColumnGrid& grid = *movie_Grid;
   grid.SetFilterActive(false);
   grid.Filter()->Clear();
+  unplacedSearch_.clear();
   for (int c = 0; c < grid.Columns()->Count(); ++c) grid.Columns()->Items(c)->Filter()->Clear();
   FindButton->SetCaption(kSearch);
   ComboFindValue->SetText("");
