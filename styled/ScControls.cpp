@@ -175,7 +175,7 @@ void TScColorEdit::Paint() {
   DrawEdge(*c, frame, EDGE_SUNKEN, BF_RECT);
   // The swatch, framed so that a white or face-coloured choice still shows.
   int inner = 4;
-  int swatchWidth = std::min(28, std::max(r.Width() / 3, 8));
+  int swatchWidth = std::min(22, std::max(r.Width() / 4, 8));
   TRect swatch = Rect(inner, inner, inner + swatchWidth, r.Height() - inner);
   c->Brush()->SetColor(selectedColor_);
   c->FillRect(swatch);
@@ -237,6 +237,7 @@ TScStatusBar::TScStatusBar(TComponent* owner) : TPanel(owner) {
 TScStatusPane::TScStatusPane(TComponent* owner) : TPanel(owner) {
   ScApplyLook(this);
   SetBevelOuter(bvLowered);
+  SetBorderWidth(3);  // the text does not touch the sunken edge
   SetAlignment(taLeftJustify);
   SetBounds(0, 0, 120, ScLook::kFieldHeight);
   SetAlign(alLeft);

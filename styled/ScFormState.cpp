@@ -23,9 +23,9 @@ int DistanceSquared(const TRect& a, const TRect& b) {
 
 TScRegIniFile::TScRegIniFile(TComponent* owner) : TComponent(owner) {}
 
-std::unique_ptr<TIniFile> TScRegIniFile::Open() const {
+std::unique_ptr<TCustomIniFile> TScRegIniFile::Open() const {
   if (fileName_.empty()) return nullptr;
-  return std::make_unique<TIniFile>(fileName_);
+  return std::make_unique<TMemIniFile>(fileName_);
 }
 
 // ---------------------------------------------------------------- placement
@@ -93,7 +93,7 @@ void TScFormState::FormMessage(TMessage& m) {
 void TScFormState::RestoreState() {
   restored_ = true;
   if (!regIniFile_) return;
-  std::unique_ptr<TIniFile> ini = regIniFile_->Open();
+  std::unique_ptr<TCustomIniFile> ini = regIniFile_->Open();
   if (!ini) return;
   const AnsiString section = SectionName();
   if (!ini->SectionExists(section)) return;
@@ -113,16 +113,17 @@ void TScFormState::RestoreState() {
 
 void TScFormState::SaveState() {
   if (!regIniFile_) return;
-  std::unique_ptr<TIniFile> ini = regIniFile_->Open();
+  std::unique_ptr<TCustomIniFile> ini = regIniFile_->Open();
   if (!ini) return;
   const AnsiString section = SectionName();
-  TWindowState state = form_->WindowState();
-  // A maximised or minimised form keeps the normal placement it had before.
-  if (state == wsNormal) {
-    ini->WriteInteger(section, "Left", form_->Left());
-    ini->WriteInteger(section, "Top", form_->Top());
-    ini->WriteInteger(section, "Width", form_->Width());
-    ini->WriteInteger(section, "Height", form_->Height());
-  }
+  // A maximised or minimised form is kept with the place it had before, so
+  // that un-maximising it next time gives back the window the user had.
+  const TWindowState state = ShownWindowState(form_);
+  const TRect normal = NormalWindowBounds(form_);
+  ini->WriteInteger(section, "Left", normal.Left);
+  ini->WriteInteger(section, "Top", normal.Top);
+  ini->WriteInteger(section, "Width", normal.Width());
+  ini->WriteInteger(section, "Height", normal.Height());
   ini->WriteInteger(section, "WindowState", state == wsMaximized ? 2 : 0);
+  ini->UpdateFile();
 }

@@ -17,8 +17,8 @@ class TScRegIniFile : public TComponent {
   explicit TScRegIniFile(TComponent* owner);
   const AnsiString& FileName() const { return fileName_; }
   void SetFileName(const AnsiString& fileName) { fileName_ = fileName; }
-  // A fresh view of the file (nullptr without a file name).
-  std::unique_ptr<TIniFile> Open() const;
+  // A fresh view of the file, written by UpdateFile (nullptr without a file name).
+  std::unique_ptr<TCustomIniFile> Open() const;
 
  private:
   AnsiString fileName_;

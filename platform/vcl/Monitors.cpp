@@ -3,7 +3,10 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <QWidget>
+
 #include "platform/vcl/Canvas_p.h"
+#include "platform/vcl/Controls_p.h"
 
 std::vector<TRect> MonitorWorkAreas() {
   EnsureQtApplication();
@@ -17,4 +20,22 @@ std::vector<TRect> MonitorWorkAreas() {
   for (QScreen* s : QGuiApplication::screens())
     if (s != primary) add(s);
   return areas;
+}
+
+TWindowState ShownWindowState(const TCustomForm* form) {
+  QWidget* w = WidgetOf(form);
+  if (!w) return wsNormal;
+  Qt::WindowStates state = w->windowState();
+  if (state & Qt::WindowMinimized) return wsMinimized;
+  if (state & Qt::WindowMaximized) return wsMaximized;
+  return wsNormal;
+}
+
+TRect NormalWindowBounds(const TCustomForm* form) {
+  const TRect current = form->BoundsRect();
+  QWidget* w = WidgetOf(form);
+  if (!w || ShownWindowState(form) == wsNormal) return current;
+  QRect normal = w->normalGeometry();
+  if (!normal.isValid() || normal.isEmpty()) return current;
+  return Rect(normal.left(), normal.top(), normal.left() + normal.width(), normal.top() + normal.height());
 }

@@ -7,8 +7,8 @@
 
 #include <memory>
 
-#include "StyledTestSupport.h"
 #include "styled/ScCheckList.h"
+#include "tests/app/AppTestSupport.h"
 #include "tests/vcl/VclTestSupport.h"
 
 namespace {
@@ -30,9 +30,9 @@ TEST(ScCheckList, AChooserFileIsReadWithStatesAndWrittenBackByteForByte) {
   EXPECT_EQ(list.Items()->Strings(5), "");
 
   TempFolder dir;
-  const AnsiString saved = dir / "목록.View"_k;
+  const AnsiString saved = dir.Path() + "목록.View"_k;
   list.SaveToFile(saved);
-  EXPECT_EQ(ReadRawFile(saved), ReadRawFile(kFixture));
+  EXPECT_EQ(ReadTextFile(saved), ReadTextFile(kFixture));
 }
 
 TEST(ScCheckList, EachLineIsAmpersandStateEnabledTextAndABlankBeforeTheBreak) {
@@ -67,10 +67,10 @@ TEST(ScCheckList, ASaveThatCannotBeWrittenRaisesAndKeepsTheOldFile) {
   TempFolder dir;
   TScCheckList list(nullptr);
   list.Items()->Add("제목"_k);
-  EXPECT_THROW(list.SaveToFile(dir / "없는폴더/목록.View"_k), EFCreateError);
+  EXPECT_THROW(list.SaveToFile(dir.Path() + "없는폴더/목록.View"_k), EFCreateError);
 
-  const AnsiString target = dir / "목록.View"_k;
-  WriteRawFile(target, "&1 1 old \r\n");
+  const AnsiString target = dir.Path() + "목록.View"_k;
+  WriteTextFile(target, "&1 1 old \r\n");
   ::mkdir(SysFileName(target + ".tmp~").c_str(), 0755);  // the temporary name is taken by a folder
   try {
     list.SaveToFile(target);
@@ -78,7 +78,7 @@ TEST(ScCheckList, ASaveThatCannotBeWrittenRaisesAndKeepsTheOldFile) {
   } catch (const EFCreateError& e) {
     EXPECT_NE(e.Message().find(target), AnsiString::npos);
   }
-  EXPECT_EQ(ReadRawFile(target), "&1 1 old \r\n");
+  EXPECT_EQ(ReadTextFile(target), "&1 1 old \r\n");
 }
 
 TEST(ScCheckList, TheUsersClickReportsTheItemAndItsNewState) {

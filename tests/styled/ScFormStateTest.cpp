@@ -2,10 +2,10 @@
 // placement that lies off every screen brought back onto one.
 #include <gtest/gtest.h>
 
-#include "StyledTestSupport.h"
 #include "platform/rtl/IniFiles.h"
 #include "platform/vcl/Monitors.h"
 #include "styled/ScFormState.h"
+#include "tests/app/AppTestSupport.h"
 #include "tests/vcl/VclTestSupport.h"
 
 namespace {
@@ -24,15 +24,20 @@ struct StatefulForm {
   ~StatefulForm() { delete form; }
 };
 
+// One run of the program: the window shown, placed by the user, then closed.
+void RunOnce(const AnsiString& ini, TWindowState state) {
+  StatefulForm run(ini);
+  run.form->Show();
+  run.form->SetBounds(120, 90, 520, 410);
+  run.form->SetWindowState(state);
+  Application->ProcessMessages();
+  run.form->Close();
+}
+
 TEST(ScFormState, APlacementIsSavedOnCloseAndRestoredAtTheNextStart) {
   TempFolder dir;
-  const AnsiString ini = dir / "Vidrena.ini";
-  {
-    StatefulForm first(ini);
-    first.form->Show();
-    first.form->SetBounds(120, 90, 520, 410);
-    first.form->Close();
-  }
+  const AnsiString ini = dir.Path() + "Vidrena.ini";
+  RunOnce(ini, wsNormal);
   TIniFile file(ini);
   EXPECT_EQ(file.ReadInteger("FormMainFormState", "Left", -1), 120);
   EXPECT_EQ(file.ReadInteger("FormMainFormState", "Width", -1), 520);
@@ -46,9 +51,23 @@ TEST(ScFormState, APlacementIsSavedOnCloseAndRestoredAtTheNextStart) {
   }
 }
 
+TEST(ScFormState, AMaximisedWindowComesBackMaximisedOverItsNormalPlace) {
+  TempFolder dir;
+  const AnsiString ini = dir.Path() + "Vidrena.ini";
+  RunOnce(ini, wsMaximized);
+  TIniFile file(ini);
+  EXPECT_EQ(file.ReadInteger("FormMainFormState", "WindowState", -1), 2);
+  EXPECT_EQ(file.ReadInteger("FormMainFormState", "Width", -1), 520);
+  StatefulForm second(ini);
+  second.form->Show();
+  Application->ProcessMessages();
+  EXPECT_EQ(ShownWindowState(second.form), wsMaximized);
+  EXPECT_EQ(NormalWindowBounds(second.form).Width(), 520);
+}
+
 TEST(ScFormState, APlacementOffEveryScreenComesBackOntoTheScreen) {
   TempFolder dir;
-  const AnsiString ini = dir / "Vidrena.ini";
+  const AnsiString ini = dir.Path() + "Vidrena.ini";
   {
     TIniFile file(ini);
     file.WriteInteger("FormMainFormState", "Left", 9000);
