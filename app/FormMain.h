@@ -166,6 +166,9 @@ class TFormMain : public TForm {
   void FormKeyDown(TObject* sender, Word& key, TShiftState shift);
   // Reads the settings file, applies the grid looks, loads the chooser list.
   void LoadIniSetup();
+  // The settings dialog; what it saved applies at once, newly checked
+  // columns included.
+  void OptionBtnClick(TObject* sender);
 
   // ---- file workflow
   // False when the file could not be loaded: the previous catalogue, its
