@@ -81,3 +81,31 @@ TEST_F(SettingsFromWindowTest, TheMenuPanelHidesWhenTheMouseLeavesAwayFromIt) {
   w->btnNEWDB->Click();  // every action hides the panel first
   EXPECT_FALSE(w->menupanel->Visible());
 }
+
+TEST_F(SettingsFromWindowTest, APlacementOffEveryScreenIsMovedOntoTheScreen) {
+  WriteTextFile(app_.Path() + "Vidrena.ini",
+                "[FormMainFormState]\r\nLeft=-5000\r\nTop=9000\r\nWidth=900\r\nHeight=600\r\n");
+  TFormMain* w = OpenWindow();
+  const TRect screen = Screen->WorkAreaRect();
+  EXPECT_GE(w->Left(), screen.Left - w->Width() + 100);
+  EXPECT_LT(w->Left(), screen.Right);
+  EXPECT_GE(w->Top(), screen.Top);
+  EXPECT_LT(w->Top(), screen.Bottom);
+}
+
+TEST_F(SettingsFromWindowTest, WhileALongStepRunsUserActionsAreRefused) {
+  TFormMain* w = OpenWindow();
+  AddMovie(*w, "바쁜 중"_k);
+  {
+    TFormMain::TBusyScope busy(*w);
+    w->btnNEWDB->Click();
+    w->GroupCombo->SetItemIndex(1);
+    w->GroupComboChange(w->GroupCombo);
+    bool canClose = true;
+    w->FormCloseQuery(w, canClose);
+    EXPECT_FALSE(canClose);
+  }
+  EXPECT_TRUE(BoxTexts().empty());
+  EXPECT_FALSE(w->GridGrouped);
+  EXPECT_EQ(Titles(*w), std::vector<AnsiString>{"바쁜 중"_k});
+}
