@@ -3,7 +3,10 @@
 // 20,000 and 100,000 generated movies (bench/CatalogueGen.h) against
 // LoadGridFile and SaveGridFile (target: at most 1.2), and 100,000 movies
 // against 20,000 (target: at most 6). SaveDB runs with the settings'
-// defaults, so it also writes the backup of the previous file.
+// defaults, so it also writes the backup of the previous file. Also the
+// title search against the grid's ApplyFilter of the same condition (target:
+// at most 1.2) and group with ungroup against the grid's own (target: at
+// most 1.5), on 100,000 movies.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -91,6 +94,60 @@ void BM_SaveDB(benchmark::State& state) {
   DeleteFile(ChangeFileExt(target, ".Bak"));
 }
 
+// Search of the title column: the window's search against the grid's own
+// filter of the same condition.
+void BM_ApplyFilter(benchmark::State& state) {
+  TFormMain& w = Window();
+  w.LoadDB(CatalogueFile(static_cast<int>(state.range(0))));
+  TExColumnGrid& g = *w.movie_Grid;
+  for (auto _ : state) {
+    g.Filter()->Clear();
+    TFilterData* f = g.Filter()->Add();
+    f->SetColumn(static_cast<SmallInt>(CatalogueColumnIndex(g, Cat::Title)));
+    f->SetCondition("*가*"_k);
+    g.SetFilterActive(true);
+    g.SetFilterActive(false);
+  }
+}
+
+void BM_Search(benchmark::State& state) {
+  TFormMain& w = Window();
+  w.LoadDB(CatalogueFile(static_cast<int>(state.range(0))));
+  w.ComboFind->SetItemIndex(0);
+  w.ComboFindValue->SetText("가"_k);
+  for (auto _ : state) {
+    w.FindButtonClick(w.FindButton);  // search
+    w.FindButtonClick(w.FindButton);  // and its cancel
+  }
+}
+
+// Grouping by 제작국가: the window's group and ungroup (node rows merged,
+// progress) against the grid's own GroupByColumn and Ungroup.
+void BM_GridGroup(benchmark::State& state) {
+  TFormMain& w = Window();
+  w.LoadDB(CatalogueFile(static_cast<int>(state.range(0))));
+  TExColumnGrid& g = *w.movie_Grid;
+  const int col = CatalogueColumnIndex(g, Cat::Country);
+  for (auto _ : state) {
+    g.GroupByColumn(col);
+    g.Ungroup();
+  }
+}
+
+void BM_GroupCatalog(benchmark::State& state) {
+  TFormMain& w = Window();
+  w.LoadDB(CatalogueFile(static_cast<int>(state.range(0))));
+  const int col = CatalogueColumnIndex(*w.movie_Grid, Cat::Country);
+  for (auto _ : state) {
+    w.GroupCatalog(col);
+    w.UngroupCatalog();
+  }
+}
+
+BENCHMARK(BM_ApplyFilter)->Arg(100000)->Unit(benchmark::kMillisecond)->Repetitions(3);
+BENCHMARK(BM_Search)->Arg(100000)->Unit(benchmark::kMillisecond)->Repetitions(3);
+BENCHMARK(BM_GridGroup)->Arg(100000)->Unit(benchmark::kMillisecond)->Repetitions(3);
+BENCHMARK(BM_GroupCatalog)->Arg(100000)->Unit(benchmark::kMillisecond)->Repetitions(3);
 BENCHMARK(BM_LoadGridFile)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond)->Repetitions(3);
 BENCHMARK(BM_LoadDB)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond)->Repetitions(3);
 BENCHMARK(BM_SaveGridFile)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond)->Repetitions(3);
@@ -117,6 +174,10 @@ int main(int argc, char** argv) {
              "target <= 6");
   PrintRatio(s, "SaveDB, 100,000 / 20,000 movies", "BM_SaveDB/100000/repeats:3", "BM_SaveDB/20000/repeats:3",
              "target <= 6");
+  PrintRatio(s, "search / ApplyFilter, 100000", "BM_Search/100000/repeats:3", "BM_ApplyFilter/100000/repeats:3",
+             "target <= 1.2");
+  PrintRatio(s, "GroupCatalog+Ungroup / grid's, 100000", "BM_GroupCatalog/100000/repeats:3",
+             "BM_GridGroup/100000/repeats:3", "target <= 1.5");
   std::error_code ignored;
   std::filesystem::remove_all(SysFileName(Folder()), ignored);
   benchmark::Shutdown();
