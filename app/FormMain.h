@@ -274,6 +274,9 @@ class TFormMain : public TForm {
   }
   void WireGrid();
   bool SaveGridTo(const AnsiString& fileName);
+  // LoadGridFile with every column shown, in one update bracket; raises
+  // what the load raises (the grid is then unchanged).
+  void LoadGridShowingAll(const AnsiString& fileName);
   int busyDepth_ = 0;
   // Search conditions on a column that grouping took out of the grid.
   std::vector<std::pair<AnsiString, AnsiString>> unplacedSearch_;
