@@ -24,7 +24,8 @@ add_custom_command(
 add_custom_target(vidrena_app_folder ALL
   COMMAND ${CMAKE_COMMAND} -E make_directory ${VIDRENA_APP_FOLDER}/Config ${VIDRENA_APP_FOLDER}/DB
           ${VIDRENA_APP_FOLDER}/Poster ${VIDRENA_APP_FOLDER}/Script ${VIDRENA_APP_FOLDER}/AutoSave
-  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${VIDRENA_SHIPPED_CONFIG} ${VIDRENA_APP_FOLDER}/Config/
+  COMMAND ${CMAKE_COMMAND} -DSRC=${CMAKE_SOURCE_DIR}/app/folder/Config -DDST=${VIDRENA_APP_FOLDER}/Config
+          -P ${CMAKE_SOURCE_DIR}/cmake/CopyMissing.cmake
   DEPENDS ${poster_stamp} ${VIDRENA_SHIPPED_CONFIG}
   COMMENT "Laying out the application folder")
 add_dependencies(vidrena vidrena_app_folder)
