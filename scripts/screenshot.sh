@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 out=${1:-screenshot.png}
 count=${2:-1000}
 build=${VIDRENA_BUILD:-build-release}  # another build folder: VIDRENA_BUILD=build
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DVIDRENA_BENCH=OFF >/dev/null
+[ -f "$build/CMakeCache.txt" ] || cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DVIDRENA_BENCH=OFF >/dev/null
 cmake --build "$build" -j4 --target vidrena vidrena_samplecat >/dev/null
 folder=$(mktemp -d /tmp/vidrena-shot-XXXXXX)
 trap 'rm -rf "$folder"' EXIT
