@@ -216,7 +216,8 @@ TEST_F(CatalogueWindowTest, TheSettingsFileOpensTheCatalogueAtStartAndSavingWrit
 }
 
 TEST_F(CatalogueWindowTest, AMissingStartCatalogueStartsEmptyWithTheChooserApplied) {
-  WriteTextFile(app_.Path() + "Config/목록.View"_k, "&0 1 감독  \r\n"_k);
+  // A chooser item that names no column is passed over.
+  WriteTextFile(app_.Path() + "Config/목록.View"_k, "&0 1 없는 열  \r\n&0 1 감독  \r\n"_k);
   WriteTextFile(app_.Path() + "Vidrena.ini", "[일반]\r\n시작시DB열기=1\r\nDB파일=/nowhere/x.VDM\r\n"_k);
   TFormMain* w = OpenWindow();
   EXPECT_EQ(w->Caption(), "Vidrena - NewDB");
