@@ -346,6 +346,8 @@ void TFormMain::WireGrid() {
   movie_Grid->OnSelectCell = [this](TObject*, int col, int row, bool&) {
     if (row > 0 && !Busy()) ShowMovieDetails(row);
   };
+  // Typing in the grid's editor (the folder column) changes the catalogue.
+  movie_Grid->OnSetEditText = [this](TObject*, int, int, const AnsiString&) { DBModified = true; };
   movie_Grid->OnFilterProgress = [this](TObject*, SmallInt progress) { ScProgressBar1->SetPosition(progress); };
   movie_Grid->OnCanSort = [this](TObject* s, int col, bool& doSort) { movie_GridCanSort(s, col, doSort); };
   movie_Grid->OnFilterSelect = [this](TObject*, int col, int itemIndex, const AnsiString& name, AnsiString&) {
