@@ -379,7 +379,9 @@ void TExStringGrid::CellsChanged(const TRect& r) {
 }
 
 void TExStringGrid::SetCellTextFromEditor(int col, int row, const AnsiString& text) {
-  TBaseGrid::SetEditText(DisplColIndex(col), row, text);
+  // Through the grid's own SetEditText, which maps the display column back
+  // to the real one: hidden columns before it must not take the text.
+  SetEditText(DisplColIndex(col), row, text);
   SetCellText(col, row, text);
 }
 

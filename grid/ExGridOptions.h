@@ -95,7 +95,16 @@ class TMouseActions : public TPersistent {
   bool PreciseCheckBoxCheck() const { return preciseCheckBoxCheck_; }
   void SetPreciseCheckBoxCheck(bool v) { preciseCheckBoxCheck_ = v; }
 
+  // ---- the switches the cell editors read
+  // A combo editor opens with its list dropped, a date editor with its calendar.
+  bool DirectComboDrop() const { return directComboDrop_; }
+  void SetDirectComboDrop(bool v) { directComboDrop_ = v; }
+  bool DirectDateDrop() const { return directDateDrop_; }
+  void SetDirectDateDrop(bool v) { directDateDrop_ = v; }
+
  private:
+  bool directComboDrop_ = false;
+  bool directDateDrop_ = false;
   bool disjunctRowSelect_ = false;
   bool disjunctColSelect_ = false;
   bool rowSelectPersistent_ = false;

@@ -7,7 +7,10 @@ packages=(
   g++ cmake make pkg-config
   qt6-base-dev qt6-webengine-dev
   libcurl4-openssl-dev
+  curl
   libjpeg62-turbo-dev
+  libzip-dev
+  libfreexl-dev
   fonts-nanum
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb
