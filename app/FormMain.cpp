@@ -12,6 +12,8 @@
 
 #include "app/Catalogue.h"
 #include "app/FormSetup.h"
+#include "app/UpdateCheck.h"
+#include "app/WebHosts.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/vcl/Messages.h"
 
@@ -78,6 +80,8 @@ void TFormMain::BuildWindow() {
   BuildChooser();
   BuildMenuPanel();
   BuildPopupMenu();
+
+  UpdateCheck = new TUpdateCheck(this);
 
   // The window's placement is kept in the settings file between runs.
   FormStateIni = new TScRegIniFile(this);
@@ -313,8 +317,8 @@ void TFormMain::BuildMenuPanel() {
   ScBitBtn35 = action(view, "빌려준영화만"_k, [this](TObject*) { QuickFilter(4); });
   TTabSheet* settings = page("설정"_k);
   OptionBtn = action(settings, "설정"_k, [this](TObject* s) { OptionBtnClick(s); });
-  BtnUpdate = action(settings, "업데이트 확인"_k, {});
-  ScBitBtn37 = action(settings, "홈페이지"_k, [this](TObject*) { OpenLink("http://www.vidrena.com/"); });
+  BtnUpdate = action(settings, "업데이트 확인"_k, [this](TObject*) { UpdateCheck->BtnUpdateClick(); });
+  ScBitBtn37 = action(settings, "홈페이지"_k, [this](TObject*) { OpenLink(HomePageURL()); });
   ScBitBtn2 = action(settings, "도움말"_k, {});
   menuPage->SetActivePageIndex(0);
 }
@@ -419,6 +423,7 @@ void TFormMain::OptionBtnClick(TObject*) {
 
 void TFormMain::FormShow(TObject*) {
   LoadIniSetup();
+  if (IniSetup.CheckNewVersion) UpdateCheck->StartupCheck();
   if (IniSetup.OpenDBAtStart && !IniSetup.DBFile.empty() && FileExists(IniSetup.DBFile)) {
     LoadDB(IniSetup.DBFile);
   } else {

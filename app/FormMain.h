@@ -43,6 +43,8 @@ struct TSavedFilter {
   bool Active = false;
 };
 
+class TUpdateCheck;
+
 class TFormMain : public TForm {
  public:
   explicit TFormMain(TComponent* owner);
@@ -152,6 +154,7 @@ class TFormMain : public TForm {
   TScBitBtn* ScBitBtn38;  // 메뉴
 
   TPopupMenu* PopupMenu2;
+  TUpdateCheck* UpdateCheck;
   TScFormState* FormState;
   TScRegIniFile* FormStateIni;
   TOpenDialog* Dlg_OpenDB;

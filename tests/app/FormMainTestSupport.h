@@ -6,6 +6,7 @@
 
 #include "app/Catalogue.h"
 #include "app/FormMain.h"
+#include "app/WebHosts.h"
 #include "platform/vcl/Dialogs.h"
 #include "tests/app/AppTestSupport.h"
 
@@ -27,7 +28,12 @@ class AppFolderCopy {
 
 class CatalogueWindowTest : public ::testing::Test {
  protected:
-  void SetUp() override { TDialogFakes::Enable(); }
+  void SetUp() override {
+    TDialogFakes::Enable();
+    // The start-up update check asks a port on this machine where nothing
+    // listens: it fails at once and silently.
+    SetUpdateServerURL("http://127.0.0.1:9/");
+  }
   void TearDown() override {
     windows_.clear();
     TDialogFakes::Disable();
