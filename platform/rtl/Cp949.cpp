@@ -108,10 +108,12 @@ Converter& Utf16ToCp949Conv() {
   return c;
 }
 
-// A two-byte code with no mapping counts as one character; a stray byte alone.
+// A two-byte code with no mapping counts as one character; a stray byte
+// alone. A byte that cannot be a trail byte is not part of the bad
+// character: it starts the next one, so a lead byte before "|" keeps the "|".
 size_t Cp949BadWidth(const char* src, size_t left) {
   if (left >= 2 && IsLeadByte(static_cast<unsigned char>(src[0])) &&
-      static_cast<unsigned char>(src[1]) >= 0x41)
+      IsTrailByte(static_cast<unsigned char>(src[1])))
     return 2;
   return 1;
 }
@@ -181,6 +183,20 @@ void AppendUtf8(std::string& out, char32_t cp) {
   }
 }
 
+// iconv drops the tag characters U+E0000..U+E007F without a word; they have
+// no code page 949 form, so each becomes a replacement like any other.
+// Their UTF-8 form is F3 A0 80..81 xx, their UTF-16 form DB40 DC00..DC7F.
+bool IsTagUtf8(std::string_view s, size_t i) {
+  return i + 3 < s.size() && static_cast<unsigned char>(s[i]) == 0xF3 &&
+         static_cast<unsigned char>(s[i + 1]) == 0xA0 &&
+         (static_cast<unsigned char>(s[i + 2]) == 0x80 || static_cast<unsigned char>(s[i + 2]) == 0x81) &&
+         (static_cast<unsigned char>(s[i + 3]) & 0xC0) == 0x80;
+}
+
+bool IsTagUtf16(std::u16string_view s, size_t i) {
+  return i + 1 < s.size() && s[i] == 0xDB40 && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDC7F;
+}
+
 }  // namespace
 
 bool IsPureAscii(std::string_view s) {
@@ -191,8 +207,21 @@ bool IsPureAscii(std::string_view s) {
 
 AnsiString Utf8ToCp949(std::string_view utf8) {
   if (IsPureAscii(utf8)) return AnsiString(utf8);
-  return Utf8ToCp949Conv().Run(utf8, Utf8BadWidth,
-                               [](std::string& o) { o += kCp949Replacement; });
+  auto run = [](std::string_view part) {
+    return Utf8ToCp949Conv().Run(part, Utf8BadWidth, [](std::string& o) { o += kCp949Replacement; });
+  };
+  AnsiString out;
+  size_t start = 0;
+  for (size_t i = 0; i < utf8.size(); ++i) {
+    if (!IsTagUtf8(utf8, i)) continue;
+    out += run(utf8.substr(start, i - start));
+    out += kCp949Replacement;
+    i += 3;
+    start = i + 1;
+  }
+  if (start == 0) return run(utf8);
+  out += run(utf8.substr(start));
+  return out;
 }
 
 std::string Cp949ToUtf8(std::string_view cp949) {
@@ -216,8 +245,22 @@ AnsiString Utf16ToCp949(std::u16string_view utf16) {
       break;
     }
   if (ascii) return AnsiString(utf16.begin(), utf16.end());
-  return Utf16ToCp949Conv().Run(ToUtf16Bytes(utf16), Utf16BadWidth,
-                                [](std::string& o) { o += kCp949Replacement; });
+  auto run = [](std::u16string_view part) {
+    return Utf16ToCp949Conv().Run(ToUtf16Bytes(part), Utf16BadWidth,
+                                  [](std::string& o) { o += kCp949Replacement; });
+  };
+  AnsiString out;
+  size_t start = 0;
+  for (size_t i = 0; i < utf16.size(); ++i) {
+    if (!IsTagUtf16(utf16, i)) continue;
+    out += run(utf16.substr(start, i - start));
+    out += kCp949Replacement;
+    ++i;
+    start = i + 1;
+  }
+  if (start == 0) return run(utf16);
+  out += run(utf16.substr(start));
+  return out;
 }
 
 std::string Utf16ToUtf8(std::u16string_view s) {

@@ -19,6 +19,11 @@ WideString Utf8ToUtf16(std::string_view utf8);
 
 // True for bytes that start a two-byte character (0x81..0xFE).
 inline bool IsLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+// True for bytes that can follow a lead byte (41..5A, 61..7A, 81..FE); any
+// other byte after a lead byte starts the next character.
+inline bool IsTrailByte(unsigned char c) {
+  return (c >= 0x41 && c <= 0x5A) || (c >= 0x61 && c <= 0x7A) || (c >= 0x81 && c <= 0xFE);
+}
 bool IsPureAscii(std::string_view s);
 
 // Korean text in the sources is UTF-8; "영화"_k gives its code page 949 bytes.
