@@ -129,9 +129,10 @@ TEST(Cp949Oracle, RandomBytesAreReplacedAsTheReferenceDoes) {
   std::mt19937 rng(949);
   // Bytes drawn mostly from the interesting ranges: lead bytes, trail bytes,
   // the ASCII punctuation that cannot be a trail byte, and controls.
-  const std::string pool =
+  static const char kPool[] =
       "\x81\x8C\xA1\xA2\xB0\xC9\xFE\xFF\x80\xC8\xA0\x41\x5A\x61\x7A\x5B\x5C\x60\x7B\x7C\x7F"
       "\x00\x0D\x20\x40\xE8\xA6\xAD\xC6\xD4";
+  const std::string pool(kPool, sizeof kPool - 1);
   for (int round = 0; round < 3000; ++round) {
     std::string s(rng() % 24, '\0');
     for (char& c : s) c = rng() % 3 == 0 ? static_cast<char>(rng() % 256) : pool[rng() % pool.size()];
@@ -139,6 +140,70 @@ TEST(Cp949Oracle, RandomBytesAreReplacedAsTheReferenceDoes) {
     ASSERT_EQ(Cp949ToUtf8(s), expected) << testing::PrintToString(s);
     ASSERT_EQ(Cp949ToUtf16(s), Utf8ToUtf16(expected)) << testing::PrintToString(s);
   }
+}
+
+// The reference encoder: a lead byte with all its continuation bytes is one
+// character, converted by iconv or replaced by one "?"; any other byte at or
+// above 0x80 is one "?".
+std::string ReferenceEncode(std::string_view s) {
+  std::string out;
+  for (size_t i = 0; i < s.size();) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    size_t len = c < 0x80 ? 1 : c >= 0xF0 && c <= 0xF4 ? 4 : c >= 0xE0 && c < 0xF0 ? 3
+                             : c >= 0xC2 && c < 0xE0 ? 2 : 0;
+    if (len == 1) {
+      out += static_cast<char>(c);
+      ++i;
+      continue;
+    }
+    bool whole = len > 1 && i + len <= s.size();
+    for (size_t k = 1; whole && k < len; ++k)
+      whole = (static_cast<unsigned char>(s[i + k]) & 0xC0) == 0x80;
+    if (!whole) {
+      out += '?';
+      ++i;
+      continue;
+    }
+    const IconvResult r = Iconv("CP949", "UTF-8", s.substr(i, len));
+    out += r.ok && !r.bytes.empty() ? r.bytes : "?";
+    i += len;
+  }
+  return out;
+}
+
+TEST(Cp949Oracle, RandomUtf8IsReplacedAsTheReferenceDoes) {
+  std::mt19937 rng(1949);
+  const std::string pool =
+      "a|\\\x7F\xC0\xC1\xC2\xDF\xE0\xEA\xED\xEF\xF0\xF4\xF5\xFF\x80\x9F\xA0\xB0\xBF\xB8\x80\xA1";
+  for (int round = 0; round < 3000; ++round) {
+    std::string s;
+    const size_t length = rng() % 24;
+    while (s.size() < length) {
+      if (rng() % 3 == 0)
+        s += Utf8Of(static_cast<char32_t>(0xAC00 + rng() % 11172));  // a syllable
+      else
+        s += pool[rng() % pool.size()];
+    }
+    ASSERT_EQ(Utf8ToCp949(s), ReferenceEncode(s)) << testing::PrintToString(s);
+  }
+  // Lead bytes beyond F4 start no character in either direction.
+  EXPECT_EQ(Utf8ToUtf16("\xF5\x80\x80"), std::u16string(3, u'\uFFFD'));
+  EXPECT_EQ(Utf8ToCp949("\xF8\x80\x80"), "???");
+}
+
+TEST(Cp949Oracle, ResultsHoldNoUnusedCapacity) {
+  std::string korean;
+  for (int i = 0; i < 40; ++i) korean += "\xB0\xA1" "a";  // beyond the inline buffer of a string
+  const std::string utf8 = Cp949ToUtf8(korean);
+  EXPECT_EQ(utf8.capacity(), utf8.size());
+  const std::string back = Utf8ToCp949(utf8);
+  EXPECT_EQ(back, korean);
+  EXPECT_EQ(back.capacity(), back.size());
+  std::string big;
+  for (int i = 0; i < 5000; ++i) big += "\xB0\xA1";  // past the stack buffers: measured, then filled
+  EXPECT_EQ(Utf8ToCp949(Cp949ToUtf8(big)), big);
+  EXPECT_EQ(Utf8ToCp949(Cp949ToUtf8(big)).capacity(), big.size());
+  EXPECT_EQ(Utf16ToCp949(Cp949ToUtf16(big)), big);
 }
 
 TEST(Cp949Oracle, AStrayLeadByteKeepsTheCharacterAfterIt) {
