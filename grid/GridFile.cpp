@@ -382,8 +382,13 @@ void ReadProps(TImageReader& r, TGridPropIO& p) {
   }
 }
 
-bool ReadCell(TImageReader& r, TGridFileCell& c) {
+// Every property the image does not hold keeps its default: c is reset.
+bool ReadCell(TImageReader& r, TGridCellView& c) {
   r.BeginObject(kCellClass);
+  c.Col = 0;
+  c.Row = 0;
+  c.Text = {};
+  c.TextUtf8 = false;
   bool hasProp = false;
   std::string_view name;
   while (r.NextProperty(name)) {
@@ -392,7 +397,7 @@ bool ReadCell(TImageReader& r, TGridFileCell& c) {
     else if (name == "Row")
       c.Row = r.ReadInteger(name, 0, kMaxGridRows);
     else if (name == "Cell")
-      r.ReadTextInto(name, c.Text);
+      r.ReadTextView(name, c.Text, c.TextUtf8);
     else if (name == "HasProp")
       hasProp = r.ReadBoolean(name);
     else
@@ -535,9 +540,9 @@ void ReadPayload(TImageReader& r, const TCellGraphicIO& g, TGridCellPayload& pay
 
 }  // namespace
 
-TGridFile ParseGridBytes(const char* data, size_t size) {
+void WalkGridBytes(const char* data, size_t size, TGridFileHeader& f,
+                   const std::function<void(const TGridCellView&)>& onCell) {
   TImageReader r(data, size);
-  TGridFile f;
   TGridPropIO& p = f.Props;
   ReadProps(r, p);
 
@@ -559,11 +564,12 @@ TGridFile ParseGridBytes(const char* data, size_t size) {
   const bool rowsMayWrap = p.FullGrid && p.RowCount > 65536;
   int rowBase = 0;
   int lastRow = 0;
+  TGridCellView c;
+  TGridFileCellExtra extra;
   // A last single byte is not a cell: streams that end one byte after the
   // last image still end cleanly.
   while (r.Remaining() >= 2) {
     const size_t start = r.Position();
-    TGridFileCell& c = f.Cells.emplace_back();
     const bool hasProp = ReadCell(r, c);
     if (rowsMayWrap) {
       if (c.Row <= 0xFFFF && Int64{c.Row} + rowBase < lastRow && rowBase + 65536 < p.RowCount)
@@ -588,21 +594,36 @@ TGridFile ParseGridBytes(const char* data, size_t size) {
         r.FailAt(start, "cell (" + IntToStr(c.Col) + ", " + IntToStr(c.Row) +
                             ") lies outside the stored block");
     }
-    if (!hasProp) continue;
-
-    c.Extra = std::make_unique<TGridFileCellExtra>();
-    TGridFileCellExtra& x = *c.Extra;
-    const size_t propStart = r.Position();
-    ReadCellProps(r, x);
-    if (p.FullGrid) {
-      const AnsiString err = CheckCellSpan(x.Properties, c.Col, c.Row, p.ColCount, p.RowCount);
-      if (!err.empty())
-        r.FailAt(propStart, "cell (" + IntToStr(c.Col) + ", " + IntToStr(c.Row) + "): " + err);
+    c.Extra = nullptr;
+    if (hasProp) {
+      extra = {};
+      c.Extra = &extra;
+      const size_t propStart = r.Position();
+      ReadCellProps(r, extra);
+      if (p.FullGrid) {
+        const AnsiString err = CheckCellSpan(extra.Properties, c.Col, c.Row, p.ColCount, p.RowCount);
+        if (!err.empty())
+          r.FailAt(propStart, "cell (" + IntToStr(c.Col) + ", " + IntToStr(c.Row) + "): " + err);
+      }
+      if (extra.HasGraphic) {
+        ReadGraphic(r, extra.Graphic);
+        ReadPayload(r, extra.Graphic, extra.Payload);
+      }
     }
-    if (!x.HasGraphic) continue;
-    ReadGraphic(r, x.Graphic);
-    ReadPayload(r, x.Graphic, x.Payload);
+    c.End = r.Position();
+    onCell(c);
   }
+}
+
+TGridFile ParseGridBytes(const char* data, size_t size) {
+  TGridFile f;
+  WalkGridBytes(data, size, f, [&f](const TGridCellView& v) {
+    TGridFileCell& c = f.Cells.emplace_back();
+    c.Col = v.Col;
+    c.Row = v.Row;
+    c.Text = v.TakeText();
+    if (v.Extra) c.Extra = std::make_unique<TGridFileCellExtra>(std::move(*v.Extra));
+  });
   return f;
 }
 

@@ -539,6 +539,29 @@ void TImageReader::ReadTextValue(TValueType type, std::string_view name, AnsiStr
   }
 }
 
+void TImageReader::ReadTextView(std::string_view name, std::string_view& bytes, bool& utf8) {
+  const TValueType tag = static_cast<TValueType>(GetByte("value tag"));
+  utf8 = tag == vaUTF8String;
+  switch (tag) {
+    case vaString:
+      bytes = ShortString("string");
+      return;
+    case vaLString:
+      bytes = Bytes(Get32("long string length"), "long string");
+      return;
+    case vaUTF8String:
+      bytes = Bytes(Get32("UTF-8 string length"), "UTF-8 string");
+      return;
+    default:
+      pos_ -= 1;
+      FailProperty(name, "string expected");
+  }
+}
+
+AnsiString TextFromView(std::string_view bytes, bool utf8) {
+  return utf8 ? Utf8ToCp949(bytes) : AnsiString(bytes);
+}
+
 void TImageReader::ReadTextInto(std::string_view name, AnsiString& out) {
   const TValueType tag = static_cast<TValueType>(GetByte("value tag"));
   ReadTextValue(tag, name, out);

@@ -174,6 +174,9 @@ class TImageReader {
   double ReadFloat(std::string_view name);
   AnsiString ReadText(std::string_view name);
   void ReadTextInto(std::string_view name, AnsiString& out);
+  // The stored bytes of a text value, without converting them: utf8 is set
+  // for tag 20, whose bytes are UTF-8 (see TextFromView).
+  void ReadTextView(std::string_view name, std::string_view& bytes, bool& utf8);
   AnsiString ReadIdent(std::string_view name);
   std::string ReadBinary(std::string_view name);
   std::vector<AnsiString> ReadSet(std::string_view name);
@@ -208,6 +211,9 @@ class TImageReader {
   Int64 base_;
   size_t pos_ = 0;
 };
+
+// The code page 949 text of a value read by ReadTextView, sized exactly.
+AnsiString TextFromView(std::string_view bytes, bool utf8);
 
 // ------------------------------------------------------------ extended floats
 
