@@ -10,6 +10,7 @@ packages=(
   libjpeg62-turbo-dev
   fonts-nanum
   libgtest-dev libgmock-dev libbenchmark-dev
+  libsqlite3-dev
   xvfb
 )
 
