@@ -9,6 +9,7 @@
 // of the medians. Then, in fresh processes (this program run again with
 // --child), five interleaved opens of each: their median times, the peak
 // memory each process rises by, and what it holds resident after the load.
+// A run with --benchmark_filter leaves the fresh processes out.
 // Printed at the end, with the targets:
 //   open / SQLite, 20,000 and 100,000, in this process and fresh ones   <= 1.5
 //   save / SQLite                                                       <= 1.2
@@ -251,6 +252,8 @@ int main(int argc, char** argv) {
   // Repetitions of different benchmarks take turns, so that what the
   // machine does meanwhile falls on both sides of each ratio.
   std::vector<char*> args(argv, argv + argc);
+  bool filtered = false;
+  for (int i = 1; i < argc; ++i) filtered = filtered || std::strncmp(argv[i], "--benchmark_filter", 18) == 0;
   std::string interleave = "--benchmark_enable_random_interleaving=true";
   args.push_back(interleave.data());
   int count = static_cast<int>(args.size());
@@ -280,8 +283,9 @@ int main(int argc, char** argv) {
   PrintRatio(m, "SQLite write, 100,000 / 20,000 movies", "BM_SqliteWrite/100000" + rep,
              "BM_SqliteWrite/20000" + rep, "for comparison");
 
-  std::printf("\nFresh processes, medians of %d interleaved opens each:\n", kRepetitions);
+  if (!filtered) std::printf("\nFresh processes, medians of %d interleaved opens each:\n", kRepetitions);
   for (int movies : {20000, 100000}) {
+    if (filtered) break;
     const Catalogue& c = CatalogueOf(movies);
     FreshRuns grid, sqlite;
     for (int i = 0; i < kRepetitions; ++i) {

@@ -25,6 +25,7 @@
 #pragma once
 
 #include <array>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -130,16 +131,36 @@ class TImageWriter {
 
   void WriteImage(const TObjectImage& image);
   void Flush();
-  const std::string& Bytes() const { return buffer_; }
+  const std::string& Bytes() const {
+    buffer_.resize(length_);
+    return buffer_;
+  }
 
  private:
   void ShortString(std::string_view s, const char* what);
-  void Put(Byte b) { buffer_.push_back(static_cast<char>(b)); }
+  // buffer_ is sized ahead of the bytes written (length_): every write
+  // checks for room once and copies, growth is out of line.
+  char* Room(size_t n) {
+    if (n > buffer_.size() - length_) [[unlikely]]
+      Grow(n);
+    return buffer_.data() + length_;
+  }
+  void Grow(size_t n);
+  void Append(const char* p, size_t n) {
+    std::memcpy(Room(n), p, n);
+    length_ += n;
+  }
+  void Append(std::string_view s) { Append(s.data(), s.size()); }
+  void Put(Byte b) {
+    *Room(1) = static_cast<char>(b);
+    ++length_;
+  }
   void Put32(Cardinal v);
   void MaybeFlush();
 
   TStream* stream_ = nullptr;
-  std::string buffer_;
+  mutable std::string buffer_;
+  size_t length_ = 0;
 };
 
 // The bytes of one image, for tests and small carriers.
@@ -196,14 +217,35 @@ class TImageReader {
   [[noreturn]] void UnknownProperty(std::string_view className, std::string_view name) const;
 
  private:
-  void Need(size_t n, std::string_view what) const;
-  Byte GetByte(std::string_view what);
+  // The checks run for every byte read: inline, the failure out of line.
+  void Need(size_t n, std::string_view what) const {
+    if (n > size_ - pos_) [[unlikely]]
+      NeedFailed(n, what);
+  }
+  [[noreturn, gnu::noinline, gnu::cold]] void NeedFailed(size_t n, std::string_view what) const;
+  Byte GetByte(std::string_view what) {
+    Need(1, what);
+    return static_cast<Byte>(data_[pos_++]);
+  }
   // Reads the value tag of property name; anything but expected fails with
   // the position on the tag.
   void ExpectTag(Byte expected, std::string_view name, std::string_view what);
-  Cardinal Get32(std::string_view what);
-  std::string_view ShortString(std::string_view what);
-  std::string_view Bytes(size_t n, std::string_view what);
+  Cardinal Get32(std::string_view what) {
+    Need(4, what);
+    const auto* p = reinterpret_cast<const unsigned char*>(data_ + pos_);
+    pos_ += 4;
+    return Cardinal{p[0]} | (Cardinal{p[1]} << 8) | (Cardinal{p[2]} << 16) | (Cardinal{p[3]} << 24);
+  }
+  std::string_view Bytes(size_t n, std::string_view what) {
+    Need(n, what);
+    std::string_view s(data_ + pos_, n);
+    pos_ += n;
+    return s;
+  }
+  std::string_view ShortString(std::string_view what) {
+    const Byte n = GetByte(what);
+    return Bytes(n, what);
+  }
   void ReadTextValue(TValueType type, std::string_view name, AnsiString& out);
 
   const char* data_;

@@ -64,54 +64,21 @@ char16_t DecodeOne(Iconv& cv, const char* bytes, size_t n) {
   return c >= 0xD800 && c <= 0xDFFF ? kNoChar : c;
 }
 
-// The BMP goes through iconv in one pass: each character followed by a line
-// feed, so that the output splits into one piece per character (no code
-// contains 0A). A character iconv refuses gets an empty piece.
+// Each character of the BMP alone (one pass over a long text would be
+// quadratic: after every refused character iconv starts its staging again).
 void BuildEncode(Cp949Tables& t) {
   Iconv cv("CP949", "UTF-16LE");
   if (!cv.ok()) return;
-  std::u16string in;
-  in.reserve(0x20000);
   for (char32_t c = 0x80; c < 0x10000; ++c) {
     if (c >= 0xD800 && c <= 0xDFFF) continue;
-    in += static_cast<char16_t>(c);
-    in += u'\n';
-  }
-  std::string bytes(in.size() * 2, '\0');
-  for (size_t i = 0; i < in.size(); ++i) {
-    bytes[2 * i] = static_cast<char>(in[i] & 0xFF);
-    bytes[2 * i + 1] = static_cast<char>(in[i] >> 8);
-  }
-  std::string out(bytes.size() * 2, '\0');
-  char* src = bytes.data();
-  size_t srcLeft = bytes.size();
-  char* dst = out.data();
-  size_t dstLeft = out.size();
-  iconv(cv.get(), nullptr, nullptr, nullptr, nullptr);
-  while (srcLeft > 0) {
-    if (iconv(cv.get(), &src, &srcLeft, &dst, &dstLeft) != static_cast<size_t>(-1)) break;
-    // Skip the refused character, keep its line feed: an empty piece.
-    const size_t at = static_cast<size_t>(src - bytes.data());
-    const size_t next = (at / 4) * 4 + 2;
-    if (next <= at || next > bytes.size()) break;
-    srcLeft -= next - at;
-    src = bytes.data() + next;
-    iconv(cv.get(), nullptr, nullptr, nullptr, nullptr);
-  }
-  out.resize(out.size() - dstLeft);
-  size_t piece = 0;
-  size_t k = 0;  // index into in, at characters only
-  for (size_t i = 0; i <= out.size() && k < in.size(); ++i) {
-    if (i < out.size() && out[i] != '\n') continue;
-    const size_t len = i - piece;
-    const char16_t c = in[k];
-    const auto* p = reinterpret_cast<const unsigned char*>(out.data() + piece);
-    if (len == 1 && p[0] != 0)
-      t.Encode[c] = p[0];
-    else if (len == 2 && p[0] >= kFirstLead)
-      t.Encode[c] = static_cast<std::uint16_t>(p[0] << 8 | p[1]);
-    k += 2;
-    piece = i + 1;
+    const char in[2] = {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+    unsigned char out[8];
+    const long n = cv.Convert(in, 2, reinterpret_cast<char*>(out), sizeof out);
+    // Nothing written (iconv drops a few characters silently): no form.
+    if (n == 1 && out[0] != 0)
+      t.Encode[c] = out[0];
+    else if (n == 2 && out[0] >= kFirstLead)
+      t.Encode[c] = static_cast<std::uint16_t>(out[0] << 8 | out[1]);
   }
 }
 
@@ -194,6 +161,12 @@ inline std::uint16_t NextUtf8Code(const Cp949Tables& t, const unsigned char* s, 
   if (c < 0x80) {
     ++i;
     return c;
+  }
+  // Hangul and most of the rest of the code page: three bytes.
+  if ((c & 0xF0) == 0xE0 && i + 2 < n && (s[i + 1] & 0xC0) == 0x80 && (s[i + 2] & 0xC0) == 0x80) {
+    const char32_t cp = (char32_t{c & 0x0Fu} << 12) | (char32_t{s[i + 1] & 0x3Fu} << 6) | (s[i + 2] & 0x3Fu);
+    i += 3;
+    return cp >= 0x800 ? t.Encode[cp] : 0;
   }
   const size_t len = Utf8SequenceLength(c);
   if (len == 1 || i + len > n) {
@@ -292,7 +265,16 @@ size_t Cp949Utf8Length(std::string_view cp949) {
 char* Cp949ToUtf8Into(std::string_view cp949, char* d) {
   const Cp949Tables& t = Tables();
   const auto* s = reinterpret_cast<const unsigned char*>(cp949.data());
-  for (size_t i = 0; i < cp949.size();) {
+  const size_t n = cp949.size();
+  for (size_t i = 0; i < n;) {
+    // ASCII eight bytes at a time (addresses, numbers, Latin titles).
+    std::uint64_t w;
+    if (i + 8 <= n && (__builtin_memcpy(&w, s + i, 8), (w & 0x8080808080808080ULL) == 0)) {
+      __builtin_memcpy(d, &w, 8);
+      d += 8;
+      i += 8;
+      continue;
+    }
     if (s[i] < 0x80) {
       *d++ = static_cast<char>(s[i++]);
       continue;
@@ -342,7 +324,13 @@ AnsiString Utf8ToCp949(std::string_view utf8) {
         return bytes;
       },
       [&](char* d) {
-        for (size_t i = 0; i < n;) d = PutCode(NextUtf8Code(t, s, n, i), d);
+        for (size_t i = 0; i < n;) {
+          if (s[i] < 0x80) {
+            *d++ = static_cast<char>(s[i++]);
+            continue;
+          }
+          d = PutCode(NextUtf8Code(t, s, n, i), d);
+        }
         return d;
       });
 }
