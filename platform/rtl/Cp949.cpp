@@ -27,6 +27,11 @@ struct Cp949Tables {
   // Character of the BMP -> code: 0 when it has none, below 0x100 a single
   // byte, else lead byte * 256 + trail byte.
   std::uint16_t Encode[0x10000];
+  // The same decodings as UTF-8: the bytes from the low end, the count in
+  // the top byte (U+FFFD's form where unmapped). A two-byte code's entry
+  // is 0 where the second byte cannot be a trail byte.
+  std::uint32_t DoubleUtf8[kLeadCount * kTrailCount];
+  std::uint32_t SingleUtf8[0x80];
 };
 
 class Iconv {
@@ -82,6 +87,20 @@ void BuildEncode(Cp949Tables& t) {
   }
 }
 
+inline char* PutUtf8(char16_t u, char* d) {
+  if (u < 0x80) {
+    *d++ = static_cast<char>(u);
+  } else if (u < 0x800) {
+    *d++ = static_cast<char>(0xC0 | (u >> 6));
+    *d++ = static_cast<char>(0x80 | (u & 0x3F));
+  } else {
+    *d++ = static_cast<char>(0xE0 | (u >> 12));
+    *d++ = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+    *d++ = static_cast<char>(0x80 | (u & 0x3F));
+  }
+  return d;
+}
+
 const Cp949Tables* BuildTables() {
   auto* t = new Cp949Tables{};
   Iconv dec("UTF-16LE", "CP949");
@@ -97,6 +116,19 @@ const Cp949Tables* BuildTables() {
         t->Double[lead * kTrailCount + trail] = DecodeOne(dec, code, 2);
       }
   }
+  auto utf8 = [](char16_t u) {
+    if (u == kNoChar) u = 0xFFFD;
+    char bytes[4] = {};
+    const size_t n = static_cast<size_t>(PutUtf8(u, bytes) - bytes);
+    std::uint32_t packed = static_cast<std::uint32_t>(n) << 24;
+    for (size_t k = 0; k < n; ++k) packed |= std::uint32_t{static_cast<unsigned char>(bytes[k])} << (8 * k);
+    return packed;
+  };
+  for (unsigned b = 0; b < 0x80; ++b) t->SingleUtf8[b] = utf8(t->Single[b]);
+  for (unsigned lead = 0; lead < kLeadCount; ++lead)
+    for (unsigned trail = 0; trail < kTrailCount; ++trail)
+      if (IsTrailByte(static_cast<unsigned char>(kFirstTrail + trail)))
+        t->DoubleUtf8[lead * kTrailCount + trail] = utf8(t->Double[lead * kTrailCount + trail]);
   BuildEncode(*t);
   for (unsigned c = 0; c < 0x80; ++c) t->Encode[c] = static_cast<std::uint16_t>(c);
   return t;
@@ -129,20 +161,6 @@ inline char16_t NextCp949(const Cp949Tables& t, const unsigned char* s, size_t n
 }
 
 inline size_t Utf8Width(char16_t u) { return u < 0x80 ? 1 : u < 0x800 ? 2 : 3; }
-
-inline char* PutUtf8(char16_t u, char* d) {
-  if (u < 0x80) {
-    *d++ = static_cast<char>(u);
-  } else if (u < 0x800) {
-    *d++ = static_cast<char>(0xC0 | (u >> 6));
-    *d++ = static_cast<char>(0x80 | (u & 0x3F));
-  } else {
-    *d++ = static_cast<char>(0xE0 | (u >> 12));
-    *d++ = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-    *d++ = static_cast<char>(0x80 | (u & 0x3F));
-  }
-  return d;
-}
 
 // Length of the UTF-8 sequence that starts with c, 1 for a stray byte.
 size_t Utf8SequenceLength(unsigned char c) {
@@ -275,11 +293,29 @@ char* Cp949ToUtf8Into(std::string_view cp949, char* d) {
       i += 8;
       continue;
     }
-    if (s[i] < 0x80) {
-      *d++ = static_cast<char>(s[i++]);
+    const unsigned char c = s[i];
+    if (c < 0x80) {
+      *d++ = static_cast<char>(c);
+      ++i;
       continue;
     }
-    d = PutUtf8(NextCp949(t, s, cp949.size(), i), d);
+    std::uint32_t u = 0;
+    if (IsLeadByte(c) && i + 1 < n && s[i + 1] >= kFirstTrail && s[i + 1] != 0xFF)
+      u = t.DoubleUtf8[(c - kFirstLead) * kTrailCount + (s[i + 1] - kFirstTrail)];
+    if (u != 0) {
+      i += 2;
+    } else {
+      u = t.SingleUtf8[c - 0x80];
+      ++i;
+    }
+    d[0] = static_cast<char>(u);
+    d[1] = static_cast<char>(u >> 8);
+    if ((u >> 24) == 3) {
+      d[2] = static_cast<char>(u >> 16);
+      d += 3;
+    } else {
+      d += 2;
+    }
   }
   return d;
 }
