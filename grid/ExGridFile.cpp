@@ -126,6 +126,11 @@ void WriteCellsToStream(TExStringGrid& grid, int c1, int r1, int c2, int r2, TSt
       extra.Payload = {};
       extra.HasGraphic = cellProps->CellGraphic() && hooks.CollectGraphic &&
                          hooks.CollectGraphic(grid, c, r, *cellProps, extra.Graphic, extra.Payload);
+      // The file stores no graphic for an empty cell type, and a payload
+      // graphic only when the grid created its payload.
+      const Byte type = extra.Graphic.CellType;
+      if (type == gfEmpty || (CellTypeHasPayload(type) && !extra.Graphic.CellCreated))
+        extra.HasGraphic = false;
       writer.WriteCell(c, r, text, &extra);
     }
     if (progress) {

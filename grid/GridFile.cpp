@@ -145,7 +145,8 @@ AnsiString JoinSizeList(const std::vector<int>& sizes) {
 AnsiString CheckCellSpan(const TCellPropertiesIO& p, Int64 col, Int64 row, int colCount,
                          int rowCount) {
   if (p.IsBaseCell) {
-    if (p.CellSpanX < -1 || p.CellSpanY < -1) return "negative span";
+    // A base cell's span below 0, whatever its value, is no span (the grid
+    // reads it so); the grid can hold such values, so they load as saved.
     const Int64 lastCol = col + (p.CellSpanX > 0 ? p.CellSpanX : 0);
     const Int64 lastRow = row + (p.CellSpanY > 0 ? p.CellSpanY : 0);
     if (lastCol >= colCount || lastRow >= rowCount) return "span reaches outside the grid";

@@ -152,6 +152,15 @@ struct TGridCellPayload {
   TGridFilePicIO FilePicture;
 };
 
+// A stored bitmap, icon or picture payload that does not decode: the cell
+// keeps its bytes as its payload object, so that saving writes them back
+// unchanged, and shows nothing for it.
+class TUndecodedGraphic : public TObject {
+ public:
+  explicit TUndecodedGraphic(std::string data) : Data(std::move(data)) {}
+  std::string Data;
+};
+
 // ------------------------------------------------------------ TGridFile
 
 // What a cell beyond its text carries; most cells have none of it.
