@@ -8,6 +8,7 @@
 #include "grid/GridFile.h"
 
 #include <charconv>
+#include <cstring>
 
 // ------------------------------------------------------------------- names
 
@@ -383,6 +384,68 @@ void ReadProps(TImageReader& r, TGridPropIO& p) {
   }
 }
 
+// The cell image as every writer of the format lays it out: the carrier's
+// header, Col, Row, an optional Cell and HasProp, in that order. Read in one
+// pass over the bytes; anything else (another order, a value out of range,
+// a fault) returns false without moving, for ReadCell to read or refuse.
+bool ReadPlainCell(TImageReader& r, TGridCellView& c, bool& hasProp) {
+  static constexpr std::string_view kHead{"TPF0\x0BTGridCellIO\x00\x03" "Col", 21};
+  const auto* p = reinterpret_cast<const unsigned char*>(r.Current());
+  const size_t n = r.Remaining();
+  if (n < kHead.size() || std::memcmp(p, kHead.data(), kHead.size()) != 0) return false;
+  size_t i = kHead.size();
+  auto integer = [&](int maximum, int& v) {
+    if (i >= n) return false;
+    const unsigned char tag = p[i];
+    if (tag == vaInt8 && i + 2 <= n) {
+      v = static_cast<signed char>(p[i + 1]);
+      i += 2;
+    } else if (tag == vaInt16 && i + 3 <= n) {
+      v = static_cast<std::int16_t>(p[i + 1] | (p[i + 2] << 8));
+      i += 3;
+    } else if (tag == vaInt32 && i + 5 <= n) {
+      v = static_cast<Integer>(Cardinal{p[i + 1]} | (Cardinal{p[i + 2]} << 8) | (Cardinal{p[i + 3]} << 16) |
+                               (Cardinal{p[i + 4]} << 24));
+      i += 5;
+    } else {
+      return false;
+    }
+    return v >= 0 && v <= maximum;
+  };
+  auto name = [&](std::string_view expected) {
+    if (n - i < expected.size() || std::memcmp(p + i, expected.data(), expected.size()) != 0) return false;
+    i += expected.size();
+    return true;
+  };
+  if (!integer(kMaxGridCols, c.Col) || !name({"\x03Row", 4}) || !integer(kMaxGridRows, c.Row)) return false;
+  c.Text = {};
+  c.TextUtf8 = false;
+  if (name({"\x04" "Cell", 5})) {
+    if (i >= n) return false;
+    const unsigned char tag = p[i++];
+    size_t length = 0;
+    if (tag == vaString) {
+      if (i >= n) return false;
+      length = p[i++];
+    } else if (tag == vaLString || tag == vaUTF8String) {
+      if (n - i < 4) return false;
+      length = Cardinal{p[i]} | (Cardinal{p[i + 1]} << 8) | (Cardinal{p[i + 2]} << 16) | (Cardinal{p[i + 3]} << 24);
+      i += 4;
+    } else {
+      return false;
+    }
+    if (n - i < length) return false;
+    c.Text = std::string_view(reinterpret_cast<const char*>(p + i), length);
+    c.TextUtf8 = tag == vaUTF8String;
+    i += length;
+  }
+  if (!name({"\x07HasProp", 8}) || n - i < 3 || p[i + 1] != 0 || p[i + 2] != 0) return false;
+  if (p[i] != vaTrue && p[i] != vaFalse) return false;
+  hasProp = p[i] == vaTrue;
+  r.Advance(i + 3);
+  return true;
+}
+
 // Every property the image does not hold keeps its default: c is reset.
 bool ReadCell(TImageReader& r, TGridCellView& c) {
   r.BeginObject(kCellClass);
@@ -571,7 +634,8 @@ void WalkGridBytes(const char* data, size_t size, TGridFileHeader& f,
   // last image still end cleanly.
   while (r.Remaining() >= 2) {
     const size_t start = r.Position();
-    const bool hasProp = ReadCell(r, c);
+    bool hasProp = false;
+    if (!ReadPlainCell(r, c, hasProp)) hasProp = ReadCell(r, c);
     if (rowsMayWrap) {
       if (c.Row <= 0xFFFF && Int64{c.Row} + rowBase < lastRow && rowBase + 65536 < p.RowCount)
         rowBase += 65536;

@@ -178,6 +178,10 @@ class TImageReader {
       : data_(data), size_(size), base_(base) {}
 
   size_t Position() const { return pos_; }
+  // The bytes from the position on, and a step over bytes the caller has
+  // checked itself (n at most Remaining()).
+  const char* Current() const { return data_ + pos_; }
+  void Advance(size_t n) { pos_ += n; }
   size_t Remaining() const { return size_ - pos_; }
   bool AtEnd() const { return pos_ >= size_; }
 

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <random>
 
 #include "grid/ExGrid.h"
 #include "grid/GridFile.h"
@@ -141,6 +142,43 @@ TEST(GridFileFidelity, ALargeCatalogueLoadsWholeWithTextsSizedExactly) {
       ASSERT_EQ(text, g.Cells(c, r)) << c << "," << r;
       ASSERT_EQ(text.capacity(), text.size()) << c << "," << r;
     }
+}
+
+TEST(GridFileFidelity, MutatedStreamsAreReadOrRefusedLeavingTheGridAsItWas) {
+  TExStringGrid source(nullptr);
+  source.SetColCount(3);
+  source.SetRowCount(3);
+  source.SetCells(0, 0, "제목"_k);
+  source.SetCells(1, 0, "abc");
+  source.SetCells(2, 1, AnsiString(300, 'y'));
+  source.CellPropertiesAt(1, 2)->SetBrushColor(clRed);
+  source.SetCells(0, 2, "z");
+  const std::string bytes = SaveToBytes(source);
+
+  std::mt19937 rng(17);
+  TExStringGrid g(nullptr);
+  g.SetColCount(2);
+  g.SetRowCount(2);
+  g.SetCells(1, 1, "kept");
+  int refused = 0;
+  for (int round = 0; round < 4000; ++round) {
+    std::string bad = bytes;
+    const int changes = 1 + static_cast<int>(rng() % 3);
+    for (int k = 0; k < changes; ++k) bad[rng() % bad.size()] = static_cast<char>(rng() % 256);
+    if (rng() % 4 == 0) bad.resize(rng() % bad.size());
+    try {
+      LoadFromBytes(g, bad);
+    } catch (const EReadError&) {
+      ++refused;
+      ASSERT_EQ(g.Cells(1, 1), "kept") << round;
+      continue;
+    }
+    // Read whole: put the marker back for the next round.
+    g.SetColCount(2);
+    g.SetRowCount(2);
+    g.SetCells(1, 1, "kept");
+  }
+  EXPECT_GT(refused, 1000);
 }
 
 }  // namespace
