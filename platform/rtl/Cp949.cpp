@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <memory>
 
 // Sections:
@@ -345,6 +346,27 @@ WideString Cp949ToUtf16(std::string_view cp949) {
       });
 }
 
+namespace {
+
+// The code page 949 bytes of n units of text whose characters next(i)
+// yields as codes (advancing i); at most bound bytes.
+template <class Next>
+AnsiString EncodeCp949(size_t bound, size_t n, Next next) {
+  return ExactlySized<AnsiString, 1024>(
+      bound,
+      [&] {
+        size_t bytes = 0;
+        for (size_t i = 0; i < n;) bytes += CodeWidth(next(i));
+        return bytes;
+      },
+      [&](char* d) {
+        for (size_t i = 0; i < n;) d = PutCode(next(i), d);
+        return d;
+      });
+}
+
+}  // namespace
+
 AnsiString Utf8ToCp949(std::string_view utf8) {
   if (IsPureAscii(utf8)) return AnsiString(utf8);
   const Cp949Tables& t = Tables();
@@ -352,46 +374,15 @@ AnsiString Utf8ToCp949(std::string_view utf8) {
   const size_t n = utf8.size();
   // No character grows: ASCII stays one byte, two to four UTF-8 bytes give
   // at most two.
-  return ExactlySized<AnsiString, 1024>(
-      n,
-      [&] {
-        size_t bytes = 0;
-        for (size_t i = 0; i < n;) bytes += CodeWidth(NextUtf8Code(t, s, n, i));
-        return bytes;
-      },
-      [&](char* d) {
-        for (size_t i = 0; i < n;) {
-          if (s[i] < 0x80) {
-            *d++ = static_cast<char>(s[i++]);
-            continue;
-          }
-          d = PutCode(NextUtf8Code(t, s, n, i), d);
-        }
-        return d;
-      });
+  return EncodeCp949(n, n, [&](size_t& i) { return NextUtf8Code(t, s, n, i); });
 }
 
 AnsiString Utf16ToCp949(std::u16string_view utf16) {
-  const Cp949Tables* t = nullptr;
   const char16_t* s = utf16.data();
   const size_t n = utf16.size();
-  for (char16_t c : utf16)
-    if (c >= 0x80) {
-      t = &Tables();
-      break;
-    }
-  if (!t) return AnsiString(utf16.begin(), utf16.end());
-  return ExactlySized<AnsiString, 1024>(
-      2 * n,
-      [&] {
-        size_t bytes = 0;
-        for (size_t i = 0; i < n;) bytes += CodeWidth(NextUtf16Code(*t, s, n, i));
-        return bytes;
-      },
-      [&](char* d) {
-        for (size_t i = 0; i < n;) d = PutCode(NextUtf16Code(*t, s, n, i), d);
-        return d;
-      });
+  if (std::all_of(s, s + n, [](char16_t c) { return c < 0x80; })) return AnsiString(s, s + n);
+  const Cp949Tables& t = Tables();
+  return EncodeCp949(2 * n, n, [&](size_t& i) { return NextUtf16Code(t, s, n, i); });
 }
 
 namespace {

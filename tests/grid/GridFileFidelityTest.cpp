@@ -11,19 +11,9 @@
 
 #include "grid/ExGrid.h"
 #include "grid/GridFile.h"
+#include "tests/grid/GridFileTestSupport.h"
 
 namespace {
-
-std::string SaveToBytes(TExStringGrid& g) {
-  TMemoryStream s;
-  SaveGridStream(g, s);
-  return std::string(static_cast<const char*>(s.Memory()), static_cast<size_t>(s.Size()));
-}
-
-void LoadFromBytes(TExStringGrid& g, const std::string& bytes) {
-  TStringStream s(bytes);
-  LoadGridStream(g, s);
-}
 
 const TGridFileCell* StoredCell(const TGridFile& f, int col, int row) {
   for (const TGridFileCell& c : f.Cells)

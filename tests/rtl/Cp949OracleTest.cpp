@@ -36,23 +36,10 @@ IconvResult Iconv(const char* to, const char* from, std::string_view in) {
 }
 
 std::string Utf8Of(char32_t cp) {
-  std::string s;
-  if (cp < 0x80) {
-    s += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    s += static_cast<char>(0xC0 | (cp >> 6));
-    s += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    s += static_cast<char>(0xE0 | (cp >> 12));
-    s += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    s += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    s += static_cast<char>(0xF0 | (cp >> 18));
-    s += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    s += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    s += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-  return s;
+  if (cp < 0x10000) return Utf16ToUtf8(std::u16string(1, static_cast<char16_t>(cp)));
+  cp -= 0x10000;
+  const char16_t pair[2] = {static_cast<char16_t>(0xD800 + (cp >> 10)), static_cast<char16_t>(0xDC00 + (cp & 0x3FF))};
+  return Utf16ToUtf8(std::u16string_view(pair, 2));
 }
 
 // One code page 949 character decoded by iconv alone: its UTF-8, or empty
