@@ -15,9 +15,10 @@
 //   Parse / write ....... ParseGridStream, WriteGridStream
 //   The string grid ..... saving and loading a TExStringGrid (ExGridFile.cpp)
 //
-// Reading is all or nothing: ParseGridStream validates the whole stream
-// (signatures, property names and kinds, sizes, cell positions, spans)
-// before the caller touches a grid, and raises EReadError otherwise.
+// Reading is all or nothing: WalkGridBytes (and ParseGridStream on it)
+// validates the whole stream (signatures, property names and kinds, sizes,
+// cell positions, spans) before the caller touches a grid, and raises
+// EReadError otherwise.
 //
 // Limits (a file beyond them is refused as malformed, and a grid beyond
 // them is refused on saving, so that whatever is saved loads again):
@@ -268,10 +269,12 @@ std::string GridPropImage(const TGridPropIO& props);
 //   SaveGridFile -> temporary file beside the target -> SaveGridStream
 //       -> hooks.ForFullSave( WriteCellsToStream (every real row and column) )
 //       -> ReplaceFile over the target (the old file stays on any failure)
-//   LoadGridFile -> file bytes -> LoadGridStream -> ReadCellsFromStream (0, 0)
-//       -> ParseGridStream (validate everything) -> check targets
-//       -> full grid: hooks.ResetForFullLoad, ClearAll, sizes -> cells
-//       -> hooks.AfterLoad
+//   LoadGridFile -> file bytes (not zero-filled) -> as ReadCellsFromStream (0, 0),
+//       handing back the pages of bytes already applied -> hooks.AfterLoad
+//   ReadCellsFromStream -> the stream's bytes
+//       -> WalkGridBytes (validate everything, check targets; nothing kept)
+//       -> full grid: hooks.ResetForFullLoad, ClearAll, sizes
+//       -> WalkGridBytes again, each cell straight into the grid
 
 class TExStringGrid;
 class TCellProperties;
