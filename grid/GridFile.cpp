@@ -85,6 +85,9 @@ int FieldIndex(const std::string_view (&names)[N], std::string_view name) {
   return -1;
 }
 
+// A cell image up to Col's value: signature, class, empty name, "Col".
+constexpr std::string_view kPlainCellHead{"TPF0\x0BTGridCellIO\x00\x03" "Col", 21};
+
 [[noreturn]] void Invalid(const AnsiString& what) {
   throw EReadError("Invalid grid file: " + what);
 }
@@ -265,12 +268,17 @@ void TGridStreamWriter::WriteCell(int col, int row, std::string_view text,
                                   const TGridFileCellExtra* extra) {
   if (col < 0 || col >= kMaxGridCols || row < 0 || row >= kMaxGridRows)
     TooLarge("cell (" + IntToStr(col) + ", " + IntToStr(row) + ") lies beyond the file's limits");
-  writer_.BeginObject(kCellClass);
-  writer_.WriteInteger("Col", col);
-  writer_.WriteInteger("Row", row);
-  if (!text.empty()) writer_.WriteText("Cell", text, IsRawCellText(text));
-  writer_.WriteBoolean("HasProp", extra != nullptr);
-  writer_.EndObject();
+  // The cell image's fixed parts as ReadPlainCell expects them.
+  writer_.WritePrepared(kPlainCellHead);
+  writer_.WriteIntegerValue(col);
+  writer_.WritePreparedPart({"\x03Row", 4});
+  writer_.WriteIntegerValue(row);
+  if (!text.empty()) {
+    writer_.WritePreparedPart({"\x04" "Cell", 5});
+    writer_.WriteTextValue(text, IsRawCellText(text));
+  }
+  writer_.WritePreparedPart(extra ? std::string_view{"\x07HasProp\x09\x00\x00", 11}
+                                  : std::string_view{"\x07HasProp\x08\x00\x00", 11});
   if (!extra) return;
 
   writer_.BeginObject(kCellPropClass);
@@ -389,7 +397,7 @@ void ReadProps(TImageReader& r, TGridPropIO& p) {
 // pass over the bytes; anything else (another order, a value out of range,
 // a fault) returns false without moving, for ReadCell to read or refuse.
 bool ReadPlainCell(TImageReader& r, TGridCellView& c, bool& hasProp) {
-  static constexpr std::string_view kHead{"TPF0\x0BTGridCellIO\x00\x03" "Col", 21};
+  constexpr std::string_view kHead = kPlainCellHead;
   const auto* p = reinterpret_cast<const unsigned char*>(r.Current());
   const size_t n = r.Remaining();
   if (n < kHead.size() || std::memcmp(p, kHead.data(), kHead.size()) != 0) return false;

@@ -129,6 +129,15 @@ class TImageWriter {
   void WriteIntegerValue(Integer v);
   void WriteTextValue(std::string_view text, bool raw);
 
+  // Bytes of an image laid out by the caller (a fixed header, names), at an
+  // image's start: the buffer may go to the stream first.
+  void WritePrepared(std::string_view bytes) {
+    MaybeFlush();
+    Append(bytes);
+  }
+  // The same in the middle of an image.
+  void WritePreparedPart(std::string_view bytes) { Append(bytes); }
+
   void WriteImage(const TObjectImage& image);
   void Flush();
   const std::string& Bytes() const {
