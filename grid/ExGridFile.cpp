@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 
+#include <fcntl.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -166,6 +167,28 @@ AnsiString TemporaryNameFor(const AnsiString& target) {
   return target + ".~" + IntToStr(stamp) + "-" + IntToStr(static_cast<Int64>(++counter)) + ".tmp";
 }
 
+// A file whose bytes start on their way to the disk every few megabytes
+// while the rest is still being made, so that the sync before the file
+// replaces the old one has little left to wait for.
+class TWritebackFileStream : public TFileStream {
+ public:
+  using TFileStream::TFileStream;
+  Int64 Write(const void* buffer, Int64 count) override {
+    const Int64 written = TFileStream::Write(buffer, count);
+    if (written > 0) end_ += written;
+    constexpr Int64 kStep = Int64{8} << 20;
+    if (end_ - started_ >= kStep) {
+      sync_file_range(Handle(), started_, end_ - started_, SYNC_FILE_RANGE_WRITE);
+      started_ = end_;
+    }
+    return written;
+  }
+
+ private:
+  Int64 started_ = 0;
+  Int64 end_ = 0;
+};
+
 }  // namespace
 
 void SaveGridFile(TExStringGrid& grid, const AnsiString& fileName,
@@ -173,7 +196,7 @@ void SaveGridFile(TExStringGrid& grid, const AnsiString& fileName,
   const AnsiString temporary = TemporaryNameFor(fileName);
   try {
     {
-      TFileStream file(temporary, fmCreate);
+      TWritebackFileStream file(temporary, fmCreate);
       SaveGridStream(grid, file, progress);
     }
     if (!ReplaceFile(temporary, fileName))
