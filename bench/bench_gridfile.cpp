@@ -294,6 +294,8 @@ int main(int argc, char** argv) {
     }
     const std::string size = std::to_string(movies);
     const double file = static_cast<double>(c.fileBytes);
+    std::printf("%-52s %8.0f ms   SQLite %.0f ms\n", ("fresh open, " + size).c_str(),
+                MedianOf(grid.seconds) * 1e3, MedianOf(sqlite.seconds) * 1e3);
     PrintLine("fresh open / SQLite read, " + size, MedianOf(grid.seconds) / MedianOf(sqlite.seconds),
               "target <= 1.5");
     if (movies != 100000) continue;

@@ -70,24 +70,6 @@ char16_t DecodeOne(Iconv& cv, const char* bytes, size_t n) {
   return c >= 0xD800 && c <= 0xDFFF ? kNoChar : c;
 }
 
-// Each character of the BMP alone (one pass over a long text would be
-// quadratic: after every refused character iconv starts its staging again).
-void BuildEncode(Cp949Tables& t) {
-  Iconv cv("CP949", "UTF-16LE");
-  if (!cv.ok()) return;
-  for (char32_t c = 0x80; c < 0x10000; ++c) {
-    if (c >= 0xD800 && c <= 0xDFFF) continue;
-    const char in[2] = {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
-    unsigned char out[8];
-    const long n = cv.Convert(in, 2, reinterpret_cast<char*>(out), sizeof out);
-    // Nothing written (iconv drops a few characters silently): no form.
-    if (n == 1 && out[0] != 0)
-      t.Encode[c] = out[0];
-    else if (n == 2 && out[0] >= kFirstLead)
-      t.Encode[c] = static_cast<std::uint16_t>(out[0] << 8 | out[1]);
-  }
-}
-
 inline char* PutUtf8(char16_t u, char* d) {
   if (u < 0x80) {
     *d++ = static_cast<char>(u);
@@ -130,7 +112,18 @@ const Cp949Tables* BuildTables() {
     for (unsigned trail = 0; trail < kTrailCount; ++trail)
       if (IsTrailByte(static_cast<unsigned char>(kFirstTrail + trail)))
         t->DoubleUtf8[lead * kTrailCount + trail] = utf8(t->Double[lead * kTrailCount + trail]);
-  BuildEncode(*t);
+  // iconv's CP949 encodes each character to the code that decodes to it
+  // (the codec's tests hold this against iconv for every character), so
+  // the encoding table is the decoding one inverted: no second pass of
+  // 64K iconv calls at start.
+  for (unsigned lead = 0; lead < kLeadCount; ++lead)
+    for (unsigned trail = 0; trail < kTrailCount; ++trail) {
+      const char16_t u = t->Double[lead * kTrailCount + trail];
+      if (u != kNoChar && t->Encode[u] == 0)
+        t->Encode[u] = static_cast<std::uint16_t>((kFirstLead + lead) << 8 | (kFirstTrail + trail));
+    }
+  for (unsigned b = 0; b < 0x80; ++b)
+    if (t->Single[b] != kNoChar && t->Encode[t->Single[b]] == 0) t->Encode[t->Single[b]] = static_cast<std::uint16_t>(0x80 + b);
   for (unsigned c = 0; c < 0x80; ++c) t->Encode[c] = static_cast<std::uint16_t>(c);
   return t;
 }
