@@ -101,7 +101,7 @@ void TExStringGrid::GetCellColors(int col, int row, TFont* font, TBrush* brush, 
     const bool bandArea = col >= fixedCols && col < ColCount() - fixedRightCols_ + hiddenColCount_ &&
                           row >= fixedRows && row < RowCount() - fixedFooters_;
     if (bands_->Active() && (!printing || bands_->Print()) && bandArea)
-      brushColor = bands_->ColorOfRow(row - fixedRows, Color());
+      brushColor = FillColorOf(bands_->ColorOfRow(row - fixedRows, Color()), Color());
     if (col < fixedCols || row < fixedRows || col >= ColCount() - fixedRightCols_ ||
         row >= RowCount() - fixedFooters_)
       brushColor = FixedColor();
@@ -163,6 +163,8 @@ void TExStringGrid::GetCellColors(int col, int row, TFont* font, TBrush* brush, 
       font->SetColor(Font()->Color());
     }
   }
+  // A hook that set no colour leaves the cell's background as the grid's.
+  if (brush->Color() == clNone || brush->Color() == clDefault) brush->SetColor(fixed ? FixedColor() : Color());
   // 9. Alignment.
   hAlign = taLeftJustify;
   vAlign = vAlignment_;
@@ -777,15 +779,20 @@ void TExStringGrid::GetCellTextSize(int col, int row, TSize& size, bool withinWi
       break;
     }
     case 2: {
-      const TSize content = MeasureRichText(text, *canvas->Font(), withinWidth || wordWrap_ ? cell.Width() : -1);
+      const TSize content = MeasureRichText(text, *canvas->Font(), withinWidth ? cell.Width() : -1);
       size = TSize{content.cx + 2 * offX, content.cy + 2 * offY};
       break;
     }
     case 5: {
+      // The text is measured, not the cell: sizing a column to it again
+      // gives the same width.
       TRect r = cell;
-      const unsigned flags = DT_CALCRECT | DT_NOPREFIX | (wordWrap_ || multilinecells_ ? DT_WORDBREAK : DT_SINGLELINE);
+      unsigned flags = DT_CALCRECT | DT_NOPREFIX;
+      if (withinWidth && (wordWrap_ || multilinecells_)) flags |= DT_WORDBREAK;
+      else if (!multilinecells_) flags |= DT_SINGLELINE;
+      if (!withinWidth) r.Right = r.Left + 65535;
       canvas->DrawTextW(UnicodeCellToWide(text), r, flags);
-      size = TSize{cell.Width() + 2 * offX, r.Height()};
+      size = TSize{(withinWidth ? cell.Width() : r.Width()) + 2 * offX, r.Height() + 2 * offY};
       break;
     }
     default: {
