@@ -7,6 +7,7 @@
 #include <numbers>
 
 #include "grid/ExGrid.h"
+#include "grid/ExHtml.h"
 #include "platform/rtl/Cp949.h"
 
 // ------------------------------------------------------------- TBands
@@ -290,77 +291,23 @@ void DrawProgressPie(TCanvas& canvas, const TRect& rect, TColor color, int perce
 
 // ------------------------------------------------------------- mark-up text
 
-namespace {
-
-TMarkupRenderer& InstalledRenderer() {
-  static TMarkupRenderer renderer;
-  return renderer;
-}
-
-bool TagIs(std::string_view tag, std::string_view name) {
-  if (tag.size() < name.size()) return false;
-  for (std::size_t i = 0; i < name.size(); ++i)
-    if (std::toupper(static_cast<unsigned char>(tag[i])) != name[i]) return false;
-  return tag.size() == name.size() || !std::isalnum(static_cast<unsigned char>(tag[name.size()]));
-}
-
-}  // namespace
-
-void SetMarkupRenderer(TMarkupRenderer renderer) { InstalledRenderer() = std::move(renderer); }
-
-AnsiString MarkupPlainText(std::string_view markup) {
-  AnsiString out;
-  std::size_t i = 0;
-  while (i < markup.size()) {
-    const char c = markup[i];
-    if (c == '<') {
-      const std::size_t end = markup.find('>', i + 1);
-      if (end == std::string_view::npos) break;  // an unclosed tag ends the text
-      const std::string_view tag = markup.substr(i + 1, end - i - 1);
-      if (TagIs(tag, "BR")) out += '\r';
-      i = end + 1;
-    } else if (c == '&') {
-      static const std::pair<std::string_view, char> entities[] = {
-          {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&nbsp;", ' '}};
-      bool matched = false;
-      for (const auto& [name, ch] : entities) {
-        if (markup.substr(i, name.size()) == name) {
-          out += ch;
-          i += name.size();
-          matched = true;
-          break;
-        }
-      }
-      if (!matched) out += markup[i++];
-    } else {
-      // A double-byte character moves as one, so a trail byte is never read as '<'.
-      const bool lead = IsLeadByte(static_cast<unsigned char>(c)) && i + 1 < markup.size();
-      out.append(markup.substr(i, lead ? 2 : 1));
-      i += lead ? 2 : 1;
-    }
-  }
-  return out;
-}
-
 TMarkupResult DrawMarkupText(const TMarkupRequest& request) {
-  if (const TMarkupRenderer& renderer = InstalledRenderer()) return renderer(request);
   TMarkupResult result;
   if (!request.Canvas) return result;
-  TCanvas& canvas = *request.Canvas;
-  const AnsiString plain = MarkupPlainText(request.Text);
-  TRect r = request.Rect;
-  unsigned flags = DT_NOPREFIX | DT_LEFT | DT_TOP;
-  flags |= request.WordWrap ? DT_WORDBREAK : DT_END_ELLIPSIS;
-  TRect calc = r;
-  if (!request.WordWrap) calc.Right = std::max(calc.Right, 65535);
-  canvas.DrawText(plain, calc, flags | DT_CALCRECT);
-  result.Width = std::min(calc.Width(), std::max(request.Rect.Width(), 0));
-  if (request.MeasureOnly) result.Width = calc.Width();
-  result.Height = calc.Height();
-  if (!request.MeasureOnly) {
-    const int bk = canvas.SetBkMode(TRANSPARENT);
-    canvas.DrawText(plain, r, flags);
-    canvas.SetBkMode(bk);
-  }
+  THtmlDrawArgs args;
+  args.Images = request.Images;
+  args.X = 0;
+  args.Y = 0;
+  args.HoverAnchor = request.HoverAnchor > 0 ? request.HoverAnchor : -1;
+  args.ShadowOffset = request.ShadowOffset;
+  args.MeasureOnly = request.MeasureOnly;
+  args.KeepColors = request.KeepColors;
+  args.WordWrap = request.WordWrap;
+  args.AnchorColor = request.AnchorColor;
+  args.ShadowColor = request.ShadowColor;
+  THtmlDrawResult drawn;
+  DrawHtml(*request.Canvas, request.Text, request.Rect, args, drawn);
+  result.Width = drawn.Width;
+  result.Height = drawn.Height;
   return result;
 }

@@ -162,13 +162,7 @@ struct TMarkupResult {
   int Width = 0;
   int Height = 0;
 };
-using TMarkupRenderer = std::function<TMarkupResult(const TMarkupRequest&)>;
 
-// Every mark-up text of the grid family is drawn and measured here. The
-// mark-up renderer installs itself; until then the text is drawn with its
-// tags left out (line breaks at <BR>), in the canvas font.
+// Every mark-up text of the grid family (cells, hints, the footer, the
+// caption button) is drawn and measured here, through DrawHtml.
 TMarkupResult DrawMarkupText(const TMarkupRequest& request);
-void SetMarkupRenderer(TMarkupRenderer renderer);
-// The tag-free text the stand-in draws: tags dropped, <BR> a line break,
-// the common entities decoded.
-AnsiString MarkupPlainText(std::string_view markup);

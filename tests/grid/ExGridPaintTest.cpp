@@ -230,8 +230,16 @@ TEST_F(CellPaintFixture, EachTextKindIsDrawnItsOwnWay) {
 
   grid->SetCells(2, 4, "<B>bold</B> text");
   Draw(2, 4);
-  ASSERT_EQ(Texts().size(), 1u);
-  EXPECT_EQ(Texts()[0].Text.find("<B>"), AnsiString::npos) << "mark-up is not shown as tags";
+  AnsiString shown;
+  bool boldRun = false;
+  for (const TCanvasCall& c : canvas.Calls()) {
+    if (c.Op != coTextOut && c.Op != coDrawText && c.Op != coTextRect) continue;
+    shown += c.Text;
+    boldRun |= c.Text.find("bold") != AnsiString::npos && c.FontStyle.Contains(fsBold);
+  }
+  EXPECT_EQ(shown.find("<B>"), AnsiString::npos) << "mark-up is not shown as tags";
+  EXPECT_NE(shown.find("text"), AnsiString::npos);
+  EXPECT_TRUE(boldRun) << "the bold run is drawn bold";
 
   grid->SetCells(2, 5, "a<b");
   Draw(2, 5);
