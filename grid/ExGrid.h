@@ -935,6 +935,10 @@ class TExStringGrid : public TBaseGrid {
   TPopupButton* PopupButton();
   // The floating footer's panel follows Visible, FooterStyle and its looks.
   void FloatingFooterChanged();
+  // Shows hint in the hint window just below the mouse pointer (kept on
+  // the screen); an empty hint hides it.
+  void ShowHintAtPointer(const AnsiString& hint);
+  void HideHint();
 
   std::function<void(TObject* sender, int col, int row, bool& isFloat, AnsiString& floatFormat)> OnGetFloatFormat;
   std::function<void(TObject* sender, int row, int col, TPen* left, TPen* top, TPen* right, TPen* bottom)>

@@ -67,6 +67,20 @@ TPopupButton* TExStringGrid::PopupButton() {
   return p.Button;
 }
 
+void TExStringGrid::ShowHintAtPointer(const AnsiString& hint) {
+  if (hint.empty()) return HideHint();
+  // Screen coordinates: the pointer's position, not the grid's client one,
+  // so the hint shows where the user looks whatever the window's place.
+  const TPoint pointer = Mouse->CursorPos();
+  const int below = GetSystemMetrics(SM_CYVSCROLL) + 4;
+  HintWindow()->SetColor(hintColor_);
+  HintWindow()->ActivateHint(TRect{pointer.X, pointer.Y + below, pointer.X, pointer.Y + below}, hint);
+}
+
+void TExStringGrid::HideHint() {
+  if (popups_ && popups_->Hint) popups_->Hint->ReleaseHandle();
+}
+
 void TExStringGrid::FloatingFooterChanged() {
   const TFloatingFooter& footer = *floatingFooter_;
   // Nothing to make while the footer was never shown.

@@ -39,7 +39,7 @@ struct TRun {
 
 struct TParsedRtf {
   std::vector<TRun> Runs;
-  std::vector<TColor> Colors{clNone};
+  std::vector<TColor> Colors;
   std::vector<std::string> Fonts;
 };
 
@@ -316,10 +316,12 @@ void BuildDocument(QTextDocument& doc, const TParsedRtf& rtf, const TFont& defau
     f.setFont(font);
     TColor color = defaultFont.Color();
     if (run.Format.Color > 0 && run.Format.Color < static_cast<int>(rtf.Colors.size()))
-      color = rtf.Colors[static_cast<std::size_t>(run.Format.Color)];
+      if (const TColor listed = rtf.Colors[static_cast<std::size_t>(run.Format.Color)]; listed != clNone)
+        color = listed;
     if (forced != clNone) color = forced;
     f.setForeground(ToQColor(color));
-    if (run.Format.Back > 0 && run.Format.Back < static_cast<int>(rtf.Colors.size()))
+    if (run.Format.Back > 0 && run.Format.Back < static_cast<int>(rtf.Colors.size()) &&
+        rtf.Colors[static_cast<std::size_t>(run.Format.Back)] != clNone)
       f.setBackground(ToQColor(rtf.Colors[static_cast<std::size_t>(run.Format.Back)]));
     cursor.insertText(QString::fromUtf16(run.Text.data(), static_cast<qsizetype>(run.Text.size())), f);
   }

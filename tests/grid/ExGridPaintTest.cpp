@@ -9,6 +9,8 @@
 #include "grid/ExCGrid.h"
 #include "grid/ExGrid.h"
 #include "platform/rtl/Cp949.h"
+#include "platform/vcl/Forms.h"
+#include "platform/vcl/RichText.h"
 
 namespace {
 
@@ -451,6 +453,78 @@ TEST_F(CellPaintFixture, ErrorUnderlineStaysUnderTheTextCountedInCharacters) {
   g->SetCellErrLen(3);
   Draw(2, 1);
   EXPECT_TRUE(canvas.CallsOf(coPolyline).empty()) << "a range past the text draws nothing";
+}
+
+TEST_F(CellPaintFixture, RichTextKeepsItsColoursAndSurvivesBrokenInput) {
+  const AnsiString rtf =
+      "{\\rtf1\\ansi\\ansicpg949{\\fonttbl{\\f0\\fnil\\fcharset129 Gulim;}}"
+      "{\\colortbl ;\\red255\\green0\\blue0;}\\pard\\f0\\fs40 \\cf1 RED\\cf0  \\'b0\\'a1\\par }";
+  EXPECT_EQ(RichTextToPlainText(rtf), "RED \xB0\xA1");
+  auto picture = std::make_unique<TBitmap>(120, 40);
+  picture->Canvas()->Brush()->SetColor(clWhite);
+  picture->Canvas()->FillRect(TRect{0, 0, 120, 40});
+  DrawRichText(*picture->Canvas(), rtf, TRect{0, 0, 120, 40}, *grid->Font());
+  int red = 0;
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 120; ++x) {
+      const TColor c = picture->PixelColor(x, y);
+      red += GetRValue(c) > 200 && GetGValue(c) < 80 && GetBValue(c) < 80;
+    }
+  EXPECT_GT(red, 10) << "the red run is drawn red";
+  // A selected cell draws all of it in the selection text colour.
+  TRichTextOptions options;
+  options.TextColor = clBlack;
+  picture->Canvas()->FillRect(TRect{0, 0, 120, 40});
+  DrawRichText(*picture->Canvas(), rtf, TRect{0, 0, 120, 40}, *grid->Font(), options);
+  red = 0;
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 120; ++x) {
+      const TColor c = picture->PixelColor(x, y);
+      red += GetRValue(c) > 200 && GetGValue(c) < 80 && GetBValue(c) < 80;
+    }
+  EXPECT_EQ(red, 0);
+  for (const char* broken : {"{\\rtf1 {{{{ \\b", "{\\rtf1 \\'4", "{\\rtf1 \\u-3\\fs999999999999 x}}}}}",
+                             "{\\rtf1{\\colortbl;\\red999;}\\cf7 \\cb99 text\\", "{\\"}) {
+    EXPECT_NO_THROW(RichTextToPlainText(broken));
+    EXPECT_NO_THROW(DrawRichText(*picture->Canvas(), broken, TRect{0, 0, 120, 40}, *grid->Font()));
+    EXPECT_NO_THROW(MeasureRichText(broken, *grid->Font(), 50));
+  }
+  grid->SetCells(2, 1, rtf);
+  TSize size;
+  grid->GetCellTextSize(2, 1, size, false);
+  EXPECT_GT(size.cx, 20);
+  EXPECT_GT(size.cy, 15);
+}
+
+TEST(CellPaintFocus, TheCurrentCellOfAFocusedGridGetsAFocusRectangle) {
+  TForm* form = new TForm(nullptr);
+  form->SetBounds(0, 0, 300, 200);
+  auto* grid = new TExStringGrid(form);
+  grid->SetParent(form);
+  grid->SetBounds(0, 0, 280, 180);
+  grid->SetColCount(4);
+  grid->SetRowCount(5);
+  form->Show();
+  grid->SetFocus();
+  grid->SetCol(2);
+  grid->SetRow(2);
+  TRecordingCanvas canvas;
+  auto focusRects = [&](int col, int row) {
+    canvas.Clear();
+    grid->DrawCellContent(&canvas, col, row, TRect{10, 10, 60, 30}, {});
+    return canvas.CallsOf(coFocusRect).size();
+  };
+  ASSERT_TRUE(grid->Focused());
+  EXPECT_EQ(focusRects(2, 2), 1u);
+  EXPECT_EQ(focusRects(1, 2), 0u);
+  grid->SetHideFocusRect(true);
+  EXPECT_EQ(focusRects(2, 2), 0u);
+  grid->SetHideFocusRect(false);
+  TGridOptions options = grid->Options();
+  options.insert(goRowSelect);
+  grid->SetOptions(options);
+  EXPECT_EQ(focusRects(2, 2), 0u) << "row selection shows no cell focus";
+  delete form;
 }
 
 // ------------------------------------------------------------- measuring

@@ -101,6 +101,25 @@ TEST(HintWindow, StaysOnTheScreenWhereItFits) {
   hint->ReleaseHandle();
 }
 
+TEST(HintWindow, ShowsBelowThePointerInScreenCoordinates) {
+  TForm* form = new TForm(nullptr);
+  form->SetBounds(300, 200, 300, 200);
+  auto* grid = new TExStringGrid(form);
+  grid->SetParent(form);
+  form->Show();
+  Mouse->SetCursorPos(TPoint{420, 260});
+  const TPoint pointer = Mouse->CursorPos();
+  grid->ShowHintAtPointer("<I>Memories of Murder</I>");
+  const TRect placed = grid->HintWindow()->HintRect();
+  EXPECT_EQ(placed.Left, pointer.X);
+  EXPECT_GT(placed.Top, pointer.Y);
+  EXPECT_LT(placed.Top, pointer.Y + 40);
+  EXPECT_TRUE(grid->HintWindow()->IsShowing());
+  grid->ShowHintAtPointer("");
+  EXPECT_FALSE(grid->HintWindow()->IsShowing());
+  delete form;
+}
+
 TEST(MoveMarkers, ArrowsHaveTheirSevenCornersAndFloatInsideTheGrid) {
   TForm* form = new TForm(nullptr);
   auto* grid = new TExStringGrid(form);
