@@ -231,6 +231,73 @@ TEST_F(CellGraphicDrawFixture, CommentsButtonsAndRotatedTextDrawInTheirCells) {
   EXPECT_LE(texts[0].Points[0].Y, cell.Bottom - 2);
 }
 
+TEST_F(CellGraphicDrawFixture, PicturesBitmapsAndFilePicturesDrawInTheirBox) {
+  auto bitmap = std::make_unique<TBitmap>(10, 6);
+  bitmap->Canvas()->Brush()->SetColor(clFuchsia);
+  bitmap->Canvas()->FillRect(TRect{0, 0, 10, 6});
+  bitmap->Canvas()->Brush()->SetColor(clNavy);
+  bitmap->Canvas()->FillRect(TRect{2, 2, 8, 4});
+  TCellGraphic* g = Graphic(1, 1, ctBitmap);
+  g->SetPayload(bitmap.get());
+  g->SetCellTransparent(true);
+  g->SetCellHAlign(haRight);
+  grid->CellPropertiesAt(1, 1)->SetBrushColor(clYellow);
+  const auto picture = Picture(1, 1);
+  // At the right edge, with the key colour showing the cell's background.
+  EXPECT_EQ(picture->PixelColor(cell.Right - 1 - 10 + 4, 1 + 3), RGB(0, 0, 128));
+  EXPECT_NE(picture->PixelColor(cell.Right - 1 - 10, 1), RGB(255, 0, 255));
+  g->SetPayload(nullptr);
+
+  TCellGraphic* p = Graphic(2, 1, ctPicture);
+  p->SetCellCreated(true);
+  auto* held = new TPicture();
+  held->Bitmap()->SetSize(200, 100);
+  p->SetPayload(held);
+  p->SetCellAngle(1);
+  Draw(2, 1);
+  auto stretched = canvas.CallsOf(coStretchDraw);
+  ASSERT_EQ(stretched.size(), 1u);
+  EXPECT_LE(stretched[0].Rect.Width(), cell.Width()) << "fitted into the cell";
+  EXPECT_LE(stretched[0].Rect.Height(), cell.Height());
+
+  TCellGraphic* f = Graphic(3, 1, ctFilePicture);
+  f->SetCellCreated(true);
+  auto* file = new TFilePicture();
+  file->SetStored("/nonexistent/poster.jpg", 30, 40);
+  f->SetPayload(file);
+  EXPECT_NO_THROW(Draw(3, 1));
+  Graphic(3, 2, ctIcon);
+  EXPECT_NO_THROW(Draw(3, 2));
+}
+
+TEST_F(CellGraphicDrawFixture, EveryLookDrawsItsFixedCells) {
+  grid->SetCells(1, 0, "Title");
+  std::vector<std::size_t> counts;
+  for (TGridLook look : {glStandard, glSoft, glClassic, glGradient, glXP, glListView}) {
+    grid->SetLook(look);
+    canvas.Clear();
+    grid->DrawCellContent(&canvas, 1, 0, cell, TGridDrawState{gdFixed});
+    ASSERT_EQ(canvas.CallsOf(coDrawText).size(), 1u) << look;
+    counts.push_back(canvas.Calls().size());
+  }
+  EXPECT_EQ(counts[0], 1u) << "the standard look adds nothing to the text";
+  for (std::size_t i = 1; i < counts.size(); ++i) EXPECT_GT(counts[i], counts[0]) << i;
+}
+
+TEST_F(CellGraphicDrawFixture, TheRowIndicatorMovesTheCurrentRowsText) {
+  grid->SetCells(0, 2, "7");
+  grid->SetRow(2);
+  grid->RowIndicator()->SetSize(9, 9);
+  canvas.Clear();
+  grid->DrawCellContent(&canvas, 0, 2, cell, TGridDrawState{gdFixed});
+  ASSERT_EQ(canvas.CallsOf(coDraw).size(), 1u);
+  ASSERT_EQ(canvas.CallsOf(coDrawText).size(), 1u);
+  EXPECT_EQ(canvas.CallsOf(coDrawText)[0].Rect.Left, cell.Left + 9 + 2);
+  canvas.Clear();
+  grid->DrawCellContent(&canvas, 0, 3, cell, TGridDrawState{gdFixed});
+  EXPECT_TRUE(canvas.CallsOf(coDraw).empty());
+}
+
 // ------------------------------------------------------------- nodes
 
 struct NodeDrawFixture : CellGraphicDrawFixture {
