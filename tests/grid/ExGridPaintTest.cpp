@@ -32,35 +32,24 @@ struct CellPaintFixture : ::testing::Test {
     grid->SetCol(4);
     grid->SetRow(6);
   }
-  // The background the base grid fills a cell with.
-  TColor Background(int col, int row, TGridDrawState state = {}) {
-    TFont font;
-    TBrush brush;
+  // What the colour query answers for a cell (with the selection applied
+  // when applySelection, as the base grid's fill asks).
+  struct TCellLooks {
+    TFont Font;
+    TBrush Brush;
+    TAlignment HAlign = taLeftJustify;
+  };
+  std::unique_ptr<TCellLooks> Looks(int col, int row, bool applySelection, TGridDrawState state = {}) {
+    auto looks = std::make_unique<TCellLooks>();
     TColor gradient = clNone;
-    TAlignment h = taLeftJustify;
     TVAlignment v = vtaTop;
-    grid->GetCellColors(col, row, &font, &brush, gradient, h, v, true, true, false, state);
-    return brush.Color();
+    grid->GetCellColors(col, row, &looks->Font, &looks->Brush, gradient, looks->HAlign, v, true, applySelection,
+                        false, state);
+    return looks;
   }
-  TColor TextColor(int col, int row, TGridDrawState state = {}) {
-    TFont font;
-    TBrush brush;
-    TColor gradient = clNone;
-    TAlignment h = taLeftJustify;
-    TVAlignment v = vtaTop;
-    grid->GetCellColors(col, row, &font, &brush, gradient, h, v, true, true, false, state);
-    return font.Color();
-  }
-  TAlignment Alignment(int col, int row) {
-    TFont font;
-    TBrush brush;
-    TColor gradient = clNone;
-    TAlignment h = taLeftJustify;
-    TVAlignment v = vtaTop;
-    TGridDrawState state;
-    grid->GetCellColors(col, row, &font, &brush, gradient, h, v, true, false, false, state);
-    return h;
-  }
+  TColor Background(int col, int row, TGridDrawState state = {}) { return Looks(col, row, true, state)->Brush.Color(); }
+  TColor TextColor(int col, int row, TGridDrawState state = {}) { return Looks(col, row, true, state)->Font.Color(); }
+  TAlignment Alignment(int col, int row) { return Looks(col, row, false)->HAlign; }
   void Draw(int col, int row, TGridDrawState state = {}) {
     canvas.Clear();
     grid->DrawCellContent(&canvas, col, row, TRect{0, 0, 120, 20}, state);
