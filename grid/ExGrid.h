@@ -940,6 +940,26 @@ class TExStringGrid : public TBaseGrid {
   void ShowHintAtPointer(const AnsiString& hint);
   void HideHint();
 
+  // ---- further operations kept with the painting
+  // Fires OnSelectionChanged.
+  virtual void SelectionChanged(int left, int top, int right, int bottom);
+  // InsertRows (row, 1), then OnAutoInsertRow.
+  virtual void AutoInsertRow(int row);
+  // Empties the row when it is the only scrolling row left (and the fixed
+  // row is not kept alone), else removes it; then OnAutoDeleteRow.
+  virtual void AutoDeleteRow(int row);
+  // The text a cell gives to exports: the display text (or the raw text
+  // with ExportRawText); an empty check-box cell gives its check text by
+  // its state; mark-up loses its tags unless ExportHtmlTags.
+  virtual AnsiString GetExportText(int col, int row);
+  bool ExportRawText() const { return exportRawText_; }
+  void SetExportRawText(bool v) { exportRawText_ = v; }
+  bool ExportHtmlTags() const { return exportHtmlTags_; }
+  void SetExportHtmlTags(bool v) { exportHtmlTags_ = v; }
+  std::function<void(TObject* sender, int left, int top, int right, int bottom)> OnSelectionChanged;
+  std::function<void(TObject* sender, int row)> OnAutoInsertRow;
+  std::function<void(TObject* sender, int row)> OnAutoDeleteRow;
+
   std::function<void(TObject* sender, int col, int row, bool& isFloat, AnsiString& floatFormat)> OnGetFloatFormat;
   std::function<void(TObject* sender, int row, int col, TPen* left, TPen* top, TPen* right, TPen* bottom)>
       OnGetCellBorderProp;
@@ -974,6 +994,8 @@ class TExStringGrid : public TBaseGrid {
   char passwordChar_ = '*';
   bool disjunctDrag_ = false;
   std::set<std::pair<int, int>> selectedCells_;
+  bool exportRawText_ = false;
+  bool exportHtmlTags_ = false;
   int hoverAnchor_ = 0;
   TPoint hoverCell_{-1, -1};
   // Kept from a cell's text for its graphic: the text's width + 2, its

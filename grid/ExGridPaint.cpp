@@ -19,6 +19,7 @@
 #include <algorithm>
 
 #include "grid/ExGrid.h"
+#include "grid/ExHtml.h"
 #include "platform/rtl/Cp949.h"
 #include "platform/vcl/Messages.h"
 #include "platform/vcl/RichText.h"
@@ -861,4 +862,37 @@ void TExStringGrid::SetHover(TPoint cell, int anchor) {
   hoverAnchor_ = anchor;
   if (old.X >= 0 && old.Y >= 0) RepaintCell(DisplColIndex(old.X), old.Y);
   if (cell.X >= 0 && cell.Y >= 0) RepaintCell(DisplColIndex(cell.X), cell.Y);
+}
+
+// ------------------------------------------------------------- further operations
+
+void TExStringGrid::SelectionChanged(int left, int top, int right, int bottom) {
+  if (OnSelectionChanged) OnSelectionChanged(this, left, top, right, bottom);
+}
+
+void TExStringGrid::AutoInsertRow(int row) {
+  InsertRows(row, 1);
+  if (OnAutoInsertRow) OnAutoInsertRow(this, row);
+}
+
+void TExStringGrid::AutoDeleteRow(int row) {
+  if (RowCount() - TBaseGrid::FixedRows() - fixedFooters_ == 1 && !fixedRowAlways_) ClearRows(row, 1);
+  else RemoveRowsAdjusted(row, 1);
+  if (OnAutoDeleteRow) OnAutoDeleteRow(this, row);
+}
+
+AnsiString TExStringGrid::GetExportText(int col, int row) {
+  AnsiString text;
+  if (exportRawText_) text = RawCells(col, row);
+  else GetDisplayText(col, row, text);
+  if (text.empty()) {
+    bool state = false;
+    if (GetCheckBoxState(col, row, state)) {
+      text = state ? checkTrue_ : checkFalse_;
+      if (state) GetCheckTrue(col, row, text);
+      else GetCheckFalse(col, row, text);
+    }
+  }
+  if (!exportHtmlTags_ && CellMarkupKind(text, true) == 1) text = HtmlToPlainText(text);
+  return text;
 }

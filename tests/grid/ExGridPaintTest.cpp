@@ -538,4 +538,47 @@ TEST_F(CellPaintFixture, MeasuringPlainTextCountsItsLines) {
   EXPECT_GT(multi.cx, single.cx);
 }
 
+// ------------------------------------------------------------- hidden columns, exports
+
+TEST_F(CellPaintFixture, AHiddenColumnsNeighbourShowsItsOwnText) {
+  grid->SetCells(2, 1, "hidden");
+  grid->SetCells(3, 1, "shown");
+  grid->CellPropertiesAt(3, 1)->SetBrushColor(0x0D0D0D);
+  grid->HideColumn(2);
+  Draw(2, 1);
+  ASSERT_EQ(Texts().size(), 1u);
+  EXPECT_EQ(Texts()[0].Text, "shown");
+  EXPECT_EQ(Background(2, 1), 0x0D0D0Du);
+}
+
+TEST_F(CellPaintFixture, ExportTextDropsTagsAndGivesCheckTexts) {
+  grid->SetCells(2, 1, "<B>Oldboy</B>");
+  EXPECT_EQ(grid->GetExportText(2, 1), "Oldboy");
+  grid->SetExportHtmlTags(true);
+  EXPECT_EQ(grid->GetExportText(2, 1), "<B>Oldboy</B>");
+  TCellGraphic* box = grid->CreateCellGraphic(3, 1);
+  box->SetCellType(ctCheckBox);
+  box->SetCellBoolean(true);
+  EXPECT_EQ(grid->GetExportText(3, 1), "Y");
+  box->SetCellBoolean(false);
+  EXPECT_EQ(grid->GetExportText(3, 1), "N");
+}
+
+TEST_F(CellPaintFixture, AutoDeleteEmptiesTheLastScrollingRowInsteadOfRemovingIt) {
+  int deleted = -1, inserted = -1;
+  grid->OnAutoDeleteRow = [&](TObject*, int row) { deleted = row; };
+  grid->OnAutoInsertRow = [&](TObject*, int row) { inserted = row; };
+  grid->AutoInsertRow(2);
+  EXPECT_EQ(inserted, 2);
+  EXPECT_EQ(grid->RowCount(), 9);
+  grid->AutoDeleteRow(2);
+  EXPECT_EQ(deleted, 2);
+  EXPECT_EQ(grid->RowCount(), 8);
+  grid->SetRowCount(2);
+  grid->SetCells(1, 1, "last");
+  grid->AutoDeleteRow(1);
+  EXPECT_EQ(grid->RowCount(), 2);
+  EXPECT_EQ(grid->Cells(1, 1), "");
+}
+
 }  // namespace
