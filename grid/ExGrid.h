@@ -967,6 +967,10 @@ class TExStringGrid : public TBaseGrid {
                      bool printing)>
       OnCustomCellDraw;
 
+ protected:
+  // The soft, gradient, XP and list-view looks frame the grid themselves.
+  void WMNCPaint(TMessage& m) override;
+
  private:
   struct TCellPaint;
   void FixedLookBefore(TCanvas* canvas, int col, int row, const TRect& rect);

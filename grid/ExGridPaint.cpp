@@ -864,6 +864,24 @@ void TExStringGrid::SetHover(TPoint cell, int anchor) {
   if (cell.X >= 0 && cell.Y >= 0) RepaintCell(DisplColIndex(cell.X), cell.Y);
 }
 
+// ------------------------------------------------------------- control frame
+
+void TExStringGrid::WMNCPaint(TMessage& m) {
+  const bool ownFrame = (look_ == glSoft || look_ == glGradient || look_ == glXP || look_ == glListView) &&
+                        BorderStyle() != bsNone && !flat_ && updateCount_ < 1;
+  if (!ownFrame) return TBaseGrid::WMNCPaint(m);
+  TCanvas* canvas = Canvas();
+  TCanvasKeeper keeper(canvas);
+  const TRect outer{0, 0, Width(), Height()};
+  if (Parent()) {
+    canvas->Brush()->SetColor(FillColorOf(Parent()->Color(), clBtnFace));
+    canvas->FrameRect(outer);
+  }
+  canvas->Brush()->SetColor(ThemedXP() ? 0xB99D7F : 0x808080);
+  canvas->FrameRect(TRect{1, 1, outer.Right - 1, outer.Bottom - 1});
+  m.Result = 0;
+}
+
 // ------------------------------------------------------------- further operations
 
 void TExStringGrid::SelectionChanged(int left, int top, int right, int bottom) {

@@ -207,6 +207,9 @@ TEST(GridPicture, AWatchedRowAndASortArrowShowInThePixels) {
   for (int y = header.Top; y < header.Bottom; ++y)
     for (int x = header.Left + 10; x < header.Left + 60; ++x) grey += picture.PixelColor(x, y) == 0x808080;
   EXPECT_GE(grey, 6);
+  // The XP look frames the grid itself, in the parent's colour outside.
+  EXPECT_EQ(picture.PixelColor(1, 50), 0xB99D7Fu);
+  EXPECT_EQ(picture.PixelColor(0, 50), ColorToRGB(form->Color()));
   // The unsorted header has none.
   const TRect other = grid->CellRect(2, 0);
   int otherGrey = 0;
