@@ -933,6 +933,10 @@ class TExStringGrid : public TBaseGrid {
   // 0 up, 1 down, 2 right, 3 left.
   TArrowWindow* ArrowWindow(int direction);
   TPopupButton* PopupButton();
+  // Shows the caption button at r (grid coordinates) in the look's colours:
+  // the fixed gradient in the soft look, silver to white in the gradient
+  // look (which the fixed gradient then takes too), no gradient otherwise.
+  void ShowPopupButton(const TRect& r, const AnsiString& caption);
   // The floating footer's panel follows Visible, FooterStyle and its looks.
   void FloatingFooterChanged();
   // Shows hint in the hint window just below the mouse pointer (kept on

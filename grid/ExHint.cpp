@@ -81,6 +81,31 @@ void TExStringGrid::HideHint() {
   if (popups_ && popups_->Hint) popups_->Hint->ReleaseHandle();
 }
 
+void TExStringGrid::ShowPopupButton(const TRect& r, const AnsiString& caption) {
+  TPopupButton* button = PopupButton();
+  switch (look_) {
+    case glSoft:
+      button->SetGradFrom(fixedGradientFrom_);
+      button->SetGradTo(fixedGradientTo_);
+      break;
+    case glGradient:
+      SetFixedGradientFrom(0xC0C0C0);
+      SetFixedGradientTo(0xFFFFFF);
+      button->SetGradFrom(0xC0C0C0);
+      button->SetGradTo(0xFFFFFF);
+      break;
+    default:
+      button->SetGradFrom(clNone);
+      button->SetGradTo(clNone);
+      break;
+  }
+  button->SetImages(gridImages_);
+  button->SetCaption(caption);
+  button->SetBounds(r.Left, r.Top, r.Width(), r.Height());
+  button->SetVisible(true);
+  button->BringToFront();
+}
+
 void TExStringGrid::FloatingFooterChanged() {
   const TFloatingFooter& footer = *floatingFooter_;
   // Nothing to make while the footer was never shown.

@@ -146,6 +146,18 @@ TEST(MoveMarkers, ArrowsHaveTheirSevenCornersAndFloatInsideTheGrid) {
   EXPECT_FALSE(canvas.CallsOf(coFillRect).empty());
   ASSERT_EQ(canvas.CallsOf(coDrawText).size(), 1u);
   EXPECT_TRUE(canvas.CallsOf(coDrawText)[0].Flags & DT_CENTER);
+  grid->SetLook(glGradient);
+  grid->ShowPopupButton(TRect{10, 0, 90, 20}, "<B>Year</B>");
+  EXPECT_TRUE(button->Visible());
+  EXPECT_EQ(button->GradFrom(), 0xC0C0C0u);
+  EXPECT_EQ(grid->FixedGradientTo(), 0xFFFFFFu);
+  canvas.Clear();
+  button->PaintOn(&canvas);
+  EXPECT_EQ(canvas.CallsOf(coGradient).size(), 1u);
+  EXPECT_TRUE(canvas.CallsOf(coDrawText).empty()) << "a mark-up caption goes through the renderer";
+  grid->SetLook(glXP);
+  grid->ShowPopupButton(TRect{10, 0, 90, 20}, "Year");
+  EXPECT_EQ(button->GradFrom(), clNone);
   delete form;  // the grid and its windows go with it
 }
 
