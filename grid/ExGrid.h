@@ -102,7 +102,54 @@ using TGetCheckEvent = std::function<void(TObject* sender, int col, int row, Ans
 // the Enter advance and the look-up typing read.
 enum TAdvanceDirection { adLeftRight, adTopBottom };
 
+enum TInsertPosition { pInsertBefore, pInsertAfter };
+enum THomeEndAction { heFirstLastColumn, heFirstLastRow };
+
 class TNavigation : public TPersistent {
+ public:
+  // ---- row insertion and deletion by keys, Tab and Home/End, sorting
+  bool AllowInsertRow() const { return allowInsertRow_; }
+  void SetAllowInsertRow(bool v) { allowInsertRow_ = v; }
+  bool AllowDeleteRow() const { return allowDeleteRow_; }
+  void SetAllowDeleteRow(bool v) { allowDeleteRow_ = v; }
+  bool AdvanceAuto() const { return advanceAuto_; }
+  void SetAdvanceAuto(bool v) { advanceAuto_ = v; }
+  TAdvanceDirection TabAdvanceDirection() const { return tabAdvanceDirection_; }
+  void SetTabAdvanceDirection(TAdvanceDirection v) { tabAdvanceDirection_ = v; }
+  bool AllowClipboardShortCuts() const { return allowClipboardShortCuts_; }
+  void SetAllowClipboardShortCuts(bool v) { allowClipboardShortCuts_ = v; }
+  bool SkipFixedCells() const { return skipFixedCells_; }
+  void SetSkipFixedCells(bool v) { skipFixedCells_ = v; }
+  bool AppendOnArrowDown() const { return appendOnArrowDown_; }
+  void SetAppendOnArrowDown(bool v) { appendOnArrowDown_ = v; }
+  bool MoveRowOnSort() const { return moveRowOnSort_; }
+  void SetMoveRowOnSort(bool v) { moveRowOnSort_ = v; }
+  bool ImproveMaskSel() const { return improveMaskSel_; }
+  void SetImproveMaskSel(bool v) { improveMaskSel_ = v; }
+  bool KeepHorizScroll() const { return keepHorizScroll_; }
+  void SetKeepHorizScroll(bool v) { keepHorizScroll_ = v; }
+  bool TabToNextAtEnd() const { return tabToNextAtEnd_; }
+  void SetTabToNextAtEnd(bool v) { tabToNextAtEnd_ = v; }
+  TInsertPosition InsertPosition() const { return insertPosition_; }
+  void SetInsertPosition(TInsertPosition v) { insertPosition_ = v; }
+  THomeEndAction HomeEndKey() const { return homeEndKey_; }
+  void SetHomeEndKey(THomeEndAction v) { homeEndKey_ = v; }
+
+ private:
+  bool allowInsertRow_ = false;
+  bool allowDeleteRow_ = false;
+  bool advanceAuto_ = false;
+  TAdvanceDirection tabAdvanceDirection_ = adLeftRight;
+  bool allowClipboardShortCuts_ = false;
+  bool skipFixedCells_ = true;
+  bool appendOnArrowDown_ = false;
+  bool moveRowOnSort_ = false;
+  bool improveMaskSel_ = false;
+  bool keepHorizScroll_ = false;
+  bool tabToNextAtEnd_ = false;
+  TInsertPosition insertPosition_ = pInsertBefore;
+  THomeEndAction homeEndKey_ = heFirstLastColumn;
+
  public:
   bool AdvanceOnEnter() const { return advanceOnEnter_; }
   void SetAdvanceOnEnter(bool v) { advanceOnEnter_ = v; }
@@ -128,6 +175,13 @@ using TAutoAddRowEvent = std::function<void(TObject* sender, int row)>;
 using TAutoInsertColEvent = std::function<void(TObject* sender, int col)>;
 using TCellChangingEvent =
     std::function<void(TObject* sender, int oldRow, int oldCol, int newRow, int newCol, bool& allow)>;
+
+// Sizing and scroll-bar state (ExGridSizing.cpp).
+struct TGridSizing;
+using TColumnSizeEvent = std::function<void(TObject* sender, int col)>;
+using TRowSizeEvent = std::function<void(TObject* sender, int row)>;
+using TUpdateColumnSizeEvent = std::function<void(TObject* sender, int col, int& width)>;
+using TScrollHintEvent = std::function<void(TObject* sender, int index, AnsiString& hint)>;
 
 class TExStringGrid : public TBaseGrid {
  public:
@@ -262,6 +316,57 @@ class TExStringGrid : public TBaseGrid {
   TColumnSize* ColumnSize() { return columnSize_.get(); }
   void SaveColumnSizes();
   void LoadColumnSizes();
+  // The INI file of the column widths: ColumnSize's Key, a relative name
+  // taken in the program's folder.
+  AnsiString ColumnSizeFile() const;
+
+  // ---- sizing, stretching and scroll bars (ExGridSizing.cpp)
+  // The stretch column (-1: the last) takes the client width the others
+  // leave; EExGridError "Stretch column index out of range" past the columns.
+  void StretchToClient(int col);
+  void FitColumnsToContents(bool includeFixed = true, int padding = 0);
+  void FitColumnToContents(int col);
+  void FitRowToContents(int row);
+  void FitRowToLines(int row, int lines, int extra);
+  // The most lines any cell of the row holds, at least 1.
+  int RowLineCount(int row);
+  // Limits of the automatic sizing (0: no maximum) and its margins.
+  TGridSizeLimits& SizeLimits();
+  TScrollBarOptions& ScrollOptions();
+  TPrintSettings* PrintSettings();
+  THTMLSettings* HTMLSettings();
+  // Grows and shrinks with the form that owns the grid.
+  bool SizeWithForm() const;
+  void SetSizeWithForm(bool v);
+  bool ScrollProportional() const;
+  void SetScrollProportional(bool v);
+  // Refreshes the styled (flat) and proportional scroll bars.
+  void UpdateScrollBarLooks();
+  TColumnSizeEvent OnEndColumnSize;
+  TRowSizeEvent OnEndRowSize;
+  TUpdateColumnSizeEvent OnUpdateColumnSize;
+  TScrollHintEvent OnScrollHint;
+
+ protected:
+  void ColWidthsChanged() override;
+  void RowHeightsChanged() override;
+  void SizeChanged(int oldColCount, int oldRowCount) override;
+  void TopLeftChanged() override;
+  void Resize() override;
+  void CalcSizingState(int x, int y, TGridState& state, int& index, int& sizingPos, int& sizingOfs,
+                       TGridDrawInfo& fixedInfo) override;
+  // A thumb dragged on a proportional bar moves the view by its share.
+  void WMHScroll(TMessage& m) override;
+  void WMVScroll(TMessage& m) override;
+  // The width a cell's content needs and its height within width (real column).
+  virtual TSize CellContentExtent(int col, int row, int width);
+
+ private:
+  friend struct TGridSizing;
+  void ResizeColumns();
+  std::unique_ptr<TGridSizing> sizing_;
+
+ public:
 
   // ---- hidden columns (ExGridHidden.cpp); indices are real unless named display
   int HiddenColumnCount() const { return hiddenColCount_; }
@@ -664,7 +769,7 @@ class TExStringGrid : public TBaseGrid {
   void SetActiveCellFont(const TFont& font) { activeCellFont_.Assign(font); }
   TFont* FixedFont() { return &fixedFont_; }
   void SetFixedFont(const TFont& font) { fixedFont_.Assign(font); }
-  // Stored only: the scroll bars here have no flat mode to apply them to.
+  // The looks of the window's styled scroll bars (ExGridSizing.cpp).
   TScrollType ScrollType() const { return scrollType_; }
   void SetScrollType(TScrollType v);
   TColor ScrollColor() const { return scrollColor_; }
@@ -672,7 +777,11 @@ class TExStringGrid : public TBaseGrid {
   int ScrollWidth() const { return scrollWidth_; }
   void SetScrollWidth(int v);
   bool AutoSize() const { return autoSize_; }
-  void SetAutoSize(bool v) { autoSize_ = v; }
+  // Turned on, the columns take their contents' widths with a margin of 10.
+  void SetAutoSize(bool v) {
+    autoSize_ = v;
+    if (v) FitColumnsToContents(true, 10);
+  }
   // The grid's height snaps to whole rows (ExGridProps.cpp has the rule).
   bool IntegralHeight() const { return integralHeight_; }
   void SetIntegralHeight(bool v);

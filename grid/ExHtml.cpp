@@ -26,6 +26,7 @@ constexpr int kMinFontPoints = 1;
 constexpr int kMaxFontPoints = 200;
 constexpr int kMaxMarkupPixels = 4096;  // picture, control and indent sizes
 constexpr int kListIndent = 12;
+constexpr std::size_t kMaxCachedText = 2048;  // bytes of a text whose layout is kept
 
 bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
@@ -484,7 +485,8 @@ bool TRenderer::RenderHtml(TLine& line) {
     line.width = x;
     line.height = std::max(line.height, item.height);
     // Runs that look the same join, so the painter draws them at once.
-    if (item.kind == ikRun && !line.items.empty() && SameLook(line.items.back(), item)) {
+    if (item.kind == ikRun && !line.items.empty() && SameLook(line.items.back(), item) &&
+        line.items.back().x + line.items.back().width == item.x) {
       TItem& last = line.items.back();
       last.text += item.text;
       last.width += item.width;
@@ -635,7 +637,8 @@ bool TRenderer::RenderHtml(TLine& line) {
       case tgIND:
         if (!token.closing) {
           long long n = 0;
-          if (ReadNumber(FirstQuoted(tag), n) && n > x) x = ClampInt(n, x, std::max(x, kMaxMarkupPixels));
+          // n counts from the rectangle's left edge; lines start one pixel in.
+          if (ReadNumber(FirstQuoted(tag), n) && n - 1 > x) x = ClampInt(n - 1, x, std::max(x, kMaxMarkupPixels));
           line.width = std::max(line.width, x);
         }
         break;
@@ -1106,8 +1109,10 @@ bool TRenderer::Run(std::string_view text) {
   const bool paint = !args_.MeasureOnly && !args_.HitTest;
 
   // Texts with pictures are laid out afresh: their pictures may change or go.
+  // Long texts are laid out afresh too, so the kept layouts stay small.
   const AnsiString upper = UpperAscii(text);
-  const bool cacheable = upper.find("<IMG") == AnsiString::npos && upper.find("<BODY") == AnsiString::npos;
+  const bool cacheable = text.size() <= kMaxCachedText && upper.find("<IMG") == AnsiString::npos &&
+                         upper.find("<BODY") == AnsiString::npos;
   thread_local TLayoutCache cache;
   std::string key;
   TLayout* layout = nullptr;

@@ -340,3 +340,100 @@ TEST(HtmlImageCanvas, MarkupPaintsPixelsOnABitmap) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(HtmlCanvas, HoverFocusAndKeptColours) {
+  const AnsiString text = "<A HREF=\"one\">aa</A> <A HREF=\"two\">bb</A>";
+  THtmlDrawArgs args;
+  args.HoverHighlight = true;
+  args.HoverAnchor = 2;
+  args.HoverColor = clYellow;
+  args.HoverFontColor = clGreen;
+  args.FocusAnchor = 0;
+  THtmlDrawResult result;
+  Draw(text, {0, 0, 300, 40}, result, args);
+  auto t = Texts();
+  ASSERT_EQ(t.size(), 2u);
+  EXPECT_FALSE(t[0].FontStyle.Contains(fsUnderline));  // only the hovered one
+  EXPECT_EQ(t[0].FontColor, clBlue);
+  EXPECT_TRUE(t[1].FontStyle.Contains(fsUnderline));
+  EXPECT_EQ(t[1].FontColor, clGreen);
+  auto fills = canvas.CallsOf(coFillRect);
+  ASSERT_FALSE(fills.empty());
+  EXPECT_EQ(fills.back().BrushColor, clYellow);
+  EXPECT_EQ(result.FocusLink, "one");
+  ASSERT_EQ(canvas.CallsOf(coFocusRect).size(), 1u);
+  EXPECT_LE(canvas.CallsOf(coFocusRect)[0].Rect.Left, t[0].Points[0].X);
+
+  THtmlDrawArgs keep;
+  keep.KeepColors = true;
+  canvas.Clear();
+  Draw("<FONT COLOR=\"clRed\">r</FONT><A HREF=\"x\">a</A>", {0, 0, 300, 40}, result, keep);
+  for (const auto& call : Texts()) EXPECT_EQ(call.FontColor, clBlack);
+}
+
+TEST_F(HtmlCanvas, BlinkHighlightAndSubscripts) {
+  THtmlDrawArgs off;
+  off.BlinkPhase = false;
+  THtmlDrawResult result;
+  Draw("<BLINK>b</BLINK>x<HI>h</HI>y", {0, 0, 300, 40}, result, off);
+  auto t = Texts();
+  ASSERT_EQ(t.size(), 4u);
+  EXPECT_EQ(t[0].FontColor, clWhite);  // the entry brush: painted in the background colour
+  EXPECT_EQ(t[1].FontColor, clBlack);
+  EXPECT_EQ(t[2].FontColor, clHighlightText);
+  EXPECT_EQ(t[3].FontColor, clBlack);
+
+  canvas.Clear();
+  Draw("a<SUB>b</SUB><SUP>c</SUP>", {0, 0, 300, 60}, result);
+  t = Texts();
+  ASSERT_EQ(t.size(), 3u);
+  EXPECT_GT(t[1].Points[0].Y, t[0].Points[0].Y);  // lowered
+  EXPECT_LT(t[2].Points[0].Y, t[0].Points[0].Y);  // raised
+  EXPECT_GT(result.Height, 14);
+}
+
+TEST_F(HtmlCanvas, IndentsCentringRulesAndBodyColour) {
+  THtmlDrawResult result;
+  Draw("<BODY BGCOLOR=\"clSilver\">a<IND x=\"50\">b<HR><P ALIGN=\"CENTER\">cc</P>", {0, 0, 200, 80}, result);
+  auto t = Texts();
+  ASSERT_EQ(t.size(), 3u);
+  EXPECT_EQ(t[1].Points[0].X, 50);
+  EXPECT_EQ(t[2].Points[0].X, 1 + (199 - 12) / 2);
+  auto fills = canvas.CallsOf(coFillRect);
+  ASSERT_FALSE(fills.empty());
+  EXPECT_EQ(fills[0].BrushColor, clSilver);
+  EXPECT_EQ(fills[0].Rect.Width(), 200);
+  auto lines = canvas.CallsOf(coLineTo);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].PenColor, clBlack);
+}
+
+TEST_F(HtmlCanvas, WithoutWrappingARunEndsInAnEllipsis) {
+  THtmlDrawArgs args;
+  args.WordWrap = false;
+  THtmlDrawResult result;
+  Draw("a very long text that does not fit", {0, 0, 60, 40}, result, args);
+  auto texts = canvas.CallsOf(coDrawText);
+  ASSERT_EQ(texts.size(), 1u);
+  EXPECT_TRUE(texts[0].Flags & DT_END_ELLIPSIS);
+  EXPECT_LE(result.Width, 60);
+  EXPECT_EQ(result.Height, 14);
+}
+
+TEST_F(HtmlCanvas, ImageListPicturesByIndex) {
+  TImageList images(nullptr);
+  images.SetWidth(16);
+  images.SetHeight(16);
+  TBitmap strip(32, 16);
+  images.Add(&strip, nullptr);
+  THtmlDrawArgs args;
+  args.Images = &images;
+  THtmlDrawResult result;
+  Draw("<IMG SRC=\"IDX:1\">x<IMG SRC=\"IDX:7\"><IMG SRC=\"idx:-3\">", {0, 0, 300, 40}, result, args);
+  EXPECT_EQ(result.Width, 16 + 6);  // the indexes outside the list draw nothing
+  EXPECT_EQ(result.Height, 16);
+}
+
+}  // namespace
