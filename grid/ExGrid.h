@@ -1046,6 +1046,9 @@ class TExStringGrid : public TBaseGrid {
   // the fixed gradient in the soft look, silver to white in the gradient
   // look (which the fixed gradient then takes too), no gradient otherwise.
   void ShowPopupButton(const TRect& r, const AnsiString& caption);
+  // A cell drawn for the footer's preview: its text black whatever the
+  // selection says (without repainting the grid for the change).
+  void DrawPreviewCell(TCanvas* canvas, int col, int row, const TRect& rect);
   // The floating footer's panel follows Visible, FooterStyle and its looks.
   void FloatingFooterChanged();
   // Shows hint in the hint window just below the mouse pointer (kept on

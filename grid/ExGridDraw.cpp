@@ -254,7 +254,11 @@ void TExStringGrid::DrawCellGraphic(TCanvas* canvas, int realCol, int row, TRect
     }
     case ctButton:
     case ctBitButton: {
-      graphic->SetCellValue((static_cast<double>(row) * 65536.0) + realCol);
+      // Where the button sits in its cell, packed as the click test reads it
+      // (GetCellGraphicRect): x offset low, y offset high.
+      const TRect whole = MergedCellRect(DisplColIndex(realCol), row);
+      const int offsetX = std::clamp(x - whole.Left, 0, 0xFFFF), offsetY = std::clamp(y - whole.Top, 0, 0x7FFF);
+      graphic->SetCellValue(static_cast<double>(offsetY) * 65536.0 + offsetX);
       bool enabled = true;
       if (!controlLook_->NoDisabledButtonLook()) CanEditCell(realCol, row, enabled);
       const bool pushed = graphic->CellBoolean();

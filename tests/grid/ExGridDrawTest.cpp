@@ -220,6 +220,21 @@ TEST_F(CellGraphicDrawFixture, CommentsButtonsAndRotatedTextDrawInTheirCells) {
   auto captions = canvas.CallsOf(coDrawText);
   ASSERT_FALSE(captions.empty());
   EXPECT_EQ(captions.back().Text, "Play");
+  // The click test finds the button where it was drawn.
+  {
+    grid->SetColWidths(2, 100);
+    grid->SetRowHeights(1, 24);
+    const TRect whole = grid->MergedCellRect(2, 1);
+    TRect inner = whole;
+    InflateRect(inner, -1, -1);
+    canvas.Clear();
+    grid->DrawCellContent(&canvas, 2, 1, inner, {});
+    const TRect hit = grid->GetCellGraphicRect(2, 1);
+    EXPECT_EQ(hit.Left, inner.Left + 1);
+    EXPECT_EQ(hit.Top, inner.Top + 1);
+    EXPECT_EQ(hit.Width(), 60);
+    EXPECT_EQ(hit.Height(), 18);
+  }
 
   TCellGraphic* rotated = Graphic(3, 1, ctRotated);
   rotated->SetCellAngle(90);
