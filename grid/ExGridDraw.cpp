@@ -306,7 +306,10 @@ void TExStringGrid::DrawTreeLines(TCanvas* canvas, int row, TRect rect) {
   const int x = rect.Left - indent / 2;
   const int mid = rect.Top + rect.Height() / 2;
   if (!IsNodeRow(row)) {
-    CanvasLine(canvas, x, mid, node.ShowTreeFull() ? rect.Right : rect.Left + 4, mid);
+    // The full tree draws the stub from the cell's edge; it stops before the
+    // text either way, so the line never strikes through it.
+    const int from = node.ShowTreeFull() ? std::min(x, rect.Left - GetCellIndent(row) + 1) : x;
+    CanvasLine(canvas, from, mid, rect.Left + 4, mid);
     const int kind = NodeRowKind(row);
     if (kind == 1) CanvasLine(canvas, x, rect.Top, x, mid);
     else if (kind == 2) CanvasLine(canvas, x, rect.Top, x, rect.Bottom);

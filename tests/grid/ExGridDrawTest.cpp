@@ -382,6 +382,9 @@ TEST_F(NodeDrawFixture, TreeLinesJoinTheRowsOfAnExpandedGroup) {
   auto lines = TreeLines();
   ASSERT_EQ(lines.size(), 2u) << "a stub and a line on to the next row";
   EXPECT_EQ(lines[0].Points[0].Y, lines[0].Points[1].Y) << "horizontal stub";
+  ASSERT_EQ(canvas.CallsOf(coDrawText).size(), 1u);
+  EXPECT_LE(std::max(lines[0].Points[0].X, lines[0].Points[1].X), canvas.CallsOf(coDrawText)[0].Rect.Left)
+      << "the stub stops before the text";
   EXPECT_EQ(lines[1].Points[1].Y, cell.Bottom) << "followed by a row of the same level";
   DrawNodeCell(4);
   lines = TreeLines();
