@@ -378,6 +378,7 @@ TEST_F(NodeDrawFixture, XPNodesDrawTheirGlyphOpenOrClosed) {
 }
 
 TEST_F(NodeDrawFixture, TreeLinesJoinTheRowsOfAnExpandedGroup) {
+  grid->SetCells(0, 2, "child");
   DrawNodeCell(2);
   auto lines = TreeLines();
   ASSERT_EQ(lines.size(), 2u) << "a stub and a line on to the next row";
