@@ -19,6 +19,10 @@
 //     cell graphics and per-cell queries ......... ExGridGraphics.cpp
 //     sorting ............ ExGridSortRows.cpp (styles and settings: ExGridSort.h)
 //     published looks, integral height, version, linked components ... ExGridProps.cpp
+//     cell painting (colours, content, text kinds, sort glyphs) ... ExGridPaint.cpp
+//     cell graphics, check boxes, radio groups, nodes ............. ExGridDraw.cpp
+//     hint, footer panel, move markers, caption button, theme ..... ExHint.cpp
+//     bands, background picture, shared drawing routines .......... ExGridLooks.h
 //
 // Indices: the cell store works on real columns and rows. ColCount counts
 // the shown columns; a hidden column keeps its cells at its real index and
