@@ -368,6 +368,7 @@ class TExStringGrid : public TBaseGrid {
  private:
   friend struct TGridSizing;
   void ResizeColumns();
+  void ScrollMessage(TMessage& m, bool horizontal);
   std::unique_ptr<TGridSizing> sizing_;
 
  public:
