@@ -56,6 +56,7 @@
 VIDRENA_EXCEPTION(EExGridError, Exception);
 
 // The grid's small windows (ExHint.h); the grid owns one set of them.
+class TPictureContainer;
 class THTMLHintWindow;
 class TFooterPanel;
 class TArrowWindow;
@@ -1025,6 +1026,9 @@ class TExStringGrid : public TBaseGrid {
   // Added to every cell's font size, -10..10; a font never drops below 1 point.
   int ZoomStep() const { return zoomStep_; }
   void SetZoomStep(int v);
+  // Pictures that mark-up cells name; forgotten when the container goes.
+  TPictureContainer* PictureContainer() const { return pictureContainer_; }
+  void SetPictureContainer(TPictureContainer* v);
   TBitmap* RowIndicator() { return &rowIndicator_; }
   char PasswordChar() const { return passwordChar_; }
   void SetPasswordChar(char v) { passwordChar_ = v; }
@@ -1119,6 +1123,7 @@ class TExStringGrid : public TBaseGrid {
   char passwordChar_ = '*';
   bool disjunctDrag_ = false;
   std::set<std::pair<int, int>> selectedCells_;
+  TPictureContainer* pictureContainer_ = nullptr;
   bool exportRawText_ = false;
   bool exportHtmlTags_ = false;
   int hoverAnchor_ = 0;

@@ -296,6 +296,7 @@ TMarkupResult DrawMarkupText(const TMarkupRequest& request) {
   if (!request.Canvas) return result;
   THtmlDrawArgs args;
   args.Images = request.Images;
+  args.Container = request.Container;
   args.X = 0;
   args.Y = 0;
   args.HoverAnchor = request.HoverAnchor > 0 ? request.HoverAnchor : -1;

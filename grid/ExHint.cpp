@@ -300,6 +300,7 @@ void TFooterPanel::PaintOn(TCanvas* canvas) {
       request.Text = ExpandFooterTemplate(grid, footer.CustomTemplate(), row);
       request.Rect = TRect{client.Left + 2, client.Top + 2, client.Right - 2, client.Bottom};
       request.Images = grid.GridImages();
+      request.Container = grid.PictureContainer();
       request.AnchorColor = grid.URLColor();
       DrawMarkupText(request);
       break;
