@@ -9,6 +9,7 @@
 #include "grid/ExGrid.h"
 #include "grid/ExHtml.h"
 #include "platform/rtl/Cp949.h"
+#include "platform/vcl/Themes.h"
 
 // ------------------------------------------------------------- TBands
 
@@ -163,9 +164,8 @@ void DrawResourceGlyph(TCanvas& canvas, std::string_view name, int x, int y) {
 
 void DrawControlGlyph(TCanvas& canvas, const TRect& rect, bool themed) {
   TRect button{rect.Right - 16 - 2, rect.Top + 1, rect.Right - 2, rect.Bottom - 1};
-  // No themed combo part here: both draw the flat scroll frame.
-  (void)themed;
-  DrawFrameControl(canvas, button, DFC_SCROLL, DFCS_SCROLLCOMBOBOX | DFCS_FLAT);
+  if (themed) DrawThemePart(canvas, tpComboButton, 1, button);
+  else DrawFrameControl(canvas, button, DFC_SCROLL, DFCS_SCROLLCOMBOBOX | DFCS_FLAT);
 }
 
 namespace {

@@ -313,6 +313,21 @@ TEST_F(CellGraphicDrawFixture, TheRowIndicatorMovesTheCurrentRowsText) {
   EXPECT_TRUE(canvas.CallsOf(coDraw).empty());
 }
 
+TEST_F(CellGraphicDrawFixture, AComboButtonTakesTheRightOfItsCellWhenAlwaysVisible) {
+  grid->SetCells(1, 1, "DVD");
+  grid->OnHasComboBox = [](TObject*, int col, int, bool& has) { has = col == 1; };
+  grid->OnGetAlignment = [](TObject*, int, int, TAlignment& h, TVAlignment&) { h = taRightJustify; };
+  Draw(1, 1);
+  const std::size_t without = canvas.Calls().size();
+  ASSERT_EQ(canvas.CallsOf(coDrawText).size(), 1u);
+  const int rightWithout = canvas.CallsOf(coDrawText)[0].Rect.Right;
+  grid->ControlLook()->SetDropDownAlwaysVisible(true);
+  Draw(1, 1);
+  EXPECT_GT(canvas.Calls().size(), without);
+  ASSERT_EQ(canvas.CallsOf(coDrawText).size(), 1u);
+  EXPECT_EQ(canvas.CallsOf(coDrawText)[0].Rect.Right, rightWithout - 16) << "the text keeps clear of the button";
+}
+
 // ------------------------------------------------------------- nodes
 
 struct NodeDrawFixture : CellGraphicDrawFixture {
