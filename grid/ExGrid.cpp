@@ -327,6 +327,7 @@ void TExStringGrid::SetFixedRowHeight(int value) {
 void TExStringGrid::SetDefaultRowHeight(int value) {
   TBaseGrid::SetDefaultRowHeight(value);
   if (HasState(csDesigning)) fixedRowHeight_ = value;
+  floatingFooter_->SetFooterHeight(value);
 }
 
 void TExStringGrid::SetFixedFooters(int value) {
@@ -539,5 +540,6 @@ void TFloatingFooter::Apply() {
   if (!grid_) return;
   grid_->SetFixedFooters(FixedLastRow() ? 1 : 0);
   grid_->SetFooterShown(FixedLastRow());
+  grid_->FloatingFooterChanged();
   grid_->Invalidate();
 }

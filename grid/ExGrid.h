@@ -23,6 +23,10 @@
 //     published looks, integral height, version, linked components ... ExGridProps.cpp
 //     clipboard, smart fill ... ExGridClipboard.cpp; text and spreadsheet import ... ExGridImport.cpp
 //     drag and drop ...... ExGridDragDrop.cpp (settings, targets, sources: ExGridDragDrop.h)
+//     cell painting (colours, content, text kinds, sort glyphs) ... ExGridPaint.cpp
+//     cell graphics, check boxes, radio groups, nodes ............. ExGridDraw.cpp
+//     hint, footer panel, move markers, caption button, theme ..... ExHint.cpp
+//     bands, background picture, shared drawing routines .......... ExGridLooks.h
 //
 // Indices: the cell store works on real columns and rows. ColCount counts
 // the shown columns; a hidden column keeps its cells at its real index and
@@ -37,6 +41,8 @@
 
 #include <functional>
 #include <memory>
+#include <set>
+#include <utility>
 #include <vector>
 
 #include "grid/BaseGrid.h"
@@ -45,6 +51,7 @@
 #include "grid/ExGridDragDrop.h"
 #include "grid/ExGridFilter.h"
 #include "grid/ExGridLists.h"
+#include "grid/ExGridLooks.h"
 #include "grid/ExGridNodes.h"
 #include "grid/ExGridOptions.h"
 #include "grid/ExGridSort.h"
@@ -53,6 +60,17 @@
 #include "platform/vcl/ImgList.h"
 
 VIDRENA_EXCEPTION(EExGridError, Exception);
+
+// The grid's small windows (ExHint.h); the grid owns one set of them.
+class TPictureContainer;
+class THTMLHintWindow;
+class TFooterPanel;
+class TArrowWindow;
+class TPopupButton;
+struct TGridPopups;
+struct TGridPopupsDeleter {
+  void operator()(TGridPopups* popups) const;
+};
 
 // The grid's fixed English messages.
 inline constexpr char kExGridNoInteger[] = "Cell does not contain integer value";
@@ -1226,4 +1244,181 @@ class TExStringGrid : public TBaseGrid {
   int maxEditLength_ = 0;
   std::unique_ptr<TStringList> lookupItems_ = std::make_unique<TStringList>();
   TExStringGridCheck* cellChecker_ = nullptr;
+
+ public:
+  // ---- cell painting (ExGridPaint.cpp), cell graphics (ExGridDraw.cpp),
+  // hint, footer panel, move markers and theme (ExHint.cpp); the band and
+  // background options and the shared drawing routines: ExGridLooks.h.
+  // Colour, font and alignment of a cell, lowest to highest priority:
+  // Color, band, the cell's BrushColor, the column (column grid),
+  // OnGetCellColor, selection. A fixed cell takes FixedColor over all but
+  // OnGetCellColor.
+  void GetCellColors(int col, int row, TFont* font, TBrush* brush, TColor& gradientEnd, TAlignment& hAlign,
+                     TVAlignment& vAlign, bool mapColumn, bool applySelection, bool printing,
+                     TGridDrawState& state) override;
+  // Everything inside the grid lines of a cell (col is a display column).
+  void DrawCellContent(TCanvas* canvas, int col, int row, TRect rect, TGridDrawState state) override;
+  // The size the content of (display col, row) needs: within its current
+  // width (the height only), or its natural width and height.
+  void GetCellTextSize(int col, int row, TSize& size, bool withinWidth);
+  // The text a cell shows: the cell text, or its float value formatted when
+  // OnGetFloatFormat keeps IsFloat set (real column).
+  void GetDisplayText(int col, int row, AnsiString& text);
+  // The sort glyph of the real column at (x, y).
+  void DrawSortIndicator(TCanvas* canvas, int x, int y, int realCol);
+  bool IsSortIndicatorCell(int realCol, int row);
+
+  // The graphic of a cell as the text drawing sees it (real column).
+  struct TGraphicExtent {
+    TCellGraphic* Graphic = nullptr;
+    int Width = 0;
+    int Height = 0;
+    bool TextAllowed = true;
+    TCellVAlign VAlign = vaTop;
+    TCellHAlign HAlign = haLeft;
+  };
+  TGraphicExtent GraphicExtent(int realCol, int row);
+  void DrawCellGraphic(TCanvas* canvas, int realCol, int row, TRect rect, TCellGraphic* graphic,
+                       TGridDrawState state);
+  void DrawCheck(TCanvas* canvas, const TRect& box, bool checked, bool enabled, TGridControlStyle style);
+  // Items 0..count-1; the selected one is selectedIndex, or with -1 the item
+  // whose caption equals selectedText.
+  void DrawRadioGroup(TCanvas* canvas, const TRect& rect, int count, const TStrings* items, int selectedIndex,
+                      const AnsiString& selectedText, bool disabled, bool horizontal);
+
+  TBands* Bands() { return bands_.get(); }
+  TBackGround* BackGround() { return backGround_.get(); }
+  TColor FixedGradientFrom() const { return fixedGradientFrom_; }
+  void SetFixedGradientFrom(TColor v) { SetAndRepaint(fixedGradientFrom_, v); }
+  TColor FixedGradientTo() const { return fixedGradientTo_; }
+  void SetFixedGradientTo(TColor v) { SetAndRepaint(fixedGradientTo_, v); }
+  // Themed parts drawn through the platform's style (set at construction).
+  bool ThemedXP() const;
+  bool ComCtl6Loaded() const { return ThemedXP(); }
+  bool AutoThemeAdapt() const { return autoThemeAdapt_; }
+  // Setting it adapts the looks to the theme at once.
+  void SetAutoThemeAdapt(bool v);
+  bool Multilinecells() const { return multilinecells_; }
+  void SetMultilinecells(bool v) { SetAndRepaint(multilinecells_, v); }
+  bool EnhTextSize() const { return enhTextSize_; }
+  void SetEnhTextSize(bool v) { SetAndRepaint(enhTextSize_, v); }
+  bool AutoNumAlign() const { return autoNumAlign_; }
+  void SetAutoNumAlign(bool v) { SetAndRepaint(autoNumAlign_, v); }
+  bool SelectionRTFKeep() const { return selectionRTFKeep_; }
+  void SetSelectionRTFKeep(bool v) { selectionRTFKeep_ = v; }
+  // Pixels between the cell edge and its text.
+  int TextOffsetX() const { return textOffsetX_; }
+  int TextOffsetY() const { return textOffsetY_; }
+  void SetTextOffsets(int x, int y);
+  // Added to every cell's font size, -10..10; a font never drops below 1 point.
+  int ZoomStep() const { return zoomStep_; }
+  void SetZoomStep(int v);
+  // Pictures that mark-up cells name; forgotten when the container goes.
+  TPictureContainer* PictureContainer() const { return pictureContainer_; }
+  void SetPictureContainer(TPictureContainer* v);
+  TBitmap* RowIndicator() { return &rowIndicator_; }
+  char PasswordChar() const { return passwordChar_; }
+  void SetPasswordChar(char v) { passwordChar_ = v; }
+  // Set while a mouse drag extends a disjunct selection (mouse handling).
+  bool DisjunctDrag() const { return disjunctDrag_; }
+  void SetDisjunctDrag(bool v) { disjunctDrag_ = v; }
+  // The disjunct cell selection, by whole column and row (real column).
+  bool IsCellSelected(int col, int row) const;
+  void SetCellSelected(int col, int row, bool value);
+  void ClearCellSelect();
+  int SelectedCellCount() const { return static_cast<int>(selectedCells_.size()); }
+  // The anchor (from 1) drawn hovered in the hover cell; 0 none.
+  int HoverAnchor() const { return hoverAnchor_; }
+  TPoint HoverCell() const { return hoverCell_; }
+  void SetHover(TPoint cell, int anchor);
+
+  // The small windows of the grid, created hidden on first use.
+  THTMLHintWindow* HintWindow();
+  TFooterPanel* FooterPanel();
+  // 0 up, 1 down, 2 right, 3 left.
+  TArrowWindow* ArrowWindow(int direction);
+  TPopupButton* PopupButton();
+  // Shows the caption button at r (grid coordinates) in the look's colours:
+  // the fixed gradient in the soft look, silver to white in the gradient
+  // look (which the fixed gradient then takes too), no gradient otherwise.
+  void ShowPopupButton(const TRect& r, const AnsiString& caption);
+  // A cell drawn for the footer's preview: its text black whatever the
+  // selection says (without repainting the grid for the change).
+  void DrawPreviewCell(TCanvas* canvas, int col, int row, const TRect& rect);
+  // The floating footer's panel follows Visible, FooterStyle and its looks.
+  void FloatingFooterChanged();
+  // Shows hint in the hint window just below the mouse pointer (kept on
+  // the screen); an empty hint hides it.
+  void ShowHintAtPointer(const AnsiString& hint);
+  void HideHint();
+
+  // ---- further operations kept with the painting
+  // Fires OnSelectionChanged.
+  virtual void SelectionChanged(int left, int top, int right, int bottom);
+  // InsertRows (row, 1), then OnAutoInsertRow.
+  virtual void AutoInsertRow(int row);
+  // Empties the row when it is the only scrolling row left (and the fixed
+  // row is not kept alone), else removes it; then OnAutoDeleteRow.
+  virtual void AutoDeleteRow(int row);
+  // The text a cell gives to exports: the display text (or the raw text
+  // with ExportRawText); an empty check-box cell gives its check text by
+  // its state; mark-up loses its tags unless ExportHtmlTags.
+  virtual AnsiString GetExportText(int col, int row);
+  bool ExportRawText() const { return exportRawText_; }
+  void SetExportRawText(bool v) { exportRawText_ = v; }
+  bool ExportHtmlTags() const { return exportHtmlTags_; }
+  void SetExportHtmlTags(bool v) { exportHtmlTags_ = v; }
+  std::function<void(TObject* sender, int left, int top, int right, int bottom)> OnSelectionChanged;
+  std::function<void(TObject* sender, int row)> OnAutoInsertRow;
+  std::function<void(TObject* sender, int row)> OnAutoDeleteRow;
+
+  std::function<void(TObject* sender, int col, int row, bool& isFloat, AnsiString& floatFormat)> OnGetFloatFormat;
+  std::function<void(TObject* sender, int row, int col, TPen* left, TPen* top, TPen* right, TPen* bottom)>
+      OnGetCellBorderProp;
+  std::function<void(TObject* sender, TCanvas* canvas, int col, int row, TGridDrawState state, TRect rect,
+                     bool printing)>
+      OnCustomCellDraw;
+
+ protected:
+  // The soft, gradient, XP and list-view looks frame the grid themselves.
+  void WMNCPaint(TMessage& m) override;
+
+ private:
+  struct TCellPaint;
+  void FixedLookBefore(TCanvas* canvas, int col, int row, const TRect& rect);
+  void FixedLookAfter(TCanvas* canvas, int col, int row, TRect rect);
+  void DrawContent(TCanvas* canvas, int col, int row, TRect rect, TGridDrawState state, TCellPaint& paint);
+  void DrawPlainText(TCanvas* canvas, int col, int row, TRect rect, const TRect& cellRect, TCellPaint& paint);
+  void DrawBackGroundPicture(TCanvas* canvas, int col, int row, const TRect& rect, bool fixed);
+  void DrawSelectionOutline(TCanvas* canvas, int col, int row, const TRect& rect);
+  void DrawCellBorders(TCanvas* canvas, int realCol, int row, TRect rect);
+  void DrawTreeLines(TCanvas* canvas, int row, TRect rect);
+  void DrawNodeGlyph(TCanvas* canvas, int col, int row, const TRect& rect, const TCellGraphic& graphic);
+  std::unique_ptr<TBands> bands_ = std::make_unique<TBands>(this);
+  std::unique_ptr<TBackGround> backGround_ = std::make_unique<TBackGround>(this);
+  TColor fixedGradientFrom_ = 0xFFFFFF;
+  TColor fixedGradientTo_ = clBtnFace;
+  bool autoThemeAdapt_ = false;
+  bool multilinecells_ = false;
+  bool enhTextSize_ = false;
+  bool autoNumAlign_ = false;
+  bool selectionRTFKeep_ = false;
+  int textOffsetX_ = 2;
+  int textOffsetY_ = 2;
+  int zoomStep_ = 0;
+  TBitmap rowIndicator_;
+  char passwordChar_ = '*';
+  bool disjunctDrag_ = false;
+  std::set<std::pair<int, int>> selectedCells_;
+  TPictureContainer* pictureContainer_ = nullptr;
+  bool exportRawText_ = false;
+  bool exportHtmlTags_ = false;
+  int hoverAnchor_ = 0;
+  TPoint hoverCell_{-1, -1};
+  // Kept from a cell's text for its graphic: the text's width + 2, its
+  // alignment and whether the cell is shown selected.
+  int keptTextWidth_ = 0;
+  TAlignment keptTextAlign_ = taLeftJustify;
+  bool keptShownSelected_ = false;
+  std::unique_ptr<TGridPopups, TGridPopupsDeleter> popups_;
 };

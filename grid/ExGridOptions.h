@@ -36,6 +36,19 @@ class TFloatingFooter : public TPersistent {
   // Whether the last row is the footer row now.
   bool FixedLastRow() const { return visible_ && footerStyle_ == fsFixedLastRow; }
 
+  // ---- the footer panel's looks (the panel repaints on a change)
+  TColor Color() const { return color_; }
+  void SetColor(TColor v);
+  // The column fsColumnPreview shows of the current row.
+  int Column() const { return column_; }
+  void SetColumn(int v);
+  // fsCustomPreview: "<#N>" stands for the current row's text of column N.
+  const AnsiString& CustomTemplate() const { return customTemplate_; }
+  void SetCustomTemplate(const AnsiString& v);
+  // Follows the grid's default row height.
+  int FooterHeight() const { return footerHeight_; }
+  void SetFooterHeight(int v);
+
  private:
   void Apply();
 
@@ -43,6 +56,10 @@ class TFloatingFooter : public TPersistent {
   bool visible_ = false;
   TFooterStyle footerStyle_ = fsFixedLastRow;
   bool calculateHiddenRows_ = false;
+  TColor color_ = clBtnFace;
+  int column_ = 0;
+  AnsiString customTemplate_;
+  int footerHeight_ = 21;
 };
 
 enum TColumnSizeLocation { clRegistry, clIniFile };
@@ -163,6 +180,9 @@ class TMouseActions : public TPersistent {
   // A click toggles a check box only inside its square.
   bool PreciseCheckBoxCheck() const { return preciseCheckBoxCheck_; }
   void SetPreciseCheckBoxCheck(bool v) { preciseCheckBoxCheck_ = v; }
+  // Cells are selected one by one (the grid's cell selection list).
+  bool DisjunctCellSelect() const { return disjunctCellSelect_; }
+  void SetDisjunctCellSelect(bool v) { disjunctCellSelect_ = v; }
 
   // ---- the switches the cell editors read
   // A combo editor opens with its list dropped, a date editor with its calendar.
@@ -179,6 +199,7 @@ class TMouseActions : public TPersistent {
   bool rowSelectPersistent_ = false;
   bool rangeSelectAndEdit_ = false;
   bool preciseCheckBoxCheck_ = false;
+  bool disjunctCellSelect_ = false;
 };
 
 // The class library's TControlStyle (a control's capabilities) takes the
@@ -196,10 +217,47 @@ class TControlLook : public TPersistent {
   int RadioSize() const { return radioSize_; }
   void SetRadioSize(int v) { radioSize_ = v; }
 
+  // ---- looks the cell graphics read
+  TColor Color() const { return color_; }
+  void SetColor(TColor v) { color_ = v; }
+  TColor CommentColor() const { return commentColor_; }
+  void SetCommentColor(TColor v) { commentColor_ = v; }
+  TBitmap* CheckedGlyph() { return &checkedGlyph_; }
+  TBitmap* UnCheckedGlyph() { return &unCheckedGlyph_; }
+  TBitmap* RadioOnGlyph() { return &radioOnGlyph_; }
+  TBitmap* RadioOffGlyph() { return &radioOffGlyph_; }
+  bool DropDownAlwaysVisible() const { return dropDownAlwaysVisible_; }
+  void SetDropDownAlwaysVisible(bool v) { dropDownAlwaysVisible_ = v; }
+  bool FlatButton() const { return flatButton_; }
+  void SetFlatButton(bool v) { flatButton_ = v; }
+  bool NoDisabledCheckRadioLook() const { return noDisabledCheckRadioLook_; }
+  void SetNoDisabledCheckRadioLook(bool v) { noDisabledCheckRadioLook_ = v; }
+  bool NoDisabledButtonLook() const { return noDisabledButtonLook_; }
+  void SetNoDisabledButtonLook(bool v) { noDisabledButtonLook_ = v; }
+  int ProgressMarginX() const { return progressMarginX_; }
+  void SetProgressMarginX(int v) { progressMarginX_ = v; }
+  int ProgressMarginY() const { return progressMarginY_; }
+  void SetProgressMarginY(int v) { progressMarginY_ = v; }
+  bool ProgressXP() const { return progressXP_; }
+  void SetProgressXP(bool v) { progressXP_ = v; }
+
  private:
   TGridControlStyle controlStyle_ = csWinXP;
   int checkSize_ = 15;
   int radioSize_ = 10;
+  TColor color_ = clBlack;
+  TColor commentColor_ = clRed;
+  TBitmap checkedGlyph_;
+  TBitmap unCheckedGlyph_;
+  TBitmap radioOnGlyph_;
+  TBitmap radioOffGlyph_;
+  bool dropDownAlwaysVisible_ = false;
+  bool flatButton_ = false;
+  bool noDisabledCheckRadioLook_ = false;
+  bool noDisabledButtonLook_ = false;
+  int progressMarginX_ = 2;
+  int progressMarginY_ = 2;
+  bool progressXP_ = false;
 };
 
 enum TCellBorder { cbTop, cbLeft, cbRight, cbBottom };
