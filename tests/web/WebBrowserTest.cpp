@@ -51,6 +51,13 @@ class WebBrowserTest : public ::testing::Test {
  protected:
   LocalHttpServer server{[this](const TReceivedRequest& r, TServerConnection& c) {
     std::string path = r.Target.substr(0, r.Target.find('?'));
+    if (path == "/busy") {
+      // The page's script never yields once it has loaded.
+      c.Send(LocalHttpServer::Reply(
+          200, "<html><body>busy<script>setTimeout(function () { for (;;) {} }, 50);</script></body></html>",
+          "Content-Type: text/html\r\n"));
+      return;
+    }
     if (path == "/plain") {
       c.Send(LocalHttpServer::Reply(200, "<html><body><p>올드보이</p></body></html>"_k,
                                     "Content-Type: text/html\r\n"));
@@ -164,4 +171,19 @@ TEST_F(WebBrowserTest, BackAndForwardFollowTheHistoryAndTheAddressKeepsItsEscape
   browser->GoForward();
   ASSERT_TRUE(PumpUntil([&] { return completed > before && !browser->Busy(); }));
   EXPECT_EQ(browser->LocationURL(), server.Url("/portal3.html"));
+}
+
+TEST_F(WebBrowserTest, APageThatNeverAnswersCostsOnlyTheBoundedWait) {
+  ASSERT_TRUE(Load("/busy"));
+  // Let the page's endless loop start.
+  auto settle = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+  PumpUntil([&] { return std::chrono::steady_clock::now() > settle; });
+  int saved = TWebBrowser::ScriptTimeoutMs;
+  TWebBrowser::ScriptTimeoutMs = 500;
+  auto start = std::chrono::steady_clock::now();
+  AnsiString html = browser->BodyInnerHTML();
+  auto waited = std::chrono::steady_clock::now() - start;
+  TWebBrowser::ScriptTimeoutMs = saved;
+  EXPECT_EQ(html, "");
+  EXPECT_LT(waited, std::chrono::seconds(3));
 }
