@@ -14,7 +14,7 @@
 #include "platform/rtl/Cp949.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/vcl/Forms.h"
-#include "tests/net/LocalHttpServer.h"
+#include "tests/app/HttpTestSupport.h"
 
 // The browser engine frees some of its own objects with a sized delete of a
 // base type; under AddressSanitizer that reads as a type mismatch inside the
@@ -34,15 +34,8 @@ std::string ReplacedAll(std::string s, const std::string& from, const std::strin
   return s;
 }
 
-bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds deadline = std::chrono::seconds(20)) {
-  auto start = std::chrono::steady_clock::now();
-  while (!done()) {
-    if (std::chrono::steady_clock::now() - start > deadline) return false;
-    Application->ProcessMessages();
-    CheckSynchronize(5);
-  }
-  return true;
-}
+// The engine's first page starts its helper process: allow it a while.
+constexpr std::chrono::seconds kPageDeadline{20};
 
 // Serves the portal fixtures with every outside host replaced by the server
 // itself, so that no picture request leaves the machine; "/plain" is a
@@ -95,7 +88,7 @@ class WebBrowserTest : public ::testing::Test {
   bool Load(const std::string& path) {
     int before = completed;
     browser->Navigate(server.Url(path));
-    return PumpUntil([&] { return completed > before && !browser->Busy(); });
+    return PumpUntil([&] { return completed > before && !browser->Busy(); }, kPageDeadline);
   }
 };
 
@@ -163,13 +156,13 @@ TEST_F(WebBrowserTest, BackAndForwardFollowTheHistoryAndTheAddressKeepsItsEscape
 
   int before = completed;
   browser->GoBack();
-  ASSERT_TRUE(PumpUntil([&] { return completed > before && !browser->Busy(); }));
+  ASSERT_TRUE(PumpUntil([&] { return completed > before && !browser->Busy(); }, kPageDeadline));
   EXPECT_EQ(browser->LocationURL(), server.Url("/portal0.html?query=%BF%C3%B5%E5"));
   EXPECT_NE(browser->BodyInnerHTML().find("javascript:iwopen("), std::string::npos);
 
   before = completed;
   browser->GoForward();
-  ASSERT_TRUE(PumpUntil([&] { return completed > before && !browser->Busy(); }));
+  ASSERT_TRUE(PumpUntil([&] { return completed > before && !browser->Busy(); }, kPageDeadline));
   EXPECT_EQ(browser->LocationURL(), server.Url("/portal3.html"));
 }
 
