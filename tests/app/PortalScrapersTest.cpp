@@ -10,6 +10,7 @@
 #include "app/WebHosts.h"
 #include "platform/rtl/Cp949.h"
 #include "tests/app/AppTestSupport.h"
+#include "tests/app/HttpTestSupport.h"
 
 namespace {
 
@@ -264,4 +265,44 @@ TEST(PortalScrapers, SearchAddressesCarryTheTextAsTyped) {
   EXPECT_EQ(PortalSearchURL(2, "a+b%"), "http://www.imdb.com/find?tt=on;nm=on;mx=20;q=a%2Bb%25");
   EXPECT_EQ(PortalSearchURL(3, "x"), "http://www.maxmovie.com/movies/search_new.html?searchType=99&searchString=x");
   EXPECT_EQ(PortalSearchURL(4, "x"), "");
+}
+
+namespace {
+
+// A portal on 127.0.0.1 whose replies wait until the test releases them.
+class PortalDownloadTest : public HttpTest {
+ protected:
+  LocalHttpServer server{[](const TReceivedRequest& r, TServerConnection& c) {
+    c.Pause(r.Target.find("slow") != std::string::npos ? 3000 : 0);
+    c.Send(LocalHttpServer::Reply(200, "poster bytes"));
+  }};
+  TComponent editor{nullptr};
+  THTTPGet* getDB = new THTTPGet(&editor);
+  THTTPGet* getPoster = new THTTPGet(&editor);
+  TempFolder posters;
+};
+
+}  // namespace
+
+TEST_F(PortalDownloadTest, ACommentaryReplyKeepsTheTagOfThePortalThatAskedForIt) {
+  std::optional<std::intptr_t> tagAtReply;
+  getDB->OnDoneString = [&](TObject*, const AnsiString&) { tagAtReply = getDB->Tag(); };
+  ASSERT_TRUE(StartCommentaryDownload(*getDB, {0, server.Url("/slow")}));
+  // A scrape of another portal while the first reply is on its way.
+  EXPECT_FALSE(StartCommentaryDownload(*getDB, {2, server.Url("/other")}));
+  server.Release();
+  ASSERT_TRUE(PumpUntil([&] { return tagAtReply.has_value(); }));
+  EXPECT_EQ(*tagAtReply, 0);
+  EXPECT_EQ(server.RequestCount(), 1u);
+}
+
+TEST_F(PortalDownloadTest, ThePosterLandsInThePosterFolderUnderItsOwnName) {
+  std::optional<AnsiString> saved;
+  getPoster->OnDoneFile = [&](TObject*, const AnsiString& name, int) { saved = name; };
+  EXPECT_FALSE(StartPosterDownload(*getPoster, posters.Path(), {server.Url("/"), "", "t"}));
+  ASSERT_TRUE(StartPosterDownload(*getPoster, posters.Path(), {server.Url("/p/004321.jpg"), "004321.jpg", "t"}));
+  ASSERT_TRUE(PumpUntil([&] { return saved.has_value(); }));
+  EXPECT_EQ(*saved, posters.Path() + "004321.jpg");
+  EXPECT_EQ(ReadTextFile(*saved), "poster bytes");
+  EXPECT_EQ(ListFolder(posters.Path()), std::vector<AnsiString>{"004321.jpg"});
 }
