@@ -58,6 +58,13 @@ class FileIdServiceTest : public HttpTest {
     SetFileIdServiceHost(savedHost);
   }
 
+  // Whether every request component of the editor has completed.
+  bool AllIdle() {
+    for (int i = 0; i < editor.ComponentCount(); ++i)
+      if (auto* c = dynamic_cast<THTTPGet*>(editor.Components(i)); c && c->Busy()) return false;
+    return true;
+  }
+
   // The lookup's reply as the editor receives it.
   std::optional<AnsiString> Lookup(const std::vector<AnsiString>& ids) {
     std::optional<AnsiString> reply;
@@ -146,7 +153,7 @@ TEST_F(FileIdServiceTest, UploadOfTwelveFilesPostsEveryStatementEscapedAndEncode
   std::optional<AnsiString> done;
   sqlData->OnDoneString = [&](TObject*, const AnsiString& r) { done = r; };
   EXPECT_EQ(StartFileIdUpload(*sqlData, &editor, movie, files), 21);
-  ASSERT_TRUE(PumpUntil([&] { return done.has_value() && server.RequestCount() == 21; }));
+  ASSERT_TRUE(PumpUntil([&] { return done.has_value() && server.RequestCount() == 21 && AllIdle(); }));
   EXPECT_EQ(UploadDoneMessage(*done), "영화정보를 업로드 했습니다.\r감사합니다"_k);
 
   std::vector<std::string> received;
@@ -187,7 +194,7 @@ TEST_F(FileIdServiceTest, UploadOfTwelveFilesPostsEveryStatementEscapedAndEncode
   int components = editor.ComponentCount();
   done.reset();
   StartFileIdUpload(*sqlData, &editor, movie, files);
-  ASSERT_TRUE(PumpUntil([&] { return done.has_value() && server.RequestCount() == 42; }));
+  ASSERT_TRUE(PumpUntil([&] { return done.has_value() && server.RequestCount() == 42 && AllIdle(); }));
   EXPECT_EQ(editor.ComponentCount(), components);
 }
 
