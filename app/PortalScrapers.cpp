@@ -9,6 +9,7 @@
 #include "app/WebHosts.h"
 #include "platform/rtl/Cp949.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/web/WebBrowser.h"
 
 namespace {
 
@@ -103,6 +104,10 @@ const AnsiString* TPortalScrape::Find(int field) const {
   for (auto it = Fields.rbegin(); it != Fields.rend(); ++it)
     if (it->first == field) return &it->second;
   return nullptr;
+}
+
+TPortalPage ReadPortalPage(TWebBrowser& browser) {
+  return {browser.LocationURL(), browser.BodyInnerHTML(), browser.BodyInnerText()};
 }
 
 AnsiString PortalSearchURL(int portal, std::string_view searchText) {
@@ -409,7 +414,10 @@ bool StartPosterDownload(THTTPGet& getPoster, const AnsiString& posterDir, const
   if (poster.FileName.empty() || getPoster.Busy()) return false;
   getPoster.SetURL(poster.URL);
   getPoster.SetFileName(IncludeTrailingPathDelimiter(posterDir) + poster.FileName);
-  getPoster.SetUserName(poster.UserName);
+  // A header value cannot hold a line break; a title cut from a page may.
+  AnsiString userName = poster.UserName;
+  std::replace_if(userName.begin(), userName.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+  getPoster.SetUserName(userName);
   getPoster.GetFile();
   return true;
 }

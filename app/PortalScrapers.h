@@ -23,6 +23,7 @@
 #include "platform/rtl/Types.h"
 
 class THTTPGet;
+class TWebBrowser;
 
 // Editor fields the scrapers write (View_N numbers).
 enum TMovieField : int {
@@ -79,6 +80,9 @@ struct TPortalScrape {
   const AnsiString* Find(int field) const;
 };
 
+// The page the browser shows: its location URL, body HTML and body text.
+TPortalPage ReadPortalPage(TWebBrowser& browser);
+
 // "http://" + host + the portal's search path + the search text, the text
 // percent-encoded as code page 949 bytes. "" for an unknown portal.
 AnsiString PortalSearchURL(int portal, std::string_view searchText);
@@ -96,7 +100,8 @@ TPortalScrape ScrapePortal3(const TPortalPage& page);
 std::optional<AnsiString> ParseCommentary(int tag, std::string_view reply);
 
 // Starts the poster download on GetPoster into posterDir (URL, FileName =
-// posterDir + "/" + the download's file name, UserName, GetFile). Returns
+// posterDir + "/" + the download's file name, UserName with its line breaks
+// as blanks, GetFile). Returns
 // false, starting nothing, when the download has no file name or GetPoster
 // is still busy with an earlier one.
 bool StartPosterDownload(THTTPGet& getPoster, const AnsiString& posterDir, const TPosterDownload& poster);

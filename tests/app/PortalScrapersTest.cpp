@@ -300,7 +300,9 @@ TEST_F(PortalDownloadTest, ThePosterLandsInThePosterFolderUnderItsOwnName) {
   std::optional<AnsiString> saved;
   getPoster->OnDoneFile = [&](TObject*, const AnsiString& name, int) { saved = name; };
   EXPECT_FALSE(StartPosterDownload(*getPoster, posters.Path(), {server.Url("/"), "", "t"}));
-  ASSERT_TRUE(StartPosterDownload(*getPoster, posters.Path(), {server.Url("/p/004321.jpg"), "004321.jpg", "t"}));
+  // A title cut from a page may hold a line break; the download still goes.
+  ASSERT_TRUE(
+      StartPosterDownload(*getPoster, posters.Path(), {server.Url("/p/004321.jpg"), "004321.jpg", "Old\r\nboy"}));
   ASSERT_TRUE(PumpUntil([&] { return saved.has_value(); }));
   EXPECT_EQ(*saved, posters.Path() + "004321.jpg");
   EXPECT_EQ(ReadTextFile(*saved), "poster bytes");

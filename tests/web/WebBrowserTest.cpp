@@ -123,7 +123,7 @@ TEST_F(WebBrowserTest, PortalPageRoundTripsAndScrapesLikeItsFixture) {
   AnsiString text = browser->BodyInnerText();
   EXPECT_NE(text.find("· 감  독 박찬욱\r\n"_k), std::string::npos) << Cp949ToUtf8(text);
 
-  TPortalScrape s = ScrapePortal3({browser->LocationURL(), html, text});
+  TPortalScrape s = ScrapePortal3(ReadPortalPage(*browser));
   std::map<int, AnsiString> expected = {
       {mfTitle, "올드보이"_k},       {mfOriginalTitle, "Oldboy"},     {mfYear, "2003"},
       {mfReleaseDate, "2003-11-21"}, {mfViewingRating, "18세 관람가"_k}, {mfRunningTime, "120"},
