@@ -230,11 +230,13 @@ TEST(PortalScrapers, EmptyOrShortPagesGiveEmptyFieldsNeverACrash) {
   for (int portal = 0; portal < kPortalCount; ++portal) {
     for (const AnsiString& t : texts) {
       TPortalScrape s = ScrapePortalPage(portal, {"", t, t});
-      for (const auto& [field, value] : s.Fields)
+      for (const auto& [field, value] : s.Fields) {
         // Fixed texts: the rating's "관람가", the commentary's ".", the
         // built poster address and portal 3's score of no stars.
-        if (field != mfViewingRating && field != mfCommentary && field != mfPosterAddress && field != mfScore)
+        if (field != mfViewingRating && field != mfCommentary && field != mfPosterAddress && field != mfScore) {
           EXPECT_LE(value.size(), t.size()) << portal << " field " << field;
+        }
+      }
     }
   }
   // The poster cut of portal 0 on a 16-character address gives nothing.
