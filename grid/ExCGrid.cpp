@@ -15,6 +15,7 @@
 //        (items back on the columns their headers name, count trimmed,
 //         headers read from row 0)
 #include "grid/ExCGrid.h"
+#include "grid/ExGridEditors.h"
 
 #include <algorithm>
 
@@ -690,8 +691,21 @@ void TExColumnGrid::GetCellFormat(int col, TSortStyle& style, AnsiString& prefix
 }
 
 void TExColumnGrid::GetCellEditor(int col, int row, TEditorType& editor) {
-  if (const TGridColumnItem* item = ItemAt(col); item && col >= FixedCols() && row >= FixedRows())
+  if (const TGridColumnItem* item = ItemAt(col); item && col >= FixedCols() && row >= FixedRows()) {
     editor = item->Editor();
+    // The column's editor settings go to the editor control the cell opens.
+    switch (editor) {
+      case edComboEdit: case edComboList: Combobox()->Items()->Assign(item->ComboItems()); break;
+      case edUniComboEdit: case edUniComboList: UniCombobox()->Items()->Assign(item->ComboItems()); break;
+      case edSpinEdit: case edFloatSpinEdit: case edTimeSpinEdit: case edDateSpinEdit:
+        SpinEdit()->SetMinValue(item->SpinMin());
+        SpinEdit()->SetMaxValue(item->SpinMax());
+        SpinEdit()->SetIncrement(item->SpinStep());
+        break;
+      case edCustom: SetCurrentEditLink(dynamic_cast<TEditLink*>(item->EditLink())); break;
+      default: break;
+    }
+  }
   TExStringGrid::GetCellEditor(col, row, editor);
 }
 

@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "grid/ExGridSizing.h"
 #include "grid/ExUtil.h"
 #include "platform/rtl/IniFiles.h"
 
@@ -101,7 +102,8 @@ TExStringGrid::TExStringGrid(TComponent* owner)
       columnHeaders_(std::make_unique<TStringList>()),
       rowHeaders_(std::make_unique<TStringList>()),
       floatingFooter_(std::make_unique<TFloatingFooter>(this)),
-      columnSize_(std::make_unique<TColumnSize>()) {
+      columnSize_(std::make_unique<TColumnSize>()),
+      sizing_(std::make_unique<TGridSizing>(this)) {
   TBaseGrid::SetDefaultRowHeight(21);
   fixedRowHeight_ = 21;
   savedFixedRows_ = TBaseGrid::FixedRows();
@@ -116,6 +118,9 @@ TExStringGrid::TExStringGrid(TComponent* owner)
   autoMergeCols_.OnChange = [this](TObject*, int, int) { ApplyAutoMerge(); };
   columnHeaders_->OnChange = [this](TObject*) { ApplyColumnHeaders(); };
   rowHeaders_->OnChange = [this](TObject*) { ApplyRowHeaders(); };
+  columnSize_->OnStretchChange = [this] {
+    if (columnSize_->Stretch() && !HasState(csLoading)) StretchToClient(columnSize_->StretchColumn());
+  };
   InstallGridFileHooks();
 }
 
@@ -143,6 +148,12 @@ void TExStringGrid::Loaded() {
   ApplyRowHeaders();
   if (columnSize_->Save()) LoadColumnSizes();
   savedFixedRows_ = TBaseGrid::FixedRows();
+  // Automatic sizing never goes below these once the form has loaded.
+  SizeLimits().MinColWidth = 10;
+  SizeLimits().MinRowHeight = DefaultRowHeight();
+  const int stretchCol = columnSize_->StretchColumn();
+  if (columnSize_->Stretch() && ColCount() > 0 && stretchCol >= -1 && stretchCol < ColCount())
+    StretchToClient(stretchCol);
 }
 
 void TExStringGrid::InitWindowHandle() {
@@ -379,7 +390,9 @@ void TExStringGrid::CellsChanged(const TRect& r) {
 }
 
 void TExStringGrid::SetCellTextFromEditor(int col, int row, const AnsiString& text) {
-  TBaseGrid::SetEditText(DisplColIndex(col), row, text);
+  // Through the grid's own SetEditText, which maps the display column back
+  // to the real one: hidden columns before it must not take the text.
+  SetEditText(DisplColIndex(col), row, text);
   SetCellText(col, row, text);
 }
 
@@ -469,21 +482,32 @@ void TExStringGrid::ApplyRowHeaders() {
 
 // ------------------------------------------------------------- column widths
 
+namespace {
+// The widest column a stored width may ask for.
+constexpr int kMaxStoredColumnWidth = 16384;
+}  // namespace
+
 void TExStringGrid::SaveColumnSizes() {
   if (columnSize_->Key().empty() || columnSize_->Section().empty() || HasState(csDesigning)) return;
-  TIniFile ini(columnSize_->Key());
+  TIniFile ini(ColumnSizeFile());
   for (int i = 0; i < ColCount(); ++i)
     ini.WriteInteger(columnSize_->Section(), "Col" + IntToStr(i), ColWidths(i));
 }
 
 void TExStringGrid::LoadColumnSizes() {
   if (columnSize_->Key().empty() || columnSize_->Section().empty() || HasState(csDesigning)) return;
-  TIniFile ini(columnSize_->Key());
+  TIniFile ini(ColumnSizeFile());
   for (int i = 0; i < ColCount(); ++i) {
     const int width = ini.ReadInteger(columnSize_->Section(), "Col" + IntToStr(i), ColWidths(i));
-    // A damaged file's negative width would leave the column unusable.
-    if (width >= 0 && width != ColWidths(i)) SetColWidths(i, width);
+    // A damaged file's negative or huge width would leave the column unusable.
+    if (width >= 0 && width <= kMaxStoredColumnWidth && width != ColWidths(i)) SetColWidths(i, width);
   }
+}
+
+AnsiString TExStringGrid::ColumnSizeFile() const {
+  const AnsiString& key = columnSize_->Key();
+  if (key.empty() || key[0] == PathDelim) return key;
+  return IncludeTrailingPathDelimiter(AppDir()) + key;
 }
 
 // ------------------------------------------------------------- looks

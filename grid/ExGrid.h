@@ -14,11 +14,15 @@
 //     rows and columns ... ExGridRows.cpp
 //     navigation ......... GotoCell, SetRowNotify
 //     cursor advance, look-up typing ... ExGridAdvance.cpp (Navigation, AdvanceCell)
+//     in-place editing ... ExGridEdit.cpp, ExInplaceEdit.cpp, ExEditLink.cpp
+//                          (the editors and the editing state: ExGridEditors.h)
 //     auto-merge, footer . ExGridFooter.cpp
 //     hidden columns and rows, selection flags ... ExGridHidden.cpp
 //     cell graphics and per-cell queries ......... ExGridGraphics.cpp
 //     sorting ............ ExGridSortRows.cpp (styles and settings: ExGridSort.h)
 //     published looks, integral height, version, linked components ... ExGridProps.cpp
+//     clipboard, smart fill ... ExGridClipboard.cpp; text and spreadsheet import ... ExGridImport.cpp
+//     drag and drop ...... ExGridDragDrop.cpp (settings, targets, sources: ExGridDragDrop.h)
 //
 // Indices: the cell store works on real columns and rows. ColCount counts
 // the shown columns; a hidden column keeps its cells at its real index and
@@ -37,6 +41,8 @@
 
 #include "grid/BaseGrid.h"
 #include "grid/CellGraphic.h"
+#include "grid/ExGridClipboard.h"
+#include "grid/ExGridDragDrop.h"
 #include "grid/ExGridFilter.h"
 #include "grid/ExGridLists.h"
 #include "grid/ExGridNodes.h"
@@ -85,11 +91,74 @@ using TIsPasswordCellEvent = std::function<void(TObject* sender, int row, int co
 using THasComboBoxEvent = std::function<void(TObject* sender, int col, int row, bool& hasComboBox)>;
 using TGetCheckEvent = std::function<void(TObject* sender, int col, int row, AnsiString& value)>;
 
+// The cell editors (ExGridEditors.h).
+struct TGridEditState;
+class TEditLink;
+class TExInplaceEdit;
+class TSizeWhileTyping;
+class TGridSpin;
+class TGridCombo;
+class TGridUniCombo;
+class TGridUniEdit;
+class TGridCheckBox;
+class TGridEditBtn;
+class TGridUnitEditBtn;
+class TGridDatePicker;
+class TGridButton;
+class TExRichEdit;
+
 // ---- cursor advance and look-up typing: the switches of Navigation that
 // the Enter advance and the look-up typing read.
 enum TAdvanceDirection { adLeftRight, adTopBottom };
 
+enum TInsertPosition { pInsertBefore, pInsertAfter };
+enum THomeEndAction { heFirstLastColumn, heFirstLastRow };
+
 class TNavigation : public TPersistent {
+ public:
+  // ---- row insertion and deletion by keys, Tab and Home/End, sorting
+  bool AllowInsertRow() const { return allowInsertRow_; }
+  void SetAllowInsertRow(bool v) { allowInsertRow_ = v; }
+  bool AllowDeleteRow() const { return allowDeleteRow_; }
+  void SetAllowDeleteRow(bool v) { allowDeleteRow_ = v; }
+  bool AdvanceAuto() const { return advanceAuto_; }
+  void SetAdvanceAuto(bool v) { advanceAuto_ = v; }
+  TAdvanceDirection TabAdvanceDirection() const { return tabAdvanceDirection_; }
+  void SetTabAdvanceDirection(TAdvanceDirection v) { tabAdvanceDirection_ = v; }
+  bool AllowClipboardShortCuts() const { return allowClipboardShortCuts_; }
+  void SetAllowClipboardShortCuts(bool v) { allowClipboardShortCuts_ = v; }
+  bool SkipFixedCells() const { return skipFixedCells_; }
+  void SetSkipFixedCells(bool v) { skipFixedCells_ = v; }
+  bool AppendOnArrowDown() const { return appendOnArrowDown_; }
+  void SetAppendOnArrowDown(bool v) { appendOnArrowDown_ = v; }
+  bool MoveRowOnSort() const { return moveRowOnSort_; }
+  void SetMoveRowOnSort(bool v) { moveRowOnSort_ = v; }
+  bool ImproveMaskSel() const { return improveMaskSel_; }
+  void SetImproveMaskSel(bool v) { improveMaskSel_ = v; }
+  bool KeepHorizScroll() const { return keepHorizScroll_; }
+  void SetKeepHorizScroll(bool v) { keepHorizScroll_ = v; }
+  bool TabToNextAtEnd() const { return tabToNextAtEnd_; }
+  void SetTabToNextAtEnd(bool v) { tabToNextAtEnd_ = v; }
+  TInsertPosition InsertPosition() const { return insertPosition_; }
+  void SetInsertPosition(TInsertPosition v) { insertPosition_ = v; }
+  THomeEndAction HomeEndKey() const { return homeEndKey_; }
+  void SetHomeEndKey(THomeEndAction v) { homeEndKey_ = v; }
+
+ private:
+  bool allowInsertRow_ = false;
+  bool allowDeleteRow_ = false;
+  bool advanceAuto_ = false;
+  TAdvanceDirection tabAdvanceDirection_ = adLeftRight;
+  bool allowClipboardShortCuts_ = false;
+  bool skipFixedCells_ = true;
+  bool appendOnArrowDown_ = false;
+  bool moveRowOnSort_ = false;
+  bool improveMaskSel_ = false;
+  bool keepHorizScroll_ = false;
+  bool tabToNextAtEnd_ = false;
+  TInsertPosition insertPosition_ = pInsertBefore;
+  THomeEndAction homeEndKey_ = heFirstLastColumn;
+
  public:
   bool AdvanceOnEnter() const { return advanceOnEnter_; }
   void SetAdvanceOnEnter(bool v) { advanceOnEnter_ = v; }
@@ -97,15 +166,62 @@ class TNavigation : public TPersistent {
   void SetAdvanceInsert(bool v) { advanceInsert_ = v; }
   TAdvanceDirection AdvanceDirection() const { return advanceDirection_; }
   void SetAdvanceDirection(TAdvanceDirection v) { advanceDirection_ = v; }
+  // ---- the switches the cell editors read
+  bool AlwaysEdit() const { return alwaysEdit_; }
+  void SetAlwaysEdit(bool v) { alwaysEdit_ = v; }
+  bool AllowCtrlEnter() const { return allowCtrlEnter_; }
+  void SetAllowCtrlEnter(bool v) { allowCtrlEnter_ = v; }
+  bool EditSelectAll() const { return editSelectAll_; }
+  void SetEditSelectAll(bool v) { editSelectAll_ = v; }
+  bool CursorWalkEditor() const { return cursorWalkEditor_; }
+  void SetCursorWalkEditor(bool v) { cursorWalkEditor_ = v; }
+  bool LineFeedOnEnter() const { return lineFeedOnEnter_; }
+  void SetLineFeedOnEnter(bool v) { lineFeedOnEnter_ = v; }
+  bool AutoComboDropSize() const { return autoComboDropSize_; }
+  void SetAutoComboDropSize(bool v) { autoComboDropSize_ = v; }
+
   bool AutoGotoWhenSorted() const { return autoGotoWhenSorted_; }
   void SetAutoGotoWhenSorted(bool v) { autoGotoWhenSorted_ = v; }
   bool AutoGotoIncremental() const { return autoGotoIncremental_; }
   void SetAutoGotoIncremental(bool v) { autoGotoIncremental_ = v; }
 
+  // ---- clipboard switches (ExGridClipboard.cpp reads them)
+  bool AllowSmartClipboard() const { return allowSmartClipboard_; }
+  void SetAllowSmartClipboard(bool v) { allowSmartClipboard_ = v; }
+  bool AllowRTFClipboard() const { return allowRTFClipboard_; }
+  void SetAllowRTFClipboard(bool v) { allowRTFClipboard_ = v; }
+  bool AllowFmtClipboard() const { return allowFmtClipboard_; }
+  void SetAllowFmtClipboard(bool v) { allowFmtClipboard_ = v; }
+  bool AllowClipboardAlways() const { return allowClipboardAlways_; }
+  void SetAllowClipboardAlways(bool v) { allowClipboardAlways_ = v; }
+  bool AllowClipboardRowGrow() const { return allowClipboardRowGrow_; }
+  void SetAllowClipboardRowGrow(bool v) { allowClipboardRowGrow_ = v; }
+  bool AllowClipboardColGrow() const { return allowClipboardColGrow_; }
+  void SetAllowClipboardColGrow(bool v) { allowClipboardColGrow_ = v; }
+  bool CopyHTMLTagsToClipboard() const { return copyHTMLTagsToClipboard_; }
+  void SetCopyHTMLTagsToClipboard(bool v) { copyHTMLTagsToClipboard_ = v; }
+
+ private:
+  bool allowSmartClipboard_ = false;
+  bool allowRTFClipboard_ = false;
+  bool allowFmtClipboard_ = false;
+  bool allowClipboardAlways_ = false;
+  bool allowClipboardRowGrow_ = true;
+  bool allowClipboardColGrow_ = true;
+  bool copyHTMLTagsToClipboard_ = true;
+
  private:
   bool advanceOnEnter_ = false;
   bool advanceInsert_ = false;
   TAdvanceDirection advanceDirection_ = adLeftRight;
+  // the cell editors' switches
+  bool alwaysEdit_ = false;
+  bool allowCtrlEnter_ = true;
+  bool editSelectAll_ = true;
+  bool cursorWalkEditor_ = false;
+  bool lineFeedOnEnter_ = false;
+  bool autoComboDropSize_ = false;
+
   bool autoGotoWhenSorted_ = false;
   bool autoGotoIncremental_ = false;
 };
@@ -115,6 +231,13 @@ using TAutoAddRowEvent = std::function<void(TObject* sender, int row)>;
 using TAutoInsertColEvent = std::function<void(TObject* sender, int col)>;
 using TCellChangingEvent =
     std::function<void(TObject* sender, int oldRow, int oldCol, int newRow, int newCol, bool& allow)>;
+
+// Sizing and scroll-bar state (ExGridSizing.cpp).
+struct TGridSizing;
+using TColumnSizeEvent = std::function<void(TObject* sender, int col)>;
+using TRowSizeEvent = std::function<void(TObject* sender, int row)>;
+using TUpdateColumnSizeEvent = std::function<void(TObject* sender, int col, int& width)>;
+using TScrollHintEvent = std::function<void(TObject* sender, int index, AnsiString& hint)>;
 
 class TExStringGrid : public TBaseGrid {
  public:
@@ -249,6 +372,58 @@ class TExStringGrid : public TBaseGrid {
   TColumnSize* ColumnSize() { return columnSize_.get(); }
   void SaveColumnSizes();
   void LoadColumnSizes();
+  // The INI file of the column widths: ColumnSize's Key, a relative name
+  // taken in the program's folder.
+  AnsiString ColumnSizeFile() const;
+
+  // ---- sizing, stretching and scroll bars (ExGridSizing.cpp)
+  // The stretch column (-1: the last) takes the client width the others
+  // leave; EExGridError "Stretch column index out of range" past the columns.
+  void StretchToClient(int col);
+  void FitColumnsToContents(bool includeFixed = true, int padding = 0);
+  void FitColumnToContents(int col);
+  void FitRowToContents(int row);
+  void FitRowToLines(int row, int lines, int extra);
+  // The most lines any cell of the row holds, at least 1.
+  int RowLineCount(int row);
+  // Limits of the automatic sizing (0: no maximum) and its margins.
+  TGridSizeLimits& SizeLimits();
+  TScrollBarOptions& ScrollOptions();
+  TPrintSettings* PrintSettings();
+  THTMLSettings* HTMLSettings();
+  // Grows and shrinks with the form that owns the grid.
+  bool SizeWithForm() const;
+  void SetSizeWithForm(bool v);
+  bool ScrollProportional() const;
+  void SetScrollProportional(bool v);
+  // Refreshes the styled (flat) and proportional scroll bars.
+  void UpdateScrollBarLooks();
+  TColumnSizeEvent OnEndColumnSize;
+  TRowSizeEvent OnEndRowSize;
+  TUpdateColumnSizeEvent OnUpdateColumnSize;
+  TScrollHintEvent OnScrollHint;
+
+ protected:
+  void ColWidthsChanged() override;
+  void RowHeightsChanged() override;
+  void SizeChanged(int oldColCount, int oldRowCount) override;
+  void TopLeftChanged() override;
+  void Resize() override;
+  void CalcSizingState(int x, int y, TGridState& state, int& index, int& sizingPos, int& sizingOfs,
+                       TGridDrawInfo& fixedInfo) override;
+  // A thumb dragged on a proportional bar moves the view by its share.
+  void WMHScroll(TMessage& m) override;
+  void WMVScroll(TMessage& m) override;
+  // The width a cell's content needs and its height within width (real column).
+  virtual TSize CellContentExtent(int col, int row, int width);
+
+ private:
+  friend struct TGridSizing;
+  void ResizeColumns();
+  void ScrollMessage(TMessage& m, bool horizontal);
+  std::unique_ptr<TGridSizing> sizing_;
+
+ public:
 
   // ---- hidden columns (ExGridHidden.cpp); indices are real unless named display
   int HiddenColumnCount() const { return hiddenColCount_; }
@@ -427,6 +602,106 @@ class TExStringGrid : public TBaseGrid {
   bool filterActive_ = false;
   bool filterCaseUp_ = false;
   int filterFixedRows_ = 0;
+
+ public:
+  // ---- clipboard (ExGridClipboard.cpp). Rectangles and the col of the
+  // paste calls are display columns; the cells are reached at their real
+  // columns. Copying puts the text block (ExGridClipboard.h), and with the
+  // Navigation switches the first cell's rich text and the cell stream.
+  void CopySelectionToClipboard();
+  void CutSelectionToClipboard();
+  void CopyRectToClipboard(const TGridRect& rect, bool disjunct);
+  // The text block of the rectangle, as copying puts it on the clipboard.
+  AnsiString RectToClipboardText(const TGridRect& rect, bool disjunct);
+  // Pastes at the selection's top-left cell, then fills the rest of the
+  // selection with AllowSmartClipboard (one value repeated, a series of
+  // dates, times or integers continued, other values repeated in turn).
+  void PasteSelectionFromClipboard();
+  // The cell stream when allowed and present and the cells it covers can
+  // take it, else the first cell's rich text, else the text block. Returns
+  // the number of cells pasted.
+  int PasteFromClipboard(int col, int row);
+  // Writes the text block's fields from (col, row) rightward and downward,
+  // growing the grid as Navigation allows (EExGridError past the transfer
+  // limits, before anything changes). Cells that cannot be edited (every
+  // cell with AllowClipboardAlways) and read-only cells are skipped, as are
+  // cells a paste event refuses. Returns the number of cells written.
+  int PasteTextIntoCells(int col, int row, const AnsiString& text);
+  // Set by copying, cleared by cutting.
+  bool CopyValid() const { return copyValid_; }
+  // The display rectangle copied last.
+  const TGridRect& LastCopyRect() const { return lastCopyRect_; }
+  // Told of every paste: the target rectangle (display columns), the source
+  // rectangle when the cells came from this grid's own copy (else -1, -1,
+  // -1, -1) and whether that copy is still valid.
+  virtual void ClipboardPasteHook(const TRect& target, const TRect& source, bool copyValid) {}
+  TClipboardEvent OnClipboardCopy;
+  TClipboardEvent OnClipboardCut;
+  TClipboardEvent OnClipboardPaste;
+  TClipboardPasteCellEvent OnClipboardBeforePasteCell;
+  TClipboardPasteWideCellEvent OnClipboardBeforePasteWideCell;
+
+  // ---- text and spreadsheet import (ExGridImport.cpp)
+  // Reads a delimited text file (Delimiter, or detected from the first two
+  // lines while it is '\0'). Without append the grid's old cells, hidden
+  // rows and filter go first; with append the rows go after the last one
+  // (before a floating footer). The whole file is read and checked against
+  // the transfer limits before the grid changes: EExGridError "Cannot open
+  // file <name>" or the limit's message.
+  void ImportTextFile(const AnsiString& fileName, bool append);
+  void LoadFromCSV(const AnsiString& fileName) { ImportTextFile(fileName, false); }
+  // The used cells of a sheet of an ".xls" or ".xlsx" file (the first sheet
+  // when sheetName is empty) replace the grid's cells from (0, 0).
+  void ImportSpreadsheet(const AnsiString& fileName, const AnsiString& sheetName = "");
+  // '\0': detect on each import.
+  char Delimiter() const { return delimiter_; }
+  void SetDelimiter(char v) { delimiter_ = v; }
+  bool OemConvert() const { return oemConvert_; }
+  void SetOemConvert(bool v) { oemConvert_ = v; }
+
+  // ---- drag and drop (ExGridDragDrop.cpp)
+  TDragDropSettings* DragDropSettings() { return dragDropSettings_.get(); }
+  // Registers or revokes the grid's window as a drop target.
+  void UpdateDropTarget();
+  TGridDropTarget* DropTarget() const { return dropTarget_.get(); }
+  // Drags the selection's text (a header cell's column with
+  // OleColumnDragDrop) from the cell (display column) the mouse went down
+  // on; a move clears the dragged cells or removes the rows as the settings
+  // say. Returns the effect the drop took.
+  int OleDragFromCell(int col, int row);
+  // The selection a drag from this grid carries, -1s while none runs.
+  const TGridRect& OleDragRect() const { return oleDragRect_; }
+  void SetOleDragRect(const TGridRect& r) { oleDragRect_ = r; }
+  TOleDropEvent OnOleDrop;
+  TOleDroppedEvent OnOleDropped;
+  TOleDragOverEvent OnOleDragOver;
+  TOleDropFileEvent OnOleDropFile;
+  TOleDropColEvent OnOleDropCol;
+  TOleDragEvent OnOleDrag;
+  TOleDragStartEvent OnOleDragStart;
+  TOleDragStopEvent OnOleDragStop;
+
+ private:
+  // The drop target writes cells by the paste's rules.
+  friend class TGridDropTarget;
+  // ExGridClipboard.cpp
+  bool CanPasteCell(int realCol, int row);
+  bool WriteClipboardCell(int realCol, int row, AnsiString value);
+  int PasteCellStream(int col, int row, const std::string& bytes);
+  void SmartFill(const TGridRect& sel, int startCol, int pastedCount);
+  // Grows the grid to needCols display columns and needRows rows before
+  // the footers, where allowed; EExGridError beyond the transfer limits.
+  void GrowForTransfer(int needCols, int needRows, bool growCols, bool growRows);
+  TGridRect WidenedSelection();
+  // Columns and rows of the block the last paste wrote (for the smart fill).
+  TPoint lastPasteSize_{0, 0};
+  bool copyValid_ = false;
+  TGridRect lastCopyRect_{-1, -1, -1, -1};
+  char delimiter_ = '\0';
+  bool oemConvert_ = false;
+  std::unique_ptr<TDragDropSettings> dragDropSettings_ = std::make_unique<TDragDropSettings>(this);
+  std::unique_ptr<TGridDropTarget> dropTarget_;
+  TGridRect oleDragRect_{-1, -1, -1, -1};
 
  public:
   // ---- nodes and grouping (ExGridNodes.cpp). AddNode, RemoveNode,
@@ -651,7 +926,7 @@ class TExStringGrid : public TBaseGrid {
   void SetActiveCellFont(const TFont& font) { activeCellFont_.Assign(font); }
   TFont* FixedFont() { return &fixedFont_; }
   void SetFixedFont(const TFont& font) { fixedFont_.Assign(font); }
-  // Stored only: the scroll bars here have no flat mode to apply them to.
+  // The looks of the window's styled scroll bars (ExGridSizing.cpp).
   TScrollType ScrollType() const { return scrollType_; }
   void SetScrollType(TScrollType v);
   TColor ScrollColor() const { return scrollColor_; }
@@ -659,7 +934,11 @@ class TExStringGrid : public TBaseGrid {
   int ScrollWidth() const { return scrollWidth_; }
   void SetScrollWidth(int v);
   bool AutoSize() const { return autoSize_; }
-  void SetAutoSize(bool v) { autoSize_ = v; }
+  // Turned on, the columns take their contents' widths with a margin of 10.
+  void SetAutoSize(bool v) {
+    autoSize_ = v;
+    if (v) FitColumnsToContents(true, 10);
+  }
   // The grid's height snaps to whole rows (ExGridProps.cpp has the rule).
   bool IntegralHeight() const { return integralHeight_; }
   void SetIntegralHeight(bool v);
@@ -675,6 +954,125 @@ class TExStringGrid : public TBaseGrid {
   TExStringGridCheck* CellChecker() const { return cellChecker_; }
   void SetCellChecker(TExStringGridCheck* v);
 
+ public:
+  // ---- in-place editing (ExGridEdit.cpp; the editors in ExGridEditors.h).
+  // Columns are display columns unless named real.
+  // Places, fills and focuses the control editor of the edit's type.
+  void OpenCellEditor(int col, int row);
+  // Writes a changed value of the open control editor back and hides it.
+  void ReadEditorValue(int col, int row);
+  // Ends the edit in progress (any editor) and validates the cell.
+  void HideCellEditor();
+  // A control editor hands a key it does not keep to the grid.
+  void LeaveEditorByKey(Word key, TShiftState shift);
+  // Puts the text the cell had when the edit began back.
+  virtual void CancelCellEdit();
+  virtual AnsiString CurrentCellText();
+  virtual void SetCurrentCellText(const AnsiString& text);
+  virtual bool ValidateCell(const AnsiString& text);
+  virtual bool ValidateWideCell(const WideString& text);
+  virtual void DoEllipsClick(const AnsiString& text, AnsiString& result);
+  // The cell (real column) holds a check box, radio group or button.
+  bool IsControlCell(int col, int row) const;
+  TGridEditState& EditState();
+  bool Editing() const;
+  TEditorType EditingType() const;
+  TWinControl* ActiveEditorControl() const;
+  TExInplaceEdit* ExInplaceEditor() const;
+  // The link of edCustom cells; the editor-type query may set it per cell.
+  TEditLink* CurrentEditLink() const;
+  void SetCurrentEditLink(TEditLink* link);
+  // The editor controls, made on first use.
+  TGridSpin* SpinEdit();
+  TGridCombo* Combobox();
+  TGridUniCombo* UniCombobox();
+  TGridUniEdit* UniEdit();
+  TGridCheckBox* CheckBoxEditor();
+  TGridEditBtn* EditBtn();
+  TGridUnitEditBtn* UnitEditBtn();
+  TGridDatePicker* DatePicker();
+  TGridButton* ButtonEditor();
+  TExRichEdit* RichEdit();
+  bool ExcelStyleDecimalSeparator() const { return excelStyleDecimal_; }
+  void SetExcelStyleDecimalSeparator(bool v) { excelStyleDecimal_ = v; }
+  bool Lookup() const { return lookup_; }
+  void SetLookup(bool v) { lookup_ = v; }
+  bool LookupCaseSensitive() const { return lookupCaseSensitive_; }
+  void SetLookupCaseSensitive(bool v) { lookupCaseSensitive_ = v; }
+  bool LookupHistory() const { return lookupHistory_; }
+  void SetLookupHistory(bool v) { lookupHistory_ = v; }
+  TSizeWhileTyping* SizeWhileTyping();
+  char EditPasswordChar() const { return editPasswordChar_; }
+
+  std::function<void(TObject* sender, int col, int row, TEditLink* link)> OnGetEditorProp;
+  std::function<void(TObject* sender, int col, int row, AnsiString& value, bool& valid)> OnCellValidate;
+  std::function<void(TObject* sender, int col, int row, WideString& value, bool& valid)> OnCellValidateWide;
+  std::function<void(TObject* sender, int col, int row, const AnsiString& value)> OnEditChange;
+  TNotifyEvent OnEditingDone;
+  std::function<void(TObject* sender, int col, int row, AnsiString& s)> OnEllipsClick;
+  std::function<void(TObject* sender, int col, int row, int itemIndex, const AnsiString& selection)> OnComboChange;
+  std::function<void(TObject* sender, int col, int row, int itemIndex, const AnsiString& selection,
+                     TObject* object)> OnComboObjectChange;
+  std::function<void(TObject* sender, int col, int row, int value, bool upDown)> OnSpinClick;
+  std::function<void(TObject* sender, int col, int row, double value, bool upDown)> OnFloatSpinClick;
+  std::function<void(TObject* sender, int col, int row, TDateTime value, bool upDown)> OnDateSpinClick;
+  std::function<void(TObject* sender, int col, int row, TDateTime value, bool upDown)> OnTimeSpinClick;
+  std::function<void(TObject* sender, int row, int col)> OnDblClickCell;
+  std::function<void(TObject* sender, int row)> OnEndRowSize;
+
+ protected:
+  bool CanEditShow() override;
+  bool SelectCell(int col, int row) override;
+  TInplaceEdit* CreateEditor() override;
+  AnsiString GetEditText(int col, int row) override;
+  void SetEditText(int col, int row, const AnsiString& value) override;
+  void WMChar(TMessage& m) override;
+
+ private:
+  friend class TExInplaceEdit;
+  friend class TEditLink;
+  friend class TGridSpin;
+  friend class TGridCombo;
+  friend class TGridUniCombo;
+  friend class TGridUniEdit;
+  friend class TGridCheckBox;
+  friend class TGridEditBtn;
+  friend class TGridUnitEditBtn;
+  friend class TGridDatePicker;
+  friend class TGridButton;
+  friend class TExRichEdit;
+  struct TEditStateDeleter {
+    void operator()(TGridEditState* state) const;
+  };
+  // Closes the editor and writes its value without validating.
+  void CloseCellEditor();
+  // The editor control's leave keys: write a changed text, validate, leave.
+  bool EditorLeaveKey(Word& key, TShiftState shift);
+  void RememberEditCell();
+  // The current cell may be edited: no cell control, not fixed, the can-edit query.
+  bool CurrentCellEditable();
+  // nullptr while the grid or its editors are going away.
+  TGridEditState* LiveEditState();
+  // The value the open control editor would write back, and its reset.
+  AnsiString EditorValueText();
+  void SetEditorValueText(const AnsiString& text);
+  bool EditorChanged();
+  void SnapshotEditor();
+  void HideEditorControls();
+  // The steps both validations share: whether one is due (the state then
+  // marks it running), the way back to the edit cell for a refused value,
+  // and the end, which remembers the cell's text anew.
+  TGridEditState* ValidationDue();
+  void ReturnToEditCell(TGridEditState& state);
+  void ValidationDone(TGridEditState& state);
+  std::unique_ptr<TGridEditState, TEditStateDeleter> editState_;
+  bool excelStyleDecimal_ = false;
+  bool lookup_ = false;
+  bool lookupCaseSensitive_ = false;
+  bool lookupHistory_ = false;
+  char editPasswordChar_ = '*';
+
+ public:
   // ---- version: one byte per part, the major part in the highest byte
   virtual unsigned GetVersionNr() const;
   // "2.8.8.3"; writing does nothing.

@@ -9,6 +9,8 @@ packages=(
   libcurl4-openssl-dev
   curl
   libjpeg62-turbo-dev
+  libzip-dev
+  libfreexl-dev
   fonts-nanum
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb

@@ -7,6 +7,7 @@
 
 #include <memory>
 
+#include "platform/rtl/Cp949.h"
 #include "platform/vcl/Clipbrd_p.h"
 #include "platform/vcl/Controls_p.h"
 
@@ -38,9 +39,10 @@ TClipboard::TContent ReadAll() {
   return mime ? ContentOfMime(*mime) : TClipboard::TContent{};
 }
 
-void WriteAll(const TClipboard::TContent& content) {
+// Takes the content by value: a large copy hands its text over unmoved.
+void WriteAll(TClipboard::TContent content) {
   if (Memory().active) {
-    Memory().content = content;
+    Memory().content = std::move(content);
     return;
   }
   EnsureQtApplication();
@@ -66,6 +68,10 @@ AnsiString ClipboardFormatName(UINT format) {
   return names[format - kFirstRegistered];
 }
 
+// Registered formats that other programs know by a MIME type of their own.
+const QString kRichTextMime = QStringLiteral("text/rtf");
+const char kRichTextName[] = "Rich Text Format";
+
 QString MimeTypeOf(UINT format) {
   switch (format) {
     case CF_TEXT:
@@ -75,6 +81,7 @@ QString MimeTypeOf(UINT format) {
   }
   AnsiString name = ClipboardFormatName(format);
   if (name.empty()) return {};
+  if (SameText(name, kRichTextName)) return kRichTextMime;
   // Hex keeps any name a valid MIME subtype.
   return kPrivatePrefix + QString::fromLatin1(QByteArray::fromStdString(name).toHex());
 }
@@ -103,7 +110,10 @@ std::vector<AnsiString> SplitFileNames(const std::string& joined) {
 void FillMimeData(QMimeData& mime, const TClipboard::TContent& content) {
   for (const auto& [format, bytes] : content) {
     if (format == CF_TEXT || format == CF_UNICODETEXT) {
-      mime.setText(ToQString(bytes));
+      // Character by character, and not through the painting's text cache:
+      // a copied block can be megabytes.
+      const WideString wide = Cp949ToUtf16(bytes);
+      mime.setText(QString::fromUtf16(wide.data(), static_cast<qsizetype>(wide.size())));
     } else if (format == CF_HDROP) {
       QList<QUrl> urls;
       for (const AnsiString& n : SplitFileNames(bytes)) urls << QUrl::fromLocalFile(QString::fromUtf8(SysFileName(n).c_str()));
@@ -124,6 +134,7 @@ TClipboard::TContent ContentOfMime(const QMimeData& mime) {
     if (!files.empty()) content[CF_HDROP] = JoinFileNames(files);
   }
   if (mime.hasText()) content[CF_TEXT] = FromQString(mime.text());
+  if (mime.hasFormat(kRichTextMime)) content[RegisterClipboardFormat(kRichTextName)] = mime.data(kRichTextMime).toStdString();
   for (const QString& type : mime.formats()) {
     if (!type.startsWith(kPrivatePrefix)) continue;
     std::string name = QByteArray::fromHex(type.mid(kPrivatePrefix.size()).toLatin1()).toStdString();
@@ -142,7 +153,7 @@ void TClipboard::Open() {
 void TClipboard::Close() {
   if (openCount_ == 0) return;
   if (--openCount_ == 0 && emptied_) {
-    WriteAll(pending_);
+    WriteAll(std::move(pending_));
     pending_.clear();
   }
 }

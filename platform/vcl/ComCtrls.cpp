@@ -1,7 +1,10 @@
 // Page controls, the status bar, progress bars and the date/time picker.
 #include "platform/vcl/ComCtrls.h"
 
+#include <QCalendarWidget>
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QMouseEvent>
 #include <QDateTimeEdit>
 #include <QHBoxLayout>
 #include <QProgressBar>
@@ -476,6 +479,22 @@ void TDateTimePicker::SetMaxDate(TDateTime v) {
   maxDate_ = v;
   if (v != 0 && value_ > v) value_ = v;
   Apply();
+}
+
+bool TDateTimePicker::CalendarDropped() const {
+  PickerWidgets parts = PartsOf(WidgetOf(this));
+  return parts.edit && parts.edit->calendarPopup() && parts.edit->calendarWidget() &&
+         parts.edit->calendarWidget()->isVisible();
+}
+
+void TDateTimePicker::DropCalendar() {
+  PickerWidgets parts = PartsOf(WidgetNeeded(this));
+  if (!parts.edit || !parts.edit->calendarPopup()) return;
+  // The edit drops its calendar for a press on its arrow, at the right edge.
+  const QPointF arrow(parts.edit->width() - 4, parts.edit->height() / 2.0);
+  QMouseEvent press(QEvent::MouseButtonPress, arrow, parts.edit->mapToGlobal(arrow), Qt::LeftButton, Qt::LeftButton,
+                    Qt::NoModifier);
+  QCoreApplication::sendEvent(parts.edit, &press);
 }
 
 void TDateTimePicker::CNCommand(TMessage& m) {

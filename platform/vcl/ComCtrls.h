@@ -192,6 +192,10 @@ class TDateTimePicker : public TWinControl {
   void SetMinDate(TDateTime v);
   TDateTime MaxDate() const { return maxDate_; }
   void SetMaxDate(TDateTime v);
+  // Whether the calendar drop-down is showing.
+  bool CalendarDropped() const;
+  // Drops the calendar down, as F4 does (date pickers in combo mode only).
+  void DropCalendar();
   TNotifyEvent OnChange;
 
  protected:

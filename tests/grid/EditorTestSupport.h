@@ -1,0 +1,43 @@
+// Helpers for the cell editor tests: a shown form, the event loop with a
+// deadline, and the Korean locale put back after each test.
+#pragma once
+
+#include <chrono>
+#include <functional>
+
+#include "platform/rtl/SysUtils.h"
+#include "platform/vcl/Forms.h"
+#include "platform/vcl/InputSimulation.h"
+
+// Runs the event loop until done() or two seconds passed; false on timeout.
+inline bool PumpUntil(const std::function<bool()>& done) {
+  const auto start = std::chrono::steady_clock::now();
+  while (!done()) {
+    if (std::chrono::steady_clock::now() - start > std::chrono::seconds(2)) return false;
+    Application->ProcessMessages();
+  }
+  return true;
+}
+
+// Runs the event loop for a while (for timers).
+inline void PumpFor(int ms) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (std::chrono::steady_clock::now() < end) Application->ProcessMessages();
+}
+
+// A form shown on the offscreen screen, deleted at the end of the test.
+struct TEditorForm {
+  TForm* form;
+  TEditorForm() : form(new TForm(nullptr)) {
+    form->SetBounds(10, 10, 600, 400);
+    form->Show();
+  }
+  ~TEditorForm() { delete form; }
+};
+
+// The program's own locale for the test, whatever a test changes.
+struct TKoreanLocale {
+  TFormatSettings saved = FormatSettings;
+  TKoreanLocale() { FormatSettings = TFormatSettings::Korean(); }
+  ~TKoreanLocale() { FormatSettings = saved; }
+};

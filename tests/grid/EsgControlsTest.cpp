@@ -1,0 +1,205 @@
+// The editor controls on their own: spin values that read, clamp and step
+// (dates in year-month-day order, times within their bounds, integers at
+// the edge of their range), typing that refuses a Hangul syllable whole,
+// the held arrow button, the unit menu and the combo's button width.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <climits>
+#include <cmath>
+
+#include "EditorTestSupport.h"
+#include "grid/EsgControls.h"
+#include "platform/rtl/Cp949.h"
+
+namespace {
+
+struct SpinDesk : ::testing::Test {
+  TKoreanLocale locale;
+  TEditorForm shown;
+  TEsgSpinEdit* spin = nullptr;
+  void SetUp() override {
+    spin = new TEsgSpinEdit(shown.form);
+    spin->SetParent(shown.form);
+    spin->SetBounds(10, 10, 120, 24);
+    spin->SetFocus();
+    ASSERT_TRUE(PumpUntil([&] { return spin->Focused(); }));
+  }
+};
+
+}  // namespace
+
+TEST_F(SpinDesk, IntegerValuesReadClampAndFallBackToTheMinimum) {
+  EXPECT_EQ(spin->Text(), "0");
+  spin->SetValue(250);
+  EXPECT_EQ(spin->Text(), "100") << "MaxValue 100 at creation";
+  spin->SetText("abc");
+  spin->SetMinValue(7);
+  spin->SetMaxValue(9);
+  EXPECT_EQ(spin->Value(), 7) << "letters read as MinValue";
+  spin->SetMinValue(5);
+  spin->SetMaxValue(5);
+  spin->SetValue(-40);
+  EXPECT_EQ(spin->Value(), -40) << "equal bounds do not clamp";
+}
+
+TEST_F(SpinDesk, StepsNeverOverflowAndKeysStepByIncrement) {
+  spin->SetMinValue(0);
+  spin->SetMaxValue(0);
+  spin->SetIncrement(INT_MAX);
+  spin->SetValue(INT_MAX - 1);
+  SimulateKey(spin, VK_UP);
+  EXPECT_EQ(spin->Value(), INT_MAX) << "the step stops at the end of the range";
+  SimulateKey(spin, VK_UP);
+  EXPECT_EQ(spin->Value(), INT_MAX);
+  spin->SetValue(INT_MIN + 1);
+  SimulateKey(spin, VK_DOWN);
+  SimulateKey(spin, VK_NEXT);
+  EXPECT_EQ(spin->Value(), INT_MIN);
+
+  spin->SetMaxValue(100);
+  spin->SetIncrement(5);
+  spin->SetValue(98);
+  SimulateKey(spin, VK_PRIOR);
+  EXPECT_EQ(spin->Value(), 100) << "clamped by the setter";
+}
+
+TEST_F(SpinDesk, AFloatThatDoesNotReadFallsBackToTheFloatMinimum) {
+  spin->SetSpinType(sptFloat);
+  spin->SetMinValue(42);
+  spin->SetMinFloatValue(1.5);
+  spin->SetMaxFloatValue(9.5);
+  spin->SetText("x.y");
+  EXPECT_DOUBLE_EQ(spin->FloatValue(), 1.5) << "not the integer bound";
+  spin->SetText("3.25");
+  EXPECT_DOUBLE_EQ(spin->FloatValue(), 3.25);
+  SimulateKey(spin, VK_UP);
+  EXPECT_DOUBLE_EQ(spin->FloatValue(), 3.25) << "IncrementFloat is 0 at creation";
+  spin->SetIncrementFloat(0.5);
+  spin->SetPrecision(2);
+  SimulateKey(spin, VK_UP);
+  EXPECT_EQ(spin->Text(), "3.75");
+}
+
+TEST_F(SpinDesk, DateStepsTheFieldUnderTheCaretInYearMonthDayOrder) {
+  spin->SetSpinType(sptDate);
+  spin->SetDateValue(EncodeDate(2024, 1, 31));
+  ASSERT_EQ(spin->Text(), "2024-01-31");
+  spin->SetSelStart(2);  // in the year
+  SimulateKey(spin, VK_UP);
+  EXPECT_EQ(spin->Text(), "2025-01-31");
+  spin->SetSelStart(6);  // in the month: 31 January + 1 month is the end of February
+  SimulateKey(spin, VK_UP);
+  EXPECT_EQ(spin->Text(), "2025-02-28");
+  spin->SetSelStart(9);  // in the day
+  SimulateKey(spin, VK_DOWN);
+  EXPECT_EQ(spin->Text(), "2025-02-27");
+  EXPECT_EQ(spin->SelStart(), 9) << "the caret stays in its field";
+}
+
+TEST_F(SpinDesk, TimesStepByFieldAndStayWithinTheTimeBounds) {
+  spin->SetSpinType(sptTime);
+  FormatSettings.LongTimeFormat = "hh:nn:ss";
+  spin->SetTimeValue(EncodeTime(10, 59, 0, 0));
+  ASSERT_EQ(spin->Text(), "10:59:00");
+  spin->SetSelStart(4);  // minutes
+  SimulateKey(spin, VK_UP);
+  EXPECT_EQ(spin->Text(), "11:00:00");
+  // Bounds 09:00 .. 11:30 (on any date): an hour up stops at 11:30.
+  spin->SetMinDateValue(EncodeDate(2020, 1, 1) + EncodeTime(9, 0, 0, 0));
+  spin->SetMaxDateValue(EncodeDate(2030, 1, 1) + EncodeTime(11, 30, 0, 0));
+  spin->SetSelStart(0);
+  SimulateKey(spin, VK_UP);
+  EXPECT_EQ(spin->Text(), "11:30:00") << "clamped to the time bound, not to a date";
+  spin->SetTimeValue(EncodeTime(8, 0, 0, 0));
+  EXPECT_EQ(spin->Text(), "09:00:00");
+}
+
+TEST_F(SpinDesk, TypingRefusesLettersAndAHangulSyllableWhole) {
+  spin->SetText("");
+  SimulateTyping(spin, "12a");
+  EXPECT_EQ(spin->Text(), "12");
+  // A syllable whose trail byte is an ASCII letter must not leave that letter behind.
+  SimulateImeCommit(spin, "각5"_k);
+  EXPECT_EQ(spin->Text(), "125");
+  SimulateKey(spin, VK_HOME);
+  SimulateTyping(spin, "-");
+  EXPECT_EQ(spin->Text(), "-125");
+  SimulateTyping(spin, "-");
+  EXPECT_EQ(spin->Text(), "-125") << "a second minus sign is refused";
+}
+
+TEST_F(SpinDesk, DateTypingTakesTheDateSeparatorEvenWhenItIsAMinusSign) {
+  spin->SetSpinType(sptDate);
+  spin->SetText("");
+  SimulateTyping(spin, "2024-05-06-");
+  EXPECT_EQ(spin->Text(), "2024-05-06") << "two separators at most";
+}
+
+TEST_F(SpinDesk, HoldingAnArrowRepeatsAfter400MsThenEvery100Ms) {
+  TExTimerSpeedButton* up = spin->Button()->UpButton();
+  int clicks = 0;
+  const TNotifyEvent stepping = spin->Button()->OnUpClick;
+  spin->Button()->OnUpClick = [&](TObject* sender) {
+    ++clicks;
+    stepping(sender);
+  };
+  const auto pressed = std::chrono::steady_clock::now();
+  SimulateMouseDown(up, mbLeft, 3, 3);
+  ASSERT_NE(up->RepeatTimer(), nullptr);
+  EXPECT_EQ(up->RepeatTimer()->Interval(), TExTimerSpeedButton::kFirstRepeat);
+  PumpFor(250);
+  // A busy machine may have let the whole first interval pass meanwhile.
+  if (std::chrono::steady_clock::now() - pressed < std::chrono::milliseconds(390))
+    EXPECT_EQ(clicks, 0) << "no repeat before 400 ms";
+  ASSERT_TRUE(PumpUntil([&] { return clicks >= 3; }));
+  EXPECT_EQ(up->RepeatTimer()->Interval(), TExTimerSpeedButton::kNextRepeat);
+  const int held = clicks;
+  SimulateMouseUp(up, mbLeft, 3, 3);
+  EXPECT_FALSE(up->RepeatTimer()->Enabled());
+  PumpFor(250);
+  EXPECT_EQ(clicks, held + 1) << "the release over the button is the ordinary click, then nothing";
+  EXPECT_EQ(spin->Value(), std::min(clicks, 100));
+}
+
+TEST(EsgEditBtn, TheUnitMenuSetsTheUnitAndTheButtonFiresItsEvent) {
+  TEditorForm shown;
+  auto* edit = new TEsgUnitEditBtn(shown.form);
+  edit->SetParent(shown.form);
+  edit->SetBounds(10, 10, 150, 24);
+  edit->Units()->Add("km");
+  edit->Units()->Add("km2");
+  EXPECT_TRUE(edit->RightAlign());
+  TPopupMenu::SetPopupHook([](TPopupMenu& menu, int, int) { menu.Items()->Items(1)->Click(); });
+  edit->ClickButton();
+  TPopupMenu::SetPopupHook(nullptr);
+  EXPECT_EQ(edit->UnitID(), "km2");
+
+  auto* plain = new TEsgEditBtn(shown.form);
+  plain->SetParent(shown.form);
+  int clicked = 0;
+  plain->OnClickBtn = [&](TObject*) { ++clicked; };
+  plain->SetFocus();
+  ASSERT_TRUE(PumpUntil([&] { return plain->Focused(); }));
+  SimulateKey(plain, VK_F4);
+  EXPECT_EQ(clicked, 1) << "F4 runs the button";
+  plain->SetEditorEnabled(false);
+  SimulateTyping(plain, "77");
+  EXPECT_EQ(plain->Text(), "0") << "without the editor only the button changes the text";
+}
+
+TEST(ESGComboBox, ButtonWidthTakesOnly14To32AndTheVersionIsFixed) {
+  TEditorForm shown;
+  auto* combo = new TESGComboBox(shown.form);
+  combo->SetParent(shown.form);
+  const int start = combo->ButtonWidth();
+  combo->SetButtonWidth(13);
+  EXPECT_EQ(combo->ButtonWidth(), start);
+  combo->SetButtonWidth(33);
+  EXPECT_EQ(combo->ButtonWidth(), start);
+  combo->SetButtonWidth(20);
+  EXPECT_EQ(combo->ButtonWidth(), 20);
+  combo->SetVersion("9");
+  EXPECT_EQ(combo->Version(), "1.2.0.0");
+  EXPECT_TRUE(combo->Flat());
+}
