@@ -146,7 +146,10 @@ TWebBrowser::TWebBrowser(TComponent* owner) : TWinControl(owner) {
   ControlStyle() = TControlStyle{csClickEvents, csDoubleClicks};
 }
 
-TWebBrowser::~TWebBrowser() { DestroyWindowHandle(); }
+TWebBrowser::~TWebBrowser() {
+  if (auto* view = ViewOf(this)) view->stop();
+  DestroyWindowHandle();
+}
 
 const char* TWebBrowser::BodySerializerScript() { return kSerializer; }
 
@@ -156,8 +159,13 @@ TWindowHandle* TWebBrowser::CreateWindowHandle() {
   view->settings()->setDefaultTextEncoding(QStringLiteral("EUC-KR"));
   view->setFocusPolicy(Qt::StrongFocus);
   auto* h = new TWindowHandle(this, view);
-  QObject::connect(view, &QWebEngineView::loadStarted, view, [this] { busy_ = true; });
+  // The view outlives the control by a turn of the event loop, and a load
+  // may finish in that turn: the control is looked up before it is touched.
+  QObject::connect(view, &QWebEngineView::loadStarted, view, [this] {
+    if (IsLiveControl(this)) busy_ = true;
+  });
   QObject::connect(view, &QWebEngineView::loadFinished, view, [this, view](bool) {
+    if (!IsLiveControl(this)) return;
     busy_ = false;
     if (OnDocumentComplete) {
       AnsiString url = FromQString(view->url().toString(QUrl::FullyEncoded));

@@ -51,6 +51,11 @@ class WebBrowserTest : public ::testing::Test {
           "Content-Type: text/html\r\n"));
       return;
     }
+    if (path == "/slow") {
+      c.Pause(2000);
+      c.Send(LocalHttpServer::Reply(200, "<html><body>late</body></html>", "Content-Type: text/html\r\n"));
+      return;
+    }
     if (path == "/plain") {
       c.Send(LocalHttpServer::Reply(200, "<html><body><p>올드보이</p></body></html>"_k,
                                     "Content-Type: text/html\r\n"));
@@ -179,4 +184,16 @@ TEST_F(WebBrowserTest, APageThatNeverAnswersCostsOnlyTheBoundedWait) {
   TWebBrowser::ScriptTimeoutMs = saved;
   EXPECT_EQ(html, "");
   EXPECT_LT(waited, std::chrono::seconds(3));
+}
+
+TEST_F(WebBrowserTest, ClosingTheWindowWhileAPageLoadsIsSafe) {
+  browser->Navigate(server.Url("/slow"));
+  ASSERT_TRUE(PumpUntil([&] { return server.RequestCount() > 0; }, kPageDeadline));
+  EXPECT_TRUE(browser->Busy());
+  delete form;
+  form = nullptr;
+  server.Release();
+  auto settle = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
+  PumpUntil([&] { return std::chrono::steady_clock::now() > settle; });
+  EXPECT_EQ(completed, 0);
 }
