@@ -57,6 +57,17 @@ AnsiString SqlEscape(std::string_view text) {
   return out;
 }
 
+std::vector<TServiceFile> ServiceFilesFromGrid(
+    int rowCount, const std::function<AnsiString(const AnsiString& header, int row)>& cell) {
+  static const AnsiString kName = "파일이름"_k, kId = "파일ID"_k, kSize = "파일크기"_k, kVideo = "비디오포맷"_k,
+                          kAudio = "오디오포맷"_k, kLanguage = "언어"_k, kQuality = "화질정보"_k, kRelease = "릴정보"_k;
+  std::vector<TServiceFile> files;
+  for (int row = 1; row < rowCount; ++row)
+    files.push_back({cell(kName, row), cell(kId, row), cell(kSize, row), cell(kVideo, row), cell(kAudio, row),
+                     cell(kLanguage, row), cell(kQuality, row), cell(kRelease, row)});
+  return files;
+}
+
 // -------------------------------------------------------------------- Lookup
 
 AnsiString FileIdLookupURL(const std::vector<AnsiString>& fileIds) {

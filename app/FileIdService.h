@@ -14,6 +14,7 @@
 // backslashes, "&", "+", "%" and Korean text arrive as typed.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -55,6 +56,11 @@ struct TServiceFile {
   AnsiString Quality;      // 화질정보
   AnsiString Release;      // 릴정보
 };
+
+// The file rows 1 .. rowCount-1 of a grid whose cells are read by header
+// text ("파일이름", "파일ID", ...) through cell(header, row).
+std::vector<TServiceFile> ServiceFilesFromGrid(
+    int rowCount, const std::function<AnsiString(const AnsiString& header, int row)>& cell);
 
 // File rows beyond this many are not published.
 inline constexpr int kMaxUploadedFileRows = 10;

@@ -83,6 +83,18 @@ TEST(FileIdService, SqlEscapeEscapesBackslashFirstThenBothQuotes) {
   EXPECT_EQ(SqlEscape("올드보이"_k), "올드보이"_k);
 }
 
+TEST(FileIdService, FileRowsAreReadByHeader) {
+  std::vector<TServiceFile> files = ServiceFilesFromGrid(
+      3, [](const AnsiString& header, int row) { return header + IntToStr(row); });
+  ASSERT_EQ(files.size(), 2u);
+  EXPECT_EQ(files[1].FileName, "파일이름2"_k);
+  EXPECT_EQ(files[1].FileId, "파일ID2"_k);
+  EXPECT_EQ(files[0].Quality, "화질정보1"_k);
+  EXPECT_EQ(files[0].Release, "릴정보1"_k);
+  EXPECT_EQ(files[0].Language, "언어1"_k);
+  EXPECT_TRUE(ServiceFilesFromGrid(1, [](const AnsiString&, int) { return AnsiString("x"); }).empty());
+}
+
 TEST_F(FileIdServiceTest, LookupSendsTheFileIdColumnAndAnOkReplyFillsEveryField) {
   EXPECT_FALSE(StartFileIdLookup(*getFileID, {}));
   EXPECT_EQ(server.RequestCount(), 0u);
