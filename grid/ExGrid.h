@@ -1018,7 +1018,6 @@ class TExStringGrid : public TBaseGrid {
   std::function<void(TObject* sender, int col, int row, TDateTime value, bool upDown)> OnDateSpinClick;
   std::function<void(TObject* sender, int col, int row, TDateTime value, bool upDown)> OnTimeSpinClick;
   std::function<void(TObject* sender, int row, int col)> OnDblClickCell;
-  std::function<void(TObject* sender, int row)> OnEndRowSize;
 
  protected:
   bool CanEditShow() override;
