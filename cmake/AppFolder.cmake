@@ -28,3 +28,9 @@ add_custom_target(vidrena_app_folder ALL
   DEPENDS ${poster_stamp} ${VIDRENA_SHIPPED_CONFIG}
   COMMENT "Laying out the application folder")
 add_dependencies(vidrena vidrena_app_folder)
+
+# A sample catalogue for looking at the window (scripts/screenshot.sh).
+add_executable(vidrena_samplecat ${CMAKE_SOURCE_DIR}/app/main/SampleCatalogue.cpp)
+target_link_libraries(vidrena_samplecat PRIVATE ${VIDRENA_LIBRARIES})
+set_target_properties(vidrena_samplecat PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools
+                      EXCLUDE_FROM_ALL TRUE)
