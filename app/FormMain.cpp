@@ -11,6 +11,7 @@
 #include "app/FormMain.h"
 
 #include "app/Catalogue.h"
+#include "app/FormSetup.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/vcl/Messages.h"
 
@@ -311,7 +312,7 @@ void TFormMain::BuildMenuPanel() {
   ScBitBtn32 = action(view, "안본영화만"_k, [this](TObject*) { QuickFilter(7); });
   ScBitBtn35 = action(view, "빌려준영화만"_k, [this](TObject*) { QuickFilter(4); });
   TTabSheet* settings = page("설정"_k);
-  OptionBtn = action(settings, "설정"_k, {});
+  OptionBtn = action(settings, "설정"_k, [this](TObject* s) { OptionBtnClick(s); });
   BtnUpdate = action(settings, "업데이트 확인"_k, {});
   ScBitBtn37 = action(settings, "홈페이지"_k, [this](TObject*) { OpenLink("http://www.vidrena.com/"); });
   ScBitBtn2 = action(settings, "도움말"_k, {});
@@ -396,6 +397,22 @@ void TFormMain::FormCreate(TObject*) {
 void TFormMain::LoadIniSetup() {
   GridLook = ::LoadIniSetup(IniSetupFileName(AppDir), IniSetup, *movie_Grid);
   LoadColumnView();
+}
+
+void TFormMain::OptionBtnClick(TObject*) {
+  if (Busy()) return;
+  ShowMenuPanel(false);
+  auto dialog = std::make_unique<TFormSetup>(Application, AppDir, DBDir);
+  dialog->ShowModal();
+  if (!dialog->Modified) return;
+  LoadIniSetup();
+  if (dialog->ColumnsChanged) {
+    movie_Grid->BeginUpdate();
+    movie_Grid->ShowAllColumns();
+    movie_Grid->EndUpdate();
+    ApplyColumnVisibility();
+  }
+  movie_Grid->Invalidate();
 }
 
 void TFormMain::FormShow(TObject*) {

@@ -166,6 +166,9 @@ class TFormMain : public TForm {
   void FormKeyDown(TObject* sender, Word& key, TShiftState shift);
   // Reads the settings file, applies the grid looks, loads the chooser list.
   void LoadIniSetup();
+  // The settings dialog; what it saved applies at once, newly checked
+  // columns included.
+  void OptionBtnClick(TObject* sender);
 
   // ---- file workflow
   // False when the file could not be loaded: the previous catalogue, its
@@ -271,6 +274,9 @@ class TFormMain : public TForm {
   }
   void WireGrid();
   bool SaveGridTo(const AnsiString& fileName);
+  // LoadGridFile with every column shown, in one update bracket; raises
+  // what the load raises (the grid is then unchanged).
+  void LoadGridShowingAll(const AnsiString& fileName);
   int busyDepth_ = 0;
   // Search conditions on a column that grouping took out of the grid.
   std::vector<std::pair<AnsiString, AnsiString>> unplacedSearch_;

@@ -11,6 +11,7 @@
 
 #include "app/Catalogue.h"
 #include "app/FormMain.h"
+#include "app/FormPoster.h"
 #include "app/StrUnit.h"
 #include "dateedit/DateEdit.h"
 #include "platform/rtl/SysUtils.h"
@@ -87,7 +88,14 @@ void TFormMain::BuildDetailPane() {
                              [this](TObject* s) { BtnPosterPrevClick(s); });
   BtnPosterNext = MakeButton(moviesheet, "다음 ▶"_k, 262, 134, 90, 26,
                              [this](TObject* s) { BtnPosterNextClick(s); });
-  ScButton3 = MakeButton(moviesheet, "크게 보기"_k, 166, 166, 186, 26);
+  ScButton3 = MakeButton(moviesheet, "크게 보기"_k, 166, 166, 186, 26, [this](TObject*) {
+    if (imgposter->Picture()->Width() <= 0) return;
+    auto view = std::make_unique<TFormPoster>(Application);
+    view->SetPicture(imgposter->Picture(),
+                     PosterViewHalves(IniSetup.PosterAutoSize, imgposter->Picture()->Width(),
+                                      imgposter->Picture()->Height(), Width(), Height()));
+    view->ShowModal();
+  });
 
   y = 228;
   field(moviesheet, 0);

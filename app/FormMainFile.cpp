@@ -13,22 +13,26 @@ const AnsiString kNewDB = "NewDB";
 
 }  // namespace
 
+void TFormMain::LoadGridShowingAll(const AnsiString& fileName) {
+  movie_Grid->BeginUpdate();
+  try {
+    // Hidden columns are shown so that the file's columns land on them.
+    movie_Grid->ShowAllColumns();
+    movie_Grid->LoadGridFile(fileName);
+  } catch (...) {
+    movie_Grid->EndUpdate();
+    throw;
+  }
+  movie_Grid->EndUpdate();
+}
+
 bool TFormMain::LoadDB(const AnsiString& fileName) {
   if (Busy()) return false;
   TBusyScope busy(*this);
   ShowBusy("DB를 불러옵니다."_k);
   ResetView();
   try {
-    movie_Grid->BeginUpdate();
-    try {
-      // Hidden columns are shown so that the file's columns land on them.
-      movie_Grid->ShowAllColumns();
-      movie_Grid->LoadGridFile(fileName);
-    } catch (...) {
-      movie_Grid->EndUpdate();
-      throw;
-    }
-    movie_Grid->EndUpdate();
+    LoadGridShowingAll(fileName);
   } catch (const Exception& e) {
     // The grid's load is all or nothing: the previous catalogue, its file
     // name and its caption stay.
@@ -190,15 +194,7 @@ void TFormMain::BtnReBakClick(TObject*) {
   TBusyScope busy(*this);
   ResetView();
   try {
-    movie_Grid->BeginUpdate();
-    try {
-      movie_Grid->ShowAllColumns();
-      movie_Grid->LoadGridFile(backup);
-    } catch (...) {
-      movie_Grid->EndUpdate();
-      throw;
-    }
-    movie_Grid->EndUpdate();
+    LoadGridShowingAll(backup);
   } catch (const Exception& e) {
     ApplyColumnVisibility();
     Application->ShowException(e);

@@ -7,6 +7,7 @@
 #include "app/FormMain.h"
 #include "app/StrUnit.h"
 #include "platform/rtl/SysUtils.h"
+#include "styled/ScFiles.h"
 
 namespace {
 
@@ -123,7 +124,8 @@ void TFormMain::WriteAutoSaveEntry(int row, bool isAdd, const AnsiString& previo
     lines.Add("[/" + kJournalPreviousTitle + "]");
   }
   try {
-    lines.SaveToFile(file);
+    // Whole or not at all: a crash while writing leaves the previous entry.
+    ScSaveFileSafely(file, lines.Text());
   } catch (const Exception&) {
     return;  // the add or edit itself stands; the journal is a safety net
   }

@@ -309,6 +309,11 @@ TEST_F(ViewTest, KeysOfTheWindowAndTheGrid) {
   EXPECT_TRUE(w->menupanel->Visible());
   w->ScBitBtn38->Click();
   EXPECT_FALSE(w->menupanel->Visible());
+  w->ComboFind->SetItemIndex(0);
+  w->ComboFindValue->SetText("라"_k);
+  SimulateKey(w->ComboFindValue, VK_RETURN);  // Enter searches
+  EXPECT_EQ(ShownTitles(*w), std::vector<AnsiString>{"라"_k});
+  w->FindButton->Click();
   AddMovie(*w, "새것"_k);
   TDialogFakes::QueueFileName(app_.Path() + "DB/keys.VDM");
   SimulateKey(w->movie_Grid, 'S', TShiftState{ssCtrl});
