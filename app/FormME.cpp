@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "app/Catalogue.h"
+#include "app/FormPoster.h"
 #include "app/FormSt.h"
 #include "app/StrUnit.h"
 #include "platform/rtl/SysUtils.h"
@@ -70,38 +71,6 @@ TScButton* PlaceButton(TComponent* owner, TWinControl* parent, const char* name,
   button->OnClick = std::move(onClick);
   return button;
 }
-
-// The big poster: the picture at its own size, or at half its size when
-// it would not fit on the screen and the user asked for that.
-class TPosterView : public TForm {
- public:
-  TPosterView(TComponent* owner, const TPicture& picture, TPoint size) : TForm(owner) {
-    SetName("PosterView");
-    SetCaption("포스터"_k);
-    ScApplyLook(this);
-    SetBorderStyle(bsDialog);
-    SetPosition(poScreenCenter);
-    SetClientWidth(size.X);
-    SetClientHeight(size.Y);
-    image_ = new TImage(this);
-    image_->SetParent(this);
-    image_->SetAlign(alClient);
-    image_->SetStretch(true);
-    image_->SetProportional(true);
-    image_->SetCenter(true);
-    image_->Picture()->Assign(&picture);
-    // A click anywhere closes it, as Escape does.
-    image_->OnClick = [this](TObject*) { SetModalResult(mrOk); };
-    SetKeyPreview(true);
-    OnKeyDown = [this](TObject*, Word& key, TShiftState) {
-      if (key == VK_ESCAPE) SetModalResult(mrCancel);
-    };
-  }
-  ~TPosterView() override { DestroyComponents(); }
-
- private:
-  TImage* image_;
-};
 
 }  // namespace
 
@@ -651,7 +620,7 @@ void TFormME::ScButton25Click(TObject*) {
 }
 
 TPoint TFormME::EnlargedPosterSize(int pictureWidth, int pictureHeight) const {
-  if (PosterAutoSize && (pictureWidth > Screen->Width() || pictureHeight > Screen->Height()))
+  if (PosterViewHalves(PosterAutoSize, pictureWidth, pictureHeight, Screen->Width(), Screen->Height()))
     return TPoint{pictureWidth / 2, pictureHeight / 2};
   return TPoint{pictureWidth, pictureHeight};
 }
@@ -659,7 +628,10 @@ TPoint TFormME::EnlargedPosterSize(int pictureWidth, int pictureHeight) const {
 void TFormME::ScButton27Click(TObject*) {
   const TPicture& picture = *Imgposter->Picture();
   if (picture.Width() <= 0 || picture.Height() <= 0) return;
-  TPosterView view(nullptr, picture, EnlargedPosterSize(picture.Width(), picture.Height()));
+  TFormPoster view(nullptr);
+  // Larger than the screen: the window would not fit on it.
+  view.SetPicture(&picture, PosterViewHalves(PosterAutoSize, picture.Width(), picture.Height(), Screen->Width(),
+                                             Screen->Height()));
   view.ShowModal();
 }
 
