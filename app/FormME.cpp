@@ -72,6 +72,21 @@ TScButton* PlaceButton(TComponent* owner, TWinControl* parent, const char* name,
   return button;
 }
 
+// Buttons of one width stacked down a column, 30 pixels apart.
+struct TButtonColumn {
+  TComponent* owner;
+  TWinControl* parent;
+  int left;
+  int width;
+  int y;
+  TScButton* Add(const char* name, const AnsiString& caption, TNotifyEvent onClick, int gapBefore = 0) {
+    y += gapBefore;
+    TScButton* button = PlaceButton(owner, parent, name, caption, left, y, width, std::move(onClick));
+    y += 30;
+    return button;
+  }
+};
+
 }  // namespace
 
 // ================================================================ layout
@@ -239,24 +254,14 @@ void TFormME::BuildPosterArea(int left, int width) {
   frame->SendToBack();
 
   const int buttonLeft = left + kPosterWidth + 10;
-  const int buttonWidth = left + width - buttonLeft;
-  int y = kMargin;
-  ScButton26 = PlaceButton(this, page, "ScButton26", "추가"_k, buttonLeft, y, buttonWidth,
-                           [this](TObject* s) { ScButton26Click(s); });
-  y += 30;
-  ScButton25 = PlaceButton(this, page, "ScButton25", "삭제"_k, buttonLeft, y, buttonWidth,
-                           [this](TObject* s) { ScButton25Click(s); });
-  y += 30;
-  BtnPosterPrev = PlaceButton(this, page, "BtnPosterPrev", "◀ 이전"_k, buttonLeft, y, buttonWidth,
-                              [this](TObject* s) { BtnPosterPrevClick(s); });
-  y += 30;
-  BtnPosterNext = PlaceButton(this, page, "BtnPosterNext", "다음 ▶"_k, buttonLeft, y, buttonWidth,
-                              [this](TObject* s) { BtnPosterNextClick(s); });
-  y += 30;
-  ScButton27 = PlaceButton(this, page, "ScButton27", "크게보기"_k, buttonLeft, y, buttonWidth,
-                           [this](TObject* s) { ScButton27Click(s); });
+  TButtonColumn buttons{this, page, buttonLeft, left + width - buttonLeft, kMargin};
+  ScButton26 = buttons.Add("ScButton26", "추가"_k, [this](TObject* s) { ScButton26Click(s); });
+  ScButton25 = buttons.Add("ScButton25", "삭제"_k, [this](TObject* s) { ScButton25Click(s); });
+  BtnPosterPrev = buttons.Add("BtnPosterPrev", "◀ 이전"_k, [this](TObject* s) { BtnPosterPrevClick(s); });
+  BtnPosterNext = buttons.Add("BtnPosterNext", "다음 ▶"_k, [this](TObject* s) { BtnPosterNextClick(s); });
+  ScButton27 = buttons.Add("ScButton27", "크게보기"_k, [this](TObject* s) { ScButton27Click(s); });
 
-  y = kMargin + kPosterHeight + 8;
+  int y = kMargin + kPosterHeight + 8;
   PlaceLabel(this, page, Cat::Posters, left, y - 3, width);
   y += 16;
   View_16 = Place<TScListBox>(this, page, "View_16", left, y, width, 62);
@@ -312,21 +317,13 @@ void TFormME::BuildFileArea(int top, int width, int height) {
   const int buttonLeft = kMargin + width - kButtonWidth;
   FileGrid = Place<TExColumnGrid>(this, page, "FileGrid", kMargin, top, buttonLeft - kMargin - 8, height);
   SetupFileTable(*FileGrid);
-  int y = top;
-  FileADD = PlaceButton(this, page, "FileADD", "파일추가"_k, buttonLeft, y, kButtonWidth,
-                        [this](TObject* s) { FileADDClick(s); });
-  y += 30;
-  FldADD = PlaceButton(this, page, "FldADD", "폴더추가"_k, buttonLeft, y, kButtonWidth,
-                       [this](TObject* s) { FldADDClick(s); });
-  y += 30;
-  FileDel = PlaceButton(this, page, "FileDel", "파일삭제"_k, buttonLeft, y, kButtonWidth,
-                        [this](TObject* s) { FileDelClick(s); });
-  y += 40;
-  WebFile = PlaceButton(this, page, "WebFile", "파일정보검색"_k, buttonLeft, y, kButtonWidth,
-                        [this](TObject* s) { WebFileClick(s); });
-  y += 30;
-  WebSave = PlaceButton(this, page, "WebSave", "웹저장"_k, buttonLeft, y, kButtonWidth,
-                        [this](TObject* s) { WebSaveClick(s); });
+  TButtonColumn buttons{this, page, buttonLeft, kButtonWidth, top};
+  FileADD = buttons.Add("FileADD", "파일추가"_k, [this](TObject* s) { FileADDClick(s); });
+  FldADD = buttons.Add("FldADD", "폴더추가"_k, [this](TObject* s) { FldADDClick(s); });
+  FileDel = buttons.Add("FileDel", "파일삭제"_k, [this](TObject* s) { FileDelClick(s); });
+  // The online service's two buttons stand apart from the file list's own.
+  WebFile = buttons.Add("WebFile", "파일정보검색"_k, [this](TObject* s) { WebFileClick(s); }, 10);
+  WebSave = buttons.Add("WebSave", "웹저장"_k, [this](TObject* s) { WebSaveClick(s); });
 }
 
 void TFormME::BuildWebPage() {
@@ -342,9 +339,11 @@ void TFormME::BuildSimilarPanel() {
   SameBak->SetVisible(false);
 
   // Opens under the title, over the fields it hides for a moment.
-  const int width = 360, height = 116;
-  Samepanel = Place<TScPanel>(this, InfoSheet, "Samepanel", kFieldLeft, kMargin + ScLook::kFieldHeight + 2, width,
-                              height);
+  // It covers the four lines under the title and ends in the gap before
+  // the fifth, never across a field.
+  const int top = kMargin + ScLook::kFieldHeight + 2;
+  const int width = 360, height = kMargin + 5 * kRow - 4 - top;
+  Samepanel = Place<TScPanel>(this, InfoSheet, "Samepanel", kFieldLeft, top, width, height);
   Samepanel->SetBevelOuter(bvRaised);
   Samepanel->SetCaption("");
   Samepanel->SetColor(clInfoBk);

@@ -266,6 +266,8 @@ class TFormMain : public TForm {
   // Shows the movie editor for a new movie (row -1) or for row; the row
   // written when the editor was saved, else -1.
   int RunMovieEditor(int row);
+  // Asks the question and, unless the answer is No, marks each operation row.
+  void MarkRows(const AnsiString& question, const std::function<void(int row)>& mark);
 
   // ---- menu panel
   void ShowMenuPanel(bool show);

@@ -263,32 +263,30 @@ AnsiString NextLendCount(const AnsiString& cell) {
 
 }  // namespace
 
-void TFormMain::ScButton8Click(TObject*) {
+void TFormMain::MarkRows(const AnsiString& question, const std::function<void(int row)>& mark) {
   if (Busy()) return;
   const std::vector<int> rows = OperationRows();
-  if (rows.empty() || !Confirm("선택한 영화를 본것으로 바꿉니까?"_k)) return;
+  if (rows.empty() || !Confirm(question)) return;
   DBModified = true;
-  for (int r : rows) SetCatalogueCell(*movie_Grid, Cat::Watched, r, Cat::WatchedYes);
+  for (int r : rows) mark(r);
+}
+
+void TFormMain::ScButton8Click(TObject*) {
+  MarkRows("선택한 영화를 본것으로 바꿉니까?"_k,
+           [this](int r) { SetCatalogueCell(*movie_Grid, Cat::Watched, r, Cat::WatchedYes); });
 }
 
 void TFormMain::ScButton7Click(TObject*) {
-  if (Busy()) return;
-  const std::vector<int> rows = OperationRows();
-  if (rows.empty() || !Confirm("선택한 영화를 안본것으로 바꿉니까?"_k)) return;
-  DBModified = true;
-  for (int r : rows) SetCatalogueCell(*movie_Grid, Cat::Watched, r, Cat::WatchedNo);
+  MarkRows("선택한 영화를 안본것으로 바꿉니까?"_k,
+           [this](int r) { SetCatalogueCell(*movie_Grid, Cat::Watched, r, Cat::WatchedNo); });
 }
 
 void TFormMain::ScButton9Click(TObject*) {
-  if (Busy()) return;
-  const std::vector<int> rows = OperationRows();
-  if (rows.empty() || !Confirm("선택한 영화를 보관중으로 바꾸시겠습니까?"_k)) return;
-  DBModified = true;
-  for (int r : rows) {
+  MarkRows("선택한 영화를 보관중으로 바꾸시겠습니까?"_k, [this](int r) {
     SetCatalogueCell(*movie_Grid, Cat::Lent, r, Cat::LentKept);
     SetCatalogueCell(*movie_Grid, Cat::Borrower, r, "");
     SetCatalogueCell(*movie_Grid, Cat::Contact, r, "");
-  }
+  });
 }
 
 void TFormMain::ScButton10Click(TObject*) {

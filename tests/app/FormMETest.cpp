@@ -32,6 +32,17 @@ void CopyFileTo(const AnsiString& from, const AnsiString& to) {
   std::filesystem::copy_file(SysFileName(from), SysFileName(to), std::filesystem::copy_options::overwrite_existing);
 }
 
+// The three movie fixtures copied into a new folder of that name.
+std::vector<AnsiString> CopyThreeMovies(const AnsiString& folder) {
+  ForceDirectories(folder);
+  std::vector<AnsiString> paths;
+  for (const char* name : kThreeMovies) {
+    paths.push_back(folder + "/" + name);
+    CopyFileTo(AviFixture(name), paths.back());
+  }
+  return paths;
+}
+
 std::vector<AnsiString> Column(TExColumnGrid& grid, const AnsiString& header) {
   std::vector<AnsiString> cells;
   for (int r = 1; r < grid.RowCount(); ++r) cells.push_back(FileTableCell(grid, header, r));
@@ -196,12 +207,7 @@ TEST_F(EditorTest, ThreeMoviesAddedThenTheSameRefusedThenOneDeleted) {
   TFormME& me = *editor_;
   me.AddMode = 1;
   const AnsiString folder = scratch_.Path() + "Matrix";
-  ForceDirectories(folder);
-  std::vector<AnsiString> paths;
-  for (const char* name : kThreeMovies) {
-    paths.push_back(folder + "/" + name);
-    CopyFileTo(AviFixture(name), paths.back());
-  }
+  const std::vector<AnsiString> paths = CopyThreeMovies(folder);
   AddFiles(paths);
   TExColumnGrid& grid = *me.FileGrid;
   EXPECT_EQ(Column(grid, Cat::FileName),
@@ -428,13 +434,7 @@ TEST_F(EditorTest, FilledWindowsRenderWhole) {
   TFormME& me = *editor_;
   const char* keep = std::getenv("VIDRENA_SHOT_DIR");
   const AnsiString shots = keep ? FromSysFileName(keep) + "/" : scratch_.Path();
-  const AnsiString folder = scratch_.Path() + "Heat.1995";
-  ForceDirectories(folder);
-  std::vector<AnsiString> paths;
-  for (const char* name : kThreeMovies) {
-    paths.push_back(folder + "/" + name);
-    CopyFileTo(AviFixture(name), paths.back());
-  }
+  const std::vector<AnsiString> paths = CopyThreeMovies(scratch_.Path() + "Heat.1995");
   CopyFileTo(ImageFixture("testsrc_64x48.jpg"), me.PosterDir + "/heat.jpg");
   me.View_16->Items()->Add("heat.jpg");
   me.View_16->Items()->Add("heat_2.jpg");
