@@ -5,6 +5,7 @@
 
 #include <functional>
 
+#include "app/FormBakDir.h"
 #include "app/FormFarm.h"
 #include "app/FormME.h"
 #include "app/FormSt.h"
@@ -32,6 +33,9 @@ class RecordsTest : public CatalogueWindowTest {
         if (onFarm) onFarm(*farm);
       } else if (auto* multi = dynamic_cast<TMultiEditForm*>(&form)) {
         if (onMulti) onMulti(*multi);
+      } else if (auto* restore = dynamic_cast<TFormBakDir*>(&form)) {
+        restore->ScButton1->Click();
+        restore->ScButton2->Click();
       }
     });
   }
@@ -167,6 +171,47 @@ TEST_F(RecordsTest, AddFillsTheEmptyRowThenAppendsAndEditWritesEveryColumnBack) 
   w->BtnMovieEdit->Click();
   EXPECT_EQ(Cell(*w, Cat::FileName, 2), "");
   EXPECT_EQ(Cell(*w, Cat::FileId, 2), "");
+}
+
+TEST_F(RecordsTest, FileNamesWithBlanksQuotesAndBarsSurviveSaveLoadAndACrash) {
+  WriteTextFile(app_.Path() + "Vidrena.ini", "[일반]\r\n백업폴더만들기=1\r\n"_k);
+  TFormMain* w = OpenWindow();
+  ASSERT_TRUE(w->IniSetup.UseAutoSave);
+  const AnsiString file = app_.Path() + "DB/odd.VDM";
+  AddThroughEditor(*w, "첫째"_k);
+  TDialogFakes::QueueFileName(file);
+  ASSERT_TRUE(w->SaveDB("NewDB"));
+
+  const AnsiString folder = movies_.Path() + "odd names";
+  ForceDirectories(folder);
+  const std::vector<AnsiString> names = {"with blank.avi", "say \"cut\".avi", "a|b.avi", "영화 1.avi"_k};
+  const char* fixtures[] = {"xvid_pcm_mono.avi", "divx_mp3_stereo.avi", "mjpeg_ntsc_noaudio.avi", "cvid_adpcm_stereo.avi"};
+  std::vector<AnsiString> paths;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    paths.push_back(folder + "/" + names[i]);
+    std::filesystem::copy_file(SysFileName(DataFile("avi", fixtures[i])), SysFileName(paths.back()));
+  }
+  AddThroughEditor(*w, "둘째"_k, [&](TFormME& e) {
+    TDialogFakes::QueueFileNames(paths);
+    e.FileADD->Click();
+  });
+  // Added after the save: only the journal knows it when the program dies.
+  CloseWindow(w);
+
+  TFormMain* again = OpenWindow();
+  TDialogFakes::QueueAnswer(mrYes);  // restore what the journal holds
+  ASSERT_TRUE(again->LoadDB(file));
+  ASSERT_EQ(Titles(*again), (std::vector<AnsiString>{"첫째"_k, "둘째"_k}));
+  EXPECT_EQ(SplitFileList(Cell(*again, Cat::FileName, 2)), names);
+  EXPECT_EQ(SplitFileList(Cell(*again, Cat::Folder, 2)), std::vector<AnsiString>(4, folder));
+
+  TDialogFakes::QueueFileName(file);
+  ASSERT_TRUE(again->SaveDB(file));
+  CloseWindow(again);
+  TFormMain* third = OpenWindow();
+  ASSERT_TRUE(third->LoadDB(file));
+  EXPECT_EQ(SplitFileList(Cell(*third, Cat::FileName, 2)), names);
+  EXPECT_EQ(SplitFileList(Cell(*third, Cat::FileId, 2)).size(), 4u);
 }
 
 TEST_F(RecordsTest, PosterRenameModesNeverReplaceAFile) {
