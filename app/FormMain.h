@@ -43,6 +43,8 @@ struct TSavedFilter {
   bool Active = false;
 };
 
+class TFormME;
+
 class TFormMain : public TForm {
  public:
   explicit TFormMain(TComponent* owner);
@@ -266,6 +268,9 @@ class TFormMain : public TForm {
   // Shows the movie editor for a new movie (row -1) or for row; the row
   // written when the editor was saved, else -1.
   int RunMovieEditor(int row);
+  // Writes a saved editor's fields into row (a new row for -1); the row
+  // written. previousTitle: the title before an edit, for the journal.
+  int WriteMovieBack(TFormME& editor, int row, const AnsiString& previousTitle);
   // Asks the question and, unless the answer is No, marks each operation row.
   void MarkRows(const AnsiString& question, const std::function<void(int row)>& mark);
 

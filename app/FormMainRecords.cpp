@@ -161,7 +161,15 @@ int TFormMain::RunMovieEditor(int row) {
   }
   editor->ShowModal();
   if (editor->Tag() != 99) return -1;
+  const int target = WriteMovieBack(*editor, row, previousTitle);
+  editor.reset();
+  ShowMovieDetails(target);
+  return target;
+}
 
+int TFormMain::WriteMovieBack(TFormME& editor, int row, const AnsiString& previousTitle) {
+  TExColumnGrid& grid = *movie_Grid;
+  const bool adding = row < 0;
   // A movie added to a grouped catalogue would land outside every group.
   if (adding && GridGrouped) UngroupCatalog();
   int target = row;
@@ -176,16 +184,16 @@ int TFormMain::RunMovieEditor(int row) {
   grid.BeginUpdate();
   for (int n = 0; n < kCatalogueColumnCount; ++n)
     if (IsFieldColumn(n))
-      SetCatalogueCell(grid, *columns[static_cast<std::size_t>(n)].Header, target, editor->View(n)->Text());
-  if (adding) RenameFirstPoster(*editor, PosterDir, IniSetup.PosterRenameMode, target);
+      SetCatalogueCell(grid, *columns[static_cast<std::size_t>(n)].Header, target, editor.View(n)->Text());
+  if (adding) RenameFirstPoster(editor, PosterDir, IniSetup.PosterRenameMode, target);
   std::vector<AnsiString> posters;
-  for (int i = 0; i < editor->View_16->Items()->Count(); ++i) posters.push_back(editor->View_16->Items()->Strings(i));
+  for (int i = 0; i < editor.View_16->Items()->Count(); ++i) posters.push_back(editor.View_16->Items()->Strings(i));
   SetCatalogueCell(grid, Cat::Posters, target, JoinPosterList(posters));
 
   // The per-file columns mirror the file table: a movie whose files were
   // all deleted has none left. The empty row under the table's header is
   // no file.
-  TExColumnGrid& files = *editor->FileGrid;
+  TExColumnGrid& files = *editor.FileGrid;
   std::vector<int> fileRows;
   for (int r = files.FixedRows(); r < files.RowCount(); ++r)
     if (!Trim(FileTableCell(files, Cat::FileName, r)).empty()) fileRows.push_back(r);
@@ -195,7 +203,6 @@ int TFormMain::RunMovieEditor(int row) {
     SetCatalogueCell(grid, *pair.CatalogueHeader, target, fileRows.empty() ? AnsiString() : JoinFileList(elements));
   }
   grid.EndUpdate();
-  editor.reset();
 
   if (IniSetup.UseAutoSave) {
     const AnsiString title = CatalogueCell(grid, Cat::Title, target);
@@ -203,7 +210,6 @@ int TFormMain::RunMovieEditor(int row) {
   }
   DBModified = true;
   UpdateMovieCount();
-  ShowMovieDetails(target);
   return target;
 }
 
