@@ -648,8 +648,21 @@ void TFormME::ScBitBtn2Click(TObject*) {
   }
   if (!DirectoryExists(PosterDir)) ForceDirectories(PosterDir);
   GetPoster->SetURL(url);
-  GetPoster->SetFileName(PosterDir + "/" + name);
+  GetPoster->SetFileName(PosterDir + "/" + FreePosterName(name));
   GetPoster->GetFile();
+}
+
+AnsiString TFormME::FreePosterName(const AnsiString& name) const {
+  // The poster folder is shared by every movie: a download named like
+  // another movie's poster gets a number instead of replacing it. This
+  // movie's own poster of that name is simply downloaded again.
+  if (!FileExists(PosterDir + "/" + name) || ExactIndexOf(*View_16->Items(), name) >= 0) return name;
+  const AnsiString extension = ExtractFileExt(name);
+  const AnsiString base = name.substr(0, name.size() - extension.size());
+  for (int k = 2;; ++k) {
+    const AnsiString candidate = base + " (" + IntToStr(k) + ")" + extension;
+    if (!FileExists(PosterDir + "/" + candidate)) return candidate;
+  }
 }
 
 void TFormME::GetPosterDoneFile(TObject*, const AnsiString& fileName, int) {

@@ -146,6 +146,9 @@ class TFormME : public TForm {
   // Probes the files in TFormSt and adds those whose file ID the table
   // does not hold yet; nothing happens for an empty list.
   void AddMediaFiles(const std::vector<AnsiString>& paths);
+  // The name a downloaded poster (named by UrlFileName) is stored under:
+  // the name itself, unless another movie's poster has it already.
+  AnsiString FreePosterName(const AnsiString& name) const;
   // The size of the enlarged poster window for a picture of this size.
   TPoint EnlargedPosterSize(int pictureWidth, int pictureHeight) const;
 

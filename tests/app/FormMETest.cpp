@@ -418,11 +418,25 @@ TEST_F(EditorDownloadTest, PosterDownloadedIntoThePosterFolderOnly) {
             (std::vector<AnsiString>{"badImage.jpg", "dl", "noimage.jpg", "poster%201.jpg"}));
   EXPECT_FALSE(FileExists(app_.Path() + "evil.jpg"));
 
+  // Another movie's poster of the same name is kept; this movie's own is
+  // fetched again under its name.
+  WriteTextFile(me.PosterDir + "/other.jpg", "another movie's poster");
+  me.View_40->SetText(server.Url("/img/other.jpg"));
+  me.ScBitBtn2->Click();
+  ASSERT_TRUE(PumpUntil([&] { return me.View_16->Items()->Count() == 3; }));
+  EXPECT_EQ(me.View_16->Items()->Strings(2), "other (2).jpg");
+  EXPECT_EQ(ReadTextFile(me.PosterDir + "/other.jpg"), "another movie's poster");
+  me.View_40->SetText(server.Url("/img/poster%201.jpg"));
+  me.ScBitBtn2->Click();
+  ASSERT_TRUE(PumpUntil([&] { return !me.GetPoster->Busy(); }));
+  EXPECT_EQ(me.View_16->Items()->Count(), 3);
+  EXPECT_EQ(me.Imgposter->Tag(), 0);
+
   // A failed download shows the stand-in and lists nothing.
   me.View_40->SetText(server.Url("/missing.jpg"));
   me.ScBitBtn2->Click();
   ASSERT_TRUE(PumpUntil([&] { return !me.GetPoster->Busy(); }));
-  EXPECT_EQ(me.View_16->Items()->Count(), 2);
+  EXPECT_EQ(me.View_16->Items()->Count(), 3);
   EXPECT_EQ(ExtractFileName(me.ShownPosterFile()), "noimage.jpg");
 }
 
