@@ -13,7 +13,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <map>
 #include <memory>
 #include <string>
 
@@ -110,24 +109,11 @@ TFormMain& Window() {
   return *window;
 }
 
-AnsiString CatalogueFile(int movies) {
-  static auto* files = new std::map<int, AnsiString>;
-  AnsiString& file = (*files)[movies];
-  if (file.empty()) {
-    TExColumnGrid grid(nullptr);
-    SetupCatalogueGrid(grid);
-    FillCatalogueGrid(grid, GenerateCatalogue(movies));
-    file = Folder() + "/DB/bench" + IntToStr(movies) + ".VDM";
-    grid.SaveGridFile(file);
-  }
-  return file;
-}
-
 // An edit of the middle movie: every field, three files, two posters.
 void BM_WriteBack(benchmark::State& state) {
   const int movies = static_cast<int>(state.range(0));
   TFormMain& w = Window();
-  if (!w.LoadDB(CatalogueFile(movies))) state.SkipWithError("load failed");
+  FillCatalogueGrid(*w.movie_Grid, GenerateCatalogue(movies));
   TFormME editor(nullptr);
   for (int n = 0; n < kCatalogueColumnCount; ++n)
     if (TControl* control = editor.View(n); control && n != 16) control->SetText("값 "_k + IntToStr(n));
