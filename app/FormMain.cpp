@@ -38,6 +38,7 @@ TFormMain::TFormMain(TComponent* owner) : TForm(owner) {
   Font()->SetName("굴림"_k);
   Font()->SetSize(9);
   BuildWindow();
+  WireRecordOperations();
   OnCreate = [this](TObject* s) { FormCreate(s); };
   OnShow = [this](TObject* s) { FormShow(s); };
   OnClose = [this](TObject* s, TCloseAction& a) { FormClose(s, a); };

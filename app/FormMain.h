@@ -44,6 +44,7 @@ struct TSavedFilter {
 };
 
 class TUpdateCheck;
+class TFormME;
 
 class TFormMain : public TForm {
  public:
@@ -251,6 +252,29 @@ class TFormMain : public TForm {
   void ResumeSearch(const TSavedFilter& saved);
   // Search off, ungrouped, sort toggle and selection reset (new and open).
   void ResetView();
+
+  // ---- record operations (FormMainRecords.cpp): add and edit through the
+  // movie editor, delete, watched, unwatched, lend, take back, batch edit
+  void WireRecordOperations();
+  void BtnMovieAddClick(TObject* sender);
+  void BtnMovieEditClick(TObject* sender);
+  void BtnMovieDelClick(TObject* sender);
+  void ScButton8Click(TObject* sender);   // 본영화
+  void ScButton7Click(TObject* sender);   // 안본영화
+  void ScButton9Click(TObject* sender);   // 돌려받기
+  void ScButton10Click(TObject* sender);  // 빌려주기
+  void ScBitBtn24Click(TObject* sender);  // 여러목록편집
+  // The rows an operation acts on: the selected movie rows the user sees
+  // when there are two or more, else the current row; never a group row.
+  std::vector<int> OperationRows();
+  // Shows the movie editor for a new movie (row -1) or for row; the row
+  // written when the editor was saved, else -1.
+  int RunMovieEditor(int row);
+  // Writes a saved editor's fields into row (a new row for -1); the row
+  // written. previousTitle: the title before an edit, for the journal.
+  int WriteMovieBack(TFormME& editor, int row, const AnsiString& previousTitle);
+  // Asks the question and, unless the answer is No, marks each operation row.
+  void MarkRows(const AnsiString& question, const std::function<void(int row)>& mark);
 
   // ---- menu panel
   void ShowMenuPanel(bool show);
