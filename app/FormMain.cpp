@@ -50,6 +50,8 @@ TFormMain::TFormMain(TComponent* owner) : TForm(owner) {
 
 TFormMain::~TFormMain() {
   if (FormMain == this) FormMain = nullptr;
+  // The application outlives the window: its hint handler must not call back here.
+  if (hintHandlerSet_) Application->OnHint = nullptr;
 }
 
 void TFormMain::BuildWindow() {
@@ -393,6 +395,7 @@ void TFormMain::WireGrid() {
 
 void TFormMain::FormCreate(TObject*) {
   Application->OnHint = [this](TObject*) { PanelHelp->SetCaption(Application->Hint()); };
+  hintHandlerSet_ = true;
   AppDir = ExcludeTrailingPathDelimiter(::AppDir());
   PosterDir = AppDir + "/Poster";
   DBDir = AppDir + "/DB";

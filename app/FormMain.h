@@ -305,6 +305,7 @@ class TFormMain : public TForm {
   // what the load raises (the grid is then unchanged).
   void LoadGridShowingAll(const AnsiString& fileName);
   int busyDepth_ = 0;
+  bool hintHandlerSet_ = false;
   // Search conditions on a column that grouping took out of the grid.
   std::vector<std::pair<AnsiString, AnsiString>> unplacedSearch_;
   int posterIndex_ = 0;

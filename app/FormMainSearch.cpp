@@ -86,7 +86,6 @@ void TFormMain::FindButtonClick(TObject*) {
     movie_Grid->Filter()->Clear();
     movie_Grid->SetFilterActive(false);
     FindButton->SetCaption(kSearch);
-    UpdateMovieCount();
     return;
   }
   const AnsiString value = ComboFindValue->Text();
@@ -102,7 +101,6 @@ void TFormMain::FindButtonClick(TObject*) {
   item->Filter()->Add(value);
   movie_Grid->SetFilterActive(true);
   FindButton->SetCaption(kSearchCancel);
-  UpdateMovieCount();
 }
 
 void TFormMain::ComboFindChange(TObject*) {
@@ -137,7 +135,6 @@ void TFormMain::movie_GridFilterSelect(int col, const AnsiString& value) {
   movie_Grid->SetFilterActive(true);
   FindButton->SetCaption(kSearchCancel);
   ComboFindValue->SetText(value);
-  UpdateMovieCount();
 }
 
 // ---------------------------------------------------------------- sorting
@@ -185,7 +182,6 @@ void TFormMain::GroupComboChange(TObject*) {
   movie_Grid->EndUpdate();
   ResumeSearch(search);
   ApplyColumnVisibility();
-  UpdateMovieCount();
 }
 
 void TFormMain::GroupCatalog(int col) {

@@ -6,7 +6,8 @@
 // defaults, so it also writes the backup of the previous file. Also the
 // title search against the grid's ApplyFilter of the same condition (target:
 // at most 1.2) and group with ungroup against the grid's own (target: at
-// most 1.5), on 100,000 movies.
+// most 1.5), and start-up with the catalogue opened at start to the first
+// painted window against LoadGridFile (target: at most 1.5), on 100,000 movies.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -144,6 +145,28 @@ void BM_GroupCatalog(benchmark::State& state) {
   }
 }
 
+// Start-up with the catalogue opened at start, to the first painted window.
+void BM_StartUp(benchmark::State& state) {
+  const AnsiString file = CatalogueFile(static_cast<int>(state.range(0)));
+  TIniSetup setup;
+  setup.OpenDBAtStart = true;
+  setup.CheckNewVersion = false;
+  setup.DBFile = file;
+  SaveIniSetup(IniSetupFileName(Folder()), setup, TIniGridLook{});
+  for (auto _ : state) {
+    auto window = std::make_unique<TFormMain>(nullptr);
+    window->DoCreate();
+    window->Show();
+    Application->ProcessMessages();
+    if (window->CurrentDBFile != file) state.SkipWithError("not opened");
+    state.PauseTiming();
+    window.reset();
+    state.ResumeTiming();
+  }
+  DeleteFile(IniSetupFileName(Folder()));
+}
+
+BENCHMARK(BM_StartUp)->Arg(100000)->Unit(benchmark::kMillisecond)->Repetitions(3);
 BENCHMARK(BM_ApplyFilter)->Arg(100000)->Unit(benchmark::kMillisecond)->Repetitions(3);
 BENCHMARK(BM_Search)->Arg(100000)->Unit(benchmark::kMillisecond)->Repetitions(3);
 BENCHMARK(BM_GridGroup)->Arg(100000)->Unit(benchmark::kMillisecond)->Repetitions(3);
@@ -174,6 +197,8 @@ int main(int argc, char** argv) {
              "target <= 6");
   PrintRatio(s, "SaveDB, 100,000 / 20,000 movies", "BM_SaveDB/100000/repeats:3", "BM_SaveDB/20000/repeats:3",
              "target <= 6");
+  PrintRatio(s, "start-up / LoadGridFile, 100000", "BM_StartUp/100000/repeats:3",
+             "BM_LoadGridFile/100000/repeats:3", "target <= 1.5");
   PrintRatio(s, "search / ApplyFilter, 100000", "BM_Search/100000/repeats:3", "BM_ApplyFilter/100000/repeats:3",
              "target <= 1.2");
   PrintRatio(s, "GroupCatalog+Ungroup / grid's, 100000", "BM_GroupCatalog/100000/repeats:3",

@@ -153,3 +153,25 @@ TEST_F(CatalogueWindowTest, WithTheJournalOffNothingIsWrittenOrOffered) {
   w->btnSaveDB->Click();
   EXPECT_TRUE(FileExists(w->JournalFolder() + "/old.ADD"));
 }
+
+TEST_F(JournalTest, ADeleteEntryRemovesItsMovieAfterTheAddsAndEditsAndAMissingMarkerGivesAnEmptyCell) {
+  TFormMain* w = OpenWindow();
+  AddMovie(*w, "지울 영화"_k, "누군가"_k);
+  AddMovie(*w, "남길 영화"_k, "감독"_k);
+  SaveNew(*w, "d.VDM");
+  ASSERT_TRUE(ForceDirectories(w->JournalFolder()));
+  // Listed first, applied last.
+  WriteTextFile(w->JournalFolder() + "/a.DEL", "[제목]\r\n지울 영화\r\n[/제목]\r\n"_k);
+  WriteTextFile(w->JournalFolder() + "/b.EDIT", "[제목]\r\n남길 영화\r\n[/제목]\r\n"_k);
+  TFormBakDir dialog(nullptr, w->movie_Grid);
+  dialog.JournalFolder = w->JournalFolder();
+  dialog.ScListBox1->Items()->Add("a.DEL");
+  dialog.ScListBox1->Items()->Add("b.EDIT");
+  dialog.ScListBox1->Items()->Add("gone.ADD");  // went away meanwhile: skipped
+  dialog.ScButton1->Click();
+  EXPECT_EQ(Titles(*w), std::vector<AnsiString>{"남길 영화"_k});
+  EXPECT_EQ(CatalogueCell(*w->movie_Grid, Cat::Director, 1), "");
+  EXPECT_EQ(dialog.ScButton2->Caption(), "닫기"_k);
+  EXPECT_EQ(dialog.ProgressBar1->Position(), 2);
+  EXPECT_TRUE(FileExists(w->JournalFolder() + "/a.DEL"));  // a restore leaves the files
+}

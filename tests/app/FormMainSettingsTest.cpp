@@ -109,3 +109,13 @@ TEST_F(SettingsFromWindowTest, WhileALongStepRunsUserActionsAreRefused) {
   EXPECT_FALSE(w->GridGrouped);
   EXPECT_EQ(Titles(*w), std::vector<AnsiString>{"바쁜 중"_k});
 }
+
+TEST_F(SettingsFromWindowTest, HintsGoToTheStatusBarWhileTheWindowLives) {
+  TFormMain* w = OpenWindow();
+  Application->SetHint("도움말"_k);
+  EXPECT_EQ(w->PanelHelp->Caption(), "도움말"_k);
+  CloseWindow(w);
+  Application->SetHint("창이 없을 때"_k);  // no window to call back any more
+  EXPECT_FALSE(static_cast<bool>(Application->OnHint));
+  Application->SetHint("");
+}

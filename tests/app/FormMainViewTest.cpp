@@ -209,6 +209,7 @@ TEST_F(ViewTest, GroupRegroupAndUngroupWithASearchEndWithTheOriginalRowsAndColum
   TFormMain* w = WindowWithMovies();
   TExColumnGrid& g = *w->movie_Grid;
   const std::vector<AnsiString> before = ShownTitles(*w);
+  w->UpdateMovieCount();
   Search(*w, Cat::Director, "kim");
   Group(*w, Cat::Watched);
   EXPECT_TRUE(g.FilterActive());
@@ -229,6 +230,7 @@ TEST_F(ViewTest, GroupRegroupAndUngroupWithASearchEndWithTheOriginalRowsAndColum
     if (g.IsNodeRow(r)) w->ShowMovieDetails(r);
   EXPECT_EQ(w->View[0]->Text(), shown);
 
+  EXPECT_EQ(w->MovieRow->Caption(), "전체 : 6 편"_k);  // a view never changes the count shown
   Group(*w, Cat::Director);  // regroup by another column
   EXPECT_TRUE(w->GridGrouped);
   EXPECT_TRUE(g.FilterActive());
