@@ -406,24 +406,20 @@ void SetDriveKind(std::string_view fileName) {
   }
 }
 
-// The ".SMI" subtitle beside the movie. Names here are case-sensitive, so a
-// "movie.smi" is looked for too, as it would be found where the letter case
-// of names does not matter; the name is reported as it is on disk.
+// The ".SMI" subtitle beside the movie, in any letter case as it would be
+// found where the case of names does not matter; the name is reported as it
+// is on disk, the exact name first.
 void SetSubtitle(std::string_view fileName) {
   MediaInfo.Subtitle.clear();
-  const AnsiString wanted = ChangeFileExt(fileName, ".SMI");
-  if (FileExists(wanted)) {
-    MediaInfo.Subtitle = ExtractFileName(wanted);
-    return;
-  }
-  const AnsiString wantedName = ExtractFileName(wanted);
+  const AnsiString wantedName = ExtractFileName(ChangeFileExt(fileName, ".SMI"));
   TSearchRec rec;
   if (FindFirst(ExtractFilePath(fileName) + "*.smi", faAnyFile & ~faDirectory, rec) != 0) return;
   do {
-    if (SameText(rec.Name, wantedName)) {
+    if (rec.Name == wantedName) {
       MediaInfo.Subtitle = rec.Name;
       break;
     }
+    if (MediaInfo.Subtitle.empty() && SameText(rec.Name, wantedName)) MediaInfo.Subtitle = rec.Name;
   } while (FindNext(rec) == 0);
   FindClose(rec);
 }
