@@ -277,7 +277,7 @@ TFormPut::TFormPut(TComponent* owner, TExColumnGrid* grid) : TForm(owner), grid_
 
   ProgressBar1 = Place<TScProgressBar>(this, this, "ProgressBar1", kMargin, 44, kClientWidth - 2 * kMargin, 16);
 
-  ScGroupBox2 = Place<TScGroupBox>(this, this, "ScGroupBox2", kMargin, kGroupTop, kClientWidth - 2 * kMargin, 330);
+  ScGroupBox2 = Place<TScGroupBox>(this, this, "ScGroupBox2", kMargin, kGroupTop, kClientWidth - 2 * kMargin, 348);
   ScGroupBox2->SetCaption("사용자 정의 파일 편집"_k);
   struct TMemoDef {
     TScMemo** Memo;

@@ -269,9 +269,10 @@ TFormState::TFormState(TComponent* owner, TExColumnGrid* grid) : TForm(owner), g
   TempGrid->SetFixedCols(0);
   TempGrid->SetColCount(2);
   TempGrid->SetRowCount(1);
-  TempGrid->SetColWidths(0, kDetailsWidth - 60);
-  TempGrid->SetColWidths(1, 36);
+  TempGrid->SetColWidths(0, kDetailsWidth - 44);
+  TempGrid->SetColWidths(1, 40);
   TempGrid->SetEnableHTML(false);
+  TempGrid->Columns()->Items(0)->SetAlignment(taLeftJustify);
   TempGrid->Columns()->Items(1)->SetAlignment(taRightJustify);
   TempGrid->Hide();
   TempGrid->OnClick = [this](TObject* s) { TempGridClick(s); };

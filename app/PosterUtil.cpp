@@ -170,7 +170,7 @@ int CopyMovePosters(TExColumnGrid& grid, const std::vector<int>& rows, const Ans
 namespace {
 
 constexpr int kClientWidth = 420;
-constexpr int kClientHeight = 236;
+constexpr int kClientHeight = 250;
 constexpr int kMargin = 8;
 constexpr int kButtonWidth = 76;
 
