@@ -1,6 +1,7 @@
 #include "app/FormPut.h"
 
 #include <algorithm>
+#include <cstring>
 #include <unordered_map>
 
 #include "app/Catalogue.h"
@@ -151,7 +152,26 @@ void AppendSection(AnsiString& out, const std::vector<TSegment>& segments, const
 }
 
 // Every line break as CR LF, and one at the end of a text that is not empty.
-AnsiString WithCrLf(const AnsiString& text) {
+AnsiString WithCrLf(AnsiString text) {
+  // Nearly always every break already is CR LF: then the text stays where it is.
+  // It is when every LF follows a CR and there are no other CRs.
+  auto count = [&text](char c, bool afterCr) {
+    std::size_t n = 0;
+    const char* p = text.data();
+    const char* end = p + text.size();
+    while (const void* hit = std::memchr(p, c, static_cast<std::size_t>(end - p))) {
+      const char* at = static_cast<const char*>(hit);
+      if (afterCr && (at == text.data() || at[-1] != '\r')) return AnsiString::npos;
+      ++n;
+      p = at + 1;
+    }
+    return n;
+  };
+  const std::size_t lineFeeds = count('\n', true);
+  if (lineFeeds != AnsiString::npos && count('\r', false) == lineFeeds) {
+    if (!text.empty() && (text.size() < 2 || text.compare(text.size() - 2, 2, "\r\n") != 0)) text.append("\r\n");
+    return text;
+  }
   AnsiString out;
   out.reserve(text.size() + text.size() / 16 + 2);
   std::size_t plain = 0;
@@ -212,7 +232,12 @@ AnsiString ExportCatalogue(TExColumnGrid& grid, const AnsiString& header, const 
   AppendSection(out, headerSegments, general, 0, 0, options.Html);
   int lastPercent = -1;
   const int total = static_cast<int>(rows.size());
+  // Room for the whole output, judged from the first rows, so that a large
+  // export is not copied again and again while it grows.
+  constexpr int kSampleRows = 256;
+  const std::size_t headerSize = out.size();
   for (int i = 0; i < total; ++i) {
+    if (i == kSampleRows) out.reserve(headerSize + (out.size() - headerSize) / kSampleRows * total * 11 / 10 + 4096);
     AppendSection(out, bodySegments, general, i + 1, rows[static_cast<std::size_t>(i)], options.Html);
     if (progress) {
       const int percent = static_cast<int>((i + 1) * 100LL / total);
@@ -220,7 +245,7 @@ AnsiString ExportCatalogue(TExColumnGrid& grid, const AnsiString& header, const 
     }
   }
   AppendSection(out, footerSegments, general, 0, 0, options.Html);
-  return WithCrLf(out);
+  return WithCrLf(std::move(out));
 }
 
 // ================================================================ the window
@@ -254,6 +279,7 @@ TFormPut::TFormPut(TComponent* owner, TExColumnGrid* grid) : TForm(owner), grid_
   SetCaption("내보내기"_k);
   ScApplyLook(this);
   SetBorderStyle(bsDialog);
+  SetPosition(poScreenCenter);
   SetClientWidth(kClientWidth);
 
   auto* label = Place<TScLabel>(this, this, "", kMargin, kMargin + 4, 64, 16);
@@ -312,11 +338,11 @@ TFormPut::TFormPut(TComponent* owner, TExColumnGrid* grid) : TForm(owner), grid_
   ScButton3->SetCaption("저장"_k);
   ScButton3->OnClick = [this](TObject* s) { ScButton3Click(s); };
 
-  // Working memos: the whole template and the result, never shown.
+  // The whole template, a working memo never shown. The export's result
+  // goes to its file only: a catalogue of many movies makes tens of
+  // megabytes, more than a text control should hold.
   ScMemo4 = Place<TScMemo>(this, this, "ScMemo4", 0, 0, 10, 10);
   ScMemo4->Hide();
-  ScMemo5 = Place<TScMemo>(this, this, "ScMemo5", 0, 0, 10, 10);
-  ScMemo5->Hide();
 
   SaveDialog1 = new TSaveDialog(this);
   SaveDialog1->SetName("SaveDialog1");
@@ -399,7 +425,6 @@ void TFormPut::ScButton1Click(TObject*) {
   ScButton1->SetEnabled(false);
   ScComboBox1->SetEnabled(false);
   ScButton2->SetEnabled(false);
-  ScMemo5->Clear();
   ProgressBar1->SetMax(100);
   ProgressBar1->SetPosition(0);
   bool written = false;
@@ -413,7 +438,6 @@ void TFormPut::ScButton1Click(TObject*) {
           ProgressBar1->SetPosition(percent);
           Application->ProcessMessages(true);
         });
-    ScMemo5->SetText(out);
     ScSaveFileSafely(fileName, out);
     written = true;
   } catch (const Exception& e) {

@@ -14,7 +14,7 @@
 // Call tree:
 //   FormShow -> ScComboBox1 (ScriptFolder "*.put", sorted) -> ScComboBox1Change
 //   ScComboBox1Change -> ScMemo4 (file) -> ExtractTemplateSection x 3 -> memos
-//   ScButton1Click -> SaveDialog1 -> ExportCatalogue -> ScMemo5, ScSaveFileSafely
+//   ScButton1Click -> SaveDialog1 -> ExportCatalogue -> ScSaveFileSafely
 //   ScButton3Click -> BuildTemplateText -> ScSaveFileSafely (ScriptFolder + name)
 #pragma once
 
@@ -85,7 +85,6 @@ class TFormPut : public TForm {
   TScMemo* ScMemo1;           // 아랫부분
   TScListBox* ScListBox1;     // the placeholders
   TScMemo* ScMemo4;           // the whole template
-  TScMemo* ScMemo5;           // the result
   TScProgressBar* ProgressBar1;
   TSaveDialog* SaveDialog1;
 
