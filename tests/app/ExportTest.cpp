@@ -2,6 +2,7 @@
 
 #include "app/FormPut.h"
 #include "platform/vcl/Dialogs.h"
+#include "platform/vcl/WindowImage.h"
 #include "tests/app/FormMainTestSupport.h"
 #include "tests/app/ToolsTestSupport.h"
 
@@ -19,6 +20,14 @@ std::unique_ptr<TExColumnGrid> ThreeMovies() {
                 {&Cat::Synopsis, "line1\nline2"}});
   AddMovie(*g, {{&Cat::Title, "괴물"_k}, {&Cat::Director, "봉준호"_k}, {&Cat::Synopsis, "$$번호$$"_k}});
   return g;
+}
+
+// The height field of a PNG file's header.
+int PngHeight(const AnsiString& png) {
+  if (png.size() < 24) return -1;
+  int h = 0;
+  for (int i = 20; i < 24; ++i) h = h * 256 + static_cast<unsigned char>(png[static_cast<std::size_t>(i)]);
+  return h;
 }
 
 TPutOptions Options(bool html) {
@@ -119,6 +128,11 @@ TEST_F(ExportWindowTest, ListsTemplatesEditsSavesAndExportsThroughTheDialog) {
   EXPECT_TRUE(form.ScGroupBox2->Visible());
   EXPECT_TRUE(form.ScButton3->Visible());
   EXPECT_EQ(form.Height(), TFormPut::kOpenHeight);
+  // The window on screen grows too, though a dialog's size is fixed.
+  const AnsiString shot = scripts + "window.png";
+  ASSERT_TRUE(SaveWindowImage(&form, shot));
+  EXPECT_EQ(PngHeight(ReadTextFile(shot)), TFormPut::kOpenHeight);
+  DeleteFile(shot);
   form.ScMemo2->SetText("$$번호$$ $$제목$$\r\n"_k);
   form.ScButton3->Click();
   EXPECT_FALSE(form.ScGroupBox2->Visible());
