@@ -1,6 +1,7 @@
 #include "app/DBPlus.h"
 
 #include "app/Catalogue.h"
+#include "app/PlaceControl.h"
 #include "platform/rtl/SysUtils.h"
 #include "styled/ScLook.h"
 
@@ -32,14 +33,6 @@ constexpr int kClientHeight = 460;
 constexpr int kMargin = 8;
 constexpr int kButtonWidth = 96;
 
-template <class T>
-T* Place(TComponent* owner, TWinControl* parent, const char* name, int left, int top, int width, int height) {
-  auto* control = new T(owner);
-  if (*name) control->SetName(name);
-  control->SetParent(parent);
-  control->SetBounds(left, top, width, height);
-  return control;
-}
 }  // namespace
 
 TDBPlusForm::TDBPlusForm(TComponent* owner, TExColumnGrid* catalogue) : TForm(owner), catalogue_(catalogue) {
@@ -51,10 +44,10 @@ TDBPlusForm::TDBPlusForm(TComponent* owner, TExColumnGrid* catalogue) : TForm(ow
   SetClientWidth(kClientWidth);
   SetClientHeight(kClientHeight);
 
-  auto* caption = Place<TScLabel>(this, this, "ScLabel1", kMargin, kMargin + 2, kClientWidth - 2 * kMargin, 16);
+  auto* caption = PlaceControl<TScLabel>(this, this, "ScLabel1", kMargin, kMargin + 2, kClientWidth - 2 * kMargin, 16);
   caption->SetCaption("선택한 목록을 메인 목록 으로 복사 합니다."_k);
   const int buttonTop = kClientHeight - kMargin - ScLook::kButtonHeight;
-  movie_Grid = Place<TExColumnGrid>(this, this, "movie_Grid", kMargin, 28, kClientWidth - 2 * kMargin,
+  movie_Grid = PlaceControl<TExColumnGrid>(this, this, "movie_Grid", kMargin, 28, kClientWidth - 2 * kMargin,
                                     buttonTop - 28 - kMargin);
   SetupCatalogueGrid(*movie_Grid);
   // Only a view of the other file: nothing is edited here.
@@ -63,17 +56,17 @@ TDBPlusForm::TDBPlusForm(TComponent* owner, TExColumnGrid* catalogue) : TForm(ow
   movie_Grid->SetOptions(options);
   movie_Grid->OnKeyDown = [this](TObject* s, Word& key, TShiftState shift) { movie_GridKeyDown(s, key, shift); };
 
-  ScButton3 = Place<TScButton>(this, this, "ScButton3", kMargin, buttonTop, kButtonWidth, ScLook::kButtonHeight);
+  ScButton3 = PlaceControl<TScButton>(this, this, "ScButton3", kMargin, buttonTop, kButtonWidth, ScLook::kButtonHeight);
   ScButton3->SetCaption("DB 불러오기"_k);
   ScButton3->OnClick = [this](TObject* s) { ScButton3Click(s); };
-  Pbar = Place<TScProgressBar>(this, this, "Pbar", kMargin + kButtonWidth + 12, buttonTop + 5, 300, 16);
+  Pbar = PlaceControl<TScProgressBar>(this, this, "Pbar", kMargin + kButtonWidth + 12, buttonTop + 5, 300, 16);
   Pbar->Hide();
-  ScButton2 = Place<TScButton>(this, this, "ScButton2", kClientWidth - kMargin - kButtonWidth, buttonTop,
+  ScButton2 = PlaceControl<TScButton>(this, this, "ScButton2", kClientWidth - kMargin - kButtonWidth, buttonTop,
                                kButtonWidth, ScLook::kButtonHeight);
   ScButton2->SetCaption("닫기"_k);
   ScButton2->SetCancel(true);
   ScButton2->OnClick = [this](TObject* s) { ScButton2Click(s); };
-  ScButton1 = Place<TScButton>(this, this, "ScButton1", ScButton2->Left() - 6 - kButtonWidth, buttonTop,
+  ScButton1 = PlaceControl<TScButton>(this, this, "ScButton1", ScButton2->Left() - 6 - kButtonWidth, buttonTop,
                                kButtonWidth, ScLook::kButtonHeight);
   ScButton1->SetCaption("합치기"_k);
   ScButton1->SetEnabled(false);

@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "app/Catalogue.h"
+#include "app/PlaceControl.h"
 #include "platform/rtl/SysUtils.h"
 #include "styled/ScFiles.h"
 #include "styled/ScLook.h"
@@ -258,15 +259,6 @@ constexpr int kButtonWidth = 76;
 constexpr int kGroupTop = 76;
 constexpr int kMemoWidth = 380;
 
-template <class T>
-T* Place(TComponent* owner, TWinControl* parent, const char* name, int left, int top, int width, int height) {
-  auto* control = new T(owner);
-  if (*name) control->SetName(name);
-  control->SetParent(parent);
-  control->SetBounds(left, top, width, height);
-  return control;
-}
-
 bool IsHtmlFile(const AnsiString& fileName) {
   const AnsiString ext = ExtractFileExt(fileName);
   return SameText(ext, ".html") || SameText(ext, ".htm");
@@ -282,28 +274,28 @@ TFormPut::TFormPut(TComponent* owner, TExColumnGrid* grid) : TForm(owner), grid_
   SetPosition(poScreenCenter);
   SetClientWidth(kClientWidth);
 
-  auto* label = Place<TScLabel>(this, this, "", kMargin, kMargin + 4, 64, 16);
+  auto* label = PlaceControl<TScLabel>(this, this, "", kMargin, kMargin + 4, 64, 16);
   label->SetCaption("내보낼 양식"_k);
-  ScComboBox1 = Place<TScComboBox>(this, this, "ScComboBox1", kMargin + 70, kMargin, 200, ScLook::kFieldHeight);
+  ScComboBox1 = PlaceControl<TScComboBox>(this, this, "ScComboBox1", kMargin + 70, kMargin, 200, ScLook::kFieldHeight);
   ScComboBox1->OnChange = [this](TObject* s) { ScComboBox1Change(s); };
   int left = kClientWidth - kMargin - kButtonWidth;
-  ScButton2 = Place<TScButton>(this, this, "ScButton2", left, kMargin - 2, kButtonWidth, ScLook::kButtonHeight);
+  ScButton2 = PlaceControl<TScButton>(this, this, "ScButton2", left, kMargin - 2, kButtonWidth, ScLook::kButtonHeight);
   ScButton2->SetCaption("닫기"_k);
   ScButton2->SetCancel(true);
   ScButton2->OnClick = [this](TObject* s) { ScButton2Click(s); };
   left -= kButtonWidth + 6;
-  ScButton4 = Place<TScButton>(this, this, "ScButton4", left, kMargin - 2, kButtonWidth, ScLook::kButtonHeight);
+  ScButton4 = PlaceControl<TScButton>(this, this, "ScButton4", left, kMargin - 2, kButtonWidth, ScLook::kButtonHeight);
   ScButton4->SetCaption("편집"_k);
   ScButton4->OnClick = [this](TObject* s) { ScButton4Click(s); };
   left -= kButtonWidth + 6;
-  ScButton1 = Place<TScButton>(this, this, "ScButton1", left, kMargin - 2, kButtonWidth, ScLook::kButtonHeight);
+  ScButton1 = PlaceControl<TScButton>(this, this, "ScButton1", left, kMargin - 2, kButtonWidth, ScLook::kButtonHeight);
   ScButton1->SetCaption("내보내기"_k);
   ScButton1->SetDefault(true);
   ScButton1->OnClick = [this](TObject* s) { ScButton1Click(s); };
 
-  ProgressBar1 = Place<TScProgressBar>(this, this, "ProgressBar1", kMargin, 44, kClientWidth - 2 * kMargin, 16);
+  ProgressBar1 = PlaceControl<TScProgressBar>(this, this, "ProgressBar1", kMargin, 44, kClientWidth - 2 * kMargin, 16);
 
-  ScGroupBox2 = Place<TScGroupBox>(this, this, "ScGroupBox2", kMargin, kGroupTop, kClientWidth - 2 * kMargin, 348);
+  ScGroupBox2 = PlaceControl<TScGroupBox>(this, this, "ScGroupBox2", kMargin, kGroupTop, kClientWidth - 2 * kMargin, 348);
   ScGroupBox2->SetCaption("사용자 정의 파일 편집"_k);
   struct TMemoDef {
     TScMemo** Memo;
@@ -314,17 +306,17 @@ TFormPut::TFormPut(TComponent* owner, TExColumnGrid* grid) : TForm(owner), grid_
   int top = 20;
   for (const TMemoDef& def : {TMemoDef{&ScMemo3, "ScMemo3", "윗부분", 80}, TMemoDef{&ScMemo2, "ScMemo2", "가운데 부분 ", 110},
                               TMemoDef{&ScMemo1, "ScMemo1", "아랫부분", 60}}) {
-    auto* caption = Place<TScLabel>(this, ScGroupBox2, "", 12, top, 120, 16);
+    auto* caption = PlaceControl<TScLabel>(this, ScGroupBox2, "", 12, top, 120, 16);
     caption->SetCaption(Utf8ToCp949(def.Caption));
-    *def.Memo = Place<TScMemo>(this, ScGroupBox2, def.Name, 12, top + 17, kMemoWidth, def.Height);
+    *def.Memo = PlaceControl<TScMemo>(this, ScGroupBox2, def.Name, 12, top + 17, kMemoWidth, def.Height);
     (*def.Memo)->SetScrollBars(ssVertical);
     (*def.Memo)->SetWordWrap(false);
     top += 17 + def.Height + 6;
   }
   const int listLeft = 12 + kMemoWidth + 10;
-  auto* listCaption = Place<TScLabel>(this, ScGroupBox2, "", listLeft, 20, 120, 16);
+  auto* listCaption = PlaceControl<TScLabel>(this, ScGroupBox2, "", listLeft, 20, 120, 16);
   listCaption->SetCaption("치환 문자"_k);
-  ScListBox1 = Place<TScListBox>(this, ScGroupBox2, "ScListBox1", listLeft, 37, ScGroupBox2->Width() - listLeft - 12,
+  ScListBox1 = PlaceControl<TScListBox>(this, ScGroupBox2, "ScListBox1", listLeft, 37, ScGroupBox2->Width() - listLeft - 12,
                                  top - 37 - 6);
   for (const AnsiString& placeholder : PutPlaceholders()) ScListBox1->Items()->Add(placeholder);
   // A double click puts the placeholder into the body at its caret.
@@ -333,7 +325,7 @@ TFormPut::TFormPut(TComponent* owner, TExColumnGrid* grid) : TForm(owner), grid_
     if (!item.empty()) ScMemo2->SetSelText(item);
   };
 
-  ScButton3 = Place<TScButton>(this, this, "ScButton3", kClientWidth - kMargin - kButtonWidth,
+  ScButton3 = PlaceControl<TScButton>(this, this, "ScButton3", kClientWidth - kMargin - kButtonWidth,
                                kGroupTop + ScGroupBox2->Height() + 6, kButtonWidth, ScLook::kButtonHeight);
   ScButton3->SetCaption("저장"_k);
   ScButton3->OnClick = [this](TObject* s) { ScButton3Click(s); };
@@ -341,7 +333,7 @@ TFormPut::TFormPut(TComponent* owner, TExColumnGrid* grid) : TForm(owner), grid_
   // The whole template, a working memo never shown. The export's result
   // goes to its file only: a catalogue of many movies makes tens of
   // megabytes, more than a text control should hold.
-  ScMemo4 = Place<TScMemo>(this, this, "ScMemo4", 0, 0, 10, 10);
+  ScMemo4 = PlaceControl<TScMemo>(this, this, "ScMemo4", 0, 0, 10, 10);
   ScMemo4->Hide();
 
   SaveDialog1 = new TSaveDialog(this);

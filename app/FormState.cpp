@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "app/Catalogue.h"
+#include "app/PlaceControl.h"
 #include "platform/rtl/SysUtils.h"
 #include "styled/ScLook.h"
 
@@ -217,18 +218,9 @@ constexpr std::array<TDistributionDef, kStateDistributions> kDistributions = {{
     {"추가빈도", "MovieDate_", "MovieDateInt_"},
 }};
 
-template <class T>
-T* Place(TComponent* owner, TWinControl* parent, const AnsiString& name, int left, int top, int width, int height) {
-  auto* control = new T(owner);
-  if (!name.empty()) control->SetName(name);
-  control->SetParent(parent);
-  control->SetBounds(left, top, width, height);
-  return control;
-}
-
 // A value field: a flat sunken panel with its text at the left.
 TScPanel* ValuePanel(TComponent* owner, TWinControl* parent, const AnsiString& name, int left, int top, int width) {
-  auto* panel = Place<TScPanel>(owner, parent, name, left, top, width, kLine - 2);
+  auto* panel = PlaceControl<TScPanel>(owner, parent, name, left, top, width, kLine - 2);
   panel->SetBevelOuter(bvLowered);
   panel->SetAlignment(taLeftJustify);
   panel->SetColor(clWindow);
@@ -246,25 +238,25 @@ TFormState::TFormState(TComponent* owner, TExColumnGrid* grid) : TForm(owner), g
   SetClientWidth(kClientWidth);
   SetClientHeight(kClientHeight);
 
-  ResultPanel = Place<TScPanel>(this, this, "ResultPanel", 0, 0, kClientWidth, kClientHeight);
+  ResultPanel = PlaceControl<TScPanel>(this, this, "ResultPanel", 0, 0, kClientWidth, kClientHeight);
   ResultPanel->SetBevelOuter(bvNone);
   ResultPanel->SetCaption("");
   ResultPanel->Hide();
 
-  ProgressPanel = Place<TScPanel>(this, this, "ProgressPanel", 0, 0, kClientWidth, kClientHeight);
+  ProgressPanel = PlaceControl<TScPanel>(this, this, "ProgressPanel", 0, 0, kClientWidth, kClientHeight);
   ProgressPanel->SetBevelOuter(bvNone);
   ProgressPanel->SetCaption("");
-  auto* waiting = Place<TScLabel>(this, ProgressPanel, "", 0, kClientHeight / 2 - 30, kClientWidth, 18);
+  auto* waiting = PlaceControl<TScLabel>(this, ProgressPanel, "", 0, kClientHeight / 2 - 30, kClientWidth, 18);
   waiting->SetAutoSize(false);
   waiting->SetAlignment(taCenter);
   waiting->SetCaption("통계를 내고 있습니다. 잠시만 기다리세요."_k);
-  ScProgressBar1 = Place<TScProgressBar>(this, ProgressPanel, "ScProgressBar1", kClientWidth / 4, kClientHeight / 2,
+  ScProgressBar1 = PlaceControl<TScProgressBar>(this, ProgressPanel, "ScProgressBar1", kClientWidth / 4, kClientHeight / 2,
                                          kClientWidth / 2, 18);
 
   BuildSummary();
   BuildDistributions();
 
-  TempGrid = Place<TExColumnGrid>(this, ResultPanel, "TempGrid", 0, 0, kDetailsWidth, 100);
+  TempGrid = PlaceControl<TExColumnGrid>(this, ResultPanel, "TempGrid", 0, 0, kDetailsWidth, 100);
   TempGrid->SetFixedRows(0);
   TempGrid->SetFixedCols(0);
   TempGrid->SetColCount(2);
@@ -277,7 +269,7 @@ TFormState::TFormState(TComponent* owner, TExColumnGrid* grid) : TForm(owner), g
   TempGrid->Hide();
   TempGrid->OnClick = [this](TObject* s) { TempGridClick(s); };
 
-  ScButton3 = Place<TScButton>(this, ResultPanel, "ScButton3", kClientWidth - kMargin - 80, kButtonTop, 80,
+  ScButton3 = PlaceControl<TScButton>(this, ResultPanel, "ScButton3", kClientWidth - kMargin - 80, kButtonTop, 80,
                                ScLook::kButtonHeight);
   ScButton3->SetCaption("닫기"_k);
   ScButton3->SetCancel(true);
@@ -292,7 +284,7 @@ TFormState::~TFormState() {
 }
 
 void TFormState::BuildSummary() {
-  auto* box = Place<TScGroupBox>(this, ResultPanel, "ScGroupBox1", kMargin, kMargin, kClientWidth - 2 * kMargin,
+  auto* box = PlaceControl<TScGroupBox>(this, ResultPanel, "ScGroupBox1", kMargin, kMargin, kClientWidth - 2 * kMargin,
                                  kSummaryHeight);
   box->SetCaption("전체 통계"_k);
   const int labelWidth = 112;
@@ -317,7 +309,7 @@ void TFormState::BuildSummary() {
   const TSummaryField oldest = {&OldMovieName, "OldMovieName", "오래된영화"};
   auto place = [&](const TSummaryField& field, int left0, int row) {
     const int top = kBoxTop + row * kLine;
-    auto* label = Place<TScLabel>(this, box, "", left0, top + 2, labelWidth - 6, 16);
+    auto* label = PlaceControl<TScLabel>(this, box, "", left0, top + 2, labelWidth - 6, 16);
     label->SetAutoSize(false);
     label->SetCaption(Utf8ToCp949(field.Caption));
     *field.Panel = ValuePanel(this, box, field.Name, left0 + labelWidth, top, valueWidth);
@@ -334,23 +326,23 @@ void TFormState::BuildDistributions() {
   for (int k = 0; k < kStateDistributions; ++k) {
     const TDistributionDef& def = kDistributions[static_cast<std::size_t>(k)];
     const int column = k % kBoxColumns, row = k / kBoxColumns;
-    auto* box = Place<TScGroupBox>(this, ResultPanel, "ScGroupBox" + IntToStr(k + 2),
+    auto* box = PlaceControl<TScGroupBox>(this, ResultPanel, "ScGroupBox" + IntToStr(k + 2),
                                    kMargin + column * (kBoxWidth + kMargin),
                                    kBoxesTop + row * (kBoxHeight + kMargin), kBoxWidth, kBoxHeight);
     box->SetCaption(Utf8ToCp949(def.Caption));
     Boxes[static_cast<std::size_t>(k)] = box;
     for (int b = 0; b < kStateBars; ++b) {
       const int top = kBoxTop + b * kLine;
-      auto* name = Place<TScPanel>(this, box, def.NamePrefix + IntToStr(b), 10, top, 100, kLine - 2);
+      auto* name = PlaceControl<TScPanel>(this, box, def.NamePrefix + IntToStr(b), 10, top, 100, kLine - 2);
       name->SetBevelOuter(bvNone);
       name->SetAlignment(taLeftJustify);
       name->SetCaption("");
-      auto* bar = Place<TScProgressBar>(this, box, def.BarPrefix + IntToStr(b), 114, top + 2, kBoxWidth - 124,
+      auto* bar = PlaceControl<TScProgressBar>(this, box, def.BarPrefix + IntToStr(b), 114, top + 2, kBoxWidth - 124,
                                         kLine - 6);
       Names[static_cast<std::size_t>(k)][static_cast<std::size_t>(b)] = name;
       Bars[static_cast<std::size_t>(k)][static_cast<std::size_t>(b)] = bar;
     }
-    auto* more = Place<TScLabel>(this, box, "ScLabel" + IntToStr(k + 2), kBoxWidth - 58, kBoxHeight - 18, 50, 14);
+    auto* more = PlaceControl<TScLabel>(this, box, "ScLabel" + IntToStr(k + 2), kBoxWidth - 58, kBoxHeight - 18, 50, 14);
     more->SetAutoSize(false);
     more->SetAlignment(taRightJustify);
     more->SetCaption("자세히.."_k);

@@ -4,6 +4,7 @@
 #include <unordered_set>
 
 #include "app/Catalogue.h"
+#include "app/PlaceControl.h"
 #include "app/StrUnit.h"
 #include "platform/rtl/SysUtils.h"
 #include "styled/ScLook.h"
@@ -174,18 +175,9 @@ constexpr int kClientHeight = 250;
 constexpr int kMargin = 8;
 constexpr int kButtonWidth = 76;
 
-template <class T>
-T* Place(TComponent* owner, TWinControl* parent, const char* name, int left, int top, int width, int height) {
-  auto* control = new T(owner);
-  if (*name) control->SetName(name);
-  control->SetParent(parent);
-  control->SetBounds(left, top, width, height);
-  return control;
-}
-
 TScRadioGroup* Choice(TComponent* owner, TWinControl* parent, const char* name, const char* caption,
                       std::initializer_list<const char*> items, int left, int top, int width) {
-  auto* group = Place<TScRadioGroup>(owner, parent, name, left, top, width, 22 + 22 * static_cast<int>(items.size()));
+  auto* group = PlaceControl<TScRadioGroup>(owner, parent, name, left, top, width, 22 + 22 * static_cast<int>(items.size()));
   group->SetCaption(Utf8ToCp949(caption));
   for (const char* item : items) group->Items()->Add(Utf8ToCp949(item));
   group->SetItemIndex(0);
@@ -203,7 +195,7 @@ TPosterUtilForm::TPosterUtilForm(TComponent* owner, TExColumnGrid* grid) : TForm
   SetClientWidth(kClientWidth);
   SetClientHeight(kClientHeight);
 
-  PageControl1 = Place<TScPageControl>(this, this, "PageControl1", kMargin, kMargin, kClientWidth - 2 * kMargin,
+  PageControl1 = PlaceControl<TScPageControl>(this, this, "PageControl1", kMargin, kMargin, kClientWidth - 2 * kMargin,
                                        kClientHeight - 2 * kMargin);
   auto sheet = [this](const char* caption) {
     auto* page = new TScTabSheet(this);
@@ -226,24 +218,30 @@ constexpr int kPageWidth = kClientWidth - 2 * kMargin - 8;
 constexpr int kRowTop = kClientHeight - 2 * kMargin - 30 - ScLook::kButtonHeight - 8;
 }  // namespace
 
+void TPosterUtilForm::PlaceBottomRow(TWinControl* page, const AnsiString& progressName, const AnsiString& runName,
+                                     const AnsiString& runCaption, const AnsiString& closeName,
+                                     TScProgressBar*& progress, TScButton*& run, TScButton*& close) {
+  progress = PlaceControl<TScProgressBar>(this, page, progressName, 12, kRowTop - 26, kPageWidth - 24, 16);
+  close = PlaceControl<TScButton>(this, page, closeName, kPageWidth - 12 - kButtonWidth, kRowTop, kButtonWidth,
+                                  ScLook::kButtonHeight);
+  close->SetCaption("닫기"_k);
+  close->OnClick = [this](TObject* s) { ScButton2Click(s); };
+  run = PlaceControl<TScButton>(this, page, runName, close->Left() - 6 - kButtonWidth, kRowTop, kButtonWidth,
+                                ScLook::kButtonHeight);
+  run->SetCaption(runCaption);
+}
+
 void TPosterUtilForm::BuildCleanPage(TWinControl* page) {
-  ScLabel2 = Place<TScLabel>(this, page, "ScLabel2", 12, 24, kPageWidth - 24, 40);
+  ScLabel2 = PlaceControl<TScLabel>(this, page, "ScLabel2", 12, 24, kPageWidth - 24, 40);
   ScLabel2->SetAutoSize(false);
   ScLabel2->SetWordWrap(true);
   ScLabel2->SetCaption("여러 DB 파일을 관리 하신다면 포스터 정리를 하지 마세요."_k);
-  auto* note = Place<TScLabel>(this, page, "", 12, 64, kPageWidth - 24, 40);
+  auto* note = PlaceControl<TScLabel>(this, page, "", 12, 64, kPageWidth - 24, 40);
   note->SetAutoSize(false);
   note->SetWordWrap(true);
   note->Font()->SetColor(clGrayText);
   note->SetCaption("목록에서 쓰지 않는 포스터 폴더의 파일을 지웁니다."_k);
-  ProgressBar1 = Place<TScProgressBar>(this, page, "ProgressBar1", 12, kRowTop - 26, kPageWidth - 24, 16);
-  ScButton2 = Place<TScButton>(this, page, "ScButton2", kPageWidth - 12 - kButtonWidth, kRowTop, kButtonWidth,
-                               ScLook::kButtonHeight);
-  ScButton2->SetCaption("닫기"_k);
-  ScButton2->OnClick = [this](TObject* s) { ScButton2Click(s); };
-  ScButton1 = Place<TScButton>(this, page, "ScButton1", ScButton2->Left() - 6 - kButtonWidth, kRowTop, kButtonWidth,
-                               ScLook::kButtonHeight);
-  ScButton1->SetCaption("정리"_k);
+  PlaceBottomRow(page, "ProgressBar1", "ScButton1", "정리"_k, "ScButton2", ProgressBar1, ScButton1, ScButton2);
   ScButton1->OnClick = [this](TObject* s) { ScButton1Click(s); };
 }
 
@@ -254,14 +252,7 @@ void TPosterUtilForm::BuildRenamePage(TWinControl* page) {
   ScRadioGroup4 = Choice(this, page, "ScRadioGroup4", "목록", {"목록 전체", "선택한목록"}, 12, 84, half);
   ScRadioGroup4->SetColumns(2);
   ScRadioGroup4->SetHeight(44);
-  ProgressBar2 = Place<TScProgressBar>(this, page, "ProgressBar2", 12, kRowTop - 26, kPageWidth - 24, 16);
-  ScButton4 = Place<TScButton>(this, page, "ScButton4", kPageWidth - 12 - kButtonWidth, kRowTop, kButtonWidth,
-                               ScLook::kButtonHeight);
-  ScButton4->SetCaption("닫기"_k);
-  ScButton4->OnClick = [this](TObject* s) { ScButton2Click(s); };
-  ScButton3 = Place<TScButton>(this, page, "ScButton3", ScButton4->Left() - 6 - kButtonWidth, kRowTop, kButtonWidth,
-                               ScLook::kButtonHeight);
-  ScButton3->SetCaption("변경"_k);
+  PlaceBottomRow(page, "ProgressBar2", "ScButton3", "변경"_k, "ScButton4", ProgressBar2, ScButton3, ScButton4);
   ScButton3->OnClick = [this](TObject* s) { ScButton3Click(s); };
 }
 
@@ -271,25 +262,18 @@ void TPosterUtilForm::BuildCopyPage(TWinControl* page) {
   ScRadioGroup3 = Choice(this, page, "ScRadioGroup3", "방법", {"이동", "복사"}, 12 + half + 8, 10, half);
   // Copying leaves the poster folder as it was; moving is the user's choice.
   ScRadioGroup3->SetItemIndex(1);
-  auto* folderLabel = Place<TScLabel>(this, page, "", 12, 90, 30, 16);
+  auto* folderLabel = PlaceControl<TScLabel>(this, page, "", 12, 90, 30, 16);
   folderLabel->SetCaption("폴더"_k);
-  ScButtonEdit1 = Place<TScButtonEdit>(this, page, "ScButtonEdit1", 46, 86, kPageWidth - 46 - 12, ScLook::kFieldHeight);
+  ScButtonEdit1 = PlaceControl<TScButtonEdit>(this, page, "ScButtonEdit1", 46, 86, kPageWidth - 46 - 12, ScLook::kFieldHeight);
   // The folder comes from the folder dialog only, so it always exists.
   ScButtonEdit1->SetReadOnly(true);
   ScButtonEdit1->OnButtonClick = [this](TObject* s) { ScButtonEdit1ButtonClick(s); };
   ScButtonEdit1->OnClick = [this](TObject* s) { ScButtonEdit1Click(s); };
   SelectDir = new TSpShellBrowseDialog(this);
   SelectDir->SetName("SelectDir");
-  ProgressBar3 = Place<TScProgressBar>(this, page, "ProgressBar3", 12, kRowTop - 26, kPageWidth - 24, 16);
-  ScButton6 = Place<TScButton>(this, page, "ScButton6", kPageWidth - 12 - kButtonWidth, kRowTop, kButtonWidth,
-                               ScLook::kButtonHeight);
-  ScButton6->SetCaption("닫기"_k);
-  ScButton6->OnClick = [this](TObject* s) { ScButton2Click(s); };
-  ScButton5 = Place<TScButton>(this, page, "ScButton5", ScButton6->Left() - 6 - kButtonWidth, kRowTop, kButtonWidth,
-                               ScLook::kButtonHeight);
-  ScButton5->SetCaption("실행"_k);
-  ScButton5->SetEnabled(false);
+  PlaceBottomRow(page, "ProgressBar3", "ScButton5", "실행"_k, "ScButton6", ProgressBar3, ScButton5, ScButton6);
   ScButton5->OnClick = [this](TObject* s) { ScButton5Click(s); };
+  ScButton5->SetEnabled(false);
 }
 
 void TPosterUtilForm::ScButton1Click(TObject*) {
@@ -317,43 +301,41 @@ void TPosterUtilForm::ScButton1Click(TObject*) {
   working_ = false;
 }
 
-void TPosterUtilForm::ScButton3Click(TObject*) {
+void TPosterUtilForm::RunOnRows(bool selectedOnly, TScButton* run, TScButton* close, TScProgressBar* bar,
+                                const std::function<void(const std::vector<int>&, const TPosterProgress&)>& work) {
   if (working_) return;
   working_ = true;
-  ScButton3->SetEnabled(false);
-  ScButton4->SetEnabled(false);
-  const std::vector<int> rows = PosterRows(*grid_, ScRadioGroup4->ItemIndex() == 1);
-  ProgressBar2->SetMax(std::max<int>(1, static_cast<int>(rows.size())));
-  ProgressBar2->SetPosition(0);
+  run->SetEnabled(false);
+  close->SetEnabled(false);
+  const std::vector<int> rows = PosterRows(*grid_, selectedOnly);
+  bar->SetMax(std::max<int>(1, static_cast<int>(rows.size())));
+  bar->SetPosition(0);
   grid_->BeginUpdate();
-  RenamePosters(*grid_, rows, ScRadioGroup1->ItemIndex() == 0, PosterFolder, [this](int done, int) {
-    ProgressBar2->SetPosition(done);
+  work(rows, [bar](int done, int) {
+    bar->SetPosition(done);
     Application->ProcessMessages(true);
   });
   grid_->EndUpdate();
+  // The run button stays off: the entries now name other files.
   ScButton3->SetTag(1);
-  ScButton4->SetEnabled(true);
+  close->SetEnabled(true);
   working_ = false;
 }
 
+void TPosterUtilForm::ScButton3Click(TObject*) {
+  RunOnRows(ScRadioGroup4->ItemIndex() == 1, ScButton3, ScButton4, ProgressBar2,
+            [this](const std::vector<int>& rows, const TPosterProgress& progress) {
+              RenamePosters(*grid_, rows, ScRadioGroup1->ItemIndex() == 0, PosterFolder, progress);
+            });
+}
+
 void TPosterUtilForm::ScButton5Click(TObject*) {
-  if (working_ || ScButtonEdit1->Text().empty()) return;
-  working_ = true;
-  ScButton5->SetEnabled(false);
-  ScButton6->SetEnabled(false);
-  const std::vector<int> rows = PosterRows(*grid_, ScRadioGroup2->ItemIndex() == 1);
-  ProgressBar3->SetMax(std::max<int>(1, static_cast<int>(rows.size())));
-  ProgressBar3->SetPosition(0);
-  grid_->BeginUpdate();
-  CopyMovePosters(*grid_, rows, ScButtonEdit1->Text(), ScRadioGroup3->ItemIndex() == 1, PosterFolder,
-                  [this](int done, int) {
-                    ProgressBar3->SetPosition(done);
-                    Application->ProcessMessages(true);
-                  });
-  grid_->EndUpdate();
-  ScButton3->SetTag(1);
-  ScButton6->SetEnabled(true);
-  working_ = false;
+  if (ScButtonEdit1->Text().empty()) return;
+  RunOnRows(ScRadioGroup2->ItemIndex() == 1, ScButton5, ScButton6, ProgressBar3,
+            [this](const std::vector<int>& rows, const TPosterProgress& progress) {
+              CopyMovePosters(*grid_, rows, ScButtonEdit1->Text(), ScRadioGroup3->ItemIndex() == 1, PosterFolder,
+                              progress);
+            });
 }
 
 void TPosterUtilForm::ScButtonEdit1ButtonClick(TObject*) {

@@ -104,6 +104,14 @@ class TPosterUtilForm : public TForm {
   void BuildCleanPage(TWinControl* page);
   void BuildRenamePage(TWinControl* page);
   void BuildCopyPage(TWinControl* page);
+  // A page's progress bar and its run and close buttons along the bottom.
+  void PlaceBottomRow(TWinControl* page, const AnsiString& progressName, const AnsiString& runName,
+                      const AnsiString& runCaption, const AnsiString& closeName, TScProgressBar*& progress,
+                      TScButton*& run, TScButton*& close);
+  // A rename or copy/move run on the chosen rows, with its buttons off and
+  // its progress bar following; afterwards the caller is told to save.
+  void RunOnRows(bool selectedOnly, TScButton* run, TScButton* close, TScProgressBar* bar,
+                 const std::function<void(const std::vector<int>&, const TPosterProgress&)>& work);
   TExColumnGrid* grid_;
   bool working_ = false;
 };

@@ -105,20 +105,23 @@ TEST(Statistics, WindowShowsCaptionsBarsAndDetails) {
   TFormState form(nullptr, g.get());
   form.SplitStatistics = true;
   form.Show();
-  EXPECT_EQ(form.MaxMovie->Caption(), "4 편"_k);
-  EXPECT_EQ(form.MaxFile->Caption(), "4 개"_k);
-  EXPECT_EQ(form.MaxFileSize->Caption(), "1200 Mb (약 CD : 2 장)"_k);
-  EXPECT_EQ(form.MovieNo->Caption(), "3 편"_k);
-  EXPECT_EQ(form.Datemovie->Caption(), "2 편"_k);
-  EXPECT_EQ(form.HapMovieTime->Caption(), "1500 분 ( 1 일 1 시간 0 분 )"_k);
-  EXPECT_EQ(form.ShotMovieName->Caption(), "가"_k);
-  EXPECT_EQ(form.LongMovieName->Caption(), "Alien");
-  EXPECT_EQ(form.MaxPointMovie->Caption(), "Alien (9.5 점)"_k);
-  EXPECT_EQ(form.MinPointMovie->Caption(), "세븐 (3 점)"_k);
-  EXPECT_EQ(form.OldMovieName->Caption(), "Alien (1979 년)"_k);
-  EXPECT_EQ(form.NewMovieName->Caption(), "가 (1999 년)"_k);
-  EXPECT_EQ(form.ShotTimeMovie->Caption(), "가 (100 분)"_k);
-  EXPECT_EQ(form.LongTimeMovie->Caption(), "Alien (1000 분)"_k);
+  const std::pair<TScPanel*, AnsiString> captions[] = {
+      {form.MaxMovie, "4 편"_k},
+      {form.MaxFile, "4 개"_k},
+      {form.MaxFileSize, "1200 Mb (약 CD : 2 장)"_k},
+      {form.MovieNo, "3 편"_k},
+      {form.Datemovie, "2 편"_k},
+      {form.HapMovieTime, "1500 분 ( 1 일 1 시간 0 분 )"_k},
+      {form.ShotMovieName, "가"_k},
+      {form.LongMovieName, "Alien"},
+      {form.MaxPointMovie, "Alien (9.5 점)"_k},
+      {form.MinPointMovie, "세븐 (3 점)"_k},
+      {form.OldMovieName, "Alien (1979 년)"_k},
+      {form.NewMovieName, "가 (1999 년)"_k},
+      {form.ShotTimeMovie, "가 (100 분)"_k},
+      {form.LongTimeMovie, "Alien (1000 분)"_k},
+  };
+  for (const auto& [panel, text] : captions) EXPECT_EQ(panel->Caption(), text) << panel->Name();
   EXPECT_EQ(form.ScProgressBar1->Percent(), 80);  // the last row of five
   EXPECT_FALSE(form.ProgressPanel->Visible());
   EXPECT_TRUE(form.ResultPanel->Visible());
