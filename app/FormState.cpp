@@ -98,7 +98,6 @@ TCatalogueStatistics ComputeStatistics(TExColumnGrid& grid, bool splitGenres,
                                        const std::function<void(int percent)>& progress) {
   TCatalogueStatistics s;
   const int rowCount = grid.RowCount();
-  s.Movies = rowCount - 1;
 
   TGridColumnItem* fileName = Column(grid, Cat::FileName);
   TGridColumnItem* fileSize = Column(grid, Cat::FileSize);
@@ -121,7 +120,12 @@ TCatalogueStatistics ComputeStatistics(TExColumnGrid& grid, bool splitGenres,
   const auto longer = [](int a, int b) { return a > b; };
 
   int lastPercent = -1;
+  bool first = true;
+  s.Movies = 0;
   for (int r = 1; r < rowCount; ++r) {
+    // A grouped catalogue's group rows are no movies.
+    if (grid.IsNodeRow(r)) continue;
+    ++s.Movies;
     ForEachFileItem(CellOf(fileName, r), [&](std::string_view) { ++s.Files; });
     ForEachFileItem(CellOf(fileSize, r), [&](std::string_view item) {
       double mb;
@@ -132,7 +136,8 @@ TCatalogueStatistics ComputeStatistics(TExColumnGrid& grid, bool splitGenres,
     if (CellOf(watched, r) == Cat::WatchedNo) ++s.Unwatched;
 
     const AnsiString t = CellOf(title, r);
-    if (r == 1) s.ShortestTitle = t;
+    if (first) s.ShortestTitle = t;
+    first = false;
     if (t.size() < s.ShortestTitle.size()) s.ShortestTitle = t;
     if (t.size() > s.LongestTitle.size()) s.LongestTitle = t;
 

@@ -40,7 +40,7 @@ struct TStateExtreme {
 };
 
 struct TCatalogueStatistics {
-  int Movies = 0;              // RowCount - 1
+  int Movies = 0;              // the rows shown, group rows left out
   int Files = 0;               // items of 파일이름
   double SizeMb = 0;           // sum of the 파일크기 items that read as numbers
   int Dated = 0;               // 개봉날짜 reads as a date
@@ -56,7 +56,8 @@ struct TCatalogueStatistics {
   std::array<TValueCounts, kStateDistributions> Distributions;
 };
 
-// Walks rows 1 .. RowCount - 1 of the catalogue once. splitGenres: a genre
+// Walks rows 1 .. RowCount - 1 of the catalogue once (the movies a search
+// shows; group rows are passed over). splitGenres: a genre
 // cell holding commas counts each trimmed, non-empty part once; otherwise
 // the whole cell counts. progress, when given, is called with 0..100 each
 // time the percentage changes.

@@ -170,3 +170,13 @@ TEST(Statistics, AnEmptyCatalogueIsOneMovieWithEmptyValues) {
   EXPECT_EQ(form.MaxPointMovie->Caption(), "");
   EXPECT_EQ(form.Bars[0][0]->Percent(), 100);
 }
+
+TEST(Statistics, AGroupedCatalogueCountsItsMoviesNotItsGroupRows) {
+  auto g = HandMadeCatalogue();
+  g->GroupByColumn(CatalogueColumnIndex(*g, Cat::Country));
+  ASSERT_GT(g->RowCount(), 5);  // two group rows among the movies
+  const TCatalogueStatistics s = ComputeStatistics(*g, true);
+  EXPECT_EQ(s.Movies, 4);
+  EXPECT_EQ(s.Minutes, 1500);
+  EXPECT_EQ(s.Distributions[1], (Values{{"15세"_k, 3}, {"", 1}}));
+}
