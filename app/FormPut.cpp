@@ -377,8 +377,9 @@ void TFormPut::FormShow(TObject*) {
 }
 
 void TFormPut::ScComboBox1Change(TObject*) {
+  // A name being typed (to save the template under) is no template yet.
   const AnsiString name = ScComboBox1->Text();
-  if (name.empty()) return;
+  if (name.empty() || ScComboBox1->Items()->IndexOf(name) < 0) return;
   try {
     ScMemo4->SetText(ScLoadFileBytes(ScriptFolder + name));
   } catch (const Exception& e) {

@@ -2,6 +2,7 @@
 
 #include "app/FormPut.h"
 #include "platform/vcl/Dialogs.h"
+#include "platform/vcl/InputSimulation.h"
 #include "platform/vcl/WindowImage.h"
 #include "tests/app/FormMainTestSupport.h"
 #include "tests/app/ToolsTestSupport.h"
@@ -137,6 +138,17 @@ TEST_F(ExportWindowTest, ListsTemplatesEditsSavesAndExportsThroughTheDialog) {
   form.ScButton3->Click();
   EXPECT_FALSE(form.ScGroupBox2->Visible());
   EXPECT_EQ(ReadTextFile(scripts + "가.put"_k), BuildTemplateText("", "$$번호$$ $$제목$$\r\n"_k, ""));
+
+  // A new name typed into the list saves the memos as a new template.
+  form.ScComboBox1->SetText("");
+  SimulateTyping(form.ScComboBox1, "new");
+  ASSERT_EQ(form.ScComboBox1->Text(), "new");
+  EXPECT_TRUE(TDialogFakes::MessageBoxes().empty());  // no template of that name is looked for
+  form.ScComboBox1->SetText("새양식"_k);
+  form.ScButton3->Click();
+  EXPECT_EQ(ReadTextFile(scripts + "새양식.put"_k), BuildTemplateText("", "$$번호$$ $$제목$$\r\n"_k, ""));
+  EXPECT_EQ(form.ScComboBox1->Items()->Count(), 3);
+  DeleteFile(scripts + "새양식.put"_k);
 
   // Export to an HTML file: values escaped, lines ended by CR LF.
   const AnsiString out = scripts + "목록.html"_k;
