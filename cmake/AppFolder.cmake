@@ -15,6 +15,7 @@ target_link_libraries(vidrena_drawposters PRIVATE ${VIDRENA_LIBRARIES})
 set_target_properties(vidrena_drawposters PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
 
 file(GLOB VIDRENA_SHIPPED_CONFIG CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/app/folder/Config/*)
+file(GLOB VIDRENA_SHIPPED_SCRIPTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/app/folder/Script/*)
 set(poster_stamp ${VIDRENA_APP_FOLDER}/Poster/noimage.jpg)
 add_custom_command(
   OUTPUT ${poster_stamp} ${VIDRENA_APP_FOLDER}/Poster/badImage.jpg
@@ -27,7 +28,10 @@ add_custom_target(vidrena_app_folder ALL
           ${VIDRENA_APP_FOLDER}/Poster ${VIDRENA_APP_FOLDER}/Script ${VIDRENA_APP_FOLDER}/AutoSave
   COMMAND ${CMAKE_COMMAND} -DSRC=${CMAKE_SOURCE_DIR}/app/folder/Config -DDST=${VIDRENA_APP_FOLDER}/Config
           -P ${CMAKE_SOURCE_DIR}/cmake/CopyMissing.cmake
-  DEPENDS ${poster_stamp} ${VIDRENA_SHIPPED_CONFIG}
+  # The export templates are the user's to edit, like the lists.
+  COMMAND ${CMAKE_COMMAND} -DSRC=${CMAKE_SOURCE_DIR}/app/folder/Script -DDST=${VIDRENA_APP_FOLDER}/Script
+          -P ${CMAKE_SOURCE_DIR}/cmake/CopyMissing.cmake
+  DEPENDS ${poster_stamp} ${VIDRENA_SHIPPED_CONFIG} ${VIDRENA_SHIPPED_SCRIPTS}
   COMMENT "Laying out the application folder")
 add_dependencies(vidrena vidrena_app_folder)
 
