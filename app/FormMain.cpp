@@ -39,6 +39,7 @@ TFormMain::TFormMain(TComponent* owner) : TForm(owner) {
   Font()->SetSize(9);
   BuildWindow();
   WireRecordOperations();
+  WireToolWindows();
   OnCreate = [this](TObject* s) { FormCreate(s); };
   OnShow = [this](TObject* s) { FormShow(s); };
   OnClose = [this](TObject* s, TCloseAction& a) { FormClose(s, a); };

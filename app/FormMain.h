@@ -276,6 +276,18 @@ class TFormMain : public TForm {
   // Asks the question and, unless the answer is No, marks each operation row.
   void MarkRows(const AnsiString& question, const std::function<void(int row)>& mark);
 
+  // ---- tool windows (FormMainTools.cpp): export, statistics, poster
+  // tools and catalogue merge, each run on the ungrouped catalogue
+  void WireToolWindows();
+  void ExportClick(TObject* sender);
+  void StateBtnClick(TObject* sender);
+  void PosterToolsClick(TObject* sender);
+  void MergeClick(TObject* sender);
+  // Runs step on the catalogue as the file holds it: a grouped catalogue is
+  // ungrouped for it and grouped again after it, its search kept by column
+  // name, and the column chooser's visibility applied again.
+  void RunUngrouped(const std::function<void()>& step);
+
   // ---- menu panel
   void ShowMenuPanel(bool show);
   void MenuPanelMouseLeave(TPoint cursor);

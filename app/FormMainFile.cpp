@@ -61,47 +61,33 @@ bool TFormMain::LoadDB(const AnsiString& fileName) {
 
 bool TFormMain::SaveGridTo(const AnsiString& fileName) {
   // The file holds the real catalogue: 42 columns and every movie, no group
-  // rows. A grouped catalogue is ungrouped for the write and grouped again
-  // after it, its search kept by column name; rows hidden by a search alone
-  // are written by the grid itself.
-  const int regroupColumn = GridGrouped ? groupedColumn_ : -1;
-  TSavedFilter search;
-  if (regroupColumn >= 0) {
-    search = SuspendSearch();
-    UngroupCatalog();
-  }
+  // rows; rows hidden by a search alone are written by the grid itself.
   bool saved = false;
-  try {
-    movie_Grid->BeginUpdate();
+  RunUngrouped([&] {
     try {
-      movie_Grid->ShowAllColumns();
-      if (IniSetup.MakeBackupFile && FileExists(fileName)) {
-        ShowBusy("DB를 백업 합니다."_k);
-        // The backup is the catalogue as it was before this save.
-        const AnsiString backup = ChangeFileExt(fileName, ".Bak");
-        if (!CopyFile(fileName, backup, false))
-          throw EFCreateError(Format("Cannot create file \"%s\". %s", {backup, SysErrorMessage(errno)}));
+      movie_Grid->BeginUpdate();
+      try {
+        movie_Grid->ShowAllColumns();
+        if (IniSetup.MakeBackupFile && FileExists(fileName)) {
+          ShowBusy("DB를 백업 합니다."_k);
+          // The backup is the catalogue as it was before this save.
+          const AnsiString backup = ChangeFileExt(fileName, ".Bak");
+          if (!CopyFile(fileName, backup, false))
+            throw EFCreateError(Format("Cannot create file \"%s\". %s", {backup, SysErrorMessage(errno)}));
+        }
+        ShowBusy("DB를 저장중입니다."_k);
+        movie_Grid->SaveGridFile(fileName);
+        saved = true;
+      } catch (...) {
+        movie_Grid->EndUpdate();
+        throw;
       }
-      ShowBusy("DB를 저장중입니다."_k);
-      movie_Grid->SaveGridFile(fileName);
-      saved = true;
-    } catch (...) {
       movie_Grid->EndUpdate();
-      throw;
+    } catch (const Exception& e) {
+      HideBusy();
+      Application->ShowException(e);
     }
-    movie_Grid->EndUpdate();
-  } catch (const Exception& e) {
-    HideBusy();
-    Application->ShowException(e);
-  }
-  if (regroupColumn >= 0) {
-    movie_Grid->BeginUpdate();
-    movie_Grid->ShowAllColumns();
-    GroupCatalog(regroupColumn);
-    movie_Grid->EndUpdate();
-    ResumeSearch(search);
-  }
-  ApplyColumnVisibility();
+  });
   return saved;
 }
 
