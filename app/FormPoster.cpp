@@ -3,7 +3,7 @@
 #include "platform/rtl/SysUtils.h"
 
 TFormPoster::TFormPoster(TComponent* owner) : TForm(owner) {
-  SetCaption("포스터"_k);
+  SetCaption("포스터 크게보기"_k);
   SetBorderStyle(bsDialog);
   SetPosition(poMainFormCenter);
   Image1 = new TImage(this);
