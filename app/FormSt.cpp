@@ -220,6 +220,31 @@ void TFormSt::BuildProbePage() {
 
 // ---------------------------------------------------------------- show and probe
 
+TFormSt& TFormSt::Shared() {
+  // Owned by the application, freed with it.
+  static TFormSt* dialog = new TFormSt(Application);
+  return *dialog;
+}
+
+void TFormSt::Reset() {
+  AddUnlistedValues = false;
+  page->SetActivePageIndex(0);
+  FileList->Items()->Clear();
+  // The word lists are read again from their files when shown; a list
+  // whose file went missing offers nothing, as in a dialog just built.
+  for (TScComboBox* box : {HInfo, RInfo, LInfo}) {
+    box->Items()->Clear();
+    box->SetText("");
+  }
+  FileGrid->BeginUpdate();
+  FileGrid->SetRowCount(FileGrid->FixedRows() + 1);
+  FileGrid->ClearRows(FileGrid->FixedRows(), 1);
+  FileGrid->ClearRowSelect();
+  FileGrid->EndUpdate();
+  SP->SetCaption("");
+  SetModalResult(mrNone);
+}
+
 int TFormSt::GuessWord(const TStrings& items, const AnsiString& path) {
   const AnsiString upperPath = UpperCase(path);
   for (int i = 0; i < items.Count(); ++i) {
