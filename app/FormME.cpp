@@ -557,20 +557,25 @@ void TFormME::AddMediaFiles(const std::vector<AnsiString>& paths) {
   if (dialog.ShowModal() == mrOk) {
     TExColumnGrid& probed = *dialog.FileGrid;
     TGridColumnItem* ids = grid.ColumnByName(Cat::FileId);
+    TGridColumnItem* probedNames = probed.ColumnByName(Cat::FileName);
+    TGridColumnItem* probedIds = probed.ColumnByName(Cat::FileId);
+    // Each probed column and the editor's column of the same header, paired once.
+    std::vector<std::pair<TGridColumnItem*, TGridColumnItem*>> pairs;
+    for (int c = 0; c < probed.Columns()->Count(); ++c) {
+      TGridColumnItem* source = probed.Columns()->Items(c);
+      if (TGridColumnItem* target = grid.ColumnByName(source->Name())) pairs.emplace_back(source, target);
+    }
     grid.BeginUpdate();
-    for (int r = probed.FixedRows(); r < probed.RowCount(); ++r) {
-      if (Trim(FileTableCell(probed, Cat::FileName, r)).empty()) continue;
-      const AnsiString id = FileTableCell(probed, Cat::FileId, r);
+    for (int r = probed.FixedRows(); probedNames && probedIds && r < probed.RowCount(); ++r) {
+      if (Trim(probedNames->Rows(r)).empty()) continue;
+      const AnsiString id = probedIds->Rows(r);
       bool listed = false;
       for (int k = 0; ids && k < grid.RowCount() && !listed; ++k) listed = ids->Rows(k) == id;
       // A file the list holds already is left out: one file, one row.
       if (listed) continue;
       const int row = NextFileTableRow(grid);
       ++added;
-      for (int c = 0; c < probed.Columns()->Count(); ++c) {
-        TGridColumnItem* source = probed.Columns()->Items(c);
-        SetFileTableCell(grid, source->Name(), row, source->Rows(r));
-      }
+      for (const auto& [source, target] : pairs) target->SetRows(row, source->Rows(r));
     }
     grid.EndUpdate();
   }
