@@ -11,6 +11,7 @@
 #include "app/StrUnit.h"
 #include "app/WebHosts.h"
 #include "platform/vcl/InputSimulation.h"
+#include "platform/vcl/WindowImage.h"
 #include "platform/web/WebBrowser.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/app/HttpTestSupport.h"
@@ -176,4 +177,20 @@ TEST_F(EditorWebTest, ResultListIsRefusedAndTheHistoryWalksBackAndForward) {
   ASSERT_TRUE(Shown("/find"));
   me.ScButton11->Click();
   ASSERT_TRUE(Shown("/movie/search/result.nhn"));
+}
+
+// The web tab showing a portal page, rendered as it shows; with
+// VIDRENA_SHOT_DIR set the picture is kept there to be looked at.
+TEST_F(EditorWebTest, WebTabRendersThePortalPage) {
+  TFormME& me = *editor;
+  const char* keep = std::getenv("VIDRENA_SHOT_DIR");
+  const AnsiString shots = keep ? FromSysFileName(keep) + "/" : folder.Path();
+  me.View_0->SetText("올드보이"_k);
+  me.ScButton22->Click();
+  ASSERT_TRUE(Shown("/movies/search_new.html"));
+  me.PageControl1->SetActivePageIndex(1);
+  // The page is painted a moment after it has loaded.
+  PumpUntil([] { return false; }, std::chrono::milliseconds(700));
+  ASSERT_TRUE(SaveWindowImage(&me, shots + "editor-web.png"));
+  EXPECT_GT(ReadFileBytes(shots + "editor-web.png").size(), 1000u);
 }
