@@ -17,19 +17,6 @@
 
 namespace {
 
-std::string PercentDecoded(std::string_view s) {
-  std::string out;
-  for (size_t i = 0; i < s.size(); ++i) {
-    if (s[i] == '%' && i + 2 < s.size()) {
-      out += static_cast<char>(std::stoi(std::string(s.substr(i + 1, 2)), nullptr, 16));
-      i += 2;
-    } else {
-      out += s[i];
-    }
-  }
-  return out;
-}
-
 std::string Query(const TReceivedRequest& r) {
   const size_t q = r.Target.find('?');
   return q == std::string::npos ? std::string() : r.Target.substr(q + 1);

@@ -28,19 +28,6 @@ std::string Replaced(std::string s, const std::string& from, const std::string& 
   return s;
 }
 
-std::string PercentDecoded(std::string_view s) {
-  std::string out;
-  for (size_t i = 0; i < s.size(); ++i) {
-    if (s[i] == '%' && i + 2 < s.size()) {
-      out += static_cast<char>(std::stoi(std::string(s.substr(i + 1, 2)), nullptr, 16));
-      i += 2;
-    } else {
-      out += s[i];
-    }
-  }
-  return out;
-}
-
 // The engine's first page starts its helper process: allow it a while.
 constexpr std::chrono::seconds kPageDeadline{20};
 
