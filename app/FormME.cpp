@@ -3,14 +3,19 @@
 //   fields ............ save and cancel, toggles, score and stars, similar titles
 //   files ............. add by file and by folder, delete, the online search buttons
 //   posters ........... path rule, add, next, previous, delete, enlarge, download
+//   portals ........... search, back and forward, the scrape, the commentary
+//   file-ID service ... lookup and upload
 #include "app/FormME.h"
 
 #include <algorithm>
 
 #include "app/Catalogue.h"
 #include "app/FormPoster.h"
+#include "app/FileIdService.h"
 #include "app/FormSt.h"
 #include "app/StrUnit.h"
+#include "app/WebHosts.h"
+#include "platform/web/WebBrowser.h"
 #include "platform/rtl/SysUtils.h"
 #include "styled/ScLook.h"
 
@@ -37,6 +42,10 @@ constexpr int kRightLeft = kLeftWidth + 16;
 constexpr int kButtonWidth = 96;
 constexpr int kPosterWidth = 160;
 constexpr int kPosterHeight = 228;
+constexpr int kSearchButtonWidth = 64;
+
+// The portals' buttons and menu items, by portal number.
+const AnsiString kPortalCaptions[kPortalCount] = {"네이버 영화"_k, "씨네21"_k, "IMDb", "맥스무비"_k};
 
 const AnsiString& NoImage() {
   static const AnsiString name = "noimage.jpg";
@@ -115,7 +124,7 @@ TFormME::TFormME(TComponent* owner) : TForm(owner) {
   InfoSheet->SetPageControl(PageControl1);
   WebSheet = new TScTabSheet(this);
   WebSheet->SetName("WebSheet");
-  WebSheet->SetCaption("웹검색"_k);
+  WebSheet->SetCaption("영화사이트 검색"_k);
   WebSheet->SetPageControl(PageControl1);
 
   OpenD = new TOpenDialog(this);
@@ -139,6 +148,18 @@ TFormME::TFormME(TComponent* owner) : TForm(owner) {
   GetPoster->SetBinaryData(true);
   GetPoster->OnDoneFile = [this](TObject* s, const AnsiString& f, int size) { GetPosterDoneFile(s, f, size); };
   GetPoster->OnError = [this](TObject* s) { GetPosterError(s); };
+  GetDB = new THTTPGet(this);
+  GetDB->SetName("GetDB");
+  GetDB->OnDoneString = [this](TObject* s, const AnsiString& r) { GetDBDoneString(s, r); };
+  GetDB->OnError = [this](TObject* s) { GetDBError(s); };
+  // A failed lookup is silent: the user goes on typing.
+  GetFileID = new THTTPGet(this);
+  GetFileID->SetName("GetFileID");
+  GetFileID->OnDoneString = [this](TObject* s, const AnsiString& r) { GetFileIDDoneString(s, r); };
+  sqlData = new THTTPGet(this);
+  sqlData->SetName("sqlData");
+  sqlData->OnDoneString = [this](TObject* s, const AnsiString& r) { sqlDataDoneString(s, r); };
+  sqlData->OnError = [this](TObject* s) { sqlDataError(s); };
 
   BuildInfoPage();
   BuildWebPage();
@@ -169,8 +190,10 @@ void TFormME::BuildInfoPage() {
 
   int y = kMargin;
   label(Cat::Title, y);
-  View_0 = combo("View_0", kFieldLeft, y, kWideField);
+  View_0 = combo("View_0", kFieldLeft, y, kWideField - kSearchButtonWidth - 6);
   View_0->OnChange = [this](TObject* s) { View_0Change(s); };
+  View_0->OnKeyPress = [this](TObject* s, char& key) { View_0KeyPress(s, key); };
+  BuildSearchButton(kFieldLeft + kWideField - kSearchButtonWidth, y);
   y += kRow;
   label(Cat::OrigTitle, y);
   View_1 = edit("View_1", kFieldLeft, y, kWideField);
@@ -326,12 +349,78 @@ void TFormME::BuildFileArea(int top, int width, int height) {
   WebSave = buttons.Add("WebSave", "웹저장"_k, [this](TObject* s) { WebSaveClick(s); });
 }
 
+void TFormME::BuildSearchButton(int left, int top) {
+  ScMenuButton2 = Place<TScMenuButton>(this, InfoSheet, "ScMenuButton2", left, top - 1, kSearchButtonWidth,
+                                       ScLook::kButtonHeight);
+  ScMenuButton2->SetCaption("검색"_k);
+  ScMenuButton2->SetHint("기본 사이트에서 찾습니다. 다른 사이트는 오른쪽 단추로 고릅니다."_k);
+  ScMenuButton2->SetShowHint(true);
+  ScMenuButton2->OnClick = [this](TObject*) { SearchPortal(WebSearchSite); };
+  SearchMenu = new TPopupMenu(this);
+  SearchMenu->SetName("SearchMenu");
+  auto item = [&](const char* name, const AnsiString& caption, int portal) {
+    auto* menuItem = new TMenuItem(this);
+    menuItem->SetName(name);
+    menuItem->SetCaption(caption);
+    menuItem->OnClick = [this, portal](TObject*) { SearchPortal(portal); };
+    SearchMenu->Items()->Add(menuItem);
+    return menuItem;
+  };
+  N1 = item("N1", kPortalCaptions[0], 0);
+  M1 = item("M1", kPortalCaptions[1], 1);
+  S1 = item("S1", kPortalCaptions[3], 3);
+  IMDB1 = item("IMDB1", kPortalCaptions[2], 2);
+  ScMenuButton2->SetPopupMenu(SearchMenu);
+}
+
 void TFormME::BuildWebPage() {
-  // The portal pages show here; the lookup fills it.
-  WebPanel = Place<TScPanel>(this, WebSheet, "WebPanel", 0, 0, 10, 10);
-  WebPanel->SetAlign(alClient);
+  TWinControl* page = WebSheet;
+  int x = kMargin;
+  auto button = [&](const char* name, const AnsiString& caption, int width, TNotifyEvent onClick) {
+    TScButton* b = PlaceButton(this, page, name, caption, x, kMargin, width, std::move(onClick));
+    x += width + 4;
+    return b;
+  };
+  ScButton12 = button("ScButton12", "<-", 40, [this](TObject*) {
+    if (WebBrowser1) WebBrowser1->GoBack();
+  });
+  ScButton12->SetHint("뒤로"_k);
+  ScButton11 = button("ScButton11", "->", 40, [this](TObject*) {
+    if (WebBrowser1) WebBrowser1->GoForward();
+  });
+  ScButton11->SetHint("앞으로"_k);
+  x += 12;
+  // Each portal searches again for the text of the last search.
+  ScButton14 = button("ScButton14", kPortalCaptions[0], 96, [this](TObject*) { NavigatePortal(0); });
+  ScButton21 = button("ScButton21", kPortalCaptions[1], 96, [this](TObject*) { NavigatePortal(1); });
+  ScButton22 = button("ScButton22", kPortalCaptions[3], 96, [this](TObject*) { NavigatePortal(3); });
+  ScButton13 = button("ScButton13", kPortalCaptions[2], 96, [this](TObject*) { NavigatePortal(2); });
+  const int width = WebSheet->ClientWidth();
+  ScButton24 = PlaceButton(this, page, "ScButton24", "가져오기"_k, width - kMargin - kButtonWidth, kMargin,
+                           kButtonWidth, [this](TObject* s) { ScButton24Click(s); });
+  ScButton24->SetHint("보고 있는 영화 페이지의 정보를 영화정보에 넣습니다."_k);
+  ScButton24->SetShowHint(true);
+
+  const int top = kMargin + ScLook::kButtonHeight + 6;
+  WebPanel = Place<TScPanel>(this, page, "WebPanel", kMargin, top, width - 2 * kMargin,
+                             WebSheet->ClientHeight() - top - kMargin);
+  WebPanel->SetAnchors(TAnchors{akLeft, akTop, akRight, akBottom});
   WebPanel->SetBevelOuter(bvLowered);
-  WebPanel->SetCaption("");
+  WebPanel->SetCaption("제목을 입력하고 검색할 사이트를 고르세요."_k);
+  // The browser engine starts when the tab is first looked at.
+  PageControl1->OnChange = [this](TObject*) {
+    if (PageControl1->ActivePage() == WebSheet) Browser();
+  };
+}
+
+TWebBrowser& TFormME::Browser() {
+  if (!WebBrowser1) {
+    WebBrowser1 = new TWebBrowser(this);
+    WebBrowser1->SetName("WebBrowser1");
+    WebBrowser1->SetParent(WebPanel);
+    WebBrowser1->SetAlign(alClient);
+  }
+  return *WebBrowser1;
 }
 
 void TFormME::BuildSimilarPanel() {
@@ -459,32 +548,39 @@ void TFormME::AddMediaFiles(const std::vector<AnsiString>& paths) {
   const bool wasEmpty = grid.RowCount() < 3 && Trim(FileTableCell(grid, Cat::FileName, 1)).empty();
 
   int added = 0;
-  auto dialog = std::make_unique<TFormSt>(Application);
-  dialog->AddUnlistedValues = AddUnlistedValues;
-  for (const AnsiString& path : paths) dialog->FileList->Items()->Add(path);
+  TFormSt& dialog = TFormSt::Shared();
+  dialog.Reset();
+  dialog.AddUnlistedValues = AddUnlistedValues;
+  for (const AnsiString& path : paths) dialog.FileList->Items()->Add(path);
   // Only the dialog's "확인" has probed the files; any other way out leaves
   // nothing to take.
-  if (dialog->ShowModal() == mrOk) {
-    TExColumnGrid& probed = *dialog->FileGrid;
+  if (dialog.ShowModal() == mrOk) {
+    TExColumnGrid& probed = *dialog.FileGrid;
     TGridColumnItem* ids = grid.ColumnByName(Cat::FileId);
+    TGridColumnItem* probedNames = probed.ColumnByName(Cat::FileName);
+    TGridColumnItem* probedIds = probed.ColumnByName(Cat::FileId);
+    // Each probed column and the editor's column of the same header, paired once.
+    std::vector<std::pair<TGridColumnItem*, TGridColumnItem*>> pairs;
+    for (int c = 0; c < probed.Columns()->Count(); ++c) {
+      TGridColumnItem* source = probed.Columns()->Items(c);
+      if (TGridColumnItem* target = grid.ColumnByName(source->Name())) pairs.emplace_back(source, target);
+    }
     grid.BeginUpdate();
-    for (int r = probed.FixedRows(); r < probed.RowCount(); ++r) {
-      if (Trim(FileTableCell(probed, Cat::FileName, r)).empty()) continue;
-      const AnsiString id = FileTableCell(probed, Cat::FileId, r);
+    for (int r = probed.FixedRows(); probedNames && probedIds && r < probed.RowCount(); ++r) {
+      if (Trim(probedNames->Rows(r)).empty()) continue;
+      const AnsiString id = probedIds->Rows(r);
       bool listed = false;
       for (int k = 0; ids && k < grid.RowCount() && !listed; ++k) listed = ids->Rows(k) == id;
       // A file the list holds already is left out: one file, one row.
       if (listed) continue;
       const int row = NextFileTableRow(grid);
       ++added;
-      for (int c = 0; c < probed.Columns()->Count(); ++c) {
-        TGridColumnItem* source = probed.Columns()->Items(c);
-        SetFileTableCell(grid, source->Name(), row, source->Rows(r));
-      }
+      for (const auto& [source, target] : pairs) target->SetRows(row, source->Rows(r));
     }
     grid.EndUpdate();
   }
-  dialog.reset();
+  // The probed rows are not kept until the next add.
+  dialog.Reset();
 
   // The online search looks the movie up by the files' IDs: with none
   // added there is nothing to look up.
@@ -527,14 +623,6 @@ void TFormME::FileDelClick(TObject*) {
   grid.EndUpdate();
 }
 
-void TFormME::WebFileClick(TObject*) {
-  // The online file-ID search of the movie's files comes with the portal
-  // lookup; the button is in its place.
-}
-
-void TFormME::WebSaveClick(TObject*) {
-  // Sending the movie to the file-ID service comes with the portal lookup.
-}
 
 // ================================================================ posters
 
@@ -675,3 +763,118 @@ void TFormME::GetPosterDoneFile(TObject*, const AnsiString& fileName, int) {
 }
 
 void TFormME::GetPosterError(TObject*) { ShowPoster(NoImage()); }
+
+// ================================================================ portals
+
+void TFormME::SetField(int n, const AnsiString& value) {
+  if (n < 0 || n >= static_cast<int>(views_.size()) || !views_[static_cast<std::size_t>(n)] || n == 16) return;
+  View(n)->SetText(value);
+  // The stars follow the score however it was set.
+  if (n == 11) View_11Change(View_11);
+}
+
+void TFormME::View_0KeyPress(TObject*, char& key) {
+  if (key != '\r') return;
+  key = 0;
+  SearchPortal(WebSearchSite);
+}
+
+void TFormME::SearchPortal(int portal) {
+  LastSearchText = View_0->Text();
+  PageControl1->SetActivePageIndex(1);
+  NavigatePortal(portal);
+}
+
+void TFormME::NavigatePortal(int portal) {
+  // A default portal out of range (a hand-edited setting) searches the first.
+  if (portal < 0 || portal >= kPortalCount) portal = 0;
+  CurrentPortal = static_cast<Byte>(portal);
+  Browser().Navigate(PortalSearchURL(portal, LastSearchText));
+}
+
+void TFormME::ScButton24Click(TObject*) {
+  // Nothing searched yet: no page to read.
+  if (WebBrowser1) {
+    const TPortalScrape s = ScrapePortalPage(CurrentPortal, ReadPortalPage(*WebBrowser1));
+    if (!s.Message.empty()) {
+      MessageDlg(s.Message, mtInformation, mbOKOnly);
+    } else {
+      for (const auto& [n, value] : s.Fields) SetField(n, value);
+      if (s.Poster) StartPoster(*s.Poster);
+      if (s.Commentary) StartCommentaryDownload(*GetDB, *s.Commentary);
+    }
+  }
+  PageControl1->SetActivePageIndex(0);
+}
+
+void TFormME::StartPoster(const TPosterDownload& poster) {
+  if (poster.FileName.empty()) {
+    ShowPoster(NoImage());
+    return;
+  }
+  if (!DirectoryExists(PosterDir)) ForceDirectories(PosterDir);
+  TPosterDownload free = poster;
+  free.FileName = FreePosterName(poster.FileName);
+  StartPosterDownload(*GetPoster, PosterDir, free);
+}
+
+void TFormME::GetDBDoneString(TObject*, const AnsiString& result) {
+  if (const std::optional<AnsiString> commentary = ParseCommentary(static_cast<int>(GetDB->Tag()), result))
+    View_15->SetText(*commentary);
+}
+
+void TFormME::GetDBError(TObject*) { View_15->SetText("."); }
+
+// ================================================================ file-ID service
+
+void TFormME::WebFileClick(TObject*) {
+  std::vector<AnsiString> ids;
+  // The table's one empty row is no file.
+  for (int r = FileGrid->FixedRows(); r < FileGrid->RowCount(); ++r)
+    if (!Trim(FileTableCell(*FileGrid, Cat::FileName, r)).empty())
+      ids.push_back(FileTableCell(*FileGrid, Cat::FileId, r));
+  StartFileIdLookup(*GetFileID, ids);
+}
+
+void TFormME::GetFileIDDoneString(TObject*, const AnsiString& result) {
+  const TFileIdReply reply = ParseFileIdReply(result);
+  // Anything but an answer leaves what the user typed.
+  if (!reply.Ok) return;
+  for (const auto& [n, value] : reply.Fields) SetField(n, value);
+  StartPoster(reply.Poster);
+}
+
+void TFormME::WebSaveClick(TObject*) {
+  std::vector<TServiceFile> files = ServiceFilesFromGrid(
+      FileGrid->RowCount(), [this](const AnsiString& header, int r) { return FileTableCell(*FileGrid, header, r); });
+  std::erase_if(files, [](const TServiceFile& f) { return Trim(f.FileName).empty(); });
+  TServiceMovie movie;
+  movie.Title = View_0->Text();
+  movie.OriginalTitle = View_1->Text();
+  movie.Country = View_3->Text();
+  movie.Year = View_4->Text();
+  movie.ReleaseDate = View_5->Text();
+  movie.Cast = View_6->Text();
+  movie.Director = View_2->Text();
+  movie.ViewingRating = View_7->Text();
+  movie.Genre = View_8->Text();
+  movie.RunningTime = View_9->Text();
+  movie.Stars = View_10->Text();
+  movie.Score = View_11->Text();
+  movie.HomePage = View_12->Text();
+  movie.RelatedPage = View_13->Text();
+  movie.Synopsis = View_14->Text();
+  movie.Commentary = View_15->Text();
+  movie.PosterAddress = View_40->Text();
+  StartFileIdUpload(*sqlData, this, movie, files);
+}
+
+void TFormME::sqlDataDoneString(TObject*, const AnsiString& result) {
+  const AnsiString message = UploadDoneMessage(result);
+  if (!message.empty()) MessageDlg(message, mtInformation, mbOKOnly);
+}
+
+void TFormME::sqlDataError(TObject*) {
+  const AnsiString message = UploadErrorMessage(CheckWebInfo);
+  if (!message.empty()) MessageDlg(message, mtInformation, mbOKOnly);
+}

@@ -16,12 +16,21 @@
 //   poster buttons -> ShowPoster (path rule: bare names in PosterDir,
 //        noimage.jpg when missing, badimage.jpg when unreadable)
 //   "받기" -> ScBitBtn2Click -> GetPoster.GetFile -> GetPosterDoneFile / GetPosterError
+//   "검색", Enter in the title, the portal buttons -> SearchPortal ->
+//        WebBrowser1 (made on first use) on the web tab
+//   "가져오기" -> ScButton24Click -> ScrapePortalPage -> View_N, GetPoster,
+//        GetDB -> GetDBDoneString / GetDBError (영화해설)
+//   "파일정보검색" -> WebFileClick -> GetFileID -> GetFileIDDoneString
+//   "웹저장" -> WebSaveClick -> sqlData (+ per-row components) ->
+//        sqlDataDoneString / sqlDataError
 #pragma once
 
 #include <array>
 #include <vector>
 
 #include "app/HTTPGet.h"
+#include "app/PortalScrapers.h"
+#include "platform/vcl/Menus.h"
 #include "dateedit/DateEdit.h"
 #include "grid/ExCGrid.h"
 #include "platform/vcl/Dialogs.h"
@@ -29,6 +38,9 @@
 #include "platform/vcl/Forms.h"
 #include "shaped/SpShellBrowseDialog.h"
 #include "styled/ScControls.h"
+
+class TFormSt;
+class TWebBrowser;
 
 class TFormME : public TForm {
  public:
@@ -111,6 +123,29 @@ class TFormME : public TForm {
   TScButton* SaveButton;      // 저장
   TScButton* CnsButton;       // 취소
 
+  // ---- portal lookup
+  Byte CurrentPortal = 0;     // the portal of the last search, 0-3
+  AnsiString LastSearchText;  // the title text of the last search
+  TScMenuButton* ScMenuButton2;  // 검색 (default portal; its menu: the others)
+  TPopupMenu* SearchMenu;
+  TMenuItem* N1;              // portal 0
+  TMenuItem* M1;              // portal 1
+  TMenuItem* S1;              // portal 3
+  TMenuItem* IMDB1;           // portal 2
+  TScButton* ScButton12;      // <- back
+  TScButton* ScButton11;      // -> forward
+  TScButton* ScButton14;      // portal 0
+  TScButton* ScButton21;      // portal 1
+  TScButton* ScButton13;      // portal 2
+  TScButton* ScButton22;      // portal 3
+  TScButton* ScButton24;      // 가져오기
+  // The browser of the web tab; nullptr until a portal is first searched
+  // or the tab first shown (the engine is costly to start).
+  TWebBrowser* WebBrowser1 = nullptr;
+  THTTPGet* GetDB;            // the commentary page; Tag = its format
+  THTTPGet* GetFileID;        // the service's lookup
+  THTTPGet* sqlData;          // the service's movie statement
+
   // ---- handlers
   void FormShow(TObject* sender);
   void SaveButtonClick(TObject* sender);
@@ -136,6 +171,19 @@ class TFormME : public TForm {
   void ScBitBtn2Click(TObject* sender);
   void GetPosterDoneFile(TObject* sender, const AnsiString& fileName, int fileSize);
   void GetPosterError(TObject* sender);
+  void View_0KeyPress(TObject* sender, char& key);
+  void SearchPortal(int portal);
+  void ScButton24Click(TObject* sender);
+  void GetDBDoneString(TObject* sender, const AnsiString& result);
+  void GetDBError(TObject* sender);
+  void GetFileIDDoneString(TObject* sender, const AnsiString& result);
+  void sqlDataDoneString(TObject* sender, const AnsiString& result);
+  void sqlDataError(TObject* sender);
+
+  // The browser of the web tab, made when first needed.
+  TWebBrowser& Browser();
+  // Sets View_n's text through its own setter (the score recomputes the stars).
+  void SetField(int n, const AnsiString& value);
 
   // Shows a poster list item by the path rule.
   void ShowPoster(const AnsiString& item);
@@ -159,6 +207,12 @@ class TFormME : public TForm {
   void BuildWebPage();
   void BuildSimilarPanel();
   void UpdatePosterButtons();
+  // Navigates to the portal's search for LastSearchText.
+  void NavigatePortal(int portal);
+  // Starts the poster download of a scrape or a lookup; a poster that names
+  // no file shows noimage.jpg.
+  void StartPoster(const TPosterDownload& poster);
+  void BuildSearchButton(int left, int top);
   std::array<TControl*, 42> views_{};
   AnsiString shownPosterFile_;
 };

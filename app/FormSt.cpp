@@ -220,6 +220,31 @@ void TFormSt::BuildProbePage() {
 
 // ---------------------------------------------------------------- show and probe
 
+TFormSt& TFormSt::Shared() {
+  // Owned by the application, freed with it.
+  static TFormSt* dialog = new TFormSt(Application);
+  return *dialog;
+}
+
+void TFormSt::Reset() {
+  AddUnlistedValues = false;
+  page->SetActivePageIndex(0);
+  FileList->Items()->Clear();
+  // The word lists are read again from their files when shown; a list
+  // whose file went missing offers nothing, as in a dialog just built.
+  for (TScComboBox* box : {HInfo, RInfo, LInfo}) {
+    box->Items()->Clear();
+    box->SetText("");
+  }
+  FileGrid->BeginUpdate();
+  FileGrid->SetRowCount(FileGrid->FixedRows() + 1);
+  FileGrid->ClearRows(FileGrid->FixedRows(), 1);
+  FileGrid->ClearRowSelect();
+  FileGrid->EndUpdate();
+  SP->SetCaption("");
+  SetModalResult(mrNone);
+}
+
 int TFormSt::GuessWord(const TStrings& items, const AnsiString& path) {
   const AnsiString upperPath = UpperCase(path);
   for (int i = 0; i < items.Count(); ++i) {
@@ -248,24 +273,34 @@ void TFormSt::FormShow(TObject*) {
 void TFormSt::ScButton1Click(TObject*) {
   page->SetActivePageIndex(1);
   TExColumnGrid& grid = *FileGrid;
+  // The file table's own headers: three differ from the catalogue's. The
+  // columns are looked up once, not once per file.
+  const AnsiString headers[] = {Cat::FileName,     Cat::FileId,      Cat::FileSize,   Cat::VideoFormat,
+                                Cat::AudioFormat,  "채널"_k,          "샘플레이트"_k,  Cat::FrameCount,
+                                Cat::FrameRate,    "자막파일"_k,      Cat::Folder,     Cat::Resolution,
+                                Cat::Release,      Cat::Language,     Cat::Quality};
+  TGridColumnItem* columns[std::size(headers)];
+  for (std::size_t c = 0; c < std::size(headers); ++c) columns[c] = grid.ColumnByName(headers[c]);
+  const AnsiString release = RInfo->Text(), language = LInfo->Text(), quality = HInfo->Text();
   grid.BeginUpdate();
-  for (int i = 0; i < FileList->Items()->Count(); ++i) {
+  // Every file's row made at once: adding rows one by one re-sizes the
+  // grid per file.
+  const int count = FileList->Items()->Count();
+  const int first = count > 0 ? NextFileTableRow(grid) : 0;
+  if (count > 0) grid.SetRowCount(first + count);
+  // Nothing repaints between two files, so the status line is written once
+  // at the end rather than per file.
+  for (int i = 0; i < count; ++i) {
     const AnsiString path = FileList->Items()->Strings(i);
-    const int row = NextFileTableRow(grid);
-    SP->SetCaption(path);
+    const int row = first + i;
     GetMediaInfo(path);
-    // The file table's own headers: three differ from the catalogue's.
-    const std::pair<AnsiString, AnsiString> cells[] = {
-        {Cat::FileName, MediaInfo.FileName},      {Cat::FileId, MediaInfo.FileId},
-        {Cat::FileSize, MediaInfo.SizeMB},        {Cat::VideoFormat, MediaInfo.VideoCodec},
-        {Cat::AudioFormat, MediaInfo.AudioCodec}, {"채널"_k, MediaInfo.Channels},
-        {"샘플레이트"_k, MediaInfo.SampleRate},   {Cat::FrameCount, MediaInfo.Frames},
-        {Cat::FrameRate, MediaInfo.FrameRate},    {"자막파일"_k, MediaInfo.Subtitle},
-        {Cat::Folder, MediaInfo.Folder},          {Cat::Resolution, MediaInfo.Resolution},
-        {Cat::Release, RInfo->Text()},            {Cat::Language, LInfo->Text()},
-        {Cat::Quality, HInfo->Text()},
-    };
-    for (const auto& [header, value] : cells) SetFileTableCell(grid, header, row, value);
+    const AnsiString* values[] = {&MediaInfo.FileName,   &MediaInfo.FileId,     &MediaInfo.SizeMB,
+                                  &MediaInfo.VideoCodec, &MediaInfo.AudioCodec, &MediaInfo.Channels,
+                                  &MediaInfo.SampleRate, &MediaInfo.Frames,     &MediaInfo.FrameRate,
+                                  &MediaInfo.Subtitle,   &MediaInfo.Folder,     &MediaInfo.Resolution,
+                                  &release,              &language,             &quality};
+    for (std::size_t c = 0; c < std::size(headers); ++c)
+      if (columns[c]) columns[c]->SetRows(row, *values[c]);
   }
   grid.EndUpdate();
   if (AddUnlistedValues) {

@@ -76,6 +76,13 @@ class TFormSt : public TForm {
   void FormShow(TObject* sender);
   void ScButton1Click(TObject* sender);
 
+  // The dialog of the whole program, made on first use and kept: its
+  // widgets cost more to build than probing a folder of movies, so every
+  // add after the first one only empties it (Reset) and fills it again.
+  static TFormSt& Shared();
+  // Back to a dialog just built: no files, no rows, no words, first page.
+  void Reset();
+
   // The item of box whose upper-cased text, after "-", ".", " " or "_",
   // occurs in the upper-cased path; -1 when none.
   static int GuessWord(const TStrings& items, const AnsiString& path);

@@ -13,19 +13,6 @@
 
 namespace {
 
-std::string PercentDecoded(std::string_view s) {
-  std::string out;
-  for (size_t i = 0; i < s.size(); ++i) {
-    if (s[i] == '%' && i + 2 < s.size()) {
-      out += static_cast<char>(std::stoi(std::string(s.substr(i + 1, 2)), nullptr, 16));
-      i += 2;
-    } else {
-      out += s[i];
-    }
-  }
-  return out;
-}
-
 TServiceFile File(int n) {
   AnsiString id = IntToHex(0x2D85AC00 + n, 8);
   return {"영화 "_k + IntToStr(n) + ".avi", id, "700", "XviD", "MP3", "한국어"_k, "DVDRip", "DVD"};

@@ -305,6 +305,43 @@ TEST_F(EditorTest, FileDialogGuessesWordsFromTheNameAndKeepsNewOnes) {
             ReadTextFile(FromSysFileName(VIDRENA_APP_FOLDER) + "/Config/" + "릴.List"_k));
 }
 
+// The file dialog is kept between adds: each add finds it as if just built.
+TEST_F(EditorTest, FileDialogOpensEmptyForEachAdd) {
+  const std::vector<AnsiString> paths = CopyThreeMovies(scratch_.Path() + "Heat.1995.WRD");
+  onFileDialog = [](TFormSt& st) {
+    st.LInfo->SetText("스웨덴어"_k);
+    st.ScButton1->Click();
+  };
+  AddFiles({paths[0], paths[1]});
+  ASSERT_EQ(editor_->FileGrid->RowCount(), 3);
+  DeleteFile(ValueListFileName("릴.List"_k));
+
+  TFormSt* seen = nullptr;
+  onFileDialog = [&](TFormSt& st) {
+    seen = &st;
+    EXPECT_EQ(st.page->ActivePageIndex(), 0);
+    EXPECT_EQ(Items(*st.FileList->Items()), std::vector<AnsiString>{paths[2]});
+    EXPECT_EQ(st.FileGrid->RowCount(), 2);
+    EXPECT_EQ(FileTableCell(*st.FileGrid, Cat::FileName, 1), "");
+    // The list whose file went missing offers nothing; the others are read again.
+    EXPECT_EQ(st.RInfo->Items()->Count(), 0);
+    EXPECT_EQ(st.RInfo->Text(), "모름"_k);
+    EXPECT_EQ(st.LInfo->Text(), "모름"_k);
+    EXPECT_GT(st.HInfo->Items()->Count(), 0);
+    EXPECT_EQ(st.SP->Caption(), "");
+    st.ScButton1->Click();
+  };
+  AddFiles({paths[2]});
+  ASSERT_NE(seen, nullptr);
+  EXPECT_EQ(seen, &TFormSt::Shared());
+  EXPECT_EQ(Column(*editor_->FileGrid, Cat::FileName),
+            (std::vector<AnsiString>{kThreeMovies[0], kThreeMovies[1], kThreeMovies[2]}));
+  EXPECT_EQ(FileTableCell(*editor_->FileGrid, Cat::Language, 3), "모름"_k);
+  // What was probed is not kept until the next add.
+  EXPECT_EQ(TFormSt::Shared().FileGrid->RowCount(), 2);
+  EXPECT_EQ(TFormSt::Shared().FileList->Items()->Count(), 0);
+}
+
 // ---------------------------------------------------------------- posters
 
 TEST_F(EditorTest, PostersAddedCycledAndDeleted) {
