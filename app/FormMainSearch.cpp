@@ -190,19 +190,10 @@ void TFormMain::GroupCatalog(int col) {
   grid.SetFixedCols(0);
   grid.SetColWidths(0, 30);
   grid.GroupByColumn(col + 1);
-  const int rows = grid.RowCount() - 1;
-  int shown = -1;
-  for (int r = 1; r <= rows; ++r) {
-    if (grid.IsNodeRow(r)) grid.MergeCells(1, r, grid.ColCount() - 1, 1);
-    // Progress and painting once per percent, not once per row.
-    const int percent = r * 100 / rows;
-    if (percent != shown) {
-      shown = percent;
-      ScProgressBar1->SetPosition(percent);
-      Application->ProcessMessages(true);
-    }
-  }
+  // Collapsed, the grid shows only its node rows: merging them then walks a
+  // few rows instead of every movie, and the groups end as they would.
   grid.CollapseAllNodes();
+  EachNodeRow([&](int r) { grid.MergeCells(1, r, grid.ColCount() - 1, 1); });
   GroupCombo->Items()->SetStrings(0, "따로따로"_k);
   groupedColumn_ = col;
   GridGrouped = true;
@@ -211,18 +202,10 @@ void TFormMain::GroupCatalog(int col) {
 void TFormMain::UngroupCatalog() {
   TExColumnGrid& grid = *movie_Grid;
   if (!GridGrouped) return;
+  // The node rows are split while the groups are still collapsed (they are
+  // all shown then); the grid's Ungroup expands every node itself.
+  EachNodeRow([&](int r) { grid.SplitCells(1, r); });
   grid.ExpandAllNodes();
-  const int rows = grid.RowCount() - 1;
-  int shown = -1;
-  for (int r = 1; r <= rows; ++r) {
-    if (grid.IsNodeRow(r)) grid.SplitCells(1, r);
-    const int percent = rows > 0 ? r * 100 / rows : 100;
-    if (percent != shown) {
-      shown = percent;
-      ScProgressBar1->SetPosition(percent);
-      Application->ProcessMessages(true);
-    }
-  }
   grid.Ungroup();
   grid.RemoveColumns(0, 1);
   grid.SetFixedCols(1);
@@ -230,6 +213,22 @@ void TFormMain::UngroupCatalog() {
   GroupCombo->SetItemIndex(0);
   groupedColumn_ = -1;
   GridGrouped = false;
+}
+
+void TFormMain::EachNodeRow(const std::function<void(int row)>& action) {
+  TExColumnGrid& grid = *movie_Grid;
+  const int rows = grid.RowCount() - 1;
+  int shown = -1;
+  for (int r = 1; r <= rows; ++r) {
+    if (grid.IsNodeRow(r)) action(r);
+    // Progress and painting once per percent, not once per row.
+    const int percent = r * 100 / rows;
+    if (percent != shown) {
+      shown = percent;
+      ScProgressBar1->SetPosition(percent);
+      Application->ProcessMessages(true);
+    }
+  }
 }
 
 void TFormMain::ResetView() {
