@@ -146,15 +146,34 @@ void TFormMain::SortComboChange(TObject*) {
   if (GridGrouped) return;
   TGridColumnItem* item = movie_Grid->ColumnByName(SortCombo->Text());
   if (!item) return;
-  const int col = item->Index();
-  TSortIndexList* indexes = movie_Grid->SortIndexes();
+  const int col = item->Index();  // the real column
+  TExColumnGrid& grid = *movie_Grid;
+  // The index list names shown columns: a column the chooser hid is shown
+  // for its sort and hidden again after.
+  const bool hidden = grid.IsColumnHidden(col);
+  if (hidden) {
+    grid.BeginUpdate();
+    grid.ShowAllColumns();
+  }
+  const int shownCol = grid.DisplColIndex(col);
+  TSortIndexList* indexes = grid.SortIndexes();
   indexes->Clear();
   bool ascending = true;
   if (col == SortCombo->Tag()) ascending = !SortToggle;
-  indexes->AddIndex(col, ascending);
+  indexes->AddIndex(shownCol, ascending);
   SortCombo->SetTag(col);
   SortToggle = !SortToggle;
-  movie_Grid->SortByIndexList();
+  // The header shows the direction, and a header click goes on from it.
+  grid.SortSettings()->SetColumn(shownCol);
+  grid.SortSettings()->SetDirection(ascending ? sdAscending : sdDescending);
+  grid.SortByIndexList();
+  if (hidden) {
+    grid.EndUpdate();
+    ApplyColumnVisibility();
+    indexes->Clear();
+    grid.SortSettings()->SetColumn(-1);
+  }
+  grid.Invalidate();
 }
 
 void TFormMain::movie_GridCanSort(TObject*, int, bool& doSort) { doSort = !GridGrouped && !Busy(); }
@@ -190,6 +209,12 @@ void TFormMain::GroupCatalog(int col) {
   grid.SetFixedCols(0);
   grid.SetColWidths(0, 30);
   grid.GroupByColumn(col + 1);
+  // The node buttons' column is scrolled into view (it was the fixed title
+  // column's place), and no header keeps an arrow: the grouping's own sort
+  // names a column that has gone.
+  grid.SetLeftCol(0);
+  grid.SortIndexes()->Clear();
+  grid.SortSettings()->SetColumn(-1);
   // Collapsed, the grid shows only its node rows: merging them then walks a
   // few rows instead of every movie, and the groups end as they would.
   grid.CollapseAllNodes();
