@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "app/FormMain.h"
+#include "app/WebPictureFetch.h"
 #include "platform/vcl/ExtCtrls.h"
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/WindowImage.h"
@@ -16,6 +17,7 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[i], "--screenshot") == 0) screenshot = FromSysFileName(argv[i + 1]);
   Application->Initialize(argc, argv);
   Application->SetTitle("VIDRENA");
+  InstallWebPictureFetcher();
   TFormMain* mainForm = nullptr;
   Application->CreateForm(mainForm);
   int result = 0;
