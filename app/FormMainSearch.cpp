@@ -276,5 +276,6 @@ void TFormMain::ResetView() {
   SortCombo->SetTag(0);
   SortCombo->SetItemIndex(0);
   grid.SortIndexes()->Clear();
+  grid.SortSettings()->SetColumn(-1);  // no header keeps the arrow of a sort gone
   grid.ClearRowSelect();
 }

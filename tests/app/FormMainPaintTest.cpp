@@ -83,6 +83,11 @@ TEST_F(PaintTest, TheWindowPaintsWatchedAndLentRowsAndTheSortArrow) {
   };
   EXPECT_GE(CountColour(p, header(Cat::Director), 0x808080), 6);
   EXPECT_EQ(CountColour(p, header(Cat::Country), 0x808080), 0);
+  // A new catalogue shows no arrow of the old sort.
+  w->ResetView();
+  g.Invalidate();
+  Paint(*w, p);
+  EXPECT_EQ(CountColour(p, header(Cat::Director), 0x808080), 0);
 
   // Switched off, no row is coloured.
   w->IniSetup.ColorRows = false;
