@@ -14,15 +14,12 @@ namespace {
 class PaintTest : public CatalogueWindowTest {
  protected:
   TFormMain* WindowWithMovies() {
-    TFormMain* w = OpenWindow();
-    AddMovie(*w, "watched"_k, "b", Cat::WatchedYes, Cat::LentKept);
-    AddMovie(*w, "lent", "a", Cat::WatchedNo, Cat::LentOut);
-    AddMovie(*w, "both", "c", Cat::WatchedYes, Cat::LentOut);
-    AddMovie(*w, "plain", "a", Cat::WatchedNo, Cat::LentKept);
-    AddMovie(*w, "{\\rtf1 x}", "|\\AB", Cat::WatchedNo, Cat::LentKept);
-    AddMovie(*w, "last", "d", Cat::WatchedNo, Cat::LentKept);
-    w->DBModified = false;
-    return w;
+    return WindowWith({{"watched", "b", Cat::WatchedYes, Cat::LentKept},
+                       {"lent", "a", Cat::WatchedNo, Cat::LentOut},
+                       {"both", "c", Cat::WatchedYes, Cat::LentOut},
+                       {"plain", "a", Cat::WatchedNo, Cat::LentKept},
+                       {"{\\rtf1 x}", "|\\AB", Cat::WatchedNo, Cat::LentKept},
+                       {"last", "d", Cat::WatchedNo, Cat::LentKept}});
   }
   static int RowOf(TFormMain& w, const AnsiString& title) {
     for (int r = 1; r < w.movie_Grid->RowCount(); ++r)
