@@ -916,7 +916,7 @@ AnsiString TExStringGrid::GetExportText(int col, int row) {
       else GetCheckFalse(col, row, text);
     }
   }
-  if (!exportHtmlTags_ && CellMarkupKind(text, true) == 1) text = HtmlToPlainText(text);
+  if (!exportHtmlTags_ && !plainTextCells_ && CellMarkupKind(text, true) == 1) text = HtmlToPlainText(text);
   return text;
 }
 

@@ -142,7 +142,7 @@ TEST_F(PaintTest, GroupRowsPaintMergedWithTheirNodeButtons) {
   EXPECT_EQ(p.Bitmap.PixelColor(p.GridOrigin.X + second.Left - 1, p.GridOrigin.Y + second.Bottom - 3), inside);
 }
 
-TEST_F(PaintTest, MovieTextsThatLookLikeRichTextOrWideTextPaintAsTyped) {
+TEST_F(PaintTest, MovieTextsThatLookLikeRichTextWideTextOrMarkUpPaintAndExportAsTyped) {
   TFormMain* w = WindowWithMovies();
   TExColumnGrid& g = *w->movie_Grid;
   const int row = RowOf(*w, "{\\rtf1 x}");
@@ -157,6 +157,9 @@ TEST_F(PaintTest, MovieTextsThatLookLikeRichTextOrWideTextPaintAsTyped) {
   };
   EXPECT_EQ(painted(Cat::Title), "{\\rtf1 x}");
   EXPECT_EQ(painted(Cat::Director), "|\\AB");
+  // Exported as typed too, mark-up included.
+  const int bold = AddMovie(*w, "<B>Bold</B>");
+  EXPECT_EQ(g.GetExportText(CatalogueColumnIndex(g, Cat::Title), bold), "<B>Bold</B>");
 }
 
 TEST_F(PaintTest, TheFolderColumnIsEditedInPlaceSavedAndReadBack) {
