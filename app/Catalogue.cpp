@@ -139,6 +139,10 @@ void SetupCatalogueGrid(TExColumnGrid& grid) {
   // Movie texts are shown, sorted and filtered as typed: a title such as
   // "<Blade Runner>" is no mark-up.
   grid.SetEnableHTML(false);
+  grid.SetPlainTextCells(true);
+  // A click on a header sorts by its column (refused while grouped) and the
+  // header of the sorted column shows the direction.
+  grid.SortSettings()->SetShow(true);
   TGridOptions options = grid.Options();
   options.insert(goColMoving);
   options.insert(goColSizing);

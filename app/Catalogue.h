@@ -95,8 +95,10 @@ AnsiString JoinPosterList(const std::vector<AnsiString>& names);
 // 42 columns named by their headers with their widths, one fixed row and
 // one fixed column (the title, bold header), row height 21, two rows,
 // word wrap, disjunct persistent row selection, column moving and sizing,
-// upper-cased filtering. Every column is read-only except 폴더. Cells are
-// plain text: no mark-up is interpreted, so a title such as "<B>" shows as typed.
+// upper-cased filtering, sorting by a header click with the direction shown.
+// Every column is read-only except 폴더. Cells are plain text: no mark-up,
+// rich text, formula or wide text is read, so a title such as "<B>" or
+// "{\rtf" shows as typed.
 void SetupCatalogueGrid(TExColumnGrid& grid);
 // The catalogue's headers written into row 0 and the column items named
 // after them (for a grid that is not yet a catalogue).

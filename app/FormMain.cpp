@@ -10,6 +10,8 @@
 //   busy texts ....... Epanel over the grid
 #include "app/FormMain.h"
 
+#include <algorithm>
+
 #include "app/Catalogue.h"
 #include "app/FormSetup.h"
 #include "app/UpdateCheck.h"
@@ -492,7 +494,15 @@ void TFormMain::FormResize(TObject*) {
   if (TCustomEdit* director = View[2]) director->SetWidth(std::max(director->Width(), 149));
   // Right-anchored parts follow the window.
   int right = ClientWidth();
-  bbpanel->SetLeft(right - 13 - bbpanel->Width());
+  // The state panels at the right keep clear of the group list: in a narrow
+  // window the shelf caption narrows first, then goes.
+  const int comboEnd = GroupCombo->Left() + GroupCombo->Width() + 8;
+  const int stateWidth = std::clamp(right - 13 - comboEnd, View_20_2->Width() + View_36_2->Width() + 4, 330);
+  bbpanel->SetBounds(right - 13 - stateWidth, bbpanel->Top(), stateWidth, bbpanel->Height());
+  View_36_2->SetLeft(stateWidth - View_36_2->Width());
+  View_20_2->SetLeft(View_36_2->Left() - 4 - View_20_2->Width());
+  View_17_2->SetWidth(std::max(0, View_20_2->Left() - 4));
+  View_17_2->SetVisible(View_17_2->Width() >= 90);
   BtnReBak->SetLeft(right - 4 - BtnReBak->Width());
   MovieRow->SetLeft(BtnReBak->Left() - 4 - MovieRow->Width());
   PanelHelp->SetWidth(std::max(40, MovieRow->Left() - 4 - PanelHelp->Left()));

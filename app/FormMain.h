@@ -22,6 +22,7 @@
 // the window; FormMain points at the live window for the other windows.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "app/IniSetup.h"
@@ -246,6 +247,8 @@ class TFormMain : public TForm {
   void GroupComboChange(TObject* sender);
   void GroupCatalog(int col);
   void UngroupCatalog();
+  // Runs action on each node row the grid shows, with the grouping progress.
+  void EachNodeRow(const std::function<void(int row)>& action);
   // Switches the search off and keeps it by column name; ResumeSearch puts
   // it back on whatever columns carry those names then.
   TSavedFilter SuspendSearch();

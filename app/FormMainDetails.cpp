@@ -124,6 +124,7 @@ void TFormMain::BuildDetailPane() {
   FileGrid->SetParent(fileSheet);
   FileGrid->SetAlign(alClient);
   FileGrid->SetEnableHTML(false);
+  FileGrid->SetPlainTextCells(true);
   FileGrid->SetColCount(kFileColumnCount);
   FileGrid->SetRowCount(2);
   FileGrid->SetFixedRows(1);

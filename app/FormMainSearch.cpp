@@ -146,15 +146,34 @@ void TFormMain::SortComboChange(TObject*) {
   if (GridGrouped) return;
   TGridColumnItem* item = movie_Grid->ColumnByName(SortCombo->Text());
   if (!item) return;
-  const int col = item->Index();
-  TSortIndexList* indexes = movie_Grid->SortIndexes();
+  const int col = item->Index();  // the real column
+  TExColumnGrid& grid = *movie_Grid;
+  // The index list names shown columns: a column the chooser hid is shown
+  // for its sort and hidden again after.
+  const bool hidden = grid.IsColumnHidden(col);
+  if (hidden) {
+    grid.BeginUpdate();
+    grid.ShowAllColumns();
+  }
+  const int shownCol = grid.DisplColIndex(col);
+  TSortIndexList* indexes = grid.SortIndexes();
   indexes->Clear();
   bool ascending = true;
   if (col == SortCombo->Tag()) ascending = !SortToggle;
-  indexes->AddIndex(col, ascending);
+  indexes->AddIndex(shownCol, ascending);
   SortCombo->SetTag(col);
   SortToggle = !SortToggle;
-  movie_Grid->SortByIndexList();
+  // The header shows the direction, and a header click goes on from it.
+  grid.SortSettings()->SetColumn(shownCol);
+  grid.SortSettings()->SetDirection(ascending ? sdAscending : sdDescending);
+  grid.SortByIndexList();
+  if (hidden) {
+    grid.EndUpdate();
+    ApplyColumnVisibility();
+    indexes->Clear();
+    grid.SortSettings()->SetColumn(-1);
+  }
+  grid.Invalidate();
 }
 
 void TFormMain::movie_GridCanSort(TObject*, int, bool& doSort) { doSort = !GridGrouped && !Busy(); }
@@ -190,19 +209,16 @@ void TFormMain::GroupCatalog(int col) {
   grid.SetFixedCols(0);
   grid.SetColWidths(0, 30);
   grid.GroupByColumn(col + 1);
-  const int rows = grid.RowCount() - 1;
-  int shown = -1;
-  for (int r = 1; r <= rows; ++r) {
-    if (grid.IsNodeRow(r)) grid.MergeCells(1, r, grid.ColCount() - 1, 1);
-    // Progress and painting once per percent, not once per row.
-    const int percent = r * 100 / rows;
-    if (percent != shown) {
-      shown = percent;
-      ScProgressBar1->SetPosition(percent);
-      Application->ProcessMessages(true);
-    }
-  }
+  // The node buttons' column is scrolled into view (it was the fixed title
+  // column's place), and no header keeps an arrow: the grouping's own sort
+  // names a column that has gone.
+  grid.SetLeftCol(0);
+  grid.SortIndexes()->Clear();
+  grid.SortSettings()->SetColumn(-1);
+  // Collapsed, the grid shows only its node rows: merging them then walks a
+  // few rows instead of every movie, and the groups end as they would.
   grid.CollapseAllNodes();
+  EachNodeRow([&](int r) { grid.MergeCells(1, r, grid.ColCount() - 1, 1); });
   GroupCombo->Items()->SetStrings(0, "따로따로"_k);
   groupedColumn_ = col;
   GridGrouped = true;
@@ -211,18 +227,10 @@ void TFormMain::GroupCatalog(int col) {
 void TFormMain::UngroupCatalog() {
   TExColumnGrid& grid = *movie_Grid;
   if (!GridGrouped) return;
+  // The node rows are split while the groups are still collapsed (they are
+  // all shown then); the grid's Ungroup expands every node itself.
+  EachNodeRow([&](int r) { grid.SplitCells(1, r); });
   grid.ExpandAllNodes();
-  const int rows = grid.RowCount() - 1;
-  int shown = -1;
-  for (int r = 1; r <= rows; ++r) {
-    if (grid.IsNodeRow(r)) grid.SplitCells(1, r);
-    const int percent = rows > 0 ? r * 100 / rows : 100;
-    if (percent != shown) {
-      shown = percent;
-      ScProgressBar1->SetPosition(percent);
-      Application->ProcessMessages(true);
-    }
-  }
   grid.Ungroup();
   grid.RemoveColumns(0, 1);
   grid.SetFixedCols(1);
@@ -230,6 +238,22 @@ void TFormMain::UngroupCatalog() {
   GroupCombo->SetItemIndex(0);
   groupedColumn_ = -1;
   GridGrouped = false;
+}
+
+void TFormMain::EachNodeRow(const std::function<void(int row)>& action) {
+  TExColumnGrid& grid = *movie_Grid;
+  const int rows = grid.RowCount() - 1;
+  int shown = -1;
+  for (int r = 1; r <= rows; ++r) {
+    if (grid.IsNodeRow(r)) action(r);
+    // Progress and painting once per percent, not once per row.
+    const int percent = r * 100 / rows;
+    if (percent != shown) {
+      shown = percent;
+      ScProgressBar1->SetPosition(percent);
+      Application->ProcessMessages(true);
+    }
+  }
 }
 
 void TFormMain::ResetView() {
@@ -252,5 +276,6 @@ void TFormMain::ResetView() {
   SortCombo->SetTag(0);
   SortCombo->SetItemIndex(0);
   grid.SortIndexes()->Clear();
+  grid.SortSettings()->SetColumn(-1);  // no header keeps the arrow of a sort gone
   grid.ClearRowSelect();
 }

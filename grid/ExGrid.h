@@ -921,6 +921,11 @@ class TExStringGrid : public TBaseGrid {
   void SetFlat(bool v);
   bool EnableHTML() const { return enableHTML_; }
   void SetEnableHTML(bool v) { SetAndRepaint(enableHTML_, v); }
+  // Plain-text cells: every text shows and measures as typed, read neither
+  // as mark-up nor as rich text, formula or wide text (a catalogue's titles).
+  bool PlainTextCells() const { return plainTextCells_; }
+  void SetPlainTextCells(bool v) { SetAndRepaint(plainTextCells_, v); }
+  int CellTextKind(std::string_view text) const { return plainTextCells_ ? 0 : CellMarkupKind(text, enableHTML_); }
   bool EnableWheel() const { return enableWheel_; }
   void SetEnableWheel(bool v) { enableWheel_ = v; }
   bool WordWrap() const { return wordWrap_; }
@@ -1220,6 +1225,7 @@ class TExStringGrid : public TBaseGrid {
   TColor hintColor_ = clInfoBk;
   TColor urlColor_ = 0xFF0000;
   bool enableHTML_ = true;
+  bool plainTextCells_ = false;
   bool enableWheel_ = true;
   bool wordWrap_ = true;
   bool enhRowColMove_ = true;

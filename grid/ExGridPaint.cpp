@@ -269,7 +269,7 @@ void TExStringGrid::DrawContent(TCanvas* canvas, int col, int row, TRect rect, T
   keptShownSelected_ = paint.ShownSelected && showSelection_;
   // 3. The text and its kind.
   GetDisplayText(realCol, row, paint.Text);
-  paint.Kind = CellMarkupKind(paint.Text, enableHTML_);
+  paint.Kind = CellTextKind(paint.Text);
   if (paint.Kind == 3) paint.Text = RawCells(realCol, row);
   // 4. Error range and password.
   GetCellErrorRange(realCol, row, paint.ErrFrom, paint.ErrLen);
@@ -394,7 +394,7 @@ void TExStringGrid::DrawPlainText(TCanvas* canvas, int col, int row, TRect r, co
   AnsiString text = paint.Text;
   // 1. Room for the indicator.
   if (paint.HAlign == taCenter && sortCell) r.Left += 10;
-  const int indicatorRoom = row == 0 && sort.Show() && realCol == sort.Column() ? 14 : 0;
+  const int indicatorRoom = row == 0 && sort.Show() && DisplColIndex(realCol) == sort.Column() ? 14 : 0;
   // 2. Links.
   if (urlShow_ && (ContainsText(text, "://") || ContainsText(text, "mailto:"))) {
     if (!urlFull_) StripUrlScheme(text);
@@ -682,13 +682,15 @@ void TExStringGrid::GetDisplayText(int col, int row, AnsiString& text) {
 bool TExStringGrid::IsSortIndicatorCell(int realCol, int row) {
   const TSortSettings& sort = *sortSettings_;
   if (!sort.Show() || row != sort.Row() || RowCount() <= 2 || TBaseGrid::FixedRows() <= 0) return false;
-  if (realCol != sort.Column() && sortIndexes_.FindIndex(realCol) < 0) return false;
+  // The sort column and the index list name display columns.
+  const int displCol = DisplColIndex(realCol);
+  if (displCol != sort.Column() && sortIndexes_.FindIndex(displCol) < 0) return false;
   return realCol >= TBaseGrid::FixedCols() || sort.FixedCols();
 }
 
 void TExStringGrid::DrawSortIndicator(TCanvas* canvas, int x, int y, int realCol) {
   TSortSettings& sort = *sortSettings_;
-  const int k = sortIndexes_.FindIndex(realCol);
+  const int k = sortIndexes_.FindIndex(DisplColIndex(realCol));
   if (!(k < 1 || sort.IndexShow())) return;
   TCanvasKeeper keeper(canvas);
   canvas->Pen()->SetWidth(1);
@@ -748,7 +750,7 @@ void TExStringGrid::GetCellTextSize(int col, int row, TSize& size, bool withinWi
   TCanvas* canvas = Canvas();
   AnsiString text;
   GetDisplayText(realCol, row, text);
-  const int kind = CellMarkupKind(text, enableHTML_);
+  const int kind = CellTextKind(text);
   if (kind == 3) text = RawCells(realCol, row);
   TColor gradientEnd = clNone;
   TAlignment hAlign = taLeftJustify;
@@ -914,7 +916,7 @@ AnsiString TExStringGrid::GetExportText(int col, int row) {
       else GetCheckFalse(col, row, text);
     }
   }
-  if (!exportHtmlTags_ && CellMarkupKind(text, true) == 1) text = HtmlToPlainText(text);
+  if (!exportHtmlTags_ && !plainTextCells_ && CellMarkupKind(text, true) == 1) text = HtmlToPlainText(text);
   return text;
 }
 

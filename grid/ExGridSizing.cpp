@@ -341,7 +341,7 @@ TSize TExStringGrid::CellContentExtent(int col, int row, int width) {
   const AnsiString text = GetCellText(col, row);
   TSize size{0, 0};
   if (!text.empty()) {
-    const int kind = CellMarkupKind(text, EnableHTML());
+    const int kind = CellTextKind(text);
     if (kind == 1) {
       size = MeasureHtml(canvas, text, {0, 0, width == INT_MAX ? 65535 : std::max(width, 1), 65535}, WordWrap(),
                          GridImages());

@@ -2,7 +2,8 @@
 # Looks at the real window without a person in front of it: builds the
 # program, lays a copy of its folder out with a generated catalogue of
 # 1,000 movies (posters included) that opens at start, runs it under a
-# virtual display and saves a picture of the window.
+# virtual display and saves a picture of the window, then a second one
+# (out-small.png) of the window resized smaller after it has shown.
 #
 #   scripts/screenshot.sh [out.png] [movies]
 set -euo pipefail
@@ -18,4 +19,7 @@ cp -r "$build/Vidrena/." "$folder/"
 QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 "$build/tools/vidrena_samplecat" "$folder" "$count"
 case "$out" in /*) ;; *) out="$PWD/$out" ;; esac
 xvfb-run -a -s "-screen 0 1280x800x24" "$folder/vidrena" --screenshot "$out"
+small="${out%.png}-small.png"
+xvfb-run -a -s "-screen 0 1280x800x24" "$folder/vidrena" --screenshot "$small" --size 960x620
 echo "$out"
+echo "$small"

@@ -73,6 +73,17 @@ class CatalogueWindowTest : public ::testing::Test {
     return row;
   }
 
+  // A window holding these movies (title, director, watched, lent), unmodified.
+  struct TMovieSpec {
+    AnsiString Title, Director, Watched, Lent;
+  };
+  TFormMain* WindowWith(const std::vector<TMovieSpec>& movies) {
+    TFormMain* w = OpenWindow();
+    for (const TMovieSpec& m : movies) AddMovie(*w, m.Title, m.Director, m.Watched, m.Lent);
+    w->DBModified = false;
+    return w;
+  }
+
   static std::vector<AnsiString> Titles(TFormMain& w) {
     std::vector<AnsiString> titles;
     for (int r = 1; r < w.movie_Grid->RowCount(); ++r) titles.push_back(CatalogueCell(*w.movie_Grid, Cat::Title, r));

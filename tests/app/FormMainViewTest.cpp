@@ -14,15 +14,12 @@ class ViewTest : public CatalogueWindowTest {
  protected:
   // Six movies: titles, directors, watched and lent states.
   TFormMain* WindowWithMovies() {
-    TFormMain* w = OpenWindow();
-    AddMovie(*w, "다"_k, "kim", Cat::WatchedYes, Cat::LentKept);
-    AddMovie(*w, "가"_k, "lee", Cat::WatchedNo, Cat::LentOut);
-    AddMovie(*w, "나"_k, "kim", Cat::WatchedYes, Cat::LentOut);
-    AddMovie(*w, "<B>Bold</B>", "park", "", "");
-    AddMovie(*w, "=1+1", "lee", Cat::WatchedNo, Cat::LentKept);
-    AddMovie(*w, "라"_k, "kim", Cat::WatchedNo, Cat::LentKept);
-    w->DBModified = false;
-    return w;
+    return WindowWith({{"다"_k, "kim", Cat::WatchedYes, Cat::LentKept},
+                       {"가"_k, "lee", Cat::WatchedNo, Cat::LentOut},
+                       {"나"_k, "kim", Cat::WatchedYes, Cat::LentOut},
+                       {"<B>Bold</B>", "park", "", ""},
+                       {"=1+1", "lee", Cat::WatchedNo, Cat::LentKept},
+                       {"라"_k, "kim", Cat::WatchedNo, Cat::LentKept}});
   }
   static std::vector<AnsiString> ShownTitles(TFormMain& w) {
     std::vector<AnsiString> titles;
