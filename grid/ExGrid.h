@@ -249,6 +249,9 @@ using TAutoAddRowEvent = std::function<void(TObject* sender, int row)>;
 using TAutoInsertColEvent = std::function<void(TObject* sender, int col)>;
 using TCellChangingEvent =
     std::function<void(TObject* sender, int oldRow, int oldCol, int newRow, int newCol, bool& allow)>;
+// The current row or column is about to change; allow false keeps it.
+using TRowChangingEvent = std::function<void(TObject* sender, int oldRow, int newRow, bool& allow)>;
+using TColChangingEvent = std::function<void(TObject* sender, int oldCol, int newCol, bool& allow)>;
 
 // Sizing and scroll-bar state (ExGridSizing.cpp).
 struct TGridSizing;
@@ -434,6 +437,9 @@ class TExStringGrid : public TBaseGrid {
   void WMVScroll(TMessage& m) override;
   // The width a cell's content needs and its height within width (real column).
   virtual TSize CellContentExtent(int col, int row, int width);
+  // A cell shown with a number format (OnGetFloatFormat) whose text is no
+  // number: it counts nothing when a row is fitted to its contents.
+  bool FloatFormatNotANumber(int col, int row);
 
  private:
   friend struct TGridSizing;
@@ -879,6 +885,9 @@ class TExStringGrid : public TBaseGrid {
   TAutoAddRowEvent OnAutoAddRow;
   TAutoInsertColEvent OnAutoInsertCol;
   TCellChangingEvent OnCellChanging;
+  // Asked by SelectCell before the current cell moves (display columns).
+  TRowChangingEvent OnRowChanging;
+  TColChangingEvent OnColChanging;
 
  protected:
   // Escape cancels an edit, Enter advances past check boxes and buttons,
@@ -996,6 +1005,8 @@ class TExStringGrid : public TBaseGrid {
   bool Editing() const;
   TEditorType EditingType() const;
   TWinControl* ActiveEditorControl() const;
+  // An editor control other than the text editor is shown over the current cell.
+  bool ControlEditorOpen() const;
   TExInplaceEdit* ExInplaceEditor() const;
   // The link of edCustom cells; the editor-type query may set it per cell.
   TEditLink* CurrentEditLink() const;
@@ -1063,6 +1074,8 @@ class TExStringGrid : public TBaseGrid {
   };
   // Closes the editor and writes its value without validating.
   void CloseCellEditor();
+  // OnRowChanging and OnColChanging let the current cell move.
+  bool MoveAllowed(int col, int row);
   // The editor control's leave keys: write a changed text, validate, leave.
   bool EditorLeaveKey(Word& key, TShiftState shift);
   void RememberEditCell();
@@ -1382,6 +1395,8 @@ class TExStringGrid : public TBaseGrid {
  protected:
   // The soft, gradient, XP and list-view looks frame the grid themselves.
   void WMNCPaint(TMessage& m) override;
+  // The base grid's paint, then the outline of a cell whose control editor is open.
+  void Paint() override;
 
  private:
   struct TCellPaint;

@@ -19,7 +19,7 @@
 #include "grid/ExGridEditors.h"
 #include "grid/ExGridSort.h"
 #include "platform/rtl/Cp949.h"
-#include "platform/vcl/WideCtrls.h"
+#include "platform/vcl/ComboCaret.h"
 
 bool IsDefaultEditorType(TEditorType type) {
   switch (type) {
@@ -116,6 +116,10 @@ TGridEditState* TExStringGrid::LiveEditState() {
 bool TExStringGrid::Editing() const { return editState_ && editState_->editing; }
 TEditorType TExStringGrid::EditingType() const { return editState_ ? editState_->editorType : edNormal; }
 TWinControl* TExStringGrid::ActiveEditorControl() const { return editState_ ? editState_->activeEditor : nullptr; }
+bool TExStringGrid::ControlEditorOpen() const {
+  return editState_ && editState_->editing && !IsDefaultEditorType(editState_->editorType) &&
+         editState_->activeEditor && editState_->activeEditor->Visible();
+}
 TExInplaceEdit* TExStringGrid::ExInplaceEditor() const { return dynamic_cast<TExInplaceEdit*>(InplaceEditor()); }
 TEditLink* TExStringGrid::CurrentEditLink() const { return editState_ ? editState_->link : nullptr; }
 TSizeWhileTyping* TExStringGrid::SizeWhileTyping() { return &EditState().sizeWhileTyping; }
@@ -336,8 +340,9 @@ void TExStringGrid::OpenCellEditor(int col, int row) {
     c->SetBounds(r.Left, r.Top, w, h);
     const WideString wide = GetWideCell(realCol, row);
     if (type == edUniComboList) {
-      int index = c->WideIndexOf(wide);
-      if (index < 0) index = c->Items()->IndexOf(Utf16ToCp949(wide));
+      int index = -1;
+      for (int i = 0; i < c->Items()->Count() && index < 0; ++i)
+        if (c->Items()->Get(i) == wide) index = i;
       if (index < 0 && c->Items()->Count() > 0) index = 0;
       c->SetItemIndex(index);
     } else {
@@ -456,6 +461,8 @@ void TExStringGrid::OpenCellEditor(int col, int row) {
     s.editorShown = false;
   }
   SnapshotEditor();
+  // The cell gets its outline while the control is over it.
+  if (s.activeEditor) RepaintMergedCell(col, row);
 }
 
 // ================================================================= values of the control editors
@@ -594,7 +601,9 @@ void TExStringGrid::ReadEditorValue(int col, int row) {
     }
   }
   HideEditorControls();
+  const bool hadControl = s.activeEditor != nullptr;
   s.activeEditor = nullptr;
+  if (hadControl && col >= 0 && row >= 0 && col < ColCount() && row < RowCount()) RepaintMergedCell(col, row);
   if (type != edNormal && s.editingDone) {
     s.editingDone = false;
     if (OnEditingDone) OnEditingDone(this);
@@ -731,9 +740,11 @@ bool TExStringGrid::ValidateCell(const AnsiString& text) {
   if (text != s->editCellText || s->forceValidate) {
     const bool advance = navigation_->AdvanceOnEnter();
     navigation_->SetAdvanceOnEnter(false);
-    if (cellChecker_) value = cellChecker_->Correct(value);
+    if (cellChecker_ && cellChecker_->AutoCorrect()) value = cellChecker_->Correct(value);
     if (OnCellValidate) OnCellValidate(this, col, row, value, valid);
     navigation_->SetAdvanceOnEnter(advance);
+    // The checker sees what the handler let through, and may still amend it.
+    if (valid && cellChecker_ && cellChecker_->AutoCheck()) value = cellChecker_->Check(value);
     if (valid) {
       if (UndoRedo()) UndoRedo()->AddChange(col, row, s->editCellText, value);
       CellsChanged(Rect(col, row, col, row));
@@ -771,9 +782,23 @@ bool TExStringGrid::ValidateWideCell(const WideString& text) {
   return valid;
 }
 
+bool TExStringGrid::MoveAllowed(int col, int row) {
+  const int oldCol = Col();
+  const int oldRow = Row();
+  if (col == oldCol && row == oldRow) return true;
+  bool allow = true;
+  if (row != oldRow && OnRowChanging) OnRowChanging(this, oldRow, row, allow);
+  if (allow && col != oldCol && OnColChanging) OnColChanging(this, oldCol, col, allow);
+  // OnCellChanging belongs to the advance, which asks it before it moves
+  // and puts the cursor back on a veto; asked here as well it would veto
+  // that return and every move the program makes itself.
+  return allow;
+}
+
 bool TExStringGrid::SelectCell(int col, int row) {
   TGridEditState* s = LiveEditState();
   if (!s || col < 0 || row < 0 || col >= ColCount() || row >= RowCount()) return TBaseGrid::SelectCell(col, row);
+  if (!MoveAllowed(col, row)) return false;
   // An open editor closes on a move, writing a changed value back.
   if (s->editing && !s->closing) CloseCellEditor();
   if (s->editorShown && !s->validating) {
@@ -1062,12 +1087,12 @@ bool TGridUniCombo::DoMouseWheel(TShiftState, int wheelDelta, TPoint) {
 }
 
 void TGridUniCombo::CNCommand(TMessage& m) {
-  TWideComboBox::CNCommand(m);
+  TESGUniComboBox::CNCommand(m);
   if (m.WParamHi() == CBN_SELCHANGE) FireComboChange(grid_, *this, false);
 }
 
 void TGridUniCombo::KeyDown(Word& key, TShiftState shift) {
-  TWideComboBox::KeyDown(key, shift);
+  TESGUniComboBox::KeyDown(key, shift);
   if (GridAlive(grid_) && key != 0 && ComboLeaveKey(key, shift, Style() == csDropDownList || DroppedDown()))
     grid_->EditorLeaveKey(key, shift);
 }
@@ -1077,7 +1102,7 @@ void TGridUniCombo::KeyDown(Word& key, TShiftState shift) {
 TGridUniEdit::TGridUniEdit(TComponent* owner) : TGridEditorControl(owner) { SetBorderStyle(bsNone); }
 
 void TGridUniEdit::KeyDown(Word& key, TShiftState shift) {
-  TWideEdit::KeyDown(key, shift);
+  TEsgUniEdit::KeyDown(key, shift);
   if ((key == VK_TAB || key == VK_RETURN || key == VK_ESCAPE || key == VK_UP || key == VK_DOWN) && GridAlive(grid_))
     grid_->EditorLeaveKey(key, shift);
 }

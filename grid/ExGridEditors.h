@@ -36,7 +36,7 @@
 #include "platform/vcl/ComCtrls.h"
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/Grids.h"
-#include "platform/vcl/WideCtrls.h"
+#include "grid/UniControls.h"
 
 class TExStringGrid;
 class TEditLink;
@@ -115,7 +115,7 @@ class TGridCombo : public TGridEditorControl<TESGComboBox> {
   bool completing_ = false;
 };
 
-class TGridUniCombo : public TGridEditorControl<TWideComboBox> {
+class TGridUniCombo : public TGridEditorControl<TESGUniComboBox> {
  public:
   explicit TGridUniCombo(TComponent* owner) : TGridEditorControl(owner) {}
   void WheelStep(int wheelDelta);
@@ -126,7 +126,7 @@ class TGridUniCombo : public TGridEditorControl<TWideComboBox> {
   void CNCommand(TMessage& m) override;
 };
 
-class TGridUniEdit : public TGridEditorControl<TWideEdit> {
+class TGridUniEdit : public TGridEditorControl<TEsgUniEdit> {
  public:
   explicit TGridUniEdit(TComponent* owner);
 

@@ -1,0 +1,246 @@
+// Details around editing on a shown grid: the Unicode editors fed by the
+// input method, the cell checker's switches, vetoes of a move, the outline
+// of a cell under a control editor, fitting rows and columns as painting
+// measures them, a stored always-shown editor, and the disabled flat combo.
+#include <gtest/gtest.h>
+
+#include "EditorTestSupport.h"
+#include "grid/ExCGrid.h"
+#include "grid/ExGridEditors.h"
+#include "grid/ExUtil.h"
+#include "grid/UniControls.h"
+#include "platform/rtl/Cp949.h"
+#include "platform/vcl/PaintTo.h"
+
+namespace {
+
+struct EditDetailDesk : ::testing::Test {
+  TKoreanLocale locale;
+  TEditorForm shown;
+  TExColumnGrid* grid = nullptr;
+  TEditorType type = edNormal;
+
+  void SetUp() override {
+    grid = new TExColumnGrid(shown.form);
+    grid->SetParent(shown.form);
+    grid->SetBounds(0, 0, 580, 380);
+    grid->SetColCount(4);
+    grid->SetRowCount(5);
+    grid->SetOptions(grid->Options() + TGridOptions{goEditing});
+    grid->OnGetEditorType = [this](TObject*, int col, int, TEditorType& editor) {
+      if (col == 1) editor = type;
+    };
+    grid->SetFocus();
+    ASSERT_TRUE(PumpUntil([&] { return grid->Focused(); }));
+  }
+  void Open(int col, int row) {
+    grid->SetCol(col);
+    grid->SetRow(row);
+    if (!grid->Focused()) grid->SetFocus();
+    SimulateKey(grid, VK_F2);
+  }
+};
+
+// Checks cells the way a spelling checker would: a fixed amendment each.
+struct TUpperChecker : TExStringGridCheck {
+  using TExStringGridCheck::TExStringGridCheck;
+  AnsiString Correct(const AnsiString& text) override { return text + "-c"; }
+  AnsiString Check(const AnsiString& text) override { return text + "-k"; }
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------- Unicode editors
+
+TEST_F(EditDetailDesk, HangulCommittedIntoTheUnicodeEditIsStoredAsWideText) {
+  type = edUniEdit;
+  grid->SetWideCell(1, 2, u"Zoë ");
+  Open(1, 2);
+  ASSERT_EQ(grid->ActiveEditorControl(), grid->UniEdit());
+  ASSERT_TRUE(PumpUntil([&] { return grid->UniEdit()->Focused(); }));
+  SimulateKey(grid->UniEdit(), VK_END);
+  SimulateImeCommitW(grid->UniEdit(), u"영화");
+  EXPECT_EQ(grid->UniEdit()->WideText(), u"Zoë 영화");
+  SimulateKey(grid->UniEdit(), VK_RETURN);
+  EXPECT_FALSE(grid->Editing());
+  EXPECT_EQ(grid->GetWideCell(1, 2), u"Zoë 영화");
+}
+
+TEST_F(EditDetailDesk, TheUnicodeComboListPicksTheCellsItemOrTheFirst) {
+  type = edUniComboList;
+  TGridUniCombo* combo = grid->UniCombobox();
+  combo->Items()->Add(u"액션");
+  combo->Items()->Add(u"Café");
+  grid->SetWideCell(1, 1, u"Café");
+  Open(1, 1);
+  ASSERT_EQ(grid->ActiveEditorControl(), combo);
+  EXPECT_EQ(combo->ItemIndex(), 1);
+  EXPECT_EQ(combo->WideText(), u"Café");
+  SimulateKey(combo, VK_ESCAPE);
+  EXPECT_EQ(grid->GetWideCell(1, 1), u"Café");
+  // A value the list does not hold shows the first item and is not rewritten.
+  grid->SetWideCell(1, 3, u"없는 값");
+  Open(1, 3);
+  EXPECT_EQ(combo->ItemIndex(), 0);
+  SimulateKey(combo, VK_TAB);
+  grid->SetFocus();
+  EXPECT_EQ(grid->GetWideCell(1, 3), u"없는 값");
+}
+
+// ---------------------------------------------------------------- checker switches
+
+TEST_F(EditDetailDesk, TheCheckersSwitchesDecideWhichOfItsStepsAnEditPasses) {
+  auto* checker = new TUpperChecker(grid);
+  grid->SetCellChecker(checker);
+  auto edit = [&](int row, const char* typed) {
+    Open(2, row);
+    ASSERT_TRUE(grid->InplaceEditor() && grid->InplaceEditor()->Visible());
+    grid->InplaceEditor()->SetText(typed);
+    SimulateKey(grid->InplaceEditor(), VK_RETURN);
+  };
+  edit(1, "a");
+  EXPECT_EQ(grid->Cells(2, 1), "a-c-k");
+  checker->SetAutoCorrect(false);
+  edit(2, "b");
+  EXPECT_EQ(grid->Cells(2, 2), "b-k");
+  checker->SetAutoCheck(false);
+  edit(3, "c");
+  EXPECT_EQ(grid->Cells(2, 3), "c");
+  // A refused value is never checked into the cell.
+  checker->SetAutoCheck(true);
+  grid->OnCellValidate = [](TObject*, int, int, AnsiString&, bool& valid) { valid = false; };
+  grid->SetCells(2, 4, "kept");
+  edit(4, "d");
+  EXPECT_EQ(grid->Cells(2, 4), "kept");
+}
+
+// ---------------------------------------------------------------- moves
+
+TEST_F(EditDetailDesk, RowAndColumnChangingVetoAMoveByKey) {
+  grid->SetCol(2);
+  grid->SetRow(2);
+  int rowAsks = 0, colAsks = 0;
+  int seenOld = -1, seenNew = -1;
+  grid->OnRowChanging = [&](TObject*, int oldRow, int newRow, bool& allow) {
+    ++rowAsks;
+    seenOld = oldRow;
+    seenNew = newRow;
+    allow = newRow != 3;
+  };
+  grid->OnColChanging = [&](TObject*, int, int newCol, bool& allow) {
+    ++colAsks;
+    allow = newCol != 1;
+  };
+  SimulateKey(grid, VK_DOWN);
+  EXPECT_EQ(grid->Row(), 2) << "row 3 is refused";
+  EXPECT_EQ(seenOld, 2);
+  EXPECT_EQ(seenNew, 3);
+  SimulateKey(grid, VK_UP);
+  EXPECT_EQ(grid->Row(), 1);
+  SimulateKey(grid, VK_LEFT);
+  EXPECT_EQ(grid->Col(), 2) << "column 1 is refused";
+  SimulateKey(grid, VK_RIGHT);
+  EXPECT_EQ(grid->Col(), 3);
+  EXPECT_EQ(rowAsks, 2) << "a move along the row does not ask the row";
+  EXPECT_EQ(colAsks, 2);
+}
+
+// ---------------------------------------------------------------- outline
+
+TEST_F(EditDetailDesk, ACellUnderAControlEditorIsOutlinedUntilItCloses) {
+  type = edComboEdit;
+  grid->SetGridLineColor(0x0000FF);
+  grid->SetBorderStyle(bsNone);  // the picture's pixels are the client's
+  // The cell's right and bottom edges are its grid lines; its left edge
+  // shows whether the outline is drawn.
+  grid->SetCells(1, 2, "text");
+  const TRect cell = grid->CellRect(1, 2);
+  const int y = cell.Top + cell.Height() / 2;
+  TBitmap before;
+  PaintControlTo(grid, before);
+  EXPECT_NE(before.PixelColor(cell.Left, y), 0x0000FFu);
+  Open(1, 2);
+  ASSERT_TRUE(grid->ControlEditorOpen());
+  TBitmap open;
+  PaintControlTo(grid, open);
+  EXPECT_EQ(open.PixelColor(cell.Left, y), 0x0000FFu);
+  SimulateKey(grid->Combobox(), VK_ESCAPE);
+  EXPECT_FALSE(grid->ControlEditorOpen());
+  TBitmap after;
+  PaintControlTo(grid, after);
+  EXPECT_NE(after.PixelColor(cell.Left, y), 0x0000FFu);
+  // The text editor is no control editor: no outline for it.
+  type = edNormal;
+  Open(1, 2);
+  EXPECT_FALSE(grid->ControlEditorOpen());
+}
+
+// ---------------------------------------------------------------- fitting
+
+TEST(EditDetailFitting, TheZoomStepWidensAFittedColumnAndANonNumberInANumberColumnCountsNothing) {
+  TEditorForm shown;
+  auto* grid = new TExStringGrid(shown.form);
+  grid->SetParent(shown.form);
+  grid->SetBounds(0, 0, 500, 300);
+  grid->SetColCount(3);
+  grid->SetRowCount(3);
+  grid->SetCells(1, 1, "A long title of a movie");
+  grid->FitColumnToContents(1);
+  const int plain = grid->ColWidths(1);
+  grid->SetZoomStep(4);
+  grid->FitColumnToContents(1);
+  EXPECT_GT(grid->ColWidths(1), plain);
+  grid->SetZoomStep(0);
+  grid->FitColumnToContents(1);
+  EXPECT_EQ(grid->ColWidths(1), plain) << "fitting again gives the same width";
+
+  // Column 2 shows numbers formatted; a text there that is no number does
+  // not make its row taller.
+  grid->SetColWidths(2, 40);
+  grid->OnGetFloatFormat = [](TObject*, int col, int, bool& isFloat, AnsiString&) { isFloat = col == 2; };
+  grid->SetCells(2, 1, "not a number at all but long enough to wrap many lines");
+  grid->SetCells(1, 1, "x");
+  grid->FitRowToContents(1);
+  EXPECT_EQ(grid->RowHeights(1), grid->DefaultRowHeight());
+  grid->SetCells(2, 2, "12.5");
+  grid->SetCells(1, 2, "not a number at all but long enough to wrap many lines");
+  grid->SetColWidths(1, 40);
+  grid->FitRowToContents(2);
+  EXPECT_GT(grid->RowHeights(2), grid->DefaultRowHeight()) << "other columns still count";
+}
+
+// ---------------------------------------------------------------- loading
+
+TEST(EditDetailLoading, AStoredAlwaysShownEditorBecomesAlwaysEdit) {
+  TEditorForm shown;
+  auto* grid = new TExStringGrid(shown.form);
+  grid->BeginLoad();
+  grid->SetOptions(grid->Options() + TGridOptions{goEditing, goAlwaysShowEditor});
+  grid->EndLoad();
+  EXPECT_FALSE(grid->Options().contains(goAlwaysShowEditor));
+  EXPECT_TRUE(grid->Options().contains(goEditing));
+  EXPECT_TRUE(grid->Navigation()->AlwaysEdit());
+  auto* plain = new TExStringGrid(shown.form);
+  plain->BeginLoad();
+  plain->EndLoad();
+  EXPECT_FALSE(plain->Navigation()->AlwaysEdit());
+}
+
+// ---------------------------------------------------------------- flat combos
+
+TEST(EditDetailCombos, ADisabledFlatComboShowsItsParentsColourAndGetsItsOwnBack) {
+  TEditorForm shown;
+  shown.form->SetColor(0x00C0FF);
+  for (int wide = 0; wide < 2; ++wide) {
+    TComboBox* combo = wide ? static_cast<TComboBox*>(new TESGUniComboBox(shown.form))
+                            : static_cast<TComboBox*>(new TESGComboBox(shown.form));
+    combo->SetParent(shown.form);
+    combo->SetColor(0xFFFFEE);
+    combo->SetEnabled(false);
+    EXPECT_EQ(combo->Color(), 0x00C0FFu) << wide;
+    combo->SetEnabled(false);
+    combo->SetEnabled(true);
+    EXPECT_EQ(combo->Color(), 0xFFFFEEu) << wide;
+    EXPECT_FALSE(combo->ParentColor());
+  }
+}
