@@ -1007,6 +1007,13 @@ class TExStringGrid : public TBaseGrid {
   TWinControl* ActiveEditorControl() const;
   // An editor control other than the text editor is shown over the current cell.
   bool ControlEditorOpen() const;
+  // A mouse press at (x, y) of the client area that may open an editor:
+  // with MouseActions.CaretPositioning the editor that takes the focus next
+  // puts its caret at the character under that point.
+  void NoteCaretClick(int x, int y);
+  // The noted point in the coordinates of control, and the note cleared;
+  // false when nothing was noted.
+  bool TakeCaretClick(const TControl* control, TPoint& point);
   TExInplaceEdit* ExInplaceEditor() const;
   // The link of edCustom cells; the editor-type query may set it per cell.
   TEditLink* CurrentEditLink() const;

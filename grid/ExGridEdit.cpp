@@ -120,6 +120,22 @@ bool TExStringGrid::ControlEditorOpen() const {
   return editState_ && editState_->editing && !IsDefaultEditorType(editState_->editorType) &&
          editState_->activeEditor && editState_->activeEditor->Visible();
 }
+void TExStringGrid::NoteCaretClick(int x, int y) {
+  TGridEditState& s = EditState();
+  s.caretClickNoted = mouseActions_->CaretPositioning();
+  s.caretClick = TPoint{x, y};
+}
+
+bool TExStringGrid::TakeCaretClick(const TControl* control, TPoint& point) {
+  TGridEditState* s = LiveEditState();
+  if (!s || !s->caretClickNoted || !control) return false;
+  s->caretClickNoted = false;
+  point = TPoint{s->caretClick.X - control->Left(), s->caretClick.Y - control->Top()};
+  // A click that opened no editor is stale: the next editor, opened by a
+  // key or over another cell, does not take it.
+  return point.X >= 0 && point.Y >= 0 && point.X < control->Width() && point.Y < control->Height();
+}
+
 TExInplaceEdit* TExStringGrid::ExInplaceEditor() const { return dynamic_cast<TExInplaceEdit*>(InplaceEditor()); }
 TEditLink* TExStringGrid::CurrentEditLink() const { return editState_ ? editState_->link : nullptr; }
 TSizeWhileTyping* TExStringGrid::SizeWhileTyping() { return &EditState().sizeWhileTyping; }
@@ -1033,6 +1049,13 @@ void TGridCombo::KeyDown(Word& key, TShiftState shift) {
     if (index >= 0) SetItemIndex(index);
   }
   if (ComboLeaveKey(key, shift, Style() == csDropDownList || DroppedDown())) grid_->EditorLeaveKey(key, shift);
+}
+
+void TGridCombo::DoEnter() {
+  TGridEditorControl::DoEnter();
+  TPoint at;
+  if (GridAlive(grid_) && Style() != csDropDownList && grid_->TakeCaretClick(this, at))
+    SetComboCaret(this, ComboCharPosAt(this, at));
 }
 
 void TGridCombo::DoExit() {

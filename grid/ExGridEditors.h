@@ -106,6 +106,7 @@ class TGridCombo : public TGridEditorControl<TESGComboBox> {
  protected:
   void KeyDown(Word& key, TShiftState shift) override;
   bool DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) override;
+  void DoEnter() override;
   void DoExit() override;
   // Typing completes the text from the items, then the grid's LookupItems.
   void Change() override;
@@ -391,6 +392,10 @@ struct TGridEditState {
   bool openedChecked = true;
   TEditLink* link = nullptr;
   TEditLink* openLink = nullptr;  // the link of the edit in progress
+  // A click that opens an editor puts its caret under the mouse (grid
+  // client coordinates), once.
+  bool caretClickNoted = false;
+  TPoint caretClick{0, 0};
   bool popupClosed = false;
 
   TGridSpin* spin = nullptr;

@@ -383,7 +383,13 @@ void TExInplaceEdit::DblClick() {
 
 void TExInplaceEdit::DoEnter() {
   TInplaceEdit::DoEnter();
-  if (grid_ && !grid_->Navigation()->EditSelectAll()) Deselect();
+  if (!grid_) return;
+  TPoint at;
+  if (grid_->TakeCaretClick(this, at)) {
+    SetSelStart(CharPosAt(at));
+  } else if (!grid_->Navigation()->EditSelectAll()) {
+    Deselect();
+  }
 }
 
 void TExInplaceEdit::DoExit() {

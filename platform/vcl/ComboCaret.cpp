@@ -28,3 +28,13 @@ void SelectComboText(TComboBox* combo, int start, int length) {
   // The caret stays at the start of the selection, as typing goes on there.
   edit->setSelection(to, from - to);
 }
+
+int ComboCharPosAt(const TComboBox* combo, TPoint point) {
+  auto* box = qobject_cast<QComboBox*>(WidgetOf(combo));
+  if (!box || !box->lineEdit()) return static_cast<int>(combo->Text().size());
+  QLineEdit* edit = box->lineEdit();
+  const QPoint inEdit = edit->mapFrom(box, QPoint(point.X, point.Y));
+  return static_cast<int>(FromQString(edit->text().left(edit->cursorPositionAt(inEdit))).size());
+}
+
+void SetComboCaret(TComboBox* combo, int pos) { SelectComboText(combo, pos, 0); }

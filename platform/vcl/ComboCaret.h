@@ -9,3 +9,7 @@
 int ComboEditCaret(const TComboBox* combo);
 // Selects bytes start .. start + length, the caret left at start.
 void SelectComboText(TComboBox* combo, int start, int length);
+// The byte position of the character boundary nearest to point (client
+// coordinates of the combo box).
+int ComboCharPosAt(const TComboBox* combo, TPoint point);
+void SetComboCaret(TComboBox* combo, int pos);

@@ -153,6 +153,9 @@ class TInplaceEdit : public TWinControl {
   bool PosEqual(const TRect& rect) const;
   void UpdateLoc(const TRect& loc);
   void Deselect();
+  // The byte position of the character boundary nearest to point (client
+  // coordinates of the editor).
+  int CharPosAt(TPoint point) const;
   void Hide();
   void Invalidate() override;
   void SetFocus() override;

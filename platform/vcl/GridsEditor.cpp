@@ -152,6 +152,12 @@ void TInplaceEdit::Deselect() {
   }
 }
 
+int TInplaceEdit::CharPosAt(TPoint point) const {
+  QLineEdit* edit = TInplaceEditAccess::Edit(this);
+  if (!edit) return static_cast<int>(text_.size());
+  return BytesOfPrefix(edit->text(), edit->cursorPositionAt(QPoint(point.X, point.Y)));
+}
+
 void TInplaceEdit::SetMaxLength(int length) { maxLength_ = length; }
 
 void TInplaceEdit::SetReadOnly(bool v) {

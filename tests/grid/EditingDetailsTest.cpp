@@ -244,3 +244,41 @@ TEST(EditDetailCombos, ADisabledFlatComboShowsItsParentsColourAndGetsItsOwnBack)
     EXPECT_FALSE(combo->ParentColor());
   }
 }
+
+// ---------------------------------------------------------------- caret placement
+
+TEST_F(EditDetailDesk, AClickThatOpensTheTextEditorPutsTheCaretUnderTheMouse) {
+  grid->MouseActions()->SetCaretPositioning(true);
+  grid->SetColWidths(2, 200);
+  grid->SetCells(2, 1, "abcdefghij");
+  grid->SetCol(2);
+  grid->SetRow(1);
+  const TRect cell = grid->CellRect(2, 1);
+  // Over the sixth character or so: not the end, not the start.
+
+  grid->Canvas()->Font()->Assign(*grid->Font());
+  const int x = cell.Left + 3 + grid->Canvas()->TextWidth("abcde");
+  grid->NoteCaretClick(x, cell.Top + cell.Height() / 2);
+  grid->ShowEditor();
+  ASSERT_TRUE(PumpUntil([&] { return grid->InplaceEditor() && grid->InplaceEditor()->Focused(); }));
+  const int caret = grid->InplaceEditor()->SelStart();
+  EXPECT_GE(caret, 3);
+  EXPECT_LE(caret, 7);
+  EXPECT_EQ(grid->InplaceEditor()->SelLength(), 0);
+  // The note is used once: F2 on the next cell puts the caret at the end.
+  SimulateKey(grid->InplaceEditor(), VK_RETURN);
+  grid->SetCells(2, 2, "klmnop");
+  Open(2, 2);
+  ASSERT_TRUE(PumpUntil([&] { return grid->InplaceEditor()->Focused(); }));
+  EXPECT_EQ(grid->InplaceEditor()->SelStart(), 6);
+  // Without the option the click is not noted.
+  SimulateKey(grid->InplaceEditor(), VK_RETURN);
+  grid->MouseActions()->SetCaretPositioning(false);
+  grid->SetCol(2);
+  grid->SetRow(1);
+  grid->NoteCaretClick(x, cell.Top + cell.Height() / 2);
+  grid->ShowEditor();
+  ASSERT_TRUE(PumpUntil([&] { return grid->InplaceEditor()->Focused(); }));
+  // The editor's usual start: all selected or the caret at the end.
+  EXPECT_TRUE(grid->InplaceEditor()->SelLength() == 10 || grid->InplaceEditor()->SelStart() == 10);
+}
