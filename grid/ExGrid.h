@@ -124,6 +124,8 @@ class TGridUnitEditBtn;
 class TGridDatePicker;
 class TGridButton;
 class TExRichEdit;
+class TControlEdit;
+class TControlCombo;
 
 // ---- cursor advance and look-up typing: the switches of Navigation that
 // the Enter advance and the look-up typing read.
@@ -1014,6 +1016,31 @@ class TExStringGrid : public TBaseGrid {
   // The noted point in the coordinates of control, and the note cleared;
   // false when nothing was noted.
   bool TakeCaretClick(const TControl* control, TPoint& point);
+
+  // ---- editors of the form controls inside mark-up cells (ExGridControlEdit.cpp)
+  // Opens the editor of the control id of the cell (display column, row)
+  // over the control's place: an edit for EDIT, PASSWORD and MASK, a combo
+  // for COMBO; false when the cell has no such editable control.
+  bool StartControlEditor(int col, int row, const AnsiString& id);
+  // Writes a changed value into the control's VALUE in the cell's text,
+  // hides the editor and fires OnControlEditDone.
+  void EndControlEditor();
+  // Tab in a form control's editor: the next control of the cell, or the next cell.
+  void ControlEditorTab();
+  bool ControlEditorActive() const;
+  // The rectangle of the control id inside the cell (display column, row);
+  // empty when the cell has no such control.
+  TRect HtmlControlRect(int col, int row, const AnsiString& id);
+  TControlEdit* HtmlControlEdit();
+  TControlCombo* HtmlControlCombo();
+  // The application fills the list of a COMBO control; edit false makes it
+  // a list to pick from only.
+  std::function<void(TObject* sender, int row, int col, const AnsiString& id, const AnsiString& value,
+                     TStrings* items, bool& edit)>
+      OnControlComboList;
+  std::function<void(TObject* sender, int row, int col, const AnsiString& id, const AnsiString& type,
+                     const AnsiString& value)>
+      OnControlEditDone;
   TExInplaceEdit* ExInplaceEditor() const;
   // The link of edCustom cells; the editor-type query may set it per cell.
   TEditLink* CurrentEditLink() const;
@@ -1076,6 +1103,8 @@ class TExStringGrid : public TBaseGrid {
   friend class TGridDatePicker;
   friend class TGridButton;
   friend class TExRichEdit;
+  friend class TControlEdit;
+  friend class TControlCombo;
   struct TEditStateDeleter {
     void operator()(TGridEditState* state) const;
   };

@@ -98,7 +98,8 @@ void ShowControl(TWinControl* control, TColor color) {
 void TExStringGrid::TEditStateDeleter::operator()(TGridEditState* state) const {
   state->dying = true;
   TControl* controls[] = {state->spin, state->combo, state->uniEdit, state->uniCombo, state->checkBox,
-                          state->editBtn, state->unitEditBtn, state->datePicker, state->button, state->richEdit};
+                          state->editBtn, state->unitEditBtn, state->datePicker, state->button, state->richEdit,
+                          state->htmlControl.edit, state->htmlControl.combo};
   for (TControl* control : controls) delete control;
   delete state;
 }

@@ -214,6 +214,51 @@ class TGridTransEdit : public TCustomEdit {
   int row_ = 0;
 };
 
+// Editors of the form controls inside a mark-up cell (ExGridControlEdit.cpp):
+// an edit for EDIT, PASSWORD and MASK controls, a combo for COMBO controls.
+// Enter ends the control's edit; Tab ends it and moves to the next control
+// of the cell (or, with Navigation.AdvanceAuto, to the next cell).
+class TControlEdit : public TCustomEdit {
+ public:
+  explicit TControlEdit(TComponent* owner);
+
+ protected:
+  void KeyDown(Word& key, TShiftState shift) override;
+  void KeyPress(char& key) override;
+  void DoExit() override;
+  void CMWantSpecialKey(TMessage& m) override;
+
+ private:
+  TExStringGrid* grid_;
+};
+
+class TControlCombo : public TComboBox {
+ public:
+  explicit TControlCombo(TComponent* owner);
+
+ protected:
+  void KeyDown(Word& key, TShiftState shift) override;
+  void KeyPress(char& key) override;
+  void DoExit() override;
+  void CMWantSpecialKey(TMessage& m) override;
+
+ private:
+  TExStringGrid* grid_;
+};
+
+// The form control being edited: its cell (real column), id, type and the
+// value it had when its editor opened.
+struct THtmlControlEditState {
+  bool active = false;
+  int col = -1;
+  int row = -1;
+  AnsiString id;
+  AnsiString type;
+  AnsiString startValue;
+  TControlEdit* edit = nullptr;
+  TControlCombo* combo = nullptr;
+};
+
 // ------------------------------------------------------------- TExInplaceEdit
 
 class TExInplaceEdit : public TInplaceEdit {
@@ -396,6 +441,7 @@ struct TGridEditState {
   // client coordinates), once.
   bool caretClickNoted = false;
   TPoint caretClick{0, 0};
+  THtmlControlEditState htmlControl;
   bool popupClosed = false;
 
   TGridSpin* spin = nullptr;

@@ -7,6 +7,7 @@
 #include "EditorTestSupport.h"
 #include "grid/ExCGrid.h"
 #include "grid/ExGridEditors.h"
+#include "grid/ExHtml.h"
 #include "grid/ExUtil.h"
 #include "grid/UniControls.h"
 #include "platform/rtl/Cp949.h"
@@ -281,4 +282,87 @@ TEST_F(EditDetailDesk, AClickThatOpensTheTextEditorPutsTheCaretUnderTheMouse) {
   ASSERT_TRUE(PumpUntil([&] { return grid->InplaceEditor()->Focused(); }));
   // The editor's usual start: all selected or the caret at the end.
   EXPECT_TRUE(grid->InplaceEditor()->SelLength() == 10 || grid->InplaceEditor()->SelStart() == 10);
+}
+
+// ---------------------------------------------------------------- form controls in mark-up cells
+
+TEST_F(EditDetailDesk, FormControlsOfAMarkupCellAreEditedInPlaceAndTabMovesToTheNext) {
+  grid->SetColWidths(2, 300);
+  grid->SetRowHeights(1, 40);
+  grid->SetCells(2, 1,
+                 "이름 <CONTROL TYPE=\"EDIT\" ID=\"n\" VALUE=\"Kim &amp; Lee\" WIDTH=\"80\"> "
+                 "<CONTROL TYPE=\"CHECK\" ID=\"c\" VALUE=\"TRUE\" WIDTH=\"16\">"
+                 "<CONTROL TYPE=\"COMBO\" ID=\"g\" VALUE=\"액션\" WIDTH=\"90\">"_k);
+  const AnsiString original = grid->Cells(2, 1);
+  int done = 0;
+  AnsiString doneValue;
+  grid->OnControlEditDone = [&](TObject*, int row, int col, const AnsiString& id, const AnsiString&,
+                                const AnsiString& value) {
+    ++done;
+    EXPECT_EQ(row, 1);
+    EXPECT_EQ(col, 2);
+    if (id == "n") doneValue = value;
+  };
+  grid->OnControlComboList = [](TObject*, int, int, const AnsiString& id, const AnsiString&, TStrings* items,
+                                bool& edit) {
+    EXPECT_EQ(id, "g");
+    items->Add("드라마"_k);
+    items->Add("액션"_k);
+    edit = false;
+  };
+  // Opened and left with Enter unchanged: nothing is rewritten.
+  ASSERT_TRUE(grid->StartControlEditor(2, 1, "n"));
+  TControlEdit* edit = grid->HtmlControlEdit();
+  ASSERT_TRUE(PumpUntil([&] { return edit->Focused(); }));
+  EXPECT_EQ(edit->GetText(), "Kim & Lee");
+  const TRect cell = grid->CellRect(2, 1);
+  EXPECT_GE(edit->Left(), cell.Left);
+  EXPECT_LE(edit->Left() + edit->Width(), cell.Right);
+  SimulateKey(edit, VK_RETURN);
+  EXPECT_FALSE(grid->ControlEditorActive());
+  EXPECT_FALSE(edit->Visible());
+  EXPECT_EQ(grid->Cells(2, 1), original);
+  EXPECT_EQ(done, 1);
+  // Typed Hangul goes into the control's VALUE; Tab skips the check box to the combo.
+  ASSERT_TRUE(grid->StartControlEditor(2, 1, "n"));
+  ASSERT_TRUE(PumpUntil([&] { return edit->Focused(); }));
+  SimulateKey(edit, VK_END);
+  SimulateImeCommit(edit, " \"홍\""_k);
+  SimulateKey(edit, VK_TAB);
+  EXPECT_EQ(doneValue, "Kim & Lee \"홍\""_k);
+  EXPECT_EQ(ParseControlTag(grid->Cells(2, 1).substr(grid->Cells(2, 1).find("<CONTROL"))).Value, "Kim & Lee \"홍\""_k);
+  ASSERT_TRUE(grid->ControlEditorActive()) << "Tab opens the next editable control";
+  TControlCombo* combo = grid->HtmlControlCombo();
+  ASSERT_TRUE(combo->Visible());
+  EXPECT_EQ(combo->ItemIndex(), 1);
+  EXPECT_EQ(combo->Style(), csDropDownList);
+  combo->SetDroppedDown(false);
+  SimulateKey(combo, VK_ESCAPE);
+  EXPECT_FALSE(grid->ControlEditorActive());
+  EXPECT_NE(grid->Cells(2, 1).find("VALUE=\"액션\""_k), AnsiString::npos);
+  // Unknown ids and controls that are clicked, not edited, open nothing.
+  EXPECT_FALSE(grid->StartControlEditor(2, 1, "c"));
+  EXPECT_FALSE(grid->StartControlEditor(2, 1, "zz"));
+  EXPECT_FALSE(grid->StartControlEditor(3, 1, "n"));
+}
+
+TEST_F(EditDetailDesk, LeavingAFormControlEditorByFocusKeepsTheValueAndAdvanceAutoMovesOn) {
+  grid->SetColWidths(2, 300);
+  grid->SetCells(2, 1, "<CONTROL TYPE=\"PASSWORD\" ID=\"p\" VALUE=\"\" WIDTH=\"80\">");
+  ASSERT_TRUE(grid->StartControlEditor(2, 1, "p"));
+  TControlEdit* edit = grid->HtmlControlEdit();
+  ASSERT_TRUE(PumpUntil([&] { return edit->Focused(); }));
+  EXPECT_EQ(edit->PasswordChar(), '*');
+  SimulateTyping(edit, "s3cret");
+  grid->SetFocus();
+  ASSERT_TRUE(PumpUntil([&] { return !grid->ControlEditorActive(); }));
+  EXPECT_NE(grid->Cells(2, 1).find("s3cret"), AnsiString::npos);
+  grid->Navigation()->SetAdvanceAuto(true);
+  grid->SetCol(2);
+  grid->SetRow(1);
+  ASSERT_TRUE(grid->StartControlEditor(2, 1, "p"));
+  ASSERT_TRUE(PumpUntil([&] { return edit->Focused(); }));
+  SimulateKey(edit, VK_TAB);
+  EXPECT_FALSE(grid->ControlEditorActive());
+  EXPECT_NE(std::make_pair(grid->Col(), grid->Row()), std::make_pair(2, 1));
 }
