@@ -276,6 +276,11 @@ class TExInplaceEdit : public TInplaceEdit {
 
  protected:
   void UpdateContents() override;
+  // Several lines when a line break can be typed (LineFeedOnEnter, or
+  // AllowCtrlEnter with Multilinecells), never for a password; wrapped as
+  // the grid wraps.
+  bool MultiLine() const override;
+  bool WordWrapped() const override;
   // Over the whole merged area of the cell, its right and bottom lines left free.
   void BoundsChanged() override;
   void Change() override;
@@ -311,7 +316,12 @@ class TExInplaceEdit : public TInplaceEdit {
   // The lead byte was refused: its trail byte is refused with it.
   bool dropTrail_ = false;
   AnsiString mixedLead_;
+  // Enter typed a line break: its character does not follow it.
+  bool dropReturn_ = false;
 };
+
+// The text editor types that keep a typed line break.
+bool KeepsLineBreaks(TEditorType type);
 
 // ------------------------------------------------------------- TEditLink
 

@@ -366,3 +366,56 @@ TEST_F(EditDetailDesk, LeavingAFormControlEditorByFocusKeepsTheValueAndAdvanceAu
   EXPECT_FALSE(grid->ControlEditorActive());
   EXPECT_NE(std::make_pair(grid->Col(), grid->Row()), std::make_pair(2, 1));
 }
+
+// ---------------------------------------------------------------- several lines
+
+TEST_F(EditDetailDesk, WithLineFeedOnEnterTheTextEditorTakesSeveralLinesAndItsArrowsMoveBetweenThem) {
+  grid->Navigation()->SetLineFeedOnEnter(true);
+  grid->SetRowHeights(2, 60);
+  grid->SetCells(2, 2, "");
+  Open(2, 2);
+  TInplaceEdit* edit = grid->InplaceEditor();
+  ASSERT_TRUE(edit && edit->Visible());
+  ASSERT_TRUE(PumpUntil([&] { return edit->Focused(); }));
+  EXPECT_TRUE(edit->IsMultiLineWidget());
+  SimulateTyping(edit, "ab");
+  SimulateKey(edit, VK_RETURN);
+  SimulateImeCommit(edit, "영화"_k);
+  EXPECT_EQ(edit->GetText(), "ab\r\n영화"_k);
+  EXPECT_TRUE(grid->Editing()) << "Enter typed a line break";
+  SimulateKey(edit, VK_UP);
+  EXPECT_TRUE(grid->Editing());
+  EXPECT_EQ(grid->Row(), 2) << "Up on the second line stays in the editor";
+  EXPECT_TRUE(edit->CaretOnFirstLine());
+  SimulateKey(edit, VK_DOWN);
+  EXPECT_TRUE(edit->CaretOnLastLine());
+  SimulateKey(edit, VK_DOWN);
+  EXPECT_EQ(grid->Row(), 3) << "Down on the last line leaves the cell";
+  EXPECT_EQ(grid->Cells(2, 2), "ab\r\n영화"_k);
+  // Without a way to type a line break the editor is one line again, and
+  // a password never shows its lines.
+  SimulateKey(grid, VK_ESCAPE);
+  grid->Navigation()->SetLineFeedOnEnter(false);
+  Open(2, 1);
+  ASSERT_TRUE(PumpUntil([&] { return grid->InplaceEditor()->Visible() && grid->InplaceEditor()->Focused(); }));
+  EXPECT_EQ(grid->Row(), 1);
+  EXPECT_FALSE(grid->InplaceEditor()->IsMultiLineWidget());
+  SimulateKey(grid->InplaceEditor(), VK_ESCAPE);
+  grid->SetMultilinecells(true);
+  type = edPassword;
+  Open(1, 1);
+  ASSERT_TRUE(PumpUntil([&] { return grid->InplaceEditor()->Visible() && grid->InplaceEditor()->Focused(); }));
+  EXPECT_EQ(grid->InplaceEditor()->PasswordChar(), '*');
+  EXPECT_FALSE(grid->InplaceEditor()->IsMultiLineWidget());
+}
+
+TEST_F(EditDetailDesk, VAlignRightAlignsTheTextEditor) {
+  Open(2, 1);
+  auto* edit = grid->ExInplaceEditor();
+  ASSERT_TRUE(edit && edit->Visible());
+  EXPECT_FALSE(edit->RightAligned());
+  SimulateKey(edit, VK_ESCAPE);
+  edit->SetVAlign(true);
+  Open(2, 2);
+  EXPECT_TRUE(edit->RightAligned());
+}
