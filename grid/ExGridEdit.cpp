@@ -437,10 +437,10 @@ void TExStringGrid::OpenCellEditor(int col, int row) {
     e->SetBorderStyle(bsNone);
     e->SetBounds(r.Left, r.Top, w, h);
     e->SetLoading(true);
-    e->SetText(text);
-    if (navigation_->EditSelectAll()) e->SelectAll();
     e->SetFont(&font);
+    e->LoadRichText(text);
     ShowControl(e, color);
+    if (navigation_->EditSelectAll()) e->SelectAllText();
     typeInto(e);
     e->SetLoading(false);
     s.activeEditor = e;
@@ -506,7 +506,7 @@ AnsiString TExStringGrid::EditorValueText() {
       FormatSettings.LongTimeFormat = saved;
       return out;
     }
-    case edRichEdit: return s.richEdit ? s.richEdit->Text() : AnsiString();
+    case edRichEdit: return s.richEdit ? s.richEdit->RichText() : AnsiString();
     case edCustom: return s.openLink ? s.openLink->GetEditorValue() : AnsiString();
     case edUniEdit: return s.uniEdit ? WideToUnicodeCell(s.uniEdit->WideText()) : AnsiString();
     case edUniComboEdit: case edUniComboList:
@@ -546,7 +546,7 @@ void TExStringGrid::SetEditorValueText(const AnsiString& text) {
       }
       break;
     case edRichEdit:
-      if (s.richEdit) s.richEdit->SetText(text);
+      if (s.richEdit) s.richEdit->LoadRichText(text);
       break;
     case edCustom:
       if (s.openLink) s.openLink->SetEditorValue(text);
@@ -1249,7 +1249,7 @@ void TGridButton::KeyDown(Word& key, TShiftState shift) {
 // ---- rich text
 
 void TExRichEdit::KeyDown(Word& key, TShiftState shift) {
-  TMemo::KeyDown(key, shift);
+  TRichMemo::KeyDown(key, shift);
   if (!GridAlive(grid_)) return;
   const bool upDownLeave = !grid_->WordWrap();
   if (key == VK_TAB || key == VK_RETURN || key == VK_ESCAPE || (upDownLeave && (key == VK_UP || key == VK_DOWN)))
@@ -1257,7 +1257,7 @@ void TExRichEdit::KeyDown(Word& key, TShiftState shift) {
 }
 
 void TExRichEdit::DoExit() {
-  TMemo::DoExit();
+  TRichMemo::DoExit();
   if (!GridAlive(grid_) || grid_->ActiveEditorControl() != this) return;
   // Only a focus that goes to the grid ends the edit (not one that went to
   // a popup link's form for a moment).

@@ -36,6 +36,7 @@
 #include "platform/vcl/ComCtrls.h"
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/Grids.h"
+#include "platform/vcl/RichMemo.h"
 #include "grid/UniControls.h"
 
 class TExStringGrid;
@@ -179,8 +180,9 @@ class TGridButton : public TGridEditorControl<TButton> {
   void KeyDown(Word& key, TShiftState shift) override;
 };
 
-// The rich-text editor: the cell's text in a multi-line memo.
-class TExRichEdit : public TGridEditorControl<TMemo> {
+// The rich-text editor: the cell's rich text shown formatted and written
+// back in the same subset.
+class TExRichEdit : public TGridEditorControl<TRichMemo> {
  public:
   explicit TExRichEdit(TComponent* owner) : TGridEditorControl(owner) {}
   bool Loading() const { return loading_; }

