@@ -1103,8 +1103,8 @@ class TExStringGrid : public TBaseGrid {
   friend class TGridDatePicker;
   friend class TGridButton;
   friend class TExRichEdit;
-  friend class TControlEdit;
-  friend class TControlCombo;
+  template <class>
+  friend class THtmlControlEditor;
   struct TEditStateDeleter {
     void operator()(TGridEditState* state) const;
   };

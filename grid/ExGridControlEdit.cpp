@@ -50,25 +50,22 @@ THtmlControl FindControl(std::string_view text, std::string_view id) {
 
 // ================================================================= the grid's side
 
-TControlEdit* TExStringGrid::HtmlControlEdit() {
-  THtmlControlEditState& h = EditState().htmlControl;
-  if (!h.edit) {
-    h.edit = new TControlEdit(this);
-    h.edit->SetVisible(false);
-    h.edit->SetParent(this);
+namespace {
+// Made on first use, hidden, over the grid; deleted with the editing state.
+template <class T>
+T* ControlEditorNeeded(T*& slot, TExStringGrid* grid) {
+  if (!slot) {
+    slot = new T(grid);
+    slot->SetVisible(false);
+    slot->SetParent(grid);
   }
-  return h.edit;
+  return slot;
 }
+}  // namespace
 
-TControlCombo* TExStringGrid::HtmlControlCombo() {
-  THtmlControlEditState& h = EditState().htmlControl;
-  if (!h.combo) {
-    h.combo = new TControlCombo(this);
-    h.combo->SetVisible(false);
-    h.combo->SetParent(this);
-  }
-  return h.combo;
-}
+TControlEdit* TExStringGrid::HtmlControlEdit() { return ControlEditorNeeded(EditState().htmlControl.edit, this); }
+
+TControlCombo* TExStringGrid::HtmlControlCombo() { return ControlEditorNeeded(EditState().htmlControl.combo, this); }
 
 bool TExStringGrid::ControlEditorActive() const { return editState_ && editState_->htmlControl.active; }
 
@@ -187,77 +184,50 @@ void TExStringGrid::ControlEditorTab() {
 
 // ================================================================= the editors
 
-namespace {
-
-void WantEnterAndTab(TMessage& m) {
-  // Both reach the editor: Enter ends the control's edit, Tab moves on.
+template <class TBase>
+void THtmlControlEditor<TBase>::CMWantSpecialKey(TMessage& m) {
+  // Enter, Escape and Tab reach the editor: they end the control's edit.
   const Word key = static_cast<Word>(m.WParam);
   if (key == VK_RETURN || key == VK_TAB || key == VK_ESCAPE) m.Result = 1;
 }
 
-// Enter and Escape end the edit (Escape first puts the start value back);
-// Tab moves on. True when the key was taken.
-template <class TEditor, class TRestore>
-bool ControlEditorKey(TExStringGrid* grid, Word& key, TRestore restore) {
-  if (!grid || !grid->ControlEditorActive()) return false;
-  if (key == VK_ESCAPE) restore();
+template <class TBase>
+void THtmlControlEditor<TBase>::KeyDown(Word& key, TShiftState shift) {
+  TBase::KeyDown(key, shift);
+  if (!grid_ || !grid_->ControlEditorActive()) return;
+  if (key == VK_ESCAPE) RestoreStartValue();
   if (key == VK_RETURN || key == VK_ESCAPE) {
     key = 0;
-    grid->EndControlEditor();
-    if (grid->CanFocus()) grid->SetFocus();
-    return true;
-  }
-  if (key == VK_TAB) {
+    grid_->EndControlEditor();
+    if (grid_->CanFocus()) grid_->SetFocus();
+  } else if (key == VK_TAB) {
     key = 0;
-    grid->ControlEditorTab();
-    return true;
+    grid_->ControlEditorTab();
   }
-  return false;
 }
 
-}  // namespace
-
-TControlEdit::TControlEdit(TComponent* owner) : TCustomEdit(owner), grid_(OwnerGrid(owner)) {}
-
-void TControlEdit::CMWantSpecialKey(TMessage& m) { WantEnterAndTab(m); }
-
-void TControlEdit::KeyDown(Word& key, TShiftState shift) {
-  TCustomEdit::KeyDown(key, shift);
-  ControlEditorKey<TControlEdit>(grid_, key, [this] {
-    SetText(grid_->EditState().htmlControl.startValue);
-  });
-}
-
-void TControlEdit::KeyPress(char& key) {
-  // The line breaks and tabs of the keys that end the edit are not typed.
+template <class TBase>
+void THtmlControlEditor<TBase>::KeyPress(char& key) {
+  // The keys that end the edit type nothing.
   if (key == '\r' || key == '\n' || key == '\t' || key == 27) key = 0;
-  TCustomEdit::KeyPress(key);
+  TBase::KeyPress(key);
 }
 
-void TControlEdit::DoExit() {
-  TCustomEdit::DoExit();
-  if (grid_ && grid_->ControlEditorActive() && grid_->EditState().htmlControl.edit == this) grid_->EndControlEditor();
+template <class TBase>
+void THtmlControlEditor<TBase>::DoExit() {
+  TBase::DoExit();
+  if (!grid_ || !grid_->ControlEditorActive()) return;
+  const THtmlControlEditState& h = grid_->EditState().htmlControl;
+  if (h.edit == static_cast<TWinControl*>(this) || h.combo == static_cast<TWinControl*>(this)) grid_->EndControlEditor();
 }
 
-TControlCombo::TControlCombo(TComponent* owner) : TComboBox(owner), grid_(OwnerGrid(owner)) {}
+template class THtmlControlEditor<TCustomEdit>;
+template class THtmlControlEditor<TComboBox>;
 
-void TControlCombo::CMWantSpecialKey(TMessage& m) { WantEnterAndTab(m); }
+void TControlEdit::RestoreStartValue() { SetText(grid_->EditState().htmlControl.startValue); }
 
-void TControlCombo::KeyDown(Word& key, TShiftState shift) {
-  TComboBox::KeyDown(key, shift);
-  ControlEditorKey<TControlCombo>(grid_, key, [this] {
-    const AnsiString start = grid_->EditState().htmlControl.startValue;
-    SetItemIndex(Items()->IndexOf(start));
-    if (Style() != csDropDownList) SetText(start);
-  });
-}
-
-void TControlCombo::KeyPress(char& key) {
-  if (key == '\r' || key == '\n' || key == '\t' || key == 27) key = 0;
-  TComboBox::KeyPress(key);
-}
-
-void TControlCombo::DoExit() {
-  TComboBox::DoExit();
-  if (grid_ && grid_->ControlEditorActive() && grid_->EditState().htmlControl.combo == this) grid_->EndControlEditor();
+void TControlCombo::RestoreStartValue() {
+  const AnsiString start = grid_->EditState().htmlControl.startValue;
+  SetItemIndex(Items()->IndexOf(start));
+  if (Style() != csDropDownList) SetText(start);
 }

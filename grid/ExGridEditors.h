@@ -218,34 +218,38 @@ class TGridTransEdit : public TCustomEdit {
 
 // Editors of the form controls inside a mark-up cell (ExGridControlEdit.cpp):
 // an edit for EDIT, PASSWORD and MASK controls, a combo for COMBO controls.
-// Enter ends the control's edit; Tab ends it and moves to the next control
-// of the cell (or, with Navigation.AdvanceAuto, to the next cell).
-class TControlEdit : public TCustomEdit {
+// Enter ends the control's edit; Escape ends it with the value it had; Tab
+// ends it and moves to the next control of the cell (or, with
+// Navigation.AdvanceAuto, to the next cell). Leaving it ends it too.
+template <class TBase>
+class THtmlControlEditor : public TBase {
  public:
-  explicit TControlEdit(TComponent* owner);
+  explicit THtmlControlEditor(TComponent* owner) : TBase(owner), grid_(OwnerGrid(owner)) {}
 
  protected:
   void KeyDown(Word& key, TShiftState shift) override;
   void KeyPress(char& key) override;
   void DoExit() override;
   void CMWantSpecialKey(TMessage& m) override;
-
- private:
+  // Escape: the control shows the value it opened with again.
+  virtual void RestoreStartValue() = 0;
   TExStringGrid* grid_;
 };
 
-class TControlCombo : public TComboBox {
+class TControlEdit : public THtmlControlEditor<TCustomEdit> {
  public:
-  explicit TControlCombo(TComponent* owner);
+  using THtmlControlEditor::THtmlControlEditor;
 
  protected:
-  void KeyDown(Word& key, TShiftState shift) override;
-  void KeyPress(char& key) override;
-  void DoExit() override;
-  void CMWantSpecialKey(TMessage& m) override;
+  void RestoreStartValue() override;
+};
 
- private:
-  TExStringGrid* grid_;
+class TControlCombo : public THtmlControlEditor<TComboBox> {
+ public:
+  using THtmlControlEditor::THtmlControlEditor;
+
+ protected:
+  void RestoreStartValue() override;
 };
 
 // The form control being edited: its cell (real column), id, type and the

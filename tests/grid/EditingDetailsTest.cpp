@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "EditorTestSupport.h"
+#include "GridEditDesk.h"
 #include "grid/ExCGrid.h"
 #include "grid/ExGridEditors.h"
 #include "grid/ExHtml.h"
@@ -16,32 +17,7 @@
 
 namespace {
 
-struct EditDetailDesk : ::testing::Test {
-  TKoreanLocale locale;
-  TEditorForm shown;
-  TExColumnGrid* grid = nullptr;
-  TEditorType type = edNormal;
-
-  void SetUp() override {
-    grid = new TExColumnGrid(shown.form);
-    grid->SetParent(shown.form);
-    grid->SetBounds(0, 0, 580, 380);
-    grid->SetColCount(4);
-    grid->SetRowCount(5);
-    grid->SetOptions(grid->Options() + TGridOptions{goEditing});
-    grid->OnGetEditorType = [this](TObject*, int col, int, TEditorType& editor) {
-      if (col == 1) editor = type;
-    };
-    grid->SetFocus();
-    ASSERT_TRUE(PumpUntil([&] { return grid->Focused(); }));
-  }
-  void Open(int col, int row) {
-    grid->SetCol(col);
-    grid->SetRow(row);
-    if (!grid->Focused()) grid->SetFocus();
-    SimulateKey(grid, VK_F2);
-  }
-};
+struct EditDetailDesk : GridEditDesk {};
 
 // Checks cells the way a spelling checker would: a fixed amendment each.
 struct TUpperChecker : TExStringGridCheck {
