@@ -1251,7 +1251,7 @@ void TGridButton::KeyDown(Word& key, TShiftState shift) {
 void TExRichEdit::KeyDown(Word& key, TShiftState shift) {
   TRichMemo::KeyDown(key, shift);
   if (!GridAlive(grid_)) return;
-  const bool upDownLeave = !grid_->WordWrap();
+  const bool upDownLeave = !grid_->WordWrap() && !grid_->Multilinecells();
   if (key == VK_TAB || key == VK_RETURN || key == VK_ESCAPE || (upDownLeave && (key == VK_UP || key == VK_DOWN)))
     grid_->EditorLeaveKey(key, shift);
 }

@@ -411,6 +411,9 @@ TEST_F(EditDetailDesk, TheRichTextEditorShowsTheCellsFormattingAndWritesItBack) 
   ASSERT_TRUE(PumpUntil([&] { return edit->Focused(); }));
   EXPECT_EQ(edit->GetText(), "굵게 빨강\r\nZo?"_k.substr(0, 13) + edit->GetText().substr(13));
   EXPECT_EQ(RichTextToPlainText(edit->RichText()), RichTextToPlainText(rtf));
+  // In a wrapping grid Up and Down move between the lines.
+  SimulateKey(edit, VK_UP);
+  EXPECT_TRUE(grid->Editing());
   // Left unchanged: the cell keeps its own text, byte for byte.
   SimulateKey(edit, VK_RETURN);
   EXPECT_FALSE(grid->Editing());
