@@ -433,3 +433,31 @@ TEST_F(EditDetailDesk, TheRichTextEditorShowsTheCellsFormattingAndWritesItBack) 
   EXPECT_NE(written.find("\\qr"), AnsiString::npos) << written;
   EXPECT_NE(written.find("\\u337?"), AnsiString::npos);
 }
+
+// ---------------------------------------------------------------- background picture
+
+TEST(EditDetailBackground, AFixedBackgroundPictureStaysInPlaceWhenTheGridScrolls) {
+  TEditorForm shown;
+  auto* grid = new TExStringGrid(shown.form);
+  grid->SetParent(shown.form);
+  grid->SetBorderStyle(bsNone);
+  grid->SetBounds(0, 0, 400, 200);
+  grid->SetColCount(5);
+  grid->SetRowCount(60);
+  TBitmap picture;
+  picture.SetSize(30, 30);
+  picture.Canvas()->Brush()->SetColor(0x00FF00);
+  picture.Canvas()->FillRect(Rect(0, 0, 30, 30));
+  grid->BackGround()->SetDisplay(bdFixed);
+  grid->BackGround()->SetLeft(150);
+  grid->BackGround()->SetTop(100);
+  grid->BackGround()->SetBitmap(&picture);
+  TBitmap before;
+  PaintControlTo(grid, before);
+  ASSERT_EQ(before.PixelColor(165, 115), 0x00FF00u);
+  grid->SetTopRow(20);
+  TBitmap after;
+  PaintControlTo(grid, after);
+  EXPECT_EQ(after.PixelColor(165, 115), 0x00FF00u);
+  EXPECT_NE(after.PixelColor(165, 135), 0x00FF00u) << "nothing of it is left below its place";
+}
