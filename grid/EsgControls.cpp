@@ -634,17 +634,24 @@ void TESGCustomCombo::SetDropWidth(int v) {
   if (v > 0) SetDropDownWidth(v);
 }
 
-void TESGCustomCombo::SetEnabled(bool enabled) {
-  if (flat_ && enabled != Enabled()) {
-    if (!enabled) {
-      savedColor_ = Color();
-      savedParentColor_ = ParentColor();
-      if (Parent()) SetColor(Parent()->Color());
-    } else {
-      SetColor(savedColor_);
-      SetParentColor(savedParentColor_);
-    }
+void FlatComboEnabling(TComboBox& combo, bool enabled, TFlatComboColors& saved) {
+  if (enabled == combo.Enabled()) return;
+  if (!enabled) {
+    saved.Color = combo.Color();
+    saved.ParentColor = combo.ParentColor();
+    saved.Kept = true;
+    if (combo.Parent()) combo.SetColor(combo.Parent()->Color());
+  } else if (saved.Kept) {
+    // Only what disabling put aside comes back: a combo that was flat-less
+    // when it was disabled keeps the colour it has.
+    saved.Kept = false;
+    combo.SetColor(saved.Color);
+    combo.SetParentColor(saved.ParentColor);
   }
+}
+
+void TESGCustomCombo::SetEnabled(bool enabled) {
+  if (flat_ || saved_.Kept) FlatComboEnabling(*this, enabled, saved_);
   TComboBox::SetEnabled(enabled);
 }
 

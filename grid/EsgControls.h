@@ -335,6 +335,15 @@ class TEsgUnitEditBtn : public TEsgEditBtn {
 
 // ------------------------------------------------------------- TESGCustomCombo
 
+// The colours a disabled flat combo put aside to show its parent's colour.
+struct TFlatComboColors {
+  TColor Color = clWindow;
+  bool ParentColor = false;
+  bool Kept = false;
+};
+// Disabling shows the parent's colour; enabling brings back the combo's own.
+void FlatComboEnabling(TComboBox& combo, bool enabled, TFlatComboColors& saved);
+
 class TESGCustomCombo : public TComboBox {
  public:
   explicit TESGCustomCombo(TComponent* owner);
@@ -370,8 +379,7 @@ class TESGCustomCombo : public TComboBox {
   bool autoFocus_ = false;
   int dropWidth_ = 0;
   bool mouseInControl_ = false;
-  TColor savedColor_ = clWindow;
-  bool savedParentColor_ = false;
+  TFlatComboColors saved_;
 };
 
 class TESGComboBox : public TESGCustomCombo {

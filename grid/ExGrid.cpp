@@ -148,6 +148,12 @@ void TExStringGrid::Loaded() {
   ApplyRowHeaders();
   if (columnSize_->Save()) LoadColumnSizes();
   savedFixedRows_ = TBaseGrid::FixedRows();
+  // A stored grid that always shows its editor edits through AlwaysEdit,
+  // which knows the control editors.
+  if (Options().contains(goAlwaysShowEditor)) {
+    SetOptions(Options() - TGridOptions{goAlwaysShowEditor});
+    navigation_->SetAlwaysEdit(true);
+  }
   // Automatic sizing never goes below these once the form has loaded.
   SizeLimits().MinColWidth = 10;
   SizeLimits().MinRowHeight = DefaultRowHeight();

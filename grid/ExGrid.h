@@ -124,6 +124,8 @@ class TGridUnitEditBtn;
 class TGridDatePicker;
 class TGridButton;
 class TExRichEdit;
+class TControlEdit;
+class TControlCombo;
 
 // ---- cursor advance and look-up typing: the switches of Navigation that
 // the Enter advance and the look-up typing read.
@@ -249,6 +251,9 @@ using TAutoAddRowEvent = std::function<void(TObject* sender, int row)>;
 using TAutoInsertColEvent = std::function<void(TObject* sender, int col)>;
 using TCellChangingEvent =
     std::function<void(TObject* sender, int oldRow, int oldCol, int newRow, int newCol, bool& allow)>;
+// The current row or column is about to change; allow false keeps it.
+using TRowChangingEvent = std::function<void(TObject* sender, int oldRow, int newRow, bool& allow)>;
+using TColChangingEvent = std::function<void(TObject* sender, int oldCol, int newCol, bool& allow)>;
 
 // Sizing and scroll-bar state (ExGridSizing.cpp).
 struct TGridSizing;
@@ -434,6 +439,9 @@ class TExStringGrid : public TBaseGrid {
   void WMVScroll(TMessage& m) override;
   // The width a cell's content needs and its height within width (real column).
   virtual TSize CellContentExtent(int col, int row, int width);
+  // A cell shown with a number format (OnGetFloatFormat) whose text is no
+  // number: it counts nothing when a row is fitted to its contents.
+  bool FloatFormatNotANumber(int col, int row);
 
  private:
   friend struct TGridSizing;
@@ -879,6 +887,9 @@ class TExStringGrid : public TBaseGrid {
   TAutoAddRowEvent OnAutoAddRow;
   TAutoInsertColEvent OnAutoInsertCol;
   TCellChangingEvent OnCellChanging;
+  // Asked by SelectCell before the current cell moves (display columns).
+  TRowChangingEvent OnRowChanging;
+  TColChangingEvent OnColChanging;
 
  protected:
   // Escape cancels an edit, Enter advances past check boxes and buttons,
@@ -1001,6 +1012,40 @@ class TExStringGrid : public TBaseGrid {
   bool Editing() const;
   TEditorType EditingType() const;
   TWinControl* ActiveEditorControl() const;
+  // An editor control other than the text editor is shown over the current cell.
+  bool ControlEditorOpen() const;
+  // A mouse press at (x, y) of the client area that may open an editor:
+  // with MouseActions.CaretPositioning the editor that takes the focus next
+  // puts its caret at the character under that point.
+  void NoteCaretClick(int x, int y);
+  // The noted point in the coordinates of control, and the note cleared;
+  // false when nothing was noted.
+  bool TakeCaretClick(const TControl* control, TPoint& point);
+
+  // ---- editors of the form controls inside mark-up cells (ExGridControlEdit.cpp)
+  // Opens the editor of the control id of the cell (display column, row)
+  // over the control's place: an edit for EDIT, PASSWORD and MASK, a combo
+  // for COMBO; false when the cell has no such editable control.
+  bool StartControlEditor(int col, int row, const AnsiString& id);
+  // Writes a changed value into the control's VALUE in the cell's text,
+  // hides the editor and fires OnControlEditDone.
+  void EndControlEditor();
+  // Tab in a form control's editor: the next control of the cell, or the next cell.
+  void ControlEditorTab();
+  bool ControlEditorActive() const;
+  // The rectangle of the control id inside the cell (display column, row);
+  // empty when the cell has no such control.
+  TRect HtmlControlRect(int col, int row, const AnsiString& id);
+  TControlEdit* HtmlControlEdit();
+  TControlCombo* HtmlControlCombo();
+  // The application fills the list of a COMBO control; edit false makes it
+  // a list to pick from only.
+  std::function<void(TObject* sender, int row, int col, const AnsiString& id, const AnsiString& value,
+                     TStrings* items, bool& edit)>
+      OnControlComboList;
+  std::function<void(TObject* sender, int row, int col, const AnsiString& id, const AnsiString& type,
+                     const AnsiString& value)>
+      OnControlEditDone;
   TExInplaceEdit* ExInplaceEditor() const;
   // The link of edCustom cells; the editor-type query may set it per cell.
   TEditLink* CurrentEditLink() const;
@@ -1063,11 +1108,15 @@ class TExStringGrid : public TBaseGrid {
   friend class TGridDatePicker;
   friend class TGridButton;
   friend class TExRichEdit;
+  template <class>
+  friend class THtmlControlEditor;
   struct TEditStateDeleter {
     void operator()(TGridEditState* state) const;
   };
   // Closes the editor and writes its value without validating.
   void CloseCellEditor();
+  // OnRowChanging and OnColChanging let the current cell move.
+  bool MoveAllowed(int col, int row);
   // The editor control's leave keys: write a changed text, validate, leave.
   bool EditorLeaveKey(Word& key, TShiftState shift);
   void RememberEditCell();
@@ -1388,6 +1437,8 @@ class TExStringGrid : public TBaseGrid {
  protected:
   // The soft, gradient, XP and list-view looks frame the grid themselves.
   void WMNCPaint(TMessage& m) override;
+  // The base grid's paint, then the outline of a cell whose control editor is open.
+  void Paint() override;
 
  private:
   struct TCellPaint;

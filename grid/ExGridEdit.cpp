@@ -19,7 +19,7 @@
 #include "grid/ExGridEditors.h"
 #include "grid/ExGridSort.h"
 #include "platform/rtl/Cp949.h"
-#include "platform/vcl/WideCtrls.h"
+#include "platform/vcl/ComboCaret.h"
 
 bool IsDefaultEditorType(TEditorType type) {
   switch (type) {
@@ -98,7 +98,8 @@ void ShowControl(TWinControl* control, TColor color) {
 void TExStringGrid::TEditStateDeleter::operator()(TGridEditState* state) const {
   state->dying = true;
   TControl* controls[] = {state->spin, state->combo, state->uniEdit, state->uniCombo, state->checkBox,
-                          state->editBtn, state->unitEditBtn, state->datePicker, state->button, state->richEdit};
+                          state->editBtn, state->unitEditBtn, state->datePicker, state->button, state->richEdit,
+                          state->htmlControl.edit, state->htmlControl.combo};
   for (TControl* control : controls) delete control;
   delete state;
 }
@@ -116,6 +117,26 @@ TGridEditState* TExStringGrid::LiveEditState() {
 bool TExStringGrid::Editing() const { return editState_ && editState_->editing; }
 TEditorType TExStringGrid::EditingType() const { return editState_ ? editState_->editorType : edNormal; }
 TWinControl* TExStringGrid::ActiveEditorControl() const { return editState_ ? editState_->activeEditor : nullptr; }
+bool TExStringGrid::ControlEditorOpen() const {
+  return editState_ && editState_->editing && !IsDefaultEditorType(editState_->editorType) &&
+         editState_->activeEditor && editState_->activeEditor->Visible();
+}
+void TExStringGrid::NoteCaretClick(int x, int y) {
+  TGridEditState& s = EditState();
+  s.caretClickNoted = mouseActions_->CaretPositioning();
+  s.caretClick = TPoint{x, y};
+}
+
+bool TExStringGrid::TakeCaretClick(const TControl* control, TPoint& point) {
+  TGridEditState* s = LiveEditState();
+  if (!s || !s->caretClickNoted || !control) return false;
+  s->caretClickNoted = false;
+  point = TPoint{s->caretClick.X - control->Left(), s->caretClick.Y - control->Top()};
+  // A click that opened no editor is stale: the next editor, opened by a
+  // key or over another cell, does not take it.
+  return point.X >= 0 && point.Y >= 0 && point.X < control->Width() && point.Y < control->Height();
+}
+
 TExInplaceEdit* TExStringGrid::ExInplaceEditor() const { return dynamic_cast<TExInplaceEdit*>(InplaceEditor()); }
 TEditLink* TExStringGrid::CurrentEditLink() const { return editState_ ? editState_->link : nullptr; }
 TSizeWhileTyping* TExStringGrid::SizeWhileTyping() { return &EditState().sizeWhileTyping; }
@@ -336,8 +357,9 @@ void TExStringGrid::OpenCellEditor(int col, int row) {
     c->SetBounds(r.Left, r.Top, w, h);
     const WideString wide = GetWideCell(realCol, row);
     if (type == edUniComboList) {
-      int index = c->WideIndexOf(wide);
-      if (index < 0) index = c->Items()->IndexOf(Utf16ToCp949(wide));
+      int index = -1;
+      for (int i = 0; i < c->Items()->Count() && index < 0; ++i)
+        if (c->Items()->Get(i) == wide) index = i;
       if (index < 0 && c->Items()->Count() > 0) index = 0;
       c->SetItemIndex(index);
     } else {
@@ -415,10 +437,10 @@ void TExStringGrid::OpenCellEditor(int col, int row) {
     e->SetBorderStyle(bsNone);
     e->SetBounds(r.Left, r.Top, w, h);
     e->SetLoading(true);
-    e->SetText(text);
-    if (navigation_->EditSelectAll()) e->SelectAll();
     e->SetFont(&font);
+    e->LoadRichText(text);
     ShowControl(e, color);
+    if (navigation_->EditSelectAll()) e->SelectAllText();
     typeInto(e);
     e->SetLoading(false);
     s.activeEditor = e;
@@ -456,6 +478,8 @@ void TExStringGrid::OpenCellEditor(int col, int row) {
     s.editorShown = false;
   }
   SnapshotEditor();
+  // The cell gets its outline while the control is over it.
+  if (s.activeEditor) RepaintMergedCell(col, row);
 }
 
 // ================================================================= values of the control editors
@@ -482,7 +506,7 @@ AnsiString TExStringGrid::EditorValueText() {
       FormatSettings.LongTimeFormat = saved;
       return out;
     }
-    case edRichEdit: return s.richEdit ? s.richEdit->Text() : AnsiString();
+    case edRichEdit: return s.richEdit ? s.richEdit->RichText() : AnsiString();
     case edCustom: return s.openLink ? s.openLink->GetEditorValue() : AnsiString();
     case edUniEdit: return s.uniEdit ? WideToUnicodeCell(s.uniEdit->WideText()) : AnsiString();
     case edUniComboEdit: case edUniComboList:
@@ -522,7 +546,7 @@ void TExStringGrid::SetEditorValueText(const AnsiString& text) {
       }
       break;
     case edRichEdit:
-      if (s.richEdit) s.richEdit->SetText(text);
+      if (s.richEdit) s.richEdit->LoadRichText(text);
       break;
     case edCustom:
       if (s.openLink) s.openLink->SetEditorValue(text);
@@ -594,7 +618,9 @@ void TExStringGrid::ReadEditorValue(int col, int row) {
     }
   }
   HideEditorControls();
+  const bool hadControl = s.activeEditor != nullptr;
   s.activeEditor = nullptr;
+  if (hadControl && col >= 0 && row >= 0 && col < ColCount() && row < RowCount()) RepaintMergedCell(col, row);
   if (type != edNormal && s.editingDone) {
     s.editingDone = false;
     if (OnEditingDone) OnEditingDone(this);
@@ -731,9 +757,11 @@ bool TExStringGrid::ValidateCell(const AnsiString& text) {
   if (text != s->editCellText || s->forceValidate) {
     const bool advance = navigation_->AdvanceOnEnter();
     navigation_->SetAdvanceOnEnter(false);
-    if (cellChecker_) value = cellChecker_->Correct(value);
+    if (cellChecker_ && cellChecker_->AutoCorrect()) value = cellChecker_->Correct(value);
     if (OnCellValidate) OnCellValidate(this, col, row, value, valid);
     navigation_->SetAdvanceOnEnter(advance);
+    // The checker sees what the handler let through, and may still amend it.
+    if (valid && cellChecker_ && cellChecker_->AutoCheck()) value = cellChecker_->Check(value);
     if (valid) {
       if (UndoRedo()) UndoRedo()->AddChange(col, row, s->editCellText, value);
       CellsChanged(Rect(col, row, col, row));
@@ -771,9 +799,23 @@ bool TExStringGrid::ValidateWideCell(const WideString& text) {
   return valid;
 }
 
+bool TExStringGrid::MoveAllowed(int col, int row) {
+  const int oldCol = Col();
+  const int oldRow = Row();
+  if (col == oldCol && row == oldRow) return true;
+  bool allow = true;
+  if (row != oldRow && OnRowChanging) OnRowChanging(this, oldRow, row, allow);
+  if (allow && col != oldCol && OnColChanging) OnColChanging(this, oldCol, col, allow);
+  // OnCellChanging belongs to the advance, which asks it before it moves
+  // and puts the cursor back on a veto; asked here as well it would veto
+  // that return and every move the program makes itself.
+  return allow;
+}
+
 bool TExStringGrid::SelectCell(int col, int row) {
   TGridEditState* s = LiveEditState();
   if (!s || col < 0 || row < 0 || col >= ColCount() || row >= RowCount()) return TBaseGrid::SelectCell(col, row);
+  if (!MoveAllowed(col, row)) return false;
   // An open editor closes on a move, writing a changed value back.
   if (s->editing && !s->closing) CloseCellEditor();
   if (s->editorShown && !s->validating) {
@@ -1010,6 +1052,13 @@ void TGridCombo::KeyDown(Word& key, TShiftState shift) {
   if (ComboLeaveKey(key, shift, Style() == csDropDownList || DroppedDown())) grid_->EditorLeaveKey(key, shift);
 }
 
+void TGridCombo::DoEnter() {
+  TGridEditorControl::DoEnter();
+  TPoint at;
+  if (GridAlive(grid_) && Style() != csDropDownList && grid_->TakeCaretClick(this, at))
+    SetComboCaret(this, ComboCharPosAt(this, at));
+}
+
 void TGridCombo::DoExit() {
   if (GridAlive(grid_) && grid_->ActiveEditorControl() == this && grid_->LookupHistory() && !Text().empty() &&
       Items()->IndexOf(Text()) < 0)
@@ -1062,12 +1111,12 @@ bool TGridUniCombo::DoMouseWheel(TShiftState, int wheelDelta, TPoint) {
 }
 
 void TGridUniCombo::CNCommand(TMessage& m) {
-  TWideComboBox::CNCommand(m);
+  TESGUniComboBox::CNCommand(m);
   if (m.WParamHi() == CBN_SELCHANGE) FireComboChange(grid_, *this, false);
 }
 
 void TGridUniCombo::KeyDown(Word& key, TShiftState shift) {
-  TWideComboBox::KeyDown(key, shift);
+  TESGUniComboBox::KeyDown(key, shift);
   if (GridAlive(grid_) && key != 0 && ComboLeaveKey(key, shift, Style() == csDropDownList || DroppedDown()))
     grid_->EditorLeaveKey(key, shift);
 }
@@ -1077,7 +1126,7 @@ void TGridUniCombo::KeyDown(Word& key, TShiftState shift) {
 TGridUniEdit::TGridUniEdit(TComponent* owner) : TGridEditorControl(owner) { SetBorderStyle(bsNone); }
 
 void TGridUniEdit::KeyDown(Word& key, TShiftState shift) {
-  TWideEdit::KeyDown(key, shift);
+  TEsgUniEdit::KeyDown(key, shift);
   if ((key == VK_TAB || key == VK_RETURN || key == VK_ESCAPE || key == VK_UP || key == VK_DOWN) && GridAlive(grid_))
     grid_->EditorLeaveKey(key, shift);
 }
@@ -1200,15 +1249,15 @@ void TGridButton::KeyDown(Word& key, TShiftState shift) {
 // ---- rich text
 
 void TExRichEdit::KeyDown(Word& key, TShiftState shift) {
-  TMemo::KeyDown(key, shift);
+  TRichMemo::KeyDown(key, shift);
   if (!GridAlive(grid_)) return;
-  const bool upDownLeave = !grid_->WordWrap();
+  const bool upDownLeave = !grid_->WordWrap() && !grid_->Multilinecells();
   if (key == VK_TAB || key == VK_RETURN || key == VK_ESCAPE || (upDownLeave && (key == VK_UP || key == VK_DOWN)))
     grid_->EditorLeaveKey(key, shift);
 }
 
 void TExRichEdit::DoExit() {
-  TMemo::DoExit();
+  TRichMemo::DoExit();
   if (!GridAlive(grid_) || grid_->ActiveEditorControl() != this) return;
   // Only a focus that goes to the grid ends the edit (not one that went to
   // a popup link's form for a moment).

@@ -36,7 +36,8 @@
 #include "platform/vcl/ComCtrls.h"
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/Grids.h"
-#include "platform/vcl/WideCtrls.h"
+#include "platform/vcl/RichMemo.h"
+#include "grid/UniControls.h"
 
 class TExStringGrid;
 class TEditLink;
@@ -106,6 +107,7 @@ class TGridCombo : public TGridEditorControl<TESGComboBox> {
  protected:
   void KeyDown(Word& key, TShiftState shift) override;
   bool DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) override;
+  void DoEnter() override;
   void DoExit() override;
   // Typing completes the text from the items, then the grid's LookupItems.
   void Change() override;
@@ -115,7 +117,7 @@ class TGridCombo : public TGridEditorControl<TESGComboBox> {
   bool completing_ = false;
 };
 
-class TGridUniCombo : public TGridEditorControl<TWideComboBox> {
+class TGridUniCombo : public TGridEditorControl<TESGUniComboBox> {
  public:
   explicit TGridUniCombo(TComponent* owner) : TGridEditorControl(owner) {}
   void WheelStep(int wheelDelta);
@@ -126,7 +128,7 @@ class TGridUniCombo : public TGridEditorControl<TWideComboBox> {
   void CNCommand(TMessage& m) override;
 };
 
-class TGridUniEdit : public TGridEditorControl<TWideEdit> {
+class TGridUniEdit : public TGridEditorControl<TEsgUniEdit> {
  public:
   explicit TGridUniEdit(TComponent* owner);
 
@@ -178,8 +180,9 @@ class TGridButton : public TGridEditorControl<TButton> {
   void KeyDown(Word& key, TShiftState shift) override;
 };
 
-// The rich-text editor: the cell's text in a multi-line memo.
-class TExRichEdit : public TGridEditorControl<TMemo> {
+// The rich-text editor: the cell's rich text shown formatted and written
+// back in the same subset.
+class TExRichEdit : public TGridEditorControl<TRichMemo> {
  public:
   explicit TExRichEdit(TComponent* owner) : TGridEditorControl(owner) {}
   bool Loading() const { return loading_; }
@@ -213,6 +216,55 @@ class TGridTransEdit : public TCustomEdit {
   int row_ = 0;
 };
 
+// Editors of the form controls inside a mark-up cell (ExGridControlEdit.cpp):
+// an edit for EDIT, PASSWORD and MASK controls, a combo for COMBO controls.
+// Enter ends the control's edit; Escape ends it with the value it had; Tab
+// ends it and moves to the next control of the cell (or, with
+// Navigation.AdvanceAuto, to the next cell). Leaving it ends it too.
+template <class TBase>
+class THtmlControlEditor : public TBase {
+ public:
+  explicit THtmlControlEditor(TComponent* owner) : TBase(owner), grid_(OwnerGrid(owner)) {}
+
+ protected:
+  void KeyDown(Word& key, TShiftState shift) override;
+  void KeyPress(char& key) override;
+  void DoExit() override;
+  void CMWantSpecialKey(TMessage& m) override;
+  // Escape: the control shows the value it opened with again.
+  virtual void RestoreStartValue() = 0;
+  TExStringGrid* grid_;
+};
+
+class TControlEdit : public THtmlControlEditor<TCustomEdit> {
+ public:
+  using THtmlControlEditor::THtmlControlEditor;
+
+ protected:
+  void RestoreStartValue() override;
+};
+
+class TControlCombo : public THtmlControlEditor<TComboBox> {
+ public:
+  using THtmlControlEditor::THtmlControlEditor;
+
+ protected:
+  void RestoreStartValue() override;
+};
+
+// The form control being edited: its cell (real column), id, type and the
+// value it had when its editor opened.
+struct THtmlControlEditState {
+  bool active = false;
+  int col = -1;
+  int row = -1;
+  AnsiString id;
+  AnsiString type;
+  AnsiString startValue;
+  TControlEdit* edit = nullptr;
+  TControlCombo* combo = nullptr;
+};
+
 // ------------------------------------------------------------- TExInplaceEdit
 
 class TExInplaceEdit : public TInplaceEdit {
@@ -230,6 +282,11 @@ class TExInplaceEdit : public TInplaceEdit {
 
  protected:
   void UpdateContents() override;
+  // Several lines when a line break can be typed (LineFeedOnEnter, or
+  // AllowCtrlEnter with Multilinecells), never for a password; wrapped as
+  // the grid wraps.
+  bool MultiLine() const override;
+  bool WordWrapped() const override;
   // Over the whole merged area of the cell, its right and bottom lines left free.
   void BoundsChanged() override;
   void Change() override;
@@ -265,7 +322,12 @@ class TExInplaceEdit : public TInplaceEdit {
   // The lead byte was refused: its trail byte is refused with it.
   bool dropTrail_ = false;
   AnsiString mixedLead_;
+  // Enter typed a line break: its character does not follow it.
+  bool dropReturn_ = false;
 };
+
+// The text editor types that keep a typed line break.
+bool KeepsLineBreaks(TEditorType type);
 
 // ------------------------------------------------------------- TEditLink
 
@@ -391,6 +453,11 @@ struct TGridEditState {
   bool openedChecked = true;
   TEditLink* link = nullptr;
   TEditLink* openLink = nullptr;  // the link of the edit in progress
+  // A click that opens an editor puts its caret under the mouse (grid
+  // client coordinates), once.
+  bool caretClickNoted = false;
+  TPoint caretClick{0, 0};
+  THtmlControlEditState htmlControl;
   bool popupClosed = false;
 
   TGridSpin* spin = nullptr;

@@ -871,6 +871,23 @@ void TExStringGrid::SetHover(TPoint cell, int anchor) {
 
 // ------------------------------------------------------------- control frame
 
+void TExStringGrid::Paint() {
+  Canvas()->Pen()->SetStyle(psSolid);
+  TBaseGrid::Paint();
+  if (!ControlEditorOpen()) return;
+  // The editor control leaves the cell's right and bottom lines free; the
+  // outline keeps the cell framed while the control covers its contents.
+  const bool lines = GridLineWidth() >= 1 && (Options().contains(goVertLine) || Options().contains(goHorzLine));
+  TCanvas* canvas = Canvas();
+  const TRect r = MergedCellRect(Col(), Row());
+  canvas->Pen()->SetColor(lines ? GridLineColor() : Color());
+  canvas->Pen()->SetWidth(1);
+  canvas->Brush()->SetStyle(bsClear);
+  canvas->Rectangle(r);
+  canvas->Brush()->SetStyle(bsSolid);
+  canvas->Pen()->SetColor(clBlack);
+}
+
 void TExStringGrid::WMNCPaint(TMessage& m) {
   const bool ownFrame = (look_ == glSoft || look_ == glGradient || look_ == glXP || look_ == glListView) &&
                         BorderStyle() != bsNone && !flat_ && updateCount_ < 1;

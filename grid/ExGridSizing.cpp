@@ -17,6 +17,7 @@
 
 #include "grid/ExGrid.h"
 #include "grid/ExGridSizing.h"
+#include "grid/ExGridSort.h"
 #include "grid/ExHtml.h"
 #include "platform/rtl/Cp949.h"
 #include "platform/vcl/Forms.h"
@@ -332,34 +333,24 @@ void TExStringGrid::RowHeightsChanged() {
 // --------------------------------------------------------------------- fitting
 
 TSize TExStringGrid::CellContentExtent(int col, int row, int width) {
-  TCanvas& canvas = *Canvas();
-  const int displayCol = DisplColIndex(col);
-  const bool fixed = IsFixedCell(displayCol, row);
-  canvas.Font()->Assign(fixed ? *FixedFont() : *Font());
-  TBrush brush;
-  GetCellColor(col, row, TGridDrawState{}, &brush, canvas.Font());
-  const AnsiString text = GetCellText(col, row);
+  // Measured as painting measures it: the cell's own font and colours, the
+  // zoom step, its markup kind and its graphic. A width to fit into asks
+  // for the height the text needs inside the column as it is.
   TSize size{0, 0};
-  if (!text.empty()) {
-    const int kind = CellTextKind(text);
-    if (kind == 1) {
-      size = MeasureHtml(canvas, text, {0, 0, width == INT_MAX ? 65535 : std::max(width, 1), 65535}, WordWrap(),
-                         GridImages());
-    } else {
-      const AnsiString shown = kind == 5 ? Utf16ToCp949(UnicodeCellToWide(text)) : text;
-      TRect r{0, 0, width == INT_MAX ? 65535 : std::max(width, 1), 0};
-      unsigned flags = DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS;
-      if (width != INT_MAX && WordWrap()) flags |= DT_WORDBREAK;
-      canvas.DrawText(shown, r, flags);
-      size = {r.Width(), r.Height()};
-    }
-  }
-  if (GetCellType(col, row) != ctEmpty) {
-    const TPoint graphic = GetCellGraphicSize(col, row);
-    size.cx += std::max(0, graphic.X);
-    size.cy = std::max(size.cy, graphic.Y);
-  }
+  const bool withinWidth = width != INT_MAX && WordWrap();
+  if (width != INT_MAX && FloatFormatNotANumber(col, row)) return size;
+  GetCellTextSize(DisplColIndex(col), row, size, withinWidth);
   return size;
+}
+
+bool TExStringGrid::FloatFormatNotANumber(int col, int row) {
+  if (!OnGetFloatFormat) return false;
+  const AnsiString text = GetCellText(col, row);
+  if (text.empty() || NumberTextKind(text) < 2) return false;
+  bool isFloat = true;
+  AnsiString format = floatFormat_;
+  OnGetFloatFormat(this, col, row, isFloat, format);
+  return isFloat;
 }
 
 namespace {

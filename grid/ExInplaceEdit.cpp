@@ -60,8 +60,24 @@ char NumericKeyFilter(TEditorType type, char key, const AnsiString& text, int se
 
 TExInplaceEdit::TExInplaceEdit(TComponent* owner) : TInplaceEdit(owner), grid_(OwnerGrid(owner)) {}
 
+bool TExInplaceEdit::MultiLine() const {
+  if (!grid_) return false;
+  bool password = grid_->EditingType() == edPassword;
+  if (!password) grid_->IsPasswordCell(grid_->RealColIndex(grid_->Col()), grid_->Row(), password);
+  // Several lines where a line break is typed by Enter, or by Ctrl+Enter in
+  // a grid that shows the lines of its cells (AllowCtrlEnter is on by
+  // default: alone it keeps the one-line editor); a password never shows them.
+  const TNavigation* nav = grid_->Navigation();
+  return !password && (nav->LineFeedOnEnter() || (nav->AllowCtrlEnter() && grid_->Multilinecells()));
+}
+
+bool TExInplaceEdit::WordWrapped() const { return grid_ && grid_->WordWrap(); }
+
 void TExInplaceEdit::UpdateContents() {
+  // The window is made again when the edit needs the other kind of it.
+  if (HandleAllocated() && IsMultiLineWidget() != MultiLine()) RecreateWnd();
   TInplaceEdit::UpdateContents();
+  SetRightAligned(vAlign_);
   inTrail_ = dropTrail_ = false;
   mixedLead_.clear();
   if (!grid_) return;
@@ -87,6 +103,12 @@ void TExInplaceEdit::UpdateContents() {
 void TExInplaceEdit::BoundsChanged() {
   TInplaceEdit::BoundsChanged();
   if (!grid_) return;
+  // The edit's kind may be known only now (its contents were loaded before
+  // the editor type was asked).
+  if (HandleAllocated() && IsMultiLineWidget() != MultiLine()) {
+    GetText();
+    RecreateWnd();
+  }
   const TRect r = grid_->MergedCellRect(grid_->Col(), grid_->Row());
   if (r.Width() <= 1 || r.Height() <= 1) return;
   SetBounds(r.Left, r.Top, r.Width() - 1, r.Height() - 1);
@@ -102,6 +124,10 @@ void TExInplaceEdit::Change() {
 
 void TExInplaceEdit::WMChar(TMessage& m) {
   const unsigned char c = static_cast<unsigned char>(m.WParam & 0xFF);
+  if (dropReturn_ && (c == '\r' || c == '\n')) {
+    dropReturn_ = false;
+    return;
+  }
   if (grid_ && grid_->ExcelStyleDecimalSeparator() && c == '.' && (m.LParam & kKeypadScanBit))
     m.WParam = static_cast<unsigned char>(FormatSettings.DecimalSeparator);
   // The clipboard keys go through the clipboard messages and their events.
@@ -112,6 +138,10 @@ void TExInplaceEdit::WMChar(TMessage& m) {
     default: break;
   }
   TInplaceEdit::WMChar(m);
+}
+
+bool KeepsLineBreaks(TEditorType type) {
+  return type == edNormal || type == edCapital || type == edMixedCase || type == edLowerCase || type == edUpperCase;
 }
 
 char TExInplaceEdit::FilterChar(char key) {
@@ -240,6 +270,20 @@ void TExInplaceEdit::KeyDown(Word& key, TShiftState shift) {
   const bool ctrl = shift.contains(ssCtrl);
   const bool plain = !ctrl && !shift.contains(ssShift);
   lookupOn_ = key != VK_BACK && key != VK_DELETE;
+  dropReturn_ = false;
+  if (IsMultiLineWidget()) {
+    // Inside a text of several lines the arrows move between its lines.
+    if ((key == VK_UP && !CaretOnFirstLine()) || (key == VK_DOWN && !CaretOnLastLine())) return;
+    const bool lineBreak = grid_->Navigation()->LineFeedOnEnter() || (ctrl && grid_->Navigation()->AllowCtrlEnter());
+
+    if (key == VK_RETURN && lineBreak && !shift.contains(ssShift) &&
+        KeepsLineBreaks(grid_->EditingType())) {
+      SetSelText("\r\n");
+      dropReturn_ = true;  // its character is not typed again
+      key = 0;
+      return;
+    }
+  }
   switch (key) {
     case VK_ESCAPE:
       SetText(grid_->EditState().startText);
@@ -383,7 +427,13 @@ void TExInplaceEdit::DblClick() {
 
 void TExInplaceEdit::DoEnter() {
   TInplaceEdit::DoEnter();
-  if (grid_ && !grid_->Navigation()->EditSelectAll()) Deselect();
+  if (!grid_) return;
+  TPoint at;
+  if (grid_->TakeCaretClick(this, at)) {
+    SetSelStart(CharPosAt(at));
+  } else if (!grid_->Navigation()->EditSelectAll()) {
+    Deselect();
+  }
 }
 
 void TExInplaceEdit::DoExit() {

@@ -62,4 +62,15 @@ class TExStringGridCheck : public TComponent {
   virtual AnsiString Correct(const AnsiString& text) { return text; }
   virtual void StartCheck() {}
   virtual void StopCheck() {}
+
+  // Whether validation of an edited cell passes its value through Correct
+  // (before OnCellValidate) and through Check (after it).
+  bool AutoCorrect() const { return autoCorrect_; }
+  void SetAutoCorrect(bool v) { autoCorrect_ = v; }
+  bool AutoCheck() const { return autoCheck_; }
+  void SetAutoCheck(bool v) { autoCheck_ = v; }
+
+ private:
+  bool autoCorrect_ = true;
+  bool autoCheck_ = true;
 };

@@ -505,6 +505,11 @@ void TESGUniCustomCombo::SetFocusBorder(bool v) {
   ApplyLook();
 }
 
+void TESGUniCustomCombo::SetEnabled(bool enabled) {
+  if (flat_ || saved_.Kept) FlatComboEnabling(*this, enabled, saved_);
+  TCustomUNIComboBox::SetEnabled(enabled);
+}
+
 void TESGUniCustomCombo::MouseEnter() {
   mouseInControl_ = true;
   if (autoFocus_ && Enabled() && CanFocus()) SetFocus();

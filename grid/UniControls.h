@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "platform/rtl/Classes.h"
+#include "grid/EsgControls.h"
 #include "platform/vcl/StdCtrls.h"
 
 class TWideStrings;
@@ -231,6 +232,8 @@ class TESGUniCustomCombo : public TCustomUNIComboBox {
   bool FocusBorder() const { return focusBorder_; }
   void SetFocusBorder(bool v);
   bool MouseInControl() const { return mouseInControl_; }
+  // Disabled and flat, it shows the parent's colour.
+  void SetEnabled(bool enabled) override;
 
  protected:
   void MouseEnter() override;
@@ -248,6 +251,7 @@ class TESGUniCustomCombo : public TCustomUNIComboBox {
   bool autoFocus_ = false;
   bool focusBorder_ = false;
   bool mouseInControl_ = false;
+  TFlatComboColors saved_;
 };
 
 class TESGUniComboBox : public TESGUniCustomCombo {

@@ -153,6 +153,17 @@ class TInplaceEdit : public TWinControl {
   bool PosEqual(const TRect& rect) const;
   void UpdateLoc(const TRect& loc);
   void Deselect();
+  // The byte position of the character boundary nearest to point (client
+  // coordinates of the editor).
+  int CharPosAt(TPoint point) const;
+  // A widget of several lines is made when MultiLine answers true as the
+  // window is created; line breaks are CR LF in the text, as in the cell.
+  bool IsMultiLineWidget() const;
+  bool CaretOnFirstLine() const;
+  bool CaretOnLastLine() const;
+  // Text aligned to the right edge.
+  bool RightAligned() const { return rightAligned_; }
+  void SetRightAligned(bool v);
   void Hide();
   void Invalidate() override;
   void SetFocus() override;
@@ -162,6 +173,9 @@ class TInplaceEdit : public TWinControl {
   void SetGrid(TCustomGrid* grid) { grid_ = grid; }
   friend class TCustomGrid;
 
+  // Whether the window to create holds several lines, and wraps them.
+  virtual bool MultiLine() const { return false; }
+  virtual bool WordWrapped() const { return false; }
   // Loads the text and limits of the grid's current cell.
   virtual void UpdateContents();
   virtual void BoundsChanged();
@@ -189,6 +203,8 @@ class TInplaceEdit : public TWinControl {
   // Types one character of code page 949 text as the user would (a lead
   // byte waits for its trail byte); 8 is a backspace.
   void TypeChar(char ch);
+  void ApplyAlignment();
+  bool rightAligned_ = false;
 
   TCustomGrid* grid_ = nullptr;
   mutable AnsiString text_;

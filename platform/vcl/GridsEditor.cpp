@@ -13,6 +13,8 @@
 //   Enter (without goAlwaysShowEditor), leaving the grid, a cell move, HideEditor
 //     -> HideEdit: SetEditText once more, the editor hides
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextBlock>
 
 #include <algorithm>
 
@@ -22,11 +24,113 @@
 
 // The Qt side reaches the editor's private parts through this.
 struct TInplaceEditAccess {
-  static QLineEdit* Edit(const TInplaceEdit* e) {
-    return qobject_cast<QLineEdit*>(WidgetOf(e));
-  }
   static void TextChanged(TInplaceEdit* e) { e->TextEditedByUser(); }
 };
+
+namespace {
+
+// The editor's widget: a line edit, or a plain text edit for text of
+// several lines. Positions and texts are those of the cell text, whose
+// lines end in CR LF; the text edit holds a single LF per break.
+class TEditWidget {
+ public:
+  explicit TEditWidget(const TInplaceEdit* e)
+      : line_(qobject_cast<QLineEdit*>(WidgetOf(e))), plain_(qobject_cast<QPlainTextEdit*>(WidgetOf(e))) {}
+  explicit operator bool() const { return line_ || plain_; }
+  QWidget* Widget() const { return line_ ? static_cast<QWidget*>(line_) : plain_; }
+
+  QString text() const { return line_ ? line_->text() : ToCell(plain_->toPlainText()); }
+  void setText(const QString& t) {
+    if (line_) line_->setText(t);
+    else plain_->setPlainText(ToDoc(t));
+  }
+  bool hasSelectedText() const { return line_ ? line_->hasSelectedText() : plain_->textCursor().hasSelection(); }
+  int selectionStart() const {
+    return line_ ? line_->selectionStart() : CellPos(plain_->textCursor().selectionStart());
+  }
+  QString selectedText() const {
+    if (line_) return line_->selectedText();
+    const QTextCursor c = plain_->textCursor();
+    return ToCell(plain_->toPlainText().mid(c.selectionStart(), c.selectionEnd() - c.selectionStart()));
+  }
+  int cursorPosition() const { return line_ ? line_->cursorPosition() : CellPos(plain_->textCursor().position()); }
+  void setCursorPosition(int pos) {
+    if (line_) return line_->setCursorPosition(pos);
+    QTextCursor c = plain_->textCursor();
+    c.setPosition(DocPos(pos));
+    plain_->setTextCursor(c);
+  }
+  void setSelection(int start, int length) {
+    if (line_) return line_->setSelection(start, length);
+    QTextCursor c = plain_->textCursor();
+    c.setPosition(DocPos(start));
+    c.setPosition(DocPos(start + length), QTextCursor::KeepAnchor);
+    plain_->setTextCursor(c);
+  }
+  void insert(const QString& t) {
+    if (line_) line_->insert(t);
+    else plain_->insertPlainText(ToDoc(t));
+  }
+  void selectAll() {
+    if (line_) line_->selectAll();
+    else plain_->selectAll();
+  }
+  void deselectToEnd() {
+    if (line_) {
+      line_->deselect();
+      line_->end(false);
+      return;
+    }
+    QTextCursor c = plain_->textCursor();
+    c.movePosition(QTextCursor::End);
+    plain_->setTextCursor(c);
+  }
+  void backspace() {
+    if (line_) return line_->backspace();
+    QTextCursor c = plain_->textCursor();
+    c.deletePreviousChar();
+    plain_->setTextCursor(c);
+  }
+  void setReadOnly(bool v) {
+    if (line_) line_->setReadOnly(v);
+    else plain_->setReadOnly(v);
+  }
+  void setPassword(bool v) {
+    if (line_) line_->setEchoMode(v ? QLineEdit::Password : QLineEdit::Normal);
+  }
+  int cursorPositionAt(QPoint p) const {
+    return line_ ? line_->cursorPositionAt(p) : CellPos(plain_->cursorForPosition(p).position());
+  }
+  // The caret's line: the first, the last.
+  bool caretOnFirstLine() const { return !plain_ || plain_->textCursor().blockNumber() == 0; }
+  bool caretOnLastLine() const {
+    return !plain_ || plain_->textCursor().blockNumber() == plain_->document()->blockCount() - 1;
+  }
+
+ private:
+  static QString ToDoc(QString t) {
+    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return t;
+  }
+  static QString ToCell(QString t) { return t.replace(QLatin1Char('\n'), QStringLiteral("\r\n")); }
+  // Positions in the document count one character per break, the cell's two.
+  int CellPos(int docPos) const {
+    const QString doc = plain_->toPlainText();
+    return docPos + static_cast<int>(doc.left(docPos).count(QLatin1Char('\n')));
+  }
+  int DocPos(int cellPos) const {
+    const QString cell = ToCell(plain_->toPlainText());
+    cellPos = std::clamp(cellPos, 0, static_cast<int>(cell.size()));
+    // A position inside a CR LF pair stands before the break.
+    if (cellPos > 0 && cellPos < cell.size() && cell[cellPos - 1] == QLatin1Char('\r')) --cellPos;
+    return cellPos - static_cast<int>(cell.left(cellPos).count(QStringLiteral("\r\n")));
+  }
+  QLineEdit* line_;
+  QPlainTextEdit* plain_;
+};
+
+}  // namespace
 
 namespace {
 
@@ -63,25 +167,59 @@ TInplaceEdit::~TInplaceEdit() {
 }
 
 TWindowHandle* TInplaceEdit::CreateWindowHandle() {
+  TInplaceEdit* self = this;
+  if (MultiLine() && !passwordChar_) {
+    auto* edit = new QPlainTextEdit();
+    edit->setFrameShape(QFrame::NoFrame);
+    edit->setFocusPolicy(Qt::ClickFocus);
+    edit->setLineWrapMode(WordWrapped() ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    edit->document()->setDocumentMargin(1);
+    auto* handle = new TWindowHandle(this, edit);
+    QObject::connect(edit, &QPlainTextEdit::textChanged, handle, [self] { TInplaceEditAccess::TextChanged(self); });
+    return handle;
+  }
   auto* edit = new QLineEdit();
   edit->setFrame(false);
   edit->setFocusPolicy(Qt::ClickFocus);
   edit->setTextMargins(1, 0, 1, 0);
   auto* handle = new TWindowHandle(this, edit);
-  TInplaceEdit* self = this;
   QObject::connect(edit, &QLineEdit::textChanged, handle,
                    [self](const QString&) { TInplaceEditAccess::TextChanged(self); });
   return handle;
 }
 
+bool TInplaceEdit::IsMultiLineWidget() const { return qobject_cast<QPlainTextEdit*>(WidgetOf(this)) != nullptr; }
+
+bool TInplaceEdit::CaretOnFirstLine() const { return TEditWidget(this).caretOnFirstLine(); }
+
+bool TInplaceEdit::CaretOnLastLine() const { return TEditWidget(this).caretOnLastLine(); }
+
+void TInplaceEdit::SetRightAligned(bool v) {
+  rightAligned_ = v;
+  ApplyAlignment();
+}
+
+void TInplaceEdit::ApplyAlignment() {
+  if (auto* line = qobject_cast<QLineEdit*>(WidgetOf(this))) {
+    line->setAlignment((rightAligned_ ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+  } else if (auto* plain = qobject_cast<QPlainTextEdit*>(WidgetOf(this))) {
+    QTextOption option = plain->document()->defaultTextOption();
+    option.setAlignment(rightAligned_ ? Qt::AlignRight : Qt::AlignLeft);
+    plain->document()->setDefaultTextOption(option);
+  }
+}
+
 void TInplaceEdit::InitWindowHandle() {
   TWinControl::InitWindowHandle();
-  if (QLineEdit* edit = TInplaceEditAccess::Edit(this)) {
-    QSignalBlocker block(edit);
-    edit->setText(ToQString(text_));
-    edit->setReadOnly(readOnly_);
-    edit->setEchoMode(passwordChar_ ? QLineEdit::Password : QLineEdit::Normal);
+  if (TEditWidget edit(this); edit) {
+    QSignalBlocker block(edit.Widget());
+    edit.setText(ToQString(text_));
+    edit.setReadOnly(readOnly_);
+    edit.setPassword(passwordChar_ != 0);
   }
+  ApplyAlignment();
 }
 
 void TInplaceEdit::ApplyTextToWidget() {
@@ -89,14 +227,14 @@ void TInplaceEdit::ApplyTextToWidget() {
 }
 
 const AnsiString& TInplaceEdit::GetText() const {
-  if (QLineEdit* edit = TInplaceEditAccess::Edit(this)) text_ = FromQString(edit->text());
+  if (TEditWidget edit(this); edit) text_ = FromQString(edit.text());
   return text_;
 }
 
 void TInplaceEdit::SetText(const AnsiString& s) {
-  if (QLineEdit* edit = TInplaceEditAccess::Edit(this)) {
-    QSignalBlocker block(edit);
-    edit->setText(ToQString(s));
+  if (TEditWidget edit(this); edit) {
+    QSignalBlocker block(edit.Widget());
+    edit.setText(ToQString(s));
   }
   const bool changed = s != text_;
   text_ = s;
@@ -104,79 +242,86 @@ void TInplaceEdit::SetText(const AnsiString& s) {
 }
 
 int TInplaceEdit::SelStart() const {
-  QLineEdit* edit = TInplaceEditAccess::Edit(this);
+  TEditWidget edit(this);
   if (!edit) return static_cast<int>(text_.size());
-  const int chars = edit->hasSelectedText() ? edit->selectionStart() : edit->cursorPosition();
-  return BytesOfPrefix(edit->text(), chars);
+  const int chars = edit.hasSelectedText() ? edit.selectionStart() : edit.cursorPosition();
+  return BytesOfPrefix(edit.text(), chars);
 }
 
 void TInplaceEdit::SetSelStart(int start) {
-  if (QLineEdit* edit = TInplaceEditAccess::Edit(this)) {
-    edit->setCursorPosition(CharsOfBytes(edit->text(), std::max(start, 0)));
+  if (TEditWidget edit(this); edit) {
+    edit.setCursorPosition(CharsOfBytes(edit.text(), std::max(start, 0)));
   }
 }
 
 int TInplaceEdit::SelLength() const {
-  QLineEdit* edit = TInplaceEditAccess::Edit(this);
-  if (!edit || !edit->hasSelectedText()) return 0;
-  return static_cast<int>(FromQString(edit->selectedText()).size());
+  TEditWidget edit(this);
+  if (!edit || !edit.hasSelectedText()) return 0;
+  return static_cast<int>(FromQString(edit.selectedText()).size());
 }
 
 void TInplaceEdit::SetSelLength(int length) {
-  QLineEdit* edit = TInplaceEditAccess::Edit(this);
+  TEditWidget edit(this);
   if (!edit) return;
-  const int startChars = edit->hasSelectedText() ? edit->selectionStart() : edit->cursorPosition();
-  const int startBytes = BytesOfPrefix(edit->text(), startChars);
-  const int endChars = CharsOfBytes(edit->text(), startBytes + std::max(length, 0));
-  edit->setSelection(startChars, endChars - startChars);
+  const int startChars = edit.hasSelectedText() ? edit.selectionStart() : edit.cursorPosition();
+  const int startBytes = BytesOfPrefix(edit.text(), startChars);
+  const int endChars = CharsOfBytes(edit.text(), startBytes + std::max(length, 0));
+  edit.setSelection(startChars, endChars - startChars);
 }
 
 AnsiString TInplaceEdit::SelText() const {
-  QLineEdit* edit = TInplaceEditAccess::Edit(this);
-  return edit ? FromQString(edit->selectedText()) : AnsiString();
+  TEditWidget edit(this);
+  return edit ? FromQString(edit.selectedText()) : AnsiString();
 }
 
 void TInplaceEdit::SetSelText(const AnsiString& s) {
-  if (QLineEdit* edit = TInplaceEditAccess::Edit(this)) edit->insert(ToQString(s));
+  if (TEditWidget edit(this); edit) edit.insert(ToQString(s));
   else SetText(text_ + s);
 }
 
 void TInplaceEdit::SelectAll() {
-  if (QLineEdit* edit = TInplaceEditAccess::Edit(this)) edit->selectAll();
+  if (TEditWidget edit(this); edit) edit.selectAll();
 }
 
 void TInplaceEdit::Deselect() {
-  if (QLineEdit* edit = TInplaceEditAccess::Edit(this)) {
-    edit->deselect();
-    edit->end(false);
-  }
+  if (TEditWidget edit(this); edit) edit.deselectToEnd();
+}
+
+int TInplaceEdit::CharPosAt(TPoint point) const {
+  TEditWidget edit(this);
+  if (!edit) return static_cast<int>(text_.size());
+  return BytesOfPrefix(edit.text(), edit.cursorPositionAt(QPoint(point.X, point.Y)));
 }
 
 void TInplaceEdit::SetMaxLength(int length) { maxLength_ = length; }
 
 void TInplaceEdit::SetReadOnly(bool v) {
   readOnly_ = v;
-  if (QLineEdit* edit = TInplaceEditAccess::Edit(this)) edit->setReadOnly(v);
+  if (TEditWidget edit(this); edit) edit.setReadOnly(v);
 }
 
 void TInplaceEdit::SetPasswordChar(char c) {
   passwordChar_ = c;
-  if (QLineEdit* edit = TInplaceEditAccess::Edit(this)) {
-    edit->setEchoMode(c ? QLineEdit::Password : QLineEdit::Normal);
+  // Only a line edit hides what is typed: a password never stays in a
+  // widget of several lines.
+  if (c && IsMultiLineWidget()) {
+    GetText();
+    RecreateWnd();
   }
+  if (TEditWidget edit(this); edit) edit.setPassword(c != 0);
 }
 
 void TInplaceEdit::TextEditedByUser() {
-  QLineEdit* edit = TInplaceEditAccess::Edit(this);
+  TEditWidget edit(this);
   if (!edit) return;
-  AnsiString now = FromQString(edit->text());
+  AnsiString now = FromQString(edit.text());
   // The limit counts bytes, as the edit control of the code page does: a
   // change that would pass it is refused.
   if (maxLength_ > 0 && static_cast<int>(now.size()) > maxLength_ && now.size() > text_.size()) {
-    QSignalBlocker block(edit);
-    const int cursor = std::min(edit->cursorPosition(), static_cast<int>(ToQString(text_).size()));
-    edit->setText(ToQString(text_));
-    edit->setCursorPosition(cursor);
+    QSignalBlocker block(edit.Widget());
+    const int cursor = std::min(edit.cursorPosition(), static_cast<int>(ToQString(text_).size()));
+    edit.setText(ToQString(text_));
+    edit.setCursorPosition(cursor);
     MessageBeep(0);
     return;
   }
@@ -192,11 +337,11 @@ void TInplaceEdit::Change() {
 }
 
 void TInplaceEdit::TypeChar(char ch) {
-  QLineEdit* edit = TInplaceEditAccess::Edit(this);
+  TEditWidget edit(this);
   const unsigned char c = static_cast<unsigned char>(ch);
   if (c == 8) {
     pendingLead_ = 0;
-    if (edit) edit->backspace();
+    if (edit) edit.backspace();
     return;
   }
   if (!pendingLead_ && IsLeadByte(c)) {
@@ -207,7 +352,7 @@ void TInplaceEdit::TypeChar(char ch) {
   if (pendingLead_) typed.push_back(pendingLead_);
   typed.push_back(ch);
   pendingLead_ = 0;
-  if (edit) edit->insert(ToQString(typed));
+  if (edit) edit.insert(ToQString(typed));
   else SetText(text_ + typed);
 }
 
@@ -271,15 +416,15 @@ void TInplaceEdit::KeyDown(Word& key, TShiftState shift) {
   auto parentEvent = [&] {
     if (grid_->OnKeyDown) grid_->OnKeyDown(grid_, key, shift);
   };
-  QLineEdit* edit = TInplaceEditAccess::Edit(this);
-  const int length = edit ? static_cast<int>(edit->text().size()) : 0;
+  TEditWidget edit(this);
+  const int length = edit ? static_cast<int>(edit.text().size()) : 0;
   int selStart = 0, selEnd = 0;
   if (edit) {
-    if (edit->hasSelectedText()) {
-      selStart = edit->selectionStart();
-      selEnd = selStart + static_cast<int>(edit->selectedText().size());
+    if (edit.hasSelectedText()) {
+      selStart = edit.selectionStart();
+      selEnd = selStart + static_cast<int>(edit.selectedText().size());
     } else {
-      selStart = selEnd = edit->cursorPosition();
+      selStart = selEnd = edit.cursorPosition();
     }
   }
   // The caret at an end (or everything selected) lets the arrows leave the cell.
@@ -347,8 +492,8 @@ void TInplaceEdit::KeyPress(char& key) {
       key = 0;
       break;
     case '\r': {
-      QLineEdit* edit = TInplaceEditAccess::Edit(this);
-      if (edit && edit->hasSelectedText() && edit->selectedText().size() == edit->text().size()) {
+      TEditWidget edit(this);
+      if (edit && edit.hasSelectedText() && edit.selectedText().size() == edit.text().size()) {
         Deselect();
       } else {
         SelectAll();

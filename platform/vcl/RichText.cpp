@@ -1,5 +1,6 @@
 // The rich-text subset of grid cells read into runs and laid out by Qt.
 #include "platform/vcl/RichText.h"
+#include "platform/vcl/RichText_p.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QTextBlock>
@@ -279,7 +280,6 @@ void BuildDocument(QTextDocument& doc, const TParsedRtf& rtf, const TFont& defau
   doc.setDefaultFont(base);
   doc.setDocumentMargin(0);
   QTextCursor cursor(&doc);
-  bool firstBlock = true;
   auto blockFormat = [](int align) {
     QTextBlockFormat f;
     switch (align) {
@@ -291,10 +291,10 @@ void BuildDocument(QTextDocument& doc, const TParsedRtf& rtf, const TFont& defau
     return f;
   };
   for (const TRun& run : rtf.Runs) {
-    if (firstBlock) {
+    // A paragraph takes the alignment in force where it ends (or, for the
+    // last one, where its text stands), not that of the paragraph before.
+    if (cursor.blockFormat().alignment() != blockFormat(run.Align).alignment())
       cursor.setBlockFormat(blockFormat(run.Align));
-      firstBlock = false;
-    }
     if (run.ParagraphEnd) {
       cursor.insertBlock(blockFormat(run.Align));
       continue;
@@ -376,4 +376,107 @@ AnsiString RichTextToPlainText(std::string_view rtf) {
   for (char16_t& ch : text)
     if (ch == u'\u2028') ch = u'\n';
   return Utf16ToCp949(text);
+}
+
+// ---------------------------------------------------------------- editing
+
+void LoadRichTextInto(QTextDocument& doc, std::string_view rtf, const TFont& defaultFont) {
+  doc.clear();
+  BuildDocument(doc, ParseRtf(rtf), defaultFont, clNone);
+}
+
+namespace {
+
+void AppendEscaped(std::string& out, const QString& text) {
+  for (const QChar ch : text) {
+    const char16_t u = ch.unicode();
+    if (u == '\\' || u == '{' || u == '}') {
+      out += '\\';
+      out += static_cast<char>(u);
+    } else if (u == '\t') {
+      out += "\\tab ";
+    } else if (u == 0x2028) {
+      out += "\\line ";
+    } else if (u >= 32 && u < 128) {
+      out += static_cast<char>(u);
+    } else if (u >= 128) {
+      // Code page 949 bytes hex-escaped; a character it lacks as \u with a "?" for readers without it.
+      const AnsiString bytes = Utf16ToCp949(std::u16string(1, u));
+      if (!bytes.empty() && bytes != "?") {
+        static const char* hex = "0123456789abcdef";
+        for (unsigned char b : bytes) {
+          out += "\\'";
+          out += hex[b >> 4];
+          out += hex[b & 15];
+        }
+      } else {
+        out += "\\u" + std::to_string(static_cast<int16_t>(u)) + "?";
+      }
+    }
+  }
+}
+
+}  // namespace
+
+AnsiString RichTextOfDocument(const QTextDocument& doc, const TFont& defaultFont) {
+  std::vector<QString> fonts{ToQFont(defaultFont).family()};
+  std::vector<QColor> colors;
+  auto fontIndex = [&](const QString& family) {
+    for (std::size_t i = 0; i < fonts.size(); ++i)
+      if (fonts[i] == family) return static_cast<int>(i);
+    fonts.push_back(family);
+    return static_cast<int>(fonts.size()) - 1;
+  };
+  auto colorIndex = [&](const QColor& c) {
+    for (std::size_t i = 0; i < colors.size(); ++i)
+      if (colors[i].rgb() == c.rgb()) return static_cast<int>(i) + 1;
+    colors.push_back(c);
+    return static_cast<int>(colors.size());
+  };
+  const QColor automatic = ToQColor(defaultFont.Color());
+  std::string body;
+  for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
+    if (block != doc.begin()) body += "\\par\n";
+    body += "\\pard";
+    const Qt::Alignment align = block.blockFormat().alignment();
+    if (align & Qt::AlignHCenter) body += "\\qc";
+    else if (align & Qt::AlignRight) body += "\\qr";
+    else if (align & Qt::AlignJustify) body += "\\qj";
+    body += ' ';
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+      const QTextFragment fragment = it.fragment();
+      if (!fragment.isValid()) continue;
+      const QTextCharFormat f = fragment.charFormat();
+      const QFont font = f.font();
+      body += "{\\f" + std::to_string(fontIndex(font.family()));
+      if (font.pointSizeF() > 0) body += "\\fs" + std::to_string(static_cast<int>(std::lround(font.pointSizeF() * 2)));
+      if (font.bold()) body += "\\b";
+      if (font.italic()) body += "\\i";
+      if (font.underline()) body += "\\ul";
+      if (font.strikeOut()) body += "\\strike";
+      if (f.hasProperty(QTextFormat::ForegroundBrush) && f.foreground().color().rgb() != automatic.rgb())
+        body += "\\cf" + std::to_string(colorIndex(f.foreground().color()));
+      if (f.hasProperty(QTextFormat::BackgroundBrush) && f.background().style() != Qt::NoBrush)
+        body += "\\highlight" + std::to_string(colorIndex(f.background().color()));
+      body += ' ';
+      AppendEscaped(body, fragment.text());
+      body += '}';
+    }
+  }
+  std::string out = "{\\rtf1\\ansi\\ansicpg949\\deff0{\\fonttbl";
+  for (std::size_t i = 0; i < fonts.size(); ++i) {
+    out += "{\\f" + std::to_string(i) + ' ';
+    AppendEscaped(out, fonts[i]);
+    out += ";}";
+  }
+  out += '}';
+  if (!colors.empty()) {
+    out += "{\\colortbl ;";
+    for (const QColor& c : colors)
+      out += "\\red" + std::to_string(c.red()) + "\\green" + std::to_string(c.green()) + "\\blue" +
+             std::to_string(c.blue()) + ';';
+    out += '}';
+  }
+  out += '\n' + body + "}";
+  return out;
 }
