@@ -108,6 +108,15 @@ class TCellGraphic : public TPersistent {
   TFilePicture* CellFilePicture() const { return dynamic_cast<TFilePicture*>(payload_); }
   TIntList* CellImages() const { return dynamic_cast<TIntList*>(payload_); }
 
+  // ctProgress: the colours of the filled and the unfilled part (not
+  // stored in the grid file; clNone draws the highlight and window colours).
+  TColor ProgressColor() const { return progressColor_; }
+  TColor ProgressBackColor() const { return progressBackColor_; }
+  void SetProgressColors(TColor filled, TColor rest) {
+    progressColor_ = filled;
+    progressBackColor_ = rest;
+  }
+
   // Copies the published fields; never the payload or the icon, which
   // stay the source's. CellCreated is copied only while this graphic holds
   // neither, since it decides who frees them.
@@ -130,4 +139,6 @@ class TCellGraphic : public TPersistent {
   std::int16_t cellErrFrom_ = 0;
   std::int16_t cellErrLen_ = 0;
   AnsiString cellText_;
+  TColor progressColor_ = clNone;
+  TColor progressBackColor_ = clNone;
 };

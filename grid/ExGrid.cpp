@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "grid/ExGridSizing.h"
 #include "grid/ExUtil.h"
 #include "platform/rtl/IniFiles.h"
 
@@ -101,7 +102,8 @@ TExStringGrid::TExStringGrid(TComponent* owner)
       columnHeaders_(std::make_unique<TStringList>()),
       rowHeaders_(std::make_unique<TStringList>()),
       floatingFooter_(std::make_unique<TFloatingFooter>(this)),
-      columnSize_(std::make_unique<TColumnSize>()) {
+      columnSize_(std::make_unique<TColumnSize>()),
+      sizing_(std::make_unique<TGridSizing>(this)) {
   TBaseGrid::SetDefaultRowHeight(21);
   fixedRowHeight_ = 21;
   savedFixedRows_ = TBaseGrid::FixedRows();
@@ -116,6 +118,9 @@ TExStringGrid::TExStringGrid(TComponent* owner)
   autoMergeCols_.OnChange = [this](TObject*, int, int) { ApplyAutoMerge(); };
   columnHeaders_->OnChange = [this](TObject*) { ApplyColumnHeaders(); };
   rowHeaders_->OnChange = [this](TObject*) { ApplyRowHeaders(); };
+  columnSize_->OnStretchChange = [this] {
+    if (columnSize_->Stretch() && !HasState(csLoading)) StretchToClient(columnSize_->StretchColumn());
+  };
   InstallGridFileHooks();
 }
 
@@ -316,6 +321,7 @@ void TExStringGrid::SetFixedRowHeight(int value) {
 void TExStringGrid::SetDefaultRowHeight(int value) {
   TBaseGrid::SetDefaultRowHeight(value);
   if (HasState(csDesigning)) fixedRowHeight_ = value;
+  floatingFooter_->SetFooterHeight(value);
 }
 
 void TExStringGrid::SetFixedFooters(int value) {
@@ -471,21 +477,32 @@ void TExStringGrid::ApplyRowHeaders() {
 
 // ------------------------------------------------------------- column widths
 
+namespace {
+// The widest column a stored width may ask for.
+constexpr int kMaxStoredColumnWidth = 16384;
+}  // namespace
+
 void TExStringGrid::SaveColumnSizes() {
   if (columnSize_->Key().empty() || columnSize_->Section().empty() || HasState(csDesigning)) return;
-  TIniFile ini(columnSize_->Key());
+  TIniFile ini(ColumnSizeFile());
   for (int i = 0; i < ColCount(); ++i)
     ini.WriteInteger(columnSize_->Section(), "Col" + IntToStr(i), ColWidths(i));
 }
 
 void TExStringGrid::LoadColumnSizes() {
   if (columnSize_->Key().empty() || columnSize_->Section().empty() || HasState(csDesigning)) return;
-  TIniFile ini(columnSize_->Key());
+  TIniFile ini(ColumnSizeFile());
   for (int i = 0; i < ColCount(); ++i) {
     const int width = ini.ReadInteger(columnSize_->Section(), "Col" + IntToStr(i), ColWidths(i));
-    // A damaged file's negative width would leave the column unusable.
-    if (width >= 0 && width != ColWidths(i)) SetColWidths(i, width);
+    // A damaged file's negative or huge width would leave the column unusable.
+    if (width >= 0 && width <= kMaxStoredColumnWidth && width != ColWidths(i)) SetColWidths(i, width);
   }
+}
+
+AnsiString TExStringGrid::ColumnSizeFile() const {
+  const AnsiString& key = columnSize_->Key();
+  if (key.empty() || key[0] == PathDelim) return key;
+  return IncludeTrailingPathDelimiter(AppDir()) + key;
 }
 
 // ------------------------------------------------------------- looks
@@ -517,5 +534,6 @@ void TFloatingFooter::Apply() {
   if (!grid_) return;
   grid_->SetFixedFooters(FixedLastRow() ? 1 : 0);
   grid_->SetFooterShown(FixedLastRow());
+  grid_->FloatingFooterChanged();
   grid_->Invalidate();
 }

@@ -37,6 +37,8 @@
 
 #include <functional>
 #include <memory>
+#include <set>
+#include <utility>
 #include <vector>
 
 #include "grid/BaseGrid.h"
@@ -45,6 +47,7 @@
 #include "grid/ExGridDragDrop.h"
 #include "grid/ExGridFilter.h"
 #include "grid/ExGridLists.h"
+#include "grid/ExGridLooks.h"
 #include "grid/ExGridNodes.h"
 #include "grid/ExGridOptions.h"
 #include "grid/ExGridSort.h"
@@ -53,6 +56,16 @@
 #include "platform/vcl/ImgList.h"
 
 VIDRENA_EXCEPTION(EExGridError, Exception);
+
+// The grid's small windows (ExHint.h); the grid owns one set of them.
+class THTMLHintWindow;
+class TFooterPanel;
+class TArrowWindow;
+class TPopupButton;
+struct TGridPopups;
+struct TGridPopupsDeleter {
+  void operator()(TGridPopups* popups) const;
+};
 
 // The grid's fixed English messages.
 inline constexpr char kExGridNoInteger[] = "Cell does not contain integer value";
@@ -111,7 +124,54 @@ class TExRichEdit;
 // the Enter advance and the look-up typing read.
 enum TAdvanceDirection { adLeftRight, adTopBottom };
 
+enum TInsertPosition { pInsertBefore, pInsertAfter };
+enum THomeEndAction { heFirstLastColumn, heFirstLastRow };
+
 class TNavigation : public TPersistent {
+ public:
+  // ---- row insertion and deletion by keys, Tab and Home/End, sorting
+  bool AllowInsertRow() const { return allowInsertRow_; }
+  void SetAllowInsertRow(bool v) { allowInsertRow_ = v; }
+  bool AllowDeleteRow() const { return allowDeleteRow_; }
+  void SetAllowDeleteRow(bool v) { allowDeleteRow_ = v; }
+  bool AdvanceAuto() const { return advanceAuto_; }
+  void SetAdvanceAuto(bool v) { advanceAuto_ = v; }
+  TAdvanceDirection TabAdvanceDirection() const { return tabAdvanceDirection_; }
+  void SetTabAdvanceDirection(TAdvanceDirection v) { tabAdvanceDirection_ = v; }
+  bool AllowClipboardShortCuts() const { return allowClipboardShortCuts_; }
+  void SetAllowClipboardShortCuts(bool v) { allowClipboardShortCuts_ = v; }
+  bool SkipFixedCells() const { return skipFixedCells_; }
+  void SetSkipFixedCells(bool v) { skipFixedCells_ = v; }
+  bool AppendOnArrowDown() const { return appendOnArrowDown_; }
+  void SetAppendOnArrowDown(bool v) { appendOnArrowDown_ = v; }
+  bool MoveRowOnSort() const { return moveRowOnSort_; }
+  void SetMoveRowOnSort(bool v) { moveRowOnSort_ = v; }
+  bool ImproveMaskSel() const { return improveMaskSel_; }
+  void SetImproveMaskSel(bool v) { improveMaskSel_ = v; }
+  bool KeepHorizScroll() const { return keepHorizScroll_; }
+  void SetKeepHorizScroll(bool v) { keepHorizScroll_ = v; }
+  bool TabToNextAtEnd() const { return tabToNextAtEnd_; }
+  void SetTabToNextAtEnd(bool v) { tabToNextAtEnd_ = v; }
+  TInsertPosition InsertPosition() const { return insertPosition_; }
+  void SetInsertPosition(TInsertPosition v) { insertPosition_ = v; }
+  THomeEndAction HomeEndKey() const { return homeEndKey_; }
+  void SetHomeEndKey(THomeEndAction v) { homeEndKey_ = v; }
+
+ private:
+  bool allowInsertRow_ = false;
+  bool allowDeleteRow_ = false;
+  bool advanceAuto_ = false;
+  TAdvanceDirection tabAdvanceDirection_ = adLeftRight;
+  bool allowClipboardShortCuts_ = false;
+  bool skipFixedCells_ = true;
+  bool appendOnArrowDown_ = false;
+  bool moveRowOnSort_ = false;
+  bool improveMaskSel_ = false;
+  bool keepHorizScroll_ = false;
+  bool tabToNextAtEnd_ = false;
+  TInsertPosition insertPosition_ = pInsertBefore;
+  THomeEndAction homeEndKey_ = heFirstLastColumn;
+
  public:
   bool AdvanceOnEnter() const { return advanceOnEnter_; }
   void SetAdvanceOnEnter(bool v) { advanceOnEnter_ = v; }
@@ -184,6 +244,13 @@ using TAutoAddRowEvent = std::function<void(TObject* sender, int row)>;
 using TAutoInsertColEvent = std::function<void(TObject* sender, int col)>;
 using TCellChangingEvent =
     std::function<void(TObject* sender, int oldRow, int oldCol, int newRow, int newCol, bool& allow)>;
+
+// Sizing and scroll-bar state (ExGridSizing.cpp).
+struct TGridSizing;
+using TColumnSizeEvent = std::function<void(TObject* sender, int col)>;
+using TRowSizeEvent = std::function<void(TObject* sender, int row)>;
+using TUpdateColumnSizeEvent = std::function<void(TObject* sender, int col, int& width)>;
+using TScrollHintEvent = std::function<void(TObject* sender, int index, AnsiString& hint)>;
 
 class TExStringGrid : public TBaseGrid {
  public:
@@ -318,6 +385,57 @@ class TExStringGrid : public TBaseGrid {
   TColumnSize* ColumnSize() { return columnSize_.get(); }
   void SaveColumnSizes();
   void LoadColumnSizes();
+  // The INI file of the column widths: ColumnSize's Key, a relative name
+  // taken in the program's folder.
+  AnsiString ColumnSizeFile() const;
+
+  // ---- sizing, stretching and scroll bars (ExGridSizing.cpp)
+  // The stretch column (-1: the last) takes the client width the others
+  // leave; EExGridError "Stretch column index out of range" past the columns.
+  void StretchToClient(int col);
+  void FitColumnsToContents(bool includeFixed = true, int padding = 0);
+  void FitColumnToContents(int col);
+  void FitRowToContents(int row);
+  void FitRowToLines(int row, int lines, int extra);
+  // The most lines any cell of the row holds, at least 1.
+  int RowLineCount(int row);
+  // Limits of the automatic sizing (0: no maximum) and its margins.
+  TGridSizeLimits& SizeLimits();
+  TScrollBarOptions& ScrollOptions();
+  TPrintSettings* PrintSettings();
+  THTMLSettings* HTMLSettings();
+  // Grows and shrinks with the form that owns the grid.
+  bool SizeWithForm() const;
+  void SetSizeWithForm(bool v);
+  bool ScrollProportional() const;
+  void SetScrollProportional(bool v);
+  // Refreshes the styled (flat) and proportional scroll bars.
+  void UpdateScrollBarLooks();
+  TColumnSizeEvent OnEndColumnSize;
+  TRowSizeEvent OnEndRowSize;
+  TUpdateColumnSizeEvent OnUpdateColumnSize;
+  TScrollHintEvent OnScrollHint;
+
+ protected:
+  void ColWidthsChanged() override;
+  void RowHeightsChanged() override;
+  void SizeChanged(int oldColCount, int oldRowCount) override;
+  void TopLeftChanged() override;
+  void Resize() override;
+  void CalcSizingState(int x, int y, TGridState& state, int& index, int& sizingPos, int& sizingOfs,
+                       TGridDrawInfo& fixedInfo) override;
+  // A thumb dragged on a proportional bar moves the view by its share.
+  void WMHScroll(TMessage& m) override;
+  void WMVScroll(TMessage& m) override;
+  // The width a cell's content needs and its height within width (real column).
+  virtual TSize CellContentExtent(int col, int row, int width);
+
+ private:
+  friend struct TGridSizing;
+  void ResizeColumns();
+  std::unique_ptr<TGridSizing> sizing_;
+
+ public:
 
   // ---- hidden columns (ExGridHidden.cpp); indices are real unless named display
   int HiddenColumnCount() const { return hiddenColCount_; }
@@ -820,7 +938,7 @@ class TExStringGrid : public TBaseGrid {
   void SetActiveCellFont(const TFont& font) { activeCellFont_.Assign(font); }
   TFont* FixedFont() { return &fixedFont_; }
   void SetFixedFont(const TFont& font) { fixedFont_.Assign(font); }
-  // Stored only: the scroll bars here have no flat mode to apply them to.
+  // The looks of the window's styled scroll bars (ExGridSizing.cpp).
   TScrollType ScrollType() const { return scrollType_; }
   void SetScrollType(TScrollType v);
   TColor ScrollColor() const { return scrollColor_; }
@@ -828,7 +946,11 @@ class TExStringGrid : public TBaseGrid {
   int ScrollWidth() const { return scrollWidth_; }
   void SetScrollWidth(int v);
   bool AutoSize() const { return autoSize_; }
-  void SetAutoSize(bool v) { autoSize_ = v; }
+  // Turned on, the columns take their contents' widths with a margin of 10.
+  void SetAutoSize(bool v) {
+    autoSize_ = v;
+    if (v) FitColumnsToContents(true, 10);
+  }
   // The grid's height snaps to whole rows (ExGridProps.cpp has the rule).
   bool IntegralHeight() const { return integralHeight_; }
   void SetIntegralHeight(bool v);
@@ -1121,4 +1243,174 @@ class TExStringGrid : public TBaseGrid {
   int maxEditLength_ = 0;
   std::unique_ptr<TStringList> lookupItems_ = std::make_unique<TStringList>();
   TExStringGridCheck* cellChecker_ = nullptr;
+
+ public:
+  // ---- cell painting (ExGridPaint.cpp), cell graphics (ExGridDraw.cpp),
+  // hint, footer panel, move markers and theme (ExHint.cpp); the band and
+  // background options and the shared drawing routines: ExGridLooks.h.
+  // Colour, font and alignment of a cell, lowest to highest priority:
+  // Color, band, the cell's BrushColor, the column (column grid),
+  // OnGetCellColor, selection. A fixed cell takes FixedColor over all but
+  // OnGetCellColor.
+  void GetCellColors(int col, int row, TFont* font, TBrush* brush, TColor& gradientEnd, TAlignment& hAlign,
+                     TVAlignment& vAlign, bool mapColumn, bool applySelection, bool printing,
+                     TGridDrawState& state) override;
+  // Everything inside the grid lines of a cell (col is a display column).
+  void DrawCellContent(TCanvas* canvas, int col, int row, TRect rect, TGridDrawState state) override;
+  // The size the content of (display col, row) needs: within its current
+  // width (the height only), or its natural width and height.
+  void GetCellTextSize(int col, int row, TSize& size, bool withinWidth);
+  // The text a cell shows: the cell text, or its float value formatted when
+  // OnGetFloatFormat keeps IsFloat set (real column).
+  void GetDisplayText(int col, int row, AnsiString& text);
+  // The sort glyph of the real column at (x, y).
+  void DrawSortIndicator(TCanvas* canvas, int x, int y, int realCol);
+  bool IsSortIndicatorCell(int realCol, int row);
+
+  // The graphic of a cell as the text drawing sees it (real column).
+  struct TGraphicExtent {
+    TCellGraphic* Graphic = nullptr;
+    int Width = 0;
+    int Height = 0;
+    bool TextAllowed = true;
+    TCellVAlign VAlign = vaTop;
+    TCellHAlign HAlign = haLeft;
+  };
+  TGraphicExtent GraphicExtent(int realCol, int row);
+  void DrawCellGraphic(TCanvas* canvas, int realCol, int row, TRect rect, TCellGraphic* graphic,
+                       TGridDrawState state);
+  void DrawCheck(TCanvas* canvas, const TRect& box, bool checked, bool enabled, TGridControlStyle style);
+  // Items 0..count-1; the selected one is selectedIndex, or with -1 the item
+  // whose caption equals selectedText.
+  void DrawRadioGroup(TCanvas* canvas, const TRect& rect, int count, const TStrings* items, int selectedIndex,
+                      const AnsiString& selectedText, bool disabled, bool horizontal);
+
+  TBands* Bands() { return bands_.get(); }
+  TBackGround* BackGround() { return backGround_.get(); }
+  TColor FixedGradientFrom() const { return fixedGradientFrom_; }
+  void SetFixedGradientFrom(TColor v) { SetAndRepaint(fixedGradientFrom_, v); }
+  TColor FixedGradientTo() const { return fixedGradientTo_; }
+  void SetFixedGradientTo(TColor v) { SetAndRepaint(fixedGradientTo_, v); }
+  // Themed parts drawn through the platform's style (set at construction).
+  bool ThemedXP() const;
+  bool ComCtl6Loaded() const { return ThemedXP(); }
+  bool AutoThemeAdapt() const { return autoThemeAdapt_; }
+  // Setting it adapts the looks to the theme at once.
+  void SetAutoThemeAdapt(bool v);
+  bool Multilinecells() const { return multilinecells_; }
+  void SetMultilinecells(bool v) { SetAndRepaint(multilinecells_, v); }
+  bool EnhTextSize() const { return enhTextSize_; }
+  void SetEnhTextSize(bool v) { SetAndRepaint(enhTextSize_, v); }
+  bool AutoNumAlign() const { return autoNumAlign_; }
+  void SetAutoNumAlign(bool v) { SetAndRepaint(autoNumAlign_, v); }
+  bool SelectionRTFKeep() const { return selectionRTFKeep_; }
+  void SetSelectionRTFKeep(bool v) { selectionRTFKeep_ = v; }
+  // Pixels between the cell edge and its text.
+  int TextOffsetX() const { return textOffsetX_; }
+  int TextOffsetY() const { return textOffsetY_; }
+  void SetTextOffsets(int x, int y);
+  // Added to every cell's font size, -10..10; a font never drops below 1 point.
+  int ZoomStep() const { return zoomStep_; }
+  void SetZoomStep(int v);
+  TBitmap* RowIndicator() { return &rowIndicator_; }
+  char PasswordChar() const { return passwordChar_; }
+  void SetPasswordChar(char v) { passwordChar_ = v; }
+  // Set while a mouse drag extends a disjunct selection (mouse handling).
+  bool DisjunctDrag() const { return disjunctDrag_; }
+  void SetDisjunctDrag(bool v) { disjunctDrag_ = v; }
+  // The disjunct cell selection, by whole column and row (real column).
+  bool IsCellSelected(int col, int row) const;
+  void SetCellSelected(int col, int row, bool value);
+  void ClearCellSelect();
+  int SelectedCellCount() const { return static_cast<int>(selectedCells_.size()); }
+  // The anchor (from 1) drawn hovered in the hover cell; 0 none.
+  int HoverAnchor() const { return hoverAnchor_; }
+  TPoint HoverCell() const { return hoverCell_; }
+  void SetHover(TPoint cell, int anchor);
+
+  // The small windows of the grid, created hidden on first use.
+  THTMLHintWindow* HintWindow();
+  TFooterPanel* FooterPanel();
+  // 0 up, 1 down, 2 right, 3 left.
+  TArrowWindow* ArrowWindow(int direction);
+  TPopupButton* PopupButton();
+  // Shows the caption button at r (grid coordinates) in the look's colours:
+  // the fixed gradient in the soft look, silver to white in the gradient
+  // look (which the fixed gradient then takes too), no gradient otherwise.
+  void ShowPopupButton(const TRect& r, const AnsiString& caption);
+  // The floating footer's panel follows Visible, FooterStyle and its looks.
+  void FloatingFooterChanged();
+  // Shows hint in the hint window just below the mouse pointer (kept on
+  // the screen); an empty hint hides it.
+  void ShowHintAtPointer(const AnsiString& hint);
+  void HideHint();
+
+  // ---- further operations kept with the painting
+  // Fires OnSelectionChanged.
+  virtual void SelectionChanged(int left, int top, int right, int bottom);
+  // InsertRows (row, 1), then OnAutoInsertRow.
+  virtual void AutoInsertRow(int row);
+  // Empties the row when it is the only scrolling row left (and the fixed
+  // row is not kept alone), else removes it; then OnAutoDeleteRow.
+  virtual void AutoDeleteRow(int row);
+  // The text a cell gives to exports: the display text (or the raw text
+  // with ExportRawText); an empty check-box cell gives its check text by
+  // its state; mark-up loses its tags unless ExportHtmlTags.
+  virtual AnsiString GetExportText(int col, int row);
+  bool ExportRawText() const { return exportRawText_; }
+  void SetExportRawText(bool v) { exportRawText_ = v; }
+  bool ExportHtmlTags() const { return exportHtmlTags_; }
+  void SetExportHtmlTags(bool v) { exportHtmlTags_ = v; }
+  std::function<void(TObject* sender, int left, int top, int right, int bottom)> OnSelectionChanged;
+  std::function<void(TObject* sender, int row)> OnAutoInsertRow;
+  std::function<void(TObject* sender, int row)> OnAutoDeleteRow;
+
+  std::function<void(TObject* sender, int col, int row, bool& isFloat, AnsiString& floatFormat)> OnGetFloatFormat;
+  std::function<void(TObject* sender, int row, int col, TPen* left, TPen* top, TPen* right, TPen* bottom)>
+      OnGetCellBorderProp;
+  std::function<void(TObject* sender, TCanvas* canvas, int col, int row, TGridDrawState state, TRect rect,
+                     bool printing)>
+      OnCustomCellDraw;
+
+ protected:
+  // The soft, gradient, XP and list-view looks frame the grid themselves.
+  void WMNCPaint(TMessage& m) override;
+
+ private:
+  struct TCellPaint;
+  void FixedLookBefore(TCanvas* canvas, int col, int row, const TRect& rect);
+  void FixedLookAfter(TCanvas* canvas, int col, int row, TRect rect);
+  void DrawContent(TCanvas* canvas, int col, int row, TRect rect, TGridDrawState state, TCellPaint& paint);
+  void DrawPlainText(TCanvas* canvas, int col, int row, TRect rect, const TRect& cellRect, TCellPaint& paint);
+  void DrawBackGroundPicture(TCanvas* canvas, int col, int row, const TRect& rect, bool fixed);
+  void DrawSelectionOutline(TCanvas* canvas, int col, int row, const TRect& rect);
+  void DrawCellBorders(TCanvas* canvas, int realCol, int row, TRect rect);
+  void DrawTreeLines(TCanvas* canvas, int row, TRect rect);
+  void DrawNodeGlyph(TCanvas* canvas, int col, int row, const TRect& rect, const TCellGraphic& graphic);
+  std::unique_ptr<TBands> bands_ = std::make_unique<TBands>(this);
+  std::unique_ptr<TBackGround> backGround_ = std::make_unique<TBackGround>(this);
+  TColor fixedGradientFrom_ = 0xFFFFFF;
+  TColor fixedGradientTo_ = clBtnFace;
+  bool autoThemeAdapt_ = false;
+  bool multilinecells_ = false;
+  bool enhTextSize_ = false;
+  bool autoNumAlign_ = false;
+  bool selectionRTFKeep_ = false;
+  int textOffsetX_ = 2;
+  int textOffsetY_ = 2;
+  int zoomStep_ = 0;
+  TBitmap rowIndicator_;
+  char passwordChar_ = '*';
+  bool disjunctDrag_ = false;
+  std::set<std::pair<int, int>> selectedCells_;
+  bool exportRawText_ = false;
+  bool exportHtmlTags_ = false;
+  int hoverAnchor_ = 0;
+  TPoint hoverCell_{-1, -1};
+  // Kept from a cell's text for its graphic: the text's width + 2, its
+  // alignment and whether the cell is shown selected.
+  int keptTextWidth_ = 0;
+  TAlignment keptTextAlign_ = taLeftJustify;
+  bool keptShownSelected_ = false;
+  std::unique_ptr<TGridPopups, TGridPopupsDeleter> popups_;
 };

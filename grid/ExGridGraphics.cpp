@@ -406,7 +406,9 @@ void TExStringGrid::GetCellColor(int col, int row, TGridDrawState state, TBrush*
       brush->SetColor(activeCellColor_);
     }
   }
-  if (const TCellProperties* props = FindCellProperties(col, row)) {
+  // A fixed cell shows the fixed colours on screen whatever its own looks say.
+  const TCellProperties* props = state.contains(gdFixed) ? nullptr : FindCellProperties(col, row);
+  if (props) {
     if (props->BrushColor() != clNone) brush->SetColor(props->BrushColor());
     if (props->FontColor() != clNone) font->SetColor(props->FontColor());
     if (!props->FontStyle().Empty()) font->SetStyle(props->FontStyle());

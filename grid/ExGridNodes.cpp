@@ -57,6 +57,8 @@ void TCellNode::Assign(const TPersistent* source) {
     nodeIndent_ = other->nodeIndent_;
     showTree_ = other->showTree_;
     showTreeFull_ = other->showTreeFull_;
+    expandGlyph_.Assign(other->expandGlyph_);
+    contractGlyph_.Assign(other->contractGlyph_);
     Repaint();
     return;
   }

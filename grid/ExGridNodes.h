@@ -39,6 +39,9 @@ class TCellNode : public TPersistent {
   void SetShowTree(bool v) { SetAndRepaint(showTree_, v); }
   bool ShowTreeFull() const { return showTreeFull_; }
   void SetShowTreeFull(bool v) { SetAndRepaint(showTreeFull_, v); }
+  // cnGlyph pictures; either one empty draws the box instead.
+  TBitmap* ExpandGlyph() { return &expandGlyph_; }
+  TBitmap* ContractGlyph() { return &contractGlyph_; }
 
   void Assign(const TPersistent* source) override;
 
@@ -58,6 +61,8 @@ class TCellNode : public TPersistent {
   bool expandOne_ = false;
   TNodeType nodeType_ = cnXP;
   int nodeIndent_ = 12;
+  TBitmap expandGlyph_;
+  TBitmap contractGlyph_;
   bool showTree_ = true;
   bool showTreeFull_ = true;
 };

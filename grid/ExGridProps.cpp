@@ -36,14 +36,19 @@ void TExStringGrid::SetFlat(bool v) {
 
 // ------------------------------------------------------------- scroll bars
 
-// The common controls' flat scroll bars (their style, background colour
-// and bar sizes) have no counterpart on this platform: the grid keeps the
-// values for whoever reads them, exactly as a system without the flat
-// scroll bar call skips applying them.
+// The flat and "Encarta" looks and the background colour go to the styled
+// scroll bars of the window (ExGridSizing.cpp); the bars keep the system's
+// width, so ScrollWidth is kept for whoever reads it.
 
-void TExStringGrid::SetScrollType(TScrollType v) { scrollType_ = v; }
+void TExStringGrid::SetScrollType(TScrollType v) {
+  scrollType_ = v;
+  UpdateScrollBarLooks();
+}
 
-void TExStringGrid::SetScrollColor(TColor v) { scrollColor_ = v; }
+void TExStringGrid::SetScrollColor(TColor v) {
+  scrollColor_ = v;
+  UpdateScrollBarLooks();
+}
 
 void TExStringGrid::SetScrollWidth(int v) { scrollWidth_ = v; }
 

@@ -12,6 +12,7 @@
 #include <cmath>
 
 #include "grid/ExGrid.h"
+#include "grid/ExHtml.h"
 #include "grid/ExUtil.h"
 
 namespace {
@@ -203,36 +204,6 @@ TSortStyle AutomaticStyleOf(std::string_view text) {
   return SeparatorBetweenDigits(text, FormatSettings.TimeSeparator) == 1 ? ssTime : ssAlphabetic;
 }
 
-AnsiString SortPlainText(std::string_view text) {
-  AnsiString broken;
-  broken.reserve(text.size());
-  for (std::size_t i = 0; i < text.size();) {
-    if (text[i] == '<' && i + 3 < text.size() && text[i + 3] == '>') {
-      const char a = static_cast<char>(text[i + 1] & ~0x20), b = static_cast<char>(text[i + 2] & ~0x20);
-      if ((a == 'B' && b == 'R') || (a == 'H' && b == 'R')) {
-        broken += "\r\n";
-        i += 4;
-        continue;
-      }
-    }
-    broken += text[i++];
-  }
-  AnsiString plain;
-  plain.reserve(broken.size());
-  for (std::size_t i = 0; i < broken.size();) {
-    if (broken[i] == '<') {
-      const std::size_t close = broken.find('>', i + 1);
-      if (close == AnsiString::npos) {
-        plain.append(broken, i, AnsiString::npos);
-        break;
-      }
-      i = close + 1;
-      continue;
-    }
-    plain += broken[i++];
-  }
-  return plain;
-}
 
 // ------------------------------------------------------------- comparisons
 
@@ -266,7 +237,7 @@ int CompareTextsByStyle(TSortStyle style, std::string_view t1, std::string_view 
     case ssAnsiAlphaNoCase:
       return Sign(AnsiCompareText(t1, t2));
     case ssHTML:
-      return Sign(SortPlainText(t1).compare(SortPlainText(t2)));
+      return Sign(HtmlToPlainText(t1).compare(HtmlToPlainText(t2)));
     case ssUnicode:
       return CompareWideNoCase(UnicodeCellToWide(t1), UnicodeCellToWide(t2));
     default:

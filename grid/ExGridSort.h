@@ -78,10 +78,6 @@ bool ParseShortDateEU(std::string_view text, TDateTime& date);
 // Check boxes are the grid's to recognise (they are cell graphics).
 TSortStyle AutomaticStyleOf(std::string_view text);
 
-// The plain text of a mark-up cell: "<BR>" and "<HR>" (any case) become a
-// line break, every tag "<...>" goes; a "<" without a ">" after it stays.
-AnsiString SortPlainText(std::string_view text);
-
 // The three-way comparison (-1, 0, +1) of two cell texts by a style that
 // needs nothing but the texts. ssAutomatic is resolved from t1. Styles that
 // need the grid (ssCustom, ssRaw, ssImages, ssCheckBox) give 0 here.

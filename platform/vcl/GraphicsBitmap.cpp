@@ -579,7 +579,7 @@ QImage CheckGlyph(int size, bool checked, bool enabled, bool gradient) {
 QImage RadioGlyph(bool selected, bool enabled, bool gradient) {
   QImage image = NewGlyph(16, 16);
   QPainter p(&image);
-  p.setRenderHint(QPainter::Antialiasing);
+  // Hard edges: a blended edge pixel would keep a tint of the key colour.
   QRectF circle(0.5, 0.5, 12, 12);
   QRadialGradient fill(circle.center(), 6);
   fill.setColorAt(0, QColor(255, 255, 255));
@@ -617,7 +617,7 @@ QImage NodeGlyph(int size, bool open, bool xp) {
 QImage FilterGlyph() {
   QImage image = NewGlyph(16, 16);
   QPainter p(&image);
-  p.setRenderHint(QPainter::Antialiasing);
+  // Hard edges: a blended edge pixel would keep a tint of the key colour.
   QPolygonF funnel({{2, 3}, {14, 3}, {9.5, 8.5}, {9.5, 13.5}, {6.5, 12}, {6.5, 8.5}});
   p.setBrush(QColor(64, 64, 64));
   p.setPen(Qt::NoPen);

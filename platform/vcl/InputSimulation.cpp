@@ -141,6 +141,14 @@ void SimulateImeCommit(TWinControl* control, const AnsiString& text) {
   QCoreApplication::sendEvent(w, &e);
 }
 
+void SimulateImeCommitW(TWinControl* control, std::u16string_view text) {
+  QWidget* w = KeyTarget(control);
+  if (!w) return;
+  QInputMethodEvent e;
+  e.setCommitString(QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size())));
+  QCoreApplication::sendEvent(w, &e);
+}
+
 namespace {
 void SendMouse(TControl* control, QEvent::Type type, TMouseButton button, int x, int y, TShiftState shift,
                bool buttonDown) {

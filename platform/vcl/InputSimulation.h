@@ -19,6 +19,8 @@ bool SimulateKey(TWinControl* control, Word vk, TShiftState shift = {}, const An
 void SimulateTyping(TWinControl* control, const AnsiString& text);
 // Text an input method commits (Hangul composed elsewhere).
 void SimulateImeCommit(TWinControl* control, const AnsiString& text);
+// The same with wide text, which may hold characters code page 949 lacks.
+void SimulateImeCommitW(TWinControl* control, std::u16string_view text);
 
 // Client coordinates of the control.
 void SimulateMouseDown(TControl* control, TMouseButton button, int x, int y, TShiftState shift = {});

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "grid/ExGridSort.h"
+#include "grid/ExHtml.h"
 #include "grid/ExUtil.h"
 #include "tests/rtl/RtlTestSupport.h"
 
@@ -174,9 +175,9 @@ TEST(SortRecognition, BlanksGoFirstOrLastInEitherDirection) {
 }
 
 TEST(SortRecognition, MarkupPlainText) {
-  EXPECT_EQ(SortPlainText("a<BR>b<hr>c"), "a\r\nb\r\nc");
-  EXPECT_EQ(SortPlainText("<font color=red>x</font>"), "x");
-  EXPECT_EQ(SortPlainText("1 < 2"), "1 < 2");
+  EXPECT_EQ(HtmlToPlainText("a<BR>b<hr>c"), "a\r\nb\r\nc");
+  EXPECT_EQ(HtmlToPlainText("<font color=red>x</font>"), "x");
+  EXPECT_EQ(HtmlToPlainText("1 < 2"), "1 < 2");
 }
 
 }  // namespace
