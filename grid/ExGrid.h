@@ -1029,12 +1029,7 @@ class TExStringGrid : public TBaseGrid {
   std::function<void(TObject* sender, int col, int row, double value, bool upDown)> OnFloatSpinClick;
   std::function<void(TObject* sender, int col, int row, TDateTime value, bool upDown)> OnDateSpinClick;
   std::function<void(TObject* sender, int col, int row, TDateTime value, bool upDown)> OnTimeSpinClick;
-  std::function<void(TObject* sender, bool& allow)> OnClipboardCopy;
-  std::function<void(TObject* sender, bool& allow)> OnClipboardCut;
-  std::function<void(TObject* sender, bool& allow)> OnClipboardPaste;
-  std::function<void(TObject* sender, int col, int row, AnsiString& value, bool& allow)> OnClipboardBeforePasteCell;
   std::function<void(TObject* sender, int row, int col)> OnDblClickCell;
-  std::function<void(TObject* sender, int row)> OnEndRowSize;
 
  protected:
   bool CanEditShow() override;

@@ -192,7 +192,7 @@ AnsiString TExStringGrid::RectToClipboardText(const TGridRect& rect, bool disjun
         // Other programs read code page 949 characters, not UTF-16 bytes.
         AppendClipboardField(out, Utf16ToCp949(UnicodeCellToWide(*text)));
       } else if ((flags & kBrace) && text->find("{\\") != std::string::npos) {
-        AppendClipboardField(out, RichTextToPlainText(*text));
+        AppendClipboardField(out, RichTextCellToPlainText(*text));
       } else if (plainHtml && (flags & kAngle) && text->find("</") != std::string::npos) {
         AppendClipboardField(out, MarkupToPlainText(*text));
       } else {

@@ -260,7 +260,7 @@ bool IsSkippedDestination(std::string_view word) {
 
 }  // namespace
 
-AnsiString RichTextToPlainText(std::string_view rtf) {
+AnsiString RichTextCellToPlainText(std::string_view rtf) {
   AnsiString out;
   std::u16string pendingWide;
   auto flushWide = [&] {
