@@ -1548,5 +1548,8 @@ class TExStringGrid : public TBaseGrid {
   int wheelRemainder_ = 0;
   TPoint anchorCell_{-1, -1};
   AnsiString hoverLink_;
+  // Where a drag from this grid was dropped into this grid itself: a move
+  // leaves those cells alone when it clears the source.
+  TGridRect ownDropRect_{-1, -1, -1, -1};
 };
 

@@ -142,6 +142,8 @@ void TExStringGrid::InsertRowByKey() {
   if (!canInsert) return;
   if (navigation_->InsertPosition() == pInsertBefore) {
     AutoInsertRow(row);
+    // The new row is the one to fill.
+    if (Row() != row) FocusCell(Col(), row, true);
   } else {
     // After the current row, but never below the footers.
     const int at = std::min(row + 1, RowCount() - fixedFooters_);
@@ -210,7 +212,6 @@ void TExStringGrid::KeyDown(Word& key, TShiftState shift) {
     } else {
       col = home ? FirstDataCol() : LastDataCol();
     }
-    lookupText_.clear();
     MoveByKey(col, row, shift);
     if (rowSelect && navigation_->HomeEndKey() == heFirstLastColumn && !shift.contains(ssCtrl))
       SetLeftCol(home ? std::max(FirstDataCol(), TBaseGrid::FixedCols())

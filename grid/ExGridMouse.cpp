@@ -438,6 +438,7 @@ void TExStringGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int
 // ------------------------------------------------------------- mouse move
 
 void TExStringGrid::MouseMove(TShiftState shift, int x, int y) {
+  UpdateHoverTimer();
   int col = -1, row = -1;
   MouseToCell(x, y, col, row);
   const bool leftDown = shift.contains(ssLeft);

@@ -1,0 +1,548 @@
+// Keys, clicks, wheel turns and hints on a catalogue-like grid shown on the
+// offscreen screen: every event goes through the window as a user's would.
+#include <gtest/gtest.h>
+
+#include "grid/ExGrid.h"
+#include "platform/rtl/Cp949.h"
+#include "platform/vcl/ShellApi.h"
+#include "platform/vcl/StdCtrls.h"
+#include "tests/grid/EditorTestSupport.h"
+
+namespace {
+
+struct ShellFake {
+  ShellFake() { TShellFake::Enable(); }
+  ~ShellFake() { TShellFake::Disable(); }
+};
+
+// No, title, director, year, rating; eight movies.
+struct GridInput : ::testing::Test {
+  TKoreanLocale locale;
+  TEditorForm shown;
+  TExStringGrid* grid = nullptr;
+  TEdit* next = nullptr;
+
+  void SetUp() override {
+    grid = new TExStringGrid(shown.form);
+    grid->SetParent(shown.form);
+    grid->SetBounds(0, 0, 520, 300);
+    grid->SetColCount(5);
+    grid->SetRowCount(9);
+    grid->SetDefaultRowHeight(22);
+    const char* titles[] = {"괴물", "올드보이", "살인의 추억", "마더", "기생충", "버닝", "밀양", "시"};
+    const char* years[] = {"2006", "2003", "2003", "2009", "2019", "2018", "2007", "2010"};
+    const char* ratings[] = {"8.1", "9.0", "8.9", "x", "9.5", "7.7", "8.3", "8.0"};
+    grid->SetCells(1, 0, "제목"_k);
+    grid->SetCells(2, 0, "감독"_k);
+    grid->SetCells(3, 0, "연도"_k);
+    grid->SetCells(4, 0, "평점"_k);
+    for (int r = 1; r <= 8; ++r) {
+      grid->SetCells(0, r, IntToStr(r));
+      grid->SetCells(1, r, Utf8ToCp949(titles[r - 1]));
+      grid->SetCells(2, r, "d" + IntToStr(r));
+      grid->SetCells(3, r, years[r - 1]);
+      grid->SetCells(4, r, ratings[r - 1]);
+    }
+    next = new TEdit(shown.form);
+    next->SetParent(shown.form);
+    next->SetBounds(0, 320, 100, 24);
+    grid->SetFocus();
+    ASSERT_TRUE(PumpUntil([&] { return grid->Focused(); }));
+  }
+  TPoint Center(int col, int row) const {
+    const TRect r = grid->CellRect(col, row);
+    return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
+  }
+  void ClickAt(int x, int y, TShiftState shift = {}) {
+    SimulateMouseDown(grid, mbLeft, x, y, shift);
+    SimulateMouseUp(grid, mbLeft, x, y, shift);
+  }
+  void ClickCell(int col, int row, TShiftState shift = {}) {
+    const TPoint p = Center(col, row);
+    ClickAt(p.X, p.Y, shift);
+  }
+  std::string Column(int col) const {
+    std::string s;
+    for (int r = 1; r < grid->RowCount(); ++r) s += grid->Cells(col, r) + "|";
+    return s;
+  }
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------- keys
+
+TEST_F(GridInput, HomeAndEndStayInTheDataAreaWithFootersAndFixedRightColumns) {
+  grid->SetFixedFooters(1);
+  grid->SetFixedRightCols(1);
+  grid->SetCol(2);
+  grid->SetRow(3);
+  SimulateKey(grid, VK_END);
+  EXPECT_EQ(grid->Col(), 3);  // not the fixed right column
+  SimulateKey(grid, VK_HOME);
+  EXPECT_EQ(grid->Col(), 1);
+  grid->Navigation()->SetHomeEndKey(heFirstLastRow);
+  SimulateKey(grid, VK_END);
+  EXPECT_EQ(grid->Row(), 7);  // the row above the footer
+  SimulateKey(grid, VK_HOME);
+  EXPECT_EQ(grid->Row(), 1);
+  SimulateKey(grid, VK_END, {ssCtrl});
+  EXPECT_EQ(grid->Col(), 3);
+  EXPECT_EQ(grid->Row(), 7);
+  // Down from the last data row does not enter the footer.
+  SimulateKey(grid, VK_DOWN);
+  EXPECT_EQ(grid->Row(), 7);
+}
+
+TEST_F(GridInput, ArrowsSkipCellsDeclaredFixedAndStayWhenTheRunReachesTheEdge) {
+  grid->OnIsFixedCell = [](TObject*, int, int col, bool& fixed) { fixed = col == 2 || col == 4; };
+  grid->SetCol(1);
+  grid->SetRow(2);
+  SimulateKey(grid, VK_RIGHT);
+  EXPECT_EQ(grid->Col(), 3);
+  SimulateKey(grid, VK_RIGHT);
+  EXPECT_EQ(grid->Col(), 3);
+  SimulateKey(grid, VK_LEFT);
+  EXPECT_EQ(grid->Col(), 1);
+}
+
+TEST_F(GridInput, TabAtTheLastDataCellWrapsAndHandsTheFocusOn) {
+  grid->SetOptions(grid->Options() + TGridOptions{goTabs});
+  grid->Navigation()->SetTabToNextAtEnd(true);
+  grid->SetCol(4);
+  grid->SetRow(8);
+  SimulateKey(grid, VK_TAB);
+  EXPECT_EQ(grid->Col(), 1);
+  EXPECT_EQ(grid->Row(), 1);
+  EXPECT_TRUE(PumpUntil([&] { return next->Focused(); }));
+  grid->SetFocus();
+  ASSERT_TRUE(PumpUntil([&] { return grid->Focused(); }));
+  SimulateKey(grid, VK_TAB, {ssShift});
+  EXPECT_EQ(grid->Col(), 4);
+  EXPECT_EQ(grid->Row(), 8);
+}
+
+TEST_F(GridInput, SpaceTogglesACheckBoxAndWrapsARadioGroup) {
+  grid->SetOptions(grid->Options() + TGridOptions{goEditing});
+  grid->CreateCellGraphic(3, 2)->SetCellType(ctCheckBox);
+  TCellGraphic* radio = grid->CreateCellGraphic(2, 2);
+  radio->SetCellType(ctRadio);
+  auto* items = new TStringList;
+  items->Add("A");
+  items->Add("B");
+  radio->SetCellCreated(true);
+  radio->SetPayload(items);
+  radio->SetCellIndex(1);
+  std::vector<std::string> events;
+  grid->OnCheckBoxClick = [&](TObject*, int c, int r, bool s) { events.push_back("check " + std::to_string(c) + std::to_string(r) + (s ? "1" : "0")); };
+  grid->OnRadioClick = [&](TObject*, int c, int r, int i) { events.push_back("radio " + std::to_string(c) + std::to_string(r) + std::to_string(i)); };
+  grid->SetCol(3);
+  grid->SetRow(2);
+  SimulateKey(grid, VK_SPACE);
+  bool state = false;
+  EXPECT_TRUE(grid->GetCheckBoxState(3, 2, state));
+  EXPECT_TRUE(state);
+  grid->SetCol(2);
+  SimulateKey(grid, VK_SPACE);
+  EXPECT_EQ(grid->Cells(2, 2), "A");
+  EXPECT_EQ(events, (std::vector<std::string>{"check 321", "radio 220"}));
+}
+
+TEST_F(GridInput, InsertAndDeleteRowsByKeyAndTheOnlyDataRowIsEmptiedNotRemoved) {
+  grid->Navigation()->SetAllowInsertRow(true);
+  grid->Navigation()->SetAllowDeleteRow(true);
+  grid->SetRow(2);
+  SimulateKey(grid, VK_INSERT);
+  EXPECT_EQ(grid->RowCount(), 10);
+  EXPECT_EQ(grid->Cells(1, 2), "");
+  bool veto = true;
+  grid->OnCanDeleteRow = [&](TObject*, int, bool& can) { can = !veto; };
+  SimulateKey(grid, VK_DELETE);
+  EXPECT_EQ(grid->RowCount(), 10);
+  veto = false;
+  SimulateKey(grid, VK_DELETE);
+  EXPECT_EQ(grid->RowCount(), 9);
+  EXPECT_EQ(grid->Cells(1, 2), "올드보이"_k);
+  grid->SetRowCount(2);
+  grid->SetRow(1);
+  SimulateKey(grid, VK_DELETE);
+  EXPECT_EQ(grid->RowCount(), 2);
+  EXPECT_EQ(grid->Cells(1, 1), "");
+}
+
+TEST_F(GridInput, DownOnTheLastRowAppendsARowAboveTheFloatingFooter) {
+  grid->Navigation()->SetAppendOnArrowDown(true);
+  grid->FloatingFooter()->SetVisible(true);
+  grid->SetCells(1, 8, "footer");
+  grid->SetRow(7);
+  int added = -1;
+  grid->OnAutoAddRow = [&](TObject*, int row) { added = row; };
+  SimulateKey(grid, VK_DOWN);
+  EXPECT_EQ(grid->RowCount(), 10);
+  EXPECT_EQ(grid->Cells(1, 9), "footer");
+  EXPECT_EQ(grid->Cells(1, 8), "");
+  EXPECT_EQ(grid->Row(), 8);
+  EXPECT_EQ(added, 8);
+}
+
+TEST_F(GridInput, CtrlASelectsTheDataCellsAndMarksEveryRowInDisjunctSelection) {
+  grid->MouseActions()->SetDisjunctRowSelect(true);
+  grid->SetFixedFooters(1);
+  SimulateKey(grid, 'A', {ssCtrl});
+  EXPECT_EQ(grid->Selection(), (TGridRect{1, 1, 4, 7}));
+  EXPECT_EQ(grid->SelectedRowCount(), 7);
+  grid->SetRow(2);
+  SimulateKey(grid, VK_DOWN);
+  EXPECT_EQ(grid->SelectedRowCount(), 1);
+  SimulateKey(grid, VK_DOWN, {ssShift});
+  EXPECT_EQ(grid->SelectedRowCount(), 2);
+}
+
+TEST_F(GridInput, NavigationKeysEndTheLookUpTextButHomeDoesNot) {
+  grid->Navigation()->SetAutoGotoWhenSorted(true);
+  grid->Navigation()->SetAutoGotoIncremental(true);
+  grid->SortSettings()->SetShow(true);
+  grid->SortSettings()->SetColumn(2);
+  SimulateTyping(grid, "d");
+  EXPECT_EQ(grid->LookupText(), "d");
+  SimulateKey(grid, VK_HOME);
+  EXPECT_EQ(grid->LookupText(), "d");
+  SimulateKey(grid, VK_DOWN);
+  EXPECT_EQ(grid->LookupText(), "");
+}
+
+TEST_F(GridInput, AHangulSyllableTypedIntoACellStartsTheEditorWithTheWholeCharacter) {
+  grid->SetOptions(grid->Options() + TGridOptions{goEditing});
+  grid->SetCol(2);
+  grid->SetRow(3);
+  SimulateImeCommit(grid, "한"_k);
+  ASSERT_TRUE(PumpUntil([&] { return grid->InplaceEditor() && grid->InplaceEditor()->Visible(); }));
+  EXPECT_EQ(grid->InplaceEditor()->GetText(), "한"_k);
+  SimulateKey(grid->InplaceEditor(), VK_RETURN);
+  EXPECT_EQ(grid->Cells(2, 3), "한"_k);
+}
+
+TEST_F(GridInput, AValidationThatRefusesKeepsTheCellAndTheEditorOpen) {
+  grid->SetOptions(grid->Options() + TGridOptions{goEditing});
+  int calls = 0;
+  grid->OnCellValidate = [&](TObject*, int, int, AnsiString& value, bool& valid) {
+    ++calls;
+    valid = value != "bad";
+  };
+  grid->SetCol(2);
+  grid->SetRow(3);
+  SimulateKey(grid, VK_F2);
+  ASSERT_TRUE(grid->InplaceEditor() && grid->InplaceEditor()->Visible());
+  grid->InplaceEditor()->SetText("bad");
+  SimulateKey(grid->InplaceEditor(), VK_DOWN);
+  EXPECT_EQ(grid->Row(), 3);
+  EXPECT_EQ(grid->Cells(2, 3), "d3");
+  EXPECT_GE(calls, 1);
+}
+
+// ---------------------------------------------------------------- clicks
+
+TEST_F(GridInput, AClickTogglesACheckBoxOnlyWhereTheCellMayBeEdited) {
+  grid->SetOptions(grid->Options() + TGridOptions{goEditing});
+  grid->CreateCellGraphic(3, 2)->SetCellType(ctCheckBox);
+  grid->CreateCellGraphic(3, 4)->SetCellType(ctCheckBox);
+  grid->CellPropertiesAt(3, 4)->SetReadOnly(true);
+  ClickCell(3, 2);
+  ClickCell(3, 4);
+  bool state = false;
+  grid->GetCheckBoxState(3, 2, state);
+  EXPECT_TRUE(state);
+  grid->GetCheckBoxState(3, 4, state);
+  EXPECT_FALSE(state);
+}
+
+TEST_F(GridInput, CheckingTheHeaderChecksTheColumnButLeavesReadOnlyCells) {
+  grid->SetOptions(grid->Options() + TGridOptions{goEditing});
+  grid->MouseActions()->SetCheckAllCheck(true);
+  for (int r = 0; r <= 8; ++r) grid->CreateCellGraphic(3, r)->SetCellType(ctCheckBox);
+  grid->CellPropertiesAt(3, 5)->SetReadOnly(true);
+  ClickCell(3, 0);
+  bool state = false;
+  grid->GetCheckBoxState(3, 1, state);
+  EXPECT_TRUE(state);
+  grid->GetCheckBoxState(3, 5, state);
+  EXPECT_FALSE(state);
+}
+
+TEST_F(GridInput, AClickOnARadioItemSelectsIt) {
+  grid->SetOptions(grid->Options() + TGridOptions{goEditing});
+  grid->SetRowHeights(2, 60);
+  TCellGraphic* radio = grid->CreateCellGraphic(2, 2);
+  radio->SetCellType(ctRadio);
+  auto* items = new TStringList;
+  items->Add("A");
+  items->Add("B");
+  items->Add("C");
+  radio->SetCellCreated(true);
+  radio->SetPayload(items);
+  int index = -1;
+  grid->OnRadioClick = [&](TObject*, int, int, int i) { index = i; };
+  const TRect r = grid->CellRect(2, 2);
+  ClickAt(r.Left + 8, r.Bottom - 4);
+  EXPECT_EQ(index, 2);
+  EXPECT_EQ(grid->Cells(2, 2), "C");
+}
+
+TEST_F(GridInput, ANodeGlyphClickContractsAndExpandsWithVetoes) {
+  grid->AddNode(2, 3);
+  ASSERT_TRUE(grid->IsNodeRow(2));
+  bool allow = false;
+  grid->OnBeforeContractNode = [&](TObject*, int, bool& a, int) { a = allow; };
+  const TRect r = grid->CellRect(0, 2);
+  int glyphX = -1;
+  for (int x = r.Left; x < r.Right && glyphX < 0; ++x)
+    if (grid->IsNodeGlyphHit(2, x - r.Left)) glyphX = x;
+  ASSERT_GE(glyphX, 0);
+  ClickAt(glyphX, (r.Top + r.Bottom) / 2);
+  EXPECT_FALSE(grid->IsNodeCollapsed(2));
+  allow = true;
+  ClickAt(glyphX, (r.Top + r.Bottom) / 2);
+  EXPECT_TRUE(grid->IsNodeCollapsed(2));
+  ClickAt(glyphX, (r.Top + r.Bottom) / 2);
+  EXPECT_FALSE(grid->IsNodeCollapsed(2));
+}
+
+TEST_F(GridInput, AnchorsOpenOnlyWebAndMailAddressesAndCellLinksMove) {
+  ShellFake shell;
+  grid->SetURLShow(true);
+  grid->SetCells(2, 1, "https://example.org/movie");
+  grid->SetCells(2, 2, "file:///etc/passwd");
+  grid->SetCells(2, 3, "C:\\Windows\\calc.exe");
+  grid->SetCells(2, 4, "<A href=\"cell://D7\">go</A>");
+  grid->SetCells(2, 5, "<A href=\"\\\\server\\share\\x.exe\">bad</A>");
+  grid->SetColWidths(2, 200);
+  ClickCell(2, 1);
+  ClickCell(2, 2);
+  ClickCell(2, 3);
+  const TRect r5 = grid->CellRect(2, 5);
+  ClickAt(r5.Left + 6, (r5.Top + r5.Bottom) / 2);
+  EXPECT_EQ(TShellFake::OpenedAddresses(), (std::vector<AnsiString>{"https://example.org/movie"}));
+  const TRect r4 = grid->CellRect(2, 4);
+  ClickAt(r4.Left + 6, (r4.Top + r4.Bottom) / 2);
+  EXPECT_EQ(grid->Col(), 4);
+  EXPECT_EQ(grid->Row(), 7);
+}
+
+TEST_F(GridInput, HeaderClicksSortUpDownThenUndoAndOnCanSortRefuses) {
+  grid->SortSettings()->SetShow(true);
+  grid->SortSettings()->SetUndoSort(true);
+  const std::string before = Column(3);
+  bool allow = false;
+  grid->OnCanSort = [&](TObject*, int, bool& doSort) { doSort = allow; };
+  ClickCell(3, 0);
+  EXPECT_EQ(Column(3), before);
+  allow = true;
+  ClickCell(3, 0);
+  EXPECT_EQ(Column(3), "2003|2003|2006|2007|2009|2010|2018|2019|");
+  ClickCell(3, 0);
+  EXPECT_EQ(Column(3), "2019|2018|2010|2009|2007|2006|2003|2003|");
+  ClickCell(3, 0);
+  EXPECT_EQ(Column(3), before);
+  EXPECT_EQ(grid->SortSettings()->Column(), -1);
+  // Two rows: nothing to sort.
+  grid->SetRowCount(2);
+  ClickCell(1, 0);
+  EXPECT_EQ(grid->SortSettings()->Column(), -1);
+}
+
+TEST_F(GridInput, ShiftHeaderClicksBuildAnIndexAndAPlainClickResetsIt) {
+  grid->SortSettings()->SetShow(true);
+  grid->SortSettings()->SetIndexShow(true);
+  ClickCell(3, 0);
+  ClickCell(4, 0, {ssShift});
+  EXPECT_EQ(grid->SortIndexes()->Count(), 2);
+  EXPECT_EQ(Column(3), "2003|2003|2006|2007|2009|2010|2018|2019|");
+  EXPECT_EQ(grid->Cells(4, 1), "8.9");
+  ClickCell(2, 0);
+  EXPECT_EQ(grid->SortIndexes()->Count(), 1);
+}
+
+TEST_F(GridInput, ADoubleClickOnAHeaderBorderSizesTheColumnAndTheReleaseDoesNotSort) {
+  grid->SortSettings()->SetShow(true);
+  grid->SetOptions(grid->Options() + TGridOptions{goColSizing});
+  grid->SetCells(1, 3, "a very long title that needs a wide column");
+  const std::string before = Column(1);
+  const TRect r = grid->CellRect(1, 0);
+  SimulateDblClick(grid, r.Right - 1, (r.Top + r.Bottom) / 2);
+  EXPECT_GT(grid->ColWidths(1), 150);
+  EXPECT_EQ(Column(1), before);
+}
+
+TEST_F(GridInput, ColumnsMovedByMouseTakeTheSortColumnAlong) {
+  grid->SetOptions(grid->Options() + TGridOptions{goColMoving});
+  grid->SortSettings()->SetColumn(3);
+  const TPoint from = Center(3, 0);
+  const TPoint to = Center(1, 0);
+  SimulateMouseDown(grid, mbLeft, from.X, from.Y);
+  SimulateMouseMove(grid, (from.X + to.X) / 2, to.Y, {ssLeft});
+  SimulateMouseMove(grid, to.X, to.Y, {ssLeft});
+  SimulateMouseUp(grid, mbLeft, to.X, to.Y);
+  EXPECT_EQ(grid->Cells(1, 0), "연도"_k);
+  EXPECT_EQ(grid->Cells(2, 0), "제목"_k);
+  EXPECT_EQ(grid->SortSettings()->Column(), 1);
+}
+
+TEST_F(GridInput, ClicksAndReleasesOutsideTheCellsGiveNoNegativeIndex) {
+  grid->SetColCount(3);
+  grid->SetRowCount(3);
+  grid->SortSettings()->SetShow(true);
+  grid->MouseActions()->SetRowSelect(true);
+  grid->MouseActions()->SetColSelect(true);
+  std::vector<int> seen;
+  grid->OnClickCell = [&](TObject*, int row, int col) {
+    seen.push_back(row);
+    seen.push_back(col);
+  };
+  ClickAt(510, 290);
+  SimulateMouseDown(grid, mbLeft, 5, Center(0, 1).Y);
+  SimulateMouseMove(grid, 5, 400, {ssLeft});
+  SimulateMouseMove(grid, 5, -40, {ssLeft});
+  SimulateMouseUp(grid, mbLeft, 5, -40);
+  SimulateDblClick(grid, 515, 5);
+  for (int v : seen) EXPECT_GE(v, 0);
+  const TGridRect sel = grid->Selection();
+  EXPECT_GE(sel.Top, 1);
+  EXPECT_GE(sel.Left, 1);
+  for (int c = 0; c < grid->ColCount(); ++c) EXPECT_GT(grid->ColWidths(c), 0);
+}
+
+TEST_F(GridInput, FixedColumnClicksSelectRowsAndCtrlClickUnmarksAtRelease) {
+  grid->MouseActions()->SetRowSelect(true);
+  grid->MouseActions()->SetDisjunctRowSelect(true);
+  ClickCell(0, 2);
+  EXPECT_EQ(grid->Selection(), (TGridRect{1, 2, 4, 2}));
+  EXPECT_TRUE(grid->IsRowSelected(2));
+  ClickCell(2, 4, {ssCtrl});
+  EXPECT_TRUE(grid->IsRowSelected(4));
+  const TPoint p = Center(2, 4);
+  SimulateMouseDown(grid, mbLeft, p.X, p.Y, {ssCtrl});
+  EXPECT_TRUE(grid->IsRowSelected(4));
+  SimulateMouseUp(grid, mbLeft, p.X, p.Y, {ssCtrl});
+  EXPECT_FALSE(grid->IsRowSelected(4));
+}
+
+// ---------------------------------------------------------------- wheel, hints, timers
+
+TEST_F(GridInput, WheelDeltasAddUpToWholeStepsAndCtrlZooms) {
+  grid->MouseActions()->SetWheelIncrement(2);
+  grid->SetRow(1);
+  for (int i = 0; i < 3; ++i) SimulateWheel(grid, -30);
+  EXPECT_EQ(grid->Row(), 1);
+  SimulateWheel(grid, -30);
+  EXPECT_EQ(grid->Row(), 3);
+  SimulateWheel(grid, -120 * 5);
+  EXPECT_EQ(grid->Row(), 8);
+  SimulateWheel(grid, 120);
+  EXPECT_EQ(grid->Row(), 6);
+  const int width = grid->ColWidths(1);
+  SimulateWheel(grid, -120, {ssCtrl});
+  EXPECT_GT(grid->ColWidths(1), width);
+  EXPECT_GT(grid->ZoomStep(), 0);
+}
+
+TEST_F(GridInput, ZoomStaysWithinTenStepsEitherWay) {
+  const int width = grid->ColWidths(1);
+  grid->ZoomBy(11);
+  EXPECT_EQ(grid->ColWidths(1), width);
+  for (int i = 0; i < 11; ++i) grid->ZoomBy(1);
+  EXPECT_EQ(grid->ZoomStep(), 10);
+  EXPECT_EQ(grid->ColWidths(1), width + 10);
+}
+
+TEST_F(GridInput, HintsShowALongCellsTextOnlyWhenItDoesNotFit) {
+  grid->SetHintShowCells(true);
+  grid->SetHintShowLargeText(true);
+  grid->SetCells(2, 2, "A title far too long to be seen whole in this narrow column");
+  auto hintAt = [&](int col, int row) {
+    THintInfo info;
+    info.HintControl = grid;
+    info.CursorPos = Center(col, row);
+    TMessage m;
+    m.Msg = CM_HINTSHOW;
+    m.LParam = reinterpret_cast<LPARAM>(&info);
+    grid->WindowProc(m);
+    return m.Result == 0 ? info.HintStr : AnsiString();
+  };
+  EXPECT_EQ(hintAt(2, 2), "A title far too long to be seen whole in this narrow column");
+  EXPECT_EQ(hintAt(2, 3), "");
+  EXPECT_EQ(grid->HintCell(), (TPoint{2, 3}));
+}
+
+TEST_F(GridInput, TheHoverTimerMovesTheCurrentCellWithoutTakingTheFocus) {
+  grid->ScrollOptions().Hovering = true;
+  next->SetFocus();
+  ASSERT_TRUE(PumpUntil([&] { return next->Focused(); }));
+  SimulateMouseMove(grid, Center(3, 5).X, Center(3, 5).Y);
+  Mouse->SetCursorPos(grid->ClientToScreen(Center(3, 5)));
+  TMessage m;
+  m.Msg = WM_TIMER;
+  m.WParam = TExStringGrid::kHoverTimerId;
+  grid->WindowProc(m);
+  EXPECT_EQ(grid->Col(), 3);
+  EXPECT_EQ(grid->Row(), 5);
+  EXPECT_TRUE(next->Focused());
+}
+
+TEST_F(GridInput, PanningFollowsOnlyItsAxisAndStopsWhenTheFocusGoes) {
+  grid->ScrollOptions().IntelliPan = ipVertical;
+  grid->SetCol(2);
+  grid->SetRow(2);
+  const TPoint origin = Center(2, 4);
+  SimulateMouseDown(grid, mbMiddle, origin.X, origin.Y);
+  ASSERT_TRUE(grid->Panning());
+  Mouse->SetCursorPos(grid->ClientToScreen({origin.X + 60, origin.Y + 40}));
+  TMessage tick;
+  tick.Msg = WM_TIMER;
+  tick.WParam = 112;
+  grid->WindowProc(tick);
+  EXPECT_EQ(grid->Col(), 2);
+  EXPECT_EQ(grid->Row(), 3);
+  next->SetFocus();
+  ASSERT_TRUE(PumpUntil([&] { return !grid->Panning(); }));
+}
+
+// ---------------------------------------------------------------- small operations
+
+TEST_F(GridInput, SelectionTextQuotesCellsWithTabsQuotesAndLineBreaks) {
+  grid->SetCells(1, 1, "a");
+  grid->SetCells(2, 1, "b");
+  grid->SetCells(1, 2, "c");
+  grid->SetCells(2, 2, "d");
+  grid->SetSelection({1, 1, 2, 2});
+  EXPECT_EQ(grid->SelectionAsText(), "a\tb\r\nc\td");
+  grid->SetCells(1, 1, "x\ty");
+  grid->SetCells(2, 1, "say \"hi\"");
+  grid->SetCells(1, 2, "two\r\nlines");
+  EXPECT_EQ(grid->SelectionAsText(), "\"x\ty\"\t\"say \"\"hi\"\"\"\r\n\"two\r\nlines\"\td");
+}
+
+TEST_F(GridInput, AggregatesCountOnlyNumericCells) {
+  // Rating 4 holds "x": seven numbers.
+  EXPECT_NEAR(grid->ColumnAvg(4, 1, 8), (8.1 + 9.0 + 8.9 + 9.5 + 7.7 + 8.3 + 8.0) / 7, 1e-9);
+  grid->SetCells(4, 1, "n/a");
+  EXPECT_DOUBLE_EQ(grid->ColumnMin(4, 1, 8), 7.7);
+  EXPECT_DOUBLE_EQ(grid->ColumnMax(4, 1, 8), 9.5);
+  EXPECT_DOUBLE_EQ(grid->ColumnAvg(4, 5, 4), 0);
+}
+
+TEST_F(GridInput, PicturesFitByEachMode) {
+  EXPECT_EQ(TExStringGrid::FitPictureSize(0, 40, 20, 10, 10), (TPoint{40, 20}));
+  EXPECT_EQ(TExStringGrid::FitPictureSize(1, 40, 20, 10, 10), (TPoint{10, 10}));
+  EXPECT_EQ(TExStringGrid::FitPictureSize(2, 40, 20, 20, 20), (TPoint{20, 10}));
+  EXPECT_EQ(TExStringGrid::FitPictureSize(3, 4, 2, 20, 20), (TPoint{4, 2}));
+  EXPECT_EQ(TExStringGrid::FitPictureSize(4, 40, 20, 20, 40), (TPoint{20, 10}));
+  EXPECT_EQ(TExStringGrid::FitPictureSize(2, 0, 0, 20, 20), (TPoint{0, 0}));
+}
+
+TEST_F(GridInput, RowColoursCoverHiddenColumnsAndClNoneTakesThemAway) {
+  grid->HideColumn(3);
+  grid->SetRowColor(2, clRed);
+  EXPECT_EQ(grid->FindCellProperties(3, 2)->BrushColor(), clRed);
+  grid->SetRowColor(2, clNone);
+  EXPECT_EQ(grid->FindCellProperties(3, 2)->BrushColor(), clNone);
+}
