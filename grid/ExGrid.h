@@ -1490,6 +1490,13 @@ class TExStringGrid : public TBaseGrid {
   std::function<void(TObject* sender, int row, bool& allow)> OnRowSize;
   std::function<void(TObject* sender, int row, bool& canInsert)> OnCanInsertRow;
   std::function<void(TObject* sender, int row, bool& canDelete)> OnCanDeleteRow;
+  // The selection resizer grip was dragged from oldRect to newRect; the
+  // cells of the new area are then filled from the old one.
+  std::function<void(TObject* sender, const TGridRect& oldRect, const TGridRect& newRect)> OnSelectionResize;
+  // Repeats the cells of source over target (display columns), leaving
+  // fixed cells, read-only cells and cells OnCanEditCell refuses alone;
+  // the system clipboard is not touched. Returns the cells written.
+  int FillFromRect(const TGridRect& source, const TGridRect& target);
 
  protected:
   void KeyDown(Word& key, TShiftState shift) override;
@@ -1523,6 +1530,8 @@ class TExStringGrid : public TBaseGrid {
   void HeaderRelease(int col, int row, int x, TShiftState shift);
   void StopPanning();
   void PanStep();
+  void ShowMoveFeedback(int x, int y);
+  void HideMoveFeedback();
   int hitZone_ = 0;
   bool panning_ = false;
   TPoint panOrigin_{0, 0};
@@ -1551,5 +1560,9 @@ class TExStringGrid : public TBaseGrid {
   // Where a drag from this grid was dropped into this grid itself: a move
   // leaves those cells alone when it clears the source.
   TGridRect ownDropRect_{-1, -1, -1, -1};
+  // The selection resizer: the selection when the grip was taken.
+  bool gripResizing_ = false;
+  bool moveFeedback_ = false;
+  TGridRect gripOrigin_{-1, -1, -1, -1};
 };
 

@@ -345,6 +345,16 @@ void TExStringGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int
   }
   if (IsFixedCell(col, row) || col < TBaseGrid::FixedCols() || row < TBaseGrid::FixedRows()) HideEditor();
 
+  // The selection resizer grip: the selection is remembered, the current
+  // cell stays where it is.
+  if (ComputeHitZone(x, y) == 5) {
+    gripResizing_ = true;
+    gripOrigin_ = Selection();
+    hitZone_ = 5;
+    SetMouseCapture(true);
+    return;
+  }
+
   if (ClickCellControl(col, row, x, y, shift)) return;
 
   const int fixedRows = TBaseGrid::FixedRows();
@@ -452,6 +462,18 @@ void TExStringGrid::MouseMove(TShiftState shift, int x, int y) {
     return;
   }
 
+  if (gripResizing_ && leftDown) {
+    // The area grows from the grip's selection toward the mouse, inside the data cells.
+    TGridRect area = gripOrigin_;
+    const int c = col >= 0 ? col : (x < 0 ? FirstDataCol() : LastDataCol());
+    const int r = row >= 0 ? row : (y < 0 ? TBaseGrid::FixedRows() : LastDataRow());
+    area.Right = std::clamp(std::max(c, gripOrigin_.Left), gripOrigin_.Left, LastDataCol());
+    area.Bottom = std::clamp(std::max(r, gripOrigin_.Top), gripOrigin_.Top, LastDataRow());
+    SetSelection(area);
+    Invalidate();
+    return;
+  }
+
   // Range extension from the fixed column (rows) or the header (columns).
   if (rangeAnchor_ >= 0 && leftDown && (downZone_ == 1 || downZone_ == 2)) {
     TGridDrawInfo info;
@@ -509,6 +531,7 @@ void TExStringGrid::MouseMove(TShiftState shift, int x, int y) {
   TBaseGrid::MouseMove(shift, x, y);
 
   if (panning_) return;
+  if (enhRowColMove_ && (GridState() == gsColMoving || GridState() == gsRowMoving)) ShowMoveFeedback(x, y);
   if (cursor != 0 && GridState() == gsNormal) {
     ShowGridCursor(cursor);
   }
@@ -528,6 +551,44 @@ void TExStringGrid::MouseMove(TShiftState shift, int x, int y) {
       }
     }
   }
+}
+
+void TExStringGrid::ShowMoveFeedback(int x, int y) {
+  const bool cols = GridState() == gsColMoving;
+  int col = -1, row = -1;
+  MouseToCell(x, y, col, row);
+  const TPoint from = downCell_;
+  if (from.X < 0 || from.Y < 0) return;
+  moveFeedback_ = true;
+  // A copy of the moved header cell follows the mouse.
+  const int w = cols ? ColWidths(from.X) : ColWidths(0);
+  const int h = cols ? RowHeights(0) : RowHeights(from.Y);
+  ShowPopupButton(Rect(x - w / 2, y - h / 2, x - w / 2 + w, y - h / 2 + h), GetCellText(RealColIndex(from.X), from.Y));
+  ShowGridCursor(crDrag);
+  // Markers at the insertion edge.
+  if (cols) {
+    const int target = std::clamp(col >= 0 ? col : (x < 0 ? LeftCol() : LastDataCol()), TBaseGrid::FixedCols(),
+                                  std::max(ColCount() - 1, 0));
+    const TRect r = CellRect(target, 0);
+    const int edge = target > from.X ? r.Right : r.Left;
+    ArrowWindow(1)->ShowAt(edge - 5, 0);
+    ArrowWindow(0)->ShowAt(edge - 5, std::max(r.Bottom - 10, 0));
+  } else {
+    const int target = std::clamp(row >= 0 ? row : (y < 0 ? TopRow() : LastDataRow()), TBaseGrid::FixedRows(),
+                                  std::max(LastDataRow(), 0));
+    const TRect r = CellRect(0, target);
+    const int edge = target > from.Y ? r.Bottom : r.Top;
+    ArrowWindow(2)->ShowAt(0, edge - 5);
+    ArrowWindow(3)->ShowAt(std::max(r.Right - 10, 0), edge - 5);
+  }
+}
+
+void TExStringGrid::HideMoveFeedback() {
+  if (!moveFeedback_) return;
+  moveFeedback_ = false;
+  PopupButton()->SetVisible(false);
+  for (int d = 0; d < 4; ++d) ArrowWindow(d)->SetVisible(false);
+  ShowGridCursor(crDefault);
 }
 
 void TExStringGrid::UpdateAnchorHover(int col, int row, int x, int y) {
@@ -565,8 +626,21 @@ void TExStringGrid::MouseUp(TMouseButton button, TShiftState shift, int x, int y
   const bool wasSizing = state == gsColSizing || state == gsRowSizing;
   const int zone = downZone_;
   downZone_ = 0;
+  if (wasMoving) HideMoveFeedback();
   rangeAnchor_ = -1;
   if (hintShowSizing_) HideHint();
+
+  if (gripResizing_) {
+    gripResizing_ = false;
+    if (MouseCapture()) SetMouseCapture(false);
+    const TGridRect area = Selection();
+    if (!SameGridRect(area, gripOrigin_)) {
+      if (OnSelectionResize) OnSelectionResize(this, gripOrigin_, area);
+      FillFromRect(gripOrigin_, area);
+    }
+    TBaseGrid::MouseUp(button, shift, x, y);
+    return;
+  }
 
   // A cell button fires when released over its own cell.
   if (anchorCell_.X >= 0) {
@@ -903,5 +977,7 @@ void TExStringGrid::WMTimer(TMessage& m) {
 
 void TExStringGrid::WMKillFocus(TMessage& m) {
   StopPanning();
+  gripResizing_ = false;
+  HideMoveFeedback();
   TBaseGrid::WMKillFocus(m);
 }

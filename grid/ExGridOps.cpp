@@ -123,3 +123,36 @@ TPoint TExStringGrid::FitPictureSize(int mode, int picW, int picH, int availW, i
     default: return TPoint{picW, picH};
   }
 }
+
+int TExStringGrid::FillFromRect(const TGridRect& source, const TGridRect& target) {
+  const int width = source.Right - source.Left + 1;
+  const int height = source.Bottom - source.Top + 1;
+  if (width < 1 || height < 1 || source.Left < 0 || source.Top < 0) return 0;
+  // The source's texts first: the target may overlap it.
+  std::vector<AnsiString> block;
+  block.reserve(static_cast<std::size_t>(width) * height);
+  for (int r = source.Top; r <= source.Bottom; ++r)
+    for (int c = source.Left; c <= source.Right; ++c)
+      block.push_back(c < ColCount() && r < RowCount() ? GetCellText(RealColIndex(c), r) : AnsiString());
+  int written = 0;
+  BeginUpdate();
+  for (int r = std::max(target.Top, TBaseGrid::FixedRows()); r <= target.Bottom && r < RowCount(); ++r) {
+    for (int c = std::max(target.Left, TBaseGrid::FixedCols()); c <= target.Right && c < ColCount(); ++c) {
+      if (IsFixedCell(c, r)) continue;
+      const int realCol = RealColIndex(c);
+      const TPoint base = BaseCellOf(realCol, r);
+      if (const TCellProperties* props = FindCellProperties(base.X, base.Y); props && props->ReadOnly()) continue;
+      bool canEdit = true;
+      if (OnCanEditCell) OnCanEditCell(this, base.Y, base.X, canEdit);
+      if (!canEdit) continue;
+      const int dy = ((r - source.Top) % height + height) % height;
+      const int dx = ((c - source.Left) % width + width) % width;
+      const AnsiString& text = block[static_cast<std::size_t>(dy) * width + dx];
+      if (GetCellText(realCol, r) != text) SetCellText(realCol, r, text);
+      ++written;
+    }
+  }
+  EndUpdate();
+  if (written > 0) CellsChanged(Rect(RealColIndex(target.Left), target.Top, RealColIndex(target.Right), target.Bottom));
+  return written;
+}

@@ -546,3 +546,109 @@ TEST_F(GridInput, RowColoursCoverHiddenColumnsAndClNoneTakesThemAway) {
   grid->SetRowColor(2, clNone);
   EXPECT_EQ(grid->FindCellProperties(3, 2)->BrushColor(), clNone);
 }
+
+// ---------------------------------------------------------------- drags
+
+namespace {
+
+struct DragHookScope {
+  explicit DragHookScope(std::function<int(const TDragData&, int)> hook) { SetDragDropHook(std::move(hook)); }
+  ~DragHookScope() { SetDragDropHook({}); }
+};
+
+}  // namespace
+
+TEST_F(GridInput, ADragStartsOnlyPastThreePixelsAndAMoveOntoItsOwnRangeKeepsTheDroppedCells) {
+  grid->DragDropSettings()->SetOleDropSource(true);
+  grid->DragDropSettings()->SetOleDropTarget(true);
+  grid->Navigation()->SetAllowClipboardAlways(true);
+  int drags = 0;
+  DragHookScope hook([&](const TDragData& data, int allowed) {
+    ++drags;
+    // Dropped one row down: the source and the dropped range overlap.
+    TDropTarget* t = grid->DropTarget();
+    const TPoint pt = Center(1, 3);
+    int effect = DROPEFFECT_MOVE;
+    t->DragEnter(data, {}, pt, effect);
+    t->DragOver({}, pt, effect);
+    effect = DROPEFFECT_MOVE;
+    t->Drop(data, {}, pt, effect);
+    return effect;
+  });
+  grid->SetSelection({1, 2, 2, 3});
+  const TPoint p = Center(1, 2);
+  SimulateMouseDown(grid, mbLeft, p.X, p.Y);
+  SimulateMouseMove(grid, p.X + 3, p.Y, {ssLeft});
+  EXPECT_EQ(drags, 0);
+  SimulateMouseMove(grid, p.X + 4, p.Y + 1, {ssLeft});
+  SimulateMouseUp(grid, mbLeft, p.X + 4, p.Y + 1);
+  EXPECT_EQ(drags, 1);
+  // Rows 2..3 went to rows 3..4; row 2 is emptied, the dropped rows stay whole.
+  EXPECT_EQ(grid->Cells(1, 2), "");
+  EXPECT_EQ(grid->Cells(1, 3), "올드보이"_k);
+  EXPECT_EQ(grid->Cells(2, 3), "d2");
+  EXPECT_EQ(grid->Cells(1, 4), "살인의 추억"_k);
+  EXPECT_EQ(grid->Cells(2, 4), "d3");
+}
+
+TEST_F(GridInput, TheFillGripRepeatsTheSelectionWithoutTheClipboardAndSkipsReadOnlyCells) {
+  grid->SetSelectionRectangle(true);
+  grid->SetSelectionResizer(true);
+  Clipboard()->SetAsText("clipboard stays");
+  grid->CellPropertiesAt(2, 4)->SetReadOnly(true);
+  std::vector<TGridRect> resized;
+  grid->OnSelectionResize = [&](TObject*, const TGridRect& from, const TGridRect& to) {
+    resized.push_back(from);
+    resized.push_back(to);
+  };
+  grid->SetSelection({2, 1, 2, 2});
+  const TRect corner = grid->CellRect(2, 2);
+  SimulateMouseMove(grid, corner.Right, corner.Bottom);
+  EXPECT_EQ(grid->HitZone(), 5);
+  SimulateMouseDown(grid, mbLeft, corner.Right, corner.Bottom);
+  const TPoint to = Center(2, 5);
+  SimulateMouseMove(grid, to.X, to.Y, {ssLeft});
+  SimulateMouseUp(grid, mbLeft, to.X, to.Y);
+  ASSERT_EQ(resized.size(), 2u);
+  EXPECT_EQ(resized[1], (TGridRect{2, 1, 2, 5}));
+  EXPECT_EQ(Column(2), "d1|d2|d1|d4|d1|d6|d7|d8|");
+  EXPECT_EQ(Clipboard()->AsText(), "clipboard stays");
+}
+
+TEST_F(GridInput, EnteringAndLeavingAnAnchorFiresItsEventsAndShowsTheHand) {
+  grid->SetColWidths(2, 200);
+  grid->SetCells(2, 2, "<A href=\"https://example.org\">link</A> and text");
+  std::vector<std::string> events;
+  grid->OnAnchorEnter = [&](TObject*, int row, int col, const AnsiString& a) {
+    events.push_back("enter " + std::to_string(col) + std::to_string(row) + " " + a);
+  };
+  grid->OnAnchorExit = [&](TObject*, int, int, const AnsiString& a) { events.push_back("exit " + a); };
+  const TRect r = grid->CellRect(2, 2);
+  SimulateMouseMove(grid, r.Left + 8, (r.Top + r.Bottom) / 2);
+  SimulateMouseMove(grid, r.Left + 10, (r.Top + r.Bottom) / 2);
+  SimulateMouseMove(grid, r.Right - 4, (r.Top + r.Bottom) / 2);
+  EXPECT_EQ(events, (std::vector<std::string>{"enter 22 https://example.org", "exit https://example.org"}));
+  EXPECT_EQ(grid->HoverAnchor(), 0);
+}
+
+TEST_F(GridInput, RowsMovedByMouseStayAboveTheFloatingFooterAndAVetoKeepsThem) {
+  grid->SetOptions(grid->Options() + TGridOptions{goRowMoving});
+  grid->FloatingFooter()->SetVisible(true);
+  grid->SetCells(1, 8, "footer");
+  bool allow = false;
+  grid->OnRowMove = [&](TObject*, int, bool& a) { a = allow; };
+  auto drag = [&](int fromRow, int toRow) {
+    const TPoint from = Center(0, fromRow);
+    const TPoint to = Center(0, toRow);
+    SimulateMouseDown(grid, mbLeft, from.X, from.Y);
+    SimulateMouseMove(grid, to.X, (from.Y + to.Y) / 2, {ssLeft});
+    SimulateMouseMove(grid, to.X, to.Y, {ssLeft});
+    SimulateMouseUp(grid, mbLeft, to.X, to.Y);
+  };
+  drag(2, 8);
+  EXPECT_EQ(grid->Cells(1, 2), "올드보이"_k);
+  allow = true;
+  drag(2, 8);
+  EXPECT_EQ(grid->Cells(1, 8), "footer");
+  EXPECT_EQ(grid->Cells(1, 7), "올드보이"_k);
+}
