@@ -652,3 +652,32 @@ TEST_F(GridInput, RowsMovedByMouseStayAboveTheFloatingFooterAndAVetoKeepsThem) {
   EXPECT_EQ(grid->Cells(1, 8), "footer");
   EXPECT_EQ(grid->Cells(1, 7), "올드보이"_k);
 }
+
+TEST_F(GridInput, TypingWithRangeSelectAndEditStartsTheEditOnlyWhereTheCellMayBeEdited) {
+  grid->MouseActions()->SetRangeSelectAndEdit(true);
+  grid->CellPropertiesAt(2, 4)->SetReadOnly(true);
+  grid->SetCol(2);
+  grid->SetRow(4);
+  SimulateTyping(grid, "z");
+  EXPECT_FALSE(grid->InplaceEditor() && grid->InplaceEditor()->Visible());
+  EXPECT_FALSE(grid->Options().contains(goEditing));
+  grid->SetRow(3);
+  SimulateTyping(grid, "z");
+  ASSERT_TRUE(grid->InplaceEditor() && grid->InplaceEditor()->Visible());
+  EXPECT_EQ(grid->InplaceEditor()->GetText(), "z");
+}
+
+TEST_F(GridInput, ARightClickSelectsTheCellAndReportsIt) {
+  grid->MouseActions()->SetSelectOnRigthClick(true);
+  std::vector<int> seen;
+  grid->OnRightClickCell = [&](TObject*, int row, int col) {
+    seen.push_back(col);
+    seen.push_back(row);
+  };
+  const TPoint p = Center(3, 6);
+  SimulateMouseDown(grid, mbRight, p.X, p.Y);
+  SimulateMouseUp(grid, mbRight, p.X, p.Y);
+  EXPECT_EQ(grid->Col(), 3);
+  EXPECT_EQ(grid->Row(), 6);
+  EXPECT_EQ(seen, (std::vector<int>{3, 6}));
+}
