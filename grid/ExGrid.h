@@ -59,6 +59,7 @@ VIDRENA_EXCEPTION(EExGridError, Exception);
 
 // The grid's small windows (ExHint.h); the grid owns one set of them.
 class THTMLHintWindow;
+struct THtmlDrawResult;
 class TFooterPanel;
 class TArrowWindow;
 class TPopupButton;
@@ -1477,6 +1478,8 @@ class TExStringGrid : public TBaseGrid {
   std::function<void(TObject* sender, int col, int row, int index)> OnRadioMouseUp;
   std::function<void(TObject* sender, int col, int row)> OnButtonClick;
   std::function<void(TObject* sender, int row, int col, const AnsiString& anchor, bool& process)> OnAnchorClick;
+  std::function<void(TObject* sender, int row, int col, const AnsiString& id, const AnsiString& type,
+                     const AnsiString& value)> OnControlClick;
   std::function<void(TObject* sender, int row, int col, const AnsiString& anchor)> OnAnchorEnter;
   std::function<void(TObject* sender, int row, int col, const AnsiString& anchor)> OnAnchorExit;
   std::function<void(TObject* sender, int row, int col, AnsiString& anchor)> OnAnchorHint;
@@ -1525,6 +1528,8 @@ class TExStringGrid : public TBaseGrid {
   void DeleteRowByKey();
   void AppendRowByKey();
   int ComputeHitZone(int x, int y);
+  // Hit-tests the mark-up of a cell (real column) at a client point.
+  bool HtmlHitAt(int col, int row, int x, int y, THtmlDrawResult& result);
   void UpdateAnchorHover(int col, int row, int x, int y);
   bool ClickCellControl(int col, int row, int x, int y, TShiftState shift);
   void HeaderRelease(int col, int row, int x, TShiftState shift);

@@ -35,6 +35,11 @@ constexpr TCursor kCursorPanNone = 8000;
 
 bool IsWebOrMailLink(const AnsiString& link) { return IsOpenableAddress(link); }
 
+// Mark-up: the grid's HTML texts, and texts that hold form controls only.
+bool IsMarkupText(const AnsiString& text, bool htmlEnabled) {
+  return CellMarkupKind(text, htmlEnabled) == 1 || (htmlEnabled && HasControlTags(text));
+}
+
 bool SameGridRect(const TGridRect& a, const TGridRect& b) {
   return a.Left == b.Left && a.Top == b.Top && a.Right == b.Right && a.Bottom == b.Bottom;
 }
@@ -43,6 +48,31 @@ bool SameGridRect(const TGridRect& a, const TGridRect& b) {
 
 // ------------------------------------------------------------- anchors
 
+bool TExStringGrid::HtmlHitAt(int col, int row, int x, int y, THtmlDrawResult& result) {
+  if (col < 0 || row < 0 || col >= RealColCount() || row >= RowCount()) return false;
+  const AnsiString text = GetCellText(col, row);
+  if (!IsMarkupText(text, enableHTML_)) return false;
+  const TRect cell = CellRect(DisplColIndex(col), row);
+  if (cell.Right <= cell.Left || cell.Bottom <= cell.Top) return false;
+  TRect r = cell;
+  r.Left += textOffsetX_ - 1;
+  r.Top += textOffsetY_;
+  // Past the check box a cell shows beside its text.
+  bool checked = false;
+  if (GetCheckBoxState(col, row, checked)) r.Left += controlLook_->CheckSize() + 4;
+  TBitmap scratch;
+  scratch.SetWidth(std::max(cell.Right, 1));
+  scratch.SetHeight(std::max(cell.Bottom, 1));
+  scratch.Canvas()->Font()->Assign(*Font());
+  THtmlDrawArgs args;
+  args.Images = gridImages_;
+  args.X = x;
+  args.Y = y;
+  args.HitTest = true;
+  args.WordWrap = !enhTextSize_;
+  return DrawHtml(*scratch.Canvas(), text, r, args, result);
+}
+
 AnsiString TExStringGrid::AnchorAt(int col, int row, int x, int y, int* anchorIndex) {
   if (anchorIndex) *anchorIndex = 0;
   if (col < 0 || row < 0 || col >= RealColCount() || row >= RowCount()) return AnsiString();
@@ -50,23 +80,8 @@ AnsiString TExStringGrid::AnchorAt(int col, int row, int x, int y, int* anchorIn
   if (text.empty()) return AnsiString();
   const int kind = CellMarkupKind(text, enableHTML_);
   if (kind == 1) {
-    const TRect cell = CellRect(DisplColIndex(col), row);
-    if (cell.Right <= cell.Left || cell.Bottom <= cell.Top) return AnsiString();
-    TRect r = cell;
-    r.Left += textOffsetX_ - 1;
-    r.Top += textOffsetY_;
-    TBitmap scratch;
-    scratch.SetWidth(std::max(cell.Right, 1));
-    scratch.SetHeight(std::max(cell.Bottom, 1));
-    scratch.Canvas()->Font()->Assign(*Font());
-    THtmlDrawArgs args;
-    args.Images = gridImages_;
-    args.X = x;
-    args.Y = y;
-    args.HitTest = true;
-    args.WordWrap = !enhTextSize_;
     THtmlDrawResult result;
-    if (!DrawHtml(*scratch.Canvas(), text, r, args, result)) return AnsiString();
+    if (!HtmlHitAt(col, row, x, y, result)) return AnsiString();
     // Form controls are no links.
     if (result.AnchorLink == "ctrl") return AnsiString();
     if (anchorIndex) *anchorIndex = result.HoverAnchor;
@@ -238,6 +253,27 @@ bool TExStringGrid::ClickCellControl(int col, int row, int x, int y, TShiftState
     FocusCell(DisplColIndex(base.X), base.Y, true);
     anchorCell_ = TPoint{DisplColIndex(base.X), base.Y};
     return true;
+  }
+
+  // Form controls in mark-up: a CHECK flips its value, every control
+  // reports the click.
+  if (enableHTML_ && HasControlTags(GetCellText(base.X, base.Y))) {
+    THtmlDrawResult hit;
+    if (HtmlHitAt(base.X, base.Y, x, y, hit) && hit.AnchorLink == "ctrl" && !hit.ControlId.empty()) {
+      AnsiString value = hit.ControlValue;
+      const AnsiString type = UpperCase(hit.ControlType);
+      if (type == "CHECK" && editingOn && MayEditCell(DisplColIndex(base.X), base.Y)) {
+        value = UpperCase(value) == "TRUE" ? "FALSE" : "TRUE";
+        AnsiString text = GetCellText(base.X, base.Y);
+        if (SetControlValue(text, hit.ControlId, value)) {
+          SetCellText(base.X, base.Y, text);
+          CellsChanged(Rect(base.X, base.Y, base.X, base.Y));
+          RepaintCell(DisplColIndex(base.X), base.Y);
+        }
+      }
+      if (OnControlClick) OnControlClick(this, base.Y, DisplColIndex(base.X), hit.ControlId, type, value);
+      return true;
+    }
   }
 
   // Anchors in mark-up, and plain texts that are web or mail addresses.

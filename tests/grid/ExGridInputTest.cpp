@@ -681,3 +681,25 @@ TEST_F(GridInput, ARightClickSelectsTheCellAndReportsIt) {
   EXPECT_EQ(grid->Row(), 6);
   EXPECT_EQ(seen, (std::vector<int>{3, 6}));
 }
+
+TEST_F(GridInput, AClickOnAMarkUpCheckControlFlipsItsValueWhereTheCellMayBeEdited) {
+  grid->MouseActions()->SetRangeSelectAndEdit(true);
+  grid->SetColWidths(2, 200);
+  grid->SetCells(2, 2, "<CONTROL TYPE=\"CHECK\" ID=\"seen\" VALUE=\"FALSE\" WIDTH=\"1\"> seen");
+  std::vector<std::string> clicks;
+  grid->OnControlClick = [&](TObject*, int, int, const AnsiString& id, const AnsiString& type, const AnsiString& value) {
+    clicks.push_back(id + " " + type + " " + value);
+  };
+  const TRect r = grid->CellRect(2, 2);
+  int hitX = -1;
+  for (int x = r.Left; x < r.Left + 40 && hitX < 0; ++x) {
+    ClickAt(x, (r.Top + r.Bottom) / 2);
+    if (!clicks.empty()) hitX = x;
+  }
+  ASSERT_GE(hitX, 0);
+  EXPECT_EQ(clicks.back(), "seen CHECK TRUE");
+  EXPECT_NE(grid->Cells(2, 2).find("VALUE=\"TRUE\""), std::string::npos);
+  grid->CellPropertiesAt(2, 2)->SetReadOnly(true);
+  ClickAt(hitX, (r.Top + r.Bottom) / 2);
+  EXPECT_NE(grid->Cells(2, 2).find("VALUE=\"TRUE\""), std::string::npos);
+}
