@@ -1510,6 +1510,7 @@ class TExStringGrid : public TBaseGrid {
   bool DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) override;
   void WMTimer(TMessage& m) override;
   void WMKillFocus(TMessage& m) override;
+  void WMCancelMode(TMessage& m) override;
   void CMHintShow(TMessage& m) override;
   void CMMouseLeave(TMessage& m) override;
   void ColumnMoved(int fromIndex, int toIndex) override;

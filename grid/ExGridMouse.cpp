@@ -450,6 +450,21 @@ void TExStringGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int
 
   const TGridRect oldSel = Selection();
   if (!dataCell) {
+    // A sizing about to start asks first.
+    TGridDrawInfo info;
+    CalcDrawInfo(info);
+    TGridState sizing = gsNormal;
+    int index = -1, pos = 0, ofs = 0;
+    TBaseGrid::CalcSizingState(x, y, sizing, index, pos, ofs, info);
+    if (index >= 0 && ((sizing == gsColSizing && OnColumnSize) || (sizing == gsRowSizing && OnRowSize))) {
+      bool allow = true;
+      if (sizing == gsColSizing) OnColumnSize(this, index, allow);
+      else OnRowSize(this, index, allow);
+      if (!allow) {
+        consumedClick_ = true;
+        return;
+      }
+    }
     TBaseGrid::MouseDown(button, shift, x, y);
     if (!(floatingFooter_->FixedLastRow() && row == RowCount() - 1) && OnClickCell) OnClickCell(this, row, col);
     return;
@@ -1016,4 +1031,14 @@ void TExStringGrid::WMKillFocus(TMessage& m) {
   gripResizing_ = false;
   HideMoveFeedback();
   TBaseGrid::WMKillFocus(m);
+}
+
+void TExStringGrid::WMCancelMode(TMessage& m) {
+  // An ended gesture leaves no marker, pan or grip behind.
+  StopPanning();
+  gripResizing_ = false;
+  rangeAnchor_ = -1;
+  pendingDrag_ = false;
+  HideMoveFeedback();
+  TBaseGrid::WMCancelMode(m);
 }

@@ -703,3 +703,25 @@ TEST_F(GridInput, AClickOnAMarkUpCheckControlFlipsItsValueWhereTheCellMayBeEdite
   ClickAt(hitX, (r.Top + r.Bottom) / 2);
   EXPECT_NE(grid->Cells(2, 2).find("VALUE=\"TRUE\""), std::string::npos);
 }
+
+TEST_F(GridInput, ColumnsSizeByMouseUnlessOnColumnSizeRefuses) {
+  grid->SetOptions(grid->Options() + TGridOptions{goColSizing});
+  grid->SortSettings()->SetShow(true);
+  bool allow = false;
+  grid->OnColumnSize = [&](TObject*, int, bool& a) { a = allow; };
+  const int width = grid->ColWidths(2);
+  const TRect r = grid->CellRect(2, 0);
+  auto drag = [&] {
+    SimulateMouseDown(grid, mbLeft, r.Right, (r.Top + r.Bottom) / 2);
+    SimulateMouseMove(grid, r.Right + 30, (r.Top + r.Bottom) / 2, {ssLeft});
+    SimulateMouseUp(grid, mbLeft, r.Right + 30, (r.Top + r.Bottom) / 2);
+  };
+  const std::string before = Column(2);
+  drag();
+  EXPECT_EQ(grid->ColWidths(2), width);
+  allow = true;
+  drag();
+  EXPECT_NEAR(grid->ColWidths(2), width + 30, 2);
+  // Neither gesture sorted.
+  EXPECT_EQ(Column(2), before);
+}
