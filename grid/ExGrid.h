@@ -23,6 +23,8 @@
 //     published looks, integral height, version, linked components ... ExGridProps.cpp
 //     clipboard, smart fill ... ExGridClipboard.cpp; text and spreadsheet import ... ExGridImport.cpp
 //     drag and drop ...... ExGridDragDrop.cpp (settings, targets, sources: ExGridDragDrop.h)
+//     keyboard ........... ExGridKeys.cpp; mouse, wheel, hints, timers ... ExGridMouse.cpp;
+//                          zoom, row colours, selection text, fill grip ... ExGridOps.cpp
 //
 // Indices: the cell store works on real columns and rows. ColCount counts
 // the shown columns; a hidden column keeps its cells at its real index and

@@ -4,6 +4,7 @@
 
 #include "grid/ExGrid.h"
 #include "platform/rtl/Cp949.h"
+#include "platform/vcl/Clipbrd.h"
 #include "platform/vcl/ShellApi.h"
 #include "platform/vcl/StdCtrls.h"
 #include "tests/grid/EditorTestSupport.h"
@@ -724,4 +725,63 @@ TEST_F(GridInput, ColumnsSizeByMouseUnlessOnColumnSizeRefuses) {
   EXPECT_NEAR(grid->ColWidths(2), width + 30, 2);
   // Neither gesture sorted.
   EXPECT_EQ(Column(2), before);
+}
+
+TEST_F(GridInput, DraggingDownTheFixedColumnExtendsTheRowSelection) {
+  grid->MouseActions()->SetRowSelect(true);
+  const TPoint from = Center(0, 2);
+  const TPoint to = Center(0, 5);
+  SimulateMouseMove(grid, from.X, from.Y);
+  EXPECT_EQ(grid->HitZone(), 2);
+  SimulateMouseDown(grid, mbLeft, from.X, from.Y);
+  SimulateMouseMove(grid, to.X, to.Y, {ssLeft});
+  SimulateMouseUp(grid, mbLeft, to.X, to.Y);
+  EXPECT_EQ(grid->Selection(), (TGridRect{1, 2, 4, 5}));
+}
+
+TEST_F(GridInput, ClipboardKeysAskFirstAndAVetoLeavesTheClipboard) {
+  grid->Navigation()->SetAllowClipboardShortCuts(true);
+  Clipboard()->SetAsText("before");
+  bool allow = false;
+  grid->OnClipboardCopy = [&](TObject*, bool& a) { a = allow; };
+  grid->SetSelection({2, 1, 3, 1});
+  SimulateKey(grid, 'C', {ssCtrl});
+  EXPECT_EQ(Clipboard()->AsText(), "before");
+  allow = true;
+  SimulateKey(grid, VK_INSERT, {ssCtrl});
+  EXPECT_EQ(Clipboard()->AsText(), "d1\t2006");
+}
+
+TEST_F(GridInput, TheWheelScrollsTheViewWithoutMovingTheCurrentCell) {
+  grid->SetRowCount(60);
+  grid->MouseActions()->SetWheelAction(waScroll);
+  grid->MouseActions()->SetWheelIncrement(3);
+  grid->SetRow(2);
+  SimulateWheel(grid, -120);
+  EXPECT_EQ(grid->TopRow(), 4);
+  EXPECT_EQ(grid->Row(), 2);
+  SimulateWheel(grid, 240);
+  EXPECT_EQ(grid->TopRow(), 1);
+}
+
+TEST_F(GridInput, TheBlinkTimerFlipsThePhase) {
+  grid->SetEnableBlink(true);
+  grid->SetCells(2, 2, "<BLINK>new</BLINK>");
+  const bool before = grid->BlinkPhase();
+  TMessage m;
+  m.Msg = WM_TIMER;
+  m.WParam = TExStringGrid::kHoverTimerId;
+  grid->WindowProc(m);
+  EXPECT_NE(grid->BlinkPhase(), before);
+}
+
+TEST_F(GridInput, TabInsideTheEditorMovesOnToTheNextCell) {
+  grid->SetOptions(grid->Options() + TGridOptions{goEditing, goTabs});
+  grid->SetCol(2);
+  grid->SetRow(3);
+  SimulateKey(grid, VK_F2);
+  ASSERT_TRUE(grid->InplaceEditor() && grid->InplaceEditor()->Visible());
+  SimulateKey(grid->InplaceEditor(), VK_TAB);
+  EXPECT_EQ(grid->Col(), 3);
+  EXPECT_EQ(grid->Row(), 3);
 }
