@@ -785,3 +785,14 @@ TEST_F(GridInput, TabInsideTheEditorMovesOnToTheNextCell) {
   EXPECT_EQ(grid->Col(), 3);
   EXPECT_EQ(grid->Row(), 3);
 }
+
+TEST_F(GridInput, ArrowsAndEndStepOverHiddenRowsToTheLastShownRow) {
+  grid->HideRows(3, 4);
+  grid->Navigation()->SetHomeEndKey(heFirstLastRow);
+  grid->SetRow(2);
+  SimulateKey(grid, VK_DOWN);
+  EXPECT_EQ(grid->Cells(1, grid->Row()), "기생충"_k);
+  SimulateKey(grid, VK_END);
+  EXPECT_EQ(grid->Row(), grid->RowCount() - 1);
+  EXPECT_EQ(grid->Cells(1, grid->Row()), "시"_k);
+}
