@@ -1569,6 +1569,9 @@ class TExStringGrid : public TBaseGrid {
   // leaves those cells alone when it clears the source.
   TGridRect ownDropRect_{-1, -1, -1, -1};
   // The selection resizer: the selection when the grip was taken.
+  // The grid's own sizing of a fixed column (SizeFixedCol): its index, -1 when none.
+  int ownSizingCol_ = -1;
+  int FixedColBorderAt(int x, int y);
   bool gripResizing_ = false;
   bool moveFeedback_ = false;
   TGridRect gripOrigin_{-1, -1, -1, -1};

@@ -158,6 +158,17 @@ int TExStringGrid::ComputeHitZone(int x, int y) {
   return 0;
 }
 
+int TExStringGrid::FixedColBorderAt(int x, int y) {
+  if (!mouseActions_->SizeFixedCol() || x < 0 || y < 0 || y >= GridHeight()) return -1;
+  int right = 0;
+  for (int c = 0; c < TBaseGrid::FixedCols(); ++c) {
+    right += ColWidths(c);
+    if (std::abs(x - right) <= 3) return c;
+    right += GridLineWidth();
+  }
+  return -1;
+}
+
 // ------------------------------------------------------------- clicks on cell contents
 
 bool TExStringGrid::ClickCellControl(int col, int row, int x, int y, TShiftState shift) {
@@ -381,6 +392,19 @@ void TExStringGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int
   }
   if (IsFixedCell(col, row) || col < TBaseGrid::FixedCols() || row < TBaseGrid::FixedRows()) HideEditor();
 
+  // The right border of a fixed column starts the grid's own sizing.
+  if (const int border = FixedColBorderAt(x, y); border >= 0) {
+    bool allow = true;
+    if (OnColumnSize) OnColumnSize(this, border, allow);
+    if (allow) {
+      ownSizingCol_ = border;
+      movedOrSized_ = true;
+      SetMouseCapture(true);
+      ShowGridCursor(crHSplit);
+    }
+    return;
+  }
+
   // The selection resizer grip: the selection is remembered, the current
   // cell stays where it is.
   if (ComputeHitZone(x, y) == 5) {
@@ -510,6 +534,22 @@ void TExStringGrid::MouseMove(TShiftState shift, int x, int y) {
     pendingDrag_ = false;
     const TPoint cell = downCell_;
     if (cell.X >= 0 && cell.Y >= 0) OleDragFromCell(cell.X, cell.Y);
+    return;
+  }
+
+  if (ownSizingCol_ >= 0) {
+    // Never narrower than one pixel, whatever the mouse does.
+    int left = 0;
+    for (int c = 0; c < ownSizingCol_; ++c) left += ColWidths(c) + GridLineWidth();
+    const int width = std::max(x - left, 1);
+    if (width != ColWidths(ownSizingCol_)) SetColWidths(ownSizingCol_, width);
+    if (hintShowSizing_) ShowHintAtPointer("cw=<b>" + IntToStr(width) + "</b>");
+    return;
+  }
+  if (FixedColBorderAt(x, y) >= 0 && GridState() == gsNormal) {
+    ShowGridCursor(crHSplit);
+    TBaseGrid::MouseMove(shift, x, y);
+    ShowGridCursor(crHSplit);
     return;
   }
 
@@ -681,6 +721,19 @@ void TExStringGrid::MouseUp(TMouseButton button, TShiftState shift, int x, int y
   rangeAnchor_ = -1;
   if (hintShowSizing_) HideHint();
 
+  if (ownSizingCol_ >= 0) {
+    const int col = ownSizingCol_;
+    ownSizingCol_ = -1;
+    if (MouseCapture()) SetMouseCapture(false);
+    if (hintShowSizing_) HideHint();
+    ShowGridCursor(crDefault);
+    if (OnEndColumnSize) OnEndColumnSize(this, col);
+    int width = ColWidths(col);
+    if (OnUpdateColumnSize) OnUpdateColumnSize(this, col, width);
+    if (width > 0 && width != ColWidths(col)) SetColWidths(col, width);
+    TBaseGrid::MouseUp(button, shift, x, y);
+    return;
+  }
   if (gripResizing_) {
     gripResizing_ = false;
     if (MouseCapture()) SetMouseCapture(false);
@@ -1036,6 +1089,7 @@ void TExStringGrid::WMKillFocus(TMessage& m) {
 void TExStringGrid::WMCancelMode(TMessage& m) {
   // An ended gesture leaves no marker, pan or grip behind.
   StopPanning();
+  ownSizingCol_ = -1;
   gripResizing_ = false;
   rangeAnchor_ = -1;
   pendingDrag_ = false;

@@ -796,3 +796,23 @@ TEST_F(GridInput, ArrowsAndEndStepOverHiddenRowsToTheLastShownRow) {
   EXPECT_EQ(grid->Row(), grid->RowCount() - 1);
   EXPECT_EQ(grid->Cells(1, grid->Row()), "시"_k);
 }
+
+TEST_F(GridInput, TheFixedColumnSizesByItsBorderButNeverBelowOnePixel) {
+  grid->MouseActions()->SetSizeFixedCol(true);
+  grid->SortSettings()->SetShow(true);
+  std::vector<int> ended;
+  grid->OnEndColumnSize = [&](TObject*, int col) { ended.push_back(col); };
+  const int border = grid->ColWidths(0);
+  const int y = Center(0, 3).Y;
+  SimulateMouseDown(grid, mbLeft, border, y);
+  SimulateMouseMove(grid, border + 25, y, {ssLeft});
+  SimulateMouseUp(grid, mbLeft, border + 25, y);
+  EXPECT_EQ(grid->ColWidths(0), border + 25);
+  const int now = grid->ColWidths(0);
+  SimulateMouseDown(grid, mbLeft, now, y);
+  SimulateMouseMove(grid, -80, y, {ssLeft});
+  SimulateMouseUp(grid, mbLeft, -80, y);
+  EXPECT_EQ(grid->ColWidths(0), 1);
+  EXPECT_EQ(ended, (std::vector<int>{0, 0}));
+  EXPECT_EQ(grid->Row(), 1);
+}
