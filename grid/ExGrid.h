@@ -1511,6 +1511,7 @@ class TExStringGrid : public TBaseGrid {
   void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
   bool DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) override;
   void WMTimer(TMessage& m) override;
+  void WMSetFocus(TMessage& m) override;
   void WMKillFocus(TMessage& m) override;
   void WMCancelMode(TMessage& m) override;
   void CMHintShow(TMessage& m) override;

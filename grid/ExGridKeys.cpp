@@ -429,3 +429,21 @@ void TExStringGrid::KeyUp(Word& key, TShiftState shift) {
       !IsControlCell(RealColIndex(Col()), Row()) && !EditorMode() && MayEditCell(Col(), Row()))
     ShowEditor();
 }
+
+// ------------------------------------------------------------- focus
+
+void TExStringGrid::WMSetFocus(TMessage& m) {
+  TBaseGrid::WMSetFocus(m);
+  // With AlwaysEdit the grid edits the current cell as soon as it has the
+  // focus, unless the cell shows a control or a move is running.
+  if (!navigation_->AlwaysEdit() || EditorMode() || !InGrid(Col(), Row())) return;
+  if (GridState() == gsColMoving || GridState() == gsRowMoving) return;
+  const int realCol = RealColIndex(Col());
+  if (IsControlCell(realCol, Row()) || !MayEditCell(Col(), Row())) return;
+  const TRect r = CellRect(Col(), Row());
+  if (r.Right <= r.Left || r.Bottom <= r.Top) return;
+  if (!mouseActions_->DirectEdit() && !HasComboBox(realCol, Row()) && !Options().contains(goEditing)) return;
+  SetOpeningEditor(true);
+  ShowEditor();
+  SetOpeningEditor(false);
+}

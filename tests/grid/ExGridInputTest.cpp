@@ -816,3 +816,21 @@ TEST_F(GridInput, TheFixedColumnSizesByItsBorderButNeverBelowOnePixel) {
   EXPECT_EQ(ended, (std::vector<int>{0, 0}));
   EXPECT_EQ(grid->Row(), 1);
 }
+
+TEST_F(GridInput, WithAlwaysEditTheFocusOpensTheEditorButNotOnACheckBox) {
+  grid->SetOptions(grid->Options() + TGridOptions{goEditing});
+  grid->Navigation()->SetAlwaysEdit(true);
+  grid->CreateCellGraphic(3, 2)->SetCellType(ctCheckBox);
+  grid->SetCol(3);
+  grid->SetRow(2);
+  next->SetFocus();
+  ASSERT_TRUE(PumpUntil([&] { return next->Focused(); }));
+  grid->SetFocus();
+  PumpFor(20);
+  EXPECT_FALSE(grid->InplaceEditor() && grid->InplaceEditor()->Visible());
+  grid->SetCol(2);
+  next->SetFocus();
+  ASSERT_TRUE(PumpUntil([&] { return next->Focused(); }));
+  grid->SetFocus();
+  EXPECT_TRUE(PumpUntil([&] { return grid->InplaceEditor() && grid->InplaceEditor()->Visible(); }));
+}
