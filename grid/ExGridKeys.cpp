@@ -12,6 +12,7 @@
 #include <algorithm>
 
 #include "grid/ExGrid.h"
+#include "grid/ExHtml.h"
 
 namespace {
 
@@ -336,7 +337,23 @@ void TExStringGrid::KeyDown(Word& key, TShiftState shift) {
     return;
   }
 
-  if (key == VK_F2) RememberEditCell();
+  if (key == VK_F2) {
+    RememberEditCell();
+    // F2 on mark-up with form controls edits its first text control.
+    const int realCol = InGrid(Col(), Row()) ? RealColIndex(Col()) : -1;
+    if (realCol >= 0 && enableHTML_ && HasControlTags(GetCellText(realCol, Row())) && MayEditCell(Col(), Row())) {
+      const AnsiString id = NextControlId(GetCellText(realCol, Row()), "");
+      THtmlDrawResult hit;
+      if (!id.empty() && HtmlHitAt(realCol, Row(), -1, -1, hit, id) && hit.ControlId == id) {
+        const AnsiString type = UpperCase(hit.ControlType);
+        if (type == "EDIT" || type == "PASSWORD" || type == "MASK") {
+          StartControlEdit(realCol, Row(), id, type, hit.ControlValue, hit.ControlRect);
+          consumed();
+          return;
+        }
+      }
+    }
+  }
 
   const Word pressed = key;
   TBaseGrid::KeyDown(key, shift);

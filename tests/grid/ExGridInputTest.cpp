@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "grid/ExGrid.h"
+#include "grid/ExHtml.h"
 #include "platform/rtl/Cp949.h"
 #include "platform/vcl/Clipbrd.h"
 #include "platform/vcl/ShellApi.h"
@@ -833,4 +834,34 @@ TEST_F(GridInput, WithAlwaysEditTheFocusOpensTheEditorButNotOnACheckBox) {
   ASSERT_TRUE(PumpUntil([&] { return next->Focused(); }));
   grid->SetFocus();
   EXPECT_TRUE(PumpUntil([&] { return grid->InplaceEditor() && grid->InplaceEditor()->Visible(); }));
+}
+
+TEST_F(GridInput, AnEditControlInMarkUpIsEditedInPlaceAndWrittenBackOnEnter) {
+  grid->MouseActions()->SetRangeSelectAndEdit(true);
+  grid->SetColWidths(2, 220);
+  grid->SetRowHeights(3, 30);
+  grid->SetCells(2, 3, "메모 <CONTROL TYPE=\"EDIT\" ID=\"note\" VALUE=\"old\" WIDTH=\"80\">"_k);
+  std::vector<std::string> done;
+  grid->OnControlEditDone = [&](TObject*, int row, int col, const AnsiString& id, const AnsiString& type,
+                                const AnsiString& value) {
+    done.push_back(std::to_string(col) + std::to_string(row) + " " + id + " " + type + " " + value);
+  };
+  grid->SetCol(2);
+  grid->SetRow(3);
+  SimulateKey(grid, VK_F2);
+  ASSERT_TRUE(grid->ControlEditor() && grid->ControlEditor()->Visible());
+  EXPECT_EQ(grid->ControlEditor()->GetText(), "old");
+  grid->ControlEditor()->SetText("새 메모 \"quoted\""_k);
+  SimulateKey(grid->ControlEditor(), VK_RETURN);
+  EXPECT_FALSE(grid->ControlEditor()->Visible());
+  ASSERT_EQ(done.size(), 1u);
+  EXPECT_EQ(done[0], "23 note EDIT " + std::string("새 메모 \"quoted\""_k));
+  // The value reads back whole from the cell's mark-up.
+  THtmlControl control = ParseControlTag(grid->Cells(2, 3).substr(grid->Cells(2, 3).find("<CONTROL")));
+  EXPECT_EQ(control.Value, "새 메모 \"quoted\""_k);
+  SimulateKey(grid, VK_F2);
+  ASSERT_TRUE(grid->ControlEditor()->Visible());
+  grid->ControlEditor()->SetText("dropped");
+  SimulateKey(grid->ControlEditor(), VK_ESCAPE);
+  EXPECT_EQ(ParseControlTag(grid->Cells(2, 3).substr(grid->Cells(2, 3).find("<CONTROL"))).Value, "새 메모 \"quoted\""_k);
 }
