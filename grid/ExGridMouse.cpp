@@ -1135,7 +1135,7 @@ void TExStringGrid::StartControlEdit(int col, int row, const AnsiString& id, con
 }
 
 void TExStringGrid::EndControlEdit(bool keep) {
-  if (!controlEdit_ || !controlEdit_->Visible() || controlEditCell_.X < 0) return;
+  if (Destroying() || !controlEdit_ || !controlEdit_->Visible() || controlEditCell_.X < 0) return;
   const TPoint cell = controlEditCell_;
   controlEditCell_ = TPoint{-1, -1};
   const AnsiString value = controlEdit_->GetText();
