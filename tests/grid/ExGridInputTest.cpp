@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "grid/ExGrid.h"
+#include "grid/ExHint.h"
 #include "grid/ExHtml.h"
 #include "platform/rtl/Cp949.h"
 #include "platform/vcl/Clipbrd.h"
@@ -383,7 +384,11 @@ TEST_F(GridInput, ColumnsMovedByMouseTakeTheSortColumnAlong) {
   SimulateMouseDown(grid, mbLeft, from.X, from.Y);
   SimulateMouseMove(grid, (from.X + to.X) / 2, to.Y, {ssLeft});
   SimulateMouseMove(grid, to.X, to.Y, {ssLeft});
+  // The moved header follows the mouse while the move runs.
+  EXPECT_TRUE(grid->PopupButton()->Visible());
+  EXPECT_EQ(grid->PopupButton()->Caption(), "연도"_k);
   SimulateMouseUp(grid, mbLeft, to.X, to.Y);
+  EXPECT_FALSE(grid->PopupButton()->Visible());
   EXPECT_EQ(grid->Cells(1, 0), "연도"_k);
   EXPECT_EQ(grid->Cells(2, 0), "제목"_k);
   EXPECT_EQ(grid->SortSettings()->Column(), 1);
@@ -506,6 +511,14 @@ TEST_F(GridInput, PanningFollowsOnlyItsAxisAndStopsWhenTheFocusGoes) {
   EXPECT_EQ(grid->Row(), 3);
   next->SetFocus();
   ASSERT_TRUE(PumpUntil([&] { return !grid->Panning(); }));
+  // Any further press ends a pan too.
+  grid->SetFocus();
+  ASSERT_TRUE(PumpUntil([&] { return grid->Focused(); }));
+  SimulateMouseDown(grid, mbMiddle, origin.X, origin.Y);
+  ASSERT_TRUE(grid->Panning());
+  SimulateMouseDown(grid, mbLeft, origin.X, origin.Y);
+  SimulateMouseUp(grid, mbLeft, origin.X, origin.Y);
+  EXPECT_FALSE(grid->Panning());
 }
 
 // ---------------------------------------------------------------- small operations
@@ -864,4 +877,24 @@ TEST_F(GridInput, AnEditControlInMarkUpIsEditedInPlaceAndWrittenBackOnEnter) {
   grid->ControlEditor()->SetText("dropped");
   SimulateKey(grid->ControlEditor(), VK_ESCAPE);
   EXPECT_EQ(ParseControlTag(grid->Cells(2, 3).substr(grid->Cells(2, 3).find("<CONTROL"))).Value, "새 메모 \"quoted\""_k);
+}
+
+TEST_F(GridInput, AnchorHintsAndCommentsGiveTheirOwnHints) {
+  grid->SetAnchorHint(true);
+  grid->SetColWidths(2, 200);
+  grid->SetCells(2, 2, "<A href=\"https://example.org/a\">link</A> text");
+  grid->OnAnchorHint = [](TObject*, int, int, AnsiString& anchor) { anchor = "go to " + anchor; };
+  auto hintAt = [&](TPoint p) {
+    THintInfo info;
+    info.HintControl = grid;
+    info.CursorPos = p;
+    TMessage m;
+    m.Msg = CM_HINTSHOW;
+    m.LParam = reinterpret_cast<LPARAM>(&info);
+    grid->WindowProc(m);
+    return m.Result == 0 ? info.HintStr : AnsiString();
+  };
+  const TRect r = grid->CellRect(2, 2);
+  EXPECT_EQ(hintAt({r.Left + 8, (r.Top + r.Bottom) / 2}), "go to https://example.org/a");
+  EXPECT_EQ(hintAt(Center(3, 5)), "");
 }
