@@ -1525,6 +1525,10 @@ class TExStringGrid : public TBaseGrid {
   void CMMouseLeave(TMessage& m) override;
   void ColumnMoved(int fromIndex, int toIndex) override;
   void RowMoved(int fromIndex, int toIndex) override;
+  // Controls placed in cells follow scrolling and sizing, once the change
+  // that moved the view is complete (a message posted to the grid).
+  void ViewChanged() override;
+  void WndProc(TMessage& m) override;
   bool BeginColumnDrag(int& origin, int& destination, const TPoint& mousePt) override;
   bool CheckColumnDrag(int& origin, int& destination, const TPoint& mousePt) override;
   bool BeginRowDrag(int& origin, int& destination, const TPoint& mousePt) override;
@@ -1589,6 +1593,7 @@ class TExStringGrid : public TBaseGrid {
   int FixedColBorderAt(int x, int y);
   bool gripResizing_ = false;
   bool moveFeedback_ = false;
+  bool layoutPosted_ = false;
   TGridRect gripOrigin_{-1, -1, -1, -1};
 };
 

@@ -156,3 +156,27 @@ int TExStringGrid::FillFromRect(const TGridRect& source, const TGridRect& target
   if (written > 0) CellsChanged(Rect(RealColIndex(target.Left), target.Top, RealColIndex(target.Right), target.Bottom));
   return written;
 }
+
+namespace {
+constexpr Cardinal kLayoutCellControls = WM_USER + 0x111;
+}  // namespace
+
+void TExStringGrid::ViewChanged() {
+  if (cellControls_.Count() == 0 || Destroying() || layoutPosted_ || !HandleAllocated()) return;
+  layoutPosted_ = PostMessage(Handle(), kLayoutCellControls, 0, 0);
+}
+
+void TExStringGrid::WndProc(TMessage& m) {
+  if (m.Msg != kLayoutCellControls) {
+    TBaseGrid::WndProc(m);
+    return;
+  }
+  layoutPosted_ = false;
+  if (Destroying()) return;
+  RepositionCellControls();
+  // A control moved over freshly scrolled cells repaints whole.
+  for (int i = 0; i < cellControls_.Count(); ++i) {
+    TControl* control = cellControls_.Items(i).Control;
+    if (control && control->Visible()) control->Invalidate();
+  }
+}

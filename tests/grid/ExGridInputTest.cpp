@@ -898,3 +898,22 @@ TEST_F(GridInput, AnchorHintsAndCommentsGiveTheirOwnHints) {
   EXPECT_EQ(hintAt({r.Left + 8, (r.Top + r.Bottom) / 2}), "go to https://example.org/a");
   EXPECT_EQ(hintAt(Center(3, 5)), "");
 }
+
+TEST_F(GridInput, ControlsPlacedInCellsFollowScrollingAndSizing) {
+  grid->SetRowCount(60);
+  auto* edit = new TEdit(shown.form);
+  edit->SetParent(grid);
+  grid->CellControls()->Add(2, 6, edit);
+  grid->RepositionCellControls();
+  ASSERT_TRUE(edit->Visible());
+  EXPECT_EQ(edit->Top(), grid->CellRect(2, 6).Top);
+  grid->SetTopRow(20);
+  EXPECT_TRUE(PumpUntil([&] { return !edit->Visible(); }));
+  grid->SetTopRow(2);
+  EXPECT_TRUE(PumpUntil([&] { return edit->Visible(); }));
+  EXPECT_EQ(edit->Top(), grid->CellRect(2, 6).Top);
+  grid->SetColWidths(1, grid->ColWidths(1) + 40);
+  EXPECT_TRUE(PumpUntil([&] { return edit->Left() == grid->CellRect(2, 6).Left; }));
+  grid->SetRowHeights(3, 50);
+  EXPECT_TRUE(PumpUntil([&] { return edit->Top() == grid->CellRect(2, 6).Top; }));
+}
