@@ -103,11 +103,13 @@ constexpr const char* kChunkNames[] = {
     "STRF", "DISP", "STRH", "STRD", "MOVI", "IDX1", "JUNK", "PRMI", "LIST",
 };
 
-// How far the scan walks byte by byte without meeting a recognised chunk.
-// Headers lie close together; a run this long means the scan is inside
-// movie data whose list size was wrong, and would otherwise read a
-// multi-gigabyte file to its end.
-constexpr Int64 kMaxUnrecognisedRun = 16 * 1024 * 1024;
+// How many bytes the scan may step over one at a time, in the whole file.
+// Headers lie close together before the movie data; the unrecognised bytes
+// between them (stream names, codec data, index headers) come to a few
+// kilobytes. A budget for the file, rather than for each run between two
+// recognised names, keeps a file with a stray identifier every few
+// megabytes from being walked to its end.
+constexpr Int64 kMaxSteppedBytes = 4 * 1024 * 1024;
 
 constexpr char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
@@ -129,6 +131,18 @@ bool IsChunkName(const char bytes[4]) {
   const DWORD key = FourCCKey(bytes);
   return std::find(kChunkKeys.begin(), kChunkKeys.end(), key) != kChunkKeys.end();
 }
+
+constexpr std::array<bool, 256> MakeFirstLetters() {
+  std::array<bool, 256> letters{};
+  for (const char* name : kChunkNames) {
+    letters[Byte(name[0])] = true;
+    letters[Byte(name[0] - 'A' + 'a')] = true;
+  }
+  return letters;
+}
+
+// Bytes that can begin an identifier, in either letter case.
+constexpr auto kFirstLetter = MakeFirstLetters();
 
 const AnsiString& UnknownText() {
   static const AnsiString text = "모름"_k;
@@ -284,6 +298,24 @@ int TMediaFile::ReadAt(Int64 position, void* buffer, int count) {
   return copied;
 }
 
+Int64 TMediaFile::FindChunkName(Int64 from, Int64 limit) {
+  // Looks at the bytes in the window directly, one read per window rather
+  // than one 4-byte read per offset; a byte that cannot begin a name is
+  // passed over without building the identifier.
+  Int64 pos = std::max<Int64>(from, 0);
+  while (pos < limit) {
+    Byte first[4];
+    if (ReadAt(pos, first, 4) != 4) return limit;  // also brings pos into the window
+    const Byte* bytes = window_.data() + (pos - windowStart_);
+    const Int64 end = std::min(windowStart_ + windowLength_ - 3 - pos, limit - pos);
+    for (Int64 i = 0; i < end; ++i) {
+      if (kFirstLetter[bytes[i]] && IsChunkName(reinterpret_cast<const char*>(bytes + i))) return pos + i;
+    }
+    pos += end;
+  }
+  return limit;
+}
+
 // ------------------------------------------------------------ Scan and parse
 
 void ClearMediaInfo() {
@@ -309,15 +341,23 @@ void ScanRiffChunks(TMediaFile& file) {
   if (file.ReadAt(0, signature, 4) != 4 || std::memcmp(signature, "RIFF", 4) != 0) return;
 
   Int64 pos = 0;
-  Int64 lastRecognised = 0;
+  Int64 stepped = 0;
+  // Past the movie data every header lies behind the scan; what an ordinary
+  // file has there (index, padding, a further RIFF part) starts at a chunk
+  // boundary, so the scan only follows chunks that begin where the previous
+  // one ended and stops at the first unrecognised bytes instead of stepping
+  // through padding or data.
+  bool pastMovieData = false;
   while (pos < size - 4 && ChunkCount < kChunkTableSize) {
     char id[4];
-    if (file.ReadAt(pos, id, 4) != 4) break;
-    if (!IsChunkName(id)) {
-      ++pos;  // identifiers are matched at any offset, aligned or not
-      if (pos - lastRecognised > kMaxUnrecognisedRun) break;
-      continue;
+    if (!pastMovieData) {
+      const Int64 found = file.FindChunkName(pos, std::min(size - 4, pos + kMaxSteppedBytes - stepped));
+      // Identifiers are matched at any offset, aligned or not.
+      stepped += found - pos;
+      pos = found;
+      if (pos >= size - 4 || stepped >= kMaxSteppedBytes) break;
     }
+    if (file.ReadAt(pos, id, 4) != 4 || !IsChunkName(id)) break;
     const Int64 afterId = pos + 4;
     const AnsiString name = UpperFourCC(id);
     DWORD chunkSize = 0;
@@ -337,6 +377,7 @@ void ScanRiffChunks(TMediaFile& file) {
         lastEntry = true;
       } else {
         pos = pos + listSize;  // past the whole list, counted from its type
+        pastMovieData = true;
       }
     } else if (name == "JUNK" || name == "DISP" || name == "IDX1") {
       pos = afterId + 4 + Int64(chunkSize);
@@ -349,7 +390,6 @@ void ScanRiffChunks(TMediaFile& file) {
     entry.Size = entrySize;
     entry.Reserved = 0;
     if (lastEntry) break;
-    lastRecognised = pos;
   }
 }
 
@@ -406,24 +446,20 @@ void SetDriveKind(std::string_view fileName) {
   }
 }
 
-// The ".SMI" subtitle beside the movie. Names here are case-sensitive, so a
-// "movie.smi" is looked for too, as it would be found where the letter case
-// of names does not matter; the name is reported as it is on disk.
+// The ".SMI" subtitle beside the movie, in any letter case as it would be
+// found where the case of names does not matter; the name is reported as it
+// is on disk, the exact name first.
 void SetSubtitle(std::string_view fileName) {
   MediaInfo.Subtitle.clear();
-  const AnsiString wanted = ChangeFileExt(fileName, ".SMI");
-  if (FileExists(wanted)) {
-    MediaInfo.Subtitle = ExtractFileName(wanted);
-    return;
-  }
-  const AnsiString wantedName = ExtractFileName(wanted);
+  const AnsiString wantedName = ExtractFileName(ChangeFileExt(fileName, ".SMI"));
   TSearchRec rec;
   if (FindFirst(ExtractFilePath(fileName) + "*.smi", faAnyFile & ~faDirectory, rec) != 0) return;
   do {
-    if (SameText(rec.Name, wantedName)) {
+    if (rec.Name == wantedName) {
       MediaInfo.Subtitle = rec.Name;
       break;
     }
+    if (MediaInfo.Subtitle.empty() && SameText(rec.Name, wantedName)) MediaInfo.Subtitle = rec.Name;
   } while (FindNext(rec) == 0);
   FindClose(rec);
 }

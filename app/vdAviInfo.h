@@ -59,6 +59,10 @@ class TMediaFile {
   // Copies up to count bytes from position into buffer; returns how many
   // were read (fewer at the end of the file or on a read error).
   int ReadAt(Int64 position, void* buffer, int count);
+  // The first offset from `from` up to (not including) `limit` where one of
+  // the scan's chunk identifiers begins, in any letter case; `limit` when
+  // there is none.
+  Int64 FindChunkName(Int64 from, Int64 limit);
 
  private:
   struct Closer {
@@ -81,7 +85,8 @@ void GetMediaInfo(std::string_view fileName);
 
 // Sets SizeMB and records the file's recognised chunks in ChunkTable. Only
 // RIFF files are scanned; the scan stops when the table is full, at a movie
-// data list of size 0, and after 16 MiB without a recognised chunk.
+// data list of size 0, after 4 MiB stepped over byte by byte in the whole
+// file, and past the movie data at the first bytes that start no chunk.
 void ScanRiffChunks(TMediaFile& file);
 
 // Reads the AVI main header and the stream headers of the recorded chunks.

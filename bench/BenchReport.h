@@ -5,6 +5,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -22,13 +23,28 @@ class RatioReporter : public benchmark::ConsoleReporter {
       const double perIteration = run.real_accumulated_time / run.iterations;
       auto [it, first] = seconds.emplace(run.benchmark_name(), perIteration);
       if (!first && perIteration < it->second) it->second = perIteration;
+      all[run.benchmark_name()].push_back(perIteration);
     }
     ConsoleReporter::ReportRuns(runs);
   }
   bool Has(const std::string& name) const { return seconds.count(name) != 0; }
   double Seconds(const std::string& name) const { return seconds.at(name); }
 
+  // The median of a repeated benchmark's repetitions (the upper one of an
+  // even count), for targets stated on medians.
+  double Median(const std::string& name) const {
+    std::vector<double> v = all.at(name);
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+  }
+  std::map<std::string, double> medians() const {
+    std::map<std::string, double> m;
+    for (const auto& [name, runs] : all) m[name] = Median(name);
+    return m;
+  }
+
   std::map<std::string, double> seconds;
+  std::map<std::string, std::vector<double>> all;  // every repetition
 };
 
 // One line "label  ratio  (target)"; nothing when either run is missing

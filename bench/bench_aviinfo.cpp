@@ -37,9 +37,15 @@ void PutU32(std::string& bytes, std::size_t at, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
 }
 
-// The fixture's real headers, then a movie data list that runs to totalSize;
-// the file is extended with ftruncate, so the movie data takes no disk space.
-fs::path MakeSparseAvi(const std::string& name, std::uint64_t totalSize, bool wrongListSize = false) {
+enum class Tail {
+  MovieToEnd,      // the movie data list runs to the end of the file
+  PaddingAfterIndex,  // a short movie list, its index, then zeros to the end
+  WrongListSize,   // the movie list claims 4 bytes: the scan lands in movie data
+};
+
+// The fixture's real headers, then a movie data list; the file is extended
+// with ftruncate, so the movie data and padding take no disk space.
+fs::path MakeSparseAvi(const std::string& name, std::uint64_t totalSize, Tail tail = Tail::MovieToEnd) {
   std::ifstream in(kFixture, std::ios::binary);
   std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   const std::size_t movi = bytes.find("movi");
@@ -50,9 +56,21 @@ fs::path MakeSparseAvi(const std::string& name, std::uint64_t totalSize, bool wr
   const std::size_t listStart = movi - 8;  // "LIST", size, "movi"
   bytes.resize(movi + 4);
   PutU32(bytes, 4, static_cast<std::uint32_t>(totalSize - 8));
-  // A wrong list size of 4 leaves the scan inside the movie data.
-  PutU32(bytes, listStart + 4,
-         wrongListSize ? 4u : static_cast<std::uint32_t>(totalSize - listStart - 8));
+  switch (tail) {
+    case Tail::MovieToEnd:
+      PutU32(bytes, listStart + 4, static_cast<std::uint32_t>(totalSize - listStart - 8));
+      break;
+    case Tail::WrongListSize:
+      PutU32(bytes, listStart + 4, 4u);
+      break;
+    case Tail::PaddingAfterIndex: {
+      const std::string frame = "00dc" + std::string("\x10\0\0\0", 4) + std::string(16, 'x');
+      bytes += frame;
+      PutU32(bytes, listStart + 4, static_cast<std::uint32_t>(4 + frame.size()));
+      bytes += "idx1" + std::string("\x10\0\0\0", 4) + "00dc" + std::string(12, '\0');
+      break;
+    }
+  }
   const fs::path path = ScratchDir() / name;
   {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -65,13 +83,34 @@ fs::path MakeSparseAvi(const std::string& name, std::uint64_t totalSize, bool wr
   return path;
 }
 
-void ProbeFile(benchmark::State& state, const fs::path& path) {
+// A crafted file: a RIFF header, then a recognised identifier every 16 MiB
+// over 720 MB of zeros, so that no run between two names is long.
+fs::path MakeStrayIdentifiers(const std::string& name) {
+  constexpr std::uint64_t kTotal = 720ull << 20, kEvery = 16ull << 20;
+  const fs::path path = ScratchDir() / name;
+  {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << "RIFF" << std::string("\0\0\0\0", 4) << "AVI ";
+  }
+  if (truncate(path.c_str(), static_cast<off_t>(kTotal)) != 0) {
+    std::perror("truncate");
+    std::exit(1);
+  }
+  int fd = open(path.c_str(), O_WRONLY);
+  for (std::uint64_t at = kEvery; at + 8 < kTotal; at += kEvery)
+    if (pwrite(fd, "ISFT\0\0\0\0", 8, static_cast<off_t>(at)) != 8) std::perror("pwrite");
+  close(fd);
+  return path;
+}
+
+void ProbeFile(benchmark::State& state, const fs::path& path, bool expectHeaders = true) {
   const AnsiString name = FromSysFileName(path.string());
   for (auto _ : state) {
     GetMediaInfo(name);
     benchmark::DoNotOptimize(MediaInfo.VideoCodec.data());
   }
-  if (MediaInfo.VideoCodec != "XviD MPEG4 Codec") state.SkipWithError("probe did not read the headers");
+  if (expectHeaders && MediaInfo.VideoCodec != "XviD MPEG4 Codec")
+    state.SkipWithError("probe did not read the headers");
 }
 
 void BM_Probe1MB(benchmark::State& state) {
@@ -84,9 +123,38 @@ void BM_Probe2GB(benchmark::State& state) {
   ProbeFile(state, path);
 }
 
-// The worst case: a movie list whose size is wrong, over 2 GB of movie data.
+void BM_Probe1MBPadded(benchmark::State& state) {
+  static const fs::path path = MakeSparseAvi("small-padded.avi", 1ull << 20, Tail::PaddingAfterIndex);
+  ProbeFile(state, path);
+}
+
+void BM_Probe2GBPadded(benchmark::State& state) {
+  static const fs::path path = MakeSparseAvi("large-padded.avi", 2ull << 30, Tail::PaddingAfterIndex);
+  ProbeFile(state, path);
+}
+
+// A movie list whose size is wrong, over 2 GB of movie data.
 void BM_Probe2GBWrongListSize(benchmark::State& state) {
-  static const fs::path path = MakeSparseAvi("lost.avi", 2ull << 30, true);
+  static const fs::path path = MakeSparseAvi("lost.avi", 2ull << 30, Tail::WrongListSize);
+  ProbeFile(state, path);
+}
+
+void BM_ProbeStrayIdentifiers720MB(benchmark::State& state) {
+  static const fs::path path = MakeStrayIdentifiers("stray.avi");
+  ProbeFile(state, path, false);
+}
+
+// Every byte after the headers is the first letter of a name, none makes one.
+void BM_ProbeFirstLetters24MB(benchmark::State& state) {
+  static const fs::path path = [] {
+    fs::path p = MakeSparseAvi("letters.avi", 1ull << 20, Tail::PaddingAfterIndex);
+    std::ifstream in(p, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    bytes.resize(bytes.find("movi") - 8);
+    bytes += std::string(24u << 20, 'I');
+    std::ofstream(p, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return p;
+  }();
   ProbeFile(state, path);
 }
 
@@ -114,7 +182,11 @@ void BM_FileId1000Files(benchmark::State& state) {
 
 BENCHMARK(BM_Probe1MB)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Probe2GB)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_Probe2GBWrongListSize)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Probe1MBPadded)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Probe2GBPadded)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Probe2GBWrongListSize)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ProbeStrayIdentifiers720MB)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ProbeFirstLetters24MB)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FileId1000Files)->Unit(benchmark::kMillisecond);
 
 }  // namespace
@@ -124,11 +196,19 @@ int main(int argc, char** argv) {
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   const auto& s = reporter.seconds;
-  if (s.count("BM_Probe1MB") && s.count("BM_Probe2GB")) {
-    const double small = s.at("BM_Probe1MB"), large = s.at("BM_Probe2GB");
-    std::printf("\nprobe 1 MB: %.1f us, probe 2 GB: %.1f us, ratio 2 GB / 1 MB: %.2f (target at most 2)\n",
-                small * 1e6, large * 1e6, large / small);
-  }
+  std::printf("\n");
+  PrintRatio(s, "probe 2 GB / 1 MB", "BM_Probe2GB", "BM_Probe1MB", "at most 2");
+  PrintRatio(s, "probe 2 GB padded after index / 1 MB padded", "BM_Probe2GBPadded", "BM_Probe1MBPadded",
+             "at most 2");
+  PrintRatio(s, "probe 2 GB padded after index / 1 MB", "BM_Probe2GBPadded", "BM_Probe1MB", "at most 2");
+  PrintRatio(s, "probe 2 GB wrong movie list size / 1 MB", "BM_Probe2GBWrongListSize", "BM_Probe1MB",
+             "at most 2");
+  if (s.count("BM_ProbeStrayIdentifiers720MB"))
+    std::printf("probe of 720 MB with an identifier every 16 MiB: %.2f ms (target at most 200 ms)\n",
+                s.at("BM_ProbeStrayIdentifiers720MB") * 1e3);
+  if (s.count("BM_ProbeFirstLetters24MB"))
+    std::printf("probe of 24 MB of bytes that each start a name: %.2f ms (target at most 200 ms)\n",
+                s.at("BM_ProbeFirstLetters24MB") * 1e3);
   if (s.count("BM_FileId1000Files"))
     std::printf("file ID over %d files of 20,000 bytes: %.0f files per second\n", kFileIdFiles,
                 kFileIdFiles / s.at("BM_FileId1000Files"));

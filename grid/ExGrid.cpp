@@ -148,6 +148,12 @@ void TExStringGrid::Loaded() {
   ApplyRowHeaders();
   if (columnSize_->Save()) LoadColumnSizes();
   savedFixedRows_ = TBaseGrid::FixedRows();
+  // Automatic sizing never goes below these once the form has loaded.
+  SizeLimits().MinColWidth = 10;
+  SizeLimits().MinRowHeight = DefaultRowHeight();
+  const int stretchCol = columnSize_->StretchColumn();
+  if (columnSize_->Stretch() && ColCount() > 0 && stretchCol >= -1 && stretchCol < ColCount())
+    StretchToClient(stretchCol);
 }
 
 void TExStringGrid::InitWindowHandle() {

@@ -23,6 +23,10 @@
 //     published looks, integral height, version, linked components ... ExGridProps.cpp
 //     clipboard, smart fill ... ExGridClipboard.cpp; text and spreadsheet import ... ExGridImport.cpp
 //     drag and drop ...... ExGridDragDrop.cpp (settings, targets, sources: ExGridDragDrop.h)
+//     cell painting (colours, content, text kinds, sort glyphs) ... ExGridPaint.cpp
+//     cell graphics, check boxes, radio groups, nodes ............. ExGridDraw.cpp
+//     hint, footer panel, move markers, caption button, theme ..... ExHint.cpp
+//     bands, background picture, shared drawing routines .......... ExGridLooks.h
 //     keyboard ........... ExGridKeys.cpp; mouse, wheel, hints, timers ... ExGridMouse.cpp;
 //                          zoom, row colours, selection text, fill grip ... ExGridOps.cpp
 //
@@ -60,6 +64,7 @@
 VIDRENA_EXCEPTION(EExGridError, Exception);
 
 // The grid's small windows (ExHint.h); the grid owns one set of them.
+class TPictureContainer;
 class THTMLHintWindow;
 struct THtmlDrawResult;
 class TFooterPanel;
@@ -436,6 +441,7 @@ class TExStringGrid : public TBaseGrid {
  private:
   friend struct TGridSizing;
   void ResizeColumns();
+  void ScrollMessage(TMessage& m, bool horizontal);
   std::unique_ptr<TGridSizing> sizing_;
 
  public:
@@ -1310,6 +1316,9 @@ class TExStringGrid : public TBaseGrid {
   // Added to every cell's font size, -10..10; a font never drops below 1 point.
   int ZoomStep() const { return zoomStep_; }
   void SetZoomStep(int v);
+  // Pictures that mark-up cells name; forgotten when the container goes.
+  TPictureContainer* PictureContainer() const { return pictureContainer_; }
+  void SetPictureContainer(TPictureContainer* v);
   TBitmap* RowIndicator() { return &rowIndicator_; }
   char PasswordChar() const { return passwordChar_; }
   void SetPasswordChar(char v) { passwordChar_ = v; }
@@ -1336,6 +1345,9 @@ class TExStringGrid : public TBaseGrid {
   // the fixed gradient in the soft look, silver to white in the gradient
   // look (which the fixed gradient then takes too), no gradient otherwise.
   void ShowPopupButton(const TRect& r, const AnsiString& caption);
+  // A cell drawn for the footer's preview: its text black whatever the
+  // selection says (without repainting the grid for the change).
+  void DrawPreviewCell(TCanvas* canvas, int col, int row, const TRect& rect);
   // The floating footer's panel follows Visible, FooterStyle and its looks.
   void FloatingFooterChanged();
   // Shows hint in the hint window just below the mouse pointer (kept on
@@ -1401,6 +1413,7 @@ class TExStringGrid : public TBaseGrid {
   char passwordChar_ = '*';
   bool disjunctDrag_ = false;
   std::set<std::pair<int, int>> selectedCells_;
+  TPictureContainer* pictureContainer_ = nullptr;
   bool exportRawText_ = false;
   bool exportHtmlTags_ = false;
   int hoverAnchor_ = 0;

@@ -19,9 +19,11 @@
 #include <cstring>
 
 #include "grid/ExGrid.h"
+#include "grid/ExHtml.h"
 #include "grid/GridFile.h"
 #include "platform/rtl/Cp949.h"
 #include "platform/vcl/Clipbrd.h"
+#include "platform/vcl/RichText.h"
 
 // ------------------------------------------------------------ limits and cells
 
@@ -192,9 +194,9 @@ AnsiString TExStringGrid::RectToClipboardText(const TGridRect& rect, bool disjun
         // Other programs read code page 949 characters, not UTF-16 bytes.
         AppendClipboardField(out, Utf16ToCp949(UnicodeCellToWide(*text)));
       } else if ((flags & kBrace) && text->find("{\\") != std::string::npos) {
-        AppendClipboardField(out, RichTextCellToPlainText(*text));
+        AppendClipboardField(out, RichTextToPlainText(*text));
       } else if (plainHtml && (flags & kAngle) && text->find("</") != std::string::npos) {
-        AppendClipboardField(out, MarkupToPlainText(*text));
+        AppendClipboardField(out, UnescapeHtmlText(HtmlToPlainText(*text)));
       } else {
         AppendClipboardField(out, *text);
       }

@@ -73,16 +73,6 @@ void SplitDelimitedLine(std::string_view line, char delimiter, std::vector<AnsiS
 // starts no further line.
 std::vector<std::string_view> SplitTextLines(std::string_view text);
 
-// ------------------------------------------------------------ plain text
-
-// The text a reader sees in a rich-text document: control words and the
-// font, colour and style tables left out, \par and \line as CRLF, \tab as
-// TAB, \'hh bytes as they are (code page 949 pairs), \uN characters
-// converted, escaped braces and backslashes as themselves.
-AnsiString RichTextCellToPlainText(std::string_view rtf);
-// The text of a mark-up cell without its tags, with the common entities
-// (&amp; &lt; &gt; &quot; &nbsp;) replaced and <BR> as CRLF.
-AnsiString MarkupToPlainText(std::string_view text);
 
 // ------------------------------------------------------------ events
 

@@ -254,7 +254,11 @@ void TExStringGrid::DrawCellGraphic(TCanvas* canvas, int realCol, int row, TRect
     }
     case ctButton:
     case ctBitButton: {
-      graphic->SetCellValue((static_cast<double>(row) * 65536.0) + realCol);
+      // Where the button sits in its cell, packed as the click test reads it
+      // (GetCellGraphicRect): x offset low, y offset high.
+      const TRect whole = MergedCellRect(DisplColIndex(realCol), row);
+      const int offsetX = std::clamp(x - whole.Left, 0, 0xFFFF), offsetY = std::clamp(y - whole.Top, 0, 0x7FFF);
+      graphic->SetCellValue(static_cast<double>(offsetY) * 65536.0 + offsetX);
       bool enabled = true;
       if (!controlLook_->NoDisabledButtonLook()) CanEditCell(realCol, row, enabled);
       const bool pushed = graphic->CellBoolean();
@@ -302,7 +306,10 @@ void TExStringGrid::DrawTreeLines(TCanvas* canvas, int row, TRect rect) {
   const int x = rect.Left - indent / 2;
   const int mid = rect.Top + rect.Height() / 2;
   if (!IsNodeRow(row)) {
-    CanvasLine(canvas, x, mid, node.ShowTreeFull() ? rect.Right : rect.Left + 4, mid);
+    // The full tree draws the stub from the cell's edge; it stops before the
+    // text either way, so the line never strikes through it.
+    const int from = node.ShowTreeFull() ? std::min(x, rect.Left - GetCellIndent(row) + 1) : x;
+    CanvasLine(canvas, from, mid, rect.Left + 4, mid);
     const int kind = NodeRowKind(row);
     if (kind == 1) CanvasLine(canvas, x, rect.Top, x, mid);
     else if (kind == 2) CanvasLine(canvas, x, rect.Top, x, rect.Bottom);

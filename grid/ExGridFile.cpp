@@ -11,6 +11,11 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
+#include <memory>
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include "grid/ExGrid.h"
 #include "grid/GridFile.h"
@@ -94,10 +99,21 @@ void WriteCellsToStream(TExStringGrid& grid, int c1, int r1, int c2, int r2, TSt
   TGridFileHooks& hooks = GridFileHooks();
   TGridFileCellExtra extra;
   int lastProgress = -1;
+  // Without display handlers a cell without properties shows its own text
+  // (only a covered cell, which has properties, shows another's), so that
+  // text is read where it is kept instead of being copied out.
+  const bool storedIsShown = !grid.OnGetDisplText && !grid.OnGetDisplWideText;
+  AnsiString shown;
   for (int r = r1; r <= r2; ++r) {
     for (int c = c1; c <= c2; ++c) {
-      const AnsiString text = grid.GetCellText(c, r);
       const TCellProperties* cellProps = grid.FindCellProperties(c, r);
+      std::string_view text;
+      if (storedIsShown && !cellProps) {
+        text = grid.RawCells(c, r);
+      } else {
+        shown = grid.GetCellText(c, r);
+        text = shown;
+      }
       // A partial block keeps its corner cell so that it lands where it was.
       const bool corner = !props.FullGrid && c == c1 && r == r1;
       if (text.empty() && !cellProps && !corner) continue;
@@ -111,6 +127,11 @@ void WriteCellsToStream(TExStringGrid& grid, int c1, int r1, int c2, int r2, TSt
       extra.Payload = {};
       extra.HasGraphic = cellProps->CellGraphic() && hooks.CollectGraphic &&
                          hooks.CollectGraphic(grid, c, r, *cellProps, extra.Graphic, extra.Payload);
+      // The file stores no graphic for an empty cell type, and a payload
+      // graphic only when the grid created its payload.
+      const Byte type = extra.Graphic.CellType;
+      if (type == gfEmpty || (CellTypeHasPayload(type) && !extra.Graphic.CellCreated))
+        extra.HasGraphic = false;
       writer.WriteCell(c, r, text, &extra);
     }
     if (progress) {
@@ -146,6 +167,28 @@ AnsiString TemporaryNameFor(const AnsiString& target) {
   return target + ".~" + IntToStr(stamp) + "-" + IntToStr(static_cast<Int64>(++counter)) + ".tmp";
 }
 
+// A file whose bytes start on their way to the disk every few megabytes
+// while the rest is still being made, so that the sync before the file
+// replaces the old one has little left to wait for.
+class TWritebackFileStream : public TFileStream {
+ public:
+  using TFileStream::TFileStream;
+  Int64 Write(const void* buffer, Int64 count) override {
+    const Int64 written = TFileStream::Write(buffer, count);
+    if (written > 0) end_ += written;
+    constexpr Int64 kStep = Int64{8} << 20;
+    if (end_ - started_ >= kStep) {
+      sync_file_range(Handle(), started_, end_ - started_, SYNC_FILE_RANGE_WRITE);
+      started_ = end_;
+    }
+    return written;
+  }
+
+ private:
+  Int64 started_ = 0;
+  Int64 end_ = 0;
+};
+
 }  // namespace
 
 void SaveGridFile(TExStringGrid& grid, const AnsiString& fileName,
@@ -153,7 +196,7 @@ void SaveGridFile(TExStringGrid& grid, const AnsiString& fileName,
   const AnsiString temporary = TemporaryNameFor(fileName);
   try {
     {
-      TFileStream file(temporary, fmCreate);
+      TWritebackFileStream file(temporary, fmCreate);
       SaveGridStream(grid, file, progress);
     }
     if (!ReplaceFile(temporary, fileName))
@@ -170,22 +213,18 @@ namespace {
 
 [[noreturn]] void Refuse(const AnsiString& what) { throw EReadError("Invalid grid file: " + what); }
 
-// The target of every cell of a partial stream, checked against the grid
-// before anything is written. Targets are real cells, hidden columns included.
-void CheckTargets(const TExStringGrid& grid, const TGridFile& file, TPoint origin) {
-  const int cols = grid.RealColCount();
-  const int rows = grid.RowCount();
-  for (const TGridFileCell& c : file.Cells) {
-    const Int64 tc = Int64{c.Col} + origin.X - file.FirstCol;
-    const Int64 tr = Int64{c.Row} + origin.Y - file.FirstRow;
-    if (tc < 0 || tr < 0 || tc >= cols || tr >= rows)
-      Refuse("cell (" + IntToStr(c.Col) + ", " + IntToStr(c.Row) + ") would land at (" +
-             IntToStr(tc) + ", " + IntToStr(tr) + "), outside the grid");
-    if (c.Extra) {
-      const AnsiString err = CheckCellSpan(c.Extra->Properties, tc, tr, cols, rows);
-      if (!err.empty())
-        Refuse("cell (" + IntToStr(c.Col) + ", " + IntToStr(c.Row) + "): " + err);
-    }
+// The target of a cell of a partial stream, checked against the grid before
+// anything is written. Targets are real cells, hidden columns included.
+void CheckTarget(int col, int row, const TGridFileCellExtra* extra, const TGridFileHeader& file,
+                 TPoint origin, int cols, int rows) {
+  const Int64 tc = Int64{col} + origin.X - file.FirstCol;
+  const Int64 tr = Int64{row} + origin.Y - file.FirstRow;
+  if (tc < 0 || tr < 0 || tc >= cols || tr >= rows)
+    Refuse("cell (" + IntToStr(col) + ", " + IntToStr(row) + ") would land at (" + IntToStr(tc) +
+           ", " + IntToStr(tr) + "), outside the grid");
+  if (extra) {
+    const AnsiString err = CheckCellSpan(extra->Properties, tc, tr, cols, rows);
+    if (!err.empty()) Refuse("cell (" + IntToStr(col) + ", " + IntToStr(row) + "): " + err);
   }
 }
 
@@ -215,22 +254,38 @@ void ApplyProperties(TCellProperties& p, const TCellPropertiesIO& io, int col, i
   p.SetControl(nullptr);
 }
 
-}  // namespace
-
-void ReadCellsFromStream(TExStringGrid& grid, TPoint origin, TStream& stream) {
-  TGridFile file = ParseGridStream(stream);
-  ApplyGridFile(grid, origin, file);
+// Puts one stored cell at (col, row); text() gives its text, moved in.
+template <class Text>
+void ApplyCell(TExStringGrid& grid, TGridFileHooks& hooks, int col, int row, Text text,
+               TGridFileCellExtra* x) {
+  // A covered cell was written with its base cell's text, which the base
+  // cell brings itself; stored here too it would turn up in every cell of
+  // the span once the span is split.
+  const bool covered = x && !x->Properties.IsBaseCell;
+  if (!covered) {
+    if (grid.HasCellProperties(col, row))
+      grid.SetCellText(col, row, text());
+    else
+      grid.SetRawCells(col, row, text());
+  }
+  if (!x) return;
+  ApplyProperties(*grid.CellPropertiesAt(col, row), x->Properties, col, row);
+  if (x->HasGraphic && hooks.ApplyGraphic)
+    hooks.ApplyGraphic(grid, col, row, x->Graphic, std::move(x->Payload));
 }
 
-void ApplyGridFile(TExStringGrid& grid, TPoint origin, TGridFile& file) {
+// Changes the grid for a validated stream: for a whole grid the reset, the
+// size and the sizes of its rows and columns, then the cells, which
+// forEachCell hands to its argument: apply(col, row, text, extra) with the
+// stored position.
+template <class ForEachCell>
+void ApplyValidated(TExStringGrid& grid, TPoint origin, TGridFileHeader& file, bool any,
+                    ForEachCell forEachCell) {
   const bool full = file.Props.FullGrid;
   // A whole grid is placed at origin; its own size decides the targets.
-  if (!full) CheckTargets(grid, file, origin);
   const int dx = origin.X - (full ? 0 : file.FirstCol);
   const int dy = origin.Y - (full ? 0 : file.FirstRow);
-
   TGridFileHooks& hooks = GridFileHooks();
-  const bool any = !file.Cells.empty();
   grid.BeginUpdate();
   try {
     if (full) {
@@ -245,35 +300,118 @@ void ApplyGridFile(TExStringGrid& grid, TPoint origin, TGridFile& file) {
       file.ColWidthList = {};
       file.RowHeightList = {};
     }
-    // Each applied cell leaves the model at once: a large catalogue is not
-    // held twice.
-    for (; !file.Cells.empty(); file.Cells.pop_front()) {
-      TGridFileCell& cell = file.Cells.front();
-      const int col = cell.Col + dx;
-      const int row = cell.Row + dy;
-      // A covered cell was written with its base cell's text, which the base
-      // cell brings itself; stored here too it would turn up in every cell
-      // of the span once the span is split.
-      const bool covered = cell.Extra && !cell.Extra->Properties.IsBaseCell;
-      if (!covered) {
-        if (grid.HasCellProperties(col, row))
-          grid.SetCellText(col, row, cell.Text);
-        else
-          grid.SetRawCells(col, row, std::move(cell.Text));
-      }
-      if (!cell.Extra) continue;
-      TGridFileCellExtra& x = *cell.Extra;
-      ApplyProperties(*grid.CellPropertiesAt(col, row), x.Properties, col, row);
-      if (x.HasGraphic && hooks.ApplyGraphic)
-        hooks.ApplyGraphic(grid, col, row, x.Graphic, std::move(x.Payload));
-    }
+    forEachCell([&](int col, int row, auto text, TGridFileCellExtra* extra) {
+      ApplyCell(grid, hooks, col + dx, row + dy, text, extra);
+    });
   } catch (...) {
     grid.EndUpdate();
     throw;
   }
   grid.EndUpdate();
-  if (any || full)
-    grid.CellsChanged(Rect(0, 0, grid.RealColCount() - 1, grid.RowCount() - 1));
+  if (any || full) grid.CellsChanged(Rect(0, 0, grid.RealColCount() - 1, grid.RowCount() - 1));
+}
+
+// The stream's bytes in memory: validated whole in a first pass (nothing of
+// the grid changes when it fails), applied straight from the bytes in a
+// second. consumed, when set, learns after each applied cell how many bytes
+// the second pass is done with.
+void ApplyGridBytes(TExStringGrid& grid, TPoint origin, const char* data, size_t size,
+                    const std::function<void(size_t)>& consumed) {
+  TGridFileHeader file;
+  const int cols = grid.RealColCount();
+  const int rows = grid.RowCount();
+  bool any = false;
+  WalkGridBytes(data, size, file, [&](const TGridCellView& c) {
+    any = true;
+    if (!file.Props.FullGrid) CheckTarget(c.Col, c.Row, c.Extra, file, origin, cols, rows);
+  });
+  ApplyValidated(grid, origin, file, any, [&](const auto& apply) {
+    TGridFileHeader again;
+    WalkGridBytes(data, size, again, [&](const TGridCellView& c) {
+      apply(c.Col, c.Row, [&c] { return c.TakeText(); }, c.Extra);
+      if (consumed) consumed(c.End);
+    });
+  });
+}
+
+// A file's bytes in memory of their own, read without zero-filling it
+// first; the part a load is done with goes back to the system at once, so
+// that the file and the grid built from it are not held whole together.
+class TGridFileBytes {
+ public:
+  explicit TGridFileBytes(const AnsiString& fileName) {
+    TFileStream file(fileName, fmOpenRead | fmShareDenyWrite);
+    const Int64 size = file.Size();
+    if (size <= 0) return;
+    void* p = mmap(nullptr, static_cast<size_t>(size), PROT_READ | PROT_WRITE,
+                   MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p == MAP_FAILED)
+      throw EFOpenError("Cannot open file \"" + fileName + "\". " + SysErrorMessage(errno));
+    data_ = static_cast<char*>(p);
+    size_ = static_cast<size_t>(size);
+    try {
+      file.ReadBuffer(data_, size);
+    } catch (...) {
+      munmap(data_, size_);
+      throw;
+    }
+  }
+  ~TGridFileBytes() {
+    if (data_) munmap(data_, size_);
+  }
+  TGridFileBytes(const TGridFileBytes&) = delete;
+  TGridFileBytes& operator=(const TGridFileBytes&) = delete;
+
+  const char* Data() const { return data_; }
+  size_t Size() const { return size_; }
+  // Gives back the whole pages below offset, a few megabytes at a time.
+  void Release(size_t offset) {
+    constexpr size_t kStep = size_t{8} << 20;
+    if (offset < released_ + kStep) return;
+    const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+    const size_t end = offset / page * page;
+    madvise(data_ + released_, end - released_, MADV_DONTNEED);
+    released_ = end;
+  }
+
+ private:
+  char* data_ = nullptr;
+  size_t size_ = 0;
+  size_t released_ = 0;
+};
+
+}  // namespace
+
+void ReadCellsFromStream(TExStringGrid& grid, TPoint origin, TStream& stream) {
+  const Int64 position = stream.Position();
+  const Int64 size = stream.Size();
+  const Int64 count = size > position ? size - position : 0;
+  if (auto* memory = dynamic_cast<TCustomMemoryStream*>(&stream)) {
+    const char* base = static_cast<const char*>(memory->Memory());
+    stream.SetPosition(size);
+    ApplyGridBytes(grid, origin, base + position, static_cast<size_t>(count), {});
+    return;
+  }
+  std::unique_ptr<char[]> bytes(new char[static_cast<size_t>(count)]);
+  stream.ReadBuffer(bytes.get(), count);
+  ApplyGridBytes(grid, origin, bytes.get(), static_cast<size_t>(count), {});
+}
+
+void ApplyGridFile(TExStringGrid& grid, TPoint origin, TGridFile& file) {
+  if (!file.Props.FullGrid) {
+    const int cols = grid.RealColCount();
+    const int rows = grid.RowCount();
+    for (const TGridFileCell& c : file.Cells)
+      CheckTarget(c.Col, c.Row, c.Extra.get(), file, origin, cols, rows);
+  }
+  ApplyValidated(grid, origin, file, !file.Cells.empty(), [&](const auto& apply) {
+    // Each applied cell leaves the model at once: a large catalogue is not
+    // held twice.
+    for (; !file.Cells.empty(); file.Cells.pop_front()) {
+      TGridFileCell& cell = file.Cells.front();
+      apply(cell.Col, cell.Row, [&cell] { return std::move(cell.Text); }, cell.Extra.get());
+    }
+  });
 }
 
 void LoadGridStream(TExStringGrid& grid, TStream& stream) {
@@ -282,14 +420,11 @@ void LoadGridStream(TExStringGrid& grid, TStream& stream) {
 }
 
 void LoadGridFile(TExStringGrid& grid, const AnsiString& fileName) {
-  TGridFile file;
   {
-    // The file's bytes go before the cells reach the grid.
-    TMemoryStream bytes;
-    bytes.LoadFromFile(fileName);
-    file = ParseGridStream(bytes);
+    TGridFileBytes bytes(fileName);
+    ApplyGridBytes(grid, Point(0, 0), bytes.Data(), bytes.Size(),
+                   [&bytes](size_t done) { bytes.Release(done); });
   }
-  ApplyGridFile(grid, Point(0, 0), file);
   if (GridFileHooks().AfterLoad) GridFileHooks().AfterLoad(grid);
 }
 

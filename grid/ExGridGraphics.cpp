@@ -542,6 +542,11 @@ bool CollectGraphic(TExStringGrid&, int, int, const TCellProperties& props, TCel
   // it back itself after loading.
   if (hasPayload && !g->CellCreated() && (g->Payload() || g->CellIcon())) return false;
   io = GraphicToIO(*g);
+  // Bytes that did not decode when they were loaded go back as they came.
+  if (const auto* undecoded = dynamic_cast<const TUndecodedGraphic*>(g->Payload())) {
+    payload.Data = undecoded->Data;
+    return true;
+  }
   switch (g->CellType()) {
     case ctBitmap:
     case ctBitButton:
@@ -573,6 +578,7 @@ bool CollectGraphic(TExStringGrid&, int, int, const TCellProperties& props, TCel
   return true;
 }
 
+// nullptr when data does not decode.
 template <class T>
 std::unique_ptr<T> ReadGraphicData(const std::string& data) {
   auto graphic = std::make_unique<T>();
@@ -583,11 +589,17 @@ std::unique_ptr<T> ReadGraphicData(const std::string& data) {
     stream.SetPosition(0);
     graphic->ReadData(stream);
   } catch (const Exception&) {
-    // The file was read whole before the grid changed; an image that does
-    // not decode leaves an empty one rather than half a catalogue.
-    return std::make_unique<T>();
+    return nullptr;
   }
   return graphic;
+}
+
+// The file was read whole before the grid changed; an image that does not
+// decode shows nothing, and its bytes stay for the next save.
+template <class T>
+TObject* GraphicOrUndecoded(std::string&& data) {
+  if (std::unique_ptr<T> graphic = ReadGraphicData<T>(data)) return graphic.release();
+  return new TUndecodedGraphic(std::move(data));
 }
 
 void ApplyGraphic(TExStringGrid& grid, int col, int row, const TCellGraphicIO& io, TGridCellPayload&& payload) {
@@ -600,13 +612,16 @@ void ApplyGraphic(TExStringGrid& grid, int col, int row, const TCellGraphicIO& i
   switch (static_cast<TCellType>(io.CellType)) {
     case ctBitmap:
     case ctBitButton:
-      g->SetPayload(ReadGraphicData<TBitmap>(payload.Data).release());
+      g->SetPayload(GraphicOrUndecoded<TBitmap>(std::move(payload.Data)));
       break;
     case ctIcon:
-      g->SetCellIcon(ReadGraphicData<TIcon>(payload.Data).release());
+      if (std::unique_ptr<TIcon> icon = ReadGraphicData<TIcon>(payload.Data))
+        g->SetCellIcon(icon.release());
+      else
+        g->SetPayload(new TUndecodedGraphic(std::move(payload.Data)));
       break;
     case ctPicture:
-      g->SetPayload(ReadGraphicData<TPicture>(payload.Data).release());
+      g->SetPayload(GraphicOrUndecoded<TPicture>(std::move(payload.Data)));
       break;
     case ctRadio: {
       auto items = std::make_unique<TStringList>();

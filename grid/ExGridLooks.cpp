@@ -9,6 +9,7 @@
 #include "grid/ExGrid.h"
 #include "grid/ExHtml.h"
 #include "platform/rtl/Cp949.h"
+#include "platform/vcl/Themes.h"
 
 // ------------------------------------------------------------- TBands
 
@@ -163,9 +164,8 @@ void DrawResourceGlyph(TCanvas& canvas, std::string_view name, int x, int y) {
 
 void DrawControlGlyph(TCanvas& canvas, const TRect& rect, bool themed) {
   TRect button{rect.Right - 16 - 2, rect.Top + 1, rect.Right - 2, rect.Bottom - 1};
-  // No themed combo part here: both draw the flat scroll frame.
-  (void)themed;
-  DrawFrameControl(canvas, button, DFC_SCROLL, DFCS_SCROLLCOMBOBOX | DFCS_FLAT);
+  if (themed) DrawThemePart(canvas, tpComboButton, 1, button);
+  else DrawFrameControl(canvas, button, DFC_SCROLL, DFCS_SCROLLCOMBOBOX | DFCS_FLAT);
 }
 
 namespace {
@@ -296,6 +296,7 @@ TMarkupResult DrawMarkupText(const TMarkupRequest& request) {
   if (!request.Canvas) return result;
   THtmlDrawArgs args;
   args.Images = request.Images;
+  args.Container = request.Container;
   args.X = 0;
   args.Y = 0;
   args.HoverAnchor = request.HoverAnchor > 0 ? request.HoverAnchor : -1;

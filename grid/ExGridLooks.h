@@ -18,6 +18,7 @@
 
 class TExStringGrid;
 class TCustomImageList;
+class TPictureContainer;
 
 // ------------------------------------------------------------- option objects
 
@@ -150,6 +151,7 @@ struct TMarkupRequest {
   AnsiString Text;
   TRect Rect;
   TCustomImageList* Images = nullptr;
+  TPictureContainer* Container = nullptr;
   int HoverAnchor = 0;
   int ShadowOffset = 1;
   bool MeasureOnly = false;

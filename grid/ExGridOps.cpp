@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "grid/ExGrid.h"
+#include "platform/vcl/RichText.h"
 
 namespace {
 
@@ -95,7 +96,7 @@ AnsiString TExStringGrid::SelectionAsText() {
     for (int c = std::max(sel.Left, 0); c <= sel.Right && c < ColCount(); ++c) {
       if (c > std::max(sel.Left, 0)) out += '\t';
       AnsiString text = GetCellText(RealColIndex(c), r);
-      if (text.find("{\\") != std::string::npos) text = RichTextCellToPlainText(text);
+      if (text.find("{\\") != std::string::npos) text = RichTextToPlainText(text);
       AppendField(out, text);
     }
   }

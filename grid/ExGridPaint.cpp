@@ -19,6 +19,7 @@
 #include <algorithm>
 
 #include "grid/ExGrid.h"
+#include "grid/PictureContainer.h"
 #include "grid/ExHtml.h"
 #include "platform/rtl/Cp949.h"
 #include "platform/vcl/Messages.h"
@@ -344,6 +345,7 @@ void TExStringGrid::DrawContent(TCanvas* canvas, int col, int row, TRect rect, T
       request.Text = paint.Text;
       request.Rect = r;
       request.Images = gridImages_;
+      request.Container = pictureContainer_;
       request.HoverAnchor = hoverCell_.X == realCol && hoverCell_.Y == row ? hoverAnchor_ : 0;
       request.WordWrap = !enhTextSize_;
       request.AnchorColor = paint.UrlColor;
@@ -772,6 +774,7 @@ void TExStringGrid::GetCellTextSize(int col, int row, TSize& size, bool withinWi
       request.Text = text;
       request.Rect = TRect{cell.Left + offX, cell.Top + offY, withinWidth ? cell.Right - offX : 65535, 65535};
       request.Images = gridImages_;
+      request.Container = pictureContainer_;
       request.MeasureOnly = true;
       request.KeepColors = true;
       request.WordWrap = !enhTextSize_;
@@ -913,4 +916,12 @@ AnsiString TExStringGrid::GetExportText(int col, int row) {
   }
   if (!exportHtmlTags_ && CellMarkupKind(text, true) == 1) text = HtmlToPlainText(text);
   return text;
+}
+
+void TExStringGrid::SetPictureContainer(TPictureContainer* v) {
+  if (pictureContainer_ == v) return;
+  if (pictureContainer_) static_cast<TComponent*>(pictureContainer_)->RemoveFreeNotification(this);
+  pictureContainer_ = v;
+  if (pictureContainer_) static_cast<TComponent*>(pictureContainer_)->FreeNotification(this);
+  RepaintUnlessUpdating();
 }

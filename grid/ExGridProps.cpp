@@ -9,6 +9,7 @@
 // Every setter here that repaints skips the repaint while an update bracket
 // is open: the bracket's end repaints the whole grid once.
 #include "grid/ExGrid.h"
+#include "grid/PictureContainer.h"
 
 #include <algorithm>
 
@@ -111,6 +112,7 @@ void TExStringGrid::Notification(TComponent* component, TOperation operation) {
     if (!destroying_) RepaintUnlessUpdating();
   }
   if (component == cellChecker_) cellChecker_ = nullptr;
+  if (component == static_cast<TComponent*>(pictureContainer_)) pictureContainer_ = nullptr;
 }
 
 // ------------------------------------------------------------- version

@@ -189,11 +189,14 @@ void TExStringGrid::StretchToClient(int col) {
 
 namespace {
 // The stretch that runs after sizes change: only with Stretch on, never
-// while loading or going.
+// while loading or going. It runs inside window messages, where an
+// exception has no one to tell: a stretch column the grid no longer has
+// (columns were removed) waits for the columns to come back.
 void RunStretch(TExStringGrid& grid) {
   if (!grid.ColumnSize()->Stretch() || grid.HasState(csLoading) || grid.HasState(csDestroying)) return;
-  if (grid.ColCount() == 0) return;
-  grid.StretchToClient(grid.ColumnSize()->StretchColumn());
+  const int col = grid.ColumnSize()->StretchColumn();
+  if (grid.ColCount() == 0 || col < -1 || col >= grid.ColCount()) return;
+  grid.StretchToClient(col);
 }
 }  // namespace
 
@@ -497,26 +500,43 @@ int LineForThumb(int pos, int fixedCount, int count, int visible) {
 }
 }  // namespace
 
-void TExStringGrid::WMHScroll(TMessage& m) {
+void TExStringGrid::ScrollMessage(TMessage& m, bool horizontal) {
   const Word code = static_cast<Word>(m.WParam & 0xFFFF);
-  if (sizing_->proportionalOn[0] && (code == SB_THUMBTRACK || code == SB_THUMBPOSITION)) {
-    const int pos = static_cast<int>((m.WParam >> 16) & 0xFFFF);
-    SetLeftCol(LineForThumb(pos, FixedCols(), ColCount(), VisibleColCount()));
-    UpdateScrollBarLooks();
-    return;
+  const int pos = static_cast<int>((m.WParam >> 16) & 0xFFFF);
+  const int bar = horizontal ? 0 : 1;
+  const int fixedCount = horizontal ? FixedCols() : FixedRows();
+  const int count = horizontal ? ColCount() : RowCount();
+  const bool thumb = code == SB_THUMBTRACK || code == SB_THUMBPOSITION;
+  // The line the thumb points at.
+  const int line = sizing_->proportionalOn[bar]
+                       ? LineForThumb(pos, fixedCount, count, horizontal ? VisibleColCount() : VisibleRowCount())
+                       : std::clamp(fixedCount + pos, fixedCount, std::max(fixedCount, count - 1));
+  const TScrollHintType hints = sizing_->scroll.ScrollHints;
+  if (code == SB_THUMBTRACK && (hints == shBoth || hints == (horizontal ? shHorizontal : shVertical))) {
+    AnsiString hint = IntToStr(line);
+    if (OnScrollHint) OnScrollHint(this, line, hint);
+    if (!sizing_->scrollHint) sizing_->scrollHint = std::make_unique<THintWindow>(nullptr);
+    THintWindow& window = *sizing_->scrollHint;
+    window.SetColor(HintColor());
+    TRect r = window.CalcHintRect(200, hint);
+    const TPoint at = Mouse->CursorPos();
+    r = {at.X + 16, at.Y, at.X + 16 + r.Width(), at.Y + r.Height()};
+    window.ActivateHint(r, hint);
+  } else if (sizing_->scrollHint && (code == SB_ENDSCROLL || code == SB_THUMBPOSITION)) {
+    sizing_->scrollHint->ReleaseHandle();
   }
-  TBaseGrid::WMHScroll(m);
+  if (thumb && (sizing_->proportionalOn[bar] || (code == SB_THUMBTRACK && sizing_->scroll.ScrollSynch))) {
+    // The view follows the thumb at once.
+    if (horizontal) SetLeftCol(line);
+    else SetTopRow(line);
+  } else if (horizontal) {
+    TBaseGrid::WMHScroll(m);
+  } else {
+    TBaseGrid::WMVScroll(m);
+  }
   UpdateScrollBarLooks();
 }
 
-void TExStringGrid::WMVScroll(TMessage& m) {
-  const Word code = static_cast<Word>(m.WParam & 0xFFFF);
-  if (sizing_->proportionalOn[1] && (code == SB_THUMBTRACK || code == SB_THUMBPOSITION)) {
-    const int pos = static_cast<int>((m.WParam >> 16) & 0xFFFF);
-    SetTopRow(LineForThumb(pos, FixedRows(), RowCount(), VisibleRowCount()));
-    UpdateScrollBarLooks();
-    return;
-  }
-  TBaseGrid::WMVScroll(m);
-  UpdateScrollBarLooks();
-}
+void TExStringGrid::WMHScroll(TMessage& m) { ScrollMessage(m, true); }
+
+void TExStringGrid::WMVScroll(TMessage& m) { ScrollMessage(m, false); }

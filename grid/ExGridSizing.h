@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "grid/ExGridOptions.h"
+#include "platform/vcl/Controls.h"
 
 class TExStringGrid;
 class TCustomForm;
@@ -43,4 +44,6 @@ struct TGridSizing {
   // The form whose resizing the grid follows.
   std::shared_ptr<TFormResizeState> formLink;
   std::unique_ptr<TComponent> watcher;  // hears when the form goes first
+  // The hint beside a dragged thumb.
+  std::unique_ptr<THintWindow> scrollHint;
 };

@@ -106,6 +106,18 @@ void TExStringGrid::ShowPopupButton(const TRect& r, const AnsiString& caption) {
   button->BringToFront();
 }
 
+void TExStringGrid::DrawPreviewCell(TCanvas* canvas, int col, int row, const TRect& rect) {
+  const TColor kept = selectionTextColor_;
+  selectionTextColor_ = 0;
+  try {
+    DrawCellContent(canvas, col, row, rect, {});
+  } catch (...) {
+    selectionTextColor_ = kept;
+    throw;
+  }
+  selectionTextColor_ = kept;
+}
+
 void TExStringGrid::FloatingFooterChanged() {
   const TFloatingFooter& footer = *floatingFooter_;
   // Nothing to make while the footer was never shown.
@@ -274,11 +286,8 @@ void TFooterPanel::PaintOn(TCanvas* canvas) {
     case fsColumnPreview: {
       canvas->Brush()->SetColor(0x808080);
       canvas->FrameRect(TRect{0, 0, w, client.Bottom});
-      const TColor kept = grid.SelectionTextColor();
-      grid.SetSelectionTextColor(0);
       const int col = grid.DisplColIndex(std::clamp(footer.Column(), 0, std::max(0, grid.RealColCount() - 1)));
-      if (row >= 0 && row < grid.RowCount()) grid.DrawCellContent(canvas, col, row, TRect{1, 1, w - 1, client.Bottom - 1}, {});
-      grid.SetSelectionTextColor(kept);
+      if (row >= 0 && row < grid.RowCount()) grid.DrawPreviewCell(canvas, col, row, TRect{1, 1, w - 1, client.Bottom - 1});
       break;
     }
     case fsCustomPreview: {
@@ -291,6 +300,7 @@ void TFooterPanel::PaintOn(TCanvas* canvas) {
       request.Text = ExpandFooterTemplate(grid, footer.CustomTemplate(), row);
       request.Rect = TRect{client.Left + 2, client.Top + 2, client.Right - 2, client.Bottom};
       request.Images = grid.GridImages();
+      request.Container = grid.PictureContainer();
       request.AnchorColor = grid.URLColor();
       DrawMarkupText(request);
       break;

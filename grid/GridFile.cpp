@@ -8,6 +8,7 @@
 #include "grid/GridFile.h"
 
 #include <charconv>
+#include <cstring>
 
 // ------------------------------------------------------------------- names
 
@@ -84,6 +85,9 @@ int FieldIndex(const std::string_view (&names)[N], std::string_view name) {
   return -1;
 }
 
+// A cell image up to Col's value: signature, class, empty name, "Col".
+constexpr std::string_view kPlainCellHead{"TPF0\x0BTGridCellIO\x00\x03" "Col", 21};
+
 [[noreturn]] void Invalid(const AnsiString& what) {
   throw EReadError("Invalid grid file: " + what);
 }
@@ -145,7 +149,8 @@ AnsiString JoinSizeList(const std::vector<int>& sizes) {
 AnsiString CheckCellSpan(const TCellPropertiesIO& p, Int64 col, Int64 row, int colCount,
                          int rowCount) {
   if (p.IsBaseCell) {
-    if (p.CellSpanX < -1 || p.CellSpanY < -1) return "negative span";
+    // A base cell's span below 0, whatever its value, is no span (the grid
+    // reads it so); the grid can hold such values, so they load as saved.
     const Int64 lastCol = col + (p.CellSpanX > 0 ? p.CellSpanX : 0);
     const Int64 lastRow = row + (p.CellSpanY > 0 ? p.CellSpanY : 0);
     if (lastCol >= colCount || lastRow >= rowCount) return "span reaches outside the grid";
@@ -263,12 +268,17 @@ void TGridStreamWriter::WriteCell(int col, int row, std::string_view text,
                                   const TGridFileCellExtra* extra) {
   if (col < 0 || col >= kMaxGridCols || row < 0 || row >= kMaxGridRows)
     TooLarge("cell (" + IntToStr(col) + ", " + IntToStr(row) + ") lies beyond the file's limits");
-  writer_.BeginObject(kCellClass);
-  writer_.WriteInteger("Col", col);
-  writer_.WriteInteger("Row", row);
-  if (!text.empty()) writer_.WriteText("Cell", text, IsRawCellText(text));
-  writer_.WriteBoolean("HasProp", extra != nullptr);
-  writer_.EndObject();
+  // The cell image's fixed parts as ReadPlainCell expects them.
+  writer_.WritePrepared(kPlainCellHead);
+  writer_.WriteIntegerValue(col);
+  writer_.WritePreparedPart({"\x03Row", 4});
+  writer_.WriteIntegerValue(row);
+  if (!text.empty()) {
+    writer_.WritePreparedPart({"\x04" "Cell", 5});
+    writer_.WriteTextValue(text, IsRawCellText(text));
+  }
+  writer_.WritePreparedPart(extra ? std::string_view{"\x07HasProp\x09\x00\x00", 11}
+                                  : std::string_view{"\x07HasProp\x08\x00\x00", 11});
   if (!extra) return;
 
   writer_.BeginObject(kCellPropClass);
@@ -382,8 +392,75 @@ void ReadProps(TImageReader& r, TGridPropIO& p) {
   }
 }
 
-bool ReadCell(TImageReader& r, TGridFileCell& c) {
+// The cell image as every writer of the format lays it out: the carrier's
+// header, Col, Row, an optional Cell and HasProp, in that order. Read in one
+// pass over the bytes; anything else (another order, a value out of range,
+// a fault) returns false without moving, for ReadCell to read or refuse.
+bool ReadPlainCell(TImageReader& r, TGridCellView& c, bool& hasProp) {
+  constexpr std::string_view kHead = kPlainCellHead;
+  const auto* p = reinterpret_cast<const unsigned char*>(r.Current());
+  const size_t n = r.Remaining();
+  if (n < kHead.size() || std::memcmp(p, kHead.data(), kHead.size()) != 0) return false;
+  size_t i = kHead.size();
+  auto integer = [&](int maximum, int& v) {
+    if (i >= n) return false;
+    const unsigned char tag = p[i];
+    if (tag == vaInt8 && i + 2 <= n) {
+      v = static_cast<signed char>(p[i + 1]);
+      i += 2;
+    } else if (tag == vaInt16 && i + 3 <= n) {
+      v = static_cast<std::int16_t>(p[i + 1] | (p[i + 2] << 8));
+      i += 3;
+    } else if (tag == vaInt32 && i + 5 <= n) {
+      v = static_cast<Integer>(Cardinal{p[i + 1]} | (Cardinal{p[i + 2]} << 8) | (Cardinal{p[i + 3]} << 16) |
+                               (Cardinal{p[i + 4]} << 24));
+      i += 5;
+    } else {
+      return false;
+    }
+    return v >= 0 && v <= maximum;
+  };
+  auto name = [&](std::string_view expected) {
+    if (n - i < expected.size() || std::memcmp(p + i, expected.data(), expected.size()) != 0) return false;
+    i += expected.size();
+    return true;
+  };
+  if (!integer(kMaxGridCols, c.Col) || !name({"\x03Row", 4}) || !integer(kMaxGridRows, c.Row)) return false;
+  c.Text = {};
+  c.TextUtf8 = false;
+  if (name({"\x04" "Cell", 5})) {
+    if (i >= n) return false;
+    const unsigned char tag = p[i++];
+    size_t length = 0;
+    if (tag == vaString) {
+      if (i >= n) return false;
+      length = p[i++];
+    } else if (tag == vaLString || tag == vaUTF8String) {
+      if (n - i < 4) return false;
+      length = Cardinal{p[i]} | (Cardinal{p[i + 1]} << 8) | (Cardinal{p[i + 2]} << 16) | (Cardinal{p[i + 3]} << 24);
+      i += 4;
+    } else {
+      return false;
+    }
+    if (n - i < length) return false;
+    c.Text = std::string_view(reinterpret_cast<const char*>(p + i), length);
+    c.TextUtf8 = tag == vaUTF8String;
+    i += length;
+  }
+  if (!name({"\x07HasProp", 8}) || n - i < 3 || p[i + 1] != 0 || p[i + 2] != 0) return false;
+  if (p[i] != vaTrue && p[i] != vaFalse) return false;
+  hasProp = p[i] == vaTrue;
+  r.Advance(i + 3);
+  return true;
+}
+
+// Every property the image does not hold keeps its default: c is reset.
+bool ReadCell(TImageReader& r, TGridCellView& c) {
   r.BeginObject(kCellClass);
+  c.Col = 0;
+  c.Row = 0;
+  c.Text = {};
+  c.TextUtf8 = false;
   bool hasProp = false;
   std::string_view name;
   while (r.NextProperty(name)) {
@@ -392,7 +469,7 @@ bool ReadCell(TImageReader& r, TGridFileCell& c) {
     else if (name == "Row")
       c.Row = r.ReadInteger(name, 0, kMaxGridRows);
     else if (name == "Cell")
-      r.ReadTextInto(name, c.Text);
+      r.ReadTextView(name, c.Text, c.TextUtf8);
     else if (name == "HasProp")
       hasProp = r.ReadBoolean(name);
     else
@@ -535,9 +612,9 @@ void ReadPayload(TImageReader& r, const TCellGraphicIO& g, TGridCellPayload& pay
 
 }  // namespace
 
-TGridFile ParseGridBytes(const char* data, size_t size) {
+void WalkGridBytes(const char* data, size_t size, TGridFileHeader& f,
+                   const std::function<void(const TGridCellView&)>& onCell) {
   TImageReader r(data, size);
-  TGridFile f;
   TGridPropIO& p = f.Props;
   ReadProps(r, p);
 
@@ -559,12 +636,14 @@ TGridFile ParseGridBytes(const char* data, size_t size) {
   const bool rowsMayWrap = p.FullGrid && p.RowCount > 65536;
   int rowBase = 0;
   int lastRow = 0;
+  TGridCellView c;
+  TGridFileCellExtra extra;
   // A last single byte is not a cell: streams that end one byte after the
   // last image still end cleanly.
   while (r.Remaining() >= 2) {
     const size_t start = r.Position();
-    TGridFileCell& c = f.Cells.emplace_back();
-    const bool hasProp = ReadCell(r, c);
+    bool hasProp = false;
+    if (!ReadPlainCell(r, c, hasProp)) hasProp = ReadCell(r, c);
     if (rowsMayWrap) {
       if (c.Row <= 0xFFFF && Int64{c.Row} + rowBase < lastRow && rowBase + 65536 < p.RowCount)
         rowBase += 65536;
@@ -588,21 +667,36 @@ TGridFile ParseGridBytes(const char* data, size_t size) {
         r.FailAt(start, "cell (" + IntToStr(c.Col) + ", " + IntToStr(c.Row) +
                             ") lies outside the stored block");
     }
-    if (!hasProp) continue;
-
-    c.Extra = std::make_unique<TGridFileCellExtra>();
-    TGridFileCellExtra& x = *c.Extra;
-    const size_t propStart = r.Position();
-    ReadCellProps(r, x);
-    if (p.FullGrid) {
-      const AnsiString err = CheckCellSpan(x.Properties, c.Col, c.Row, p.ColCount, p.RowCount);
-      if (!err.empty())
-        r.FailAt(propStart, "cell (" + IntToStr(c.Col) + ", " + IntToStr(c.Row) + "): " + err);
+    c.Extra = nullptr;
+    if (hasProp) {
+      extra = {};
+      c.Extra = &extra;
+      const size_t propStart = r.Position();
+      ReadCellProps(r, extra);
+      if (p.FullGrid) {
+        const AnsiString err = CheckCellSpan(extra.Properties, c.Col, c.Row, p.ColCount, p.RowCount);
+        if (!err.empty())
+          r.FailAt(propStart, "cell (" + IntToStr(c.Col) + ", " + IntToStr(c.Row) + "): " + err);
+      }
+      if (extra.HasGraphic) {
+        ReadGraphic(r, extra.Graphic);
+        ReadPayload(r, extra.Graphic, extra.Payload);
+      }
     }
-    if (!x.HasGraphic) continue;
-    ReadGraphic(r, x.Graphic);
-    ReadPayload(r, x.Graphic, x.Payload);
+    c.End = r.Position();
+    onCell(c);
   }
+}
+
+TGridFile ParseGridBytes(const char* data, size_t size) {
+  TGridFile f;
+  WalkGridBytes(data, size, f, [&f](const TGridCellView& v) {
+    TGridFileCell& c = f.Cells.emplace_back();
+    c.Col = v.Col;
+    c.Row = v.Row;
+    c.Text = v.TakeText();
+    if (v.Extra) c.Extra = std::make_unique<TGridFileCellExtra>(std::move(*v.Extra));
+  });
   return f;
 }
 

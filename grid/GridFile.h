@@ -15,9 +15,10 @@
 //   Parse / write ....... ParseGridStream, WriteGridStream
 //   The string grid ..... saving and loading a TExStringGrid (ExGridFile.cpp)
 //
-// Reading is all or nothing: ParseGridStream validates the whole stream
-// (signatures, property names and kinds, sizes, cell positions, spans)
-// before the caller touches a grid, and raises EReadError otherwise.
+// Reading is all or nothing: WalkGridBytes (and ParseGridStream on it)
+// validates the whole stream (signatures, property names and kinds, sizes,
+// cell positions, spans) before the caller touches a grid, and raises
+// EReadError otherwise.
 //
 // Limits (a file beyond them is refused as malformed, and a grid beyond
 // them is refused on saving, so that whatever is saved loads again):
@@ -152,6 +153,15 @@ struct TGridCellPayload {
   TGridFilePicIO FilePicture;
 };
 
+// A stored bitmap, icon or picture payload that does not decode: the cell
+// keeps its bytes as its payload object, so that saving writes them back
+// unchanged, and shows nothing for it.
+class TUndecodedGraphic : public TObject {
+ public:
+  explicit TUndecodedGraphic(std::string data) : Data(std::move(data)) {}
+  std::string Data;
+};
+
 // ------------------------------------------------------------ TGridFile
 
 // What a cell beyond its text carries; most cells have none of it.
@@ -170,16 +180,33 @@ struct TGridFileCell {
   std::unique_ptr<TGridFileCellExtra> Extra;  // set when HasProp
 };
 
-struct TGridFile {
+// What a stream holds before and beside its cells.
+struct TGridFileHeader {
   TGridPropIO Props;
   std::vector<int> ColWidthList;    // parsed; full-grid streams only
   std::vector<int> RowHeightList;
-  // A deque: it grows without moving the cells, and a loader can drop the
-  // cells it has applied from the front while it goes.
-  std::deque<TGridFileCell> Cells;
   // The first stored cell's position (where a partial stream is anchored).
   int FirstCol = 0;
   int FirstRow = 0;
+};
+
+struct TGridFile : TGridFileHeader {
+  // A deque: it grows without moving the cells, and a loader can drop the
+  // cells it has applied from the front while it goes.
+  std::deque<TGridFileCell> Cells;
+};
+
+// One stored cell as WalkGridBytes reads it: Text points into the stream's
+// bytes, and Extra (nullptr for a cell without properties) is the walker's
+// own record, reused for the next cell. Both are valid during the call only.
+struct TGridCellView {
+  int Col = 0;                // as stored, rows of a wrapped stream unwrapped
+  int Row = 0;
+  std::string_view Text;      // the stored bytes
+  bool TextUtf8 = false;      // stored as UTF-8 (tag 20)
+  TGridFileCellExtra* Extra = nullptr;
+  size_t End = 0;             // offset just after the cell's last image
+  AnsiString TakeText() const { return TextFromView(Text, TextUtf8); }
 };
 
 // Parses "64,80,-1" into exactly count integers within -1..kMaxCellExtent;
@@ -224,6 +251,12 @@ class TGridStreamWriter {
 // raises EReadError (the stream's position is then undefined) or returns the
 // whole model. The stream is left at its end.
 TGridFile ParseGridStream(TStream& stream);
+// The same checks without building the model: header gets the stream's
+// properties and first cell, onCell each cell as soon as it is read whole
+// (onCell may raise too, and the walk stops there). Nothing is allocated
+// per cell; texts are not converted.
+void WalkGridBytes(const char* data, size_t size, TGridFileHeader& header,
+                   const std::function<void(const TGridCellView&)>& onCell);
 TGridFile ParseGridBytes(const char* data, size_t size);
 void WriteGridStream(TStream& stream, const TGridFile& file);
 
@@ -236,10 +269,12 @@ std::string GridPropImage(const TGridPropIO& props);
 //   SaveGridFile -> temporary file beside the target -> SaveGridStream
 //       -> hooks.ForFullSave( WriteCellsToStream (every real row and column) )
 //       -> ReplaceFile over the target (the old file stays on any failure)
-//   LoadGridFile -> file bytes -> LoadGridStream -> ReadCellsFromStream (0, 0)
-//       -> ParseGridStream (validate everything) -> check targets
-//       -> full grid: hooks.ResetForFullLoad, ClearAll, sizes -> cells
-//       -> hooks.AfterLoad
+//   LoadGridFile -> file bytes (not zero-filled) -> as ReadCellsFromStream (0, 0),
+//       handing back the pages of bytes already applied -> hooks.AfterLoad
+//   ReadCellsFromStream -> the stream's bytes
+//       -> WalkGridBytes (validate everything, check targets; nothing kept)
+//       -> full grid: hooks.ResetForFullLoad, ClearAll, sizes
+//       -> WalkGridBytes again, each cell straight into the grid
 
 class TExStringGrid;
 class TCellProperties;

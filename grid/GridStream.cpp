@@ -7,6 +7,7 @@
 //   Reader ............ TImageReader
 #include "grid/GridStream.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -198,31 +199,37 @@ TImageWriter::~TImageWriter() noexcept(false) {
 }
 
 void TImageWriter::Flush() {
-  if (!stream_ || buffer_.empty()) return;
-  stream_->WriteBuffer(buffer_.data(), static_cast<Int64>(buffer_.size()));
-  buffer_.clear();
+  if (!stream_ || length_ == 0) return;
+  stream_->WriteBuffer(buffer_.data(), static_cast<Int64>(length_));
+  length_ = 0;
 }
 
 void TImageWriter::MaybeFlush() {
-  if (stream_ && buffer_.size() >= kFlushSize) Flush();
+  if (stream_ && length_ >= kFlushSize) Flush();
+}
+
+void TImageWriter::Grow(size_t n) {
+  buffer_.resize(std::max({buffer_.size() * 2, length_ + n, size_t{256}}));
 }
 
 void TImageWriter::Put32(Cardinal v) {
-  const char b[4] = {static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16),
-                     static_cast<char>(v >> 24)};
-  buffer_.append(b, 4);
+  char* d = Room(4);
+  for (int i = 0; i < 4; ++i) d[i] = static_cast<char>(v >> (8 * i));
+  length_ += 4;
 }
 
 void TImageWriter::ShortString(std::string_view s, const char* what) {
   if (s.size() > 255)
     throw EWriteError(AnsiString("Stream write error: ") + what + " longer than 255 bytes");
-  Put(static_cast<Byte>(s.size()));
-  buffer_.append(s);
+  char* d = Room(1 + s.size());
+  d[0] = static_cast<char>(s.size());
+  std::memcpy(d + 1, s.data(), s.size());
+  length_ += 1 + s.size();
 }
 
 void TImageWriter::BeginObject(std::string_view className) {
   MaybeFlush();
-  buffer_.append(kImageSignature, 4);
+  Append(kImageSignature, 4);
   ShortString(className, "class name");
   Put(0);  // component name: always empty
 }
@@ -253,10 +260,14 @@ void TImageWriter::WriteIntegerValue(Integer v) {
 
 void TImageWriter::WriteTextValue(std::string_view text, bool raw) {
   if (!raw && !IsPureAscii(text)) {
-    const std::string utf8 = Cp949ToUtf8(text);
-    Put(vaUTF8String);
-    Put32(static_cast<Cardinal>(utf8.size()));
-    buffer_.append(utf8);
+    // Converted in place, with room for the longest form (three bytes per
+    // byte); the length goes in front once it is known.
+    char* start = Room(5 + 3 * text.size());
+    start[0] = static_cast<char>(vaUTF8String);
+    char* end = Cp949ToUtf8Into(text, start + 5);
+    const auto n = static_cast<Cardinal>(end - (start + 5));
+    for (int i = 0; i < 4; ++i) start[1 + i] = static_cast<char>(n >> (8 * i));
+    length_ += static_cast<size_t>(end - start);
     return;
   }
   if (text.size() <= 255) {
@@ -266,7 +277,7 @@ void TImageWriter::WriteTextValue(std::string_view text, bool raw) {
     Put(vaLString);
     Put32(static_cast<Cardinal>(text.size()));
   }
-  buffer_.append(text);
+  Append(text);
 }
 
 void TImageWriter::WriteInteger(std::string_view name, Integer v) {
@@ -283,7 +294,7 @@ void TImageWriter::WriteFloat(std::string_view name, double v) {
   WriteName(name);
   Put(vaExtended);
   const auto bytes = DoubleToExtended(v);
-  buffer_.append(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  Append(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }
 
 void TImageWriter::WriteText(std::string_view name, std::string_view text, bool raw) {
@@ -301,7 +312,7 @@ void TImageWriter::WriteBinary(std::string_view name, std::string_view bytes) {
   WriteName(name);
   Put(vaBinary);
   Put32(static_cast<Cardinal>(bytes.size()));
-  buffer_.append(bytes);
+  Append(bytes);
   MaybeFlush();
 }
 
@@ -337,7 +348,7 @@ void TImageWriter::WriteValue(const TImageValue& value, int depth) {
     case vaExtended: {
       Put(vaExtended);
       const auto bytes = DoubleToExtended(value.Float);
-      buffer_.append(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+      Append(reinterpret_cast<const char*>(bytes.data()), bytes.size());
       break;
     }
     case vaIdent:
@@ -347,7 +358,7 @@ void TImageWriter::WriteValue(const TImageValue& value, int depth) {
     case vaBinary:
       Put(vaBinary);
       Put32(static_cast<Cardinal>(value.Text.size()));
-      buffer_.append(value.Text);
+      Append(value.Text);
       break;
     case vaSet:
       Put(vaSet);
@@ -413,34 +424,9 @@ void TImageReader::UnknownProperty(std::string_view className, std::string_view 
                    " does not exist");
 }
 
-void TImageReader::Need(size_t n, std::string_view what) const {
-  if (n > size_ - pos_)
-    FailAt(pos_, AnsiString(what) + " needs " + IntToStr(static_cast<Int64>(n)) + " bytes, " +
-                     IntToStr(static_cast<Int64>(size_ - pos_)) + " left");
-}
-
-Byte TImageReader::GetByte(std::string_view what) {
-  Need(1, what);
-  return static_cast<Byte>(data_[pos_++]);
-}
-
-Cardinal TImageReader::Get32(std::string_view what) {
-  Need(4, what);
-  const auto* p = reinterpret_cast<const unsigned char*>(data_ + pos_);
-  pos_ += 4;
-  return Cardinal{p[0]} | (Cardinal{p[1]} << 8) | (Cardinal{p[2]} << 16) | (Cardinal{p[3]} << 24);
-}
-
-std::string_view TImageReader::Bytes(size_t n, std::string_view what) {
-  Need(n, what);
-  std::string_view s(data_ + pos_, n);
-  pos_ += n;
-  return s;
-}
-
-std::string_view TImageReader::ShortString(std::string_view what) {
-  const Byte n = GetByte(what);
-  return Bytes(n, what);
+void TImageReader::NeedFailed(size_t n, std::string_view what) const {
+  FailAt(pos_, AnsiString(what) + " needs " + IntToStr(static_cast<Int64>(n)) + " bytes, " +
+                   IntToStr(static_cast<Int64>(size_ - pos_)) + " left");
 }
 
 void TImageReader::BeginObject(std::string_view expectedClass) {
@@ -537,6 +523,29 @@ void TImageReader::ReadTextValue(TValueType type, std::string_view name, AnsiStr
       pos_ -= 1;
       FailProperty(name, "string expected");
   }
+}
+
+void TImageReader::ReadTextView(std::string_view name, std::string_view& bytes, bool& utf8) {
+  const TValueType tag = static_cast<TValueType>(GetByte("value tag"));
+  utf8 = tag == vaUTF8String;
+  switch (tag) {
+    case vaString:
+      bytes = ShortString("string");
+      return;
+    case vaLString:
+      bytes = Bytes(Get32("long string length"), "long string");
+      return;
+    case vaUTF8String:
+      bytes = Bytes(Get32("UTF-8 string length"), "UTF-8 string");
+      return;
+    default:
+      pos_ -= 1;
+      FailProperty(name, "string expected");
+  }
+}
+
+AnsiString TextFromView(std::string_view bytes, bool utf8) {
+  return utf8 ? Utf8ToCp949(bytes) : AnsiString(bytes);
 }
 
 void TImageReader::ReadTextInto(std::string_view name, AnsiString& out) {

@@ -25,6 +25,7 @@
 #pragma once
 
 #include <array>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -128,18 +129,47 @@ class TImageWriter {
   void WriteIntegerValue(Integer v);
   void WriteTextValue(std::string_view text, bool raw);
 
+  // Bytes of an image laid out by the caller (a fixed header, names), at an
+  // image's start: the buffer may go to the stream first.
+  void WritePrepared(std::string_view bytes) {
+    MaybeFlush();
+    Append(bytes);
+  }
+  // The same in the middle of an image.
+  void WritePreparedPart(std::string_view bytes) { Append(bytes); }
+
   void WriteImage(const TObjectImage& image);
   void Flush();
-  const std::string& Bytes() const { return buffer_; }
+  const std::string& Bytes() const {
+    buffer_.resize(length_);
+    return buffer_;
+  }
 
  private:
   void ShortString(std::string_view s, const char* what);
-  void Put(Byte b) { buffer_.push_back(static_cast<char>(b)); }
+  // buffer_ is sized ahead of the bytes written (length_): every write
+  // checks for room once and copies, growth is out of line.
+  char* Room(size_t n) {
+    if (n > buffer_.size() - length_) [[unlikely]]
+      Grow(n);
+    return buffer_.data() + length_;
+  }
+  void Grow(size_t n);
+  void Append(const char* p, size_t n) {
+    std::memcpy(Room(n), p, n);
+    length_ += n;
+  }
+  void Append(std::string_view s) { Append(s.data(), s.size()); }
+  void Put(Byte b) {
+    *Room(1) = static_cast<char>(b);
+    ++length_;
+  }
   void Put32(Cardinal v);
   void MaybeFlush();
 
   TStream* stream_ = nullptr;
-  std::string buffer_;
+  mutable std::string buffer_;
+  size_t length_ = 0;
 };
 
 // The bytes of one image, for tests and small carriers.
@@ -157,6 +187,10 @@ class TImageReader {
       : data_(data), size_(size), base_(base) {}
 
   size_t Position() const { return pos_; }
+  // The bytes from the position on, and a step over bytes the caller has
+  // checked itself (n at most Remaining()).
+  const char* Current() const { return data_ + pos_; }
+  void Advance(size_t n) { pos_ += n; }
   size_t Remaining() const { return size_ - pos_; }
   bool AtEnd() const { return pos_ >= size_; }
 
@@ -174,6 +208,9 @@ class TImageReader {
   double ReadFloat(std::string_view name);
   AnsiString ReadText(std::string_view name);
   void ReadTextInto(std::string_view name, AnsiString& out);
+  // The stored bytes of a text value, without converting them: utf8 is set
+  // for tag 20, whose bytes are UTF-8 (see TextFromView).
+  void ReadTextView(std::string_view name, std::string_view& bytes, bool& utf8);
   AnsiString ReadIdent(std::string_view name);
   std::string ReadBinary(std::string_view name);
   std::vector<AnsiString> ReadSet(std::string_view name);
@@ -193,14 +230,35 @@ class TImageReader {
   [[noreturn]] void UnknownProperty(std::string_view className, std::string_view name) const;
 
  private:
-  void Need(size_t n, std::string_view what) const;
-  Byte GetByte(std::string_view what);
+  // The checks run for every byte read: inline, the failure out of line.
+  void Need(size_t n, std::string_view what) const {
+    if (n > size_ - pos_) [[unlikely]]
+      NeedFailed(n, what);
+  }
+  [[noreturn, gnu::noinline, gnu::cold]] void NeedFailed(size_t n, std::string_view what) const;
+  Byte GetByte(std::string_view what) {
+    Need(1, what);
+    return static_cast<Byte>(data_[pos_++]);
+  }
   // Reads the value tag of property name; anything but expected fails with
   // the position on the tag.
   void ExpectTag(Byte expected, std::string_view name, std::string_view what);
-  Cardinal Get32(std::string_view what);
-  std::string_view ShortString(std::string_view what);
-  std::string_view Bytes(size_t n, std::string_view what);
+  Cardinal Get32(std::string_view what) {
+    Need(4, what);
+    const auto* p = reinterpret_cast<const unsigned char*>(data_ + pos_);
+    pos_ += 4;
+    return Cardinal{p[0]} | (Cardinal{p[1]} << 8) | (Cardinal{p[2]} << 16) | (Cardinal{p[3]} << 24);
+  }
+  std::string_view Bytes(size_t n, std::string_view what) {
+    Need(n, what);
+    std::string_view s(data_ + pos_, n);
+    pos_ += n;
+    return s;
+  }
+  std::string_view ShortString(std::string_view what) {
+    const Byte n = GetByte(what);
+    return Bytes(n, what);
+  }
   void ReadTextValue(TValueType type, std::string_view name, AnsiString& out);
 
   const char* data_;
@@ -208,6 +266,9 @@ class TImageReader {
   Int64 base_;
   size_t pos_ = 0;
 };
+
+// The code page 949 text of a value read by ReadTextView, sized exactly.
+AnsiString TextFromView(std::string_view bytes, bool utf8);
 
 // ------------------------------------------------------------ extended floats
 

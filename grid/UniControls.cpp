@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/rtl/Cp949.h"
+#include "platform/vcl/ComboLook.h"
 #include "platform/vcl/Graphics.h"
 #include "platform/vcl/WideText.h"
 
@@ -450,22 +451,47 @@ void TCustomUNIComboBox::WMKeyDown(TMessage& m) {
 TESGUniCustomCombo::TESGUniCustomCombo(TComponent* owner)
     : TCustomUNIComboBox(owner), buttonWidth_(GetSystemMetrics(SM_CXVSCROLL) + 4) {}
 
+void TESGUniCustomCombo::ApplyLook() {
+  TComboLook look;
+  look.Flat = flat_;
+  look.Etched = etched_;
+  look.Hot = mouseInControl_ || Focused();
+  look.FocusBorder = focusBorder_ && !HasState(csDesigning);
+  look.ButtonWidth = buttonWidth_;
+  SetComboLook(this, look);
+}
+
+void TESGUniCustomCombo::InitWindowHandle() {
+  TCustomUNIComboBox::InitWindowHandle();
+  ApplyLook();
+}
+
+void TESGUniCustomCombo::DoEnter() {
+  TCustomUNIComboBox::DoEnter();
+  ApplyLook();
+}
+
+void TESGUniCustomCombo::DoExit() {
+  TCustomUNIComboBox::DoExit();
+  ApplyLook();
+}
+
 void TESGUniCustomCombo::SetFlat(bool v) {
   if (flat_ == v) return;
   flat_ = v;
-  Invalidate();
+  ApplyLook();
 }
 
 void TESGUniCustomCombo::SetEtched(bool v) {
   if (etched_ == v) return;
   etched_ = v;
-  Invalidate();
+  ApplyLook();
 }
 
 void TESGUniCustomCombo::SetButtonWidth(int v) {
   if (v < 14 || v > 32 || v == buttonWidth_) return;
   buttonWidth_ = v;
-  Invalidate();
+  ApplyLook();
 }
 
 void TESGUniCustomCombo::SetDropWidth(int v) {
@@ -476,18 +502,18 @@ void TESGUniCustomCombo::SetDropWidth(int v) {
 void TESGUniCustomCombo::SetFocusBorder(bool v) {
   if (focusBorder_ == v) return;
   focusBorder_ = v;
-  Invalidate();
+  ApplyLook();
 }
 
 void TESGUniCustomCombo::MouseEnter() {
   mouseInControl_ = true;
   if (autoFocus_ && Enabled() && CanFocus()) SetFocus();
-  if (flat_) Invalidate();
+  ApplyLook();
   TCustomUNIComboBox::MouseEnter();
 }
 
 void TESGUniCustomCombo::MouseLeave() {
   mouseInControl_ = false;
-  if (flat_) Invalidate();
+  ApplyLook();
   TCustomUNIComboBox::MouseLeave();
 }

@@ -235,8 +235,12 @@ class TESGUniCustomCombo : public TCustomUNIComboBox {
  protected:
   void MouseEnter() override;
   void MouseLeave() override;
+  void InitWindowHandle() override;
+  void DoEnter() override;
+  void DoExit() override;
 
  private:
+  void ApplyLook();
   bool flat_ = true;
   bool etched_ = false;
   int buttonWidth_;

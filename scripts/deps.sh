@@ -13,6 +13,7 @@ packages=(
   libfreexl-dev
   fonts-nanum
   libgtest-dev libgmock-dev libbenchmark-dev
+  libsqlite3-dev
   xvfb
 )
 

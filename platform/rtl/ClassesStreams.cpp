@@ -221,8 +221,13 @@ Int64 TMemoryStream::Write(const void* buffer, Int64 count) {
 void TMemoryStream::LoadFromStream(TStream& stream) {
   stream.SetPosition(0);
   Int64 count = stream.Size();
-  SetSize(count);
+  // The bytes go straight into the buffer: zero-filling it first would
+  // touch every page of a large file twice.
+  if (count > capacity_ || count == 0) SetCapacity(count);
+  size_ = 0;
   if (count != 0) stream.ReadBuffer(memory_, count);
+  size_ = count;
+  if (position_ > size_) position_ = size_;
 }
 
 void TMemoryStream::LoadFromFile(const AnsiString& fileName) {

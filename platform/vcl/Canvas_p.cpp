@@ -31,6 +31,9 @@ QApplication* EnsureQtApplication(int* argc, char** argv) {
     argc = &defaultArgc;
     argv = defaultArgv;
   }
+  // The embedded browser shares OpenGL contexts with the windows; Qt wants
+  // that decided before the application object exists.
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   // Lives until the process ends: windows and fonts refer to it to the last.
   return new QApplication(*argc, argv);
 }

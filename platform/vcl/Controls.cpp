@@ -112,7 +112,9 @@ void TControl::SetBounds(int left, int top, int width, int height) {
   if (QWidget* w = WidgetOf(this)) {
     if (w->isWindow()) {
       w->move(left, top);
-      w->resize(width, height);
+      // A dialog's fixed size follows the size the program gives it.
+      if (w->minimumSize() == w->maximumSize()) w->setFixedSize(width, height);
+      else w->resize(width, height);
     } else {
       int inset = ClientInset(parent_);
       w->setGeometry(left + inset, top + inset, width, height);

@@ -13,6 +13,20 @@
 #include "tests/net/LocalHttpServer.h"
 #include "tests/net/NetTestSupport.h"
 
+// A query value or form body as the server reads it: each %XX becomes its byte.
+inline std::string PercentDecoded(std::string_view s) {
+  std::string out;
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '%' && i + 2 < s.size()) {
+      out += static_cast<char>(std::stoi(std::string(s.substr(i + 1, 2)), nullptr, 16));
+      i += 2;
+    } else {
+      out += s[i];
+    }
+  }
+  return out;
+}
+
 // Runs the event loop until done() or the deadline; false on timeout.
 inline bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds deadline = std::chrono::seconds(5)) {
   auto start = std::chrono::steady_clock::now();

@@ -220,6 +220,21 @@ TEST_F(CellGraphicDrawFixture, CommentsButtonsAndRotatedTextDrawInTheirCells) {
   auto captions = canvas.CallsOf(coDrawText);
   ASSERT_FALSE(captions.empty());
   EXPECT_EQ(captions.back().Text, "Play");
+  // The click test finds the button where it was drawn.
+  {
+    grid->SetColWidths(2, 100);
+    grid->SetRowHeights(1, 24);
+    const TRect whole = grid->MergedCellRect(2, 1);
+    TRect inner = whole;
+    InflateRect(inner, -1, -1);
+    canvas.Clear();
+    grid->DrawCellContent(&canvas, 2, 1, inner, {});
+    const TRect hit = grid->GetCellGraphicRect(2, 1);
+    EXPECT_EQ(hit.Left, inner.Left + 1);
+    EXPECT_EQ(hit.Top, inner.Top + 1);
+    EXPECT_EQ(hit.Width(), 60);
+    EXPECT_EQ(hit.Height(), 18);
+  }
 
   TCellGraphic* rotated = Graphic(3, 1, ctRotated);
   rotated->SetCellAngle(90);
@@ -298,6 +313,21 @@ TEST_F(CellGraphicDrawFixture, TheRowIndicatorMovesTheCurrentRowsText) {
   EXPECT_TRUE(canvas.CallsOf(coDraw).empty());
 }
 
+TEST_F(CellGraphicDrawFixture, AComboButtonTakesTheRightOfItsCellWhenAlwaysVisible) {
+  grid->SetCells(1, 1, "DVD");
+  grid->OnHasComboBox = [](TObject*, int col, int, bool& has) { has = col == 1; };
+  grid->OnGetAlignment = [](TObject*, int, int, TAlignment& h, TVAlignment&) { h = taRightJustify; };
+  Draw(1, 1);
+  const std::size_t without = canvas.Calls().size();
+  ASSERT_EQ(canvas.CallsOf(coDrawText).size(), 1u);
+  const int rightWithout = canvas.CallsOf(coDrawText)[0].Rect.Right;
+  grid->ControlLook()->SetDropDownAlwaysVisible(true);
+  Draw(1, 1);
+  EXPECT_GT(canvas.Calls().size(), without);
+  ASSERT_EQ(canvas.CallsOf(coDrawText).size(), 1u);
+  EXPECT_EQ(canvas.CallsOf(coDrawText)[0].Rect.Right, rightWithout - 16) << "the text keeps clear of the button";
+}
+
 // ------------------------------------------------------------- nodes
 
 struct NodeDrawFixture : CellGraphicDrawFixture {
@@ -363,10 +393,14 @@ TEST_F(NodeDrawFixture, XPNodesDrawTheirGlyphOpenOrClosed) {
 }
 
 TEST_F(NodeDrawFixture, TreeLinesJoinTheRowsOfAnExpandedGroup) {
+  grid->SetCells(0, 2, "child");
   DrawNodeCell(2);
   auto lines = TreeLines();
   ASSERT_EQ(lines.size(), 2u) << "a stub and a line on to the next row";
   EXPECT_EQ(lines[0].Points[0].Y, lines[0].Points[1].Y) << "horizontal stub";
+  ASSERT_EQ(canvas.CallsOf(coDrawText).size(), 1u);
+  EXPECT_LE(std::max(lines[0].Points[0].X, lines[0].Points[1].X), canvas.CallsOf(coDrawText)[0].Rect.Left)
+      << "the stub stops before the text";
   EXPECT_EQ(lines[1].Points[1].Y, cell.Bottom) << "followed by a row of the same level";
   DrawNodeCell(4);
   lines = TreeLines();

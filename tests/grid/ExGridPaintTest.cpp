@@ -8,6 +8,7 @@
 
 #include "grid/ExCGrid.h"
 #include "grid/ExGrid.h"
+#include "grid/PictureContainer.h"
 #include "platform/rtl/Cp949.h"
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/RichText.h"
@@ -236,6 +237,17 @@ TEST_F(CellPaintFixture, EachTextKindIsDrawnItsOwnWay) {
   Draw(2, 5);
   ASSERT_EQ(Texts().size(), 1u);
   EXPECT_EQ(Texts()[0].Text, "a<b") << "a lone less-than sign stays plain text";
+}
+
+TEST_F(CellPaintFixture, APictureContainerThatGoesIsForgotten) {
+  auto* container = new TPictureContainer(nullptr);
+  grid->SetPictureContainer(container);
+  EXPECT_EQ(grid->PictureContainer(), container);
+  grid->SetCells(2, 1, "<IMG SRC=\"poster\"> <B>x</B>");
+  EXPECT_NO_THROW(Draw(2, 1));
+  delete container;
+  EXPECT_EQ(grid->PictureContainer(), nullptr);
+  EXPECT_NO_THROW(Draw(2, 1));
 }
 
 TEST_F(CellPaintFixture, UnwrappedTwoLineTextShowsItsFirstLineUnlessMultiline) {

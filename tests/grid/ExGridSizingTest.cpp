@@ -296,3 +296,43 @@ TEST(GridSizing, AutoSizeFitsTheColumns) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GridScrollBars, DraggingTheThumbShowsTheLineAndSynchMovesTheView) {
+  ShownForm form;
+  TExStringGrid* grid = PutGrid(form.form, 40, 5, 300, 150);
+  grid->ScrollOptions().ScrollHints = shHorizontal;
+  std::vector<int> hinted;
+  grid->OnScrollHint = [&](TObject*, int col, AnsiString& hint) {
+    hinted.push_back(col);
+    hint = "열 "_k + hint;
+  };
+  ASSERT_TRUE(SimulateScroll(grid, SB_HORZ, SB_THUMBTRACK, 12));
+  ASSERT_FALSE(hinted.empty());
+  EXPECT_EQ(hinted.front(), grid->FixedCols() + 12);
+  EXPECT_EQ(grid->LeftCol(), grid->FixedCols() + 12);  // the release moved the view there
+  grid->ScrollOptions().ScrollHints = shVertical;  // the horizontal bar shows none now
+  hinted.clear();
+  grid->ScrollOptions().ScrollSynch = true;
+  ASSERT_TRUE(SimulateScroll(grid, SB_HORZ, SB_THUMBTRACK, 3));
+  EXPECT_TRUE(hinted.empty());
+  EXPECT_EQ(grid->LeftCol(), grid->FixedCols() + 3);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(GridSizing, ResizingWithAStretchColumnTheGridLostRaisesNothing) {
+  ShownForm form;
+  TExStringGrid* grid = PutGrid(form.form, 5, 3);
+  grid->ColumnSize()->SetStretchColumn(4);
+  grid->ColumnSize()->SetStretch(true);
+  grid->SetColCount(3);  // column 4 is gone
+  EXPECT_NO_THROW(grid->SetBounds(0, 0, 350, 200));
+  EXPECT_NO_THROW(grid->SetColWidths(0, 40));
+  EXPECT_THROW(grid->ColumnSize()->SetStretchColumn(3), EExGridError);  // set in code: refused loudly
+}
+
+}  // namespace

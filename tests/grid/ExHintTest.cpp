@@ -74,7 +74,12 @@ TEST_F(FooterPanelFixture, FooterStylesSetTheFixedFooterAndPaintTheirContent) {
   panel->PaintOn(&canvas);
   ASSERT_FALSE(canvas.CallsOf(coDrawText).empty());
   EXPECT_EQ(canvas.CallsOf(coDrawText).back().Text, "2006");
-  EXPECT_EQ(grid->SelectionTextColor(), 0u);
+  // The preview draws in black without changing the grid's own setting.
+  grid->SetSelectionTextColor(clRed);
+  grid->SetSelection(TGridRect{2, 3, 2, 3});
+  canvas.Clear();
+  panel->PaintOn(&canvas);
+  EXPECT_EQ(grid->SelectionTextColor(), clRed);
 
   footer->SetFooterStyle(fsFixedLastRow);
   footer->SetVisible(false);

@@ -437,3 +437,24 @@ TEST_F(HtmlCanvas, ImageListPicturesByIndex) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(HtmlImageCanvas, HostileMarkupFinishesOnABitmapToo) {
+  std::string text;
+  for (int i = 0; i < 300; ++i) text += "<FONT SIZE=\"99999\"><R \"45\"><B><SHAD>&euro;W</SHAD></B></R></FONT> ";
+  text += "<IMG SRC=\"IDX:1\" WIDTH=\"999999\" HEIGHT=\"999999\"><CONTROL TYPE=\"COMBO\" ID=\"c\" WIDTH=\"99999\">";
+  TBitmap bitmap(300, 200);
+  auto done = std::async(std::launch::async, [&] {
+    THtmlDrawResult result;
+    DrawHtml(*bitmap.Canvas(), text, {0, 0, 300, 200}, THtmlDrawArgs{}, result);
+    THtmlDrawArgs measure;
+    measure.MeasureOnly = true;
+    DrawHtml(*bitmap.Canvas(), text, {0, 0, 300, 200}, measure, result);
+    return result.Height;
+  });
+  ASSERT_EQ(done.wait_for(std::chrono::seconds(20)), std::future_status::ready) << "mark-up did not finish";
+  EXPECT_GT(done.get(), 0);
+}
+
+}  // namespace

@@ -10,6 +10,7 @@
 
 #include "grid/ExGrid.h"
 #include "grid/GridFile.h"
+#include "tests/grid/GridFileTestSupport.h"
 
 namespace {
 
@@ -81,17 +82,6 @@ void FillCatalogue(TExStringGrid& g) {
   g.MergeCells(6, 1, 2, 2);
   g.SetCells(6, 1, "병합"_k);
   g.SetCells(41, 3, WideToUnicodeCell(u"あA\U0001F600"));
-}
-
-std::string SaveToBytes(TExStringGrid& g) {
-  TMemoryStream s;
-  SaveGridStream(g, s);
-  return std::string(static_cast<const char*>(s.Memory()), static_cast<size_t>(s.Size()));
-}
-
-void LoadFromBytes(TExStringGrid& g, const std::string& bytes) {
-  TStringStream s(bytes);
-  LoadGridStream(g, s);
 }
 
 TEST(GridFileGrid, CatalogueSavedAndLoadedComesBackCellForCell) {

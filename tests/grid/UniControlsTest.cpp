@@ -160,4 +160,20 @@ TEST(UniComboBox, ButtonWidthTakesFourteenToThirtyTwo) {
   EXPECT_EQ(combo.DropDownCount(), 8);
 }
 
+TEST(UniComboBox, AutoFocusTakesTheFocusWhenTheMouseEnters) {
+  ShownForm form;
+  auto* other = new TEsgUniEdit(form.form);
+  other->SetParent(form.form);
+  auto* combo = new TESGUniComboBox(form.form);
+  combo->SetParent(form.form);
+  combo->SetTop(40);
+  combo->SetAutoFocus(true);
+  other->SetFocus();
+  SimulateMouseMove(combo, 5, 5);
+  EXPECT_TRUE(combo->MouseInControl());
+  EXPECT_TRUE(PumpUntil([&] { return combo->Focused(); }));
+  SimulateMouseLeave(combo);
+  EXPECT_FALSE(combo->MouseInControl());
+}
+
 }  // namespace

@@ -1,0 +1,203 @@
+// The catalogue file workflow of the window: load, save, new, open, save
+// under a new name, restoring the backup, and the save prompt.
+#include "app/FormMain.h"
+
+#include <cerrno>
+
+#include "app/Catalogue.h"
+#include "platform/rtl/SysUtils.h"
+
+namespace {
+
+const AnsiString kNewDB = "NewDB";
+
+}  // namespace
+
+void TFormMain::LoadGridShowingAll(const AnsiString& fileName) {
+  movie_Grid->BeginUpdate();
+  try {
+    // Hidden columns are shown so that the file's columns land on them.
+    movie_Grid->ShowAllColumns();
+    movie_Grid->LoadGridFile(fileName);
+  } catch (...) {
+    movie_Grid->EndUpdate();
+    throw;
+  }
+  movie_Grid->EndUpdate();
+}
+
+bool TFormMain::LoadDB(const AnsiString& fileName) {
+  if (Busy()) return false;
+  TBusyScope busy(*this);
+  ShowBusy("DB를 불러옵니다."_k);
+  ResetView();
+  try {
+    LoadGridShowingAll(fileName);
+  } catch (const Exception& e) {
+    // The grid's load is all or nothing: the previous catalogue, its file
+    // name and its caption stay.
+    HideBusy();
+    ApplyColumnVisibility();
+    Application->ShowException(e);
+    return false;
+  }
+  CurrentDBFile = fileName;
+  UpdateCaption();
+  // Cleared before the journal is offered: restored movies are not in the
+  // file yet, so a restore leaves the catalogue modified.
+  DBModified = false;
+  if (IniSetup.UseAutoSave) {
+    ShowBusy("복원시점을 만듭니다."_k);
+    OfferAutoSaveRestore();
+  }
+  ApplyColumnVisibility();
+  ShowBusy("필드를 정렬중입니다."_k);
+  HideBusy();
+  detailRow_ = -1;
+  ShowMovieDetails(1);
+  UpdateMovieCount();
+  return true;
+}
+
+bool TFormMain::SaveGridTo(const AnsiString& fileName) {
+  // The file holds the real catalogue: 42 columns and every movie, no group
+  // rows; rows hidden by a search alone are written by the grid itself.
+  bool saved = false;
+  RunUngrouped([&] {
+    try {
+      movie_Grid->BeginUpdate();
+      try {
+        movie_Grid->ShowAllColumns();
+        if (IniSetup.MakeBackupFile && FileExists(fileName)) {
+          ShowBusy("DB를 백업 합니다."_k);
+          // The backup is the catalogue as it was before this save.
+          const AnsiString backup = ChangeFileExt(fileName, ".Bak");
+          if (!CopyFile(fileName, backup, false))
+            throw EFCreateError(Format("Cannot create file \"%s\". %s", {backup, SysErrorMessage(errno)}));
+        }
+        ShowBusy("DB를 저장중입니다."_k);
+        movie_Grid->SaveGridFile(fileName);
+        saved = true;
+      } catch (...) {
+        movie_Grid->EndUpdate();
+        throw;
+      }
+      movie_Grid->EndUpdate();
+    } catch (const Exception& e) {
+      HideBusy();
+      Application->ShowException(e);
+    }
+  });
+  return saved;
+}
+
+bool TFormMain::SaveDB(const AnsiString& fileName) {
+  if (Busy()) return false;
+  AnsiString target = fileName;
+  if (target == kNewDB) {
+    Dlg_SaveDB->InitialDir = DBDir;
+    Dlg_SaveDB->FileName = "";
+    if (!Dlg_SaveDB->Execute()) return false;
+    target = Dlg_SaveDB->FileName;
+  }
+  TBusyScope busy(*this);
+  ShowBusy("DB를 저장중입니다."_k);
+  const AnsiString previousJournal = JournalFolder();
+  if (!SaveGridTo(target)) return false;
+  const AnsiString previousFile = CurrentDBFile;
+  CurrentDBFile = target;
+  if (IniSetup.UseAutoSave) {
+    // Only now that the file holds the movies may their journal go: the
+    // one kept under the name the catalogue had and the one of its new name.
+    ShowBusy("임시파일을 삭제 합니다."_k);
+    PurgeAutoSaveFolder(JournalFolder());
+    if (previousJournal != JournalFolder()) PurgeAutoSaveFolder(previousJournal);
+  }
+  ShowBusy("DB를 저장했습니다."_k);
+  ApplyColumnVisibility();
+  UpdateCaption();
+  DBModified = false;
+  return true;
+}
+
+bool TFormMain::AskSaveChanges() {
+  if (!DBModified) return true;
+  int answer = MessageDlg("DB가 변경 되었습니다\r변경된 내용을 저장 하시겠습니까?"_k, mtConfirmation, mbYesNoCancel);
+  if (answer == mrCancel) return false;
+  // A cancelled save dialog or a failed save stops the action: nothing is dropped.
+  if (answer == mrYes) return SaveDB(CurrentDBFile);
+  return true;
+}
+
+void TFormMain::btnNEWDBClick(TObject*) {
+  if (Busy()) return;
+  ShowMenuPanel(false);
+  if (!AskSaveChanges()) return;
+  ResetView();
+  movie_Grid->BeginUpdate();
+  movie_Grid->ShowAllColumns();
+  if (movie_Grid->RowCount() > 1) movie_Grid->ClearRows(1, movie_Grid->RowCount() - 1);
+  movie_Grid->SetRowCount(2);
+  movie_Grid->EndUpdate();
+  ApplyColumnVisibility();
+  CurrentDBFile = kNewDB;
+  UpdateCaption();
+  DBModified = false;
+  detailRow_ = -1;
+  ShowMovieDetails(1);
+  UpdateMovieCount();
+}
+
+void TFormMain::btnOpenDBClick(TObject*) {
+  if (Busy()) return;
+  ShowMenuPanel(false);
+  if (!AskSaveChanges()) return;
+  Dlg_OpenDB->InitialDir = DBDir;
+  Dlg_OpenDB->FileName = "";
+  if (Dlg_OpenDB->Execute()) LoadDB(Dlg_OpenDB->FileName);
+}
+
+void TFormMain::btnSaveDBClick(TObject*) {
+  if (Busy()) return;
+  ShowMenuPanel(false);
+  SaveDB(CurrentDBFile);
+}
+
+void TFormMain::BtnNSaveDBClick(TObject*) {
+  if (Busy()) return;
+  ShowMenuPanel(false);
+  SaveDB(kNewDB);
+}
+
+void TFormMain::BtnReBakClick(TObject*) {
+  if (Busy() || CurrentDBFile == kNewDB) return;
+  const AnsiString backup = ChangeFileExt(CurrentDBFile, ".BAK");
+  if (!FileExists(backup)) {
+    MessageDlg("백업파일이 없습니다."_k, mtInformation, mbOKOnly);
+    return;
+  }
+  if (MessageDlg("백업파일을 불러 오시겠습니까?"_k, mtConfirmation, mbYesNo) == mrNo) return;
+  TBusyScope busy(*this);
+  ResetView();
+  try {
+    LoadGridShowingAll(backup);
+  } catch (const Exception& e) {
+    ApplyColumnVisibility();
+    Application->ShowException(e);
+    return;
+  }
+  ApplyColumnVisibility();
+  // The grid now holds the backup, not the file: saving must be offered.
+  DBModified = true;
+  detailRow_ = -1;
+  ShowMovieDetails(1);
+  UpdateMovieCount();
+}
+
+void TFormMain::FormCloseQuery(TObject*, bool& canClose) {
+  if (Busy()) {
+    canClose = false;
+    return;
+  }
+  canClose = AskSaveChanges();
+}

@@ -1,0 +1,256 @@
+// Search, quick filters, the column filter pick, sorting and grouping of the
+// catalogue window, all through the grid's own facilities.
+//
+// A grouped catalogue has an extra column 0 for the node buttons, so every
+// column is found by its header at the moment it is needed, and a search
+// that spans a change of grouping is kept by column name, not by index.
+#include "app/Catalogue.h"
+#include "app/FormMain.h"
+#include "platform/rtl/SysUtils.h"
+
+namespace {
+
+const AnsiString kSearch = "검색"_k;
+const AnsiString kSearchCancel = "검색취소"_k;
+
+// ComboFind's quick-filter items and what each searches.
+struct TQuickFilter {
+  int Index;
+  const AnsiString* Column;
+  AnsiString Value;
+};
+const std::vector<TQuickFilter>& QuickFilters() {
+  static const std::vector<TQuickFilter> filters = {
+      {4, &Cat::Lent, "빌려줬음"_k},
+      {5, &Cat::Lent, "!빌려줬음"_k},
+      {6, &Cat::Watched, "!안본영화"_k},
+      {7, &Cat::Watched, "안본영화"_k},
+  };
+  return filters;
+}
+
+// The column a ComboFind text searches.
+AnsiString SearchColumnOf(const AnsiString& text) {
+  if (text == "빌려준것만"_k || text == "보관중인것만"_k) return Cat::Lent;
+  if (text == "본영화만"_k || text == "안본영화만"_k) return Cat::Watched;
+  return text;
+}
+
+}  // namespace
+
+TSavedFilter TFormMain::SuspendSearch() {
+  TExColumnGrid& grid = *movie_Grid;
+  TSavedFilter saved;
+  saved.Active = grid.FilterActive();
+  if (!saved.Active) return saved;
+  saved.Conditions = unplacedSearch_;
+  for (int i = 0; i < grid.Filter()->Count(); ++i) {
+    TFilterData* f = grid.Filter()->Items(i);
+    TGridColumnItem* item =
+        f->Column() >= 0 && f->Column() < grid.Columns()->Count() ? grid.Columns()->Items(f->Column()) : nullptr;
+    if (item) saved.Conditions.emplace_back(item->Rows(0), f->Condition());
+  }
+  grid.SetFilterActive(false);
+  return saved;
+}
+
+void TFormMain::ResumeSearch(const TSavedFilter& saved) {
+  TExColumnGrid& grid = *movie_Grid;
+  if (!saved.Active) return;
+  grid.Filter()->Clear();
+  unplacedSearch_.clear();
+  for (const auto& [header, condition] : saved.Conditions) {
+    TGridColumnItem* item = grid.ColumnByName(header);
+    if (!item) {
+      // The column is the one grouped on, out of the grid for now: its
+      // condition waits for the column to come back.
+      unplacedSearch_.emplace_back(header, condition);
+      continue;
+    }
+    TFilterData* f = grid.Filter()->Add();
+    f->SetColumn(static_cast<SmallInt>(item->Index()));
+    f->SetCondition(condition);
+  }
+  grid.SetFilterActive(true);
+}
+
+AnsiString TFormMain::ConditionText(const AnsiString& value) {
+  if (value.find_first_of("><!*&;") != AnsiString::npos) return UpperCase(value);
+  return "*" + UpperCase(value) + "*";
+}
+
+void TFormMain::FindButtonClick(TObject*) {
+  if (Busy()) return;
+  unplacedSearch_.clear();
+  if (FindButton->Caption() == kSearchCancel) {
+    movie_Grid->Filter()->Clear();
+    movie_Grid->SetFilterActive(false);
+    FindButton->SetCaption(kSearch);
+    return;
+  }
+  const AnsiString value = ComboFindValue->Text();
+  if (value.empty()) return;
+  TGridColumnItem* item = movie_Grid->ColumnByName(SearchColumnOf(ComboFind->Text()));
+  if (!item) return;  // an item that names no column
+  if (movie_Grid->FilterActive()) movie_Grid->SetFilterActive(false);
+  movie_Grid->Filter()->Clear();
+  TFilterData* f = movie_Grid->Filter()->Add();
+  f->SetCondition(ConditionText(value));
+  f->SetColumn(static_cast<SmallInt>(item->Index()));
+  // The header shows the filter mark; its drop-down offers earlier values.
+  item->Filter()->Add(value);
+  movie_Grid->SetFilterActive(true);
+  FindButton->SetCaption(kSearchCancel);
+}
+
+void TFormMain::ComboFindChange(TObject*) {
+  const int index = ComboFind->ItemIndex();
+  for (const TQuickFilter& q : QuickFilters()) {
+    if (q.Index != index) continue;
+    ComboFindValue->SetText(q.Value);
+    if (*q.Column == Cat::Watched) ComboFind->SetItemIndex(ComboFind->Items()->IndexOf(Cat::Watched));
+    if (FindButton->Caption() == kSearchCancel) {
+      movie_Grid->SetFilterActive(false);
+      FindButton->SetCaption(kSearch);
+    }
+    FindButtonClick(FindButton);
+    return;
+  }
+}
+
+void TFormMain::QuickFilter(int comboFindIndex) {
+  ShowMenuPanel(false);
+  ComboFind->SetItemIndex(comboFindIndex);
+  ComboFindChange(ComboFind);
+}
+
+void TFormMain::movie_GridFilterSelect(int col, const AnsiString& value) {
+  if (Busy()) return;
+  unplacedSearch_.clear();
+  if (movie_Grid->FilterActive()) movie_Grid->SetFilterActive(false);
+  movie_Grid->Filter()->Clear();
+  TFilterData* f = movie_Grid->Filter()->Add();
+  f->SetCondition(ConditionText(value));
+  f->SetColumn(static_cast<SmallInt>(col));
+  movie_Grid->SetFilterActive(true);
+  FindButton->SetCaption(kSearchCancel);
+  ComboFindValue->SetText(value);
+}
+
+// ---------------------------------------------------------------- sorting
+
+void TFormMain::SortComboChange(TObject*) {
+  if (Busy() || SortCombo->ItemIndex() <= 0) return;
+  // Node rows would sort among the movies: sorting waits until ungrouped,
+  // as the header click does.
+  if (GridGrouped) return;
+  TGridColumnItem* item = movie_Grid->ColumnByName(SortCombo->Text());
+  if (!item) return;
+  const int col = item->Index();
+  TSortIndexList* indexes = movie_Grid->SortIndexes();
+  indexes->Clear();
+  bool ascending = true;
+  if (col == SortCombo->Tag()) ascending = !SortToggle;
+  indexes->AddIndex(col, ascending);
+  SortCombo->SetTag(col);
+  SortToggle = !SortToggle;
+  movie_Grid->SortByIndexList();
+}
+
+void TFormMain::movie_GridCanSort(TObject*, int, bool& doSort) { doSort = !GridGrouped && !Busy(); }
+
+// ---------------------------------------------------------------- grouping
+
+void TFormMain::GroupComboChange(TObject*) {
+  const int index = GroupCombo->ItemIndex();
+  if (Busy() || index < 0) return;
+  if (index == 0 && !GridGrouped) return;
+  TBusyScope busy(*this);
+  ShowBusy("필드를 정렬 중입니다."_k);
+  const TSavedFilter search = SuspendSearch();
+  movie_Grid->BeginUpdate();
+  movie_Grid->ShowAllColumns();
+  if (index == 0) {
+    UngroupCatalog();
+  } else {
+    const AnsiString header = GroupCombo->Items()->Strings(index);
+    if (GridGrouped) UngroupCatalog();
+    const int col = CatalogueColumnIndex(*movie_Grid, header);
+    if (col >= 0) GroupCatalog(col);
+    GroupCombo->SetItemIndex(index);
+  }
+  movie_Grid->EndUpdate();
+  ResumeSearch(search);
+  ApplyColumnVisibility();
+}
+
+void TFormMain::GroupCatalog(int col) {
+  TExColumnGrid& grid = *movie_Grid;
+  grid.InsertColumns(0, 1);
+  grid.SetFixedCols(0);
+  grid.SetColWidths(0, 30);
+  grid.GroupByColumn(col + 1);
+  const int rows = grid.RowCount() - 1;
+  int shown = -1;
+  for (int r = 1; r <= rows; ++r) {
+    if (grid.IsNodeRow(r)) grid.MergeCells(1, r, grid.ColCount() - 1, 1);
+    // Progress and painting once per percent, not once per row.
+    const int percent = r * 100 / rows;
+    if (percent != shown) {
+      shown = percent;
+      ScProgressBar1->SetPosition(percent);
+      Application->ProcessMessages(true);
+    }
+  }
+  grid.CollapseAllNodes();
+  GroupCombo->Items()->SetStrings(0, "따로따로"_k);
+  groupedColumn_ = col;
+  GridGrouped = true;
+}
+
+void TFormMain::UngroupCatalog() {
+  TExColumnGrid& grid = *movie_Grid;
+  if (!GridGrouped) return;
+  grid.ExpandAllNodes();
+  const int rows = grid.RowCount() - 1;
+  int shown = -1;
+  for (int r = 1; r <= rows; ++r) {
+    if (grid.IsNodeRow(r)) grid.SplitCells(1, r);
+    const int percent = rows > 0 ? r * 100 / rows : 100;
+    if (percent != shown) {
+      shown = percent;
+      ScProgressBar1->SetPosition(percent);
+      Application->ProcessMessages(true);
+    }
+  }
+  grid.Ungroup();
+  grid.RemoveColumns(0, 1);
+  grid.SetFixedCols(1);
+  GroupCombo->Items()->SetStrings(0, "같은종류로"_k);
+  GroupCombo->SetItemIndex(0);
+  groupedColumn_ = -1;
+  GridGrouped = false;
+}
+
+void TFormMain::ResetView() {
+  TExColumnGrid& grid = *movie_Grid;
+  grid.SetFilterActive(false);
+  grid.Filter()->Clear();
+  unplacedSearch_.clear();
+  for (int c = 0; c < grid.Columns()->Count(); ++c) grid.Columns()->Items(c)->Filter()->Clear();
+  FindButton->SetCaption(kSearch);
+  ComboFindValue->SetText("");
+  if (GridGrouped) {
+    grid.BeginUpdate();
+    grid.ShowAllColumns();
+    UngroupCatalog();
+    grid.EndUpdate();
+    ApplyColumnVisibility();
+  }
+  GroupCombo->SetItemIndex(0);
+  SortToggle = false;
+  SortCombo->SetTag(0);
+  SortCombo->SetItemIndex(0);
+  grid.SortIndexes()->Clear();
+  grid.ClearRowSelect();
+}

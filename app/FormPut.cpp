@@ -1,0 +1,448 @@
+#include "app/FormPut.h"
+
+#include <algorithm>
+#include <cstring>
+#include <unordered_map>
+
+#include "app/Catalogue.h"
+#include "app/PlaceControl.h"
+#include "platform/rtl/SysUtils.h"
+#include "styled/ScFiles.h"
+#include "styled/ScLook.h"
+
+// Sections: templates (sections, placeholders), the export, the window.
+
+const AnsiString kPutHeaderStart = "[윗부분]"_k, kPutHeaderEnd = "[/윗부분]"_k;
+const AnsiString kPutBodyStart = "[가운데부분]"_k, kPutBodyEnd = "[/가운데부분]"_k;
+const AnsiString kPutFooterStart = "[아랫부분]"_k, kPutFooterEnd = "[/아랫부분]"_k;
+
+// ---------------------------------------------------------------- templates
+
+AnsiString ExtractTemplateSection(std::string_view text, std::string_view startMarker, std::string_view endMarker) {
+  const std::size_t start = text.find(startMarker);
+  const std::size_t end = text.find(endMarker);
+  if (start == std::string_view::npos || end == std::string_view::npos) return "";
+  std::size_t from = start + startMarker.size();
+  if (end < from) return "";
+  if (text.substr(from, 2) == "\r\n")
+    from += 2;
+  else if (from < end && (text[from] == '\n' || text[from] == '\r'))
+    from += 1;
+  if (end < from) return "";
+  return AnsiString(text.substr(from, end - from));
+}
+
+AnsiString BuildTemplateText(const AnsiString& header, const AnsiString& body, const AnsiString& footer) {
+  AnsiString text;
+  for (const auto& [start, section, end] :
+       {std::tuple{&kPutHeaderStart, &header, &kPutHeaderEnd}, std::tuple{&kPutBodyStart, &body, &kPutBodyEnd},
+        std::tuple{&kPutFooterStart, &footer, &kPutFooterEnd}})
+    text += *start + "\r\n" + *section + *end + "\r\n";
+  return text;
+}
+
+namespace {
+
+enum TPlaceholderKind { pkCount, pkNumber, pkToday, pkTime, pkPosterFolder, pkColumn };
+
+struct TPlaceholder {
+  TPlaceholderKind Kind;
+  const AnsiString* Header;  // pkColumn
+};
+
+// By the name between the dollar pairs.
+const std::unordered_map<AnsiString, TPlaceholder>& PlaceholderIndex() {
+  static const auto* index = [] {
+    auto* m = new std::unordered_map<AnsiString, TPlaceholder>;
+    m->emplace("영화목록수"_k, TPlaceholder{pkCount, nullptr});
+    m->emplace("번호"_k, TPlaceholder{pkNumber, nullptr});
+    m->emplace("오늘날짜"_k, TPlaceholder{pkToday, nullptr});
+    m->emplace("현재시간"_k, TPlaceholder{pkTime, nullptr});
+    m->emplace("포스터폴더"_k, TPlaceholder{pkPosterFolder, nullptr});
+    for (const TCatalogueColumnDef& def : CatalogueColumns()) m->emplace(*def.Header, TPlaceholder{pkColumn, def.Header});
+    return m;
+  }();
+  return *index;
+}
+
+// A section cut at its placeholders: literal text and the values to put
+// between the pieces.
+struct TSegment {
+  AnsiString Literal;               // written before the value
+  bool HasValue = false;
+  TPlaceholderKind Kind = pkCount;
+  TGridColumnItem* Column = nullptr;  // pkColumn; nullptr when the grid lacks it
+};
+
+// perRow: the body, where 번호 and the columns have values; in the header and
+// footer they stay as written.
+std::vector<TSegment> CompileSection(std::string_view text, TExColumnGrid& grid, bool perRow) {
+  const auto& index = PlaceholderIndex();
+  std::vector<TSegment> segments(1);
+  std::size_t at = 0;
+  while (at < text.size()) {
+    const std::size_t open = text.find("$$", at);
+    if (open == std::string_view::npos) break;
+    const std::size_t close = text.find("$$", open + 2);
+    if (close == std::string_view::npos) break;
+    auto found = index.find(AnsiString(text.substr(open + 2, close - open - 2)));
+    const bool usable = found != index.end() &&
+                        (perRow || (found->second.Kind != pkNumber && found->second.Kind != pkColumn));
+    if (!usable) {
+      // Not a placeholder here: the first "$" is text, and the search goes
+      // on from the next one ("$$$제목$$" holds "$" and "$$제목$$").
+      segments.back().Literal.append(text.substr(at, open + 1 - at));
+      at = open + 1;
+      continue;
+    }
+    TSegment& segment = segments.back();
+    segment.Literal.append(text.substr(at, open - at));
+    segment.HasValue = true;
+    segment.Kind = found->second.Kind;
+    if (segment.Kind == pkColumn) segment.Column = grid.ColumnByName(*found->second.Header);
+    segments.emplace_back();
+    at = close + 2;
+  }
+  segments.back().Literal.append(text.substr(std::min(at, text.size())));
+  return segments;
+}
+
+void AppendValue(AnsiString& out, std::string_view value, bool html) {
+  if (!html) {
+    out.append(value);
+    return;
+  }
+  std::size_t plain = 0;
+  for (std::size_t i = 0; i < value.size(); ++i) {
+    const char* reference;
+    switch (value[i]) {
+      case '&': reference = "&amp;"; break;
+      case '<': reference = "&lt;"; break;
+      case '>': reference = "&gt;"; break;
+      case '"': reference = "&quot;"; break;
+      case '\'': reference = "&#39;"; break;
+      default: continue;
+    }
+    out.append(value.substr(plain, i - plain));
+    out.append(reference);
+    plain = i + 1;
+  }
+  out.append(value.substr(plain));
+}
+
+struct TGeneralValues {
+  AnsiString Count, Today, Time, PosterFolder;
+};
+
+void AppendSection(AnsiString& out, const std::vector<TSegment>& segments, const TGeneralValues& general,
+                   int number, int row, bool html) {
+  for (const TSegment& segment : segments) {
+    out.append(segment.Literal);
+    if (!segment.HasValue) continue;
+    switch (segment.Kind) {
+      case pkCount: AppendValue(out, general.Count, html); break;
+      case pkNumber: out.append(IntToStr(number)); break;
+      case pkToday: AppendValue(out, general.Today, html); break;
+      case pkTime: AppendValue(out, general.Time, html); break;
+      case pkPosterFolder: AppendValue(out, general.PosterFolder, html); break;
+      case pkColumn:
+        if (segment.Column) AppendValue(out, segment.Column->Rows(row), html);
+        break;
+    }
+  }
+}
+
+// Every line break as CR LF, and one at the end of a text that is not empty.
+AnsiString WithCrLf(AnsiString text) {
+  // Nearly always every break already is CR LF: then the text stays where it is.
+  // It is when every LF follows a CR and there are no other CRs.
+  auto count = [&text](char c, bool afterCr) {
+    std::size_t n = 0;
+    const char* p = text.data();
+    const char* end = p + text.size();
+    while (const void* hit = std::memchr(p, c, static_cast<std::size_t>(end - p))) {
+      const char* at = static_cast<const char*>(hit);
+      if (afterCr && (at == text.data() || at[-1] != '\r')) return AnsiString::npos;
+      ++n;
+      p = at + 1;
+    }
+    return n;
+  };
+  const std::size_t lineFeeds = count('\n', true);
+  if (lineFeeds != AnsiString::npos && count('\r', false) == lineFeeds) {
+    if (!text.empty() && (text.size() < 2 || text.compare(text.size() - 2, 2, "\r\n") != 0)) text.append("\r\n");
+    return text;
+  }
+  AnsiString out;
+  out.reserve(text.size() + text.size() / 16 + 2);
+  std::size_t plain = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c != '\r' && c != '\n') continue;
+    out.append(text, plain, i - plain);
+    out.append("\r\n");
+    if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    plain = i + 1;
+  }
+  out.append(text, plain, AnsiString::npos);
+  if (!out.empty() && (out.size() < 2 || out.compare(out.size() - 2, 2, "\r\n") != 0)) out.append("\r\n");
+  return out;
+}
+
+}  // namespace
+
+const std::vector<AnsiString>& PutPlaceholders() {
+  static const std::vector<AnsiString> list = [] {
+    std::vector<AnsiString> l;
+    for (const char* name : {"영화목록수", "번호", "오늘날짜", "현재시간", "포스터폴더"})
+      l.push_back("$$" + Utf8ToCp949(name) + "$$");
+    for (const TCatalogueColumnDef& def : CatalogueColumns()) l.push_back("$$" + *def.Header + "$$");
+    return l;
+  }();
+  return list;
+}
+
+AnsiString HtmlEscape(std::string_view text) {
+  AnsiString out;
+  AppendValue(out, text, true);
+  return out;
+}
+
+// ---------------------------------------------------------------- the export
+
+AnsiString ExportCatalogue(TExColumnGrid& grid, const AnsiString& header, const AnsiString& body,
+                           const AnsiString& footer, const TPutOptions& options,
+                           const std::function<void(int percent)>& progress) {
+  const int rowCount = grid.RowCount();
+  std::vector<int> rows;
+  rows.reserve(static_cast<std::size_t>(std::max(rowCount - 1, 0)));
+  for (int r = 1; r < rowCount; ++r)
+    if (!grid.IsNodeRow(r)) rows.push_back(r);
+
+  TGeneralValues general;
+  general.Count = IntToStr(static_cast<Int64>(rows.size()));
+  general.Today = FormatDateTime("yyyy-d-mmmm dddd", options.Now);
+  general.Time = FormatDateTime("hh:mm AM/PM", options.Now);
+  general.PosterFolder = options.PosterFolder;
+
+  const auto headerSegments = CompileSection(header, grid, false);
+  const auto bodySegments = CompileSection(body, grid, true);
+  const auto footerSegments = CompileSection(footer, grid, false);
+
+  AnsiString out;
+  AppendSection(out, headerSegments, general, 0, 0, options.Html);
+  int lastPercent = -1;
+  const int total = static_cast<int>(rows.size());
+  // Room for the whole output, judged from the first rows, so that a large
+  // export is not copied again and again while it grows.
+  constexpr int kSampleRows = 256;
+  const std::size_t headerSize = out.size();
+  for (int i = 0; i < total; ++i) {
+    if (i == kSampleRows) out.reserve(headerSize + (out.size() - headerSize) / kSampleRows * total * 11 / 10 + 4096);
+    AppendSection(out, bodySegments, general, i + 1, rows[static_cast<std::size_t>(i)], options.Html);
+    if (progress) {
+      const int percent = static_cast<int>((i + 1) * 100LL / total);
+      if (percent != lastPercent) progress(lastPercent = percent);
+    }
+  }
+  AppendSection(out, footerSegments, general, 0, 0, options.Html);
+  return WithCrLf(std::move(out));
+}
+
+// ================================================================ the window
+
+namespace {
+
+constexpr int kMargin = 8;
+constexpr int kClientWidth = 560;
+constexpr int kButtonWidth = 76;
+constexpr int kGroupTop = 76;
+constexpr int kMemoWidth = 380;
+
+bool IsHtmlFile(const AnsiString& fileName) {
+  const AnsiString ext = ExtractFileExt(fileName);
+  return SameText(ext, ".html") || SameText(ext, ".htm");
+}
+
+}  // namespace
+
+TFormPut::TFormPut(TComponent* owner, TExColumnGrid* grid) : TForm(owner), grid_(grid) {
+  SetName("FormPut");
+  SetCaption("내보내기"_k);
+  ScApplyLook(this);
+  SetBorderStyle(bsDialog);
+  SetPosition(poScreenCenter);
+  SetClientWidth(kClientWidth);
+
+  auto* label = PlaceControl<TScLabel>(this, this, "", kMargin, kMargin + 4, 64, 16);
+  label->SetCaption("내보낼 양식"_k);
+  ScComboBox1 = PlaceControl<TScComboBox>(this, this, "ScComboBox1", kMargin + 70, kMargin, 200, ScLook::kFieldHeight);
+  ScComboBox1->OnChange = [this](TObject* s) { ScComboBox1Change(s); };
+  int left = kClientWidth - kMargin - kButtonWidth;
+  ScButton2 = PlaceControl<TScButton>(this, this, "ScButton2", left, kMargin - 2, kButtonWidth, ScLook::kButtonHeight);
+  ScButton2->SetCaption("닫기"_k);
+  ScButton2->SetCancel(true);
+  ScButton2->OnClick = [this](TObject* s) { ScButton2Click(s); };
+  left -= kButtonWidth + 6;
+  ScButton4 = PlaceControl<TScButton>(this, this, "ScButton4", left, kMargin - 2, kButtonWidth, ScLook::kButtonHeight);
+  ScButton4->SetCaption("편집"_k);
+  ScButton4->OnClick = [this](TObject* s) { ScButton4Click(s); };
+  left -= kButtonWidth + 6;
+  ScButton1 = PlaceControl<TScButton>(this, this, "ScButton1", left, kMargin - 2, kButtonWidth, ScLook::kButtonHeight);
+  ScButton1->SetCaption("내보내기"_k);
+  ScButton1->SetDefault(true);
+  ScButton1->OnClick = [this](TObject* s) { ScButton1Click(s); };
+
+  ProgressBar1 = PlaceControl<TScProgressBar>(this, this, "ProgressBar1", kMargin, 44, kClientWidth - 2 * kMargin, 16);
+
+  ScGroupBox2 = PlaceControl<TScGroupBox>(this, this, "ScGroupBox2", kMargin, kGroupTop, kClientWidth - 2 * kMargin, 348);
+  ScGroupBox2->SetCaption("사용자 정의 파일 편집"_k);
+  struct TMemoDef {
+    TScMemo** Memo;
+    const char* Name;
+    const char* Caption;
+    int Height;
+  };
+  int top = 20;
+  for (const TMemoDef& def : {TMemoDef{&ScMemo3, "ScMemo3", "윗부분", 80}, TMemoDef{&ScMemo2, "ScMemo2", "가운데 부분 ", 110},
+                              TMemoDef{&ScMemo1, "ScMemo1", "아랫부분", 60}}) {
+    auto* caption = PlaceControl<TScLabel>(this, ScGroupBox2, "", 12, top, 120, 16);
+    caption->SetCaption(Utf8ToCp949(def.Caption));
+    *def.Memo = PlaceControl<TScMemo>(this, ScGroupBox2, def.Name, 12, top + 17, kMemoWidth, def.Height);
+    (*def.Memo)->SetScrollBars(ssVertical);
+    (*def.Memo)->SetWordWrap(false);
+    top += 17 + def.Height + 6;
+  }
+  const int listLeft = 12 + kMemoWidth + 10;
+  auto* listCaption = PlaceControl<TScLabel>(this, ScGroupBox2, "", listLeft, 20, 120, 16);
+  listCaption->SetCaption("치환 문자"_k);
+  ScListBox1 = PlaceControl<TScListBox>(this, ScGroupBox2, "ScListBox1", listLeft, 37, ScGroupBox2->Width() - listLeft - 12,
+                                 top - 37 - 6);
+  for (const AnsiString& placeholder : PutPlaceholders()) ScListBox1->Items()->Add(placeholder);
+  // A double click puts the placeholder into the body at its caret.
+  ScListBox1->OnDblClick = [this](TObject*) {
+    const AnsiString item = ScListBox1->ItemCaption(ScListBox1->ItemIndex());
+    if (!item.empty()) ScMemo2->SetSelText(item);
+  };
+
+  ScButton3 = PlaceControl<TScButton>(this, this, "ScButton3", kClientWidth - kMargin - kButtonWidth,
+                               kGroupTop + ScGroupBox2->Height() + 6, kButtonWidth, ScLook::kButtonHeight);
+  ScButton3->SetCaption("저장"_k);
+  ScButton3->OnClick = [this](TObject* s) { ScButton3Click(s); };
+
+  // The whole template, a working memo never shown. The export's result
+  // goes to its file only: a catalogue of many movies makes tens of
+  // megabytes, more than a text control should hold.
+  ScMemo4 = PlaceControl<TScMemo>(this, this, "ScMemo4", 0, 0, 10, 10);
+  ScMemo4->Hide();
+
+  SaveDialog1 = new TSaveDialog(this);
+  SaveDialog1->SetName("SaveDialog1");
+  SaveDialog1->DefaultExt = "html";
+  SaveDialog1->Filter = "사용자정의 내보내기 (*.txt;*.html)|*.TXT;*.Html"_k;
+  SaveDialog1->Options.insert(ofOverwritePrompt);
+
+  SetEditing(false);
+  OnShow = [this](TObject* s) { FormShow(s); };
+  OnResize = [this](TObject* s) { FormResize(s); };
+  OnCloseQuery = [this](TObject*, bool& canClose) { canClose = !exporting_; };
+}
+
+TFormPut::~TFormPut() { DestroyComponents(); }
+
+void TFormPut::SetEditing(bool on) {
+  ScButton3->SetVisible(on);
+  ScGroupBox2->SetVisible(on);
+  SetHeight(on ? kOpenHeight : kClosedHeight);
+}
+
+void TFormPut::FormShow(TObject*) {
+  SetEditing(false);
+  ScComboBox1->ClearItems();
+  std::vector<AnsiString> names;
+  TSearchRec rec;
+  if (FindFirst(ScriptFolder + "*.put", faAnyFile & ~faDirectory, rec) == 0) {
+    do {
+      if (!(rec.Attr & faDirectory)) names.push_back(rec.Name);
+    } while (FindNext(rec) == 0);
+    FindClose(rec);
+  }
+  // The file system lists in no fixed order; the user finds a name by its letters.
+  std::sort(names.begin(), names.end(), [](const AnsiString& a, const AnsiString& b) { return AnsiCompareText(a, b) < 0; });
+  for (const AnsiString& name : names) ScComboBox1->Items()->Add(name);
+  if (!names.empty()) {
+    ScComboBox1->SetItemIndex(0);
+    ScComboBox1Change(ScComboBox1);
+  }
+}
+
+void TFormPut::ScComboBox1Change(TObject*) {
+  // A name being typed (to save the template under) is no template yet.
+  const AnsiString name = ScComboBox1->Text();
+  if (name.empty() || ScComboBox1->Items()->IndexOf(name) < 0) return;
+  try {
+    ScMemo4->SetText(ScLoadFileBytes(ScriptFolder + name));
+  } catch (const Exception& e) {
+    Application->ShowException(e);
+    return;
+  }
+  const AnsiString text = ScMemo4->Text();
+  ScMemo3->SetText(ExtractTemplateSection(text, kPutHeaderStart, kPutHeaderEnd));
+  ScMemo2->SetText(ExtractTemplateSection(text, kPutBodyStart, kPutBodyEnd));
+  ScMemo1->SetText(ExtractTemplateSection(text, kPutFooterStart, kPutFooterEnd));
+}
+
+void TFormPut::ScButton4Click(TObject*) { SetEditing(!ScGroupBox2->Visible()); }
+
+void TFormPut::ScButton3Click(TObject*) {
+  // Only a plain file name in the script folder: the combo's text is typed.
+  AnsiString name = Trim(ExtractFileName(ScComboBox1->Text()));
+  if (name.empty() || name == "." || name == "..") return;
+  if (!SameText(ExtractFileExt(name), ".put")) name += ".put";
+  SetEditing(false);
+  ScMemo4->SetText(BuildTemplateText(ScMemo3->Text(), ScMemo2->Text(), ScMemo1->Text()));
+  try {
+    ScSaveFileSafely(ScriptFolder + name, ScMemo4->Text());
+  } catch (const Exception& e) {
+    Application->ShowException(e);
+    return;
+  }
+  if (ScComboBox1->Items()->IndexOf(name) < 0) ScComboBox1->Items()->Add(name);
+  ScComboBox1->SetItemIndex(ScComboBox1->Items()->IndexOf(name));
+}
+
+void TFormPut::ScButton1Click(TObject*) {
+  if (exporting_ || !SaveDialog1->Execute()) return;
+  const AnsiString fileName = SaveDialog1->FileName;
+  exporting_ = true;
+  ScButton1->SetEnabled(false);
+  ScComboBox1->SetEnabled(false);
+  ScButton2->SetEnabled(false);
+  ProgressBar1->SetMax(100);
+  ProgressBar1->SetPosition(0);
+  bool written = false;
+  try {
+    TPutOptions options;
+    options.PosterFolder = PosterFolder;
+    options.Now = Now();
+    options.Html = IsHtmlFile(fileName);
+    const AnsiString out =
+        ExportCatalogue(*grid_, ScMemo3->Text(), ScMemo2->Text(), ScMemo1->Text(), options, [this](int percent) {
+          ProgressBar1->SetPosition(percent);
+          Application->ProcessMessages(true);
+        });
+    ScSaveFileSafely(fileName, out);
+    written = true;
+  } catch (const Exception& e) {
+    Application->ShowException(e);
+  }
+  exporting_ = false;
+  ScButton1->SetEnabled(true);
+  ScComboBox1->SetEnabled(true);
+  ScButton2->SetEnabled(true);
+  if (written) MessageDlg("목록을 내보냈습니다."_k, mtInformation, mbOKOnly);
+}
+
+void TFormPut::ScButton2Click(TObject*) { Close(); }
+
+void TFormPut::FormResize(TObject*) { SetTop((Screen->Height() - Height()) / 2); }

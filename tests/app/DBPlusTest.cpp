@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include "app/DBPlus.h"
+#include "platform/vcl/Dialogs.h"
+#include "tests/app/ToolsTestSupport.h"
+
+namespace {
+
+class MergeTest : public ::testing::Test {
+ protected:
+  void SetUp() override { TDialogFakes::Enable(); }
+  void TearDown() override { TDialogFakes::Disable(); }
+  // Another catalogue with two movies, its 감독 column moved to the front
+  // and 기타 moved left, saved as a file.
+  AnsiString OtherCatalogueFile() {
+    auto other = NewCatalogue();
+    AddMovie(*other, {{&Cat::Title, "괴물"_k}, {&Cat::Director, "봉준호"_k}, {&Cat::Notes, "메모"_k}});
+    AddMovie(*other, {{&Cat::Title, "Heat"}, {&Cat::Director, "Mann"}, {&Cat::Year, "1995"}});
+    other->MoveColumn(CatalogueColumnIndex(*other, Cat::Director), 1);
+    other->MoveColumn(CatalogueColumnIndex(*other, Cat::Notes), 3);
+    const AnsiString file = folder_.Path() + "other.VDM";
+    other->SaveGridFile(file);
+    return file;
+  }
+  TempFolder folder_;
+};
+
+}  // namespace
+
+TEST_F(MergeTest, SelectedMoviesGoIntoTheColumnsOfTheirHeaders) {
+  auto main = NewCatalogue();
+  // The open catalogue has its own moves: 제작연도 first after the title.
+  main->MoveColumn(CatalogueColumnIndex(*main, Cat::Year), 1);
+  AddMovie(*main, {{&Cat::Title, "기존"_k}});
+  TDBPlusForm form(nullptr, main.get());
+  EXPECT_FALSE(form.ScButton1->Enabled());
+  TDialogFakes::QueueFileName(OtherCatalogueFile());
+  form.ScButton3->Click();
+  ASSERT_TRUE(form.ScButton1->Enabled());
+  ASSERT_EQ(form.movie_Grid->RowCount(), 3);
+  // The two grids hold 감독 and 제작연도 in different places.
+  ASSERT_NE(CatalogueColumnIndex(*form.movie_Grid, Cat::Director), CatalogueColumnIndex(*main, Cat::Director));
+  ASSERT_NE(CatalogueColumnIndex(*form.movie_Grid, Cat::Year), CatalogueColumnIndex(*main, Cat::Year));
+
+  Word key = 'A';
+  form.movie_GridKeyDown(form.movie_Grid, key, TShiftState{ssCtrl});
+  EXPECT_EQ(form.movie_Grid->SelectedRowCount(), 2);
+  TDialogFakes::QueueAnswer(mrYes);
+  form.ScButton1->Click();
+
+  ASSERT_EQ(main->RowCount(), 4);
+  EXPECT_EQ(CatalogueCell(*main, Cat::Title, 2), "괴물"_k);
+  EXPECT_EQ(CatalogueCell(*main, Cat::Director, 2), "봉준호"_k);
+  EXPECT_EQ(CatalogueCell(*main, Cat::Notes, 2), "메모"_k);
+  EXPECT_EQ(CatalogueCell(*main, Cat::Year, 2), "");
+  EXPECT_EQ(CatalogueCell(*main, Cat::Director, 3), "Mann");
+  EXPECT_EQ(CatalogueCell(*main, Cat::Year, 3), "1995");
+  EXPECT_EQ(CatalogueCell(*main, Cat::Title, 1), "기존"_k);
+  const auto& boxes = TDialogFakes::MessageBoxes();
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].Text, "선택한 항목을 복사하시겠습니까.?"_k);
+  EXPECT_EQ(boxes[1].Text, "2편의 영화목록을 복사 했습니다."_k);
+  EXPECT_EQ(form.ScButton1->Tag(), 1);
+  EXPECT_FALSE(form.ScButton1->Enabled());
+  EXPECT_TRUE(form.ScButton2->Enabled());
+}
+
+TEST_F(MergeTest, IntoANewCatalogueAfterItsEmptyRowAndNothingSelectedCopiesNothing) {
+  auto main = NewCatalogue();
+  TDBPlusForm form(nullptr, main.get());
+  TDialogFakes::QueueFileName(OtherCatalogueFile());
+  form.ScButton3->Click();
+  TDialogFakes::QueueAnswer(mrYes);
+  form.ScButton1->Click();
+  EXPECT_EQ(main->RowCount(), 2);
+  EXPECT_EQ(TDialogFakes::MessageBoxes().back().Text, "0편의 영화목록을 복사 했습니다."_k);
+  EXPECT_EQ(form.ScButton1->Tag(), 0);
+
+  form.movie_Grid->SetRowSelected(2, true);
+  EXPECT_EQ(MergeCatalogueRows(*form.movie_Grid, {2}, *main), 1);
+  ASSERT_EQ(main->RowCount(), 3);
+  EXPECT_EQ(CatalogueCell(*main, Cat::Title, 1), "");
+  EXPECT_EQ(CatalogueCell(*main, Cat::Title, 2), "Heat");
+}
+
+TEST_F(MergeTest, ANoAnswerOrAFileThatIsNoCatalogueChangesNothing) {
+  auto main = NewCatalogue();
+  TDBPlusForm form(nullptr, main.get());
+  const AnsiString junk = folder_.Path() + "junk.VDM";
+  WriteTextFile(junk, "not a catalogue at all");
+  TDialogFakes::QueueFileName(junk);
+  form.ScButton3->Click();
+  ASSERT_EQ(TDialogFakes::MessageBoxes().size(), 1u);  // the loader's error
+  EXPECT_FALSE(form.ScButton1->Enabled());
+
+  TDialogFakes::QueueFileName(OtherCatalogueFile());
+  form.ScButton3->Click();
+  form.movie_Grid->SelectRows(1, 2);
+  TDialogFakes::QueueAnswer(mrNo);
+  form.ScButton1->Click();
+  EXPECT_EQ(main->RowCount(), 2);
+  EXPECT_TRUE(form.ScButton1->Enabled());
+}

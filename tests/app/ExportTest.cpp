@@ -1,0 +1,216 @@
+#include <gtest/gtest.h>
+
+#include "app/FormPut.h"
+#include "platform/vcl/Dialogs.h"
+#include "platform/vcl/InputSimulation.h"
+#include "platform/vcl/WindowImage.h"
+#include "tests/app/FormMainTestSupport.h"
+#include "tests/app/ToolsTestSupport.h"
+
+namespace {
+
+const AnsiString kHeader = "목록 $$영화목록수$$편 $$포스터폴더$$ $$제목$$\r\n"_k;
+const AnsiString kBody = "$$번호$$. $$제목$$ - $$감독$$ / $$영화내용$$\r\n"_k;
+const AnsiString kFooter = "끝 $$오늘날짜$$ $$현재시간$$\r\n"_k;
+
+std::unique_ptr<TExColumnGrid> ThreeMovies() {
+  auto g = NewCatalogue();
+  AddMovie(*g, {{&Cat::Title, "살인의 추억"_k}, {&Cat::Director, "봉준호"_k},
+                {&Cat::Synopsis, "형사 \"$$감독$$\" 이야기"_k}});
+  AddMovie(*g, {{&Cat::Title, "<Blade Runner> & Co"}, {&Cat::Director, "Ridley 'S'"},
+                {&Cat::Synopsis, "line1\nline2"}});
+  AddMovie(*g, {{&Cat::Title, "괴물"_k}, {&Cat::Director, "봉준호"_k}, {&Cat::Synopsis, "$$번호$$"_k}});
+  return g;
+}
+
+// The height field of a PNG file's header.
+int PngHeight(const AnsiString& png) {
+  if (png.size() < 24) return -1;
+  int h = 0;
+  for (int i = 20; i < 24; ++i) h = h * 256 + static_cast<unsigned char>(png[static_cast<std::size_t>(i)]);
+  return h;
+}
+
+TPutOptions Options(bool html) {
+  TPutOptions o;
+  o.PosterFolder = "/p/";
+  o.Now = EncodeDate(2026, 3, 5) + EncodeTime(14, 7, 0, 0);
+  o.Html = html;
+  return o;
+}
+
+}  // namespace
+
+TEST(Export, EachPlaceholderOnceOnlyTheRowsOfASearch) {
+  auto g = ThreeMovies();
+  SearchCatalogue(*g, Cat::Director, "봉준호"_k);
+  ASSERT_EQ(g->RowCount(), 3);
+  // Values are written as they are: the synopsis keeps "$$감독$$" and
+  // "$$번호$$"; in the header only the general placeholders have values.
+  EXPECT_EQ(ExportCatalogue(*g, kHeader, kBody, kFooter, Options(false)),
+            "목록 2편 /p/ $$제목$$\r\n"
+            "1. 살인의 추억 - 봉준호 / 형사 \"$$감독$$\" 이야기\r\n"
+            "2. 괴물 - 봉준호 / $$번호$$\r\n"
+            "끝 2026-5-3월 목요일 02:07 PM\r\n"_k);
+}
+
+TEST(Export, HtmlExportEscapesValuesNotTheTemplate) {
+  auto g = ThreeMovies();
+  const AnsiString out =
+      ExportCatalogue(*g, "<ul>\r\n", "<li title=\"$$감독$$\">$$제목$$</li>\r\n"_k, "</ul>", Options(true));
+  EXPECT_EQ(out,
+            "<ul>\r\n"
+            "<li title=\"봉준호\">살인의 추억</li>\r\n"
+            "<li title=\"Ridley &#39;S&#39;\">&lt;Blade Runner&gt; &amp; Co</li>\r\n"
+            "<li title=\"봉준호\">괴물</li>\r\n"
+            "</ul>\r\n"_k);
+  // A line break inside a value ends its line with CR LF like the rest.
+  EXPECT_EQ(ExportCatalogue(*g, "", "$$영화내용$$|"_k, "", Options(false)),
+            "형사 \"$$감독$$\" 이야기|line1\r\nline2|$$번호$$|\r\n"_k);
+}
+
+TEST(Export, DollarsThatNameNothingStayText) {
+  auto g = NewCatalogue();
+  AddMovie(*g, {{&Cat::Title, "T"}, {&Cat::Cast, "A|B"}});
+  EXPECT_EQ(ExportCatalogue(*g, "", "$$$제목$$ $$없는것$$ $$출연$$ $$ $"_k, "", Options(false)),
+            "$T $$없는것$$ A|B $$ $\r\n"_k);
+  EXPECT_EQ(ExportCatalogue(*g, "", "", "", Options(false)), "");
+}
+
+TEST(Export, SectionsBetweenTheirMarkers) {
+  const AnsiString text = "[윗부분]\r\nH1\r\nH2\r\n[/윗부분]\r\n[가운데부분]<td>$$제목$$</td>[/가운데부분]"_k;
+  EXPECT_EQ(ExtractTemplateSection(text, kPutHeaderStart, kPutHeaderEnd), "H1\r\nH2\r\n");
+  EXPECT_EQ(ExtractTemplateSection(text, kPutBodyStart, kPutBodyEnd), "<td>$$제목$$</td>"_k);
+  EXPECT_EQ(ExtractTemplateSection(text, kPutFooterStart, kPutFooterEnd), "");  // no footer
+  EXPECT_EQ(ExtractTemplateSection("[/윗부분]x[윗부분]"_k, kPutHeaderStart, kPutHeaderEnd), "");
+  EXPECT_EQ(ExtractTemplateSection("[윗부분]x[/윗부분]"_k, "[윗부분]", kPutHeaderEnd), "");  // other case, no match
+  // Saved and read again, a template keeps its sections byte for byte.
+  const AnsiString saved = BuildTemplateText("H1\r\n", "<td>$$제목$$</td>"_k, "");
+  EXPECT_EQ(ExtractTemplateSection(saved, kPutHeaderStart, kPutHeaderEnd), "H1\r\n");
+  EXPECT_EQ(ExtractTemplateSection(saved, kPutBodyStart, kPutBodyEnd), "<td>$$제목$$</td>"_k);
+  EXPECT_EQ(BuildTemplateText(ExtractTemplateSection(saved, kPutHeaderStart, kPutHeaderEnd),
+                              ExtractTemplateSection(saved, kPutBodyStart, kPutBodyEnd),
+                              ExtractTemplateSection(saved, kPutFooterStart, kPutFooterEnd)),
+            saved);
+}
+
+class ExportWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TDialogFakes::Enable();
+    SetClock([] { return EncodeDate(2026, 3, 5) + EncodeTime(9, 30, 0, 0); });
+  }
+  void TearDown() override {
+    SetClock({});
+    TDialogFakes::Disable();
+  }
+  TempFolder folder_;
+};
+
+TEST_F(ExportWindowTest, ListsTemplatesEditsSavesAndExportsThroughTheDialog) {
+  const AnsiString scripts = folder_.Path();
+  WriteTextFile(scripts + "나.put"_k, BuildTemplateText("H\r\n", "$$제목$$\r\n"_k, "F\r\n"));
+  WriteTextFile(scripts + "가.put"_k, "[가운데부분]\r\n* $$제목$$ ($$감독$$)\r\n[/가운데부분]\r\n"_k);
+  WriteTextFile(scripts + "other.txt", "x");
+  auto g = ThreeMovies();
+  TFormPut form(nullptr, g.get());
+  form.ScriptFolder = scripts;
+  form.PosterFolder = "/p/";
+  form.Show();
+  ASSERT_EQ(form.ScComboBox1->Items()->Count(), 2);
+  EXPECT_EQ(form.ScComboBox1->Text(), "가.put"_k);
+  EXPECT_EQ(form.ScMemo2->Text(), "* $$제목$$ ($$감독$$)\r\n"_k);
+  EXPECT_EQ(form.ScMemo3->Text(), "");  // no header in this one
+  EXPECT_FALSE(form.ScGroupBox2->Visible());
+  EXPECT_EQ(form.Height(), TFormPut::kClosedHeight);
+
+  // Edit the body and save: the file holds the three sections.
+  form.ScButton4->Click();
+  EXPECT_TRUE(form.ScGroupBox2->Visible());
+  EXPECT_TRUE(form.ScButton3->Visible());
+  EXPECT_EQ(form.Height(), TFormPut::kOpenHeight);
+  // The window on screen grows too, though a dialog's size is fixed.
+  const AnsiString shot = scripts + "window.png";
+  ASSERT_TRUE(SaveWindowImage(&form, shot));
+  EXPECT_EQ(PngHeight(ReadTextFile(shot)), TFormPut::kOpenHeight);
+  DeleteFile(shot);
+  form.ScMemo2->SetText("$$번호$$ $$제목$$\r\n"_k);
+  form.ScButton3->Click();
+  EXPECT_FALSE(form.ScGroupBox2->Visible());
+  EXPECT_EQ(ReadTextFile(scripts + "가.put"_k), BuildTemplateText("", "$$번호$$ $$제목$$\r\n"_k, ""));
+
+  // A new name typed into the list saves the memos as a new template.
+  form.ScComboBox1->SetText("");
+  SimulateTyping(form.ScComboBox1, "new");
+  ASSERT_EQ(form.ScComboBox1->Text(), "new");
+  EXPECT_TRUE(TDialogFakes::MessageBoxes().empty());  // no template of that name is looked for
+  form.ScComboBox1->SetText("새양식"_k);
+  form.ScButton3->Click();
+  EXPECT_EQ(ReadTextFile(scripts + "새양식.put"_k), BuildTemplateText("", "$$번호$$ $$제목$$\r\n"_k, ""));
+  EXPECT_EQ(form.ScComboBox1->Items()->Count(), 3);
+  DeleteFile(scripts + "새양식.put"_k);
+
+  // Export to an HTML file: values escaped, lines ended by CR LF.
+  const AnsiString out = scripts + "목록.html"_k;
+  TDialogFakes::QueueFileName(out);
+  form.ScButton1->Click();
+  EXPECT_EQ(ReadTextFile(out),
+            "1 살인의 추억\r\n2 &lt;Blade Runner&gt; &amp; Co\r\n3 괴물\r\n"_k);
+  ASSERT_FALSE(TDialogFakes::MessageBoxes().empty());
+  EXPECT_EQ(TDialogFakes::MessageBoxes().back().Text, "목록을 내보냈습니다."_k);
+  EXPECT_TRUE(form.ScButton1->Enabled());
+  EXPECT_TRUE(form.ScComboBox1->Enabled());
+  // Nothing but the output beside it: the temporary file went.
+  EXPECT_EQ(ListFolder(scripts).size(), 4u);
+
+  // A cancelled dialog exports nothing.
+  const std::size_t boxes = TDialogFakes::MessageBoxes().size();
+  form.ScButton1->Click();
+  EXPECT_EQ(TDialogFakes::MessageBoxes().size(), boxes);
+}
+
+TEST_F(ExportWindowTest, AnUnwritableOutputShowsTheErrorAndTheWindowStaysUsable) {
+  WriteTextFile(folder_.Path() + "t.put", BuildTemplateText("", "$$제목$$\r\n"_k, ""));
+  auto g = ThreeMovies();
+  TFormPut form(nullptr, g.get());
+  form.ScriptFolder = folder_.Path();
+  form.Show();
+  TDialogFakes::QueueFileName(folder_.Path() + "없는폴더/out.txt"_k);
+  form.ScButton1->Click();
+  ASSERT_EQ(TDialogFakes::MessageBoxes().size(), 1u);
+  EXPECT_NE(TDialogFakes::MessageBoxes()[0].Text, "목록을 내보냈습니다."_k);
+  EXPECT_TRUE(form.ScButton1->Enabled());
+  EXPECT_TRUE(form.ScButton2->Enabled());
+}
+
+TEST(ExportShipped, TheTwoTemplatesOfTheApplicationFolderExport) {
+  AppFolderCopy app;
+  const AnsiString scripts = app.Path() + "Script/";
+  auto g = ThreeMovies();
+  SetCatalogueCell(*g, Cat::Posters, 2, "blade.jpg");
+  // No dollars in the values: any left in the output would be the template's.
+  SetCatalogueCell(*g, Cat::Synopsis, 1, "");
+  SetCatalogueCell(*g, Cat::Synopsis, 3, "");
+  const std::vector<AnsiString> names = ListFolder(scripts);
+  ASSERT_EQ(names.size(), 2u);
+  bool sawHtml = false;
+  for (const AnsiString& name : names) {
+    const AnsiString text = ReadTextFile(scripts + name);
+    const AnsiString body = ExtractTemplateSection(text, kPutBodyStart, kPutBodyEnd);
+    ASSERT_FALSE(body.empty()) << name;
+    const bool html = text.find("<html") != AnsiString::npos;
+    TPutOptions o = Options(html);
+    o.PosterFolder = app.Path() + "Poster/";
+    const AnsiString out = ExportCatalogue(*g, ExtractTemplateSection(text, kPutHeaderStart, kPutHeaderEnd), body,
+                                           ExtractTemplateSection(text, kPutFooterStart, kPutFooterEnd), o);
+    EXPECT_EQ(out.find("$$"), AnsiString::npos) << name;  // every placeholder known
+    if (html) {
+      sawHtml = true;
+      EXPECT_NE(out.find("&lt;Blade Runner&gt; &amp; Co"), AnsiString::npos);
+      EXPECT_NE(out.find("src=\"" + o.PosterFolder + "blade.jpg\""), AnsiString::npos);
+    } else {
+      EXPECT_NE(out.find("<Blade Runner> & Co"), AnsiString::npos);
+    }
+  }
+  EXPECT_TRUE(sawHtml);
+}

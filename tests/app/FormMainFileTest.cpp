@@ -1,0 +1,226 @@
+// The catalogue file workflow as a user meets it: new, save, open, the save
+// prompt, failed loads and saves, the backup.
+#include <gtest/gtest.h>
+
+#include "tests/app/FormMainTestSupport.h"
+
+namespace {
+
+const AnsiString kPrompt = "DB가 변경 되었습니다\r변경된 내용을 저장 하시겠습니까?"_k;
+
+}  // namespace
+
+TEST_F(CatalogueWindowTest, AFreshStartShowsAnUnnamedEmptyCatalogue) {
+  TFormMain* w = OpenWindow();
+  EXPECT_EQ(w->Caption(), "Vidrena - NewDB");
+  EXPECT_EQ(w->CurrentDBFile, "NewDB");
+  EXPECT_EQ(w->movie_Grid->RowCount(), 2);
+  EXPECT_EQ(w->MovieRow->Caption(), "전체 : 1 편"_k);
+  EXPECT_EQ(w->AppDir + "/", app_.Path());
+}
+
+TEST_F(CatalogueWindowTest, NewAddSaveAndOpenInAFreshWindowKeepsEveryColumnHiddenColumnsAndKoreanText) {
+  TFormMain* w = OpenWindow();
+  AddMovie(*w, "살인의 추억"_k, "봉준호"_k, Cat::WatchedYes);
+  int row = AddMovie(*w, "<Blade Runner>", "=1", "", Cat::LentOut);
+  SetCatalogueCell(*w->movie_Grid, Cat::FileName, row, "\"a b.avi\"|c.avi");
+  SetCatalogueCell(*w->movie_Grid, Cat::Synopsis, row, "첫줄\r\n둘째 줄"_k);
+  // Hide a column through the chooser.
+  const int item = w->ScCheckList1->Items()->IndexOf(Cat::Director + " ");
+  ASSERT_GE(item, 0);
+  w->ScCheckList1->SetChecked(item, false);
+  w->ScCheckList1Change(item, cbUnchecked);
+  EXPECT_TRUE(w->movie_Grid->IsColumnHidden(CatalogueColumnIndex(*w->movie_Grid, Cat::Director)));
+
+  const AnsiString file = app_.Path() + "DB/내 영화.VDM"_k;
+  TDialogFakes::QueueFileName(file);
+  w->btnSaveDB->Click();  // unnamed: asks for a name
+  ASSERT_EQ(TDialogFakes::FileDialogs().size(), 1u);
+  EXPECT_TRUE(TDialogFakes::FileDialogs()[0].Save);
+  EXPECT_EQ(TDialogFakes::FileDialogs()[0].InitialDir, w->DBDir);
+  EXPECT_EQ(w->Caption(), "Vidrena - " + file);
+  EXPECT_FALSE(w->DBModified);
+  EXPECT_TRUE(FileExists(file));
+  w->Close();  // writes the chooser list
+  CloseWindow(w);
+
+  TFormMain* fresh = OpenWindow();
+  TDialogFakes::QueueFileName(file);
+  fresh->BtnOpenDB->Click();
+  EXPECT_EQ(fresh->Caption(), "Vidrena - " + file);
+  TExColumnGrid& g = *fresh->movie_Grid;
+  EXPECT_EQ(g.RealColCount(), kCatalogueColumnCount);
+  for (const TCatalogueColumnDef& def : CatalogueColumns()) EXPECT_NE(g.ColumnByName(*def.Header), nullptr);
+  EXPECT_EQ(Titles(*fresh), (std::vector<AnsiString>{"살인의 추억"_k, "<Blade Runner>"}));
+  EXPECT_EQ(CatalogueCell(g, Cat::Director, 1), "봉준호"_k);
+  EXPECT_EQ(CatalogueCell(g, Cat::Director, 2), "=1");
+  EXPECT_EQ(CatalogueCell(g, Cat::Synopsis, 2), "첫줄\r\n둘째 줄"_k);
+  EXPECT_EQ(SplitFileList(CatalogueCell(g, Cat::FileName, 2)), (std::vector<AnsiString>{"a b.avi", "c.avi"}));
+  EXPECT_TRUE(g.IsColumnHidden(CatalogueColumnIndex(g, Cat::Director)));
+  EXPECT_EQ(fresh->MovieRow->Caption(), "전체 : 2 편"_k);
+  EXPECT_TRUE(BoxTexts().empty());
+}
+
+TEST_F(CatalogueWindowTest, SaveUnderANewNameAlwaysAsksAndAnEmptyCatalogueCountsItsRow) {
+  TFormMain* w = OpenWindow();
+  const AnsiString a = app_.Path() + "DB/a.VDM", b = app_.Path() + "DB/b.VDM";
+  TDialogFakes::QueueFileName(a);
+  EXPECT_TRUE(w->SaveDB("NewDB"));
+  TDialogFakes::QueueFileName(b);
+  w->BtnNSaveDB->Click();
+  EXPECT_EQ(TDialogFakes::FileDialogs().size(), 2u);
+  EXPECT_EQ(w->CurrentDBFile, b);
+  EXPECT_TRUE(w->LoadDB(a));
+  EXPECT_EQ(w->MovieRow->Caption(), "전체 : 1 편"_k);
+}
+
+TEST_F(CatalogueWindowTest, EveryAnswerOfTheSavePromptDoesWhatItSays) {
+  TFormMain* w = OpenWindow();
+  const AnsiString file = app_.Path() + "DB/x.VDM";
+  AddMovie(*w, "하나"_k);
+
+  // Cancel: nothing happens.
+  TDialogFakes::QueueAnswer(mrCancel);
+  w->btnNEWDB->Click();
+  EXPECT_EQ(Titles(*w), std::vector<AnsiString>{"하나"_k});
+  EXPECT_EQ(BoxTexts(), std::vector<AnsiString>{kPrompt});
+
+  // Yes with a cancelled save dialog: New stops and nothing is dropped.
+  TDialogFakes::QueueAnswer(mrYes);
+  TDialogFakes::QueueFileNames(std::nullopt);
+  w->btnNEWDB->Click();
+  EXPECT_EQ(Titles(*w), std::vector<AnsiString>{"하나"_k});
+  EXPECT_TRUE(w->DBModified);
+  TDialogFakes::QueueAnswer(mrYes);
+  TDialogFakes::QueueFileNames(std::nullopt);
+  bool canClose = true;
+  w->FormCloseQuery(w, canClose);
+  EXPECT_FALSE(canClose);
+  TDialogFakes::QueueAnswer(mrYes);
+  TDialogFakes::QueueFileNames(std::nullopt);
+  w->BtnOpenDB->Click();
+  EXPECT_EQ(TDialogFakes::FileDialogs().size(), 3u);  // three save dialogs, no open dialog
+
+  // Yes with a name: saved, then the new catalogue.
+  TDialogFakes::QueueAnswer(mrYes);
+  TDialogFakes::QueueFileName(file);
+  w->btnNEWDB->Click();
+  EXPECT_TRUE(FileExists(file));
+  EXPECT_EQ(w->Caption(), "Vidrena - NewDB");
+  EXPECT_EQ(Titles(*w), std::vector<AnsiString>{""});
+
+  // No: dropped.
+  AddMovie(*w, "둘"_k);
+  TDialogFakes::QueueAnswer(mrNo);
+  canClose = false;
+  w->FormCloseQuery(w, canClose);
+  EXPECT_TRUE(canClose);
+}
+
+TEST_F(CatalogueWindowTest, AFailedSaveShowsTheErrorKeepsTheOldFileAndStopsClosing) {
+  TFormMain* w = OpenWindow();
+  const AnsiString file = app_.Path() + "DB/c.VDM";
+  AddMovie(*w, "원본"_k);
+  TDialogFakes::QueueFileName(file);
+  ASSERT_TRUE(w->SaveDB("NewDB"));
+  const AnsiString before = ReadTextFile(file);
+  AddMovie(*w, "새 영화"_k);
+  // A folder where the backup belongs: the save cannot go through.
+  ASSERT_TRUE(ForceDirectories(ChangeFileExt(file, ".Bak")));
+  TDialogFakes::QueueAnswer(mrYes);
+  bool canClose = true;
+  w->FormCloseQuery(w, canClose);
+  EXPECT_FALSE(canClose);
+  EXPECT_TRUE(w->DBModified);
+  // Byte for byte, but for the value of the grid's "ID" field (the window's handle).
+  const AnsiString after = ReadTextFile(file);
+  ASSERT_EQ(after.size(), before.size());
+  const std::size_t id = before.find("\x02ID");
+  ASSERT_NE(id, std::string::npos);
+  for (std::size_t i = 0; i < after.size(); ++i)
+    if (i < id || i >= id + 3 + 5) ASSERT_EQ(after[i], before[i]) << "byte " << i;
+  ASSERT_EQ(TDialogFakes::MessageBoxes().size(), 2u);  // the prompt, then the error
+  EXPECT_NE(TDialogFakes::MessageBoxes()[1].Text.find("c.Bak"), std::string::npos);
+  EXPECT_FALSE(w->Epanel->Visible());
+  EXPECT_FALSE(w->Busy());
+}
+
+TEST_F(CatalogueWindowTest, AFailedLoadKeepsThePreviousCatalogueFileNameAndCaption) {
+  TFormMain* w = OpenWindow();
+  const AnsiString good = app_.Path() + "DB/good.VDM";
+  AddMovie(*w, "좋은 영화"_k);
+  TDialogFakes::QueueFileName(good);
+  ASSERT_TRUE(w->SaveDB("NewDB"));
+  const AnsiString bad = app_.Path() + "DB/bad.VDM";
+  WriteTextFile(bad, "this is no catalogue");
+  EXPECT_FALSE(w->LoadDB(bad));
+  EXPECT_FALSE(w->LoadDB(app_.Path() + "DB/missing.VDM"));
+  EXPECT_EQ(w->CurrentDBFile, good);
+  EXPECT_EQ(w->Caption(), "Vidrena - " + good);
+  EXPECT_EQ(Titles(*w), std::vector<AnsiString>{"좋은 영화"_k});
+  EXPECT_FALSE(w->Epanel->Visible());
+  EXPECT_EQ(TDialogFakes::MessageBoxes().size(), 2u);
+  // Ctrl+S writes the catalogue back to its own file, not over the bad one.
+  AddMovie(*w, "둘째"_k);
+  w->btnSaveDB->Click();
+  EXPECT_EQ(ReadTextFile(bad), "this is no catalogue");
+}
+
+TEST_F(CatalogueWindowTest, TheBackupIsTheCatalogueAsItWasBeforeTheSave) {
+  TFormMain* w = OpenWindow();
+  const AnsiString file = app_.Path() + "DB/b.VDM";
+  w->BtnReBak->Click();  // unnamed: nothing, no message
+  EXPECT_TRUE(BoxTexts().empty());
+  AddMovie(*w, "첫판"_k);
+  TDialogFakes::QueueFileName(file);
+  ASSERT_TRUE(w->SaveDB("NewDB"));
+  EXPECT_FALSE(FileExists(ChangeFileExt(file, ".Bak")));  // no previous file, no backup
+  w->BtnReBak->Click();
+  EXPECT_EQ(BoxTexts(), std::vector<AnsiString>{"백업파일이 없습니다."_k});
+
+  AddMovie(*w, "둘째판"_k);
+  w->btnSaveDB->Click();
+  ASSERT_TRUE(FileExists(ChangeFileExt(file, ".Bak")));
+  TDialogFakes::QueueAnswer(mrYes);
+  w->BtnReBak->Click();  // ".BAK" finds the ".Bak" file
+  EXPECT_EQ(Titles(*w), std::vector<AnsiString>{"첫판"_k});
+  EXPECT_EQ(w->CurrentDBFile, file);
+  EXPECT_TRUE(w->DBModified);  // the window now differs from its file
+}
+
+TEST_F(CatalogueWindowTest, TheSettingsFileOpensTheCatalogueAtStartAndSavingWritesItBack) {
+  const AnsiString file = app_.Path() + "DB/start.VDM";
+  {
+    TFormMain* w = OpenWindow();
+    AddMovie(*w, "시작"_k);
+    TDialogFakes::QueueFileName(file);
+    ASSERT_TRUE(w->SaveDB("NewDB"));
+    CloseWindow(w);
+  }
+  WriteTextFile(app_.Path() + "Vidrena.ini", "[일반]\r\n시작시DB열기=1\r\nDB파일="_k + file +
+                                                 "\r\n[목록색상]\r\n대여바탕=nonsense\r\n"_k);
+  TFormMain* w = OpenWindow();
+  EXPECT_EQ(w->CurrentDBFile, file);
+  EXPECT_EQ(Titles(*w), std::vector<AnsiString>{"시작"_k});
+  EXPECT_EQ(w->IniSetup.LentBackColor, 0x00DAABE0u);
+  const AnsiString before = ReadTextFile(file);
+  w->btnSaveDB->Click();
+  EXPECT_EQ(ReadTextFile(ChangeFileExt(file, ".Bak")), before);
+  // Byte for byte, but for the value of the grid's "ID" field (the window's handle).
+  const AnsiString after = ReadTextFile(file);
+  ASSERT_EQ(after.size(), before.size());
+  const std::size_t id = before.find("\x02ID");
+  ASSERT_NE(id, std::string::npos);
+  for (std::size_t i = 0; i < after.size(); ++i)
+    if (i < id || i >= id + 3 + 5) ASSERT_EQ(after[i], before[i]) << "byte " << i;
+}
+
+TEST_F(CatalogueWindowTest, AMissingStartCatalogueStartsEmptyWithTheChooserApplied) {
+  // A chooser item that names no column is passed over.
+  WriteTextFile(app_.Path() + "Config/목록.View"_k, "&0 1 없는 열  \r\n&0 1 감독  \r\n"_k);
+  WriteTextFile(app_.Path() + "Vidrena.ini", "[일반]\r\n시작시DB열기=1\r\nDB파일=/nowhere/x.VDM\r\n"_k);
+  TFormMain* w = OpenWindow();
+  EXPECT_EQ(w->Caption(), "Vidrena - NewDB");
+  EXPECT_TRUE(w->movie_Grid->IsColumnHidden(CatalogueColumnIndex(*w->movie_Grid, Cat::Director)));
+  EXPECT_TRUE(BoxTexts().empty());
+}

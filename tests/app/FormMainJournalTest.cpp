@@ -1,0 +1,177 @@
+// The autosave journal: entries written as movies change, offered and
+// restored after the program ended without saving, purged by a good save.
+#include <gtest/gtest.h>
+
+#include "app/FormBakDir.h"
+#include "tests/app/FormMainTestSupport.h"
+
+namespace {
+
+class JournalTest : public CatalogueWindowTest {
+ protected:
+  void SetUp() override {
+    CatalogueWindowTest::SetUp();
+    WriteTextFile(app_.Path() + "Vidrena.ini", "[일반]\r\n백업폴더만들기=1\r\n"_k);
+  }
+  void TearDown() override {
+    TCustomForm::SetShowModalHook(nullptr);
+    CatalogueWindowTest::TearDown();
+  }
+  // The restore dialog, when offered, restores everything and closes.
+  void RestoreWhenOffered() {
+    TCustomForm::SetShowModalHook([this](TCustomForm& form) {
+      if (auto* dialog = dynamic_cast<TFormBakDir*>(&form)) {
+        offered_ = dialog->ScListBox1->Items()->Count();
+        dialog->ScButton1->Click();
+        dialog->ScButton2->Click();
+      }
+    });
+  }
+  AnsiString SaveNew(TFormMain& w, const AnsiString& name) {
+    const AnsiString file = app_.Path() + "DB/" + name;
+    TDialogFakes::QueueFileName(file);
+    EXPECT_TRUE(w.SaveDB("NewDB"));
+    return file;
+  }
+  int offered_ = -1;
+};
+
+}  // namespace
+
+TEST_F(JournalTest, AnEntryHoldsEveryColumnAsTaggedLines) {
+  TFormMain* w = OpenWindow();
+  int row = AddMovie(*w, "괴물"_k, "봉준호"_k);
+  SetCatalogueCell(*w->movie_Grid, Cat::Synopsis, row, "한강\r\n괴물"_k);
+  w->WriteAutoSaveEntry(row, true);
+  const AnsiString file = w->JournalFolder() + "/괴물.ADD"_k;
+  ASSERT_TRUE(FileExists(file));
+  TStringList lines;
+  lines.LoadFromFile(file);
+  EXPECT_EQ(lines.Count(), 3 * kCatalogueColumnCount + 1);  // the synopsis spans two lines
+  EXPECT_EQ(lines.Strings(0), "[제목]"_k);
+  EXPECT_EQ(lines.Strings(1), "괴물"_k);
+  EXPECT_EQ(lines.Strings(2), "[/제목]"_k);
+  EXPECT_EQ(TextBetween16(lines.Text(), "[감독]"_k, "[/감독]"_k), "봉준호"_k);
+}
+
+TEST_F(JournalTest, AfterACrashTheOfferRestoresAddsBeforeEditsAndFindsRenamedMovies) {
+  AnsiString file;
+  {
+    TFormMain* w = OpenWindow();
+    AddMovie(*w, "올드보이"_k, "박찬욱"_k);
+    AddMovie(*w, "제목"_k);  // a movie titled like the header
+    file = SaveNew(*w, "j.VDM");
+    // Added, then renamed: "Alpha.EDIT" lists before "가.ADD".
+    int added = AddMovie(*w, "가"_k, "감독1"_k);
+    w->WriteAutoSaveEntry(added, true);
+    SetCatalogueCell(*w->movie_Grid, Cat::Title, added, "Alpha");
+    w->WriteAutoSaveEntry(added, false, "가"_k);
+    // An old movie renamed twice: one entry, carrying the title the file knows.
+    SetCatalogueCell(*w->movie_Grid, Cat::Title, 1, "Oldboy");
+    SetCatalogueCell(*w->movie_Grid, Cat::Director, 1, "Park");
+    w->WriteAutoSaveEntry(1, false, "올드보이"_k);
+    SetCatalogueCell(*w->movie_Grid, Cat::Title, 1, "Oldboy (2003)");
+    w->WriteAutoSaveEntry(1, false, "Oldboy");
+    // A title a file name cannot hold.
+    int odd = AddMovie(*w, "AC/DC: 라이브?"_k);
+    w->WriteAutoSaveEntry(odd, true);
+    EXPECT_EQ(ListFolder(w->JournalFolder()).size(), 4u);
+    CloseWindow(w);  // the program ends without saving
+  }
+  TFormMain* w = OpenWindow();
+  TDialogFakes::QueueAnswer(mrYes);
+  RestoreWhenOffered();
+  ASSERT_TRUE(w->LoadDB(file));
+  EXPECT_EQ(BoxTexts(), std::vector<AnsiString>{"DB에 저장 되지 않은 영화정보가 있습니다. 복원 합니까.?"_k});
+  EXPECT_EQ(offered_, 4);
+  // Adds in list order ("AC DC  라이브~....ADD" before "가.ADD"), then the edits.
+  EXPECT_EQ(Titles(*w), (std::vector<AnsiString>{"Oldboy (2003)", "제목"_k, "AC/DC: 라이브?"_k, "Alpha"}));
+  EXPECT_EQ(CatalogueCell(*w->movie_Grid, Cat::Director, 1), "Park");
+  EXPECT_EQ(CatalogueCell(*w->movie_Grid, Cat::Director, 4), "감독1"_k);
+  EXPECT_EQ(w->movie_Grid->Cells(0, 0), Cat::Title);  // the headers stay
+  EXPECT_TRUE(w->DBModified);  // restored movies are not in the file yet
+
+  // A good save purges the journal.
+  w->btnSaveDB->Click();
+  EXPECT_FALSE(DirectoryExists(w->JournalFolder()));
+}
+
+TEST_F(JournalTest, DecliningTheOfferKeepsTheJournalForNextTime) {
+  TFormMain* w = OpenWindow();
+  const AnsiString file = SaveNew(*w, "k.VDM");
+  w->WriteAutoSaveEntry(AddMovie(*w, "남은 영화"_k), true);
+  TDialogFakes::QueueAnswer(mrNo);
+  ASSERT_TRUE(w->LoadDB(file));
+  EXPECT_EQ(Titles(*w), std::vector<AnsiString>{""});
+  EXPECT_FALSE(w->DBModified);
+  EXPECT_EQ(ListFolder(w->JournalFolder()).size(), 1u);
+}
+
+TEST_F(JournalTest, AFailedSaveKeepsTheJournal) {
+  TFormMain* w = OpenWindow();
+  const AnsiString file = SaveNew(*w, "f.VDM");
+  w->WriteAutoSaveEntry(AddMovie(*w, "지켜야 할 영화"_k), true);
+  ASSERT_TRUE(ForceDirectories(ChangeFileExt(file, ".Bak")));  // the save cannot go through
+  EXPECT_FALSE(w->SaveDB(file));
+  EXPECT_EQ(ListFolder(w->JournalFolder()).size(), 1u);
+}
+
+TEST_F(JournalTest, CataloguesOfTheSameNameInDifferentFoldersKeepTheirOwnJournal) {
+  TFormMain* w = OpenWindow();
+  ASSERT_TRUE(ForceDirectories(app_.Path() + "DB/other"));
+  const AnsiString a = SaveNew(*w, "same.VDM");
+  const AnsiString folderA = w->JournalFolder();
+  TDialogFakes::QueueFileName(app_.Path() + "DB/other/same.VDM");
+  ASSERT_TRUE(w->SaveDB("NewDB"));
+  EXPECT_NE(w->JournalFolder(), folderA);
+  // The name stays readable.
+  EXPECT_EQ(ExtractFileName(folderA).rfind("same.VDM", 0), 0u);
+  w->WriteAutoSaveEntry(AddMovie(*w, "다른 목록"_k), true);
+  TDialogFakes::QueueAnswer(mrYes);
+  ASSERT_TRUE(w->LoadDB(a));
+  EXPECT_TRUE(BoxTexts().empty());  // nothing offered to the other catalogue
+}
+
+TEST_F(JournalTest, EntryNamesKeepPlainTitlesAndTellApartTitlesThatLostCharacters) {
+  EXPECT_EQ(JournalEntryName("살인의 추억"_k), "살인의 추억"_k);
+  const AnsiString a = JournalEntryName("a*b"), b = JournalEntryName("a?b");
+  EXPECT_NE(a, b);
+  EXPECT_EQ(a.rfind("a b~", 0), 0u);
+  EXPECT_EQ(JournalEntryName("***").rfind("~", 0), 0u);
+  EXPECT_LE(JournalEntryName(AnsiString(300, 'x')).size(), 130u);
+  EXPECT_EQ(JournalEntryName("..").find('/'), std::string::npos);
+}
+
+TEST_F(CatalogueWindowTest, WithTheJournalOffNothingIsWrittenOrOffered) {
+  TFormMain* w = OpenWindow();
+  TDialogFakes::QueueFileName(app_.Path() + "DB/n.VDM");
+  ASSERT_TRUE(w->SaveDB("NewDB"));
+  ASSERT_TRUE(ForceDirectories(w->JournalFolder()));
+  WriteTextFile(w->JournalFolder() + "/old.ADD", "[제목]\r\nold\r\n[/제목]\r\n"_k);
+  ASSERT_TRUE(w->LoadDB(w->CurrentDBFile));
+  EXPECT_TRUE(BoxTexts().empty());
+  w->btnSaveDB->Click();
+  EXPECT_TRUE(FileExists(w->JournalFolder() + "/old.ADD"));
+}
+
+TEST_F(JournalTest, ADeleteEntryRemovesItsMovieAfterTheAddsAndEditsAndAMissingMarkerGivesAnEmptyCell) {
+  TFormMain* w = OpenWindow();
+  AddMovie(*w, "지울 영화"_k, "누군가"_k);
+  AddMovie(*w, "남길 영화"_k, "감독"_k);
+  SaveNew(*w, "d.VDM");
+  ASSERT_TRUE(ForceDirectories(w->JournalFolder()));
+  // Listed first, applied last.
+  WriteTextFile(w->JournalFolder() + "/a.DEL", "[제목]\r\n지울 영화\r\n[/제목]\r\n"_k);
+  WriteTextFile(w->JournalFolder() + "/b.EDIT", "[제목]\r\n남길 영화\r\n[/제목]\r\n"_k);
+  TFormBakDir dialog(nullptr, w->movie_Grid);
+  dialog.JournalFolder = w->JournalFolder();
+  dialog.ScListBox1->Items()->Add("a.DEL");
+  dialog.ScListBox1->Items()->Add("b.EDIT");
+  dialog.ScListBox1->Items()->Add("gone.ADD");  // went away meanwhile: skipped
+  dialog.ScButton1->Click();
+  EXPECT_EQ(Titles(*w), std::vector<AnsiString>{"남길 영화"_k});
+  EXPECT_EQ(CatalogueCell(*w->movie_Grid, Cat::Director, 1), "");
+  EXPECT_EQ(dialog.ScButton2->Caption(), "닫기"_k);
+  EXPECT_EQ(dialog.ProgressBar1->Position(), 2);
+  EXPECT_TRUE(FileExists(w->JournalFolder() + "/a.DEL"));  // a restore leaves the files
+}

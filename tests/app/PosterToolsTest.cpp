@@ -1,0 +1,148 @@
+#include <gtest/gtest.h>
+
+#include "app/PosterUtil.h"
+#include "platform/vcl/Dialogs.h"
+#include "tests/app/ToolsTestSupport.h"
+
+namespace {
+
+// A poster folder and a second folder, with a catalogue naming posters.
+class PosterToolsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TDialogFakes::Enable();
+    posters_ = root_.Path() + "Poster/";
+    other_ = root_.Path() + "다른폴더/"_k;
+    ForceDirectories(posters_);
+    ForceDirectories(other_);
+  }
+  void TearDown() override { TDialogFakes::Disable(); }
+  void Put(const AnsiString& name, const AnsiString& bytes = "jpeg") { WriteTextFile(name, bytes); }
+  AnsiString Posters(int row) { return CatalogueCell(*g_, Cat::Posters, row); }
+
+  TempFolder root_;
+  AnsiString posters_, other_;
+  std::unique_ptr<TExColumnGrid> g_ = NewCatalogue();
+};
+
+}  // namespace
+
+TEST_F(PosterToolsTest, CleanDeletesOnlyWhatNoMovieNames) {
+  for (const char* name : {"a.jpg", "B.JPG", "full.jpg", "hidden.jpg", "noimage.jpg", "badImage.jpg", "unused.jpg",
+                           "unused2.png"})
+    Put(posters_ + name);
+  ForceDirectories(posters_ + "sub");
+  Put(posters_ + "sub/inner.jpg");
+  AddMovie(*g_, {{&Cat::Title, "A"}, {&Cat::Posters, "a.jpg,b.jpg"}});
+  AddMovie(*g_, {{&Cat::Title, "F"}, {&Cat::Posters, JoinPosterList({posters_ + "full.jpg", other_ + "unused.jpg"})}});
+  AddMovie(*g_, {{&Cat::Title, "H"}, {&Cat::Posters, "hidden.jpg"}});
+  // A search hides H: its poster is still the catalogue's.
+  SearchCatalogue(*g_, Cat::Title, "A");
+  ASSERT_EQ(g_->RowCount(), 2);
+
+  TPosterUtilForm form(nullptr, g_.get());
+  form.PosterFolder = posters_;
+  form.ScButton1->Click();
+  EXPECT_EQ(ListFolder(posters_), (std::vector<AnsiString>{"B.JPG", "a.jpg", "badImage.jpg", "full.jpg",
+                                                          "hidden.jpg", "noimage.jpg", "sub"}));
+  EXPECT_TRUE(FileExists(posters_ + "sub/inner.jpg"));
+  EXPECT_EQ(form.ScLabel2->Caption(), "작업을 완료 했습니다."_k);
+  EXPECT_FALSE(form.ScButton1->Enabled());
+  EXPECT_TRUE(form.ScButton2->Enabled());
+}
+
+TEST_F(PosterToolsTest, CleanWithoutAPosterColumnDeletesNothing) {
+  Put(posters_ + "a.jpg");
+  TExColumnGrid bare(nullptr);
+  bare.SetColCount(3);
+  const TPosterCleanResult r = CleanPosterFolder(bare, posters_);
+  EXPECT_EQ(r.Deleted, 0);
+  EXPECT_TRUE(FileExists(posters_ + "a.jpg"));
+}
+
+TEST_F(PosterToolsTest, RenameGivesTitleThenCumulativeSuffixesAndNeverReplaces) {
+  for (const char* name : {"x.jpg", "y.jpg", "z.jpg", "p.jpg", "U.jpg", "noimage.jpg"}) Put(posters_ + name, name);
+  Put(other_ + "q.png");
+  const int t = AddMovie(*g_, {{&Cat::Title, "T"}, {&Cat::Posters, "x.jpg,y.jpg,z.jpg"}});
+  // U.jpg is taken by another file: p.jpg keeps its name.
+  const int u = AddMovie(*g_, {{&Cat::Title, "U"}, {&Cat::Posters, "p.jpg"}});
+  const int slash = AddMovie(*g_, {{&Cat::Title, "A/B?"}, {&Cat::Posters, JoinPosterList({"noimage.jpg", other_ + "q.png"})}});
+  const int dots = AddMovie(*g_, {{&Cat::Title, ".."}, {&Cat::Posters, "y.jpg"}});
+
+  EXPECT_EQ(RenamePosters(*g_, PosterRows(*g_, false), true, posters_), 4);
+  EXPECT_EQ(Posters(t), "T.jpg,T_1.jpg,T_1_2.jpg");
+  EXPECT_EQ(ReadTextFile(posters_ + "T_1.jpg"), "y.jpg");
+  EXPECT_EQ(ReadTextFile(posters_ + "T_1_2.jpg"), "z.jpg");
+  EXPECT_EQ(Posters(u), "p.jpg");
+  EXPECT_EQ(ReadTextFile(posters_ + "U.jpg"), "U.jpg");
+  EXPECT_EQ(ReadTextFile(posters_ + "p.jpg"), "p.jpg");
+  // Outside the poster folder a poster keeps its folder and its full path.
+  EXPECT_EQ(Posters(slash), JoinPosterList({"noimage.jpg", other_ + "A B_1.png"}));
+  EXPECT_TRUE(FileExists(posters_ + "noimage.jpg"));
+  // A title that makes no file name renames nothing (y.jpg is gone anyway).
+  EXPECT_EQ(Posters(dots), "y.jpg");
+
+  // By row number, on the selected rows only.
+  g_->SetRowSelected(u, true);
+  EXPECT_EQ(RenamePosters(*g_, PosterRows(*g_, true), false, posters_), 1);
+  EXPECT_EQ(Posters(u), IntToStr(u) + ".jpg");
+  EXPECT_EQ(Posters(t), "T.jpg,T_1.jpg,T_1_2.jpg");
+}
+
+TEST_F(PosterToolsTest, CopyAndMoveNeverReplaceAndMoveOnlyAfterACompleteCopy) {
+  Put(posters_ + "a.jpg", "poster a");
+  Put(posters_ + "b.jpg", "poster b");
+  Put(other_ + "a.jpg", "someone else's a");
+  Put(other_ + "c.jpg", "poster c");
+  const int m = AddMovie(*g_, {{&Cat::Title, "M"}, {&Cat::Posters, "a.jpg,b.jpg,noimage.jpg,missing.jpg"}});
+  const int n = AddMovie(*g_, {{&Cat::Title, "N"}, {&Cat::Posters, other_ + "c.jpg"}});
+
+  // Move into the other folder: a.jpg is taken there, b.jpg moves.
+  EXPECT_EQ(CopyMovePosters(*g_, {m}, other_, false, posters_), 1);
+  EXPECT_EQ(Posters(m), JoinPosterList({"a.jpg", other_ + "b.jpg", "noimage.jpg", "missing.jpg"}));
+  EXPECT_EQ(ReadTextFile(other_ + "a.jpg"), "someone else's a");
+  EXPECT_EQ(ReadTextFile(posters_ + "a.jpg"), "poster a");
+  EXPECT_EQ(ReadTextFile(other_ + "b.jpg"), "poster b");
+  EXPECT_FALSE(FileExists(posters_ + "b.jpg"));
+
+  // Copy into the poster folder: the entries become bare, the sources stay.
+  EXPECT_EQ(CopyMovePosters(*g_, {m, n}, ExcludeTrailingPathDelimiter(posters_), true, posters_), 2);
+  EXPECT_EQ(Posters(m), JoinPosterList({"a.jpg", "b.jpg", "noimage.jpg", "missing.jpg"}));
+  EXPECT_EQ(Posters(n), "c.jpg");
+  EXPECT_EQ(ReadTextFile(other_ + "c.jpg"), "poster c");
+  EXPECT_EQ(ReadTextFile(posters_ + "c.jpg"), "poster c");
+
+  EXPECT_FALSE(CopyOrMoveFile(posters_ + "missing.jpg", other_ + "missing.jpg", false));
+  EXPECT_FALSE(CopyOrMoveFile(posters_ + "a.jpg", other_ + "a.jpg", false));
+  EXPECT_FALSE(CopyOrMoveFile(posters_ + "a.jpg", posters_ + "A.JPG", false));  // the same file by its other case
+  EXPECT_EQ(ReadTextFile(posters_ + "a.jpg"), "poster a");
+}
+
+TEST_F(PosterToolsTest, WindowRunsRenameAndCopyAndTellsTheCallerToSave) {
+  Put(posters_ + "x.jpg");
+  AddMovie(*g_, {{&Cat::Title, "영화"_k}, {&Cat::Posters, "x.jpg"}});
+  TPosterUtilForm form(nullptr, g_.get());
+  form.PosterFolder = posters_;
+  EXPECT_EQ(form.ScButton3->Tag(), 0);
+  form.ScButton3->Click();
+  EXPECT_EQ(Posters(1), "영화.jpg"_k);
+  EXPECT_EQ(form.ScButton3->Tag(), 1);
+  EXPECT_FALSE(form.ScButton3->Enabled());
+  EXPECT_TRUE(form.ScButton4->Enabled());
+
+  // The target folder comes from the folder dialog, which starts at the
+  // poster folder; cancelling it leaves the run off.
+  EXPECT_FALSE(form.ScButton5->Enabled());
+  TDialogFakes::QueueFolder(std::nullopt);
+  form.ScButtonEdit1->ButtonClick();
+  EXPECT_FALSE(form.ScButton5->Enabled());
+  TDialogFakes::QueueFolder(ExcludeTrailingPathDelimiter(other_));
+  form.ScButtonEdit1->ButtonClick();
+  ASSERT_TRUE(form.ScButton5->Enabled());
+  EXPECT_EQ(form.ScButtonEdit1->Text(), ExcludeTrailingPathDelimiter(other_));
+  EXPECT_EQ(form.ScRadioGroup3->ItemIndex(), 1);  // copy unless the user picks move
+  form.ScButton5->Click();
+  EXPECT_EQ(Posters(1), other_ + "영화.jpg"_k);
+  EXPECT_TRUE(FileExists(posters_ + "영화.jpg"_k));
+  EXPECT_TRUE(form.ScButton6->Enabled());
+}
