@@ -817,8 +817,19 @@ bool TBaseGrid::DoMouseWheelUp(TShiftState shift, TPoint mousePos) {
   return handled;
 }
 
+void TBaseGrid::ColWidthsChanged() {
+  TStringGrid::ColWidthsChanged();
+  ViewChanged();
+}
+
+void TBaseGrid::RowHeightsChanged() {
+  TStringGrid::RowHeightsChanged();
+  ViewChanged();
+}
+
 void TBaseGrid::TopLeftChanged() {
   TStringGrid::TopLeftChanged();
+  ViewChanged();
   // Spans that reach out of the fixed area follow the scrolled view.
   const int lastCol = std::min(LeftCol() + VisibleColCount(), ColCount() - 1);
   for (int r = 0; r < FixedRows(); ++r)

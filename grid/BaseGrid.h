@@ -304,6 +304,11 @@ class TBaseGrid : public TStringGrid {
   void RowMoved(int fromIndex, int toIndex) override;
   void RowBlockMoved(int fromIndex, int count, int toIndex) override;
   void SizeChanged(int oldColCount, int oldRowCount) override;
+  // ---- the view moved or its lines were sized: ViewChanged tells the
+  // subclasses (controls placed in cells follow).
+  void ColWidthsChanged() override;
+  void RowHeightsChanged() override;
+  virtual void ViewChanged() {}
 
   // Moves the current cell onto the base cell of the cell it is in.
   void FocusBaseCell();

@@ -165,6 +165,9 @@ void TExStringGrid::Loaded() {
 void TExStringGrid::InitWindowHandle() {
   TBaseGrid::InitWindowHandle();
   if (Parent() && columnSize_->Save()) LoadColumnSizes();
+  // A new window starts without the grid's own timer.
+  hoverTimerOn_ = false;
+  UpdateHoverTimer();
 }
 
 // ------------------------------------------------------------- update bracket

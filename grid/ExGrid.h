@@ -27,6 +27,8 @@
 //     cell graphics, check boxes, radio groups, nodes ............. ExGridDraw.cpp
 //     hint, footer panel, move markers, caption button, theme ..... ExHint.cpp
 //     bands, background picture, shared drawing routines .......... ExGridLooks.h
+//     keyboard ........... ExGridKeys.cpp; mouse, wheel, hints, timers ... ExGridMouse.cpp;
+//                          zoom, row colours, selection text, fill grip ... ExGridOps.cpp
 //
 // Indices: the cell store works on real columns and rows. ColCount counts
 // the shown columns; a hidden column keeps its cells at its real index and
@@ -64,6 +66,7 @@ VIDRENA_EXCEPTION(EExGridError, Exception);
 // The grid's small windows (ExHint.h); the grid owns one set of them.
 class TPictureContainer;
 class THTMLHintWindow;
+struct THtmlDrawResult;
 class TFooterPanel;
 class TArrowWindow;
 class TPopupButton;
@@ -1478,4 +1481,189 @@ class TExStringGrid : public TBaseGrid {
   TAlignment keptTextAlign_ = taLeftJustify;
   bool keptShownSelected_ = false;
   std::unique_ptr<TGridPopups, TGridPopupsDeleter> popups_;
+
+ public:
+  // ---- keyboard (ExGridKeys.cpp), mouse and timers (ExGridMouse.cpp),
+  // small operations (ExGridOps.cpp). Columns are display columns.
+  // The grid's own timer: hovering and blinking.
+  static constexpr UINT kHoverTimerId = 111;
+  static constexpr UINT kHoverInterval = 500;
+  // Whether a key, a typed character or a click may edit the cell: editing
+  // on (or RangeSelectAndEdit, or a paste running), the base cell not fixed,
+  // not read-only, and OnCanEditCell agreeing.
+  bool MayEditCell(int col, int row);
+  // Tab from the current cell in Navigation's tab direction (back with shift).
+  void TabAdvance(bool backward);
+  int FirstDataCol() const;
+  int LastDataCol() const;
+  // The last row above the fixed footers and a shown floating footer.
+  int LastDataRow() const;
+  // Widths and heights grow by delta; the zoom step stays within -10..10.
+  void ZoomBy(int delta);
+  // clNone takes the colours away again; hidden columns included.
+  void SetRowColor(int row, TColor color);
+  void SetRowFontColor(int row, TColor color);
+  // The selection (or the marked rows) as tab- and CRLF-separated text; a
+  // field holding a tab, a quote or a line break is quoted, inner quotes doubled.
+  AnsiString SelectionAsText();
+  // Fixed cells never; else the row or column mark or the selection rectangle.
+  bool IsCellShownSelected(int col, int row);
+  // The size a picture of the given size takes in a cell by fitting mode 0..4.
+  static TPoint FitPictureSize(int mode, int picW, int picH, int availW, int availH);
+  // What the mouse is over: 0 none, 1 a header that selects its column, 2 a
+  // fixed cell that selects its row, 3 the corner that selects all, 5 the
+  // selection resizer grip.
+  int HitZone() const { return hitZone_; }
+  bool Panning() const { return panning_; }
+  TPoint PanOrigin() const { return panOrigin_; }
+  bool BlinkPhase() const { return blinkPhase_; }
+  bool EnableBlink() const { return enableBlink_; }
+  void SetEnableBlink(bool v);
+  bool HintShowCells() const { return hintShowCells_; }
+  void SetHintShowCells(bool v) { hintShowCells_ = v; }
+  bool HintShowLargeText() const { return hintShowLargeText_; }
+  void SetHintShowLargeText(bool v) { hintShowLargeText_ = v; }
+  bool HintShowSizing() const { return hintShowSizing_; }
+  void SetHintShowSizing(bool v) { hintShowSizing_ = v; }
+  bool AnchorHint() const { return anchorHint_; }
+  void SetAnchorHint(bool v) { anchorHint_ = v; }
+  bool HTMLHint() const { return htmlHint_; }
+  void SetHTMLHint(bool v) { htmlHint_ = v; }
+  bool URLEdit() const { return urlEdit_; }
+  void SetURLEdit(bool v) { urlEdit_ = v; }
+  // Starts or stops the grid's own timer as Hovering and EnableBlink ask.
+  void UpdateHoverTimer();
+  // The cell the last hint was given for.
+  TPoint HintCell() const { return hintCell_; }
+  // Opens an anchor: "CELL://" moves to that cell, anything else goes to
+  // the shell, which opens only web and mail addresses.
+  void OpenAnchor(const AnsiString& anchor);
+  // The link under a client point in a cell (real column): the whole text
+  // of a plain URL cell with URLShow, or an HTML anchor; empty when none.
+  AnsiString AnchorAt(int col, int row, int x, int y, int* anchorIndex = nullptr);
+
+  std::function<void(TObject* sender, int row, int col)> OnClickCell;
+  std::function<void(TObject* sender, int row, int col)> OnRightClickCell;
+  std::function<void(TObject* sender, int col, int row, bool state)> OnCheckBoxClick;
+  std::function<void(TObject* sender, int col, int row, bool state)> OnCheckBoxMouseUp;
+  std::function<void(TObject* sender, int col, int row, int index)> OnRadioClick;
+  std::function<void(TObject* sender, int col, int row, int index)> OnRadioMouseUp;
+  std::function<void(TObject* sender, int col, int row)> OnButtonClick;
+  std::function<void(TObject* sender, int row, int col, const AnsiString& anchor, bool& process)> OnAnchorClick;
+  std::function<void(TObject* sender, int row, int col, const AnsiString& id, const AnsiString& type,
+                     const AnsiString& value)> OnControlClick;
+  std::function<void(TObject* sender, int row, int col, const AnsiString& id, const AnsiString& type,
+                     const AnsiString& value)> OnControlEditDone;
+  // The edit over a text control (EDIT, PASSWORD, MASK) of a cell's
+  // mark-up; nullptr until one was opened.
+  TWinControl* ControlEditor() const { return controlEdit_; }
+  // Writes the edited value into the control, or with keep false drops it.
+  void EndControlEdit(bool keep);
+  std::function<void(TObject* sender, int row, int col, const AnsiString& anchor)> OnAnchorEnter;
+  std::function<void(TObject* sender, int row, int col, const AnsiString& anchor)> OnAnchorExit;
+  std::function<void(TObject* sender, int row, int col, AnsiString& anchor)> OnAnchorHint;
+  std::function<void(TObject* sender, int row, bool& allow, int realRow)> OnBeforeExpandNode;
+  std::function<void(TObject* sender, int row, int realRow)> OnExpandNode;
+  std::function<void(TObject* sender, int row, bool& allow, int realRow)> OnBeforeContractNode;
+  std::function<void(TObject* sender, int row, int realRow)> OnContractNode;
+  std::function<void(TObject* sender, int col, bool& allow)> OnColumnMove;
+  std::function<void(TObject* sender, int row, bool& allow)> OnRowMove;
+  std::function<void(TObject* sender, int col, bool& allow)> OnColumnSize;
+  std::function<void(TObject* sender, int row, bool& allow)> OnRowSize;
+  std::function<void(TObject* sender, int row, bool& canInsert)> OnCanInsertRow;
+  std::function<void(TObject* sender, int row, bool& canDelete)> OnCanDeleteRow;
+  // The selection resizer grip was dragged from oldRect to newRect; the
+  // cells of the new area are then filled from the old one.
+  std::function<void(TObject* sender, const TGridRect& oldRect, const TGridRect& newRect)> OnSelectionResize;
+  // Repeats the cells of source over target (display columns), leaving
+  // fixed cells, read-only cells and cells OnCanEditCell refuses alone;
+  // the system clipboard is not touched. Returns the cells written.
+  int FillFromRect(const TGridRect& source, const TGridRect& target);
+
+ protected:
+  void KeyDown(Word& key, TShiftState shift) override;
+  void KeyUp(Word& key, TShiftState shift) override;
+  void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+  void MouseMove(TShiftState shift, int x, int y) override;
+  void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+  bool DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) override;
+  void WMTimer(TMessage& m) override;
+  void WMSetFocus(TMessage& m) override;
+  void WMKillFocus(TMessage& m) override;
+  void WMCancelMode(TMessage& m) override;
+  void CMHintShow(TMessage& m) override;
+  void CMMouseLeave(TMessage& m) override;
+  void ColumnMoved(int fromIndex, int toIndex) override;
+  void RowMoved(int fromIndex, int toIndex) override;
+  // Controls placed in cells follow scrolling and sizing, once the change
+  // that moved the view is complete (a message posted to the grid).
+  void ViewChanged() override;
+  void WndProc(TMessage& m) override;
+  bool BeginColumnDrag(int& origin, int& destination, const TPoint& mousePt) override;
+  bool CheckColumnDrag(int& origin, int& destination, const TPoint& mousePt) override;
+  bool BeginRowDrag(int& origin, int& destination, const TPoint& mousePt) override;
+  bool CheckRowDrag(int& origin, int& destination, const TPoint& mousePt) override;
+ private:
+  // Moves the current cell to (col, row) (display), keeping the marks of
+  // disjunct row selection in step.
+  void MoveByKey(int col, int row, TShiftState shift);
+  void SyncDisjunctMarks(TShiftState shift);
+  bool HandleControlKey(Word key);
+  void InsertRowByKey();
+  void DeleteRowByKey();
+  void AppendRowByKey();
+  int ComputeHitZone(int x, int y);
+  // Hit-tests the mark-up of a cell (real column) at a client point.
+  // With controlId the control of that id is reported wherever the point is.
+  bool HtmlHitAt(int col, int row, int x, int y, THtmlDrawResult& result, const AnsiString& controlId = "");
+  void UpdateAnchorHover(int col, int row, int x, int y);
+  bool ClickCellControl(int col, int row, int x, int y, TShiftState shift);
+  void HeaderRelease(int col, int row, int x, TShiftState shift);
+  void StopPanning();
+  void PanStep();
+  void ShowMoveFeedback(int x, int y);
+  void HideMoveFeedback();
+  int hitZone_ = 0;
+  bool panning_ = false;
+  TPoint panOrigin_{0, 0};
+  bool blinkPhase_ = false;
+  bool enableBlink_ = false;
+  bool hoverTimerOn_ = false;
+  bool hintShowCells_ = false;
+  bool hintShowLargeText_ = false;
+  bool hintShowSizing_ = false;
+  bool anchorHint_ = false;
+  bool htmlHint_ = false;
+  bool urlEdit_ = false;
+  TPoint hintCell_{-1, -1};
+  TPoint downPoint_{-1, -1};
+  TPoint downCell_{-1, -1};
+  int downLeftCol_ = 0;
+  bool pendingDrag_ = false;
+  bool consumedClick_ = false;
+  bool movedOrSized_ = false;
+  bool deferredDeselect_ = false;
+  int rangeAnchor_ = -1;
+  int downZone_ = 0;
+  int wheelRemainder_ = 0;
+  TPoint anchorCell_{-1, -1};
+  AnsiString hoverLink_;
+  // Where a drag from this grid was dropped into this grid itself: a move
+  // leaves those cells alone when it clears the source.
+  TGridRect ownDropRect_{-1, -1, -1, -1};
+  // The selection resizer: the selection when the grip was taken.
+  // The grid's own sizing of a fixed column (SizeFixedCol): its index, -1 when none.
+  int ownSizingCol_ = -1;
+  void StartControlEdit(int col, int row, const AnsiString& id, const AnsiString& type, const AnsiString& value,
+                        const TRect& rect);
+  TWinControl* controlEdit_ = nullptr;
+  TPoint controlEditCell_{-1, -1};
+  AnsiString controlEditId_;
+  AnsiString controlEditType_;
+  int FixedColBorderAt(int x, int y);
+  bool gripResizing_ = false;
+  bool moveFeedback_ = false;
+  bool layoutPosted_ = false;
+  TGridRect gripOrigin_{-1, -1, -1, -1};
 };
+

@@ -283,6 +283,7 @@ void TGridDropTarget::DropText(TPoint pt, const AnsiString& text) {
     const int right = std::min(col + std::max(size.X, 1), grid_->ColCount()) - 1;
     const int bottom = std::min(row + size.Y, grid_->RowCount()) - 1;
     grid_->SetSelection(GridRect({col, row}, {right, bottom}));
+    if (grid_->OleDragRect().Left >= 0) grid_->ownDropRect_ = GridRect({col, row}, {right, bottom});
     columnArrow_ = -1;
     if (grid_->OnOleDropped) grid_->OnOleDropped(grid_, Rect(col, row, right, bottom));
   });
@@ -390,6 +391,7 @@ int TExStringGrid::OleDragFromCell(int col, int row) {
   } else {
     const TGridRect sel = Selection();
     oleDragRect_ = sel;
+    ownDropRect_ = {-1, -1, -1, -1};
     const TDragResult result = StartTextDrag(this, source, RectToClipboardText(sel, false), AnsiString(), allowed, effect);
     // The rectangle may have moved down with rows a drop into this grid put in.
     const TGridRect dragged = oleDragRect_;
@@ -402,12 +404,16 @@ int TExStringGrid::OleDragFromCell(int col, int row) {
         BeginUpdate();
         for (int r = dragged.Top; r <= dragged.Bottom && r < RowCount(); ++r)
           for (int c = dragged.Left; c <= dragged.Right && c < ColCount(); ++c)
-            if (CanPasteCell(RealColIndex(c), r)) SetCellText(RealColIndex(c), r, AnsiString());
+            if (!(c >= ownDropRect_.Left && c <= ownDropRect_.Right && r >= ownDropRect_.Top &&
+                  r <= ownDropRect_.Bottom) &&
+                CanPasteCell(RealColIndex(c), r))
+              SetCellText(RealColIndex(c), r, AnsiString());
         EndUpdate();
         CellsChanged(Rect(dragged.Left, dragged.Top, dragged.Right, dragged.Bottom));
       }
     }
   }
+  ownDropRect_ = {-1, -1, -1, -1};
   if (OnOleDragStop) OnOleDragStop(this, effect);
   return effect;
 }

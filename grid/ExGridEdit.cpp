@@ -862,6 +862,12 @@ void TExStringGrid::SetEditText(int col, int row, const AnsiString& value) {
 void TExStringGrid::WMChar(TMessage& m) {
   TGridEditState* s = LiveEditState();
   const unsigned char ch = static_cast<unsigned char>(m.WParam & 0xFF);
+  // With RangeSelectAndEdit a typed character on a cell that may be edited
+  // turns editing on and starts the edit with it.
+  if (s && !s->editing && !Options().contains(goEditing) && mouseActions_->RangeSelectAndEdit() &&
+      (ch == 8 || ch >= 32) && InGrid(Col(), Row()) && !IsControlCell(RealColIndex(Col()), Row()) &&
+      MayEditCell(Col(), Row()))
+    SetOptions(Options() + TGridOptions{goEditing});
   if (!s || !Options().contains(goEditing) || !(ch == 8 || ch >= 32) || s->editing) {
     if (s) s->gridLead = 0;
     TBaseGrid::WMChar(m);

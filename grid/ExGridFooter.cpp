@@ -55,12 +55,21 @@ void TExStringGrid::ApplyAutoMerge() {
 
 namespace {
 
-// Calls use(value) for every row whose cell reads as a number.
+// Calls use(value) for every row whose cell holds a number: an empty cell
+// or a text without digits counts as nothing (not as 0), so averages divide
+// by the numbers there are and minimum and maximum start from the first.
+// Node and summary rows of a grouped grid are no values.
 template <class Use>
 void ForEachNumber(const TExStringGrid& grid, int col, int fromRow, int toRow, Use use) {
   fromRow = std::max(fromRow, 0);
   toRow = std::min(toRow, grid.RowCount() + grid.HiddenRowCount() - 1);
   for (int r = fromRow; r <= toRow; ++r) {
+    if (grid.GroupColumn() >= 0 && !grid.IsRowHidden(r)) {
+      const int shown = grid.DisplRowIndex(r);
+      if (grid.IsNodeRow(shown) || grid.IsSummaryRow(shown)) continue;
+    }
+    const AnsiString clean = CleanNumberText(grid.AllCells(col, r));
+    if (clean.empty() || clean == "-") continue;
     double value;
     try {
       value = grid.AllFloats(col, r);

@@ -319,6 +319,13 @@ class TCustomGrid : public TCustomControl {
 
   // The class library exposes these to its subclasses; public here for the
   // grid family's own entries of the same names.
+
+  // ---- input helpers of the grid family (GridsInput.cpp)
+  // The mouse cursor shown over the grid for a moment (a hit zone, an
+  // anchor, panning); crDefault shows the control's Cursor again.
+  void ShowGridCursor(TCursor cursor);
+  // Gives the focus to the next (previous) control in the tab order.
+  void FocusNextControl(bool forward);
   virtual void DeleteRow(int row);
   virtual void DeleteColumn(int col);
   virtual void MoveRow(int fromIndex, int toIndex);

@@ -526,3 +526,31 @@ void TCustomGrid::InitWindowHandle() {
   TCustomControl::InitWindowHandle();
   UpdateScrollRange();
 }
+
+// ================================================================= helpers of the grid family
+
+void TCustomGrid::ShowGridCursor(TCursor cursor) {
+  QWidget* w = WidgetOf(this);
+  if (!w) return;
+  if (cursor == crDefault) cursor = Cursor();
+  if (cursor == crDefault) w->unsetCursor();
+  else w->setCursor(QtCursor(cursor));
+}
+
+void TCustomGrid::FocusNextControl(bool forward) {
+  QWidget* w = WidgetOf(this);
+  if (!w) return;
+  QWidget* next = w;
+  // One round of the focus chain at most; the grid's own children (its
+  // editors) are no next control.
+  for (int guard = 0; guard < 10000; ++guard) {
+    next = forward ? next->nextInFocusChain() : next->previousInFocusChain();
+    if (!next || next == w) return;
+    if (w->isAncestorOf(next)) continue;
+    if ((next->focusPolicy() & Qt::TabFocus) && next->isVisible() && next->isEnabled() &&
+        next->window() == w->window()) {
+      next->setFocus(Qt::TabFocusReason);
+      return;
+    }
+  }
+}

@@ -1,0 +1,183 @@
+// Small operations of TExStringGrid that the input handling calls: zoom,
+// row colours, the selection as text, whether a cell shows selected, and
+// the fitting of a picture into a cell.
+#include <algorithm>
+#include <cmath>
+
+#include "grid/ExGrid.h"
+#include "platform/vcl/RichText.h"
+
+namespace {
+
+// A field that holds a tab, a quote or a line break is quoted, so that the
+// text splits back into the same cells.
+void AppendField(AnsiString& out, const AnsiString& text) {
+  if (text.find_first_of("\t\"\r\n") == std::string::npos) {
+    out += text;
+    return;
+  }
+  out += '"';
+  for (char ch : text) {
+    if (ch == '"') out += '"';
+    out += ch;
+  }
+  out += '"';
+}
+
+}  // namespace
+
+void TExStringGrid::ZoomBy(int delta) {
+  const int step = ZoomStep() + delta;
+  if (delta == 0 || step < -10 || step > 10) return;
+  BeginUpdate();
+  for (int c = 0; c < ColCount(); ++c)
+    if (ColWidths(c) + delta > 0) SetColWidths(c, ColWidths(c) + delta);
+  for (int r = 0; r < RowCount(); ++r)
+    if (RowHeights(r) + delta > 0) SetRowHeights(r, RowHeights(r) + delta);
+  SetZoomStep(step);
+  EndUpdate();
+}
+
+void TExStringGrid::SetRowColor(int row, TColor color) {
+  if (row < 0 || row >= RowCount()) return;
+  for (int c = TBaseGrid::FixedCols(); c < RealColCount(); ++c) {
+    if (color == clNone) {
+      if (TCellProperties* props = FindCellProperties(c, row)) {
+        props->SetBrushColor(clNone);
+        props->SetBrushColorTo(clNone);
+      }
+    } else {
+      CellPropertiesAt(c, row)->SetBrushColor(color);
+    }
+  }
+  RepaintRow(row);
+}
+
+void TExStringGrid::SetRowFontColor(int row, TColor color) {
+  if (row < 0 || row >= RowCount()) return;
+  for (int c = TBaseGrid::FixedCols(); c < RealColCount(); ++c) {
+    if (color == clNone) {
+      if (TCellProperties* props = FindCellProperties(c, row)) props->SetFontColor(clNone);
+    } else {
+      CellPropertiesAt(c, row)->SetFontColor(color);
+    }
+  }
+  RepaintRow(row);
+}
+
+bool TExStringGrid::IsCellShownSelected(int col, int row) {
+  if (col < TBaseGrid::FixedCols() || row < TBaseGrid::FixedRows() || col >= ColCount() || row >= RowCount())
+    return false;
+  if (IsFixedCell(col, row)) return false;
+  if (mouseActions_->DisjunctRowSelect()) return IsRowSelected(SelectFlagRow(row));
+  if (mouseActions_->DisjunctColSelect()) return IsColSelected(col);
+  const TGridRect sel = Selection();
+  return col >= sel.Left && col <= sel.Right && row >= sel.Top && row <= sel.Bottom;
+}
+
+AnsiString TExStringGrid::SelectionAsText() {
+  TGridRect sel = Selection();
+  if (Options().contains(goRowSelect) && dragDropSettings_->OleEntireRows()) {
+    sel.Left = 0;
+    sel.Right = ColCount() - 1;
+  }
+  std::vector<int> rows;
+  if (mouseActions_->DisjunctRowSelect()) {
+    for (int r = TBaseGrid::FixedRows(); r < RowCount(); ++r)
+      if (IsRowSelected(SelectFlagRow(r))) rows.push_back(r);
+  } else {
+    for (int r = std::max(sel.Top, 0); r <= sel.Bottom && r < RowCount(); ++r) rows.push_back(r);
+  }
+  AnsiString out;
+  bool firstRow = true;
+  for (int r : rows) {
+    if (!firstRow) out += "\r\n";
+    firstRow = false;
+    for (int c = std::max(sel.Left, 0); c <= sel.Right && c < ColCount(); ++c) {
+      if (c > std::max(sel.Left, 0)) out += '\t';
+      AnsiString text = GetCellText(RealColIndex(c), r);
+      if (text.find("{\\") != std::string::npos) text = RichTextToPlainText(text);
+      AppendField(out, text);
+    }
+  }
+  return out;
+}
+
+TPoint TExStringGrid::FitPictureSize(int mode, int picW, int picH, int availW, int availH) {
+  availW = std::max(availW, 0);
+  availH = std::max(availH, 0);
+  picW = std::max(picW, 0);
+  picH = std::max(picH, 0);
+  // A side below 1 pixel counts 1, so no ratio divides by nothing.
+  const double rx = static_cast<double>(availW) / std::max(picW, 1);
+  const double ry = static_cast<double>(availH) / std::max(picH, 1);
+  auto scaled = [&](double ratio) {
+    return TPoint{static_cast<int>(std::lround(picW * ratio)), static_cast<int>(std::lround(picH * ratio))};
+  };
+  switch (mode) {
+    case 1: return TPoint{availW, availH};
+    case 2: return scaled(std::min(rx, ry));
+    case 3: return picW > availW || picH > availH ? TPoint{availW, availH} : TPoint{picW, picH};
+    case 4:
+      if (picW <= availW && picH <= availH) return TPoint{picW, picH};
+      return scaled(std::min(std::min(rx, 1.0), std::min(ry, 1.0)));
+    default: return TPoint{picW, picH};
+  }
+}
+
+int TExStringGrid::FillFromRect(const TGridRect& source, const TGridRect& target) {
+  const int width = source.Right - source.Left + 1;
+  const int height = source.Bottom - source.Top + 1;
+  if (width < 1 || height < 1 || source.Left < 0 || source.Top < 0) return 0;
+  // The source's texts first: the target may overlap it.
+  std::vector<AnsiString> block;
+  block.reserve(static_cast<std::size_t>(width) * height);
+  for (int r = source.Top; r <= source.Bottom; ++r)
+    for (int c = source.Left; c <= source.Right; ++c)
+      block.push_back(c < ColCount() && r < RowCount() ? GetCellText(RealColIndex(c), r) : AnsiString());
+  int written = 0;
+  BeginUpdate();
+  for (int r = std::max(target.Top, TBaseGrid::FixedRows()); r <= target.Bottom && r < RowCount(); ++r) {
+    for (int c = std::max(target.Left, TBaseGrid::FixedCols()); c <= target.Right && c < ColCount(); ++c) {
+      if (IsFixedCell(c, r)) continue;
+      const int realCol = RealColIndex(c);
+      const TPoint base = BaseCellOf(realCol, r);
+      if (const TCellProperties* props = FindCellProperties(base.X, base.Y); props && props->ReadOnly()) continue;
+      bool canEdit = true;
+      if (OnCanEditCell) OnCanEditCell(this, base.Y, base.X, canEdit);
+      if (!canEdit) continue;
+      const int dy = ((r - source.Top) % height + height) % height;
+      const int dx = ((c - source.Left) % width + width) % width;
+      const AnsiString& text = block[static_cast<std::size_t>(dy) * width + dx];
+      if (GetCellText(realCol, r) != text) SetCellText(realCol, r, text);
+      ++written;
+    }
+  }
+  EndUpdate();
+  if (written > 0) CellsChanged(Rect(RealColIndex(target.Left), target.Top, RealColIndex(target.Right), target.Bottom));
+  return written;
+}
+
+namespace {
+constexpr Cardinal kLayoutCellControls = WM_USER + 0x111;
+}  // namespace
+
+void TExStringGrid::ViewChanged() {
+  if (cellControls_.Count() == 0 || Destroying() || layoutPosted_ || !HandleAllocated()) return;
+  layoutPosted_ = PostMessage(Handle(), kLayoutCellControls, 0, 0);
+}
+
+void TExStringGrid::WndProc(TMessage& m) {
+  if (m.Msg != kLayoutCellControls) {
+    TBaseGrid::WndProc(m);
+    return;
+  }
+  layoutPosted_ = false;
+  if (Destroying()) return;
+  RepositionCellControls();
+  // A control moved over freshly scrolled cells repaints whole.
+  for (int i = 0; i < cellControls_.Count(); ++i) {
+    TControl* control = cellControls_.Items(i).Control;
+    if (control && control->Visible()) control->Invalidate();
+  }
+}
