@@ -1552,13 +1552,6 @@ class TExStringGrid : public TBaseGrid {
   std::function<void(TObject* sender, int row, int col, const AnsiString& anchor, bool& process)> OnAnchorClick;
   std::function<void(TObject* sender, int row, int col, const AnsiString& id, const AnsiString& type,
                      const AnsiString& value)> OnControlClick;
-  std::function<void(TObject* sender, int row, int col, const AnsiString& id, const AnsiString& type,
-                     const AnsiString& value)> OnControlEditDone;
-  // The edit over a text control (EDIT, PASSWORD, MASK) of a cell's
-  // mark-up; nullptr until one was opened.
-  TWinControl* ControlEditor() const { return controlEdit_; }
-  // Writes the edited value into the control, or with keep false drops it.
-  void EndControlEdit(bool keep);
   std::function<void(TObject* sender, int row, int col, const AnsiString& anchor)> OnAnchorEnter;
   std::function<void(TObject* sender, int row, int col, const AnsiString& anchor)> OnAnchorExit;
   std::function<void(TObject* sender, int row, int col, AnsiString& anchor)> OnAnchorHint;
@@ -1654,12 +1647,6 @@ class TExStringGrid : public TBaseGrid {
   // The selection resizer: the selection when the grip was taken.
   // The grid's own sizing of a fixed column (SizeFixedCol): its index, -1 when none.
   int ownSizingCol_ = -1;
-  void StartControlEdit(int col, int row, const AnsiString& id, const AnsiString& type, const AnsiString& value,
-                        const TRect& rect);
-  TWinControl* controlEdit_ = nullptr;
-  TPoint controlEditCell_{-1, -1};
-  AnsiString controlEditId_;
-  AnsiString controlEditType_;
   int FixedColBorderAt(int x, int y);
   bool gripResizing_ = false;
   bool moveFeedback_ = false;

@@ -345,9 +345,7 @@ void TExStringGrid::KeyDown(Word& key, TShiftState shift) {
       const AnsiString id = NextControlId(GetCellText(realCol, Row()), "");
       THtmlDrawResult hit;
       if (!id.empty() && HtmlHitAt(realCol, Row(), -1, -1, hit, id) && hit.ControlId == id) {
-        const AnsiString type = UpperCase(hit.ControlType);
-        if (type == "EDIT" || type == "PASSWORD" || type == "MASK") {
-          StartControlEdit(realCol, Row(), id, type, hit.ControlValue, hit.ControlRect);
+        if (StartControlEditor(Col(), Row(), id)) {
           consumed();
           return;
         }

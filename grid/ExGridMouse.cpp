@@ -285,9 +285,8 @@ bool TExStringGrid::ClickCellControl(int col, int row, int x, int y, TShiftState
         }
       }
       if (OnControlClick) OnControlClick(this, base.Y, DisplColIndex(base.X), hit.ControlId, type, value);
-      if ((type == "EDIT" || type == "PASSWORD" || type == "MASK") && editingOn &&
-          MayEditCell(DisplColIndex(base.X), base.Y))
-        StartControlEdit(base.X, base.Y, hit.ControlId, type, value, hit.ControlRect);
+      if (type != "CHECK" && editingOn && MayEditCell(DisplColIndex(base.X), base.Y))
+        StartControlEditor(DisplColIndex(base.X), base.Y, hit.ControlId);
       return true;
     }
   }
@@ -313,6 +312,8 @@ void TExStringGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int
     StopPanning();
     return;
   }
+  // The editor this click opens puts its caret under the mouse.
+  if (button == mbLeft && mouseActions_->CaretPositioning()) NoteCaretClick(x, y);
   if (button == mbMiddle) {
     if (ScrollOptions().IntelliPan != ipNone && RowCount() > TBaseGrid::FixedRows()) {
       panning_ = true;
@@ -1100,53 +1101,4 @@ void TExStringGrid::WMCancelMode(TMessage& m) {
   pendingDrag_ = false;
   HideMoveFeedback();
   TBaseGrid::WMCancelMode(m);
-}
-
-// ------------------------------------------------------------- mark-up text controls
-
-void TExStringGrid::StartControlEdit(int col, int row, const AnsiString& id, const AnsiString& type,
-                                     const AnsiString& value, const TRect& rect) {
-  if (controlEdit_ && controlEdit_->Visible()) EndControlEdit(true);
-  auto* edit = dynamic_cast<TEdit*>(controlEdit_);
-  if (!edit) {
-    edit = new TEdit(this);
-    edit->SetParent(this);
-    edit->OnKeyDown = [this](TObject*, Word& key, TShiftState) {
-      if (key == VK_RETURN || key == VK_ESCAPE) {
-        const bool keep = key == VK_RETURN;
-        key = 0;
-        EndControlEdit(keep);
-        if (CanFocus()) SetFocus();
-      }
-    };
-    edit->OnExit = [this](TObject*) { EndControlEdit(true); };
-    controlEdit_ = edit;
-  }
-  controlEditCell_ = TPoint{col, row};
-  controlEditId_ = id;
-  controlEditType_ = type;
-  edit->SetPasswordChar(type == "PASSWORD" ? '*' : '\0');
-  edit->SetText(value);
-  edit->SetBounds(rect.Left + 1, rect.Top + 4, std::max(rect.Right - rect.Left - 4, 8),
-                  std::max(rect.Bottom - rect.Top - 4, 8));
-  edit->SetVisible(true);
-  edit->BringToFront();
-  if (edit->CanFocus()) edit->SetFocus();
-}
-
-void TExStringGrid::EndControlEdit(bool keep) {
-  if (Destroying() || !controlEdit_ || !controlEdit_->Visible() || controlEditCell_.X < 0) return;
-  const TPoint cell = controlEditCell_;
-  controlEditCell_ = TPoint{-1, -1};
-  const AnsiString value = controlEdit_->GetText();
-  controlEdit_->SetVisible(false);
-  if (!keep || cell.X >= RealColCount() || cell.Y >= RowCount()) return;
-  AnsiString text = GetCellText(cell.X, cell.Y);
-  if (SetControlValue(text, controlEditId_, value)) {
-    SetCellText(cell.X, cell.Y, text);
-    CellsChanged(Rect(cell.X, cell.Y, cell.X, cell.Y));
-    RepaintCell(DisplColIndex(cell.X), cell.Y);
-  }
-  if (OnControlEditDone)
-    OnControlEditDone(this, cell.Y, DisplColIndex(cell.X), controlEditId_, controlEditType_, value);
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "grid/ExGrid.h"
+#include "grid/ExGridEditors.h"
 #include "grid/ExHint.h"
 #include "grid/ExHtml.h"
 #include "platform/rtl/Cp949.h"
@@ -862,20 +863,20 @@ TEST_F(GridInput, AnEditControlInMarkUpIsEditedInPlaceAndWrittenBackOnEnter) {
   grid->SetCol(2);
   grid->SetRow(3);
   SimulateKey(grid, VK_F2);
-  ASSERT_TRUE(grid->ControlEditor() && grid->ControlEditor()->Visible());
-  EXPECT_EQ(grid->ControlEditor()->GetText(), "old");
-  grid->ControlEditor()->SetText("새 메모 \"quoted\""_k);
-  SimulateKey(grid->ControlEditor(), VK_RETURN);
-  EXPECT_FALSE(grid->ControlEditor()->Visible());
+  ASSERT_TRUE(grid->HtmlControlEdit() && grid->HtmlControlEdit()->Visible());
+  EXPECT_EQ(grid->HtmlControlEdit()->GetText(), "old");
+  grid->HtmlControlEdit()->SetText("새 메모 \"quoted\""_k);
+  SimulateKey(grid->HtmlControlEdit(), VK_RETURN);
+  EXPECT_FALSE(grid->HtmlControlEdit()->Visible());
   ASSERT_EQ(done.size(), 1u);
   EXPECT_EQ(done[0], "23 note EDIT " + std::string("새 메모 \"quoted\""_k));
   // The value reads back whole from the cell's mark-up.
   THtmlControl control = ParseControlTag(grid->Cells(2, 3).substr(grid->Cells(2, 3).find("<CONTROL")));
   EXPECT_EQ(control.Value, "새 메모 \"quoted\""_k);
   SimulateKey(grid, VK_F2);
-  ASSERT_TRUE(grid->ControlEditor()->Visible());
-  grid->ControlEditor()->SetText("dropped");
-  SimulateKey(grid->ControlEditor(), VK_ESCAPE);
+  ASSERT_TRUE(grid->HtmlControlEdit()->Visible());
+  grid->HtmlControlEdit()->SetText("dropped");
+  SimulateKey(grid->HtmlControlEdit(), VK_ESCAPE);
   EXPECT_EQ(ParseControlTag(grid->Cells(2, 3).substr(grid->Cells(2, 3).find("<CONTROL"))).Value, "새 메모 \"quoted\""_k);
 }
 
