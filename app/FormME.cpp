@@ -45,7 +45,8 @@ constexpr int kPosterHeight = 228;
 constexpr int kSearchButtonWidth = 64;
 
 // The portals' buttons and menu items, by portal number.
-const AnsiString kPortalCaptions[kPortalCount] = {"네이버 영화"_k, "씨네21"_k, "IMDb", "맥스무비"_k};
+// Named as the settings dialog names them for the default portal.
+const AnsiString kPortalCaptions[kPortalCount] = {"네이버무비"_k, "무비스트"_k, "IMDb", "씨네서울"_k};
 
 const AnsiString& NoImage() {
   static const AnsiString name = "noimage.jpg";
