@@ -349,6 +349,9 @@ void TExStringGrid::DrawContent(TCanvas* canvas, int col, int row, TRect rect, T
       request.HoverAnchor = hoverCell_.X == realCol && hoverCell_.Y == row ? hoverAnchor_ : 0;
       request.WordWrap = !enhTextSize_;
       request.AnchorColor = paint.UrlColor;
+      // Without the timer the phase never flips: blinking text then shows
+      // steadily rather than staying invisible.
+      request.BlinkPhase = blinkPhase_ || !enableBlink_;
       const int bk = canvas->SetBkMode(TRANSPARENT);
       const TMarkupResult result = DrawMarkupText(request);
       canvas->SetBkMode(bk);
