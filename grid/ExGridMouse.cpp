@@ -539,7 +539,16 @@ void TExStringGrid::MouseMove(TShiftState shift, int x, int y) {
       (std::abs(x - downPoint_.X) > kDragThreshold || std::abs(y - downPoint_.Y) > kDragThreshold)) {
     pendingDrag_ = false;
     const TPoint cell = downCell_;
+    oleDragVetoed_ = false;
     if (cell.X >= 0 && cell.Y >= 0) OleDragFromCell(cell.X, cell.Y);
+    if (oleDragVetoed_) {
+      // A refused drag is an ordinary press on the cell after all (held
+      // back until now, and reported now), and this move already extends
+      // its range.
+      oleDragVetoed_ = false;
+      TBaseGrid::MouseDown(mbLeft, shift, downPoint_.X, downPoint_.Y);
+      TBaseGrid::MouseMove(shift, x, y);
+    }
     return;
   }
 

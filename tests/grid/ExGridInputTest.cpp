@@ -607,6 +607,36 @@ TEST_F(GridInput, ADragStartsOnlyPastThreePixelsAndAMoveOntoItsOwnRangeKeepsTheD
   EXPECT_EQ(grid->Cells(2, 4), "d3");
 }
 
+TEST_F(GridInput, ARefusedDragSelectsTheRangeTheMouseSweepsInstead) {
+  grid->DragDropSettings()->SetOleDropSource(true);
+  int drags = 0, asked = 0, presses = 0;
+  DragHookScope hook([&](const TDragData&, int) {
+    ++drags;
+    return DROPEFFECT_NONE;
+  });
+  grid->OnOleDrag = [&](TObject*, int, int, const AnsiString&, bool& allow) {
+    ++asked;
+    allow = false;
+  };
+  grid->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) { ++presses; };
+  grid->SetSelection({1, 2, 2, 3});
+  const TPoint from = Center(1, 2), to = Center(3, 5);
+  SimulateMouseDown(grid, mbLeft, from.X, from.Y);
+  SimulateMouseMove(grid, from.X + 10, from.Y + 5, {ssLeft});
+  SimulateMouseMove(grid, to.X, to.Y, {ssLeft});
+  SimulateMouseUp(grid, mbLeft, to.X, to.Y);
+  EXPECT_EQ(asked, 1);
+  EXPECT_EQ(drags, 0);
+  EXPECT_EQ(presses, 1);
+  const TGridRect sel = grid->Selection();
+  EXPECT_EQ(sel.Left, 1);
+  EXPECT_EQ(sel.Top, 2);
+  EXPECT_EQ(sel.Right, 3);
+  EXPECT_EQ(sel.Bottom, 5);
+  EXPECT_EQ(grid->Cells(1, 2), "올드보이"_k);  // nothing was moved or cleared
+  EXPECT_EQ(grid->GridState(), gsNormal);
+}
+
 TEST_F(GridInput, TheFillGripRepeatsTheSelectionWithoutTheClipboardAndSkipsReadOnlyCells) {
   grid->SetSelectionRectangle(true);
   grid->SetSelectionResizer(true);
