@@ -820,6 +820,54 @@ TEST_F(GridInput, TheBlinkTimerFlipsThePhase) {
   EXPECT_NE(grid->BlinkPhase(), before);
 }
 
+TEST_F(GridInput, TheKeypadDecimalKeyStartsAnEditWithTheLocalesSeparator) {
+  FormatSettings.DecimalSeparator = ',';
+  FormatSettings.ThousandSeparator = '.';
+  grid->SetOptions(grid->Options() + TGridOptions{goEditing});
+  grid->SetExcelStyleDecimalSeparator(true);
+  grid->SetCol(4);
+  grid->SetRow(2);
+  SimulateKey(grid, VK_DECIMAL, {}, ".", true);
+  ASSERT_TRUE(grid->InplaceEditor() && grid->InplaceEditor()->Visible());
+  SimulateTyping(grid->InplaceEditor(), "5");
+  EXPECT_EQ(grid->InplaceEditor()->GetText(), ",5");
+  SimulateKey(grid->InplaceEditor(), VK_ESCAPE);
+  ASSERT_FALSE(grid->EditorMode());
+  // The main full stop stays a full stop; without the switch the keypad's too.
+  SimulateKey(grid, VK_OEM_PERIOD, {}, ".");
+  ASSERT_TRUE(grid->InplaceEditor() && grid->InplaceEditor()->Visible());
+  EXPECT_EQ(grid->InplaceEditor()->GetText(), ".");
+  SimulateKey(grid->InplaceEditor(), VK_ESCAPE);
+  grid->SetExcelStyleDecimalSeparator(false);
+  SimulateKey(grid, VK_DECIMAL, {}, ".", true);
+  ASSERT_TRUE(grid->InplaceEditor() && grid->InplaceEditor()->Visible());
+  EXPECT_EQ(grid->InplaceEditor()->GetText(), ".");
+}
+
+namespace {
+// A control inside the grid that answers its mnemonic.
+struct MnemonicProbe : TEdit {
+  using TEdit::TEdit;
+  int seen = 0;
+  void CMDialogChar(TMessage& m) override {
+    ++seen;
+    m.Result = 1;
+  }
+};
+}  // namespace
+
+TEST_F(GridInput, DialogCharactersReachControlsInTheGridOnlyWithAlt) {
+  auto* probe = new MnemonicProbe(shown.form);
+  probe->SetParent(grid);
+  TMessage typed{CM_DIALOGCHAR, 'a', 0, 0};
+  grid->WindowProc(typed);
+  EXPECT_EQ(probe->seen, 0);
+  EXPECT_EQ(typed.Result, 0);
+  TMessage withAlt{CM_DIALOGCHAR, 'a', LPARAM(1) << 29, 0};
+  grid->WindowProc(withAlt);
+  EXPECT_EQ(probe->seen, 1);
+}
+
 TEST_F(GridInput, TabInsideTheEditorMovesOnToTheNextCell) {
   grid->SetOptions(grid->Options() + TGridOptions{goEditing, goTabs});
   grid->SetCol(2);
