@@ -19,6 +19,7 @@
 #include "grid/ExGrid.h"
 #include "grid/ExHint.h"
 #include "grid/ExHtml.h"
+#include "grid/ExPanGlyph.h"
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/ShellApi.h"
 #include "platform/vcl/StdCtrls.h"
@@ -321,6 +322,7 @@ void TExStringGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int
       SetMouseCapture(true);
       if (HandleAllocated()) SetTimer(Handle(), kPanTimerId, kPanInterval);
       ShowGridCursor(kCursorPanNone);
+      InvalidateRect(PanGlyphRect(panOrigin_));
     }
     TBaseGrid::MouseDown(button, shift, x, y);
     return;
@@ -1021,7 +1023,7 @@ void TExStringGrid::StopPanning() {
   if (HandleAllocated()) KillTimer(Handle(), kPanTimerId);
   if (MouseCapture()) SetMouseCapture(false);
   ShowGridCursor(crDefault);
-  Invalidate();
+  InvalidateRect(PanGlyphRect(panOrigin_));
 }
 
 void TExStringGrid::PanStep() {
@@ -1040,7 +1042,11 @@ void TExStringGrid::PanStep() {
   if (dx == 0 && dy == 0) return;
   const int col = std::clamp(Col() + dx, FirstDataCol(), LastDataCol());
   const int row = std::clamp(Row() + dy, TBaseGrid::FixedRows(), LastDataRow());
-  if (col != Col() || row != Row()) FocusCell(col, row, true);
+  if (col != Col() || row != Row()) {
+    FocusCell(col, row, true);
+    // A scroll may have carried the glyph's pixels along with the cells.
+    InvalidateRect(PanGlyphRect(panOrigin_));
+  }
 }
 
 void TExStringGrid::UpdateHoverTimer() {

@@ -6,8 +6,10 @@
 #include "grid/ExGridEditors.h"
 #include "grid/ExHint.h"
 #include "grid/ExHtml.h"
+#include "grid/ExPanGlyph.h"
 #include "platform/rtl/Cp949.h"
 #include "platform/vcl/Clipbrd.h"
+#include "platform/vcl/PaintTo.h"
 #include "platform/vcl/ShellApi.h"
 #include "platform/vcl/StdCtrls.h"
 #include "tests/grid/EditorTestSupport.h"
@@ -522,6 +524,29 @@ TEST_F(GridInput, PanningFollowsOnlyItsAxisAndStopsWhenTheFocusGoes) {
   EXPECT_FALSE(grid->Panning());
 }
 
+TEST_F(GridInput, ThePanGlyphShowsAtTheOriginWhilePanningOnly) {
+  grid->ScrollOptions().IntelliPan = ipBoth;
+  // Below the last row: nothing but the grid's background there.
+  const TPoint origin{200, 230};
+  // A point inside the glyph's upward arrow.
+  const int x = origin.X + kPanGlyphSize / 2 - 1, y = origin.Y + kPanGlyphSize / 2 - 10;
+  TBitmap before;
+  PaintControlTo(grid, before);
+  SimulateMouseDown(grid, mbMiddle, origin.X, origin.Y);
+  ASSERT_TRUE(grid->Panning());
+  TBitmap panning;
+  PaintControlTo(grid, panning);
+  EXPECT_NE(panning.PixelColor(x, y), before.PixelColor(x, y));
+  EXPECT_EQ(panning.PixelColor(x, y), 0u);  // black
+  EXPECT_EQ(panning.PixelColor(origin.X + 40, origin.Y + 16), before.PixelColor(origin.X + 40, origin.Y + 16));
+  SimulateMouseDown(grid, mbRight, origin.X, origin.Y);
+  SimulateMouseUp(grid, mbRight, origin.X, origin.Y);
+  ASSERT_FALSE(grid->Panning());
+  TBitmap after;
+  PaintControlTo(grid, after);
+  EXPECT_EQ(after.PixelColor(x, y), before.PixelColor(x, y));
+}
+
 // ---------------------------------------------------------------- small operations
 
 TEST_F(GridInput, SelectionTextQuotesCellsWithTabsQuotesAndLineBreaks) {
@@ -995,4 +1020,28 @@ TEST_F(GridInput, ControlsPlacedInCellsFollowScrollingAndSizing) {
   EXPECT_TRUE(PumpUntil([&] { return edit->Left() == grid->CellRect(2, 6).Left; }));
   grid->SetRowHeights(3, 50);
   EXPECT_TRUE(PumpUntil([&] { return edit->Top() == grid->CellRect(2, 6).Top; }));
+}
+
+TEST(PanGlyph, ArrowsPointOnlyAlongTheAxesThePanFollows) {
+  TRecordingCanvas canvas;
+  const TPoint origin{40, 60};
+  auto arrows = [&](TIntelliPan mode) {
+    canvas.Clear();
+    DrawPanGlyph(canvas, origin, mode);
+    return canvas.CallsOf(coPolygon);
+  };
+  const TRect area = PanGlyphRect(origin);
+  const auto vertical = arrows(ipVertical);
+  ASSERT_EQ(vertical.size(), 2u);
+  for (const TCanvasCall& call : vertical) {
+    ASSERT_EQ(call.Points.size(), 3u);
+    for (const TPoint& p : call.Points) EXPECT_TRUE(PtInRect(area, p));
+    EXPECT_EQ(call.Points[0].X, origin.X + kPanGlyphSize / 2 - 1);  // the tip is straight above or below
+  }
+  const auto horizontal = arrows(ipHorizontal);
+  ASSERT_EQ(horizontal.size(), 2u);
+  for (const TCanvasCall& call : horizontal) EXPECT_EQ(call.Points[0].Y, origin.Y + kPanGlyphSize / 2 - 1);
+  EXPECT_EQ(arrows(ipBoth).size(), 4u);
+  EXPECT_TRUE(arrows(ipNone).empty());
+  EXPECT_TRUE(canvas.Calls().empty());
 }
