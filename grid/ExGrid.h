@@ -1652,5 +1652,7 @@ class TExStringGrid : public TBaseGrid {
   bool moveFeedback_ = false;
   bool layoutPosted_ = false;
   TGridRect gripOrigin_{-1, -1, -1, -1};
+  // Set when OnOleDrag refused the last drag: the gesture selects instead.
+  bool oleDragVetoed_ = false;
 };
 

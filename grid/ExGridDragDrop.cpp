@@ -381,6 +381,7 @@ int TExStringGrid::OleDragFromCell(int col, int row) {
   const bool columnDrag = row < FixedRows() && settings->OleColumnDragDrop();
   bool allow = true;
   if (OnOleDrag) OnOleDrag(this, row, realCol, GetCellText(realCol, row), allow);
+  oleDragVetoed_ = !allow;
   if (!allow) return DROPEFFECT_NONE;
   TGridDropSource source(this);
   if (OnOleDragStart) OnOleDragStart(this, row, realCol);

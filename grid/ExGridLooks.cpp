@@ -306,6 +306,7 @@ TMarkupResult DrawMarkupText(const TMarkupRequest& request) {
   args.WordWrap = request.WordWrap;
   args.AnchorColor = request.AnchorColor;
   args.ShadowColor = request.ShadowColor;
+  args.BlinkPhase = request.BlinkPhase;
   THtmlDrawResult drawn;
   DrawHtml(*request.Canvas, request.Text, request.Rect, args, drawn);
   result.Width = drawn.Width;

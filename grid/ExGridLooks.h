@@ -159,6 +159,8 @@ struct TMarkupRequest {
   bool WordWrap = true;
   TColor AnchorColor = 0xFF0000;
   TColor ShadowColor = 0x808080;
+  // False paints blinking text in the background colour (its off phase).
+  bool BlinkPhase = false;
 };
 struct TMarkupResult {
   int Width = 0;

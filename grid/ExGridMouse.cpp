@@ -19,6 +19,7 @@
 #include "grid/ExGrid.h"
 #include "grid/ExHint.h"
 #include "grid/ExHtml.h"
+#include "grid/ExPanGlyph.h"
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/ShellApi.h"
 #include "platform/vcl/StdCtrls.h"
@@ -321,6 +322,7 @@ void TExStringGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int
       SetMouseCapture(true);
       if (HandleAllocated()) SetTimer(Handle(), kPanTimerId, kPanInterval);
       ShowGridCursor(kCursorPanNone);
+      InvalidateRect(PanGlyphRect(panOrigin_));
     }
     TBaseGrid::MouseDown(button, shift, x, y);
     return;
@@ -539,7 +541,16 @@ void TExStringGrid::MouseMove(TShiftState shift, int x, int y) {
       (std::abs(x - downPoint_.X) > kDragThreshold || std::abs(y - downPoint_.Y) > kDragThreshold)) {
     pendingDrag_ = false;
     const TPoint cell = downCell_;
+    oleDragVetoed_ = false;
     if (cell.X >= 0 && cell.Y >= 0) OleDragFromCell(cell.X, cell.Y);
+    if (oleDragVetoed_) {
+      // A refused drag is an ordinary press on the cell after all (held
+      // back until now, and reported now), and this move already extends
+      // its range.
+      oleDragVetoed_ = false;
+      TBaseGrid::MouseDown(mbLeft, shift, downPoint_.X, downPoint_.Y);
+      TBaseGrid::MouseMove(shift, x, y);
+    }
     return;
   }
 
@@ -1012,7 +1023,7 @@ void TExStringGrid::StopPanning() {
   if (HandleAllocated()) KillTimer(Handle(), kPanTimerId);
   if (MouseCapture()) SetMouseCapture(false);
   ShowGridCursor(crDefault);
-  Invalidate();
+  InvalidateRect(PanGlyphRect(panOrigin_));
 }
 
 void TExStringGrid::PanStep() {
@@ -1031,7 +1042,11 @@ void TExStringGrid::PanStep() {
   if (dx == 0 && dy == 0) return;
   const int col = std::clamp(Col() + dx, FirstDataCol(), LastDataCol());
   const int row = std::clamp(Row() + dy, TBaseGrid::FixedRows(), LastDataRow());
-  if (col != Col() || row != Row()) FocusCell(col, row, true);
+  if (col != Col() || row != Row()) {
+    FocusCell(col, row, true);
+    // A scroll may have carried the glyph's pixels along with the cells.
+    InvalidateRect(PanGlyphRect(panOrigin_));
+  }
 }
 
 void TExStringGrid::UpdateHoverTimer() {

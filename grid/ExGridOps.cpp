@@ -160,6 +160,12 @@ int TExStringGrid::FillFromRect(const TGridRect& source, const TGridRect& target
 
 namespace {
 constexpr Cardinal kLayoutCellControls = WM_USER + 0x111;
+// Bit 22 of a key's data: the scan code of a numeric keypad key.
+constexpr LPARAM kKeypadScanBit = LPARAM(1) << 22;
+// Bit 29 of a key's data: Alt was held when the key went down.
+constexpr LPARAM kAltContextBit = LPARAM(1) << 29;
+
+bool DialogCharWithAlt(const TMessage& m) { return (m.LParam & kAltContextBit) || GetKeyState(VK_MENU) < 0; }
 }  // namespace
 
 void TExStringGrid::ViewChanged() {
@@ -168,6 +174,14 @@ void TExStringGrid::ViewChanged() {
 }
 
 void TExStringGrid::WndProc(TMessage& m) {
+  if (m.Msg == CM_DIALOGCHAR && !DialogCharWithAlt(m)) {
+    // Without Alt a dialog character is the grid's own typing: no mnemonic
+    // of a control inside the grid may take it.
+    m.Result = 0;
+    return;
+  }
+  if (m.Msg == WM_CHAR && excelStyleDecimal_ && (m.WParam & 0xFF) == '.' && (m.LParam & kKeypadScanBit))
+    m.WParam = static_cast<unsigned char>(FormatSettings.DecimalSeparator);
   if (m.Msg != kLayoutCellControls) {
     TBaseGrid::WndProc(m);
     return;

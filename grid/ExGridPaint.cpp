@@ -21,6 +21,7 @@
 #include "grid/ExGrid.h"
 #include "grid/PictureContainer.h"
 #include "grid/ExHtml.h"
+#include "grid/ExPanGlyph.h"
 #include "platform/rtl/Cp949.h"
 #include "platform/vcl/Messages.h"
 #include "platform/vcl/RichText.h"
@@ -349,6 +350,9 @@ void TExStringGrid::DrawContent(TCanvas* canvas, int col, int row, TRect rect, T
       request.HoverAnchor = hoverCell_.X == realCol && hoverCell_.Y == row ? hoverAnchor_ : 0;
       request.WordWrap = !enhTextSize_;
       request.AnchorColor = paint.UrlColor;
+      // Without the timer the phase never flips: blinking text then shows
+      // steadily rather than staying invisible.
+      request.BlinkPhase = blinkPhase_ || !enableBlink_;
       const int bk = canvas->SetBkMode(TRANSPARENT);
       const TMarkupResult result = DrawMarkupText(request);
       canvas->SetBkMode(bk);
@@ -874,6 +878,8 @@ void TExStringGrid::SetHover(TPoint cell, int anchor) {
 void TExStringGrid::Paint() {
   Canvas()->Pen()->SetStyle(psSolid);
   TBaseGrid::Paint();
+  // The pan glyph stays over the cells until the pan ends.
+  if (panning_) DrawPanGlyph(*Canvas(), panOrigin_, ScrollOptions().IntelliPan);
   if (!ControlEditorOpen()) return;
   // The editor control leaves the cell's right and bottom lines free; the
   // outline keeps the cell framed while the control covers its contents.

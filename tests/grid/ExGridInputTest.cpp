@@ -6,8 +6,10 @@
 #include "grid/ExGridEditors.h"
 #include "grid/ExHint.h"
 #include "grid/ExHtml.h"
+#include "grid/ExPanGlyph.h"
 #include "platform/rtl/Cp949.h"
 #include "platform/vcl/Clipbrd.h"
+#include "platform/vcl/PaintTo.h"
 #include "platform/vcl/ShellApi.h"
 #include "platform/vcl/StdCtrls.h"
 #include "tests/grid/EditorTestSupport.h"
@@ -522,6 +524,29 @@ TEST_F(GridInput, PanningFollowsOnlyItsAxisAndStopsWhenTheFocusGoes) {
   EXPECT_FALSE(grid->Panning());
 }
 
+TEST_F(GridInput, ThePanGlyphShowsAtTheOriginWhilePanningOnly) {
+  grid->ScrollOptions().IntelliPan = ipBoth;
+  // Below the last row: nothing but the grid's background there.
+  const TPoint origin{200, 230};
+  // A point inside the glyph's upward arrow.
+  const int x = origin.X + kPanGlyphSize / 2 - 1, y = origin.Y + kPanGlyphSize / 2 - 10;
+  TBitmap before;
+  PaintControlTo(grid, before);
+  SimulateMouseDown(grid, mbMiddle, origin.X, origin.Y);
+  ASSERT_TRUE(grid->Panning());
+  TBitmap panning;
+  PaintControlTo(grid, panning);
+  EXPECT_NE(panning.PixelColor(x, y), before.PixelColor(x, y));
+  EXPECT_EQ(panning.PixelColor(x, y), 0u);  // black
+  EXPECT_EQ(panning.PixelColor(origin.X + 40, origin.Y + 16), before.PixelColor(origin.X + 40, origin.Y + 16));
+  SimulateMouseDown(grid, mbRight, origin.X, origin.Y);
+  SimulateMouseUp(grid, mbRight, origin.X, origin.Y);
+  ASSERT_FALSE(grid->Panning());
+  TBitmap after;
+  PaintControlTo(grid, after);
+  EXPECT_EQ(after.PixelColor(x, y), before.PixelColor(x, y));
+}
+
 // ---------------------------------------------------------------- small operations
 
 TEST_F(GridInput, SelectionTextQuotesCellsWithTabsQuotesAndLineBreaks) {
@@ -605,6 +630,36 @@ TEST_F(GridInput, ADragStartsOnlyPastThreePixelsAndAMoveOntoItsOwnRangeKeepsTheD
   EXPECT_EQ(grid->Cells(2, 3), "d2");
   EXPECT_EQ(grid->Cells(1, 4), "살인의 추억"_k);
   EXPECT_EQ(grid->Cells(2, 4), "d3");
+}
+
+TEST_F(GridInput, ARefusedDragSelectsTheRangeTheMouseSweepsInstead) {
+  grid->DragDropSettings()->SetOleDropSource(true);
+  int drags = 0, asked = 0, presses = 0;
+  DragHookScope hook([&](const TDragData&, int) {
+    ++drags;
+    return DROPEFFECT_NONE;
+  });
+  grid->OnOleDrag = [&](TObject*, int, int, const AnsiString&, bool& allow) {
+    ++asked;
+    allow = false;
+  };
+  grid->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) { ++presses; };
+  grid->SetSelection({1, 2, 2, 3});
+  const TPoint from = Center(1, 2), to = Center(3, 5);
+  SimulateMouseDown(grid, mbLeft, from.X, from.Y);
+  SimulateMouseMove(grid, from.X + 10, from.Y + 5, {ssLeft});
+  SimulateMouseMove(grid, to.X, to.Y, {ssLeft});
+  SimulateMouseUp(grid, mbLeft, to.X, to.Y);
+  EXPECT_EQ(asked, 1);
+  EXPECT_EQ(drags, 0);
+  EXPECT_EQ(presses, 1);
+  const TGridRect sel = grid->Selection();
+  EXPECT_EQ(sel.Left, 1);
+  EXPECT_EQ(sel.Top, 2);
+  EXPECT_EQ(sel.Right, 3);
+  EXPECT_EQ(sel.Bottom, 5);
+  EXPECT_EQ(grid->Cells(1, 2), "올드보이"_k);  // nothing was moved or cleared
+  EXPECT_EQ(grid->GridState(), gsNormal);
 }
 
 TEST_F(GridInput, TheFillGripRepeatsTheSelectionWithoutTheClipboardAndSkipsReadOnlyCells) {
@@ -790,6 +845,54 @@ TEST_F(GridInput, TheBlinkTimerFlipsThePhase) {
   EXPECT_NE(grid->BlinkPhase(), before);
 }
 
+TEST_F(GridInput, TheKeypadDecimalKeyStartsAnEditWithTheLocalesSeparator) {
+  FormatSettings.DecimalSeparator = ',';
+  FormatSettings.ThousandSeparator = '.';
+  grid->SetOptions(grid->Options() + TGridOptions{goEditing});
+  grid->SetExcelStyleDecimalSeparator(true);
+  grid->SetCol(4);
+  grid->SetRow(2);
+  SimulateKey(grid, VK_DECIMAL, {}, ".", true);
+  ASSERT_TRUE(grid->InplaceEditor() && grid->InplaceEditor()->Visible());
+  SimulateTyping(grid->InplaceEditor(), "5");
+  EXPECT_EQ(grid->InplaceEditor()->GetText(), ",5");
+  SimulateKey(grid->InplaceEditor(), VK_ESCAPE);
+  ASSERT_FALSE(grid->EditorMode());
+  // The main full stop stays a full stop; without the switch the keypad's too.
+  SimulateKey(grid, VK_OEM_PERIOD, {}, ".");
+  ASSERT_TRUE(grid->InplaceEditor() && grid->InplaceEditor()->Visible());
+  EXPECT_EQ(grid->InplaceEditor()->GetText(), ".");
+  SimulateKey(grid->InplaceEditor(), VK_ESCAPE);
+  grid->SetExcelStyleDecimalSeparator(false);
+  SimulateKey(grid, VK_DECIMAL, {}, ".", true);
+  ASSERT_TRUE(grid->InplaceEditor() && grid->InplaceEditor()->Visible());
+  EXPECT_EQ(grid->InplaceEditor()->GetText(), ".");
+}
+
+namespace {
+// A control inside the grid that answers its mnemonic.
+struct MnemonicProbe : TEdit {
+  using TEdit::TEdit;
+  int seen = 0;
+  void CMDialogChar(TMessage& m) override {
+    ++seen;
+    m.Result = 1;
+  }
+};
+}  // namespace
+
+TEST_F(GridInput, DialogCharactersReachControlsInTheGridOnlyWithAlt) {
+  auto* probe = new MnemonicProbe(shown.form);
+  probe->SetParent(grid);
+  TMessage typed{CM_DIALOGCHAR, 'a', 0, 0};
+  grid->WindowProc(typed);
+  EXPECT_EQ(probe->seen, 0);
+  EXPECT_EQ(typed.Result, 0);
+  TMessage withAlt{CM_DIALOGCHAR, 'a', LPARAM(1) << 29, 0};
+  grid->WindowProc(withAlt);
+  EXPECT_EQ(probe->seen, 1);
+}
+
 TEST_F(GridInput, TabInsideTheEditorMovesOnToTheNextCell) {
   grid->SetOptions(grid->Options() + TGridOptions{goEditing, goTabs});
   grid->SetCol(2);
@@ -917,4 +1020,28 @@ TEST_F(GridInput, ControlsPlacedInCellsFollowScrollingAndSizing) {
   EXPECT_TRUE(PumpUntil([&] { return edit->Left() == grid->CellRect(2, 6).Left; }));
   grid->SetRowHeights(3, 50);
   EXPECT_TRUE(PumpUntil([&] { return edit->Top() == grid->CellRect(2, 6).Top; }));
+}
+
+TEST(PanGlyph, ArrowsPointOnlyAlongTheAxesThePanFollows) {
+  TRecordingCanvas canvas;
+  const TPoint origin{40, 60};
+  auto arrows = [&](TIntelliPan mode) {
+    canvas.Clear();
+    DrawPanGlyph(canvas, origin, mode);
+    return canvas.CallsOf(coPolygon);
+  };
+  const TRect area = PanGlyphRect(origin);
+  const auto vertical = arrows(ipVertical);
+  ASSERT_EQ(vertical.size(), 2u);
+  for (const TCanvasCall& call : vertical) {
+    ASSERT_EQ(call.Points.size(), 3u);
+    for (const TPoint& p : call.Points) EXPECT_TRUE(PtInRect(area, p));
+    EXPECT_EQ(call.Points[0].X, origin.X + kPanGlyphSize / 2 - 1);  // the tip is straight above or below
+  }
+  const auto horizontal = arrows(ipHorizontal);
+  ASSERT_EQ(horizontal.size(), 2u);
+  for (const TCanvasCall& call : horizontal) EXPECT_EQ(call.Points[0].Y, origin.Y + kPanGlyphSize / 2 - 1);
+  EXPECT_EQ(arrows(ipBoth).size(), 4u);
+  EXPECT_TRUE(arrows(ipNone).empty());
+  EXPECT_TRUE(canvas.Calls().empty());
 }

@@ -278,6 +278,32 @@ TEST_F(CellPaintFixture, LinksAreUnderlinedInTheirColourWithoutTheScheme) {
   EXPECT_EQ(Texts()[0].Text, "http://example.invalid/movie");
 }
 
+TEST_F(CellPaintFixture, BlinkingTextVanishesIntoTheBackgroundInItsOffPhaseOnly) {
+  grid->SetCells(2, 1, "<BLINK>new</BLINK> in");
+  auto colourOf = [&](const std::string& text) {
+    Draw(2, 1);
+    for (const TCanvasCall& call : canvas.Calls())
+      if ((call.Op == coTextOut || call.Op == coDrawText) && call.Text.find(text) != std::string::npos)
+        return call.FontColor;
+    ADD_FAILURE() << text << " was not drawn";
+    return clNone;
+  };
+  const TColor text = colourOf("in");
+  ASSERT_NE(text, clWhite);
+  // Without the timer the text never disappears.
+  EXPECT_EQ(colourOf("new"), text);
+  grid->SetEnableBlink(true);
+  ASSERT_FALSE(grid->BlinkPhase());
+  EXPECT_EQ(colourOf("new"), clWhite);  // the cell's background
+  EXPECT_EQ(colourOf("in"), text);
+  TMessage tick;
+  tick.Msg = WM_TIMER;
+  tick.WParam = TExStringGrid::kHoverTimerId;
+  grid->WindowProc(tick);
+  ASSERT_TRUE(grid->BlinkPhase());
+  EXPECT_EQ(colourOf("new"), text);
+}
+
 TEST_F(CellPaintFixture, PasswordCellsShowOneMaskPerCharacter) {
   grid->SetCells(2, 1, "ab"
                        "\xB0\xA1");  // two ASCII letters and one Hangul syllable
