@@ -159,8 +159,9 @@ struct TMarkupRequest {
   bool WordWrap = true;
   TColor AnchorColor = 0xFF0000;
   TColor ShadowColor = 0x808080;
-  // False paints blinking text in the background colour (its off phase).
-  bool BlinkPhase = false;
+  // False paints blinking text in the background colour (its off phase);
+  // hints, footers and captions, which do not blink, show it steadily.
+  bool BlinkPhase = true;
 };
 struct TMarkupResult {
   int Width = 0;

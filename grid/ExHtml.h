@@ -92,7 +92,9 @@ struct THtmlDrawArgs {
   bool MeasureOnly = false;   // no painting; lines below the rectangle still count
   bool Printing = false;      // pictures and icons stretched by ResFactor
   bool KeepColors = false;    // anchors and FONT leave the font colour alone
-  bool BlinkPhase = false;
+  // False paints blinking text in the background colour (its off phase);
+  // callers that do not blink show it steadily.
+  bool BlinkPhase = true;
   bool HoverHighlight = false;
   bool WordWrap = true;       // false: a run that does not fit ends in "..."
   bool Pressed = false;       // a hot BUTTON control is drawn pressed
