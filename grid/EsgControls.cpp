@@ -176,7 +176,7 @@ void TEsgSpinButton::KeyDown(Word& key, TShiftState shift) {
 
 // ============================================================= TEsgSpinEdit
 
-TEsgSpinEdit::TEsgSpinEdit(TComponent* owner) : TCustomEdit(owner) {
+TEsgSpinEdit::TEsgSpinEdit(TComponent* owner) : TCustomMaskEdit(owner) {
   button_ = new TEsgSpinButton(this);
   button_->SetParent(this);
   button_->SetBounds(0, 0, 15, 17);
@@ -188,7 +188,7 @@ TEsgSpinEdit::TEsgSpinEdit(TComponent* owner) : TCustomEdit(owner) {
 }
 
 void TEsgSpinEdit::SetBounds(int left, int top, int width, int height) {
-  TCustomEdit::SetBounds(left, top, width, height);
+  TCustomMaskEdit::SetBounds(left, top, width, height);
   if (!button_) return;
   const int bw = button_->Width();
   const int edge = BorderStyle() == bsNone ? 0 : 1;
@@ -366,18 +366,18 @@ void TEsgSpinEdit::WMKeyDown(TMessage& m) {
       break;
     default: break;
   }
-  TCustomEdit::WMKeyDown(m);
+  TCustomMaskEdit::WMKeyDown(m);
 }
 
 void TEsgSpinEdit::WMChar(TMessage& m) {
   const char key = static_cast<char>(m.WParam & 0xFF);
   if (excelStyleDecimal_ && key == '.' && (m.LParam & kKeypadScanBit))
     m.WParam = static_cast<unsigned char>(FormatSettings.DecimalSeparator);
-  TCustomEdit::WMChar(m);
+  TCustomMaskEdit::WMChar(m);
 }
 
 void TEsgSpinEdit::KeyPress(char& key) {
-  TCustomEdit::KeyPress(key);
+  TCustomMaskEdit::KeyPress(key);
   if (key == 0) return;
   if (dropTrail_) {
     dropTrail_ = false;
@@ -429,17 +429,17 @@ bool TEsgSpinEdit::IsValidChar(char key) {
 }
 
 void TEsgSpinEdit::DoEnter() {
-  TCustomEdit::DoEnter();
+  TCustomMaskEdit::DoEnter();
   const bool clicked = GetKeyState(VK_LBUTTON) < 0;
   if (AutoSelect() && !(clicked && editorEnabled_)) SelectAll();
 }
 
 void TEsgSpinEdit::WMCut(TMessage& m) {
-  if (editorEnabled_ && !ReadOnly()) TCustomEdit::WMCut(m);
+  if (editorEnabled_ && !ReadOnly()) TCustomMaskEdit::WMCut(m);
 }
 
 void TEsgSpinEdit::WMPaste(TMessage& m) {
-  if (editorEnabled_ && !ReadOnly()) TCustomEdit::WMPaste(m);
+  if (editorEnabled_ && !ReadOnly()) TCustomMaskEdit::WMPaste(m);
 }
 
 void TEsgSpinEdit::CMExit(TMessage& m) {
@@ -469,7 +469,7 @@ void TEsgSpinEdit::CMExit(TMessage& m) {
       break;
     }
   }
-  TCustomEdit::CMExit(m);
+  TCustomMaskEdit::CMExit(m);
 }
 
 // ============================================================= TExSpeedButton

@@ -20,6 +20,7 @@
 
 #include "platform/vcl/ExtCtrls.h"
 #include "platform/vcl/Menus.h"
+#include "platform/vcl/Mask.h"
 #include "platform/vcl/StdCtrls.h"
 
 // ------------------------------------------------------------- TExTimerSpeedButton
@@ -112,7 +113,7 @@ class TEsgSpinButton : public TWinControl {
 enum TEsgSpinType { sptNormal, sptFloat, sptDate, sptTime };
 enum TEditAlign { eaLeft, eaRight, eaCenter };
 
-class TEsgSpinEdit : public TCustomEdit {
+class TEsgSpinEdit : public TCustomMaskEdit {
  public:
   explicit TEsgSpinEdit(TComponent* owner);
 

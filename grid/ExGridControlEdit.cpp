@@ -117,7 +117,9 @@ bool TExStringGrid::StartControlEditor(int col, int row, const AnsiString& id) {
     edit->SetBounds(place.Left + 1, place.Top + 4, std::max(1, place.Width() - 4), std::max(1, place.Height() - 4));
     edit->SetPasswordChar(control.Type == "PASSWORD" ? '*' : 0);
     edit->SetFont(Font());
+    edit->SetEditMask(control.Type == "MASK" ? control.Prop : AnsiString());
     edit->SetText(control.Value);
+    h.shownValue = edit->GetText();
     h.active = true;
     edit->SetVisible(true);
     edit->BringToFront();
@@ -152,7 +154,8 @@ void TExStringGrid::EndControlEditor() {
   const bool asText = EditsAsText(h.type);
   TWinControl* editor = asText ? static_cast<TWinControl*>(h.edit) : static_cast<TWinControl*>(h.combo);
   AnsiString value = h.startValue;
-  if (asText && h.edit) value = h.edit->GetText();
+  // An edit left as it opened keeps the value, even one its mask did not show whole.
+  if (asText && h.edit && h.edit->GetText() != h.shownValue) value = h.edit->GetText();
   if (!asText && h.combo) {
     h.combo->SetDroppedDown(false);
     value = h.combo->Text();
@@ -221,10 +224,12 @@ void THtmlControlEditor<TBase>::DoExit() {
   if (h.edit == static_cast<TWinControl*>(this) || h.combo == static_cast<TWinControl*>(this)) grid_->EndControlEditor();
 }
 
-template class THtmlControlEditor<TCustomEdit>;
+template class THtmlControlEditor<TCustomMaskEdit>;
 template class THtmlControlEditor<TComboBox>;
 
-void TControlEdit::RestoreStartValue() { SetText(grid_->EditState().htmlControl.startValue); }
+void TControlEdit::RestoreStartValue() {
+  SetText(grid_->EditState().htmlControl.startValue);
+}
 
 void TControlCombo::RestoreStartValue() {
   const AnsiString start = grid_->EditState().htmlControl.startValue;

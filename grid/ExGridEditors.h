@@ -236,7 +236,8 @@ class THtmlControlEditor : public TBase {
   TExStringGrid* grid_;
 };
 
-class TControlEdit : public THtmlControlEditor<TCustomEdit> {
+// MASK controls take their input through the edit mask of the control's PROP.
+class TControlEdit : public THtmlControlEditor<TCustomMaskEdit> {
  public:
   using THtmlControlEditor::THtmlControlEditor;
 
@@ -261,6 +262,7 @@ struct THtmlControlEditState {
   AnsiString id;
   AnsiString type;
   AnsiString startValue;
+  AnsiString shownValue;  // the edit's text when it opened (a mask may show less)
   TControlEdit* edit = nullptr;
   TControlCombo* combo = nullptr;
 };

@@ -431,6 +431,10 @@ void TExInplaceEdit::DoEnter() {
   TPoint at;
   if (grid_->TakeCaretClick(this, at)) {
     SetSelStart(CharPosAt(at));
+  } else if (!EditMask().empty() && grid_->Navigation()->ImproveMaskSel()) {
+    // The first position selected: typing starts the mask over.
+    SetSelStart(0);
+    SetSelLength(1);
   } else if (!grid_->Navigation()->EditSelectAll()) {
     Deselect();
   }

@@ -39,6 +39,7 @@
 #include "platform/rtl/SysUtils.h"
 #include "platform/vcl/Controls.h"
 #include "platform/vcl/Graphics.h"
+#include "platform/vcl/Mask.h"
 #include "platform/vcl/StdCtrls.h"
 
 // ------------------------------------------------------------- small types
@@ -142,9 +143,11 @@ class TInplaceEdit : public TWinControl {
   void SetAutoSelect(bool v) { autoSelect_ = v; }
   char PasswordChar() const { return passwordChar_; }
   void SetPasswordChar(char c);
-  // Kept for the grid's GetEditMask; the text is not masked.
+  // The grid's GetEditMask for the cell. A one-line editor takes its input
+  // through the mask, and its text is the mask's Text (literals kept or
+  // left out as the mask says); a text of several lines is not masked.
   const AnsiString& EditMask() const { return editMask_; }
-  void SetEditMask(const AnsiString& mask) { editMask_ = mask; }
+  void SetEditMask(const AnsiString& mask);
   TNotifyEvent OnChange;
 
   // Places the editor over loc (client coordinates of the grid), shows it and
@@ -216,6 +219,10 @@ class TInplaceEdit : public TWinControl {
   AnsiString editMask_;
   bool settingText_ = false;
   char pendingLead_ = 0;
+
+  // The edit mask, read.
+  bool Masked() const;
+  TEditMask mask_;
 };
 
 // ------------------------------------------------------------- TCustomGrid

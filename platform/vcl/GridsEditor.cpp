@@ -21,6 +21,7 @@
 #include "platform/rtl/Cp949.h"
 #include "platform/vcl/Controls_p.h"
 #include "platform/vcl/Grids.h"
+#include "platform/vcl/Mask_p.h"
 
 // The Qt side reaches the editor's private parts through this.
 struct TInplaceEditAccess {
@@ -39,7 +40,11 @@ class TEditWidget {
   explicit operator bool() const { return line_ || plain_; }
   QWidget* Widget() const { return line_ ? static_cast<QWidget*>(line_) : plain_; }
 
-  QString text() const { return line_ ? line_->text() : ToCell(plain_->toPlainText()); }
+  // A masked line shows its literals and untyped positions: positions count them.
+  QString text() const {
+    if (!line_) return ToCell(plain_->toPlainText());
+    return line_->inputMask().isEmpty() || line_->echoMode() != QLineEdit::Normal ? line_->text() : line_->displayText();
+  }
   void setText(const QString& t) {
     if (line_) line_->setText(t);
     else plain_->setPlainText(ToDoc(t));
@@ -219,7 +224,26 @@ void TInplaceEdit::InitWindowHandle() {
     edit.setReadOnly(readOnly_);
     edit.setPassword(passwordChar_ != 0);
   }
+  if (auto* line = qobject_cast<QLineEdit*>(WidgetOf(this)); line && Masked()) {
+    QSignalBlocker block(line);
+    ApplyWidgetMask(line, mask_);
+    PlaceMaskedText(line, mask_, mask_.EditTextOf(text_));
+  }
   ApplyAlignment();
+}
+
+bool TInplaceEdit::Masked() const { return !mask_.Empty() && qobject_cast<QLineEdit*>(WidgetOf(this)) != nullptr; }
+
+void TInplaceEdit::SetEditMask(const AnsiString& mask) {
+  if (mask == editMask_) return;
+  editMask_ = mask;
+  mask_ = TEditMask(mask);
+  auto* line = qobject_cast<QLineEdit*>(WidgetOf(this));
+  if (!line) return;
+  QSignalBlocker block(line);
+  ApplyWidgetMask(line, mask_);
+  if (Masked()) PlaceMaskedText(line, mask_, mask_.EditTextOf(text_));
+  else line->setText(ToQString(text_));
 }
 
 void TInplaceEdit::ApplyTextToWidget() {
@@ -227,12 +251,18 @@ void TInplaceEdit::ApplyTextToWidget() {
 }
 
 const AnsiString& TInplaceEdit::GetText() const {
+  // A masked text is what was set or typed: a visit that types nothing gives
+  // back the cell's text as it was, whatever the mask makes of it.
+  if (Masked()) return text_;
   if (TEditWidget edit(this); edit) text_ = FromQString(edit.text());
   return text_;
 }
 
 void TInplaceEdit::SetText(const AnsiString& s) {
-  if (TEditWidget edit(this); edit) {
+  if (auto* line = qobject_cast<QLineEdit*>(WidgetOf(this)); line && Masked()) {
+    QSignalBlocker block(line);
+    PlaceMaskedText(line, mask_, mask_.EditTextOf(s));
+  } else if (TEditWidget edit(this); edit) {
     QSignalBlocker block(edit.Widget());
     edit.setText(ToQString(s));
   }
@@ -284,6 +314,18 @@ void TInplaceEdit::SelectAll() {
 }
 
 void TInplaceEdit::Deselect() {
+  if (auto* line = qobject_cast<QLineEdit*>(WidgetOf(this)); line && Masked()) {
+    // The end of a masked text is behind its last typed position, not behind
+    // the blanks still to be typed.
+    const std::vector<AnsiString> chars = SplitChars(MaskedEditText(line));
+    const AnsiString blank(1, mask_.BlankChar());
+    int end = 0;
+    for (std::size_t i = 0; i < chars.size() && i < mask_.Slots().size(); ++i)
+      if (mask_.Slots()[i].Kind != 0 && chars[i] != blank) end = static_cast<int>(i) + 1;
+    line->deselect();
+    line->setCursorPosition(end);
+    return;
+  }
   if (TEditWidget edit(this); edit) edit.deselectToEnd();
 }
 
@@ -314,6 +356,15 @@ void TInplaceEdit::SetPasswordChar(char c) {
 void TInplaceEdit::TextEditedByUser() {
   TEditWidget edit(this);
   if (!edit) return;
+  if (Masked()) {
+    // The mask bounds the text; it is taken as the mask reads it.
+    AnsiString now = mask_.TextOf(MaskedEditText(qobject_cast<QLineEdit*>(edit.Widget())));
+    if (now == text_) return;
+    text_ = std::move(now);
+    modified_ = true;
+    Change();
+    return;
+  }
   AnsiString now = FromQString(edit.text());
   // The limit counts bytes, as the edit control of the code page does: a
   // change that would pass it is refused.
