@@ -8,6 +8,7 @@
 #include "app/FormME.h"
 
 #include <algorithm>
+#include <set>
 
 #include "app/Catalogue.h"
 #include "app/FormPoster.h"
@@ -566,14 +567,15 @@ void TFormME::AddMediaFiles(const std::vector<AnsiString>& paths) {
       TGridColumnItem* source = probed.Columns()->Items(c);
       if (TGridColumnItem* target = grid.ColumnByName(source->Name())) pairs.emplace_back(source, target);
     }
+    // The IDs listed, read once rather than once per probed file.
+    std::set<AnsiString> listed;
+    for (int k = 0; ids && k < grid.RowCount(); ++k) listed.insert(ids->Rows(k));
     grid.BeginUpdate();
     for (int r = probed.FixedRows(); probedNames && probedIds && r < probed.RowCount(); ++r) {
       if (Trim(probedNames->Rows(r)).empty()) continue;
       const AnsiString id = probedIds->Rows(r);
-      bool listed = false;
-      for (int k = 0; ids && k < grid.RowCount() && !listed; ++k) listed = ids->Rows(k) == id;
       // A file the list holds already is left out: one file, one row.
-      if (listed) continue;
+      if (ids && !listed.insert(id).second) continue;
       const int row = NextFileTableRow(grid);
       ++added;
       for (const auto& [source, target] : pairs) target->SetRows(row, source->Rows(r));

@@ -208,6 +208,8 @@ void TFormSt::BuildWordPage() {
   const int top = kMargin + 70;
   FileList->SetBounds(kMargin, top, page->ClientWidth() - 2 * kMargin, page->ClientHeight() - top - kMargin);
   FileList->SetAnchors(TAnchors{akLeft, akTop, akRight, akBottom});
+  // A folder's files differ in little more than their names.
+  FileList->SetUniformItems(true);
 }
 
 void TFormSt::BuildProbePage() {
@@ -227,21 +229,23 @@ TFormSt& TFormSt::Shared() {
 }
 
 void TFormSt::Reset() {
+  // Called before and after every add: each part is reset only when it is
+  // not already, as every change of a shown widget lays it out again.
   AddUnlistedValues = false;
-  page->SetActivePageIndex(0);
-  FileList->Items()->Clear();
+  if (page->ActivePageIndex() != 0) page->SetActivePageIndex(0);
+  if (FileList->Items()->Count() > 0) FileList->Items()->Clear();
   // The word lists are read again from their files when shown; a list
   // whose file went missing offers nothing, as in a dialog just built.
   for (TScComboBox* box : {HInfo, RInfo, LInfo}) {
-    box->Items()->Clear();
-    box->SetText("");
+    if (box->Items()->Count() > 0) box->Items()->Clear();
+    if (!box->Text().empty()) box->SetText("");
   }
   FileGrid->BeginUpdate();
-  FileGrid->SetRowCount(FileGrid->FixedRows() + 1);
+  if (FileGrid->RowCount() != FileGrid->FixedRows() + 1) FileGrid->SetRowCount(FileGrid->FixedRows() + 1);
   FileGrid->ClearRows(FileGrid->FixedRows(), 1);
   FileGrid->ClearRowSelect();
   FileGrid->EndUpdate();
-  SP->SetCaption("");
+  if (!SP->Caption().empty()) SP->SetCaption("");
   SetModalResult(mrNone);
 }
 

@@ -10,6 +10,7 @@
 //   Folders .......... AppDir, GetTempDir, SysErrorMessage
 #include <dirent.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <stdio.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -501,6 +502,45 @@ bool StartsWith(std::string_view s, std::string_view prefix) {
   return s.size() >= prefix.size() && s.compare(0, prefix.size(), prefix) == 0;
 }
 
+// The mount table, read again only when it changed: probing a folder of
+// movies asks for every file's drive, and the table is long where
+// containers or snaps are mounted. The kernel marks the open table with
+// POLLPRI when a mount is added or removed; without that mark (the file
+// could not be kept open) it is read on every call.
+bool MountTable(std::string& text) {
+  static std::mutex mutex;
+  static int fd = -1;
+  static bool cached = false;
+  static std::string table;
+  std::lock_guard<std::mutex> lock(mutex);
+  if (fd < 0) fd = ::open("/proc/self/mounts", O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    std::ifstream file("/proc/self/mounts");
+    if (!file) return false;
+    std::stringstream all;
+    all << file.rdbuf();
+    text = all.str();
+    return true;
+  }
+  pollfd changed{fd, POLLPRI, 0};
+  const bool stale = !cached || ::poll(&changed, 1, 0) != 0;
+  if (stale) {
+    std::string fresh;
+    char buffer[16384];
+    ssize_t n = 0;
+    if (::lseek(fd, 0, SEEK_SET) != 0) return false;
+    while ((n = ::read(fd, buffer, sizeof buffer)) > 0) fresh.append(buffer, static_cast<std::size_t>(n));
+    if (n < 0) {
+      cached = false;
+      return false;
+    }
+    table = std::move(fresh);
+    cached = true;
+  }
+  text = table;
+  return true;
+}
+
 }  // namespace
 
 TDriveKind DriveKindFromMounts(std::string_view sysPath, std::string_view mounts) {
@@ -539,11 +579,9 @@ TDriveKind GetDriveKind(std::string_view path) {
   while (!p.empty() && !fs::exists(p, ec) && p != p.root_path()) p = p.parent_path();
   fs::path real = fs::canonical(p, ec);
   std::string sysPath = ec ? p.string() : real.string();
-  std::ifstream table("/proc/self/mounts");
-  if (!table) return DRIVE_UNKNOWN;
-  std::stringstream text;
-  text << table.rdbuf();
-  return DriveKindFromMounts(sysPath, text.str());
+  std::string mounts;
+  if (!MountTable(mounts)) return DRIVE_UNKNOWN;
+  return DriveKindFromMounts(sysPath, mounts);
 }
 
 // ------------------------------------------------------------------- Folders

@@ -145,8 +145,11 @@ void TPageControl::SyncTabs() {
     if (!w) continue;
     int i = tabs->indexOf(w);
     if (i < 0) continue;
-    tabs->setTabText(i, ToQString(p->Caption()));
-    tabs->setTabVisible(i, p->TabVisible());
+    // Setting a tab's text or visibility lays the whole tab row out again,
+    // even when nothing changed; a page switch changes neither.
+    const QString text = ToQString(p->Caption());
+    if (tabs->tabText(i) != text) tabs->setTabText(i, text);
+    if (tabs->isTabVisible(i) != p->TabVisible()) tabs->setTabVisible(i, p->TabVisible());
   }
   bool anyTab = std::any_of(pages_.begin(), pages_.end(), [](TTabSheet* p) { return p->TabVisible(); });
   tabs->tabBar()->setVisible(anyTab);

@@ -747,6 +747,7 @@ TWindowHandle* TListBox::CreateWindowHandle() {
   auto* list = new QListWidget;
   list->setFocusPolicy(Qt::StrongFocus);
   list->setSelectionMode(multiSelect_ ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
+  list->setUniformItemSizes(uniformItems_);
   auto* h = new TWindowHandle(this, list);
   h->WatchWidget(list->viewport());
   for (int i = 0; i < items_->Count(); ++i) {
@@ -829,6 +830,11 @@ void TListBox::SetTopIndex(int index) {
 }
 
 void TListBox::SetItemHeight(int v) { itemHeight_ = std::max(v, 1); }
+
+void TListBox::SetUniformItems(bool v) {
+  uniformItems_ = v;
+  if (auto* list = qobject_cast<QListWidget*>(WidgetOf(this))) list->setUniformItemSizes(v);
+}
 
 int TListBox::ItemAtPos(TPoint pos, bool existing) const {
   if (auto* list = qobject_cast<QListWidget*>(WidgetOf(this))) {

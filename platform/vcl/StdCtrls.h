@@ -274,6 +274,11 @@ class TListBox : public TWinControl, protected TControlItems::Listener {
   void Clear();
   void ClearSelection();
   void SelectAll();
+  // Every item laid out at the size of the first, so that showing a long
+  // list of one-line texts does not measure each; an item wider than the
+  // first is cut at the box's edge, as in a box without a scroll width.
+  bool UniformItems() const { return uniformItems_; }
+  void SetUniformItems(bool v);
 
  protected:
   TWindowHandle* CreateWindowHandle() override;
@@ -290,6 +295,7 @@ class TListBox : public TWinControl, protected TControlItems::Listener {
   bool multiSelect_ = false;
   int itemHeight_ = 16;
   std::vector<bool> selected_;
+  bool uniformItems_ = false;
 };
 
 class TCheckListBox : public TListBox {

@@ -226,6 +226,13 @@ TEST(SysUtilsDrives, KindComesFromTheMountTable) {
   TDriveKind kind = GetDriveKind("/tmp/does-not-exist/x.avi");
   EXPECT_NE(kind, DRIVE_UNKNOWN);
   EXPECT_EQ(GetDriveKind(""), DRIVE_NO_ROOT_DIR);
+  // The table is kept between calls: later answers are those of the table
+  // as it is now.
+  std::ifstream file("/proc/self/mounts");
+  const std::string table{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  for (const char* path : {"/tmp", "/proc/self", "/"})
+    for (int round = 0; round < 3; ++round)
+      EXPECT_EQ(GetDriveKind(path), DriveKindFromMounts(std::filesystem::canonical(path).string(), table)) << path;
 }
 
 }  // namespace
