@@ -97,13 +97,13 @@ bool ParseCleanFloat(const AnsiString& text, double& value) {
 
 TExStringGrid::TExStringGrid(TComponent* owner)
     : TBaseGrid(owner),
+      sizing_(std::make_unique<TGridSizing>(this)),
       mouseActions_(std::make_unique<TMouseActions>()),
       controlLook_(std::make_unique<TControlLook>()),
       columnHeaders_(std::make_unique<TStringList>()),
       rowHeaders_(std::make_unique<TStringList>()),
       floatingFooter_(std::make_unique<TFloatingFooter>(this)),
-      columnSize_(std::make_unique<TColumnSize>()),
-      sizing_(std::make_unique<TGridSizing>(this)) {
+      columnSize_(std::make_unique<TColumnSize>()) {
   TBaseGrid::SetDefaultRowHeight(21);
   fixedRowHeight_ = 21;
   savedFixedRows_ = TBaseGrid::FixedRows();

@@ -138,7 +138,9 @@ TEST_F(CatalogueWindowTest, AFailedSaveShowsTheErrorKeepsTheOldFileAndStopsClosi
   const std::size_t id = before.find("\x02ID");
   ASSERT_NE(id, std::string::npos);
   for (std::size_t i = 0; i < after.size(); ++i)
-    if (i < id || i >= id + 3 + 5) ASSERT_EQ(after[i], before[i]) << "byte " << i;
+    if (i < id || i >= id + 3 + 5) {
+      ASSERT_EQ(after[i], before[i]) << "byte " << i;
+    }
   ASSERT_EQ(TDialogFakes::MessageBoxes().size(), 2u);  // the prompt, then the error
   EXPECT_NE(TDialogFakes::MessageBoxes()[1].Text.find("c.Bak"), std::string::npos);
   EXPECT_FALSE(w->Epanel->Visible());
@@ -212,7 +214,9 @@ TEST_F(CatalogueWindowTest, TheSettingsFileOpensTheCatalogueAtStartAndSavingWrit
   const std::size_t id = before.find("\x02ID");
   ASSERT_NE(id, std::string::npos);
   for (std::size_t i = 0; i < after.size(); ++i)
-    if (i < id || i >= id + 3 + 5) ASSERT_EQ(after[i], before[i]) << "byte " << i;
+    if (i < id || i >= id + 3 + 5) {
+      ASSERT_EQ(after[i], before[i]) << "byte " << i;
+    }
 }
 
 TEST_F(CatalogueWindowTest, AMissingStartCatalogueStartsEmptyWithTheChooserApplied) {

@@ -55,7 +55,9 @@ TEST_F(CellEditDesk, EachControlEditorOpensOnTheCellsValueAndUnchangedWritesNoth
     ASSERT_NE(Editor(), nullptr) << "the editor of the type opens";
     EXPECT_TRUE(Editor()->Visible());
     EXPECT_FALSE(TextEditorShowing()) << "the class library's editor stays hidden";
-    if (*c.shown) EXPECT_EQ(Editor()->Text(), Utf8ToCp949(c.shown));
+    if (*c.shown) {
+      EXPECT_EQ(Editor()->Text(), Utf8ToCp949(c.shown));
+    }
     // Leave as a user does: the focus goes back to the grid.
     grid->SetFocus();
     ASSERT_TRUE(PumpUntil([&] { return !grid->Editing(); }));
@@ -685,7 +687,9 @@ TEST_F(CellEditDesk, ACharacterTypedOnTheGridGoesIntoTheEditorsThatTakeIt) {
     grid->SetFocus();
     SimulateTyping(grid, "7");
     ASSERT_NE(Editor(), nullptr);
-    if (*c.shown) EXPECT_EQ(Editor()->Text(), c.shown);
+    if (*c.shown) {
+      EXPECT_EQ(Editor()->Text(), c.shown);
+    }
     SimulateKey(Editor(), VK_ESCAPE);
     EXPECT_EQ(Cell(1, 1), "cell");
   }

@@ -165,8 +165,12 @@ TEST_F(CellPaintFixture, NoSelectionColourKeepsTheBackgroundAndNeverFillsWithNon
   grid->SetFixedGradientFrom(clNone);
   Draw(1, 0, TGridDrawState{gdFixed});
   for (const TCanvasCall& call : canvas.Calls()) {
-    if (call.Op == coFillRect || call.Op == coRectangle) EXPECT_NE(call.BrushColor, clNone);
-    if (call.Op == coGradient) EXPECT_NE(call.Color, clNone);
+    if (call.Op == coFillRect || call.Op == coRectangle) {
+      EXPECT_NE(call.BrushColor, clNone);
+    }
+    if (call.Op == coGradient) {
+      EXPECT_NE(call.Color, clNone);
+    }
   }
   EXPECT_EQ(canvas.CallsOf(coGradient).size(), 1u);
 }
