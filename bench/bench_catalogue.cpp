@@ -23,7 +23,7 @@
 
 #include "app/Catalogue.h"
 #include "app/FormMain.h"
-#include "bench/BenchReport.h"
+#include "bench/AppBench.h"
 #include "bench/CatalogueGen.h"
 #include "platform/vcl/PaintTo.h"
 
@@ -207,13 +207,9 @@ BENCHMARK(BM_ScrollPaint)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond)
 }  // namespace
 
 int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  Application->Initialize(argc, argv);
-  benchmark::Initialize(&argc, argv);
   RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
+  RunWindowBenchmarks(argc, argv, reporter);
   const auto& s = reporter.seconds;
-  std::printf("\n");
   for (const char* n : {"20000", "100000"}) {
     const std::string size = n;
     PrintRatio(s, "LoadDB / LoadGridFile, " + size, "BM_LoadDB/" + size + "/repeats:3",

@@ -21,7 +21,7 @@
 #include "app/FormMain.h"
 #include "app/FormSt.h"
 #include "app/vdAviInfo.h"
-#include "bench/BenchReport.h"
+#include "bench/AppBench.h"
 #include "bench/CatalogueGen.h"
 #include "platform/vcl/Dialogs.h"
 
@@ -140,13 +140,9 @@ BENCHMARK(BM_WriteBack)->Arg(1000)->Arg(100000)->Unit(benchmark::kMicrosecond)->
 }  // namespace
 
 int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  Application->Initialize(argc, argv);
-  benchmark::Initialize(&argc, argv);
   RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
+  RunWindowBenchmarks(argc, argv, reporter);
   const auto& s = reporter.seconds;
-  std::printf("\n");
   PrintRatio(s, "20 files: add by folder / probe directly", "BM_AddByFolder/repeats:3", "BM_ProbeDirectly/repeats:3",
              "target <= 1.2");
   PrintRatio(s, "write back: 100,000 / 1,000 movies", "BM_WriteBack/100000/repeats:3", "BM_WriteBack/1000/repeats:3",

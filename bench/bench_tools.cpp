@@ -17,7 +17,7 @@
 #include "app/Catalogue.h"
 #include "app/FormPut.h"
 #include "app/FormState.h"
-#include "bench/BenchReport.h"
+#include "bench/AppBench.h"
 #include "bench/CatalogueGen.h"
 #include "platform/vcl/Forms.h"
 
@@ -160,13 +160,9 @@ BENCHMARK(BM_AppendSameBytes)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillise
 }  // namespace
 
 int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  Application->Initialize(argc, argv);
-  benchmark::Initialize(&argc, argv);
   RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
+  RunWindowBenchmarks(argc, argv, reporter);
   const auto& s = reporter.seconds;
-  std::printf("\n");
   PrintRatio(s, "statistics / reading the cells, 100000", "BM_Statistics/100000/repeats:3",
              "BM_ReadStatisticsCells/100000/repeats:3", "target <= 3");
   PrintRatio(s, "HTML export / plain appends, 100000", "BM_ExportHtml/100000/repeats:3",
