@@ -110,18 +110,19 @@ TObject* TGridItem::CellObject(int col) const {
 
 void TGridItem::SetCellObject(int col, TObject* object) {
   if (col < 0 || col >= CellCount()) return;
-  if (cells_.Objects.empty()) {
+  const std::size_t c = static_cast<std::size_t>(col);
+  if (c >= cells_.Objects.size()) {
     if (!object) return;
-    cells_.Objects.resize(cells_.Texts.size(), nullptr);
+    cells_.Objects.resize(c + 1, nullptr);
   }
-  cells_.Objects[static_cast<std::size_t>(col)] = object;
+  cells_.Objects[c] = object;
 }
 
 void TGridItem::ReserveCells(int count) { cells_.Texts.reserve(static_cast<std::size_t>(std::max(count, 0))); }
 
 void TGridItem::AppendCell(AnsiString&& text, TObject* object) {
   cells_.Texts.push_back(std::move(text));
-  if (!cells_.Objects.empty() || object) {
+  if (object) {
     cells_.Objects.resize(cells_.Texts.size() - 1, nullptr);
     cells_.Objects.push_back(object);
   }
@@ -131,8 +132,10 @@ void TGridItem::AdoptCells(TCells&& cells, int count) {
   cells_ = std::move(cells);
   const std::size_t n =
       std::max({static_cast<std::size_t>(std::max(count, 0)), cells_.Texts.size(), cells_.Objects.size()});
+  // The object slots stay as the store had them: padding them would move
+  // every hidden row's slots to new memory, and a grid whose rows were
+  // hidden and shown again would then walk scattered, longer records.
   cells_.Texts.resize(n);
-  if (!cells_.Objects.empty()) cells_.Objects.resize(n, nullptr);
 }
 
 void TGridItem::PutCell(int col, AnsiString&& text, TObject* object) {
@@ -146,6 +149,7 @@ TGridItem::TCells TGridItem::ReleaseCells(int count) {
   const std::size_t n = static_cast<std::size_t>(std::max(count, 0));
   if (cells.Texts.size() > n) cells.Texts.resize(n);
   if (cells.Objects.size() > n) cells.Objects.resize(n);
+  while (!cells.Objects.empty() && !cells.Objects.back()) cells.Objects.pop_back();
   cells.Height = height_;
   return cells;
 }
@@ -158,7 +162,7 @@ AnsiString TGridItem::TakeText(int col) {
 void TGridItem::InsertCells(int col, int count) {
   if (count <= 0 || col < 0 || col > CellCount()) return;
   cells_.Texts.insert(cells_.Texts.begin() + col, static_cast<std::size_t>(count), AnsiString());
-  if (!cells_.Objects.empty())
+  if (static_cast<std::size_t>(col) < cells_.Objects.size())
     cells_.Objects.insert(cells_.Objects.begin() + col, static_cast<std::size_t>(count), nullptr);
 }
 
@@ -167,8 +171,9 @@ void TGridItem::DeleteCells(int col, int count) {
   const int last = std::min(col + count, CellCount());
   if (col >= last) return;
   cells_.Texts.erase(cells_.Texts.begin() + col, cells_.Texts.begin() + last);
-  if (!cells_.Objects.empty())
-    cells_.Objects.erase(cells_.Objects.begin() + col, cells_.Objects.begin() + last);
+  const int objects = static_cast<int>(cells_.Objects.size());
+  if (col < objects)
+    cells_.Objects.erase(cells_.Objects.begin() + col, cells_.Objects.begin() + std::min(last, objects));
 }
 
 // ------------------------------------------------------------- TControlList

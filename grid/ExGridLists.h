@@ -110,8 +110,9 @@ class TGridItem : public TCollectionItem {
  private:
   int idx_ = 0;
   int height_ = 0;
-  // Objects is either empty (most rows have no cell objects) or as long as
-  // Texts; the record's own Height is unused (height_ is the item's).
+  // Objects is no longer than Texts and may be shorter (most rows have no
+  // cell objects, or few at the front): slots past its end are empty. The
+  // record's own Height is unused (height_ is the item's).
   TCells cells_;
 };
 
