@@ -70,7 +70,6 @@ void TCellProperties::Assign(const TPersistent* source) {
   editor_ = src->editor_;
   vAlignment_ = src->vAlignment_;
   SetWordWrap(src->wordWrap_);
-  nodeLevel_ = src->nodeLevel_;
   control_ = src->control_;
 }
 

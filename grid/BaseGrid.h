@@ -106,8 +106,6 @@ class TCellProperties : public TPersistent {
   // 3 count, 4 minimum, 5 maximum, 7 the footer's own event.
   Byte FooterCalcKind() const { return footerCalcKind_; }
   void SetFooterCalcKind(Byte v) { footerCalcKind_ = v; }
-  int NodeLevel() const { return nodeLevel_; }
-  void SetNodeLevel(int v) { nodeLevel_ = v; }
   TEditorType Editor() const { return editor_; }
   void SetEditor(TEditorType v) { editor_ = v; }
   const AnsiString& FontName() const { return fontName_; }
@@ -146,7 +144,6 @@ class TCellProperties : public TPersistent {
   bool wordWrap_ = false;
   bool isBaseCell_ = true;
   Byte footerCalcKind_ = 0;
-  int nodeLevel_ = 0;
   TEditorType editor_ = edNormal;
   AnsiString fontName_;
   bool readOnly_ = false;

@@ -748,6 +748,8 @@ class TExStringGrid : public TBaseGrid {
   bool IsNodeCollapsed(int row) const;
   int GetNodeSpan(int row) const;
   int GetNodeLevel(int row) const;
+  // The number of nodes the row lies in, node rows or not (0 outside the grid).
+  int NodeLevelOf(int row) const;
   // x in pixels from the cell's left edge, inside the row's last indent step.
   bool IsNodeGlyphHit(int row, int x) const;
   // 0 node row, 1 last of its level, 2 followed by the same or a deeper level.
@@ -771,7 +773,6 @@ class TExStringGrid : public TBaseGrid {
 
  private:
   TCellGraphic* NodeGraphic(int row) const;
-  int NodeLevelOf(int row) const;
   void AddNodeAt(int displayRow, int span);
   void ExpandNodeAt(int displayRow);
   void MarkAllNodesExpanded();

@@ -52,7 +52,6 @@ void CollectProperties(const TCellProperties& p, TCellPropertiesIO& io) {
   io.ReadOnly = p.ReadOnly();
   io.VAlignment = static_cast<Byte>(p.VAlignment());
   io.WordWrap = p.WordWrap();
-  io.NodeLevel = p.NodeLevel();
 }
 
 // Rounded to the nearest integer, halves to even.
@@ -104,9 +103,14 @@ void WriteCellsToStream(TExStringGrid& grid, int c1, int r1, int c2, int r2, TSt
   // text is read where it is kept instead of being copied out.
   const bool storedIsShown = !grid.OnGetDisplText && !grid.OnGetDisplWideText;
   AnsiString shown;
+  // A row's node level goes into the file with its column-0 cell's
+  // properties, which a row inside a node then has even without any others.
+  const TCellProperties plainProps(&grid, 0, 0);
   for (int r = r1; r <= r2; ++r) {
     for (int c = c1; c <= c2; ++c) {
+      const int level = c == 0 ? grid.NodeLevelOf(r) : 0;
       const TCellProperties* cellProps = grid.FindCellProperties(c, r);
+      if (!cellProps && level != 0) cellProps = &plainProps;
       std::string_view text;
       if (storedIsShown && !cellProps) {
         text = grid.RawCells(c, r);
@@ -123,6 +127,11 @@ void WriteCellsToStream(TExStringGrid& grid, int c1, int r1, int c2, int r2, TSt
       }
       extra.Properties = {};
       CollectProperties(*cellProps, extra.Properties);
+      if (cellProps == &plainProps) {
+        extra.Properties.OwnerCol = c;
+        extra.Properties.OwnerRow = r;
+      }
+      extra.Properties.NodeLevel = level;
       extra.Graphic = {};
       extra.Payload = {};
       extra.HasGraphic = cellProps->CellGraphic() && hooks.CollectGraphic &&
@@ -250,8 +259,21 @@ void ApplyProperties(TCellProperties& p, const TCellPropertiesIO& io, int col, i
   p.SetEditor(static_cast<TEditorType>(io.Editor));
   p.SetVAlignment(static_cast<TVAlignment>(io.VAlignment));
   p.SetWordWrap(io.WordWrap);
-  p.SetNodeLevel(io.NodeLevel);
   p.SetControl(nullptr);
+}
+
+// Properties as a cell without any has them, whatever cell and level they name.
+bool IsPlainLevelCarrier(const TCellPropertiesIO& io) {
+  static const TCellPropertiesIO plain = [] {
+    TCellPropertiesIO p;
+    CollectProperties(TCellProperties(nullptr, 0, 0), p);
+    return p;
+  }();
+  TCellPropertiesIO other = io;
+  other.OwnerCol = plain.OwnerCol;
+  other.OwnerRow = plain.OwnerRow;
+  other.NodeLevel = plain.NodeLevel;
+  return other == plain;
 }
 
 // Puts one stored cell at (col, row); text() gives its text, moved in.
@@ -269,6 +291,14 @@ void ApplyCell(TExStringGrid& grid, TGridFileHooks& hooks, int col, int row, Tex
       grid.SetRawCells(col, row, text());
   }
   if (!x) return;
+  // The file keeps a row's node level with its column-0 cell; properties
+  // written only to carry it make no property object here.
+  if (col == 0) {
+    grid.SetRowTag(row, x->Properties.NodeLevel);
+    if (x->Properties.NodeLevel != 0 && !x->HasGraphic && !grid.HasCellProperties(col, row) &&
+        IsPlainLevelCarrier(x->Properties))
+      return;
+  }
   ApplyProperties(*grid.CellPropertiesAt(col, row), x->Properties, col, row);
   if (x->HasGraphic && hooks.ApplyGraphic)
     hooks.ApplyGraphic(grid, col, row, x->Graphic, std::move(x->Payload));

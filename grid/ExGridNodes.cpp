@@ -108,11 +108,7 @@ int TExStringGrid::GetNodeSpan(int row) const {
   return node ? node->CellIndex() : -1;
 }
 
-int TExStringGrid::NodeLevelOf(int row) const {
-  if (row < 0 || row >= RowCount()) return 0;
-  const TCellProperties* props = FindCellProperties(0, row);
-  return props ? props->NodeLevel() : 0;
-}
+int TExStringGrid::NodeLevelOf(int row) const { return RowTag(row); }
 
 int TExStringGrid::GetNodeLevel(int row) const { return IsNodeRow(row) ? NodeLevelOf(row) : -1; }
 
@@ -125,8 +121,9 @@ bool TExStringGrid::IsNodeGlyphHit(int row, int x) const {
 int TExStringGrid::NodeRowKind(int row) const {
   if (IsNodeRow(row)) return 0;
   const int next = row + 1;
-  if (next >= RowCount() - FixedFooters() || !FindCellProperties(0, next)) return 1;
-  return NodeLevelOf(next) < NodeLevelOf(row) ? 1 : 2;
+  if (next >= RowCount() - FixedFooters()) return 1;
+  const int nextLevel = NodeLevelOf(next);
+  return nextLevel == 0 || nextLevel < NodeLevelOf(row) ? 1 : 2;
 }
 
 int TExStringGrid::GetCellIndent(int row) const { return NodeLevelOf(row) * cellNode_->NodeIndent(); }
@@ -150,10 +147,7 @@ void TExStringGrid::AddNodeAt(int d, int span) {
   node->SetCellHAlign(haBeforeText);
   node->SetCellVAlign(vaCenter);
   const int last = std::min(d + span, RowCount()) - 1;
-  for (int r = d; r <= last; ++r) {
-    TCellProperties* props = CellPropertiesAt(0, r);
-    props->SetNodeLevel(props->NodeLevel() + 1);
-  }
+  for (int r = d; r <= last; ++r) SetRowTag(r, RowTag(r) + 1);
   if (nodeCount_ == 0) RepaintCol(0);
   ++nodeCount_;
   if (Col() == 0 && ColCount() > 1) SetCol(1);
@@ -170,10 +164,8 @@ void TExStringGrid::RemoveNode(int row) {
   if (!IsNodeRow(d)) return;
   ExpandNodeAt(d);
   const int last = std::min(d + GetNodeSpan(d), RowCount()) - 1;
-  for (int r = d; r <= last; ++r) {
-    TCellProperties* props = FindCellProperties(0, r);
-    if (props && props->NodeLevel() > 0) props->SetNodeLevel(props->NodeLevel() - 1);
-  }
+  for (int r = d; r <= last; ++r)
+    if (const int level = RowTag(r); level > 0) SetRowTag(r, level - 1);
   RemoveCellGraphic(0, d);
   if (nodeCount_ > 0) --nodeCount_;
 }
@@ -433,15 +425,11 @@ void TExStringGrid::MoveNodeMarks(int fromCol, int toCol) {
     if (!from) continue;
     TCellGraphic* graphic = from->CellGraphic();
     const bool isMark = graphic && (graphic->CellType() == ctNode || graphic->CellType() == ctSummary);
-    if (!isMark && from->NodeLevel() == 0) continue;
+    if (!isMark) continue;
     TCellProperties* to = CellPropertiesAt(toCol, r);
-    if (isMark) {
-      RemoveCellGraphic(toCol, r);
-      to->SetCellGraphic(graphic);
-      from->SetCellGraphic(nullptr);
-    }
-    to->SetNodeLevel(from->NodeLevel());
-    from->SetNodeLevel(0);
+    RemoveCellGraphic(toCol, r);
+    to->SetCellGraphic(graphic);
+    from->SetCellGraphic(nullptr);
   }
 }
 
@@ -559,7 +547,6 @@ void TExStringGrid::Ungroup() {
   }
   SetColWidths(DisplColIndex(col), groupColumnWidth_);
   if (col == 0) MoveNodeMarks(1, 0);
-
   RemoveGroupRows(*this, kinds);
   groupColumn_ = -1;
   // Expanding showed the rows an active filter hides: they go again.

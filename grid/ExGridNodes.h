@@ -4,8 +4,9 @@
 // A node is a row whose column-0 cell carries a ctNode graphic: CellIndex is
 // its span (the node row included; 0 = up to the next node row) and
 // CellBoolean is set while it is collapsed. A summary row carries a
-// ctSummary graphic in column 0. NodeLevel of the column-0 cell properties
-// counts the nodes a row lies in.
+// ctSummary graphic in column 0. The row's level, the number of nodes it
+// lies in, is kept with the row itself (the store's row tag), so that
+// grouping a large grid gives its rows no property objects of their own.
 #pragma once
 
 #include "platform/rtl/Classes.h"

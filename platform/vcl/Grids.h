@@ -580,6 +580,9 @@ class TStringGrid : public TDrawGrid {
     std::vector<AnsiString> Texts;
     std::vector<TObject*> Objects;
     int Height = 0;
+    // A number the subclass keeps with the row (it moves, hides and goes
+    // with the row's cells, never with a column).
+    int Tag = 0;
   };
   // Hands a row's cells over whole, without copying a text, and leaves the
   // row empty with no storage of its own (its height stays). A grid that
@@ -610,6 +613,9 @@ class TStringGrid : public TDrawGrid {
   // each row's text from it (moved out; rows past its end stay empty).
   void ShiftColumns(int fromCol, int count, int toCol, bool emptyBlock = false,
                     std::vector<AnsiString>* landingTexts = nullptr);
+  // The row record's Tag; 0 outside the grid, writes there ignored.
+  int RowTag(int row) const;
+  void SetRowTag(int row, int value);
 
  protected:
   void DrawCell(int col, int row, const TRect& rect, TGridDrawState state) override;

@@ -308,6 +308,17 @@ void TStringGrid::ShiftColumns(int fromCol, int count, int toCol, bool emptyBloc
   if (editUpdate_ == 0 && InplaceEditor() && EditorMode()) InvalidateEditor();
 }
 
+int TStringGrid::RowTag(int row) const {
+  if (row < 0 || row >= RowCount() || static_cast<std::size_t>(row) >= rows_.size()) return 0;
+  return rows_[static_cast<std::size_t>(row)].Tag;
+}
+
+void TStringGrid::SetRowTag(int row, int value) {
+  if (row < 0 || row >= RowCount()) return;
+  if (value == 0 && static_cast<std::size_t>(row) >= rows_.size()) return;
+  RowNeeded(row)->Tag = value;
+}
+
 AnsiString TStringGrid::GetEditText(int col, int row) {
   AnsiString text = Cells(col, row);
   if (OnGetEditText) OnGetEditText(this, col, row, text);

@@ -11,6 +11,7 @@
 
 #include "bench/CatalogueGen.h"
 #include "grid/ExGrid.h"
+#include "tests/grid/GridFileTestSupport.h"
 #include "platform/rtl/Cp949.h"
 
 namespace {
@@ -532,3 +533,38 @@ TEST_F(CatalogueGrid, GroupingSortedMoviesWithoutAutoSortKeepsTheirExactOrder) {
 }
 
 }  // namespace
+
+// A row's level travels with the row: through hiding and showing, the
+// grid file, and it gives the row no property object of its own.
+TEST_F(SmallGrid, NodeLevelsStayWithTheirRowsThroughHidingAndTheFile) {
+  Fill({"a", "b", "c", "d", "e", "f", "g", "h", "i"});
+  grid->AddNode(1, 8);  // rows 1..8
+  grid->AddNode(3, 3);  // rows 3..5
+  auto levels = [&] {
+    std::vector<int> out;
+    for (int r = 0; r < grid->RowCount(); ++r) out.push_back(grid->NodeLevelOf(r));
+    return out;
+  };
+  const std::vector<int> want{0, 1, 1, 2, 2, 2, 1, 1, 1, 0};
+  EXPECT_EQ(levels(), want);
+  EXPECT_FALSE(grid->HasCellProperties(0, 4)) << "a row inside a node needs no property object";
+
+  grid->CollapseNode(1);
+  grid->ExpandNode(1);
+  EXPECT_EQ(levels(), want);
+
+  const std::string bytes = SaveToBytes(*grid);
+  TExStringGrid back(nullptr);
+  LoadFromBytes(back, bytes);
+  back.RecountNodes();
+  std::vector<int> loaded;
+  for (int r = 0; r < back.RowCount(); ++r) loaded.push_back(back.NodeLevelOf(r));
+  EXPECT_EQ(loaded, want);
+  EXPECT_FALSE(back.HasCellProperties(0, 4));
+  EXPECT_TRUE(back.IsNodeRow(3));
+  back.CollapseNode(3);
+  EXPECT_EQ(back.RowCount(), 8);
+
+  grid->RemoveNode(3);
+  EXPECT_EQ(levels(), (std::vector<int>{0, 1, 1, 1, 1, 1, 1, 1, 1, 0}));
+}
