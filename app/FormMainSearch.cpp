@@ -205,10 +205,12 @@ void TFormMain::GroupComboChange(TObject*) {
 
 void TFormMain::GroupCatalog(int col) {
   TExColumnGrid& grid = *movie_Grid;
-  grid.InsertColumns(0, 1);
+  // A new empty column 0 for the node buttons, then the grouping by the
+  // column now one further on, in one pass over the movies: the grouped
+  // column itself becomes the empty one.
   grid.SetFixedCols(0);
+  grid.GroupWithNodeColumn(col);
   grid.SetColWidths(0, 30);
-  grid.GroupByColumn(col + 1);
   // The node buttons' column is scrolled into view (it was the fixed title
   // column's place), and no header keeps an arrow: the grouping's own sort
   // names a column that has gone.
@@ -231,8 +233,8 @@ void TFormMain::UngroupCatalog() {
   // all shown then); the grid's Ungroup expands every node itself.
   EachNodeRow([&](int r) { grid.SplitCells(1, r); });
   grid.ExpandAllNodes();
-  grid.Ungroup();
-  grid.RemoveColumns(0, 1);
+  // Ungroup and the node column's removal, in one pass.
+  grid.UngroupWithNodeColumn();
   grid.SetFixedCols(1);
   GroupCombo->Items()->SetStrings(0, "같은종류로"_k);
   GroupCombo->SetItemIndex(0);

@@ -632,6 +632,55 @@ void TExColumnGrid::Ungroup() {
   RebuildColumnHeaders();
 }
 
+// The items follow the grouped column to the front and back, as they follow
+// the insertion and removal those two stand for.
+void TExColumnGrid::GroupWithNodeColumn(int col) {
+  CloseFilterList();
+  // The item's settings as they are before the columns move (its width
+  // is read from the grid).
+  TGridColumnItem* item = ItemAt(col);
+  TGridColumnItem settings(nullptr);
+  if (item) settings.AssignAll(*item);
+  bool moved = false;
+  {
+    TItemSyncScope scope(columns_.get(), syncing_);
+    moved = GroupIntoNodeColumn(col);
+    if (moved && item) {
+      groupStash_->AssignAll(settings);
+      delete item;
+      columns_->Insert(0);
+    }
+  }
+  if (!moved) {
+    TExStringGrid::GroupWithNodeColumn(col);
+    return;
+  }
+  groupStashed_ = item != nullptr;
+  SyncColumns();
+}
+
+void TExColumnGrid::UngroupWithNodeColumn() {
+  const int col = GroupColumn() - 1;
+  if (col < 0) return;
+  CloseFilterList();
+  bool moved = false;
+  {
+    TItemSyncScope scope(columns_.get(), syncing_);
+    moved = UngroupFromNodeColumn();
+    if (moved && columns_->Count() > 0) {
+      delete columns_->Items(0);
+      TGridColumnItem* item = columns_->Insert(std::min(col, columns_->Count()));
+      if (groupStashed_) item->AssignAll(*groupStash_);
+    }
+  }
+  if (!moved) {
+    TExStringGrid::UngroupWithNodeColumn();
+    return;
+  }
+  groupStashed_ = false;
+  SyncColumns();
+}
+
 // ------------------------------------------------------------- per-cell queries
 
 bool TExColumnGrid::InNormalArea(int col, int row) const {

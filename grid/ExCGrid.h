@@ -304,6 +304,8 @@ class TExColumnGrid : public TExStringGrid {
   void MoveColumn(int fromIndex, int toIndex) override;
   void GroupByColumn(int col) override;
   void Ungroup() override;
+  void GroupWithNodeColumn(int col) override;
+  void UngroupWithNodeColumn() override;
 
   // ---- per-cell queries: the column's settings, then the inherited query
   void GetCellColor(int col, int row, TGridDrawState state, TBrush* brush, TFont* font) override;

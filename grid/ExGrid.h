@@ -762,6 +762,15 @@ class TExStringGrid : public TBaseGrid {
   // takes col out of the grid; Ungroup puts everything back.
   virtual void GroupByColumn(int col);
   virtual void Ungroup();
+  // For a grid that shows its node buttons in a column of their own at the
+  // front: the same as InsertColumns(0, 1) followed by GroupByColumn(col + 1),
+  // and UngroupWithNodeColumn the same as Ungroup followed by
+  // RemoveColumns(0, 1). Where nothing is hidden and no filter is on, the
+  // grouped column itself, emptied, becomes the node column and comes back
+  // from it, so that each row's cells move once over columns 0 .. col
+  // instead of twice along the whole row.
+  virtual void GroupWithNodeColumn(int col);
+  virtual void UngroupWithNodeColumn();
   int NodeCount() const { return nodeCount_; }
   // The node count from the node marks of column 0 (rows FixedRows on), as
   // a loaded grid brings them; the node column repaints when there are any.
@@ -771,6 +780,12 @@ class TExStringGrid : public TBaseGrid {
   bool HasNodes() const override { return nodeCount_ > 0; }
   int GetCellIndent(int row) const override;
 
+ protected:
+  // The moving halves of GroupWithNodeColumn and UngroupWithNodeColumn; false
+  // (nothing done) where the plain operations must run instead.
+  bool GroupIntoNodeColumn(int col);
+  bool UngroupFromNodeColumn();
+
  private:
   TCellGraphic* NodeGraphic(int row) const;
   void AddNodeAt(int displayRow, int span);
@@ -779,12 +794,15 @@ class TExStringGrid : public TBaseGrid {
   void MoveNodeMarks(int fromCol, int toCol);
   void ColourGroupRow(int row, int textCol, bool header);
   void SortForGrouping(int col);
+  void ColourGroupRows(int textCol);
   std::unique_ptr<TGrouping> grouping_ = std::make_unique<TGrouping>();
   std::unique_ptr<TCellNode> cellNode_ = std::make_unique<TCellNode>(this);
   int nodeCount_ = 0;
   int groupColumn_ = -1;
   int groupColumnWidth_ = 0;
   AnsiString groupColumnHeader_;
+  // Set while the grouped column serves as the node column (GroupIntoNodeColumn).
+  bool groupedIntoNodeColumn_ = false;
   // Texts by row that the next column InsertColumns puts in takes in the
   // same pass over the rows (Ungroup gives the grouped column back that way).
   std::vector<AnsiString>* insertedColumnTexts_ = nullptr;

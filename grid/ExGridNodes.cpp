@@ -180,6 +180,7 @@ void TExStringGrid::RemoveAllNodes() {
   // Without its header rows a grouping cannot be taken apart any more:
   // Ungroup would write empty texts over the grouped column.
   groupColumn_ = -1;
+  groupedIntoNodeColumn_ = false;
 }
 
 void TExStringGrid::RecountNodes() {
@@ -392,6 +393,29 @@ void InsertGroupRowsAtOnce(TExStringGrid& grid, int col, int textCol) {
 // What each row of a grouped grid is, read before Ungroup changes it.
 enum TGroupRowKind : unsigned char { grData, grHeader, grSummary };
 
+// What each row of the grouped grid is, and for a data row the text of the
+// header above it (which stands in textCol); row 0 takes header when the
+// grid has fixed rows.
+void ReadGroupRows(TExStringGrid& grid, int textCol, const AnsiString& header, std::vector<TGroupRowKind>& kinds,
+                   std::vector<AnsiString>& texts) {
+  const int dataEnd = grid.RowCount() - grid.FixedFooters();
+  kinds.assign(static_cast<std::size_t>(grid.RowCount()), grData);
+  texts.assign(static_cast<std::size_t>(grid.RowCount()), AnsiString());
+  AnsiString groupText;
+  for (int r = grid.FixedRows(); r < dataEnd; ++r) {
+    const std::size_t i = static_cast<std::size_t>(r);
+    if (grid.IsSummaryRow(r)) {
+      kinds[i] = grSummary;
+    } else if (grid.IsNodeRow(r)) {
+      kinds[i] = grHeader;
+      groupText = grid.Cells(textCol, r);
+    } else {
+      texts[i] = groupText;
+    }
+  }
+  if (grid.FixedRows() > 0) texts[0] = header;
+}
+
 // The rows Ungroup keeps move up over the header and summary rows in one
 // pass; the header and summary rows, gathered at the end, go in one
 // removal. Nothing is hidden here (Ungroup expands all first).
@@ -454,6 +478,16 @@ void TExStringGrid::ColourGroupRow(int row, int textCol, bool header) {
   }
 }
 
+void TExStringGrid::ColourGroupRows(int textCol) {
+  for (int k = FixedRows(); k < RowCount() - FixedFooters(); ++k) {
+    if (IsNodeRow(k)) {
+      ColourGroupRow(k, textCol, true);
+    } else if (IsSummaryRow(k)) {
+      ColourGroupRow(k, textCol, false);
+    }
+  }
+}
+
 // Equal texts must stand together before runs can be found; the sort
 // settings name display columns.
 void TExStringGrid::SortForGrouping(int col) {
@@ -482,6 +516,7 @@ void TExStringGrid::GroupByColumn(int col) {
       SetFixedRows(filterFixedRows_);
   }
   groupColumn_ = col;
+  groupedIntoNodeColumn_ = false;
   groupColumnWidth_ = ColWidths(DisplColIndex(col));
   groupColumnHeader_ = FixedRows() > 0 ? Cells(col, 0) : AnsiString();
   SortForGrouping(col);
@@ -497,14 +532,7 @@ void TExStringGrid::GroupByColumn(int col) {
   // to the column that takes its place.
   if (col == 0) MoveNodeMarks(0, 1);
   RemoveColumns(col, 1);
-  const int finalTextCol = textCol > col ? textCol - 1 : textCol;
-  for (int k = FixedRows(); k < RowCount() - FixedFooters(); ++k) {
-    if (IsNodeRow(k)) {
-      ColourGroupRow(k, finalTextCol, true);
-    } else if (IsSummaryRow(k)) {
-      ColourGroupRow(k, finalTextCol, false);
-    }
-  }
+  ColourGroupRows(textCol > col ? textCol - 1 : textCol);
   if (FixedRows() < RowCount()) SetRow(FixedRows());
   if (failing.Count() > 0) HideRowList(&failing);
 }
@@ -521,22 +549,9 @@ void TExStringGrid::Ungroup() {
   // in the column the group text went to once the grouped column had gone.
   const int textCol = GroupTextColumn(col);
   const int groupedTextCol = textCol > col ? textCol - 1 : textCol;
-  const int dataEnd = RowCount() - FixedFooters();
-  std::vector<TGroupRowKind> kinds(static_cast<std::size_t>(RowCount()), grData);
-  std::vector<AnsiString> texts(static_cast<std::size_t>(RowCount()));
-  AnsiString groupText;
-  for (int r = FixedRows(); r < dataEnd; ++r) {
-    const std::size_t i = static_cast<std::size_t>(r);
-    if (IsSummaryRow(r)) {
-      kinds[i] = grSummary;
-    } else if (IsNodeRow(r)) {
-      kinds[i] = grHeader;
-      groupText = Cells(groupedTextCol, r);
-    } else {
-      texts[i] = groupText;
-    }
-  }
-  if (FixedRows() > 0) texts[0] = groupColumnHeader_;
+  std::vector<TGroupRowKind> kinds;
+  std::vector<AnsiString> texts;
+  ReadGroupRows(*this, groupedTextCol, groupColumnHeader_, kinds, texts);
   {
     insertedColumnTexts_ = &texts;
     struct TLetGo {
@@ -549,6 +564,91 @@ void TExStringGrid::Ungroup() {
   if (col == 0) MoveNodeMarks(1, 0);
   RemoveGroupRows(*this, kinds);
   groupColumn_ = -1;
+  groupedIntoNodeColumn_ = false;
   // Expanding showed the rows an active filter hides: they go again.
   if (filterActive_) ApplyFilter();
+}
+
+// ------------------------------------------------------------- grouping with a node column
+
+void TExStringGrid::GroupWithNodeColumn(int col) {
+  if (GroupIntoNodeColumn(col)) return;
+  InsertColumns(0, 1);
+  GroupByColumn(col + 1);
+}
+
+void TExStringGrid::UngroupWithNodeColumn() {
+  if (groupColumn_ < 0) return;
+  if (UngroupFromNodeColumn()) return;
+  Ungroup();
+  RemoveColumns(0, 1);
+}
+
+bool TExStringGrid::GroupIntoNodeColumn(int col) {
+  // Anything hidden or filtered, or a column that GroupByColumn would refuse,
+  // takes the plain way, which knows how to treat it.
+  const int realCols = RealColCount();
+  if (groupColumn_ >= 0 || HiddenRowCount() > 0 || hiddenColCount_ > 0 || filterActive_ || col < 0 ||
+      col < FixedCols() || col >= realCols || RowCount() - FixedFooters() - FixedRows() <= 0)
+    return false;
+  TUpdateScope update(this);
+  // What InsertColumns(0, 1) and GroupByColumn(col + 1) record, the grouped
+  // column then standing at col + 1.
+  groupColumn_ = col + 1;
+  groupColumnWidth_ = ColWidths(col);
+  groupColumnHeader_ = FixedRows() > 0 ? Cells(col, 0) : AnsiString();
+  groupedIntoNodeColumn_ = true;
+  SortForGrouping(col);
+  // The grouped column leaves its spans and properties behind, as a removed
+  // column does, and goes to the front with its texts, which the run search
+  // reads there; the columns before it move right by one.
+  SplitSpansIn(col, 0, col, RowCount() - 1);
+  for (int r = 0; r < RowCount(); ++r)
+    if (HasCellProperties(col, r)) {
+      RemoveCellGraphicOf(col, r);
+      FreeCellPropertiesAt(col, r);
+    }
+  ShiftRawColumns(col, 1, 0);
+  for (int c = col; c > 0; --c) SetColWidths(c, ColWidths(c - 1));
+  SetColWidths(0, DefaultColWidth());
+  ColumnFlagsRemoved(col, 1);
+  ColumnFlagsInserted(0, 1);
+  InsertGroupRowsAtOnce(*this, 0, 1);
+  // Left with its node marks only: the node column holds no text.
+  for (int r = 0; r < RowCount(); ++r)
+    if (!RawCells(0, r).empty()) SetRawCells(0, r, AnsiString());
+  ColourGroupRows(1);
+  if (FixedRows() < RowCount()) SetRow(FixedRows());
+  return true;
+}
+
+bool TExStringGrid::UngroupFromNodeColumn() {
+  if (!groupedIntoNodeColumn_ || groupColumn_ < 1 || hiddenColCount_ > 0 || filterActive_) return false;
+  TUpdateScope update(this);
+  ExpandAllNodes();
+  const int col = groupColumn_ - 1;  // its place once the node column has gone
+  std::vector<TGroupRowKind> kinds;
+  std::vector<AnsiString> texts;
+  ReadGroupRows(*this, 1, groupColumnHeader_, kinds, texts);
+  // The node column takes the texts back, row by row, before the header and
+  // summary rows go; its properties go once the nodes are taken apart.
+  for (int r = 0; r < RowCount(); ++r) {
+    AnsiString& text = texts[static_cast<std::size_t>(r)];
+    if (RawCells(0, r) != text) SetRawCells(0, r, std::move(text));
+  }
+  RemoveGroupRows(*this, kinds);
+  SplitSpansIn(0, 0, 0, RowCount() - 1);
+  for (int r = 0; r < RowCount(); ++r)
+    if (HasCellProperties(0, r)) {
+      RemoveCellGraphicOf(0, r);
+      FreeCellPropertiesAt(0, r);
+    }
+  ShiftRawColumns(0, 1, col + 1);
+  for (int c = 0; c < col; ++c) SetColWidths(c, ColWidths(c + 1));
+  SetColWidths(col, groupColumnWidth_);
+  ColumnFlagsRemoved(0, 1);
+  ColumnFlagsInserted(col, 1);
+  groupColumn_ = -1;
+  groupedIntoNodeColumn_ = false;
+  return true;
 }

@@ -204,5 +204,6 @@ void TExStringGrid::ClearAll() {
   if (!destroying_) RemoveAllNodes();
   nodeCount_ = 0;
   groupColumn_ = -1;
+  groupedIntoNodeColumn_ = false;
   if (RowCount() > 0 && ColCount() > 0) ClearCellRange(0, 0, RealColCount() - 1, RowCount() - 1);
 }

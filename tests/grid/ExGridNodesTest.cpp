@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "bench/CatalogueGen.h"
+#include "grid/ExCGrid.h"
 #include "grid/ExGrid.h"
 #include "tests/grid/GridFileTestSupport.h"
 #include "platform/rtl/Cp949.h"
@@ -567,4 +568,121 @@ TEST_F(SmallGrid, NodeLevelsStayWithTheirRowsThroughHidingAndTheFile) {
 
   grid->RemoveNode(3);
   EXPECT_EQ(levels(), (std::vector<int>{0, 1, 1, 1, 1, 1, 1, 1, 1, 0}));
+}
+
+// ------------------------------------------------------------- grouping with a node column
+
+namespace {
+
+// Everything a user or the program reads of a column grid: texts, widths,
+// column items, node rows and levels, spans and cell colours, by real row.
+std::vector<std::string> State(TExColumnGrid& grid) {
+  std::vector<std::string> out;
+  std::string line = "cols " + std::to_string(grid.ColCount()) + " fixed " + std::to_string(grid.FixedCols()) +
+                     " group " + std::to_string(grid.GroupColumn()) + " nodes " + std::to_string(grid.NodeCount());
+  for (int c = 0; c < grid.ColCount(); ++c) line += " " + std::to_string(grid.ColWidths(c));
+  out.push_back(line);
+  for (int c = 0; c < grid.Columns()->Count(); ++c) {
+    const TGridColumnItem* item = grid.Columns()->Items(c);
+    out.push_back("item " + std::to_string(c) + " [" + item->Name() + "] [" + item->Header() + "] " +
+                  std::to_string(item->Alignment()));
+  }
+  for (int r = 0; r < grid.RowCount(); ++r) {
+    std::string row = std::to_string(r) + ": node " + std::to_string(grid.GetNodeSpan(r)) + " level " +
+                      std::to_string(grid.NodeLevelOf(r)) + (grid.IsNodeCollapsed(r) ? " collapsed" : "");
+    for (int c = 0; c < grid.RealColCount(); ++c) {
+      row += " |" + grid.Cells(c, r);
+      if (const TCellProperties* p = grid.FindCellProperties(c, r))
+        row += "{" + std::to_string(p->CellSpanX()) + "," + std::to_string(p->CellSpanY()) + "," +
+               std::to_string(p->BrushColor()) + "}";
+    }
+    out.push_back(row);
+  }
+  return out;
+}
+
+std::string FirstDifference(const std::vector<std::string>& got, const std::vector<std::string>& want) {
+  for (std::size_t i = 0; i < std::min(got.size(), want.size()); ++i)
+    if (got[i] != want[i]) return "line " + std::to_string(i) + ":\n  " + Cp949ToUtf8(got[i]).substr(0, 300) +
+                                  "\ninstead of\n  " + Cp949ToUtf8(want[i]).substr(0, 300);
+  if (got.size() != want.size()) return std::to_string(got.size()) + " lines instead of " + std::to_string(want.size());
+  return "";
+}
+
+struct NodeColumnGrid : ::testing::Test {
+  std::unique_ptr<TExColumnGrid> plain = Make();
+  std::unique_ptr<TExColumnGrid> fused = Make();
+  static std::unique_ptr<TExColumnGrid> Make() {
+    auto grid = std::make_unique<TExColumnGrid>(nullptr);
+    FillCatalogueGrid(*grid, GenerateCatalogue(120));
+    grid->SetFixedRows(1);
+    grid->SetFixedCols(1);
+    grid->SyncColumns();
+    grid->Columns()->Items(kColYear)->SetAlignment(taRightJustify);
+    for (int c = 0; c < grid->ColCount(); ++c) grid->SetColWidths(c, 40 + c);
+    // A cell with its own colour and a merged pair, which must travel too.
+    grid->CellPropertiesAt(3, 5)->SetBrushColor(clYellow);
+    grid->MergeCells(5, 7, 2, 1);
+    return grid;
+  }
+  // The two ways a node column and a grouping come in: one call, or the
+  // insertion and the grouping it stands for.
+  void Group(int col) {
+    plain->SetFixedCols(0);
+    plain->InsertColumns(0, 1);
+    plain->GroupByColumn(col + 1);
+    fused->SetFixedCols(0);
+    fused->GroupWithNodeColumn(col);
+  }
+  void Ungroup() {
+    plain->Ungroup();
+    plain->RemoveColumns(0, 1);
+    fused->UngroupWithNodeColumn();
+    plain->SetFixedCols(1);
+    fused->SetFixedCols(1);
+  }
+};
+
+}  // namespace
+
+TEST_F(NodeColumnGrid, GroupingIntoTheNodeColumnEqualsInsertingItThenGrouping) {
+  const std::vector<std::string> before = State(*fused);
+  for (int col : {static_cast<int>(kColGenre), static_cast<int>(kColDirector), 1, 0}) {
+    SCOPED_TRACE(col);
+    Group(col);
+    EXPECT_EQ(FirstDifference(State(*fused), State(*plain)), "");
+    EXPECT_EQ(fused->GroupColumn(), col + 1);
+    fused->CollapseAllNodes();
+    fused->ExpandAllNodes();
+    Ungroup();
+    EXPECT_EQ(FirstDifference(State(*fused), State(*plain)), "");
+  }
+  // Each grouping sorted the movies; the columns, items and looks are back.
+  EXPECT_EQ(State(*fused).front(), before.front());
+  EXPECT_EQ(State(*fused)[1 + kColYear], before[1 + kColYear]);
+}
+
+TEST_F(NodeColumnGrid, UngroupingWithAFilterOnOrAColumnHiddenTakesThePlainWay) {
+  Group(kColGenre);
+  // Searched while grouped: the plain Ungroup knows how to put the filter back.
+  for (TExColumnGrid* grid : {plain.get(), fused.get()}) {
+    TFilterData* item = grid->Filter()->Add();
+    item->SetColumn(static_cast<SmallInt>(kColTitle + 1));
+    item->SetCondition("*" + "사"_k + "*");
+    grid->SetFilterActive(true);
+  }
+  Ungroup();
+  EXPECT_EQ(FirstDifference(State(*fused), State(*plain)), "");
+  EXPECT_EQ(fused->GroupColumn(), -1);
+
+  // A hidden column keeps a grouping from moving: the plain way runs, and
+  // the plain Ungroup takes it apart again.
+  for (TExColumnGrid* grid : {plain.get(), fused.get()}) {
+    grid->SetFilterActive(false);
+    grid->HideColumn(12);
+  }
+  Group(kColDirector);
+  EXPECT_EQ(FirstDifference(State(*fused), State(*plain)), "");
+  Ungroup();
+  EXPECT_EQ(FirstDifference(State(*fused), State(*plain)), "");
 }
