@@ -6,6 +6,7 @@
 //   Nodes ................. AddNode, RemoveNode, AddSummaryRow (full-order rows)
 //   Expand and collapse ... one node, all nodes
 //   Grouping .............. GroupByColumn, Ungroup
+//   With a node column .... GroupWithNodeColumn, UngroupWithNodeColumn
 //
 // Row numbers: a node's span counts rows of the full order (hidden rows
 // included), so a collapsed node hides exactly the real rows
@@ -22,6 +23,12 @@
 //   Ungroup -> ExpandAllNodes -> InsertColumns
 //     -> RemoveGroupRows: RemoveNode per header, rows packed up, one RemoveRows
 //     -> ApplyFilter (when the filter is active)
+//   GroupWithNodeColumn -> GroupIntoNodeColumn: SortForGrouping, the grouped
+//        column rotated to the front, InsertGroupRowsAtOnce on it, its texts
+//        emptied (else InsertColumns + GroupByColumn)
+//   UngroupWithNodeColumn -> UngroupFromNodeColumn: ExpandAllNodes, the group
+//        texts into the node column, RemoveGroupRows, the column rotated back
+//        (else Ungroup + RemoveColumns)
 #include "grid/ExGridNodes.h"
 
 #include <algorithm>
