@@ -216,6 +216,37 @@ void TBaseGrid::DeleteColumn(int col) {
   TStringGrid::DeleteColumn(col);
 }
 
+void TBaseGrid::MoveRow(int fromIndex, int toIndex) {
+  if (fromIndex != toIndex) SplitTallSpansIn(std::min(fromIndex, toIndex), std::max(fromIndex, toIndex));
+  TStringGrid::MoveRow(fromIndex, toIndex);
+}
+
+void TBaseGrid::MoveColumn(int fromIndex, int toIndex) {
+  if (fromIndex != toIndex) SplitWideSpansIn(std::min(fromIndex, toIndex), std::max(fromIndex, toIndex));
+  TStringGrid::MoveColumn(fromIndex, toIndex);
+}
+
+void TBaseGrid::SplitTallSpansIn(int r1, int r2) {
+  r1 = std::max(r1, 0);
+  r2 = std::min(r2, RowCount() - 1);
+  for (int r = r1; r <= r2; ++r) {
+    // Most rows hold no properties at all; the kept columns live apart.
+    const int first = RowHasObjects(r) ? 0 : ColCount();
+    for (int c = first; c < StoreColCount(); ++c)
+      if (HasCellProperties(c, r) && IsYMergedCell(c, r)) SplitCells(c, r);
+  }
+}
+
+void TBaseGrid::SplitWideSpansIn(int c1, int c2) {
+  c1 = std::max(c1, 0);
+  c2 = std::min(c2, StoreColCount() - 1);
+  for (int r = 0; r < RowCount(); ++r) {
+    const bool stored = RowHasObjects(r);
+    for (int c = c1; c <= c2; ++c)
+      if ((stored || c >= ColCount()) && HasCellProperties(c, r) && IsXMergedCell(c, r)) SplitCells(c, r);
+  }
+}
+
 // ------------------------------------------------------------- columns kept past ColCount
 
 TBaseGrid::TKeptRow* TBaseGrid::KeptRowNeeded(int row) {

@@ -242,6 +242,15 @@ class TBaseGrid : public TStringGrid {
   // spans reaching into it dissolved first, since the store never frees.
   void DeleteRow(int row) override;
   void DeleteColumn(int col) override;
+  // A moved line takes its cells' properties along, so the spans the move
+  // would tear (across lines between the two places) are split first.
+  void MoveRow(int fromIndex, int toIndex) override;
+  void MoveColumn(int fromIndex, int toIndex) override;
+  // Splits every span more than one row high with a cell in rows r1 .. r2,
+  // and every span more than one column wide with a cell in columns
+  // c1 .. c2: the spans that reordering those lines would tear.
+  void SplitTallSpansIn(int r1, int r2);
+  void SplitWideSpansIn(int c1, int c2);
 
   // ---- spans
   // Clipped to the grid; spans that the rectangle cuts into are split first,

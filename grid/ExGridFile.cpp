@@ -132,6 +132,14 @@ void WriteCellsToStream(TExStringGrid& grid, int c1, int r1, int c2, int r2, TSt
         extra.Properties.OwnerRow = r;
       }
       extra.Properties.NodeLevel = level;
+      if (props.FullGrid && !CheckCellSpan(extra.Properties, c, r, props.ColCount, props.RowCount).empty()) {
+        // A span that lines exchanged behind the grid's back have torn
+        // would make the whole file unreadable: the cell goes in on its own.
+        extra.Properties.IsBaseCell = true;
+        extra.Properties.CellSpanX = plainProps.CellSpanX();
+        extra.Properties.CellSpanY = plainProps.CellSpanY();
+        text = grid.RawCells(c, r);
+      }
       extra.Graphic = {};
       extra.Payload = {};
       extra.HasGraphic = cellProps->CellGraphic() && hooks.CollectGraphic &&

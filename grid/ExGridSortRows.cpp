@@ -203,6 +203,9 @@ struct TExStringGrid::TSortFrame {
       for (int r = 0; r < realRows; ++r) savedColumn0.push_back(g.RawCells(0, r));
     }
     g.BeginUpdate();
+    // Rows move with their cells' properties: a span over several rows
+    // would be torn apart (and its file refused on loading).
+    g.SplitTallSpansIn(FirstRow(), LastRow());
     hidden = g.HiddenColumnCount();
     lastWidth = g.ColWidths(g.ColCount() - 1);
     g.SetRowCount(realRows + 3);
@@ -520,6 +523,7 @@ void TExStringGrid::RestoreUnsortedOrder() {
   if (sortSettings_->NormalCellsOnly() && FixedCols() > 0)
     for (int r = 0; r < rows; ++r) savedColumn0.push_back(RawCells(0, r));
   BeginUpdate();
+  SplitTallSpansIn(first, last);
   // Each swap puts one row in its place: the row now at r came from
   // unsortedOrder_[r], and SwapRows keeps the list in step. Swaps move the
   // row records, so hidden columns go back with their rows.
@@ -534,6 +538,7 @@ void TExStringGrid::BubbleSortColumn(int col) {
   const int s = SortSign(sortSettings_->Direction());
   const int first = FixedRows();
   const int last = RowCount() - 2 - FixedFooters();
+  SplitTallSpansIn(first, last + 1);
   // A consistent comparison is done after as many passes as there are
   // rows; one that is not (the automatic style judges by the first text)
   // could swap the same pair back and forth for ever.

@@ -615,6 +615,9 @@ class TStringGrid : public TDrawGrid {
                     std::vector<AnsiString>* landingTexts = nullptr);
   // The row record's Tag; 0 outside the grid, writes there ignored.
   int RowTag(int row) const;
+  // Whether any object slot of the row is set (a quick test before a walk
+  // along a row that only objects concern).
+  bool RowHasObjects(int row) const;
   void SetRowTag(int row, int value);
 
  protected:

@@ -313,6 +313,11 @@ int TStringGrid::RowTag(int row) const {
   return rows_[static_cast<std::size_t>(row)].Tag;
 }
 
+bool TStringGrid::RowHasObjects(int row) const {
+  return row >= 0 && row < RowCount() && static_cast<std::size_t>(row) < rows_.size() &&
+         !rows_[static_cast<std::size_t>(row)].Objects.empty();
+}
+
 void TStringGrid::SetRowTag(int row, int value) {
   if (row < 0 || row >= RowCount()) return;
   if (value == 0 && static_cast<std::size_t>(row) >= rows_.size()) return;
