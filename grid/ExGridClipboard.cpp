@@ -169,6 +169,9 @@ AnsiString TExStringGrid::RectToClipboardText(const TGridRect& rect, bool disjun
   const bool lineEnds = rows.size() > 1;
   const bool plainHtml = !navigation_->CopyHTMLTagsToClipboard();
   const bool displayEvents = OnGetDisplText || OnGetDisplWideText;
+  // Cells that are plain text travel as typed: no mark-up, rich or wide
+  // text is taken out of them.
+  const unsigned converted = plainTextCells_ ? kBreaks : kBreaks | kBrace | kAngle;
   AnsiString out;
   AnsiString holder;
   for (size_t i = 0; i < rows.size(); ++i) {
@@ -187,10 +190,11 @@ AnsiString TExStringGrid::RectToClipboardText(const TGridRect& rect, bool disjun
         holder = GetCellText(c, r);
         text = &holder;
       }
-      const unsigned flags = CopyTextFlags(*text);
-      if (flags == 0 && (text->empty() || (*text)[0] != '"') && !::IsUnicodeCell(*text)) {
+      const unsigned flags = CopyTextFlags(*text) & converted;
+      const bool wide = !plainTextCells_ && ::IsUnicodeCell(*text);
+      if (flags == 0 && (text->empty() || (*text)[0] != '"') && !wide) {
         out.append(*text);
-      } else if (::IsUnicodeCell(*text)) {
+      } else if (wide) {
         // Other programs read code page 949 characters, not UTF-16 bytes.
         AppendClipboardField(out, Utf16ToCp949(UnicodeCellToWide(*text)));
       } else if ((flags & kBrace) && text->find("{\\") != std::string::npos) {
@@ -216,7 +220,7 @@ void TExStringGrid::CopyRectToClipboard(const TGridRect& rect, bool disjunct) {
   clipboard->Open();
   try {
     clipboard->SetAsBytes(CF_TEXT, std::move(text));
-    if (navigation_->AllowRTFClipboard()) {
+    if (navigation_->AllowRTFClipboard() && !plainTextCells_) {
       const AnsiString first = GetCellText(RealColIndex(rect.Left), rect.Top);
       if (first.find("{\\") != std::string::npos) clipboard->SetAsBytes(RichTextClipboardFormat(), first);
     }

@@ -123,6 +123,21 @@ TEST_F(ExGridClipboard, HtmlAndRichTextCellsCopyAsTheTextAReaderSees) {
   EXPECT_EQ(Clipboard()->AsText(), "굵게 & 보통"_k + "\t\"Hello\r\nWorld\"");
 }
 
+TEST_F(ExGridClipboard, PlainTextCellsCopyAsTyped) {
+  grid.Navigation()->SetCopyHTMLTagsToClipboard(false);
+  grid.Navigation()->SetAllowRTFClipboard(true);
+  grid.SetPlainTextCells(true);
+  const AnsiString rich = "{\\rtf1 Hello\\par}";
+  grid.SetCells(1, 1, "<B>Blade</B> Runner");
+  grid.SetCells(2, 1, rich);
+  Select(1, 1, 2, 1);
+  grid.CopySelectionToClipboard();
+  EXPECT_EQ(Clipboard()->AsText(), "<B>Blade</B> Runner\t" + rich);
+  Select(2, 1, 2, 1);
+  grid.CopySelectionToClipboard();
+  EXPECT_FALSE(Clipboard()->HasFormat(RichTextClipboardFormat())) << "a title is no document";
+}
+
 TEST_F(ExGridClipboard, UnicodeCellsReachOtherProgramsAsCharacters) {
   grid.SetWideCell(1, 1, u"한글 é");
   Select(1, 1, 1, 1);
