@@ -1,5 +1,7 @@
 #include "app/DBPlus.h"
 
+#include <algorithm>
+
 #include "app/Catalogue.h"
 #include "app/PlaceControl.h"
 #include "platform/rtl/SysUtils.h"
@@ -18,6 +20,11 @@ int MergeCatalogueRows(TExColumnGrid& source, const std::vector<int>& sourceRows
   int copied = 0;
   for (int r : sourceRows) {
     if (r < 1 || r >= source.RowCount()) continue;
+    // A row with nothing under any catalogue header (an empty row, or a
+    // grid file of another kind) would arrive as an empty movie.
+    const bool empty = std::all_of(pairs.begin(), pairs.end(),
+                                   [&](const auto& pair) { return source.Cells(pair.first, r).empty(); });
+    if (empty) continue;
     target.AddRow();
     const int row = target.RowCount() - 1;
     for (const auto& [sourceColumn, column] : pairs) column->SetRows(row, source.Cells(sourceColumn, r));

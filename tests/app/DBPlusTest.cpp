@@ -101,3 +101,27 @@ TEST_F(MergeTest, ANoAnswerOrAFileThatIsNoCatalogueChangesNothing) {
   EXPECT_EQ(main->RowCount(), 2);
   EXPECT_TRUE(form.ScButton1->Enabled());
 }
+
+TEST_F(MergeTest, RowsWithNothingUnderACatalogueHeaderAddNoEmptyMovies) {
+  auto main = NewCatalogue();
+  AddMovie(*main, {{&Cat::Title, "기존"_k}});
+  // A grid file of another kind: its headers name no catalogue column.
+  TExColumnGrid other(nullptr);
+  other.SetColCount(3);
+  other.SetRowCount(3);
+  for (int r = 0; r < 3; ++r)
+    for (int c = 0; c < 3; ++c) other.SetCells(c, r, "x" + IntToStr(c) + IntToStr(r));
+  EXPECT_EQ(MergeCatalogueRows(other, {1, 2}, *main), 0);
+  EXPECT_EQ(main->RowCount(), 2);
+
+  // A catalogue with an empty row between two movies.
+  auto source = NewCatalogue();
+  AddMovie(*source, {{&Cat::Title, "Heat"}});
+  AddMovie(*source, {{&Cat::Director, "봉준호"_k}});
+  source->InsertRows(2, 1);
+  ASSERT_EQ(source->RowCount(), 4);
+  EXPECT_EQ(MergeCatalogueRows(*source, {1, 2, 3}, *main), 2);
+  ASSERT_EQ(main->RowCount(), 4);
+  EXPECT_EQ(CatalogueCell(*main, Cat::Title, 2), "Heat");
+  EXPECT_EQ(CatalogueCell(*main, Cat::Director, 3), "봉준호"_k);
+}
