@@ -21,6 +21,8 @@ namespace {
 
 constexpr int kPaneWidth = 372;
 constexpr int kLabelWidth = 70;
+// The right edge of the movie page's controls, clear of its scroll bar.
+constexpr int kRightEdge = kPaneWidth - 30;
 
 }  // namespace
 
@@ -41,7 +43,12 @@ void TFormMain::BuildDetailPane() {
   fileSheet = page("파일정보"_k);
   gitaSheet = page("기타정보"_k);
 
-  const int fieldWidth = kPaneWidth - kLabelWidth - 24;
+  // The movie page scrolls when the window is too low for all its fields.
+  auto* movieBox = new TScrollBox(this);
+  movieBox->SetParent(moviesheet);
+  movieBox->SetAlign(alClient);
+  movieBox->SetBorderStyle(bsNone);
+  const int fieldWidth = kRightEdge - kLabelWidth - 8;
   int y = 0;
   auto label = [&](TWinControl* parent, const AnsiString& caption, int top) {
     auto* l = new TScLabel(this);
@@ -74,7 +81,7 @@ void TFormMain::BuildDetailPane() {
 
   // Poster with its list and buttons.
   imgposter = new TImage(this);
-  imgposter->SetParent(moviesheet);
+  imgposter->SetParent(movieBox);
   imgposter->SetBounds(8, 8, 150, 212);
   imgposter->SetStretch(true);
   imgposter->SetProportional(true);
@@ -82,13 +89,13 @@ void TFormMain::BuildDetailPane() {
   imgposter->SetCursor(crHandPoint);
   imgposter->OnClick = [this](TObject*) { ScButton3->Click(); };
   View_16 = new TScListBox(this);
-  View_16->SetParent(moviesheet);
-  View_16->SetBounds(166, 8, kPaneWidth - 166 - 16, 120);
-  BtnPosterPrev = MakeButton(moviesheet, "◀ 이전"_k, 166, 134, 90, 26,
+  View_16->SetParent(movieBox);
+  View_16->SetBounds(166, 8, kRightEdge - 166, 120);
+  BtnPosterPrev = MakeButton(movieBox, "◀ 이전"_k, 166, 134, 85, 26,
                              [this](TObject* s) { BtnPosterPrevClick(s); });
-  BtnPosterNext = MakeButton(moviesheet, "다음 ▶"_k, 262, 134, 90, 26,
+  BtnPosterNext = MakeButton(movieBox, "다음 ▶"_k, kRightEdge - 85, 134, 85, 26,
                              [this](TObject* s) { BtnPosterNextClick(s); });
-  ScButton3 = MakeButton(moviesheet, "크게 보기"_k, 166, 166, 186, 26, [this](TObject*) {
+  ScButton3 = MakeButton(movieBox, "크게 보기"_k, 166, 166, kRightEdge - 166, 26, [this](TObject*) {
     if (imgposter->Picture()->Width() <= 0) return;
     auto view = std::make_unique<TFormPoster>(Application);
     view->SetPicture(imgposter->Picture(),
@@ -98,26 +105,26 @@ void TFormMain::BuildDetailPane() {
   });
 
   y = 228;
-  field(moviesheet, 0);
-  field(moviesheet, 1);
-  field(moviesheet, 2);
-  field(moviesheet, 3);
-  field(moviesheet, 4);
-  field(moviesheet, 5);
-  field(moviesheet, 6);
-  field(moviesheet, 7);
-  field(moviesheet, 8);
-  field(moviesheet, 9);
-  TCustomEdit* stars = field(moviesheet, 10);
+  field(movieBox, 0);
+  field(movieBox, 1);
+  field(movieBox, 2);
+  field(movieBox, 3);
+  field(movieBox, 4);
+  field(movieBox, 5);
+  field(movieBox, 6);
+  field(movieBox, 7);
+  field(movieBox, 8);
+  field(movieBox, 9);
+  TCustomEdit* stars = field(movieBox, 10);
   stars->Font()->SetColor(0x0080FF);
-  TCustomEdit* score = field(moviesheet, 11);
+  TCustomEdit* score = field(movieBox, 11);
   // The stars always follow the score.
   score->OnChange = [this](TObject*) {
     double value;
     AnsiString text = Trim(View[11]->Text());
     if (TryStrToFloat(text, value)) View[10]->SetText(RatingToStars(text));
   };
-  field(moviesheet, 14, 96);
+  field(movieBox, 14, 96);
 
   // The movie's files, one per row.
   FileGrid = new TExColumnGrid(this);

@@ -16,6 +16,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTimer>
 
 #include <algorithm>
@@ -487,7 +488,22 @@ void TScrollBox::UpdateScrollArea() {
     w = std::max(w, c->Left() + c->Width());
     hgt = std::max(hgt, c->Top() + c->Height());
   }
-  inner->resize(std::max(w, ClientWidth() - 4), std::max(hgt, ClientHeight() - 4));
+  // The area fills what the box shows of it, less the room a scroll bar
+  // takes along the other side: one that is needed for the height must not
+  // bring a second one for the width.
+  auto* area = qobject_cast<QScrollArea*>(WidgetOf(this));
+  int viewW = ClientWidth() - 4, viewH = ClientHeight() - 4;
+  if (area) {
+    const QSize view = area->maximumViewportSize();
+    const int bar = area->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, area);
+    viewW = view.width();
+    viewH = view.height();
+    const bool tall = hgt > viewH;
+    const bool wide = w > viewW - (tall ? bar : 0);
+    if (tall || (wide && hgt > viewH - bar)) viewW -= bar;
+    if (wide) viewH -= bar;
+  }
+  inner->resize(std::max(w, viewW), std::max(hgt, viewH));
 }
 
 void TScrollBox::ScrollInView(TControl* control) {

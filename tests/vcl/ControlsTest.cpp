@@ -259,6 +259,24 @@ TEST(Controls, ScrollBoxScrollsToAControlBeyondItsEdge) {
   EXPECT_EQ(box->VertPosition(), 0);
 }
 
+TEST(Controls, AScrollBoxTooLowForItsChildrenScrollsOnlyUpAndDown) {
+  ShownForm form;
+  auto* box = new TScrollBox(form.form);
+  box->SetParent(form.form);
+  box->SetBorderStyle(bsNone);
+  box->SetBounds(0, 0, 200, 100);
+  // As wide as the box less a scroll bar: the vertical one must not bring
+  // a horizontal one with it.
+  auto* field = new TButton(form.form);
+  field->SetParent(box);
+  field->SetBounds(0, 0, 170, 400);
+  Application->ProcessMessages();
+  box->SetHorzPosition(50);
+  EXPECT_EQ(box->HorzPosition(), 0) << "nothing to scroll sideways";
+  box->SetVertPosition(50);
+  EXPECT_EQ(box->VertPosition(), 50);
+}
+
 TEST(Controls, RadioMenuItemsOfAGroupExcludeEachOtherAndDeletedItemsLeaveTheMenu) {
   TPopupMenu menu(nullptr);
   auto* a = NewItem(nullptr, "본영화"_k, nullptr);
