@@ -936,12 +936,18 @@ TWindowHandle* TCheckListBox::CreateWindowHandle() {
     items_->At(row).state = s;
     RunGuarded([this] { ClickCheck(); });
   });
+  // The list box put the items in before this window was the control's:
+  // their check boxes come now.
+  for (int i = 0; i < list->count(); ++i) DecorateListItem(list, i);
   return h;
 }
 
 void TCheckListBox::DecorateItem(int index) {
-  auto* list = qobject_cast<QListWidget*>(WidgetOf(this));
-  if (!list || index < 0 || index >= list->count()) return;
+  DecorateListItem(qobject_cast<QListWidget*>(WidgetOf(this)), index);
+}
+
+void TCheckListBox::DecorateListItem(QListWidget* list, int index) {
+  if (!list || index < 0 || index >= list->count() || index >= items_->Count()) return;
   decorating_ = true;
   QListWidgetItem* item = list->item(index);
   const TControlItems::Item& data = items_->At(index);

@@ -314,6 +314,9 @@ class TCheckListBox : public TListBox {
 
  protected:
   void DecorateItem(int index) override;
+  // The check box of item index of list (the list widget may not be this
+  // control's window yet while that window is being made).
+  void DecorateListItem(class QListWidget* list, int index);
   TWindowHandle* CreateWindowHandle() override;
   virtual void ClickCheck();
 

@@ -262,6 +262,27 @@ TEST(StdCtrls, CheckListBoxStatesIncludingGreyedAndDisabledItems) {
   EXPECT_TRUE(list->Checked(0));
 }
 
+TEST(StdCtrls, CheckListBoxFilledBeforeItsWindowHasWorkingCheckBoxes) {
+  ShownForm form;
+  auto* list = new TCheckListBox(form.form);
+  list->Items()->Add("제목"_k);
+  list->Items()->Add("감독"_k);
+  list->SetChecked(1, true);
+  list->SetParent(form.form);
+  list->SetBounds(10, 10, 120, 80);
+  Application->ProcessMessages();
+  int checks = 0;
+  list->OnClickCheck = [&](TObject*) { ++checks; };
+  list->SetItemIndex(0);
+  list->SetFocus();
+  SimulateKey(list, VK_SPACE);
+  EXPECT_EQ(checks, 1);
+  EXPECT_TRUE(list->Checked(0));
+  SimulateKey(list, VK_DOWN);
+  SimulateKey(list, VK_SPACE);
+  EXPECT_FALSE(list->Checked(1)) << "its state reached the window";
+}
+
 TEST(StdCtrls, CheckBoxFiresOnClickForTheUserAndForCode) {
   ShownForm form;
   auto* box = Put<TCheckBox>(form.form);
