@@ -55,6 +55,53 @@ void AddUnlistedValue(TComboBox& box, const AnsiString& fileName) {
   }
 }
 
+namespace {
+
+bool SameItems(const TStrings& items, const std::vector<AnsiString>& values) {
+  if (items.Count() != static_cast<int>(values.size())) return false;
+  for (int i = 0; i < items.Count(); ++i)
+    if (items.Strings(i) != values[static_cast<std::size_t>(i)]) return false;
+  return true;
+}
+
+std::vector<AnsiString> ItemsOf(const TStrings& items) {
+  std::vector<AnsiString> values;
+  values.reserve(static_cast<std::size_t>(items.Count()));
+  for (int i = 0; i < items.Count(); ++i) values.push_back(items.Strings(i));
+  return values;
+}
+
+}  // namespace
+
+bool TValueListWatch::Current(const TStrings& items, const AnsiString& fileName) const {
+  if (!known_ || fileName != fileName_ || !SameItems(items, items_)) return false;
+  // A missing file appears, under any letter case, by a change of its
+  // folder: one look at the folder instead of a search of it.
+  if (!file_.Exists) return folder_.Exists && folder_.Unchanged(FileStampOf(ExtractFileDir(fileName)));
+  return file_.Unchanged(FileStampOf(fileName));
+}
+
+void TValueListWatch::Load(TStrings& items, const AnsiString& fileName) {
+  if (Current(items, fileName)) return;
+  // Stamped before reading: a change while it is read shows next time.
+  folder_ = FileStampOf(ExtractFileDir(fileName));
+  file_ = FileStampOf(fileName);
+  TStringList values;
+  if (file_.Exists) {
+    try {
+      values.LoadFromFile(fileName);
+    } catch (const Exception&) {
+      // An unreadable list offers nothing; typing still works.
+      values.Clear();
+    }
+  }
+  // Filling a box lays it out again: only a list that differs is put in.
+  if (!SameItems(items, ItemsOf(values))) items.Assign(&values);
+  fileName_ = fileName;
+  items_ = ItemsOf(items);
+  known_ = true;
+}
+
 // ---------------------------------------------------------------- file table
 
 void SetupFileTable(TExColumnGrid& grid) {
@@ -234,12 +281,9 @@ void TFormSt::Reset() {
   AddUnlistedValues = false;
   if (page->ActivePageIndex() != 0) page->SetActivePageIndex(0);
   if (FileList->Items()->Count() > 0) FileList->Items()->Clear();
-  // The word lists are read again from their files when shown; a list
-  // whose file went missing offers nothing, as in a dialog just built.
-  for (TScComboBox* box : {HInfo, RInfo, LInfo}) {
-    if (box->Items()->Count() > 0) box->Items()->Clear();
-    if (!box->Text().empty()) box->SetText("");
-  }
+  // The word boxes are left to FormShow, which fills them from their files
+  // (a list whose file went missing offers nothing, as in a dialog just
+  // built) and sets their words.
   FileGrid->BeginUpdate();
   if (FileGrid->RowCount() != FileGrid->FixedRows() + 1) FileGrid->SetRowCount(FileGrid->FixedRows() + 1);
   FileGrid->ClearRows(FileGrid->FixedRows(), 1);
@@ -262,10 +306,14 @@ int TFormSt::GuessWord(const TStrings& items, const AnsiString& path) {
 }
 
 void TFormSt::FormShow(TObject*) {
-  LoadValueList(*HInfo->Items(), ValueListFileName("화질.List"_k));
-  LoadValueList(*RInfo->Items(), ValueListFileName("릴.List"_k));
-  LoadValueList(*LInfo->Items(), ValueListFileName("언어.List"_k));
-  for (TScComboBox* box : {HInfo, RInfo, LInfo}) box->SetText(UnknownWord());
+  qualityList_.Load(*HInfo->Items(), ValueListFileName("화질.List"_k));
+  releaseList_.Load(*RInfo->Items(), ValueListFileName("릴.List"_k));
+  languageList_.Load(*LInfo->Items(), ValueListFileName("언어.List"_k));
+  for (TScComboBox* box : {HInfo, RInfo, LInfo}) {
+    // Setting a box's text lays it out again, even to the text it has.
+    const int index = box->Items()->IndexOf(UnknownWord());
+    if (box->Text() != UnknownWord() || box->ItemIndex() != index) box->SetText(UnknownWord());
+  }
   if (FileList->Items()->Count() == 0) return;
   const AnsiString first = FileList->Items()->Strings(0);
   for (TScComboBox* box : {RInfo, HInfo}) {

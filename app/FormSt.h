@@ -16,7 +16,10 @@
 // set-up of a 15-column file table.
 #pragma once
 
+#include <vector>
+
 #include "grid/ExCGrid.h"
+#include "platform/rtl/FileStamp.h"
 #include "platform/vcl/Forms.h"
 #include "styled/ScControls.h"
 
@@ -37,6 +40,23 @@ int ExactIndexOf(const TStrings& items, const AnsiString& value);
 // adds it and saves the items to fileName. A list that cannot be written
 // keeps the value for this session; the movie is saved all the same.
 void AddUnlistedValue(TComboBox& box, const AnsiString& fileName);
+
+// A box's items as last read from their list file. Load leaves the items as
+// the file's lines, or none when the file is missing or unreadable, and
+// reads the file only when it may have changed since, or when the items
+// were changed by other means: a dialog shown for every add reads its lists
+// once, not at every show.
+class TValueListWatch {
+ public:
+  void Load(TStrings& items, const AnsiString& fileName);
+
+ private:
+  bool Current(const TStrings& items, const AnsiString& fileName) const;
+  AnsiString fileName_;
+  TFileStamp file_, folder_;
+  std::vector<AnsiString> items_;
+  bool known_ = false;
+};
 
 // ---------------------------------------------------------------- file table
 
@@ -90,4 +110,5 @@ class TFormSt : public TForm {
  private:
   void BuildWordPage();
   void BuildProbePage();
+  TValueListWatch qualityList_, releaseList_, languageList_;
 };
