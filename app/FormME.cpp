@@ -553,7 +553,9 @@ void TFormME::AddMediaFiles(const std::vector<AnsiString>& paths) {
   TFormSt& dialog = TFormSt::Shared();
   dialog.Reset();
   dialog.AddUnlistedValues = AddUnlistedValues;
-  for (const AnsiString& path : paths) dialog.FileList->Items()->Add(path);
+  TStringList chosen;
+  for (const AnsiString& path : paths) chosen.Add(path);
+  dialog.FileList->Items()->AddStrings(&chosen);
   // Only the dialog's "확인" has probed the files; any other way out leaves
   // nothing to take.
   if (dialog.ShowModal() == mrOk) {

@@ -291,6 +291,9 @@ void TFormSt::Reset() {
   FileGrid->EndUpdate();
   if (!SP->Caption().empty()) SP->SetCaption("");
   SetModalResult(mrNone);
+  // Focus goes where it goes in a dialog just built, not back to the box
+  // the last add left it in.
+  SetActiveControl(nullptr);
 }
 
 int TFormSt::GuessWord(const TStrings& items, const AnsiString& path) {
