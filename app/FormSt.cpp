@@ -152,6 +152,17 @@ int NextFileTableRow(TExColumnGrid& grid) {
   return row;
 }
 
+int NextFileTableRows(TExColumnGrid& grid, int count) {
+  const int first = NextFileTableRow(grid);
+  if (count > 1) {
+    // Rows added one by one re-size the grid once per row.
+    const int at = grid.RowCount();
+    grid.InsertRows(at, count - 1);
+    grid.ClearRows(at, count - 1);
+  }
+  return first;
+}
+
 // ---------------------------------------------------------------- building
 
 namespace {
@@ -334,8 +345,11 @@ void TFormSt::ScButton1Click(TObject*) {
                                 Cat::AudioFormat,  "채널"_k,          "샘플레이트"_k,  Cat::FrameCount,
                                 Cat::FrameRate,    "자막파일"_k,      Cat::Folder,     Cat::Resolution,
                                 Cat::Release,      Cat::Language,     Cat::Quality};
-  TGridColumnItem* columns[std::size(headers)];
-  for (std::size_t c = 0; c < std::size(headers); ++c) columns[c] = grid.ColumnByName(headers[c]);
+  int columns[std::size(headers)];
+  for (std::size_t c = 0; c < std::size(headers); ++c) {
+    TGridColumnItem* item = grid.ColumnByName(headers[c]);
+    columns[c] = item ? item->Index() : -1;
+  }
   const AnsiString release = RInfo->Text(), language = LInfo->Text(), quality = HInfo->Text();
   grid.BeginUpdate();
   // Every file's row made at once: adding rows one by one re-sizes the
@@ -355,7 +369,7 @@ void TFormSt::ScButton1Click(TObject*) {
                                   &MediaInfo.Subtitle,   &MediaInfo.Folder,     &MediaInfo.Resolution,
                                   &release,              &language,             &quality};
     for (std::size_t c = 0; c < std::size(headers); ++c)
-      if (columns[c]) columns[c]->SetRows(row, *values[c]);
+      if (columns[c] >= 0) grid.SetCells(columns[c], row, *values[c]);
   }
   grid.EndUpdate();
   if (AddUnlistedValues) {

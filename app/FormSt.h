@@ -70,6 +70,9 @@ void SetFileTableCell(TExColumnGrid& grid, const AnsiString& header, int row, co
 // The row that the next file goes to: the last row when its trimmed file
 // name is empty, else a row added at the end.
 int NextFileTableRow(TExColumnGrid& grid);
+// The first of count rows (count >= 1) that the next files go to, one after
+// another: NextFileTableRow's row, the others added at the end at once.
+int NextFileTableRows(TExColumnGrid& grid, int count);
 
 // ---------------------------------------------------------------- the dialog
 
