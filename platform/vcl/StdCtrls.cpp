@@ -563,8 +563,11 @@ class TQtComboBox : public QComboBox {
     QComboBox::showPopup();
   }
   void hidePopup() override {
+    // Qt also asks a box to hide its list whenever the box itself hides; a
+    // list that was not down does not close up.
+    const bool wasDown = view() && view()->isVisible();
     QComboBox::hidePopup();
-    NotifyParent(owner_, CBN_CLOSEUP);
+    if (wasDown) NotifyParent(owner_, CBN_CLOSEUP);
   }
 
  private:
