@@ -529,12 +529,12 @@ void TFormME::FileADDClick(TObject*) {
 void TFormME::FldADDClick(TObject*) {
   if (!SelectDir->Execute()) return;
   const AnsiString folder = ExcludeTrailingPathDelimiter(SelectDir->SelectedPath());
-  // Folders named like a movie file are left out: they have nothing to probe.
+  // Folders named like a movie file are left out: they have nothing to
+  // probe. The names come in byte order, not the folder's order on disk,
+  // which is no order a user reads; two names that read alike in the
+  // program's code page are one file to it.
   std::vector<AnsiString> paths;
   for (const AnsiString& name : FileNamesIn(folder, "*.avi")) paths.push_back(folder + "/" + name);
-  // The folder's order on disk is no order a user reads; two names that
-  // read alike in the program's code page are one file to it.
-  std::sort(paths.begin(), paths.end());
   paths.erase(std::unique(paths.begin(), paths.end()), paths.end());
   AddMediaFiles(paths);
 }

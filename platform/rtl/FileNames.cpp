@@ -35,9 +35,6 @@ std::vector<AnsiString> FileNamesIn(std::string_view folder, std::string_view ma
     names.push_back(std::move(name));
   }
   ::closedir(handle);
-  std::sort(names.begin(), names.end(), [](const AnsiString& a, const AnsiString& b) {
-    const int c = CompareText(a, b);
-    return c != 0 ? c < 0 : a < b;
-  });
+  std::sort(names.begin(), names.end());
   return names;
 }

@@ -11,6 +11,7 @@
 
 // The names (code page 949) of the entries of folder matching mask as
 // FindFirst matches them ("*.avi" in any letter case), folders left out;
-// a link counts as what it points to, a broken one as a file. In the order
-// FindFirst gives them. Empty when the folder cannot be read.
+// a link counts as what it points to, a broken one as a file. In byte
+// order, whatever the folder's order on disk. Empty when the folder cannot
+// be read.
 std::vector<AnsiString> FileNamesIn(std::string_view folder, std::string_view mask);
