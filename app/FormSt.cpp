@@ -73,18 +73,18 @@ std::vector<AnsiString> ItemsOf(const TStrings& items) {
 
 }  // namespace
 
-bool TValueListWatch::Current(const TStrings& items, const AnsiString& fileName) const {
+bool TValueListWatch::Current(const TStrings& items, const AnsiString& fileName, const TFileStamp& folder) const {
   if (!known_ || fileName != fileName_ || !SameItems(items, items_)) return false;
   // A missing file appears, under any letter case, by a change of its
   // folder: one look at the folder instead of a search of it.
-  if (!file_.Exists) return folder_.Exists && folder_.Unchanged(FileStampOf(ExtractFileDir(fileName)));
+  if (!file_.Exists) return folder_.Exists && folder_.Unchanged(folder);
   return file_.Unchanged(FileStampOf(fileName));
 }
 
-void TValueListWatch::Load(TStrings& items, const AnsiString& fileName) {
-  if (Current(items, fileName)) return;
+void TValueListWatch::Load(TStrings& items, const AnsiString& fileName, const TFileStamp& folder) {
+  if (Current(items, fileName, folder)) return;
   // Stamped before reading: a change while it is read shows next time.
-  folder_ = FileStampOf(ExtractFileDir(fileName));
+  folder_ = folder;
   file_ = FileStampOf(fileName);
   TStringList values;
   if (file_.Exists) {
@@ -320,9 +320,10 @@ int TFormSt::GuessWord(const TStrings& items, const AnsiString& path) {
 }
 
 void TFormSt::FormShow(TObject*) {
-  qualityList_.Load(*HInfo->Items(), ValueListFileName("화질.List"_k));
-  releaseList_.Load(*RInfo->Items(), ValueListFileName("릴.List"_k));
-  languageList_.Load(*LInfo->Items(), ValueListFileName("언어.List"_k));
+  const TFileStamp folder = FileStampOf(ExtractFileDir(ValueListFileName("")));
+  qualityList_.Load(*HInfo->Items(), ValueListFileName("화질.List"_k), folder);
+  releaseList_.Load(*RInfo->Items(), ValueListFileName("릴.List"_k), folder);
+  languageList_.Load(*LInfo->Items(), ValueListFileName("언어.List"_k), folder);
   for (TScComboBox* box : {HInfo, RInfo, LInfo}) {
     // Setting a box's text lays it out again, even to the text it has.
     const int index = box->Items()->IndexOf(UnknownWord());

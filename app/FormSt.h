@@ -45,13 +45,14 @@ void AddUnlistedValue(TComboBox& box, const AnsiString& fileName);
 // the file's lines, or none when the file is missing or unreadable, and
 // reads the file only when it may have changed since, or when the items
 // were changed by other means: a dialog shown for every add reads its lists
-// once, not at every show.
+// once, not at every show. folder is the stamp of the file's folder, taken
+// just before (one for the lists of one folder).
 class TValueListWatch {
  public:
-  void Load(TStrings& items, const AnsiString& fileName);
+  void Load(TStrings& items, const AnsiString& fileName, const TFileStamp& folder);
 
  private:
-  bool Current(const TStrings& items, const AnsiString& fileName) const;
+  bool Current(const TStrings& items, const AnsiString& fileName, const TFileStamp& folder) const;
   AnsiString fileName_;
   TFileStamp file_, folder_;
   std::vector<AnsiString> items_;

@@ -356,32 +356,35 @@ TEST(ValueListWatch, ReadsAListAgainWhenItsFileChangedOrItsItemsDid) {
   std::this_thread::sleep_for(std::chrono::milliseconds(250));
   TStringList items;
   TValueListWatch watch;
-  watch.Load(items, languages);
+  const auto load = [&](TValueListWatch& w, TStrings& into, const AnsiString& name) {
+    w.Load(into, name, FileStampOf(ExtractFileDir(name)));
+  };
+  load(watch, items, languages);
   EXPECT_EQ(Items(items), (std::vector<AnsiString>{"한국어"_k, "영어"_k}));
 
   // Rewritten in place with as many bytes, its time put back.
   const auto written = std::filesystem::last_write_time(SysFileName(languages));
   WriteTextFile(languages, "중국어\r\n영어\r\n"_k);
   std::filesystem::last_write_time(SysFileName(languages), written);
-  watch.Load(items, languages);
+  load(watch, items, languages);
   EXPECT_EQ(Items(items), (std::vector<AnsiString>{"중국어"_k, "영어"_k}));
 
   // Items changed by other means are put back as the file has them.
   items.Add("일본어"_k);
-  watch.Load(items, languages);
+  load(watch, items, languages);
   EXPECT_EQ(Items(items), (std::vector<AnsiString>{"중국어"_k, "영어"_k}));
 
   // A missing list offers nothing, until it appears, in any letter case.
   TStringList words;
   words.Add("WRD");
   TValueListWatch missing;
-  missing.Load(words, releases);
+  load(missing, words, releases);
   EXPECT_EQ(words.Count(), 0);
   WriteTextFile(folder.Path() + "릴.list"_k, "ViSiON\r\n");
-  missing.Load(words, releases);
+  load(missing, words, releases);
   EXPECT_EQ(Items(words), std::vector<AnsiString>{"ViSiON"});
   DeleteFile(languages);
-  watch.Load(items, languages);
+  load(watch, items, languages);
   EXPECT_EQ(items.Count(), 0);
 }
 
