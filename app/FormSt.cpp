@@ -302,8 +302,9 @@ void TFormSt::Reset() {
   FileGrid->EndUpdate();
   if (!SP->Caption().empty()) SP->SetCaption("");
   SetModalResult(mrNone);
-  // Focus goes where it goes in a dialog just built, not back to the box
-  // the last add left it in.
+  // The dialog is activated as when it was first shown, by the window
+  // system; not at once, by showing it with the focus put back into the
+  // box the last add left it in.
   SetActiveControl(nullptr);
 }
 
