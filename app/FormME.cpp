@@ -16,6 +16,7 @@
 #include "app/FormSt.h"
 #include "app/StrUnit.h"
 #include "app/WebHosts.h"
+#include "platform/rtl/FileNames.h"
 #include "platform/web/WebBrowser.h"
 #include "platform/rtl/SysUtils.h"
 #include "styled/ScLook.h"
@@ -528,19 +529,13 @@ void TFormME::FileADDClick(TObject*) {
 void TFormME::FldADDClick(TObject*) {
   if (!SelectDir->Execute()) return;
   const AnsiString folder = ExcludeTrailingPathDelimiter(SelectDir->SelectedPath());
+  // Folders named like a movie file are left out: they have nothing to
+  // probe. The names come in byte order, not the folder's order on disk,
+  // which is no order a user reads; two names that read alike in the
+  // program's code page are one file to it.
   std::vector<AnsiString> paths;
-  TSearchRec rec;
-  if (FindFirst(folder + "/*.avi", faAnyFile, rec) == 0) {
-    do {
-      // A folder named like a movie file has nothing to probe.
-      if (rec.Attr & faDirectory) continue;
-      const AnsiString path = folder + "/" + rec.Name;
-      if (std::find(paths.begin(), paths.end(), path) == paths.end()) paths.push_back(path);
-    } while (FindNext(rec) == 0);
-    FindClose(rec);
-  }
-  // The folder's order on disk is no order a user reads.
-  std::sort(paths.begin(), paths.end());
+  for (const AnsiString& name : FileNamesIn(folder, "*.avi")) paths.push_back(folder + "/" + name);
+  paths.erase(std::unique(paths.begin(), paths.end()), paths.end());
   AddMediaFiles(paths);
 }
 
@@ -553,7 +548,9 @@ void TFormME::AddMediaFiles(const std::vector<AnsiString>& paths) {
   TFormSt& dialog = TFormSt::Shared();
   dialog.Reset();
   dialog.AddUnlistedValues = AddUnlistedValues;
-  for (const AnsiString& path : paths) dialog.FileList->Items()->Add(path);
+  TStringList chosen;
+  for (const AnsiString& path : paths) chosen.Add(path);
+  dialog.FileList->Items()->AddStrings(&chosen);
   // Only the dialog's "확인" has probed the files; any other way out leaves
   // nothing to take.
   if (dialog.ShowModal() == mrOk) {
@@ -561,26 +558,32 @@ void TFormME::AddMediaFiles(const std::vector<AnsiString>& paths) {
     TGridColumnItem* ids = grid.ColumnByName(Cat::FileId);
     TGridColumnItem* probedNames = probed.ColumnByName(Cat::FileName);
     TGridColumnItem* probedIds = probed.ColumnByName(Cat::FileId);
-    // Each probed column and the editor's column of the same header, paired once.
-    std::vector<std::pair<TGridColumnItem*, TGridColumnItem*>> pairs;
+    // Each probed column and the editor's column of the same header, paired
+    // once, by index.
+    std::vector<std::pair<int, int>> pairs;
     for (int c = 0; c < probed.Columns()->Count(); ++c) {
       TGridColumnItem* source = probed.Columns()->Items(c);
-      if (TGridColumnItem* target = grid.ColumnByName(source->Name())) pairs.emplace_back(source, target);
+      if (TGridColumnItem* target = grid.ColumnByName(source->Name())) pairs.emplace_back(source->Index(), target->Index());
     }
     // The IDs listed, read once rather than once per probed file.
     std::set<AnsiString> listed;
     for (int k = 0; ids && k < grid.RowCount(); ++k) listed.insert(ids->Rows(k));
-    grid.BeginUpdate();
+    std::vector<int> taken;
     for (int r = probed.FixedRows(); probedNames && probedIds && r < probed.RowCount(); ++r) {
       if (Trim(probedNames->Rows(r)).empty()) continue;
-      const AnsiString id = probedIds->Rows(r);
       // A file the list holds already is left out: one file, one row.
-      if (ids && !listed.insert(id).second) continue;
-      const int row = NextFileTableRow(grid);
-      ++added;
-      for (const auto& [source, target] : pairs) target->SetRows(row, source->Rows(r));
+      if (ids && !listed.insert(probedIds->Rows(r)).second) continue;
+      taken.push_back(r);
     }
-    grid.EndUpdate();
+    if (!taken.empty()) {
+      grid.BeginUpdate();
+      const int first = NextFileTableRows(grid, static_cast<int>(taken.size()));
+      for (const int r : taken) {
+        const int row = first + added++;
+        for (const auto& [source, target] : pairs) grid.SetCells(target, row, probed.Cells(source, r));
+      }
+      grid.EndUpdate();
+    }
   }
   // The probed rows are not kept until the next add.
   dialog.Reset();

@@ -55,6 +55,53 @@ void AddUnlistedValue(TComboBox& box, const AnsiString& fileName) {
   }
 }
 
+namespace {
+
+bool SameItems(const TStrings& items, const std::vector<AnsiString>& values) {
+  if (items.Count() != static_cast<int>(values.size())) return false;
+  for (int i = 0; i < items.Count(); ++i)
+    if (items.Strings(i) != values[static_cast<std::size_t>(i)]) return false;
+  return true;
+}
+
+std::vector<AnsiString> ItemsOf(const TStrings& items) {
+  std::vector<AnsiString> values;
+  values.reserve(static_cast<std::size_t>(items.Count()));
+  for (int i = 0; i < items.Count(); ++i) values.push_back(items.Strings(i));
+  return values;
+}
+
+}  // namespace
+
+bool TValueListWatch::Current(const TStrings& items, const AnsiString& fileName, const TFileStamp& folder) const {
+  if (!known_ || fileName != fileName_ || !SameItems(items, items_)) return false;
+  // A missing file appears, under any letter case, by a change of its
+  // folder: one look at the folder instead of a search of it.
+  if (!file_.Exists) return folder_.Exists && folder_.Unchanged(folder);
+  return file_.Unchanged(FileStampOf(fileName));
+}
+
+void TValueListWatch::Load(TStrings& items, const AnsiString& fileName, const TFileStamp& folder) {
+  if (Current(items, fileName, folder)) return;
+  // Stamped before reading: a change while it is read shows next time.
+  folder_ = folder;
+  file_ = FileStampOf(fileName);
+  TStringList values;
+  if (file_.Exists) {
+    try {
+      values.LoadFromFile(fileName);
+    } catch (const Exception&) {
+      // An unreadable list offers nothing; typing still works.
+      values.Clear();
+    }
+  }
+  // Filling a box lays it out again: only a list that differs is put in.
+  if (!SameItems(items, ItemsOf(values))) items.Assign(&values);
+  fileName_ = fileName;
+  items_ = ItemsOf(items);
+  known_ = true;
+}
+
 // ---------------------------------------------------------------- file table
 
 void SetupFileTable(TExColumnGrid& grid) {
@@ -103,6 +150,17 @@ int NextFileTableRow(TExColumnGrid& grid) {
     row = grid.RowCount() - 1;
   }
   return row;
+}
+
+int NextFileTableRows(TExColumnGrid& grid, int count) {
+  const int first = NextFileTableRow(grid);
+  if (count > 1) {
+    // Rows added one by one re-size the grid once per row.
+    const int at = grid.RowCount();
+    grid.InsertRows(at, count - 1);
+    grid.ClearRows(at, count - 1);
+  }
+  return first;
 }
 
 // ---------------------------------------------------------------- building
@@ -234,12 +292,9 @@ void TFormSt::Reset() {
   AddUnlistedValues = false;
   if (page->ActivePageIndex() != 0) page->SetActivePageIndex(0);
   if (FileList->Items()->Count() > 0) FileList->Items()->Clear();
-  // The word lists are read again from their files when shown; a list
-  // whose file went missing offers nothing, as in a dialog just built.
-  for (TScComboBox* box : {HInfo, RInfo, LInfo}) {
-    if (box->Items()->Count() > 0) box->Items()->Clear();
-    if (!box->Text().empty()) box->SetText("");
-  }
+  // The word boxes are left to FormShow, which fills them from their files
+  // (a list whose file went missing offers nothing, as in a dialog just
+  // built) and sets their words.
   FileGrid->BeginUpdate();
   if (FileGrid->RowCount() != FileGrid->FixedRows() + 1) FileGrid->SetRowCount(FileGrid->FixedRows() + 1);
   FileGrid->ClearRows(FileGrid->FixedRows(), 1);
@@ -247,6 +302,10 @@ void TFormSt::Reset() {
   FileGrid->EndUpdate();
   if (!SP->Caption().empty()) SP->SetCaption("");
   SetModalResult(mrNone);
+  // The dialog is activated as when it was first shown, by the window
+  // system; not at once, by showing it with the focus put back into the
+  // box the last add left it in.
+  SetActiveControl(nullptr);
 }
 
 int TFormSt::GuessWord(const TStrings& items, const AnsiString& path) {
@@ -262,10 +321,15 @@ int TFormSt::GuessWord(const TStrings& items, const AnsiString& path) {
 }
 
 void TFormSt::FormShow(TObject*) {
-  LoadValueList(*HInfo->Items(), ValueListFileName("화질.List"_k));
-  LoadValueList(*RInfo->Items(), ValueListFileName("릴.List"_k));
-  LoadValueList(*LInfo->Items(), ValueListFileName("언어.List"_k));
-  for (TScComboBox* box : {HInfo, RInfo, LInfo}) box->SetText(UnknownWord());
+  const TFileStamp folder = FileStampOf(ExtractFileDir(ValueListFileName("")));
+  qualityList_.Load(*HInfo->Items(), ValueListFileName("화질.List"_k), folder);
+  releaseList_.Load(*RInfo->Items(), ValueListFileName("릴.List"_k), folder);
+  languageList_.Load(*LInfo->Items(), ValueListFileName("언어.List"_k), folder);
+  for (TScComboBox* box : {HInfo, RInfo, LInfo}) {
+    // Setting a box's text lays it out again, even to the text it has.
+    const int index = box->Items()->IndexOf(UnknownWord());
+    if (box->Text() != UnknownWord() || box->ItemIndex() != index) box->SetText(UnknownWord());
+  }
   if (FileList->Items()->Count() == 0) return;
   const AnsiString first = FileList->Items()->Strings(0);
   for (TScComboBox* box : {RInfo, HInfo}) {
@@ -283,8 +347,11 @@ void TFormSt::ScButton1Click(TObject*) {
                                 Cat::AudioFormat,  "채널"_k,          "샘플레이트"_k,  Cat::FrameCount,
                                 Cat::FrameRate,    "자막파일"_k,      Cat::Folder,     Cat::Resolution,
                                 Cat::Release,      Cat::Language,     Cat::Quality};
-  TGridColumnItem* columns[std::size(headers)];
-  for (std::size_t c = 0; c < std::size(headers); ++c) columns[c] = grid.ColumnByName(headers[c]);
+  int columns[std::size(headers)];
+  for (std::size_t c = 0; c < std::size(headers); ++c) {
+    TGridColumnItem* item = grid.ColumnByName(headers[c]);
+    columns[c] = item ? item->Index() : -1;
+  }
   const AnsiString release = RInfo->Text(), language = LInfo->Text(), quality = HInfo->Text();
   grid.BeginUpdate();
   // Every file's row made at once: adding rows one by one re-sizes the
@@ -304,7 +371,7 @@ void TFormSt::ScButton1Click(TObject*) {
                                   &MediaInfo.Subtitle,   &MediaInfo.Folder,     &MediaInfo.Resolution,
                                   &release,              &language,             &quality};
     for (std::size_t c = 0; c < std::size(headers); ++c)
-      if (columns[c]) columns[c]->SetRows(row, *values[c]);
+      if (columns[c] >= 0) grid.SetCells(columns[c], row, *values[c]);
   }
   grid.EndUpdate();
   if (AddUnlistedValues) {

@@ -16,7 +16,10 @@
 // set-up of a 15-column file table.
 #pragma once
 
+#include <vector>
+
 #include "grid/ExCGrid.h"
+#include "platform/rtl/FileStamp.h"
 #include "platform/vcl/Forms.h"
 #include "styled/ScControls.h"
 
@@ -38,6 +41,24 @@ int ExactIndexOf(const TStrings& items, const AnsiString& value);
 // keeps the value for this session; the movie is saved all the same.
 void AddUnlistedValue(TComboBox& box, const AnsiString& fileName);
 
+// A box's items as last read from their list file. Load leaves the items as
+// the file's lines, or none when the file is missing or unreadable, and
+// reads the file only when it may have changed since, or when the items
+// were changed by other means: a dialog shown for every add reads its lists
+// once, not at every show. folder is the stamp of the file's folder, taken
+// just before (one for the lists of one folder).
+class TValueListWatch {
+ public:
+  void Load(TStrings& items, const AnsiString& fileName, const TFileStamp& folder);
+
+ private:
+  bool Current(const TStrings& items, const AnsiString& fileName, const TFileStamp& folder) const;
+  AnsiString fileName_;
+  TFileStamp file_, folder_;
+  std::vector<AnsiString> items_;
+  bool known_ = false;
+};
+
 // ---------------------------------------------------------------- file table
 
 // A file table: 15 read-only columns named by their headers ("파일이름",
@@ -50,6 +71,9 @@ void SetFileTableCell(TExColumnGrid& grid, const AnsiString& header, int row, co
 // The row that the next file goes to: the last row when its trimmed file
 // name is empty, else a row added at the end.
 int NextFileTableRow(TExColumnGrid& grid);
+// The first of count rows (count >= 1) that the next files go to, one after
+// another: NextFileTableRow's row, the others added at the end at once.
+int NextFileTableRows(TExColumnGrid& grid, int count);
 
 // ---------------------------------------------------------------- the dialog
 
@@ -90,4 +114,5 @@ class TFormSt : public TForm {
  private:
   void BuildWordPage();
   void BuildProbePage();
+  TValueListWatch qualityList_, releaseList_, languageList_;
 };

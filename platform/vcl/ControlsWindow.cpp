@@ -297,6 +297,24 @@ void TWindowHandle::UpdateScrollBars() {
   bool need[2] = {BarNeeded(bars_[0]), BarNeeded(bars_[1])};
   int w = widget_->width(), h = widget_->height();
   int vw = GetSystemMetrics(SM_CXVSCROLL), hh = GetSystemMetrics(SM_CYHSCROLL);
+  const int inset = ClientInset(control_);
+  std::array<int, 19> placedBy{need[0], need[1], w, h, vw, hh, inset};
+  for (int i = 0; i < 2; ++i) {
+    const TScrollInfo& info = bars_[i].info;
+    const int at = 7 + 6 * i;
+    placedBy[at] = info.nMin;
+    placedBy[at + 1] = info.nMax;
+    placedBy[at + 2] = MaxScrollPos(info);
+    placedBy[at + 3] = static_cast<int>(info.nPage);
+    placedBy[at + 4] = info.nPos;
+    placedBy[at + 5] = bars_[i].bar ? bars_[i].bar->value() : 0;
+  }
+  // Placed by the same and still as placed (a wheel or a drag may have
+  // moved a bar): nothing to do.
+  if (barsPlaced_ && placedBy == barsPlacedBy_ && before[0] == need[0] && before[1] == need[1] &&
+      (!bars_[0].bar || bars_[0].bar->value() == bars_[0].info.nPos) &&
+      (!bars_[1].bar || bars_[1].bar->value() == bars_[1].info.nPos))
+    return;
   for (int i = 0; i < 2; ++i) {
     ScrollBarState& s = bars_[i];
     if (need[i] && !s.bar) {
@@ -313,11 +331,14 @@ void TWindowHandle::UpdateScrollBars() {
     s.bar->setPageStep(std::max<int>(static_cast<int>(s.info.nPage), 1));
     s.bar->setValue(s.info.nPos);
     s.bar->setEnabled(s.info.nMax > s.info.nMin);
-    int b = ClientInset(control_);
+    int b = inset;
     if (i == 1) s.bar->setGeometry(w - b - vw, b, vw, h - 2 * b - (need[0] ? hh : 0));
     else s.bar->setGeometry(b, h - b - hh, w - 2 * b - (need[1] ? vw : 0), hh);
     s.bar->setVisible(need[i]);
   }
+  for (int i = 0; i < 2; ++i) placedBy[7 + 6 * i + 5] = bars_[i].bar ? bars_[i].bar->value() : 0;
+  barsPlacedBy_ = placedBy;
+  barsPlaced_ = true;
   if (before[0] != need[0] || before[1] != need[1]) {
     // The client area changed: the control hears it as a size change.
     TRect client = control_->ClientRect();

@@ -16,6 +16,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <array>
 #include <functional>
 #include <map>
 #include <vector>
@@ -93,6 +94,10 @@ class TWindowHandle : public QObject {
   std::map<int, UINT> timersByQtId_;
   std::map<UINT, int> timersById_;
   ScrollBarState bars_[2];
+  // What the bars were last placed by (sizes, ranges, positions): a grid
+  // sets its ranges at every change of its rows, mostly to what they were.
+  std::array<int, 19> barsPlacedBy_{};
+  bool barsPlaced_ = false;
 };
 
 // The event type that carries a posted message.

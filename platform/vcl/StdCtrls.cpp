@@ -158,6 +158,21 @@ int TControlItems::AddObject(const AnsiString& s, TObject* object) {
   return index;
 }
 
+void TControlItems::AddStrings(const TStrings* strings) {
+  if (strings == nullptr) return;
+  // Taken first, so that a list given itself adds each item once.
+  std::vector<Item> added;
+  added.reserve(static_cast<std::size_t>(strings->Count()));
+  for (int i = 0; i < strings->Count(); ++i) added.push_back(Item{strings->Strings(i), strings->Objects(i)});
+  if (sorted_) {
+    for (const Item& item : added) AddObject(item.text, item.object);
+    return;
+  }
+  const int first = GetCount();
+  items_.insert(items_.end(), added.begin(), added.end());
+  if (listener_ && !added.empty()) listener_->ItemsAppended(first, static_cast<int>(added.size()));
+}
+
 void TControlItems::SetSorted(bool v) {
   if (v == sorted_) return;
   sorted_ = v;
@@ -548,8 +563,11 @@ class TQtComboBox : public QComboBox {
     QComboBox::showPopup();
   }
   void hidePopup() override {
+    // Qt also asks a box to hide its list whenever the box itself hides; a
+    // list that was not down does not close up.
+    const bool wasDown = view() && view()->isVisible();
     QComboBox::hidePopup();
-    NotifyParent(owner_, CBN_CLOSEUP);
+    if (wasDown) NotifyParent(owner_, CBN_CLOSEUP);
   }
 
  private:
@@ -880,6 +898,19 @@ void TListBox::ItemsInserted(int index) {
     QSignalBlocker block(list);
     list->insertItem(index, ToQString(items_->Strings(index)));
     DecorateItem(index);
+  }
+}
+
+void TListBox::ItemsAppended(int first, int count) {
+  if (static_cast<std::size_t>(first) <= selected_.size())
+    selected_.insert(selected_.begin() + first, static_cast<std::size_t>(count), false);
+  if (auto* list = qobject_cast<QListWidget*>(WidgetOf(this))) {
+    QSignalBlocker block(list);
+    QStringList texts;
+    texts.reserve(count);
+    for (int i = first; i < first + count; ++i) texts.append(ToQString(items_->Strings(i)));
+    list->insertItems(first, texts);
+    for (int i = first; i < first + count; ++i) DecorateItem(i);
   }
 }
 

@@ -48,6 +48,10 @@ class TControlItems : public TStrings {
     virtual void ItemsInserted(int index) = 0;
     virtual void ItemsDeleted(int index) = 0;  // -1: all
     virtual void ItemChanged(int index) = 0;
+    // count items added at the end from first on, told at once.
+    virtual void ItemsAppended(int first, int count) {
+      for (int i = first; i < first + count; ++i) ItemsInserted(i);
+    }
   };
   explicit TControlItems(Listener* listener) : listener_(listener) {}
 
@@ -61,6 +65,9 @@ class TControlItems : public TStrings {
   void SetSorted(bool v);
   int Add(const AnsiString& s) override;
   int AddObject(const AnsiString& s, TObject* object) override;
+  // Unsorted items are added in one step: a list box takes them in one
+  // insertion rather than one per item.
+  void AddStrings(const TStrings* strings) override;
 
  protected:
   AnsiString Get(int index) const override;
@@ -286,6 +293,7 @@ class TListBox : public TWinControl, protected TControlItems::Listener {
   void ItemsInserted(int index) override;
   void ItemsDeleted(int index) override;
   void ItemChanged(int index) override;
+  void ItemsAppended(int first, int count) override;
   // Sets up one Qt item from Items; TCheckListBox adds its check box.
   virtual void DecorateItem(int index);
   std::unique_ptr<TControlItems> items_;

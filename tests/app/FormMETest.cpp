@@ -5,8 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
 #include <functional>
 #include <memory>
+#include <thread>
 
 #include "app/Catalogue.h"
 #include "app/FormSt.h"
@@ -340,6 +343,49 @@ TEST_F(EditorTest, FileDialogOpensEmptyForEachAdd) {
   // What was probed is not kept until the next add.
   EXPECT_EQ(TFormSt::Shared().FileGrid->RowCount(), 2);
   EXPECT_EQ(TFormSt::Shared().FileList->Items()->Count(), 0);
+}
+
+// The dialog reads its word lists again only when a file may have changed:
+// a change must show however it was made.
+TEST(ValueListWatch, ReadsAListAgainWhenItsFileChangedOrItsItemsDid) {
+  TempFolder folder;
+  const AnsiString languages = folder.Path() + "언어.List"_k;
+  const AnsiString releases = folder.Path() + "릴.List"_k;
+  WriteTextFile(languages, "한국어\r\n영어\r\n"_k);
+  // Past the file system's tick, so that what the watch saw counts as settled.
+  std::this_thread::sleep_for(std::chrono::milliseconds(250));
+  TStringList items;
+  TValueListWatch watch;
+  const auto load = [&](TValueListWatch& w, TStrings& into, const AnsiString& name) {
+    w.Load(into, name, FileStampOf(ExtractFileDir(name)));
+  };
+  load(watch, items, languages);
+  EXPECT_EQ(Items(items), (std::vector<AnsiString>{"한국어"_k, "영어"_k}));
+
+  // Rewritten in place with as many bytes, its time put back.
+  const auto written = std::filesystem::last_write_time(SysFileName(languages));
+  WriteTextFile(languages, "중국어\r\n영어\r\n"_k);
+  std::filesystem::last_write_time(SysFileName(languages), written);
+  load(watch, items, languages);
+  EXPECT_EQ(Items(items), (std::vector<AnsiString>{"중국어"_k, "영어"_k}));
+
+  // Items changed by other means are put back as the file has them.
+  items.Add("일본어"_k);
+  load(watch, items, languages);
+  EXPECT_EQ(Items(items), (std::vector<AnsiString>{"중국어"_k, "영어"_k}));
+
+  // A missing list offers nothing, until it appears, in any letter case.
+  TStringList words;
+  words.Add("WRD");
+  TValueListWatch missing;
+  load(missing, words, releases);
+  EXPECT_EQ(words.Count(), 0);
+  WriteTextFile(folder.Path() + "릴.list"_k, "ViSiON\r\n");
+  load(missing, words, releases);
+  EXPECT_EQ(Items(words), std::vector<AnsiString>{"ViSiON"});
+  DeleteFile(languages);
+  load(watch, items, languages);
+  EXPECT_EQ(items.Count(), 0);
 }
 
 // ---------------------------------------------------------------- posters

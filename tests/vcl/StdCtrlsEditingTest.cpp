@@ -109,6 +109,11 @@ TEST(StdCtrlsEditing, DroppingDownAndClosingUpFireTheirEvents) {
   combo->SetDroppedDown(false);
   EXPECT_FALSE(combo->DroppedDown());
   EXPECT_EQ(log, (std::vector<std::string>{"down", "up"}));
+  // Hiding the box, or its window, closes up no list that was not down.
+  combo->SetVisible(false);
+  combo->SetVisible(true);
+  form.form->Hide();
+  EXPECT_EQ(log, (std::vector<std::string>{"down", "up"}));
 }
 
 TEST(StdCtrlsEditing, ComboBoxIndexSurvivesTheWindowBeingMadeAgain) {

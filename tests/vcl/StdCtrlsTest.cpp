@@ -236,6 +236,38 @@ TEST(StdCtrls, MultiSelectListBoxCountsItsSelection) {
   EXPECT_THROW(list->Selected(9), EListError);
 }
 
+// Items added at once land after the others, as clickable as items added one by one.
+TEST(StdCtrls, ListBoxTakesManyItemsAtOnce) {
+  ShownForm form;
+  auto* list = Put<TCheckListBox>(form.form);
+  list->SetBounds(10, 10, 150, 120);
+  list->Items()->Add("A");
+  list->SetChecked(0, true);
+  list->SetItemIndex(0);
+  TStringList more;
+  for (const char* s : {"B", "C", "D"}) more.Add(s);
+  list->Items()->AddStrings(&more);
+  list->Items()->AddStrings(list->Items());  // itself: each item once more
+  ASSERT_EQ(list->Items()->Count(), 8);
+  EXPECT_EQ(list->Items()->Strings(3), "D");
+  EXPECT_EQ(list->Items()->Strings(7), "D");
+  EXPECT_EQ(list->ItemIndex(), 0);
+  EXPECT_TRUE(list->Checked(0));
+  EXPECT_FALSE(list->Checked(2));
+  TRect third = list->ItemRect(2);
+  SimulateClick(list, third.Right - 5, third.Top + 2);
+  EXPECT_EQ(list->ItemIndex(), 2);
+  list->Items()->Delete(0);
+  EXPECT_EQ(list->ItemAtPos({third.Right - 5, third.Top + 2}, true), 2);
+  EXPECT_EQ(list->Items()->Strings(1), "C");
+
+  auto* sorted = Put<TListBox>(form.form);
+  sorted->SetSorted(true);
+  sorted->Items()->Add("M");
+  sorted->Items()->AddStrings(&more);
+  EXPECT_EQ(sorted->Items()->Strings(3), "M") << "a sorted list puts each item in its place";
+}
+
 TEST(StdCtrls, CheckListBoxStatesIncludingGreyedAndDisabledItems) {
   ShownForm form;
   auto* list = Put<TCheckListBox>(form.form);
