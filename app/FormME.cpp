@@ -585,6 +585,8 @@ void TFormME::AddMediaFiles(const std::vector<AnsiString>& paths) {
       grid.EndUpdate();
     }
   }
+  // The drive the probe found the files on, before the dialog forgets it.
+  const TDriveKind drive = dialog.FolderDriveKind(ExtractFilePath(paths.front()));
   // The probed rows are not kept until the next add.
   dialog.Reset();
 
@@ -598,7 +600,7 @@ void TFormME::AddMediaFiles(const std::vector<AnsiString>& paths) {
   if (!folderName.empty()) View_0->Items()->Add(folderName);
   View_0->Items()->Add(ChangeFileExt(ExtractFileName(first), ""));
 
-  switch (GetDriveKind(ExtractFilePath(first))) {
+  switch (drive) {
     case DRIVE_FIXED:
       View_18->SetText("HDD");
       break;

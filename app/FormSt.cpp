@@ -301,6 +301,7 @@ void TFormSt::Reset() {
   FileGrid->ClearRowSelect();
   FileGrid->EndUpdate();
   if (!SP->Caption().empty()) SP->SetCaption("");
+  batch_ = TMediaBatch();
   SetModalResult(mrNone);
   // The dialog is activated as when it was first shown, by the window
   // system; not at once, by showing it with the focus put back into the
@@ -361,10 +362,12 @@ void TFormSt::ScButton1Click(TObject*) {
   if (count > 0) grid.SetRowCount(first + count);
   // Nothing repaints between two files, so the status line is written once
   // at the end rather than per file.
+  // The files of one add share their folders' lookups.
+  batch_ = TMediaBatch();
   for (int i = 0; i < count; ++i) {
     const AnsiString path = FileList->Items()->Strings(i);
     const int row = first + i;
-    GetMediaInfo(path);
+    batch_.Probe(path);
     const AnsiString* values[] = {&MediaInfo.FileName,   &MediaInfo.FileId,     &MediaInfo.SizeMB,
                                   &MediaInfo.VideoCodec, &MediaInfo.AudioCodec, &MediaInfo.Channels,
                                   &MediaInfo.SampleRate, &MediaInfo.Frames,     &MediaInfo.FrameRate,

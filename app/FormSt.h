@@ -18,6 +18,7 @@
 
 #include <vector>
 
+#include "app/vdAviInfo.h"
 #include "grid/ExCGrid.h"
 #include "platform/rtl/FileStamp.h"
 #include "platform/vcl/Forms.h"
@@ -111,8 +112,13 @@ class TFormSt : public TForm {
   // occurs in the upper-cased path; -1 when none.
   static int GuessWord(const TStrings& items, const AnsiString& path);
 
+  // The kind of drive the folder lies on, as the last probe found it (or
+  // looked up now): the editor names the medium by it.
+  TDriveKind FolderDriveKind(std::string_view folder) { return batch_.FolderDriveKind(folder); }
+
  private:
   void BuildWordPage();
   void BuildProbePage();
   TValueListWatch qualityList_, releaseList_, languageList_;
+  TMediaBatch batch_;
 };

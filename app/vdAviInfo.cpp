@@ -430,8 +430,8 @@ void SetNames(std::string_view fileName) {
   MediaInfo.Folder = AnsiString(fileName.substr(0, slash == 0 ? 1 : slash));
 }
 
-void SetDriveKind(std::string_view fileName) {
-  switch (GetDriveKind(fileName)) {
+void SetDriveKind(TDriveKind kind) {
+  switch (kind) {
     case DRIVE_FIXED:
       MediaInfo.DriveKind = "HDD";
       break;
@@ -449,27 +449,30 @@ void SetDriveKind(std::string_view fileName) {
 // The ".SMI" subtitle beside the movie, in any letter case as it would be
 // found where the case of names does not matter; the name is reported as it
 // is on disk, the exact name first.
-void SetSubtitle(std::string_view fileName) {
-  MediaInfo.Subtitle.clear();
-  const AnsiString wantedName = ExtractFileName(ChangeFileExt(fileName, ".SMI"));
+std::vector<AnsiString> SubtitlesIn(const AnsiString& folder) {
+  std::vector<AnsiString> names;
   TSearchRec rec;
-  if (FindFirst(ExtractFilePath(fileName) + "*.smi", faAnyFile & ~faDirectory, rec) != 0) return;
-  do {
-    if (rec.Name == wantedName) {
-      MediaInfo.Subtitle = rec.Name;
-      break;
-    }
-    if (MediaInfo.Subtitle.empty() && SameText(rec.Name, wantedName)) MediaInfo.Subtitle = rec.Name;
-  } while (FindNext(rec) == 0);
+  if (FindFirst(folder + "*.smi", faAnyFile & ~faDirectory, rec) != 0) return names;
+  do names.push_back(rec.Name);
+  while (FindNext(rec) == 0);
   FindClose(rec);
+  return names;
 }
 
-}  // namespace
+void SetSubtitle(std::string_view fileName, const std::vector<AnsiString>& subtitles) {
+  MediaInfo.Subtitle.clear();
+  const AnsiString wantedName = ExtractFileName(ChangeFileExt(fileName, ".SMI"));
+  for (const AnsiString& name : subtitles) {
+    if (name == wantedName) {
+      MediaInfo.Subtitle = name;
+      break;
+    }
+    if (MediaInfo.Subtitle.empty() && SameText(name, wantedName)) MediaInfo.Subtitle = name;
+  }
+}
 
-void GetMediaInfo(std::string_view fileName) {
-  SetNames(fileName);
-  SetDriveKind(fileName);
-  SetSubtitle(fileName);
+// Everything after the names, the drive kind and the subtitle.
+void ProbeFile(std::string_view fileName) {
   MediaInfo.FileId = FileIdToStr(GetFileId(fileName));
 
   // Every header-derived field starts empty, so nothing of the previous
@@ -480,4 +483,44 @@ void GetMediaInfo(std::string_view fileName) {
   if (!file.Open(fileName)) return;
   ScanRiffChunks(file);
   ParseAviHeaders(file, ChunkTable.data(), ChunkCount);
+}
+
+}  // namespace
+
+void GetMediaInfo(std::string_view fileName) {
+  SetNames(fileName);
+  SetDriveKind(GetDriveKind(fileName));
+  SetSubtitle(fileName, SubtitlesIn(ExtractFilePath(fileName)));
+  ProbeFile(fileName);
+}
+
+void TMediaBatch::Probe(std::string_view fileName) {
+  SetNames(fileName);
+  const AnsiString folderPath = ExtractFilePath(fileName);
+  TFolder& folder = folders_[folderPath];
+  // A regular file lies on its folder's drive; a link may lead anywhere.
+  if (FileIsSymLink(fileName)) {
+    SetDriveKind(GetDriveKind(fileName));
+  } else {
+    if (!folder.KindKnown) {
+      folder.Kind = GetDriveKind(fileName);
+      folder.KindKnown = true;
+    }
+    SetDriveKind(folder.Kind);
+  }
+  if (!folder.SubtitlesRead) {
+    folder.Subtitles = SubtitlesIn(folderPath);
+    folder.SubtitlesRead = true;
+  }
+  SetSubtitle(fileName, folder.Subtitles);
+  ProbeFile(fileName);
+}
+
+TDriveKind TMediaBatch::FolderDriveKind(std::string_view folder) {
+  TFolder& known = folders_[IncludeTrailingPathDelimiter(folder)];
+  if (!known.KindKnown) {
+    known.Kind = GetDriveKind(folder);
+    known.KindKnown = true;
+  }
+  return known.Kind;
 }

@@ -10,9 +10,11 @@
 
 #include <array>
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <vector>
 
+#include "platform/rtl/SysUtils.h"
 #include "platform/rtl/Types.h"
 
 // One probed file. Header-derived fields are "" when the file has no such
@@ -82,6 +84,28 @@ void ClearMediaInfo();
 // cannot be opened keeps names, drive kind, subtitle and file ID and has
 // every other field empty.
 void GetMediaInfo(std::string_view fileName);
+
+// Probes files added together, as GetMediaInfo does each, but looks up what
+// the files of one folder share once per folder instead of once per file:
+// the kind of its drive (a file that is a link is looked up on its own) and
+// the subtitle files in it. Adding a folder of n movies then reads the
+// folder once, not n times. Lives for one add: what it knows of a folder
+// is not checked again.
+class TMediaBatch {
+ public:
+  void Probe(std::string_view fileName);
+  // The drive kind of a folder probed from, or looked up now.
+  TDriveKind FolderDriveKind(std::string_view folder);
+
+ private:
+  struct TFolder {
+    bool KindKnown = false;
+    TDriveKind Kind = DRIVE_UNKNOWN;
+    bool SubtitlesRead = false;
+    std::vector<AnsiString> Subtitles;  // the "*.smi" names, in the folder's order
+  };
+  std::map<AnsiString, TFolder> folders_;
+};
 
 // Sets SizeMB and records the file's recognised chunks in ChunkTable. Only
 // RIFF files are scanned; the scan stops when the table is full, at a movie

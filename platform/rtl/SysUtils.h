@@ -302,6 +302,8 @@ inline constexpr char PathDelim = '/';
 
 bool FileExists(std::string_view name);
 bool DirectoryExists(std::string_view name);
+// Whether the name itself is a symbolic link (whatever it leads to).
+bool FileIsSymLink(std::string_view name);
 bool CreateDir(std::string_view dir);
 bool ForceDirectories(std::string_view dir);
 bool RemoveDir(std::string_view dir);

@@ -195,6 +195,11 @@ bool FileExists(std::string_view name) {
   return StatName(name, st) && !S_ISDIR(st.st_mode);
 }
 
+bool FileIsSymLink(std::string_view name) {
+  struct stat st;
+  return ::lstat(SysFileName(name).c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
 bool DirectoryExists(std::string_view name) {
   struct stat st;
   return StatName(name, st) && S_ISDIR(st.st_mode);

@@ -1,8 +1,10 @@
 #include "app/vdAviInfo.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "app/vdCrc32.h"
+#include "platform/rtl/Cp949.h"
 #include "tests/app/MediaTestFiles.h"
 
 using media_test::Fixture;
@@ -372,4 +374,39 @@ TEST(MediaProbe, SizeInMegabytesLosesDecimalsButNeverDigits) {
     Probe(name);
     EXPECT_EQ(MediaInfo.SizeMB, c.shown) << c.bytes;
   }
+}
+
+// Files probed together find what each would find alone: names, subtitles
+// in either letter case, drive, ID and headers; a link is looked up on its own.
+TEST(MediaProbe, FilesProbedTogetherShowWhatEachShowsAlone) {
+  ScratchDir dir;
+  const std::string movie = media_test::ReadFile(Fixture("xvid_pcm_mono.avi"));
+  const std::string other = media_test::ReadFile(Fixture("divx_mp3_stereo.avi"));
+  WriteFile(dir.File("영화.avi"_k), movie);
+  WriteFile(dir.File("영화.SMI"_k), "<SAMI></SAMI>");
+  WriteFile(dir.File("second.avi"), other);
+  WriteFile(dir.File("SECOND.smi"), "<SAMI></SAMI>");
+  WriteFile(dir.File("second.smi"), "<SAMI></SAMI>");
+  WriteFile(dir.File("third.avi"), movie + "x");
+  ASSERT_EQ(::symlink(SysFileName(dir.File("second.avi")).c_str(), SysFileName(dir.File("linked.avi")).c_str()), 0);
+  const AnsiString names[] = {"영화.avi"_k, "second.avi", "third.avi", "linked.avi", "missing.avi"};
+  TMediaBatch batch;
+  for (const AnsiString& name : names) {
+    SCOPED_TRACE(Cp949ToUtf8(name));
+    GetMediaInfo(dir.File(name));
+    const TAVIInfo alone = MediaInfo;
+    MediaInfo = TAVIInfo{};
+    batch.Probe(dir.File(name));
+    const TAVIInfo together = MediaInfo;
+    EXPECT_EQ(together.FileName, alone.FileName);
+    EXPECT_EQ(together.Folder, alone.Folder);
+    EXPECT_EQ(together.Subtitle, alone.Subtitle);
+    EXPECT_EQ(together.DriveKind, alone.DriveKind);
+    EXPECT_EQ(together.FileId, alone.FileId);
+    EXPECT_EQ(together.SizeMB, alone.SizeMB);
+    EXPECT_EQ(together.VideoCodec, alone.VideoCodec);
+    EXPECT_EQ(together.AudioCodec, alone.AudioCodec);
+    EXPECT_EQ(together.Resolution, alone.Resolution);
+  }
+  EXPECT_EQ(batch.FolderDriveKind(ExtractFilePath(dir.File("second.avi"))), GetDriveKind(dir.File("")));
 }
