@@ -393,20 +393,16 @@ TEST(MediaProbe, FilesProbedTogetherShowWhatEachShowsAlone) {
   TMediaBatch batch;
   for (const AnsiString& name : names) {
     SCOPED_TRACE(Cp949ToUtf8(name));
+    auto fields = [] {
+      const TAVIInfo& m = MediaInfo;
+      return std::vector<AnsiString>{m.FileName, m.Folder,    m.Subtitle,   m.DriveKind,  m.FileId,
+                                     m.SizeMB,   m.VideoCodec, m.AudioCodec, m.Resolution, m.Frames};
+    };
     GetMediaInfo(dir.File(name));
-    const TAVIInfo alone = MediaInfo;
+    const std::vector<AnsiString> alone = fields();
     MediaInfo = TAVIInfo{};
     batch.Probe(dir.File(name));
-    const TAVIInfo together = MediaInfo;
-    EXPECT_EQ(together.FileName, alone.FileName);
-    EXPECT_EQ(together.Folder, alone.Folder);
-    EXPECT_EQ(together.Subtitle, alone.Subtitle);
-    EXPECT_EQ(together.DriveKind, alone.DriveKind);
-    EXPECT_EQ(together.FileId, alone.FileId);
-    EXPECT_EQ(together.SizeMB, alone.SizeMB);
-    EXPECT_EQ(together.VideoCodec, alone.VideoCodec);
-    EXPECT_EQ(together.AudioCodec, alone.AudioCodec);
-    EXPECT_EQ(together.Resolution, alone.Resolution);
+    EXPECT_EQ(fields(), alone);
   }
   EXPECT_EQ(batch.FolderDriveKind(ExtractFilePath(dir.File("second.avi"))), GetDriveKind(dir.File("")));
 }
