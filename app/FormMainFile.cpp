@@ -70,9 +70,11 @@ bool TFormMain::SaveGridTo(const AnsiString& fileName) {
         movie_Grid->ShowAllColumns();
         if (IniSetup.MakeBackupFile && FileExists(fileName)) {
           ShowBusy("DB를 백업 합니다."_k);
-          // The backup is the catalogue as it was before this save.
+          // The backup is the catalogue as it was before this save: a second
+          // name of the file, which the save then replaces by a new one (a
+          // copy where the disk keeps no second names).
           const AnsiString backup = ChangeFileExt(fileName, ".Bak");
-          if (!CopyFile(fileName, backup, false))
+          if (!LinkFile(fileName, backup) && !CopyFile(fileName, backup, false))
             throw EFCreateError(Format("Cannot create file \"%s\". %s", {backup, SysErrorMessage(errno)}));
         }
         ShowBusy("DB를 저장중입니다."_k);

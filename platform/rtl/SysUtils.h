@@ -313,6 +313,12 @@ bool RenameFile(std::string_view oldName, std::string_view newName);
 bool CopyFile(std::string_view source, std::string_view target, bool failIfExists = true);
 // Replaces target by source atomically (same folder), for safe saves.
 bool ReplaceFile(std::string_view source, std::string_view target);
+// Gives an existing file newName as a second name (same disk), replacing
+// the file of that name in one step: the contents are not copied, and once
+// the first name is replaced by a new file the second keeps the old one.
+// False, and nothing changed, where the disk keeps no second names or
+// newName cannot be replaced.
+bool LinkFile(std::string_view existing, std::string_view newName);
 // -1 when the file does not exist.
 Int64 FileSizeOf(std::string_view name);
 // The last write time in local time; -1 when the file does not exist.

@@ -355,6 +355,19 @@ bool ReplaceFile(std::string_view source, std::string_view target) {
   return true;
 }
 
+bool LinkFile(std::string_view existing, std::string_view newName) {
+  if (existing.empty() || newName.empty()) return false;
+  const std::string from = SysFileName(existing), to = SysFileName(newName);
+  // Made beside the target under a name of its own, then moved over it.
+  const std::string temp = to + ".~link-" + std::to_string(::getpid());
+  ::unlink(temp.c_str());
+  if (::link(from.c_str(), temp.c_str()) != 0) return false;
+  const bool ok = ::rename(temp.c_str(), to.c_str()) == 0;
+  // Also after a rename between two names of one file, which moves nothing.
+  ::unlink(temp.c_str());
+  return ok;
+}
+
 // -------------------------------------------------------------------- Search
 
 namespace {

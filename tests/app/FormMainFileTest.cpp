@@ -190,6 +190,21 @@ TEST_F(CatalogueWindowTest, TheBackupIsTheCatalogueAsItWasBeforeTheSave) {
   EXPECT_TRUE(w->DBModified);  // the window now differs from its file
 }
 
+TEST_F(CatalogueWindowTest, EachSaveLeavesThePreviousFileAsTheBackup) {
+  TFormMain* w = OpenWindow();
+  const AnsiString file = app_.Path() + "DB/v.VDM", backup = ChangeFileExt(file, ".Bak");
+  AddMovie(*w, "첫판"_k);
+  TDialogFakes::QueueFileName(file);
+  ASSERT_TRUE(w->SaveDB("NewDB"));
+  for (const AnsiString& next : {"둘째판"_k, "셋째판"_k}) {
+    const AnsiString previous = ReadTextFile(file);
+    AddMovie(*w, next);
+    w->btnSaveDB->Click();
+    EXPECT_EQ(ReadTextFile(backup), previous);
+    EXPECT_NE(ReadTextFile(file), previous);
+  }
+}
+
 TEST_F(CatalogueWindowTest, TheSettingsFileOpensTheCatalogueAtStartAndSavingWritesItBack) {
   const AnsiString file = app_.Path() + "DB/start.VDM";
   {

@@ -147,6 +147,29 @@ TEST_F(SysUtilsFiles, RenameAndCopyRefuseToReplace) {
   EXPECT_EQ(left, (std::set<std::string>{"b.txt", "다.txt"}));
 }
 
+// The backup's way: a second name that keeps the old contents once the
+// file is replaced, and nothing changed where the name cannot be taken.
+TEST_F(SysUtilsFiles, ASecondNameKeepsTheOldFileAfterTheFirstIsReplaced) {
+  const AnsiString file = dir_ + "목록.VDM"_k, backup = dir_ + "목록.Bak"_k, fresh = dir_ + "new.tmp";
+  Write(file, "first");
+  Write(backup, "older");
+  ASSERT_TRUE(LinkFile(file, backup));
+  EXPECT_EQ(Read(backup), "first");
+  EXPECT_TRUE(LinkFile(file, backup)) << "already a name of the same file";
+  Write(fresh, "second");
+  ASSERT_TRUE(ReplaceFile(fresh, file));
+  EXPECT_EQ(Read(file), "second");
+  EXPECT_EQ(Read(backup), "first");
+
+  const AnsiString folder = dir_ + "folder.Bak";
+  ASSERT_TRUE(ForceDirectories(folder));
+  EXPECT_FALSE(LinkFile(file, folder));
+  EXPECT_FALSE(LinkFile(dir_ + "missing", dir_ + "other"));
+  std::set<std::string> left;
+  for (auto& e : std::filesystem::directory_iterator(std::string(dir_))) left.insert(e.path().filename());
+  EXPECT_EQ(left, (std::set<std::string>{"목록.VDM", "목록.Bak", "folder.Bak"})) << "no temporary name left";
+}
+
 TEST_F(SysUtilsFiles, FindFirstMatchesKoreanNamesWithMasksInOtherCase) {
   Write(dir_ + "반지의 제왕.AVI"_k, "1234567");
   Write(dir_ + "b.avi", "");
