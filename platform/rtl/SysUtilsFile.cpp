@@ -564,17 +564,32 @@ bool MountTable(std::string& text) {
 TDriveKind DriveKindFromMounts(std::string_view sysPath, std::string_view mounts) {
   if (sysPath.empty() || sysPath[0] != '/') return DRIVE_NO_ROOT_DIR;
   std::string bestPoint, bestType;
-  std::istringstream lines{std::string(mounts)};
-  std::string line;
-  while (std::getline(lines, line)) {
-    std::istringstream fields(line);
-    std::string device, point, type;
-    if (!(fields >> device >> point >> type)) continue;
-    point = UnescapeMountField(point);
+  // Read in place, line by line and field by field: every probed file asks.
+  auto isBlank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+  size_t start = 0;
+  while (start < mounts.size()) {
+    size_t end = mounts.find('\n', start);
+    if (end == std::string_view::npos) end = mounts.size();
+    const std::string_view line = mounts.substr(start, end - start);
+    start = end + 1;
+    std::string_view fields[3];
+    size_t i = 0;
+    int count = 0;
+    while (count < 3) {
+      while (i < line.size() && isBlank(line[i])) ++i;
+      if (i >= line.size()) break;
+      const size_t from = i;
+      while (i < line.size() && !isBlank(line[i])) ++i;
+      fields[count++] = line.substr(from, i - from);
+    }
+    if (count < 3) continue;
+    std::string unescaped;
+    std::string_view point = fields[1];
+    if (point.find('\\') != std::string_view::npos) point = unescaped = UnescapeMountField(point);
     // The longest mount point wins; a later mount over the same point hides the earlier.
     if (UnderMountPoint(sysPath, point) && point.size() >= bestPoint.size()) {
       bestPoint = point;
-      bestType = type;
+      bestType = fields[2];
     }
   }
   if (bestType.empty()) return DRIVE_UNKNOWN;

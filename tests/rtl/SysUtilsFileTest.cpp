@@ -232,7 +232,12 @@ TEST(SysUtilsDrives, KindComesFromTheMountTable) {
       "server:/share /mnt/nas nfs4 rw 0 0\n"
       "//host/films /mnt/films cifs rw 0 0\n"
       "user@host:/x /home/user/remote fuse.sshfs rw 0 0\n"
-      "/dev/sr1 /mnt/bluray udf ro 0 0\n";
+      "/dev/sr1 /mnt/bluray udf ro 0 0\n"
+      // Lines that name no mount are passed over; the last needs no line end.
+      "short-line /mnt\n"
+      "   \n"
+      "/dev/sdd1\t/mnt/tabbed  udf\r\n"
+      "/dev/sr2 /mnt/last iso9660 ro 0 0";
   EXPECT_EQ(DriveKindFromMounts("/home/user/a.avi", mounts), DRIVE_FIXED);
   EXPECT_EQ(DriveKindFromMounts("/media/user/MOVIES DISC/a.avi", mounts), DRIVE_CDROM);
   EXPECT_EQ(DriveKindFromMounts("/media/user/MOVIES DISCO/a.avi", mounts), DRIVE_FIXED);
@@ -244,6 +249,9 @@ TEST(SysUtilsDrives, KindComesFromTheMountTable) {
   EXPECT_EQ(DriveKindFromMounts("/home/user/remote/a.avi", mounts), DRIVE_REMOTE);
   EXPECT_EQ(DriveKindFromMounts("relative/a.avi", mounts), DRIVE_NO_ROOT_DIR);
   EXPECT_EQ(DriveKindFromMounts("/a", ""), DRIVE_UNKNOWN);
+  EXPECT_EQ(DriveKindFromMounts("/mnt/last/a.avi", mounts), DRIVE_CDROM);
+  EXPECT_EQ(DriveKindFromMounts("/mnt/tabbed/a.avi", mounts), DRIVE_CDROM);
+  EXPECT_EQ(DriveKindFromMounts("/mnt", mounts), DRIVE_FIXED) << "the short line is no mount";
 
   // The real table: a temporary folder lies on some known kind of drive.
   TDriveKind kind = GetDriveKind("/tmp/does-not-exist/x.avi");
