@@ -361,9 +361,8 @@ void TFormSt::ScButton1Click(TObject*) {
   const int first = count > 0 ? NextFileTableRow(grid) : 0;
   if (count > 0) grid.SetRowCount(first + count);
   // Nothing repaints between two files, so the status line is written once
-  // at the end rather than per file.
-  // The files of one add share their folders' lookups.
-  batch_ = TMediaBatch();
+  // at the end rather than per file. The files of one add share their
+  // folders' lookups (batch_, emptied by Reset).
   for (int i = 0; i < count; ++i) {
     const AnsiString path = FileList->Items()->Strings(i);
     const int row = first + i;

@@ -6,8 +6,21 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/FormMain.h"
 #include "bench/BenchReport.h"
 #include "platform/vcl/Forms.h"
+
+// The catalogue window, made as the program makes it once layOutFolder has
+// laid out the program's folder; it lives to the end of the benchmarks.
+inline TFormMain& CatalogueWindow(AnsiString (*layOutFolder)()) {
+  static TFormMain* window = [&] {
+    layOutFolder();
+    auto* w = new TFormMain(nullptr);
+    w->DoCreate();
+    return w;
+  }();
+  return *window;
+}
 
 inline void RunWindowBenchmarks(int& argc, char** argv, RatioReporter& reporter) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);

@@ -54,16 +54,7 @@ AnsiString CatalogueFile(int movies) {
   return file;
 }
 
-// The window, created as the program creates it; it lives to the end.
-TFormMain& Window() {
-  static TFormMain* window = [] {
-    Folder();
-    auto* w = new TFormMain(nullptr);
-    w->DoCreate();
-    return w;
-  }();
-  return *window;
-}
+TFormMain& Window() { return CatalogueWindow(Folder); }
 
 void BM_LoadGridFile(benchmark::State& state) {
   const AnsiString file = CatalogueFile(static_cast<int>(state.range(0)));

@@ -106,15 +106,7 @@ void BM_AddByFolder(benchmark::State& state) {
   TDialogFakes::Disable();
 }
 
-TFormMain& Window() {
-  static TFormMain* window = [] {
-    Folder();
-    auto* w = new TFormMain(nullptr);
-    w->DoCreate();
-    return w;
-  }();
-  return *window;
-}
+TFormMain& Window() { return CatalogueWindow(Folder); }
 
 // An edit of the middle movie: every field, three files, two posters.
 void BM_WriteBack(benchmark::State& state) {

@@ -610,11 +610,7 @@ bool TExStringGrid::GroupIntoNodeColumn(int col) {
   // column does, and goes to the front with its texts, which the run search
   // reads there; the columns before it move right by one.
   SplitSpansIn(col, 0, col, RowCount() - 1);
-  for (int r = 0; r < RowCount(); ++r)
-    if (HasCellProperties(col, r)) {
-      RemoveCellGraphicOf(col, r);
-      FreeCellPropertiesAt(col, r);
-    }
+  FreeColsFrom(col, col);
   ShiftRawColumns(col, 1, 0);
   for (int c = col; c > 0; --c) SetColWidths(c, ColWidths(c - 1));
   SetColWidths(0, DefaultColWidth());
@@ -645,11 +641,7 @@ bool TExStringGrid::UngroupFromNodeColumn() {
   }
   RemoveGroupRows(*this, kinds);
   SplitSpansIn(0, 0, 0, RowCount() - 1);
-  for (int r = 0; r < RowCount(); ++r)
-    if (HasCellProperties(0, r)) {
-      RemoveCellGraphicOf(0, r);
-      FreeCellPropertiesAt(0, r);
-    }
+  FreeColsFrom(0, 0);
   ShiftRawColumns(0, 1, col + 1);
   for (int c = 0; c < col; ++c) SetColWidths(c, ColWidths(c + 1));
   SetColWidths(col, groupColumnWidth_);

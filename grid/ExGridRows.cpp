@@ -144,12 +144,7 @@ void TExStringGrid::RemoveColumns(int col, int count) {
   // Their properties are freed here; their texts need no pass of their
   // own: the removed columns go to the end in one pass over the row
   // records, the ones after them moving left, and are emptied there.
-  for (int r = 0; r < RowCount(); ++r)
-    for (int c = col; c < col + count; ++c)
-      if (HasCellProperties(c, r)) {
-        RemoveCellGraphicOf(c, r);
-        FreeCellPropertiesAt(c, r);
-      }
+  FreeColsFrom(col, col + count - 1);
   ShiftRawColumns(col, count, realCount, true);
   for (int c = col; c + count < ColCount(); ++c) SetColWidths(c, ColWidths(c + count));
   HiddenRowColumnsRemoved(col, count);

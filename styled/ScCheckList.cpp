@@ -97,13 +97,6 @@ void TScCheckList::ClickCheck() {
   if (changed >= 0 && OnChange) OnChange(this, changed, State(changed));
 }
 
-void TScCheckList::InitWindowHandle() {
-  TCheckListBox::InitWindowHandle();
-  // Items added before the window existed get their check boxes now: while
-  // the window is being made it cannot be reached through the control yet.
-  for (int i = 0; i < Items()->Count(); ++i) DecorateItem(i);
-}
-
 void TScCheckList::DecorateItem(int index) {
   TCheckListBox::DecorateItem(index);
   if (index >= 0 && static_cast<std::size_t>(index) < knownStates_.size() && index < Items()->Count())

@@ -33,7 +33,6 @@ class TScCheckList : public TCheckListBox {
 
  protected:
   void ClickCheck() override;
-  void InitWindowHandle() override;
   void DecorateItem(int index) override;
   void ItemsInserted(int index) override;
   void ItemsDeleted(int index) override;

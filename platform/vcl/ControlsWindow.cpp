@@ -298,23 +298,15 @@ void TWindowHandle::UpdateScrollBars() {
   int w = widget_->width(), h = widget_->height();
   int vw = GetSystemMetrics(SM_CXVSCROLL), hh = GetSystemMetrics(SM_CYHSCROLL);
   const int inset = ClientInset(control_);
-  std::array<int, 19> placedBy{need[0], need[1], w, h, vw, hh, inset};
+  TBarsPlacement placement{{need[0], need[1]}, w, h, vw, hh, inset};
+  auto barValue = [&](int i) { return bars_[i].bar ? bars_[i].bar->value() : 0; };
   for (int i = 0; i < 2; ++i) {
     const TScrollInfo& info = bars_[i].info;
-    const int at = 7 + 6 * i;
-    placedBy[at] = info.nMin;
-    placedBy[at + 1] = info.nMax;
-    placedBy[at + 2] = MaxScrollPos(info);
-    placedBy[at + 3] = static_cast<int>(info.nPage);
-    placedBy[at + 4] = info.nPos;
-    placedBy[at + 5] = bars_[i].bar ? bars_[i].bar->value() : 0;
+    placement.range[i] = {info.nMin, info.nMax, MaxScrollPos(info), static_cast<int>(info.nPage), info.nPos,
+                          barValue(i)};
   }
-  // Placed by the same and still as placed (a wheel or a drag may have
-  // moved a bar): nothing to do.
-  if (barsPlaced_ && placedBy == barsPlacedBy_ && before[0] == need[0] && before[1] == need[1] &&
-      (!bars_[0].bar || bars_[0].bar->value() == bars_[0].info.nPos) &&
-      (!bars_[1].bar || bars_[1].bar->value() == bars_[1].info.nPos))
-    return;
+  // Placed by the same and still standing where placed: nothing to do.
+  if (barsPlacedBy_ == placement && before[0] == need[0] && before[1] == need[1]) return;
   for (int i = 0; i < 2; ++i) {
     ScrollBarState& s = bars_[i];
     if (need[i] && !s.bar) {
@@ -336,9 +328,8 @@ void TWindowHandle::UpdateScrollBars() {
     else s.bar->setGeometry(b, h - b - hh, w - 2 * b - (need[1] ? vw : 0), hh);
     s.bar->setVisible(need[i]);
   }
-  for (int i = 0; i < 2; ++i) placedBy[7 + 6 * i + 5] = bars_[i].bar ? bars_[i].bar->value() : 0;
-  barsPlacedBy_ = placedBy;
-  barsPlaced_ = true;
+  for (int i = 0; i < 2; ++i) placement.range[i].value = barValue(i);
+  barsPlacedBy_ = placement;
   if (before[0] != need[0] || before[1] != need[1]) {
     // The client area changed: the control hears it as a size change.
     TRect client = control_->ClientRect();

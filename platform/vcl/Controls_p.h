@@ -16,9 +16,9 @@
 #include <QString>
 #include <QWidget>
 
-#include <array>
 #include <functional>
 #include <map>
+#include <optional>
 #include <vector>
 
 #include "platform/vcl/Canvas_p.h"
@@ -94,10 +94,19 @@ class TWindowHandle : public QObject {
   std::map<int, UINT> timersByQtId_;
   std::map<UINT, int> timersById_;
   ScrollBarState bars_[2];
-  // What the bars were last placed by (sizes, ranges, positions): a grid
-  // sets its ranges at every change of its rows, mostly to what they were.
-  std::array<int, 19> barsPlacedBy_{};
-  bool barsPlaced_ = false;
+  // What the bars were last placed by: a grid sets its ranges at every
+  // change of its rows, mostly to what they were.
+  struct TBarsPlacement {
+    bool need[2] = {};
+    int width = 0, height = 0, barWidth = 0, barHeight = 0, inset = 0;
+    struct TRange {
+      int min = 0, max = 0, maxPos = 0, page = 0, pos = 0;
+      int value = 0;  // where the bar stands (a wheel or a drag moves it)
+      bool operator==(const TRange&) const = default;
+    } range[2];
+    bool operator==(const TBarsPlacement&) const = default;
+  };
+  std::optional<TBarsPlacement> barsPlacedBy_;
 };
 
 // The event type that carries a posted message.

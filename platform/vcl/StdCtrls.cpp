@@ -768,16 +768,18 @@ TWindowHandle* TListBox::CreateWindowHandle() {
   list->setUniformItemSizes(uniformItems_);
   auto* h = new TWindowHandle(this, list);
   h->WatchWidget(list->viewport());
-  for (int i = 0; i < items_->Count(); ++i) {
-    list->addItem(ToQString(items_->Strings(i)));
-    DecorateItem(i);
-  }
+  for (int i = 0; i < items_->Count(); ++i) list->addItem(ToQString(items_->Strings(i)));
   if (itemIndex_ >= 0) list->setCurrentRow(itemIndex_);
   for (std::size_t i = 0; i < selected_.size() && static_cast<int>(i) < list->count(); ++i) {
     if (selected_[i]) list->item(static_cast<int>(i))->setSelected(true);
   }
   QObject::connect(list, &QListWidget::itemSelectionChanged, list, [this] { NotifyParent(this, LBN_SELCHANGE); });
   return h;
+}
+
+void TListBox::InitWindowHandle() {
+  TWinControl::InitWindowHandle();
+  for (int i = 0; i < items_->Count(); ++i) DecorateItem(i);
 }
 
 void TListBox::DecorateItem(int index) {}
@@ -967,17 +969,11 @@ TWindowHandle* TCheckListBox::CreateWindowHandle() {
     items_->At(row).state = s;
     RunGuarded([this] { ClickCheck(); });
   });
-  // The list box put the items in before this window was the control's:
-  // their check boxes come now.
-  for (int i = 0; i < list->count(); ++i) DecorateListItem(list, i);
   return h;
 }
 
 void TCheckListBox::DecorateItem(int index) {
-  DecorateListItem(qobject_cast<QListWidget*>(WidgetOf(this)), index);
-}
-
-void TCheckListBox::DecorateListItem(QListWidget* list, int index) {
+  auto* list = qobject_cast<QListWidget*>(WidgetOf(this));
   if (!list || index < 0 || index >= list->count() || index >= items_->Count()) return;
   decorating_ = true;
   QListWidgetItem* item = list->item(index);

@@ -289,6 +289,9 @@ class TListBox : public TWinControl, protected TControlItems::Listener {
 
  protected:
   TWindowHandle* CreateWindowHandle() override;
+  // The items put in while the window was made are set up once it is the
+  // control's (DecorateItem reaches it through the control).
+  void InitWindowHandle() override;
   void CNCommand(TMessage& m) override;
   void ItemsInserted(int index) override;
   void ItemsDeleted(int index) override;
@@ -322,9 +325,6 @@ class TCheckListBox : public TListBox {
 
  protected:
   void DecorateItem(int index) override;
-  // The check box of item index of list (the list widget may not be this
-  // control's window yet while that window is being made).
-  void DecorateListItem(class QListWidget* list, int index);
   TWindowHandle* CreateWindowHandle() override;
   virtual void ClickCheck();
 
