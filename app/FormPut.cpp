@@ -22,12 +22,7 @@ AnsiString ExtractTemplateSection(std::string_view text, std::string_view startM
   const std::size_t start = text.find(startMarker);
   const std::size_t end = text.find(endMarker);
   if (start == std::string_view::npos || end == std::string_view::npos) return "";
-  std::size_t from = start + startMarker.size();
-  if (end < from) return "";
-  if (text.substr(from, 2) == "\r\n")
-    from += 2;
-  else if (from < end && (text[from] == '\n' || text[from] == '\r'))
-    from += 1;
+  const std::size_t from = start + startMarker.size();
   if (end < from) return "";
   return AnsiString(text.substr(from, end - from));
 }
@@ -37,7 +32,7 @@ AnsiString BuildTemplateText(const AnsiString& header, const AnsiString& body, c
   for (const auto& [start, section, end] :
        {std::tuple{&kPutHeaderStart, &header, &kPutHeaderEnd}, std::tuple{&kPutBodyStart, &body, &kPutBodyEnd},
         std::tuple{&kPutFooterStart, &footer, &kPutFooterEnd}})
-    text += *start + "\r\n" + *section + *end + "\r\n";
+    text += *start + *section + *end + "\r\n";
   return text;
 }
 

@@ -31,15 +31,15 @@ extern const AnsiString kPutBodyStart, kPutBodyEnd;      // [가운데부분] [/
 extern const AnsiString kPutFooterStart, kPutFooterEnd;  // [아랫부분] [/아랫부분]
 
 // The text between the first start marker and the first end marker, both
-// searched from the start of the text; "" when either is missing or the end
-// comes first. The line break that ends the start marker's line belongs to
-// the marker and is left out, so a template saved and loaded again keeps its
-// sections as they were; everything else is kept as it is.
+// searched from the start of the text, taken as it is: the line break after
+// a marker on a line of its own is part of the section. "" when either
+// marker is missing or the end comes first.
 AnsiString ExtractTemplateSection(std::string_view text, std::string_view startMarker, std::string_view endMarker);
 
 // A template file's text from the three sections (the inverse of
-// ExtractTemplateSection): each start marker on a line of its own, the
-// section, its end marker, a line break.
+// ExtractTemplateSection): for each section one line of its start marker,
+// the section and its end marker run together, so that a template saved
+// and loaded again keeps every section byte for byte.
 AnsiString BuildTemplateText(const AnsiString& header, const AnsiString& body, const AnsiString& footer);
 
 // The placeholders in replacement order (the list the window shows).

@@ -79,14 +79,17 @@ TEST(Export, DollarsThatNameNothingStayText) {
 
 TEST(Export, SectionsBetweenTheirMarkers) {
   const AnsiString text = "[윗부분]\r\nH1\r\nH2\r\n[/윗부분]\r\n[가운데부분]<td>$$제목$$</td>[/가운데부분]"_k;
-  EXPECT_EQ(ExtractTemplateSection(text, kPutHeaderStart, kPutHeaderEnd), "H1\r\nH2\r\n");
+  // Taken as they stand: the line breaks after and before the markers too.
+  EXPECT_EQ(ExtractTemplateSection(text, kPutHeaderStart, kPutHeaderEnd), "\r\nH1\r\nH2\r\n");
   EXPECT_EQ(ExtractTemplateSection(text, kPutBodyStart, kPutBodyEnd), "<td>$$제목$$</td>"_k);
   EXPECT_EQ(ExtractTemplateSection(text, kPutFooterStart, kPutFooterEnd), "");  // no footer
   EXPECT_EQ(ExtractTemplateSection("[/윗부분]x[윗부분]"_k, kPutHeaderStart, kPutHeaderEnd), "");
   EXPECT_EQ(ExtractTemplateSection("[윗부분]x[/윗부분]"_k, "[윗부분]", kPutHeaderEnd), "");  // other case, no match
-  // Saved and read again, a template keeps its sections byte for byte.
-  const AnsiString saved = BuildTemplateText("H1\r\n", "<td>$$제목$$</td>"_k, "");
-  EXPECT_EQ(ExtractTemplateSection(saved, kPutHeaderStart, kPutHeaderEnd), "H1\r\n");
+  EXPECT_EQ(ExtractTemplateSection("[윗부분]\r\n\r\n[/윗부분]"_k, kPutHeaderStart, kPutHeaderEnd), "\r\n\r\n");
+  // Saved, a template holds each section between its markers on one line.
+  const AnsiString saved = BuildTemplateText("\r\nH1\r\n", "<td>$$제목$$</td>"_k, "");
+  EXPECT_EQ(saved, "[윗부분]\r\nH1\r\n[/윗부분]\r\n[가운데부분]<td>$$제목$$</td>[/가운데부분]\r\n[아랫부분][/아랫부분]\r\n"_k);
+  EXPECT_EQ(ExtractTemplateSection(saved, kPutHeaderStart, kPutHeaderEnd), "\r\nH1\r\n");
   EXPECT_EQ(ExtractTemplateSection(saved, kPutBodyStart, kPutBodyEnd), "<td>$$제목$$</td>"_k);
   EXPECT_EQ(BuildTemplateText(ExtractTemplateSection(saved, kPutHeaderStart, kPutHeaderEnd),
                               ExtractTemplateSection(saved, kPutBodyStart, kPutBodyEnd),
@@ -119,7 +122,7 @@ TEST_F(ExportWindowTest, ListsTemplatesEditsSavesAndExportsThroughTheDialog) {
   form.Show();
   ASSERT_EQ(form.ScComboBox1->Items()->Count(), 2);
   EXPECT_EQ(form.ScComboBox1->Text(), "가.put"_k);
-  EXPECT_EQ(form.ScMemo2->Text(), "* $$제목$$ ($$감독$$)\r\n"_k);
+  EXPECT_EQ(form.ScMemo2->Text(), "\r\n* $$제목$$ ($$감독$$)\r\n"_k);
   EXPECT_EQ(form.ScMemo3->Text(), "");  // no header in this one
   EXPECT_FALSE(form.ScGroupBox2->Visible());
   EXPECT_EQ(form.Height(), TFormPut::kClosedHeight);
@@ -167,6 +170,59 @@ TEST_F(ExportWindowTest, ListsTemplatesEditsSavesAndExportsThroughTheDialog) {
   const std::size_t boxes = TDialogFakes::MessageBoxes().size();
   form.ScButton1->Click();
   EXPECT_EQ(TDialogFakes::MessageBoxes().size(), boxes);
+}
+
+TEST_F(ExportWindowTest, ATemplateWithMarkersOnLinesOfTheirOwnExportsAndSavesUnchanged) {
+  // Markers on lines of their own, as templates have long been written.
+  const AnsiString original = ReadTextFile(AnsiString(VIDRENA_TEST_DATA) + "/export/old_layout.put");
+  ASSERT_FALSE(original.empty());
+  const AnsiString scripts = folder_.Path();
+  WriteTextFile(scripts + "목록.put"_k, original);
+  auto g = NewCatalogue();
+  AddMovie(*g, {{&Cat::Title, "괴물"_k}, {&Cat::Year, "2006"}, {&Cat::Director, "봉준호"_k}});
+  AddMovie(*g, {{&Cat::Title, "Heat"}, {&Cat::Year, "1995"}, {&Cat::Director, "Michael Mann"}});
+  TFormPut form(nullptr, g.get());
+  form.ScriptFolder = scripts;
+  form.Show();
+  ASSERT_EQ(form.ScComboBox1->Text(), "목록.put"_k);
+
+  // Every line break of the file is kept: a blank line opens the output and
+  // stands between the movies and before the footer.
+  const AnsiString expected =
+      "\r\n영화 목록 (2편)\r\n==========\r\n"
+      "\r\n1. 괴물 (2006)\r\n    감독 : 봉준호\r\n"
+      "\r\n2. Heat (1995)\r\n    감독 : Michael Mann\r\n"
+      "\r\n==========\r\n끝\r\n"_k;
+  const AnsiString out = scripts + "목록.txt"_k;
+  TDialogFakes::QueueFileName(out);
+  form.ScButton1->Click();
+  EXPECT_EQ(ReadTextFile(out), expected);
+
+  // Saved without a change, the file keeps its bytes; loaded again, it
+  // exports the same.
+  form.ScButton4->Click();
+  form.ScButton3->Click();
+  EXPECT_EQ(ReadTextFile(scripts + "목록.put"_k), original);
+  const AnsiString header = form.ScMemo3->Text(), body = form.ScMemo2->Text(), footer = form.ScMemo1->Text();
+  form.ScMemo2->SetText("");
+  form.ScComboBox1Change(form.ScComboBox1);
+  EXPECT_EQ(form.ScMemo3->Text(), header);
+  EXPECT_EQ(form.ScMemo2->Text(), body);
+  EXPECT_EQ(form.ScMemo1->Text(), footer);
+  DeleteFile(out);
+  TDialogFakes::QueueFileName(out);
+  form.ScButton1->Click();
+  EXPECT_EQ(ReadTextFile(out), expected);
+
+  // A section edited without line breaks around it is saved on the
+  // markers' line and read back as typed.
+  form.ScMemo3->SetText("머리"_k);
+  form.ScButton3->Click();
+  form.ScComboBox1Change(form.ScComboBox1);
+  EXPECT_EQ(form.ScMemo3->Text(), "머리"_k);
+  EXPECT_EQ(form.ScMemo2->Text(), body);
+  const AnsiString headerLine = "[윗부분]머리[/윗부분]\r\n[가운데부분]\r\n"_k;
+  EXPECT_EQ(ReadTextFile(scripts + "목록.put"_k).substr(0, headerLine.size()), headerLine);
 }
 
 TEST_F(ExportWindowTest, AnUnwritableOutputShowsTheErrorAndTheWindowStaysUsable) {
