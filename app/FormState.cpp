@@ -38,44 +38,52 @@ class TCounter {
   TValueCounts values_;
 };
 
-// Calls each(item) for every element of a "|" per-file list. Cells without
-// quotes or blanks (nearly all) are split in place; the others go through
-// the list reader, whose rules for quotes and blanks they need.
+// Calls each(item) for every value of a list cell whose items stand between
+// delimiters: each item trimmed, an item in double quotes read without them
+// (a doubled quote inside is one quote, and the delimiter inside is text),
+// empty items passed over. Blanks never separate: "DivX 5" is one codec
+// and "로맨틱 코미디" one genre.
 template <class Each>
-void ForEachFileItem(const AnsiString& cell, Each&& each) {
-  if (cell.empty()) return;
-  const bool plain = std::none_of(cell.begin(), cell.end(), [](char c) {
-    return c == '"' || static_cast<unsigned char>(c) <= ' ';
-  });
-  if (!plain) {
-    for (const AnsiString& item : SplitFileList(cell)) each(std::string_view(item));
-    return;
-  }
-  std::string_view rest(cell);
-  for (;;) {
-    const std::size_t bar = rest.find('|');
-    each(rest.substr(0, bar));
-    if (bar == std::string_view::npos) break;
-    rest.remove_prefix(bar + 1);
-  }
-}
-
-// The genres of a cell: with splitting on and a comma in the cell, each
-// trimmed part that is not empty; else the cell as it is. Commas alone
-// separate: "로맨틱 코미디" is one genre.
-template <class Each>
-void ForEachGenre(const AnsiString& cell, bool split, Each&& each) {
-  if (!split || cell.find(',') == AnsiString::npos) {
-    each(std::string_view(cell));
-    return;
-  }
-  std::string_view rest(cell);
-  for (;;) {
-    const std::size_t comma = rest.find(',');
-    const AnsiString part = Trim(rest.substr(0, comma));
-    if (!part.empty()) each(std::string_view(part));
-    if (comma == std::string_view::npos) break;
-    rest.remove_prefix(comma + 1);
+void ForEachListItem(std::string_view cell, char delimiter, Each&& each) {
+  const auto trimmed = [](std::string_view v) {
+    while (!v.empty() && static_cast<unsigned char>(v.front()) <= ' ') v.remove_prefix(1);
+    while (!v.empty() && static_cast<unsigned char>(v.back()) <= ' ') v.remove_suffix(1);
+    return v;
+  };
+  AnsiString unquoted;
+  std::string_view rest = cell;
+  while (!rest.empty()) {
+    std::string_view item;
+    const std::string_view lead = trimmed(rest);
+    std::size_t close = std::string_view::npos;
+    if (!lead.empty() && lead.front() == '"') {
+      // The closing quote is the first one that is not doubled.
+      unquoted.clear();
+      for (std::size_t i = 1; i < lead.size(); ++i) {
+        if (lead[i] != '"') {
+          unquoted += lead[i];
+        } else if (i + 1 < lead.size() && lead[i + 1] == '"') {
+          unquoted += '"';
+          ++i;
+        } else {
+          close = i;
+          break;
+        }
+      }
+    }
+    std::size_t next;
+    if (close != std::string_view::npos) {
+      // Text after the closing quote and before the delimiter is kept with it.
+      next = lead.find(delimiter, close + 1);
+      unquoted.append(lead.substr(close + 1, next == std::string_view::npos ? std::string_view::npos : next - close - 1));
+      item = trimmed(unquoted);
+      rest = next == std::string_view::npos ? std::string_view() : lead.substr(next + 1);
+    } else {
+      next = rest.find(delimiter);
+      item = trimmed(rest.substr(0, next));
+      rest = next == std::string_view::npos ? std::string_view() : rest.substr(next + 1);
+    }
+    if (!item.empty()) each(item);
   }
 }
 
@@ -126,8 +134,8 @@ TCatalogueStatistics ComputeStatistics(TExColumnGrid& grid, bool splitGenres,
     // A grouped catalogue's group rows are no movies.
     if (grid.IsNodeRow(r)) continue;
     ++s.Movies;
-    ForEachFileItem(CellOf(fileName, r), [&](std::string_view) { ++s.Files; });
-    ForEachFileItem(CellOf(fileSize, r), [&](std::string_view item) {
+    ForEachListItem(CellOf(fileName, r), '|', [&](std::string_view) { ++s.Files; });
+    ForEachListItem(CellOf(fileSize, r), '|', [&](std::string_view item) {
       double mb;
       if (TryStrToFloat(item, mb)) s.SizeMb += mb;
     });
@@ -159,9 +167,12 @@ TCatalogueStatistics ComputeStatistics(TExColumnGrid& grid, bool splitGenres,
     }
 
     for (std::size_t k = 0; k < wholeCells.size(); ++k) counters[k].Count(CellOf(wholeCells[k], r));
-    ForEachGenre(CellOf(genre, r), splitGenres, [&](std::string_view g) { counters[4].Count(g); });
+    if (splitGenres)
+      ForEachListItem(CellOf(genre, r), ',', [&](std::string_view g) { counters[4].Count(g); });
+    else
+      counters[4].Count(CellOf(genre, r));
     for (std::size_t k = 0; k < perFile.size(); ++k)
-      ForEachFileItem(CellOf(perFile[k], r), [&](std::string_view item) { counters[5 + k].Count(item); });
+      ForEachListItem(CellOf(perFile[k], r), '|', [&](std::string_view item) { counters[5 + k].Count(item); });
     if (TryStrToDate(CellOf(added, r), date)) counters[10].Count(FormatDateTime("yyyy", date));
 
     if (progress) {

@@ -41,7 +41,7 @@ struct TStateExtreme {
 
 struct TCatalogueStatistics {
   int Movies = 0;              // the rows shown, group rows left out
-  int Files = 0;               // items of 파일이름
+  int Files = 0;               // non-empty items of 파일이름
   double SizeMb = 0;           // sum of the 파일크기 items that read as numbers
   int Dated = 0;               // 개봉날짜 reads as a date
   int Unwatched = 0;           // 시청여부 = 안본영화
@@ -57,10 +57,13 @@ struct TCatalogueStatistics {
 };
 
 // Walks rows 1 .. RowCount - 1 of the catalogue once (the movies a search
-// shows; group rows are passed over). splitGenres: a genre
-// cell holding commas counts each trimmed, non-empty part once; otherwise
-// the whole cell counts. progress, when given, is called with 0..100 each
-// time the percentage changes.
+// shows; group rows are passed over). The file count, the sizes and the
+// per-file distributions take the items between "|", and with splitGenres
+// the genres count the items between commas; an item is trimmed and loses
+// its surrounding quotes, blanks inside it stay, and an empty item is not
+// counted. Without splitGenres the whole genre cell counts, an empty one
+// too. Among equal extremes the first movie is named. progress, when given,
+// is called with 0..100 each time the percentage changes.
 TCatalogueStatistics ComputeStatistics(TExColumnGrid& grid, bool splitGenres,
                                        const std::function<void(int percent)>& progress = {});
 

@@ -180,3 +180,94 @@ TEST(Statistics, AGroupedCatalogueCountsItsMoviesNotItsGroupRows) {
   EXPECT_EQ(s.Minutes, 1500);
   EXPECT_EQ(s.Distributions[1], (Values{{"15세"_k, 3}, {"", 1}}));
 }
+
+TEST(Statistics, EverySplitDistributionCutsItsItemsTheSameWay) {
+  auto g = NewCatalogue();
+  // Items stand between "|" (per file) or commas (genres); blanks inside an
+  // item belong to it, quotes around it do not, and empty items count nothing.
+  AddMovie(*g, {{&Cat::Title, "A"}, {&Cat::Genre, "\"Sci Fi\", 로맨틱 코미디"_k}, {&Cat::VideoFormat, "DivX 5"},
+                {&Cat::AudioFormat, "\"AC3 5.1\"|MP3"}, {&Cat::Language, " 한국어 | 영어 "_k}});
+  AddMovie(*g, {{&Cat::Title, "B"}, {&Cat::Genre, " Sci Fi "}, {&Cat::VideoFormat, "\"DivX 5\"|XviD"},
+                {&Cat::AudioFormat, "AC3 5.1||"}, {&Cat::Language, "영어"_k}});
+  AddMovie(*g, {{&Cat::Title, "C"}, {&Cat::Genre, ""}, {&Cat::VideoFormat, "|"},
+                {&Cat::AudioFormat, "\"say \"\"hi\"\"|x\""}, {&Cat::Language, "  "}});
+  AddMovie(*g, {{&Cat::Title, "D"}, {&Cat::Genre, ", ,"}, {&Cat::VideoFormat, ""},
+                {&Cat::AudioFormat, "\"MP3\" stereo"}});
+  SetCatalogueCell(*g, Cat::FileName, 1, "\"My Movie.avi\"|b.avi");
+  SetCatalogueCell(*g, Cat::FileName, 2, "My Movie 2.avi");
+  SetCatalogueCell(*g, Cat::FileName, 3, "||");
+  SetCatalogueCell(*g, Cat::FileSize, 1, "700| 350");
+  SetCatalogueCell(*g, Cat::FileSize, 2, "\"100\"");
+  const TCatalogueStatistics s = ComputeStatistics(*g, true);
+  // Files and sizes by the same rule.
+  EXPECT_EQ(s.Files, 3);
+  EXPECT_DOUBLE_EQ(s.SizeMb, 1150);
+  EXPECT_EQ(s.Distributions[4], (Values{{"Sci Fi", 2}, {"로맨틱 코미디"_k, 1}}));
+  EXPECT_EQ(s.Distributions[5], (Values{{"영어"_k, 2}, {"한국어"_k, 1}}));
+  EXPECT_EQ(s.Distributions[8], (Values{{"DivX 5", 2}, {"XviD", 1}}));
+  // A quoted item keeps the delimiter and doubled quotes inside it as text,
+  // and what follows its closing quote.
+  EXPECT_EQ(s.Distributions[9],
+            (Values{{"AC3 5.1", 2}, {"MP3", 1}, {"say \"hi\"|x", 1}, {"MP3 stereo", 1}}));
+
+  // Unsplit, the genre cell counts whole, an empty one too.
+  const TCatalogueStatistics whole = ComputeStatistics(*g, false);
+  EXPECT_EQ(whole.Distributions[4], (Values{{"\"Sci Fi\", 로맨틱 코미디"_k, 1}, {" Sci Fi ", 1}, {"", 1}, {", ,", 1}}));
+  EXPECT_EQ(whole.Distributions[8], s.Distributions[8]);
+
+  // The bars show the items as counted.
+  TFormState form(nullptr, g.get());
+  form.SplitStatistics = true;
+  form.Show();
+  EXPECT_EQ(form.Names[4][0]->Caption(), "Sci Fi");
+  EXPECT_EQ(form.Bars[4][0]->Percent(), 50);
+  EXPECT_EQ(form.Names[8][0]->Caption(), "DivX 5");
+}
+
+TEST(Statistics, AmongEqualExtremesTheFirstMovieIsNamed) {
+  // Each extreme is reached by two movies; the earlier row is named, in
+  // whichever order the catalogue holds them.
+  struct TMovie {
+    const char* Title;
+    const char* Minutes;
+    const char* Year;
+    const char* Score;
+  };
+  const TMovie movies[] = {{"Alpha", "90", "1990", "5"},
+                           {"Bravo", "150", "2010", "9"},
+                           {"Chuck", "90", "1990", "5.0"},
+                           {"Delta", "150", "2010", "9.0"}};
+  for (bool reversed : {false, true}) {
+    SCOPED_TRACE(reversed ? "last added first" : "as added");
+    auto g = NewCatalogue();
+    for (int i = 0; i < 4; ++i) {
+      const TMovie& m = movies[reversed ? 3 - i : i];
+      AddMovie(*g, {{&Cat::Title, m.Title}, {&Cat::RunningTime, m.Minutes}, {&Cat::Year, m.Year},
+                    {&Cat::Score, m.Score}});
+    }
+    const AnsiString low = reversed ? "Chuck" : "Alpha";
+    const AnsiString high = reversed ? "Delta" : "Bravo";
+    // Four titles of five letters: the first is both the shortest and the longest.
+    const AnsiString first = reversed ? "Delta" : "Alpha";
+    const TCatalogueStatistics s = ComputeStatistics(*g, true);
+    EXPECT_EQ(s.ShortestTime.Title, low);
+    EXPECT_EQ(s.LongestTime.Title, high);
+    EXPECT_EQ(s.OldestYear.Title, low);
+    EXPECT_EQ(s.NewestYear.Title, high);
+    EXPECT_EQ(s.LowestScore.Title, low);
+    EXPECT_EQ(s.HighestScore.Title, high);
+    EXPECT_EQ(s.ShortestTitle, first);
+    EXPECT_EQ(s.LongestTitle, first);
+
+    TFormState form(nullptr, g.get());
+    form.Show();
+    EXPECT_EQ(form.ShotTimeMovie->Caption(), low + " (90 분)"_k);
+    EXPECT_EQ(form.LongTimeMovie->Caption(), high + " (150 분)"_k);
+    EXPECT_EQ(form.OldMovieName->Caption(), low + " (1990 년)"_k);
+    EXPECT_EQ(form.NewMovieName->Caption(), high + " (2010 년)"_k);
+    EXPECT_EQ(form.MinPointMovie->Caption(), low + " (5 점)"_k);
+    EXPECT_EQ(form.MaxPointMovie->Caption(), high + " (9 점)"_k);
+    EXPECT_EQ(form.ShotMovieName->Caption(), first);
+    EXPECT_EQ(form.LongMovieName->Caption(), first);
+  }
+}
