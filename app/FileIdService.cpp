@@ -132,11 +132,10 @@ AnsiString MovieInsertStatement(const TServiceMovie& m) {
 }
 
 AnsiString FileIdInsertStatement(const TServiceMovie& m, const TServiceFile& f) {
-  int yearNumber = 0;
-  AnsiString year = TryStrToInt(Trim(m.Year), yearNumber) ? IntToStr(yearNumber) : AnsiString();
+  // The year goes as typed here, unlike in the movie statement.
   return "INSERT INTO `vidrena_fileid_table` (`제작국가`,`영화제목`,`제작연도`,`파일ID`,`언어`,`화질`,`릴`,"
          "`비디오포맷`,`오디오포맷`,`파일크기`) VALUES ("_k +
-         QuotedValues({m.Country, m.Title, year, f.FileId, f.Language, f.Quality, f.Release, f.VideoFormat,
+         QuotedValues({m.Country, m.Title, m.Year, f.FileId, f.Language, f.Quality, f.Release, f.VideoFormat,
                        f.AudioFormat, f.FileSize}) +
          ");";
 }

@@ -87,7 +87,10 @@ struct TFileIdReply {
 };
 TFileIdReply ParseFileIdReply(std::string_view reply);
 
-// The insert statements, every value escaped.
+// The insert statements, every value escaped. The movie statement sends the
+// year only when it is an integer and the release date only when it reads
+// as a date, each else as an empty value; the file-ID statement sends the
+// year as typed.
 AnsiString MovieInsertStatement(const TServiceMovie& movie);
 AnsiString FileIdInsertStatement(const TServiceMovie& movie, const TServiceFile& file);
 AnsiString FileNameInsertStatement(const TServiceFile& file);

@@ -70,6 +70,48 @@ TEST(FileIdService, SqlEscapeEscapesBackslashFirstThenBothQuotes) {
   EXPECT_EQ(SqlEscape("올드보이"_k), "올드보이"_k);
 }
 
+TEST(FileIdService, TheMovieStatementSendsOnlyAReadableYearAndReleaseDate) {
+  TServiceMovie movie;
+  movie.Title = "괴물"_k;
+  movie.Country = "한국"_k;
+  movie.Year = "2006";
+  movie.ReleaseDate = "2006-07-27";
+  movie.Cast = "송강호"_k;
+  const AnsiString head =
+      "INSERT INTO `vidrena_movie_table` (`영화제목`,`원제(영제)`,`제작국가`,`제작연도`,`개봉날짜`,`출연`,`감독`,"
+      "`관람등급`,`영화장르`,`영화시간`,`별점`,`평점`,`공식홈페이지`,`관련페이지`,`영화내용`,`영화해설`,`포스터`) "
+      "VALUES ("_k;
+  const AnsiString tail = R"(, "", "", "", "", "", "", "", "", "", "", ""); )";  // director .. poster
+  EXPECT_EQ(MovieInsertStatement(movie),
+            head + R"("괴물", "", "한국", "2006", "2006-07-27", "송강호")"_k + tail);
+  // A date that does not read as one, and a year with its unit word, go as
+  // empty values: the cast still follows in its own place.
+  for (const char* unreadable : {"2006년 여름", "2006-13-45", "곧 개봉", "'); DROP"}) {
+    SCOPED_TRACE(unreadable);
+    movie.ReleaseDate = Utf8ToCp949(unreadable);
+    movie.Year = "2006년"_k;
+    EXPECT_EQ(MovieInsertStatement(movie), head + R"("괴물", "", "한국", "", "", "송강호")"_k + tail);
+  }
+}
+
+TEST(FileIdService, TheFileIdStatementSendsTheYearAsTyped) {
+  TServiceMovie movie;
+  movie.Title = "O'Neil";
+  movie.Country = "한국"_k;
+  const TServiceFile file = File(1);
+  const AnsiString head =
+      "INSERT INTO `vidrena_fileid_table` (`제작국가`,`영화제목`,`제작연도`,`파일ID`,`언어`,`화질`,`릴`,"
+      R"(`비디오포맷`,`오디오포맷`,`파일크기`) VALUES ("한국", "O\'Neil", ")"_k;
+  const AnsiString tail = R"(", "2D85AC01", "한국어", "DVDRip", "DVD", "XviD", "MP3", "700");)"_k;
+  const std::pair<const char*, const char*> years[] = {
+      {"2004년", "2004년"}, {"2004", "2004"}, {"", ""}, {"2004'", R"(2004\')"}, {" 2004 ", " 2004 "}};
+  for (const auto& [typed, sent] : years) {
+    SCOPED_TRACE(typed);
+    movie.Year = Utf8ToCp949(typed);
+    EXPECT_EQ(FileIdInsertStatement(movie, file), head + Utf8ToCp949(sent) + tail);
+  }
+}
+
 TEST(FileIdService, FileRowsAreReadByHeader) {
   std::vector<TServiceFile> files = ServiceFilesFromGrid(
       3, [](const AnsiString& header, int row) { return header + IntToStr(row); });
