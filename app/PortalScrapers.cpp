@@ -82,8 +82,8 @@ struct TScrapeBuilder {
   void SetIfAny(int field, AnsiString value) {
     if (!value.empty()) Set(field, std::move(value));
   }
-  void PosterFrom(const AnsiString& url, const AnsiString& userName) {
-    result.Poster = TPosterDownload{url, UrlFileName(url), userName};
+  void PosterFrom(const AnsiString& url, std::optional<AnsiString> userName) {
+    result.Poster = TPosterDownload{url, UrlFileName(url), std::move(userName)};
   }
 };
 
@@ -141,7 +141,9 @@ TPortalScrape ScrapePortal0(const TPortalPage& page) {
   // 15 characters of arguments and tag after it.
   AnsiString poster = DropEnds(TB(html, "align=absMiddle><A class=blue2 href=\"javascript:iwopen(", kPosterEnd), 1, 15);
   b.Set(mfPosterAddress, poster);
-  b.PosterFrom(poster, {});
+  // Unlike the other portals, this one leaves the poster request with the
+  // user name it had.
+  b.PosterFrom(poster, std::nullopt);
 
   b.SetIfAny(mfRelatedPage, page.URL);
   b.result.Commentary =
@@ -153,7 +155,6 @@ TPortalScrape ScrapePortal0(const TPortalPage& page) {
 
   AnsiString title = Trim(UpTo(head, "("));
   b.Set(mfTitle, title);
-  b.result.Poster->UserName = title;
   AnsiString paren = TB(head, "(", ")");
   if (Contains(paren, ",")) {
     // "Original, 2004": the year is the last 5 characters with its blank.
@@ -414,10 +415,12 @@ bool StartPosterDownload(THTTPGet& getPoster, const AnsiString& posterDir, const
   if (poster.FileName.empty() || getPoster.Busy()) return false;
   getPoster.SetURL(poster.URL);
   getPoster.SetFileName(IncludeTrailingPathDelimiter(posterDir) + poster.FileName);
-  // A header value cannot hold a line break; a title cut from a page may.
-  AnsiString userName = poster.UserName;
-  std::replace_if(userName.begin(), userName.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
-  getPoster.SetUserName(userName);
+  if (poster.UserName) {
+    // A header value cannot hold a line break; a title cut from a page may.
+    AnsiString userName = *poster.UserName;
+    std::replace_if(userName.begin(), userName.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    getPoster.SetUserName(userName);
+  }
   getPoster.GetFile();
   return true;
 }

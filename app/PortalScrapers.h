@@ -59,8 +59,9 @@ struct TPosterDownload {
   // or "..". Empty when the address names no file: the editor then shows
   // "noimage.jpg" rather than downloading.
   AnsiString FileName;
-  // The movie title, carried on the poster request as its user name.
-  AnsiString UserName;
+  // The movie title, carried on the poster request as its user name;
+  // without one the request keeps the user name it had.
+  std::optional<AnsiString> UserName;
 };
 
 struct TCommentaryDownload {
@@ -100,8 +101,8 @@ TPortalScrape ScrapePortal3(const TPortalPage& page);
 std::optional<AnsiString> ParseCommentary(int tag, std::string_view reply);
 
 // Starts the poster download on GetPoster into posterDir (URL, FileName =
-// posterDir + "/" + the download's file name, UserName with its line breaks
-// as blanks, GetFile). Returns
+// posterDir + "/" + the download's file name, UserName when the download
+// has one with its line breaks as blanks, GetFile). Returns
 // false, starting nothing, when the download has no file name or GetPoster
 // is still busy with an earlier one.
 bool StartPosterDownload(THTTPGet& getPoster, const AnsiString& posterDir, const TPosterDownload& poster);

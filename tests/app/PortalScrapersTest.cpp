@@ -310,3 +310,38 @@ TEST_F(PortalDownloadTest, ThePosterLandsInThePosterFolderUnderItsOwnName) {
   EXPECT_EQ(ReadTextFile(*saved), "poster bytes");
   EXPECT_EQ(ListFolder(posters.Path()), std::vector<AnsiString>{"004321.jpg"});
 }
+
+TEST(PortalScrapers, PortalsOneToThreeNameThePosterRequestAfterTheTitlePortalZeroDoesNot) {
+  const std::pair<int, const char*> pages[] = {{0, kPortal0Url},
+                                               {1, "http://www.cine21.com/movies/movie.asp?id=1234"},
+                                               {2, "http://www.imdb.com/title/tt0364569/"},
+                                               {3, "http://www.maxmovie.com/movies/movie.html?id=4321"}};
+  for (const auto& [portal, url] : pages) {
+    SCOPED_TRACE(portal);
+    const TPortalScrape s = ScrapePortalPage(portal, FixturePage(portal, url));
+    ASSERT_TRUE(s.Poster);
+    const AnsiString* title = s.Find(mfTitle);
+    ASSERT_NE(title, nullptr);
+    if (portal == 0) {
+      EXPECT_FALSE(s.Poster->UserName.has_value());
+    } else {
+      ASSERT_TRUE(s.Poster->UserName.has_value());
+      EXPECT_EQ(*s.Poster->UserName, *title);
+    }
+  }
+}
+
+TEST_F(PortalDownloadTest, APortalZeroPosterKeepsTheUserNameOfTheRequestBeforeIt) {
+  int saved = 0;
+  getPoster->OnDoneFile = [&](TObject*, const AnsiString&, int) { ++saved; };
+  ASSERT_TRUE(StartPosterDownload(*getPoster, posters.Path(), {server.Url("/p/1234.jpg"), "1234.jpg", "올드보이"_k}));
+  ASSERT_TRUE(PumpUntil([&] { return saved == 1 && !getPoster->Busy(); }));
+  EXPECT_EQ(getPoster->UserName(), "올드보이"_k);
+  ASSERT_TRUE(StartPosterDownload(*getPoster, posters.Path(), {server.Url("/p/C6122-00.jpg"), "C6122-00.jpg", {}}));
+  EXPECT_EQ(getPoster->UserName(), "올드보이"_k);
+  ASSERT_TRUE(PumpUntil([&] { return saved == 2 && !getPoster->Busy(); }));
+  // An empty title is a name too: it replaces the one before.
+  ASSERT_TRUE(StartPosterDownload(*getPoster, posters.Path(), {server.Url("/p/x.jpg"), "x.jpg", ""}));
+  EXPECT_EQ(getPoster->UserName(), "");
+  ASSERT_TRUE(PumpUntil([&] { return saved == 3 && !getPoster->Busy(); }));
+}
