@@ -157,6 +157,14 @@ int TFormMain::RunMovieEditor(int row) {
     editor->SendMovieInfo = IniSetup.SendMovieInfo;
     editor->CheckWebInfo = IniSetup.CheckWebInfo;
     FillEditor(*editor, grid, row);
+    // The editor opens on the poster the window shows. Its list leaves out
+    // empty names, so the shown one moves up by the empty names before it.
+    if (row == detailRow_) {
+      int shown = 0;
+      for (int i = 0; i < posterIndex_ && i < View_16->Items()->Count(); ++i)
+        if (!View_16->Items()->Strings(i).empty()) ++shown;
+      editor->Imgposter->SetTag(shown);
+    }
     previousTitle = CatalogueCell(grid, Cat::Title, row);
   }
   editor->ShowModal();

@@ -237,6 +237,43 @@ TEST_F(RecordsTest, PosterRenameModesNeverReplaceAFile) {
   EXPECT_TRUE(FileExists(w->PosterDir + "/p3.jpg"));
 }
 
+TEST_F(RecordsTest, TheEditorOpensOnThePosterTheWindowShows) {
+  TFormMain* w = OpenWindow();
+  AddThroughEditor(*w, "하나"_k);
+  for (const char* name : {"a.jpg", "b.jpg", "c.jpg"})
+    std::filesystem::copy_file(SysFileName(DataFile("images", "testsrc_64x48.jpg")),
+                               SysFileName(w->PosterDir + "/" + name));
+  // An empty name among them: the window steps over it, the editor's list
+  // leaves it out.
+  SetCatalogueCell(*w->movie_Grid, Cat::Posters, 1, "a.jpg,\"\",b.jpg,c.jpg");
+  w->movie_Grid->SetRow(1);
+  w->ShowMovieDetails(1);
+  ASSERT_EQ(w->View_16->Items()->Count(), 4);
+  struct TOpened {
+    int Index = -1;
+    AnsiString File;
+  } opened;
+  onEditor = [&](TFormME& e) {
+    opened = {static_cast<int>(e.Imgposter->Tag()), ExtractFileName(e.ShownPosterFile())};
+    e.CnsButton->Click();
+  };
+  w->BtnMovieEdit->Click();
+  EXPECT_EQ(opened.Index, 0);
+  EXPECT_EQ(opened.File, "a.jpg");
+
+  w->BtnPosterNext->Click();
+  w->BtnPosterNext->Click();
+  ASSERT_EQ(w->imgposter->Tag(), 2);
+  w->BtnMovieEdit->Click();
+  EXPECT_EQ(opened.Index, 1);
+  EXPECT_EQ(opened.File, "b.jpg");
+
+  w->BtnPosterNext->Click();
+  w->BtnMovieEdit->Click();
+  EXPECT_EQ(opened.Index, 2);
+  EXPECT_EQ(opened.File, "c.jpg");
+}
+
 TEST_F(RecordsTest, LendCountsAndACancelledLendChangesNothing) {
   TFormMain* w = OpenWindow();
   AddMovie(*w, "가"_k);
