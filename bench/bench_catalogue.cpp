@@ -1,6 +1,6 @@
 // The catalogue window's load and save against the grid's own file load and
 // save of the same catalogue, measured in the same run: LoadDB and SaveDB of
-// 20,000 and 100,000 generated movies (bench/CatalogueGen.h) against
+// 20,000 and 100,000 generated movies (tools/CatalogueGen.h) against
 // LoadGridFile and SaveGridFile (target: at most 1.2), and 100,000 movies
 // against 20,000 (target: at most 6). SaveDB runs with the settings'
 // defaults, so it also writes the backup of the previous file. Also the
@@ -24,7 +24,7 @@
 #include "app/Catalogue.h"
 #include "app/FormMain.h"
 #include "bench/AppBench.h"
-#include "bench/CatalogueGen.h"
+#include "tools/CatalogueGen.h"
 #include "platform/vcl/PaintTo.h"
 
 namespace {

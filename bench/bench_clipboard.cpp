@@ -1,5 +1,5 @@
 // The grid's text transfer against the plain work it cannot avoid, measured
-// in the same run on the generated catalogue (bench/CatalogueGen.h):
+// in the same run on the generated catalogue (tools/CatalogueGen.h):
 //   import: LoadFromCSV of a 100,000-row, 42-column CSV file, against
 //           reading the same file and splitting it at line ends and commas
 //           into strings (target: at most 2 times);
@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "bench/BenchReport.h"
-#include "bench/CatalogueGen.h"
+#include "tools/CatalogueGen.h"
 #include "grid/ExGrid.h"
 #include "platform/vcl/Clipbrd.h"
 

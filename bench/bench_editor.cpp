@@ -22,7 +22,7 @@
 #include "app/FormSt.h"
 #include "app/vdAviInfo.h"
 #include "bench/AppBench.h"
-#include "bench/CatalogueGen.h"
+#include "tools/CatalogueGen.h"
 #include "platform/vcl/Dialogs.h"
 
 namespace {

@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "bench/BenchReport.h"
-#include "bench/CatalogueGen.h"
+#include "tools/CatalogueGen.h"
 #include "grid/ExGrid.h"
 
 namespace {

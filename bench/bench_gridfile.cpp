@@ -1,4 +1,4 @@
-// Opening and saving the generated catalogue (bench/CatalogueGen.h) of
+// Opening and saving the generated catalogue (tools/CatalogueGen.h) of
 // 20,000 and 100,000 movies as a grid file, side by side with SQLite holding
 // the same rows in a table of 42 text columns, in the same run:
 //   open: LoadGridFile / SQLite opening the database and reading every row
@@ -32,7 +32,7 @@
 #include <vector>
 
 #include "bench/BenchReport.h"
-#include "bench/CatalogueGen.h"
+#include "tools/CatalogueGen.h"
 #include "grid/ExGrid.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "bench/BenchReport.h"
-#include "bench/CatalogueGen.h"
+#include "tools/CatalogueGen.h"
 #include "grid/ExGrid.h"
 #include "platform/vcl/Canvas_p.h"
 #include "platform/vcl/Forms.h"

@@ -1,4 +1,4 @@
-// Sorting the generated catalogue (bench/CatalogueGen.h) of 20,000 and
+// Sorting the generated catalogue (tools/CatalogueGen.h) of 20,000 and
 // 100,000 movies by the Korean title column and by the running-time column
 // (numbers), with the grid's own sort, against std::stable_sort of the
 // same column's strings with the same comparison function
@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "bench/BenchReport.h"
-#include "bench/CatalogueGen.h"
+#include "tools/CatalogueGen.h"
 #include "grid/ExGrid.h"
 
 namespace {

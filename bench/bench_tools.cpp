@@ -1,5 +1,5 @@
 // The statistics and the export against their baselines, measured in the
-// same run on generated catalogues (bench/CatalogueGen.h):
+// same run on generated catalogues (tools/CatalogueGen.h):
 //   ComputeStatistics of 100,000 movies against one pass reading the same
 //   cells from the grid (target: at most 3);
 //   ExportCatalogue of 100,000 movies through the shipped HTML template
@@ -18,7 +18,7 @@
 #include "app/FormPut.h"
 #include "app/FormState.h"
 #include "bench/AppBench.h"
-#include "bench/CatalogueGen.h"
+#include "tools/CatalogueGen.h"
 #include "platform/vcl/Forms.h"
 
 namespace {

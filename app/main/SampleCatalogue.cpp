@@ -9,7 +9,7 @@
 
 #include "app/Catalogue.h"
 #include "app/IniSetup.h"
-#include "bench/CatalogueGen.h"
+#include "tools/CatalogueGen.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/Jpeg.h"

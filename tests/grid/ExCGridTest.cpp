@@ -8,7 +8,7 @@
 
 #include <filesystem>
 
-#include "bench/CatalogueGen.h"
+#include "tools/CatalogueGen.h"
 #include "grid/ExCGrid.h"
 #include "grid/GridFile.h"
 #include "platform/vcl/Forms.h"

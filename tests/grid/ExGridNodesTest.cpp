@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "bench/CatalogueGen.h"
+#include "tools/CatalogueGen.h"
 #include "grid/ExCGrid.h"
 #include "grid/ExGrid.h"
 #include "tests/grid/GridFileTestSupport.h"

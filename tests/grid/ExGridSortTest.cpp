@@ -4,7 +4,7 @@
 // catalogue.
 #include <gtest/gtest.h>
 
-#include "bench/CatalogueGen.h"
+#include "tools/CatalogueGen.h"
 #include "grid/CellGraphic.h"
 #include "grid/ExGrid.h"
 #include "tests/rtl/RtlTestSupport.h"

@@ -1,8 +1,8 @@
-// A generated movie catalogue for the benchmarks: N movies in the 42
-// catalogue columns, with Korean and ASCII text of realistic lengths, "|"
-// lists for the cast and for the per-file columns (one entry per file of
-// the movie), numbers, dates and a few empty cells. The same seed gives the
-// same catalogue, so runs can be compared.
+// A generated movie catalogue for the benchmarks, the tests and the sample
+// catalogue of the screenshots: N movies in the 42 catalogue columns, with
+// Korean and ASCII text of realistic lengths, "|" lists for the cast and for
+// the per-file columns (one entry per file of the movie), numbers, dates and
+// a few empty cells. The same seed gives the same catalogue.
 //
 //   auto rows = GenerateCatalogue(20000);   // rows[i][c], code page 949
 //   FillCatalogueGrid(grid, rows);          // header row + one row per movie
