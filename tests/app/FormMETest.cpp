@@ -113,7 +113,7 @@ TEST_F(EditorTest, SavedEditorReportsTagAndGrowsOnlyTheListsOfNewValues) {
     e.View_0->SetText("기생충"_k);
     e.View_3->SetText("핀란드"_k);
     e.View_8->SetText("서부극"_k);
-    e.View_7->SetText("15세 관람가"_k);
+    e.View_7->SetText("15세관람가"_k);  // listed already
     SimulateClick(e.View_20, 5, 5);
     SimulateClick(e.View_36, 5, 5);
     e.SaveButton->Click();
