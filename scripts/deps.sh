@@ -12,9 +12,10 @@ packages=(
   libzip-dev
   libfreexl-dev
   fonts-nanum
+  qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
   libsqlite3-dev
-  xvfb
+  xvfb x11-utils
 )
 
 missing=()

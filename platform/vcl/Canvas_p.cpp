@@ -12,7 +12,9 @@
 #include "platform/vcl/Canvas_p.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QPainterPath>
+#include <QTranslator>
 
 #include <cmath>
 #include <unordered_map>
@@ -20,6 +22,26 @@
 #include "platform/vcl/Bitmap_p.h"
 
 // --------------------------------------------------------------- Conversions
+
+namespace {
+
+// The program speaks Korean whatever the system's language: the file,
+// folder, colour and message dialogs that Qt draws take their buttons and
+// labels from Qt's own Korean catalogues. Without the catalogues installed
+// they stay in English; the program works on.
+void InstallKoreanQtTranslations(QCoreApplication& app) {
+  const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+  for (const char* catalogue : {"qtbase", "qtwebengine"}) {
+    auto* translator = new QTranslator(&app);
+    if (translator->load(QLocale(QLocale::Korean, QLocale::SouthKorea), QString::fromLatin1(catalogue),
+                         QStringLiteral("_"), folder))
+      app.installTranslator(translator);
+    else
+      delete translator;
+  }
+}
+
+}  // namespace
 
 QApplication* EnsureQtApplication(int* argc, char** argv) {
   if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) return app;
@@ -35,7 +57,9 @@ QApplication* EnsureQtApplication(int* argc, char** argv) {
   // that decided before the application object exists.
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   // Lives until the process ends: windows and fonts refer to it to the last.
-  return new QApplication(*argc, argv);
+  auto* app = new QApplication(*argc, argv);
+  InstallKoreanQtTranslations(*app);
+  return app;
 }
 
 QColor ToQColor(TColor color) {

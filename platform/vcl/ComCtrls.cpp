@@ -153,7 +153,13 @@ void TPageControl::SyncTabs() {
   }
   bool anyTab = std::any_of(pages_.begin(), pages_.end(), [](TTabSheet* p) { return p->TabVisible(); });
   tabs->tabBar()->setVisible(anyTab);
-  if (active_ && WidgetOf(active_)) tabs->setCurrentWidget(WidgetOf(active_));
+  if (QWidget* page = active_ ? WidgetOf(active_) : nullptr) {
+    tabs->setCurrentWidget(page);
+    // Hiding a page's tab hides the page too, and choosing the page that is
+    // current already does not show it again: the active page is shown
+    // whether its tab is or not.
+    if (page->isHidden()) page->show();
+  }
   syncing_ = false;
 }
 

@@ -99,9 +99,24 @@ void TControl::SetParent(TWinControl* parent) {
   if (parent) parent->InsertControl(this);
 }
 
+void TSizeConstraints::Set(int& field, int v) {
+  field = std::max(v, 0);
+  control_->ApplySizeLimits();
+  control_->SetBounds(control_->Left(), control_->Top(), control_->Width(), control_->Height());
+}
+
+void TControl::ApplySizeLimits() {
+  QWidget* w = WidgetOf(this);
+  // A dialog of fixed size keeps its size.
+  if (!w || !w->isWindow() || w->minimumSize() == w->maximumSize()) return;
+  w->setMinimumSize(constraints_.MinWidth(), constraints_.MinHeight());
+  w->setMaximumSize(constraints_.MaxWidth() > 0 ? constraints_.MaxWidth() : QWIDGETSIZE_MAX,
+                    constraints_.MaxHeight() > 0 ? constraints_.MaxHeight() : QWIDGETSIZE_MAX);
+}
+
 void TControl::SetBounds(int left, int top, int width, int height) {
-  width = std::max(width, 0);
-  height = std::max(height, 0);
+  width = constraints_.ConstrainWidth(std::max(width, 0));
+  height = constraints_.ConstrainHeight(std::max(height, 0));
   bool moved = left != left_ || top != top_;
   bool sized = width != width_ || height != height_;
   if (!moved && !sized) return;

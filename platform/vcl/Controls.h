@@ -163,6 +163,35 @@ struct THintInfo {
 AnsiString GetShortHint(std::string_view hint);
 AnsiString GetLongHint(std::string_view hint);
 
+// ---------------------------------------------------------------- TSizeConstraints
+
+// The smallest and largest size a control may take; 0 is no limit. A
+// top-level window passes them to the window manager, which keeps the user's
+// sizing inside them.
+class TSizeConstraints {
+ public:
+  explicit TSizeConstraints(TControl* control) : control_(control) {}
+  int MinWidth() const { return minWidth_; }
+  int MinHeight() const { return minHeight_; }
+  int MaxWidth() const { return maxWidth_; }
+  int MaxHeight() const { return maxHeight_; }
+  void SetMinWidth(int v) { Set(minWidth_, v); }
+  void SetMinHeight(int v) { Set(minHeight_, v); }
+  void SetMaxWidth(int v) { Set(maxWidth_, v); }
+  void SetMaxHeight(int v) { Set(maxHeight_, v); }
+  int ConstrainWidth(int width) const { return Constrain(width, minWidth_, maxWidth_); }
+  int ConstrainHeight(int height) const { return Constrain(height, minHeight_, maxHeight_); }
+
+ private:
+  static int Constrain(int v, int least, int most) {
+    if (most > 0 && v > most) v = most;
+    return least > 0 && v < least ? least : v;
+  }
+  void Set(int& field, int v);
+  TControl* control_;
+  int minWidth_ = 0, minHeight_ = 0, maxWidth_ = 0, maxHeight_ = 0;
+};
+
 // ---------------------------------------------------------------- TControl
 
 class TControl : public TComponent {
@@ -194,6 +223,8 @@ class TControl : public TComponent {
   TPoint ClientOrigin() const;
   TPoint ClientToScreen(const TPoint& p) const;
   TPoint ScreenToClient(const TPoint& p) const;
+
+  TSizeConstraints* Constraints() { return &constraints_; }
 
   TAlign Align() const { return align_; }
   void SetAlign(TAlign align);
@@ -298,6 +329,8 @@ class TControl : public TComponent {
   virtual void DblClick();
 
  protected:
+  // A sizeable top-level window tells the window manager its size limits.
+  void ApplySizeLimits();
   // ---- message handlers (each calls the inherited one to go on)
   virtual void WMLButtonDown(TMessage& m);
   virtual void WMLButtonUp(TMessage& m);
@@ -374,6 +407,7 @@ class TControl : public TComponent {
  private:
   friend class TWinControl;
   friend class TWindowHandle;
+  friend class TSizeConstraints;
   void DoMouseButton(TMessage& m, TMouseButton button, bool down, bool dbl);
   // Takes the distances to the parent's right and bottom edges that
   // akRight / akBottom keep when the parent is resized.
@@ -382,6 +416,7 @@ class TControl : public TComponent {
 
   TWinControl* parent_ = nullptr;
   int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+  TSizeConstraints constraints_{this};
   TAlign align_ = alNone;
   TAnchors anchors_{akLeft, akTop};
   // Distances kept for akRight / akBottom anchoring, taken when the parent's

@@ -85,6 +85,9 @@ TCustomForm* GetParentForm(const TControl* control) {
 // ======================================================================= TCustomForm
 
 TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner), canvas_(std::make_unique<TPainterCanvas>()) {
+  // A form is a framed window that the user can size, move, minimise,
+  // maximise and close, unless it says otherwise.
+  TWinControl::SetBorderStyle(bsSizeable);
   SetVisible(false);
   SetBounds(0, 0, 320, 240);
   Screen->forms_.push_back(this);
@@ -166,6 +169,7 @@ void TCustomForm::ApplyWindowFlags() {
   else {
     w->setMinimumSize(0, 0);
     w->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    ApplySizeLimits();
   }
   if (alpha_ < 255) w->setWindowOpacity(alpha_ / 255.0);
   if (wasVisible) w->show();
