@@ -131,7 +131,18 @@ void SetupCatalogueGrid(TExColumnGrid& grid) {
   grid.BeginUpdate();
   grid.SetRowCount(2);
   grid.SetFixedRows(1);
+  // The column widths were chosen for a Korean desktop font whose digits
+  // are half as wide as a Hangul syllable. NanumBarunGothic at 10 pixels
+  // keeps to them, with one pixel of margin at each side of a cell: a whole
+  // date in 개봉날짜 (58 px), a year in 제작연도 (23 px) and "청소년관람불가"
+  // in 관람등급 (62 px) fit their 64 pixels, and a row of 21 pixels holds a
+  // line of it with room.
+  grid.Font()->SetName("NanumBarunGothic");
+  grid.Font()->SetHeight(-kCatalogueFontPixels);
+  grid.SetTextOffsets(1, grid.TextOffsetY());
   WriteCatalogueHeaders(grid);
+  // Columns made before the font changed keep a copy of the old one.
+  for (int c = 0; c < grid.Columns()->Count(); ++c) grid.Columns()->Items(c)->SetFont(grid.Font());
   grid.SetFixedCols(1);
   grid.SetFixedColWidth(226);
   grid.SetDefaultRowHeight(21);
@@ -141,8 +152,11 @@ void SetupCatalogueGrid(TExColumnGrid& grid) {
   grid.SetEnableHTML(false);
   grid.SetPlainTextCells(true);
   // A click on a header sorts by its column (refused while grouped) and the
-  // header of the sorted column shows the direction.
+  // header of the sorted column shows the direction as a filled yellow
+  // arrow with its place in the sort order.
   grid.SortSettings()->SetShow(true);
+  grid.SortSettings()->SetIndexShow(true);
+  grid.SortSettings()->SetIndexColor(clYellow);
   TGridOptions options = grid.Options();
   options.insert(goColMoving);
   options.insert(goColSizing);

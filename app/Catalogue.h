@@ -11,6 +11,8 @@
 #include "grid/ExCGrid.h"
 
 inline constexpr int kCatalogueColumnCount = 42;
+// The catalogue grid's text size in pixels (its family is NanumBarunGothic).
+inline constexpr int kCatalogueFontPixels = 10;
 inline constexpr int kFileColumnCount = 15;
 
 // Headers, code page 949, in the order of a new catalogue's file.

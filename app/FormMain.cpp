@@ -11,6 +11,8 @@
 #include "app/FormMain.h"
 
 #include <algorithm>
+#include <memory>
+#include <utility>
 
 #include "app/Catalogue.h"
 #include "app/FormSetup.h"
@@ -25,6 +27,8 @@ namespace {
 
 constexpr int kMenuPanelWidth = 330;
 constexpr int kMenuPanelHeight = 270;
+// The menu panel above the two bottom bars, and about twenty rows of movies.
+constexpr int kMinClientHeight = 560;
 
 }  // namespace
 
@@ -40,6 +44,7 @@ TFormMain::TFormMain(TComponent* owner) : TForm(owner) {
   Font()->SetName("굴림"_k);
   Font()->SetSize(9);
   BuildWindow();
+  SetMinimumSize();
   WireRecordOperations();
   WireToolWindows();
   OnCreate = [this](TObject* s) { FormCreate(s); };
@@ -385,12 +390,19 @@ void TFormMain::WireGrid() {
       key = 0;
     }
   };
-  movie_Grid->OnMouseDown = [this](TObject*, TMouseButton button, TShiftState shift, int, int) {
-    // Shift with a right click opens the column chooser.
-    if (button == mbRight && shift.contains(ssShift)) {
+  // Shift with a right click opens the column chooser, and only the
+  // chooser: the pop-up menu that the same right click brings stays closed
+  // (Shift+F10 from the keyboard still opens the menu).
+  auto chooserClick = std::make_shared<bool>(false);
+  movie_Grid->OnMouseDown = [this, chooserClick](TObject*, TMouseButton button, TShiftState shift, int, int) {
+    *chooserClick = button == mbRight && shift.contains(ssShift);
+    if (*chooserClick) {
       ScPanel6->Show();
       ScPanel6->BringToFront();
     }
+  };
+  movie_Grid->OnContextPopup = [chooserClick](TObject*, TPoint, bool& handled) {
+    handled = std::exchange(*chooserClick, false);
   };
 }
 
@@ -489,6 +501,20 @@ void TFormMain::MenuPanelMouseLeave(TPoint cursor) {
 }
 
 // ---------------------------------------------------------------- layout
+
+void TFormMain::SetMinimumSize() {
+  // Narrower, the button bar's buttons and lists would run into the state
+  // panels at its right (at their narrowest, without the shelf caption),
+  // and the bars are laid out once, not reflowed.
+  const int buttonBar = GroupCombo->Left() + GroupCombo->Width() + 8 + View_20_2->Width() + 4 +
+                        View_36_2->Width() + 13;
+  const int statusBar = PanelHelp->Left() + 40 + 4 + MovieRow->Width() + 4 + BtnReBak->Width() + 4;
+  const int searchBar = FindButton->Left() + FindButton->Width() + 4;
+  Constraints()->SetMinWidth(std::max({buttonBar, statusBar, searchBar, infopage->Width() + 300}));
+  // Lower, the menu panel, which opens upwards from the button bar, would
+  // leave the window at its top.
+  Constraints()->SetMinHeight(kMinClientHeight);
+}
 
 void TFormMain::FormResize(TObject*) {
   if (TCustomEdit* director = View[2]) director->SetWidth(std::max(director->Width(), 149));

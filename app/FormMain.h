@@ -23,6 +23,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <vector>
 
 #include "app/IniSetup.h"
@@ -304,6 +305,7 @@ class TFormMain : public TForm {
   void BuildMenuPanel();
   void BuildChooser();
   void BuildPopupMenu();
+  void SetMinimumSize();
   template <class T = TScButton>
   T* MakeButton(TWinControl* parent, const AnsiString& caption, int left, int top, int width, int height,
                 TNotifyEvent onClick = {}) {
@@ -323,6 +325,11 @@ class TFormMain : public TForm {
   bool hintHandlerSet_ = false;
   // Search conditions on a column that grouping took out of the grid.
   std::vector<std::pair<AnsiString, AnsiString>> unplacedSearch_;
+  // Earlier search values of the columns not searched now, by header: only
+  // the searched column shows the filter mark, yet every column's drop-down
+  // offers its earlier values again when it is searched next.
+  std::map<AnsiString, std::vector<AnsiString>> searchHistory_;
+  void KeepFilterMarkOn(TGridColumnItem* searched);
   int posterIndex_ = 0;
   int detailRow_ = -1;
   int groupedColumn_ = -1;  // the real column grouped on (ungrouped layout)

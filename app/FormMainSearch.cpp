@@ -85,6 +85,7 @@ void TFormMain::FindButtonClick(TObject*) {
   if (FindButton->Caption() == kSearchCancel) {
     movie_Grid->Filter()->Clear();
     movie_Grid->SetFilterActive(false);
+    KeepFilterMarkOn(nullptr);
     FindButton->SetCaption(kSearch);
     return;
   }
@@ -98,6 +99,7 @@ void TFormMain::FindButtonClick(TObject*) {
   f->SetCondition(ConditionText(value));
   f->SetColumn(static_cast<SmallInt>(item->Index()));
   // The header shows the filter mark; its drop-down offers earlier values.
+  KeepFilterMarkOn(item);
   item->Filter()->Add(value);
   movie_Grid->SetFilterActive(true);
   FindButton->SetCaption(kSearchCancel);
@@ -132,9 +134,28 @@ void TFormMain::movie_GridFilterSelect(int col, const AnsiString& value) {
   TFilterData* f = movie_Grid->Filter()->Add();
   f->SetCondition(ConditionText(value));
   f->SetColumn(static_cast<SmallInt>(col));
+  if (col >= 0 && col < movie_Grid->Columns()->Count()) KeepFilterMarkOn(movie_Grid->Columns()->Items(col));
   movie_Grid->SetFilterActive(true);
   FindButton->SetCaption(kSearchCancel);
   ComboFindValue->SetText(value);
+}
+
+void TFormMain::KeepFilterMarkOn(TGridColumnItem* searched) {
+  TGridColumnCollection& columns = *movie_Grid->Columns();
+  for (int c = 0; c < columns.Count(); ++c) {
+    TGridColumnItem* item = columns.Items(c);
+    TStrings& values = *item->Filter();
+    std::vector<AnsiString>& kept = searchHistory_[item->Rows(0)];
+    if (item == searched) {
+      // Earlier values first, in the order they were searched.
+      for (std::size_t i = 0; i < kept.size(); ++i) values.Insert(static_cast<int>(i), kept[i]);
+      kept.clear();
+    } else {
+      for (int i = 0; i < values.Count(); ++i) kept.push_back(values.Strings(i));
+      values.Clear();
+    }
+  }
+  movie_Grid->Invalidate();
 }
 
 // ---------------------------------------------------------------- sorting
@@ -264,6 +285,7 @@ void TFormMain::ResetView() {
   grid.Filter()->Clear();
   unplacedSearch_.clear();
   for (int c = 0; c < grid.Columns()->Count(); ++c) grid.Columns()->Items(c)->Filter()->Clear();
+  searchHistory_.clear();
   FindButton->SetCaption(kSearch);
   ComboFindValue->SetText("");
   if (GridGrouped) {
