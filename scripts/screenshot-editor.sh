@@ -1,22 +1,53 @@
 #!/usr/bin/env bash
-# Looks at the movie editor without a person in front of it: runs the window
-# tests that fill the editor, its file dialog and its portal tab (a portal
-# page served from 127.0.0.1) under a virtual display, and keeps their
-# pictures: editor.png, file-dialog.png, editor-web.png.
+# Looks at the movie editor as a user sees it: the program with a generated
+# catalogue on a virtual X display with a window manager (openbox), the
+# editor opened on the current movie ("수정") and then its file dialog
+# ("파일추가"), pictures of the whole screen:
 #
-#   scripts/screenshot-editor.sh [out-folder]
+#   editor.png  editor-files.png
+#
+# and, from the window tests that fill the editor with three probed files
+# and a poster and serve a portal page from 127.0.0.1, the pictures the
+# program renders of those windows: rendered/editor.png,
+# rendered/file-dialog.png, rendered/editor-web.png.
+#
+#   scripts/screenshot-editor.sh [out-folder] [screen]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=${1:-screenshots}
+screen=${2:-1920x1080}
 build=${VIDRENA_BUILD:-build}  # another build folder: VIDRENA_BUILD=build-release
 [ -f "$build/CMakeCache.txt" ] || cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVIDRENA_BENCH=OFF >/dev/null
-cmake --build "$build" -j4 --target tests_app tests_web >/dev/null
+cmake --build "$build" -j4 --target vidrena vidrena_samplecat tests_app tests_web >/dev/null
 mkdir -p "$out"
 case "$out" in /*) ;; *) out="$PWD/$out" ;; esac
-shoot() {
-  xvfb-run -a -s "-screen 0 1280x800x24" env QT_QPA_PLATFORM=xcb VIDRENA_SHOT_DIR="$out" \
-    ASAN_OPTIONS=detect_leaks=0 "$@" >/dev/null
+folder=$(mktemp -d /tmp/vidrena-shot-XXXXXX)
+cp -r "$build/Vidrena/." "$folder/"
+QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 "$build/tools/vidrena_samplecat" "$folder" 200
+cp "$folder/Vidrena.ini" "$folder/Vidrena.ini.first"
+
+. scripts/xdisplay.sh
+xdisplay_cleanup="rm -rf '$folder'"
+xdisplay_start "$screen"
+
+shot() {
+  local picture=$1 settle=$2
+  shift 2
+  cp "$folder/Vidrena.ini.first" "$folder/Vidrena.ini"
+  xdisplay_run "$folder/vidrena" "$@"
+  xdisplay_wait_title "Vidrena - "
+  sleep "$settle"
+  xdisplay_shot "$out/$picture"
+  xdisplay_end_app
 }
-shoot "$build/tests/tests_app" --gtest_filter='EditorTest.FilledWindowsRenderWhole'
-shoot "$build/tests/tests_web" --gtest_filter='EditorWebTest.WebTabRendersThePortalPage'
-ls "$out"/editor.png "$out"/file-dialog.png "$out"/editor-web.png
+shot editor.png 7 --click 수정
+shot editor-files.png 9 --click 수정 --click 파일추가
+
+# The window tests' own pictures, on the same display.
+mkdir -p "$out/rendered"
+tests() {
+  QT_QPA_PLATFORM=xcb VIDRENA_SHOT_DIR="$out/rendered" ASAN_OPTIONS=detect_leaks=0 "$@" >/dev/null
+}
+tests "$build/tests/tests_app" --gtest_filter='EditorTest.FilledWindowsRenderWhole'
+tests "$build/tests/tests_web" --gtest_filter='EditorWebTest.WebTabRendersThePortalPage'
+ls "$out"/rendered/editor.png "$out"/rendered/file-dialog.png "$out"/rendered/editor-web.png

@@ -1,25 +1,54 @@
 #!/usr/bin/env bash
-# Looks at the real window without a person in front of it: builds the
-# program, lays a copy of its folder out with a generated catalogue of
-# 1,000 movies (posters included) that opens at start, runs it under a
-# virtual display and saves a picture of the window, then a second one
-# (out-small.png) of the window resized smaller after it has shown.
+# Looks at the program as a user sees it, without a person in front of it:
+# builds it, lays a copy of its folder out with a generated catalogue of
+# 2,000 movies (posters included) that opens at start, runs it on a virtual
+# X display of 1920x1080 with a window manager (openbox) and takes pictures
+# of the whole screen, frames and dialogs included:
 #
-#   scripts/screenshot.sh [out.png] [movies]
+#   main.png         the catalogue window
+#   main-small.png   the same window at the smallest size it allows
+#   statistics.png   settings.png   export.png   posters.png
+#   open-dialog.png  the file dialog of "불러오기"
+#
+#   scripts/screenshot.sh [out-folder] [movies] [screen]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-out=${1:-screenshot.png}
-count=${2:-1000}
+out=${1:-screenshots}
+count=${2:-2000}
+screen=${3:-1920x1080}
 build=${VIDRENA_BUILD:-build-release}  # another build folder: VIDRENA_BUILD=build
 [ -f "$build/CMakeCache.txt" ] || cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DVIDRENA_BENCH=OFF >/dev/null
 cmake --build "$build" -j4 --target vidrena vidrena_samplecat >/dev/null
+mkdir -p "$out"
+case "$out" in /*) ;; *) out="$PWD/$out" ;; esac
 folder=$(mktemp -d /tmp/vidrena-shot-XXXXXX)
-trap 'rm -rf "$folder"' EXIT
 cp -r "$build/Vidrena/." "$folder/"
 QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 "$build/tools/vidrena_samplecat" "$folder" "$count"
-case "$out" in /*) ;; *) out="$PWD/$out" ;; esac
-xvfb-run -a -s "-screen 0 1280x800x24" "$folder/vidrena" --screenshot "$out"
-small="${out%.png}-small.png"
-xvfb-run -a -s "-screen 0 1280x800x24" "$folder/vidrena" --screenshot "$small" --size 960x620
-echo "$out"
-echo "$small"
+
+. scripts/xdisplay.sh
+xdisplay_cleanup="rm -rf '$folder'"
+xdisplay_start "$screen"
+
+# shot <picture> <seconds to settle> [program options]: one run of the
+# program, its main window up, then the screen after the settling time.
+shot() {
+  local picture=$1 settle=$2
+  shift 2
+  # Each run starts from the same settings: the placement a run keeps must
+  # not move the next one's window.
+  cp "$folder/Vidrena.ini.first" "$folder/Vidrena.ini"
+  xdisplay_run "$folder/vidrena" "$@"
+  xdisplay_wait_title "Vidrena - "
+  sleep "$settle"
+  xdisplay_shot "$out/$picture"
+  xdisplay_end_app
+}
+cp "$folder/Vidrena.ini" "$folder/Vidrena.ini.first"
+
+shot main.png 4
+shot main-small.png 6 --size 100x100
+shot statistics.png 7 --click 통계보기
+shot settings.png 7 --click 설정
+shot export.png 7 --click 내보내기
+shot posters.png 7 --click 포스터관리
+shot open-dialog.png 7 --click 불러오기
