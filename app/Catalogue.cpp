@@ -133,13 +133,14 @@ void SetupCatalogueGrid(TExColumnGrid& grid) {
   grid.SetFixedRows(1);
   // The column widths were chosen for a Korean desktop font whose digits
   // are half as wide as a Hangul syllable. NanumBarunGothic at 10 pixels
-  // keeps to them, with one pixel of margin at each side of a cell: a whole
-  // date in 개봉날짜 (58 px), a year in 제작연도 (23 px) and "청소년관람불가"
-  // in 관람등급 (62 px) fit their 64 pixels, and a row of 21 pixels holds a
-  // line of it with room.
+  // keeps to them when a cell's text starts right inside its grid lines (the
+  // glyphs' own side bearings keep it off the line): a whole date in
+  // 개봉날짜 (58 px), a year in 제작연도 (23 px) and "청소년관람불가" in
+  // 관람등급 (62 px) fit the 63 pixels inside a 64-pixel column, and a row
+  // of 21 pixels holds a line of it with room.
   grid.Font()->SetName("NanumBarunGothic");
   grid.Font()->SetHeight(-kCatalogueFontPixels);
-  grid.SetTextOffsets(1, grid.TextOffsetY());
+  grid.SetTextOffsets(0, grid.TextOffsetY());
   WriteCatalogueHeaders(grid);
   // Columns made before the font changed keep a copy of the old one.
   for (int c = 0; c < grid.Columns()->Count(); ++c) grid.Columns()->Items(c)->SetFont(grid.Font());

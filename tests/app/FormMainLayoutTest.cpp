@@ -190,7 +190,8 @@ TEST_F(LayoutTest, ADateAYearAndTheLongestRatingShowWholeInTheirColumns) {
     TGridColumnItem* item = g.ColumnByName(*u.Column);
     ASSERT_NE(item, nullptr);
     scratch.Canvas()->Font()->Assign(*item->Font());
-    const int room = g.ColWidths(g.DisplColIndex(item->Index())) - 2 * g.TextOffsetX();
+    // The text's room: the column less a grid line and the margins.
+    const int room = g.ColWidths(g.DisplColIndex(item->Index())) - g.GridLineWidth() - 2 * g.TextOffsetX();
     EXPECT_LE(scratch.Canvas()->TextWidth(Utf8ToCp949(u.Text)), room) << u.Text;
     // Still a text to read, not a squeezed one.
     EXPECT_GE(scratch.Canvas()->TextHeight(Utf8ToCp949(u.Text)), 10) << u.Text;
