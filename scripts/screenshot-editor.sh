@@ -24,21 +24,15 @@ case "$out" in /*) ;; *) out="$PWD/$out" ;; esac
 folder=$(mktemp -d /tmp/vidrena-shot-XXXXXX)
 cp -r "$build/Vidrena/." "$folder/"
 QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 "$build/tools/vidrena_samplecat" "$folder" 200
-cp "$folder/Vidrena.ini" "$folder/Vidrena.ini.first"
 
 . scripts/xdisplay.sh
 xdisplay_cleanup="rm -rf '$folder'"
 xdisplay_start "$screen"
 
 shot() {
-  local picture=$1 settle=$2
-  shift 2
-  cp "$folder/Vidrena.ini.first" "$folder/Vidrena.ini"
-  xdisplay_run "$folder/vidrena" "$@"
-  xdisplay_wait_title "Vidrena - "
-  sleep "$settle"
-  xdisplay_shot "$out/$picture"
-  xdisplay_end_app
+  local picture=$1
+  shift
+  xdisplay_vidrena "$folder" "$out/$picture" "$@"
 }
 shot editor.png 7 --click 수정
 shot editor-files.png 9 --click 수정 --click 파일추가

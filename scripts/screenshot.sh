@@ -29,21 +29,11 @@ QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 "$build/tools/vidrena_samp
 xdisplay_cleanup="rm -rf '$folder'"
 xdisplay_start "$screen"
 
-# shot <picture> <seconds to settle> [program options]: one run of the
-# program, its main window up, then the screen after the settling time.
 shot() {
-  local picture=$1 settle=$2
-  shift 2
-  # Each run starts from the same settings: the placement a run keeps must
-  # not move the next one's window.
-  cp "$folder/Vidrena.ini.first" "$folder/Vidrena.ini"
-  xdisplay_run "$folder/vidrena" "$@"
-  xdisplay_wait_title "Vidrena - "
-  sleep "$settle"
-  xdisplay_shot "$out/$picture"
-  xdisplay_end_app
+  local picture=$1
+  shift
+  xdisplay_vidrena "$folder" "$out/$picture" "$@"
 }
-cp "$folder/Vidrena.ini" "$folder/Vidrena.ini.first"
 
 shot main.png 4
 shot main-small.png 6 --size 100x100

@@ -8,6 +8,9 @@
 #   xdisplay_shot out.png         the whole screen, as the X server has it
 #   xdisplay_end_app              ends the program started last
 #   xdisplay_stop                 (also run on exit)
+#   xdisplay_vidrena <folder> <picture> <seconds> [options]
+#                                 one run of the program in an application
+#                                 folder, a picture once it has settled
 #
 # The window manager and the screen grabber are needed only here, so they
 # are installed here (openbox, imagemagick's import, x11-utils' xwininfo),
@@ -83,4 +86,20 @@ xdisplay_stop() {
   xdisplay_server=""
   [ -n "${xdisplay_cleanup:-}" ] && eval "$xdisplay_cleanup"
   return 0
+}
+
+# One run of the program laid out in an application folder: its main window
+# up, the screen taken after the settling time, the program ended. Each run
+# starts from the settings the folder had at the first run, so that the
+# placement one run keeps does not move the next one's window.
+xdisplay_vidrena() {
+  local folder=$1 picture=$2 settle=$3
+  shift 3
+  [ -f "$folder/Vidrena.ini.first" ] || cp "$folder/Vidrena.ini" "$folder/Vidrena.ini.first"
+  cp "$folder/Vidrena.ini.first" "$folder/Vidrena.ini"
+  xdisplay_run "$folder/vidrena" "$@"
+  xdisplay_wait_title "Vidrena - "
+  sleep "$settle"
+  xdisplay_shot "$picture"
+  xdisplay_end_app
 }

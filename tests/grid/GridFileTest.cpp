@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "grid/GridFile.h"
+#include "tools/CatalogueGen.h"
 
 namespace {
 
@@ -24,13 +25,7 @@ std::string ReadFileBytes(const std::filesystem::path& path) {
 std::string DataDir() { return std::string(VIDRENA_TEST_DATA) + "/grid"; }
 
 // The catalogue's 42 column headers in their window order.
-const char* const kHeaders[42] = {
-    "제목",     "원제(영제)", "감독",     "제작국가", "제작연도",   "개봉날짜", "출연",
-    "관람등급", "영화장르",   "영화시간", "별점",     "평점",       "공식홈페이지", "관련페이지",
-    "영화내용", "영화해설",   "포스터",   "보관위치", "저장매체",   "추가날짜", "시청여부",
-    "파일이름", "파일ID",     "파일크기", "비디오포맷", "오디오포맷", "Ch",     "samplerate",
-    "프레임수", "프레임속도", "언어",     "자막",     "화질정보",   "릴정보",   "폴더",
-    "해상도",   "대여",       "대여자",   "연락처",   "대여횟수",   "포스터위치", "기타"};
+const auto& kHeaders = kCatalogueHeaders;
 
 TGridFileCell TextCell(int col, int row, AnsiString text) {
   TGridFileCell c;
@@ -62,7 +57,7 @@ TGridFile SampleCatalogue() {
   f.Props.ColWidths = JoinSizeList(widths);
   f.Props.RowHeights = "21,21,21,21,21";
   f.Props.FullGrid = true;
-  for (int c = 0; c < 42; ++c) f.Cells.push_back(TextCell(c, 0, Utf8ToCp949(kHeaders[c])));
+  for (int c = 0; c < kCatalogueColumns; ++c) f.Cells.push_back(TextCell(c, 0, Utf8ToCp949(kHeaders[c])));
   const char* titles[3] = {"올드보이", "괴물", "Memories of Murder (살인의 추억)"};
   for (int r = 1; r <= 3; ++r) {
     f.Cells.push_back(TextCell(0, r, Utf8ToCp949(titles[r - 1])));
@@ -202,7 +197,7 @@ TEST(GridFile, CatalogueHeaderOfFortyTwoColumnsReadsBackAsWritten) {
   f.Props.ColWidths = JoinSizeList(std::vector<int>(42, 64));
   f.Props.RowHeights = "21,21";
   f.Props.FullGrid = true;
-  for (int c = 0; c < 42; ++c) f.Cells.push_back(TextCell(c, 0, Utf8ToCp949(kHeaders[c])));
+  for (int c = 0; c < kCatalogueColumns; ++c) f.Cells.push_back(TextCell(c, 0, Utf8ToCp949(kHeaders[c])));
   const std::string bytes = Write(f);
   // "Ch" and "samplerate" are ASCII (tag 6); every other header is UTF-8 (tag 20).
   EXPECT_NE(bytes.find(std::string("\x04" "Cell") + Bytes({6, 2}) + "Ch"), std::string::npos);
@@ -210,7 +205,7 @@ TEST(GridFile, CatalogueHeaderOfFortyTwoColumnsReadsBackAsWritten) {
             std::string::npos);
   const TGridFile back = Parse(bytes);
   ASSERT_EQ(back.Cells.size(), 42u);
-  for (int c = 0; c < 42; ++c) {
+  for (int c = 0; c < kCatalogueColumns; ++c) {
     EXPECT_EQ(back.Cells[c].Col, c);
     EXPECT_EQ(back.Cells[c].Row, 0);
     EXPECT_EQ(Cp949ToUtf8(back.Cells[c].Text), kHeaders[c]);
