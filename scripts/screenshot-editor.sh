@@ -21,21 +21,11 @@ build=${VIDRENA_BUILD:-build}  # another build folder: VIDRENA_BUILD=build-relea
 cmake --build "$build" -j4 --target vidrena vidrena_samplecat tests_app tests_web >/dev/null
 mkdir -p "$out"
 case "$out" in /*) ;; *) out="$PWD/$out" ;; esac
-folder=$(mktemp -d /tmp/vidrena-shot-XXXXXX)
-cp -r "$build/Vidrena/." "$folder/"
-QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 "$build/tools/vidrena_samplecat" "$folder" 200
-
 . scripts/xdisplay.sh
-xdisplay_cleanup="rm -rf '$folder'"
+xdisplay_sample "$build" 200
 xdisplay_start "$screen"
-
-shot() {
-  local picture=$1
-  shift
-  xdisplay_vidrena "$folder" "$out/$picture" "$@"
-}
-shot editor.png 7 --click 수정
-shot editor-files.png 9 --click 수정 --click 파일추가
+xdisplay_shoot editor.png 7 --click 수정
+xdisplay_shoot editor-files.png 9 --click 수정 --click 파일추가
 
 # The window tests' own pictures, on the same display.
 mkdir -p "$out/rendered"

@@ -21,24 +21,14 @@ build=${VIDRENA_BUILD:-build-release}  # another build folder: VIDRENA_BUILD=bui
 cmake --build "$build" -j4 --target vidrena vidrena_samplecat >/dev/null
 mkdir -p "$out"
 case "$out" in /*) ;; *) out="$PWD/$out" ;; esac
-folder=$(mktemp -d /tmp/vidrena-shot-XXXXXX)
-cp -r "$build/Vidrena/." "$folder/"
-QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 "$build/tools/vidrena_samplecat" "$folder" "$count"
-
 . scripts/xdisplay.sh
-xdisplay_cleanup="rm -rf '$folder'"
+xdisplay_sample "$build" "$count"
 xdisplay_start "$screen"
 
-shot() {
-  local picture=$1
-  shift
-  xdisplay_vidrena "$folder" "$out/$picture" "$@"
-}
-
-shot main.png 4
-shot main-small.png 6 --size 100x100
-shot statistics.png 7 --click 통계보기
-shot settings.png 7 --click 설정
-shot export.png 7 --click 내보내기
-shot posters.png 7 --click 포스터관리
-shot open-dialog.png 7 --click 불러오기
+xdisplay_shoot main.png 4
+xdisplay_shoot main-small.png 6 --size 100x100
+xdisplay_shoot statistics.png 7 --click 통계보기
+xdisplay_shoot settings.png 7 --click 설정
+xdisplay_shoot export.png 7 --click 내보내기
+xdisplay_shoot posters.png 7 --click 포스터관리
+xdisplay_shoot open-dialog.png 7 --click 불러오기

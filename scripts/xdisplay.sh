@@ -8,9 +8,15 @@
 #   xdisplay_shot out.png         the whole screen, as the X server has it
 #   xdisplay_end_app              ends the program started last
 #   xdisplay_stop                 (also run on exit)
+#   xdisplay_sample <build> <movies>
+#                                 $folder: a copy of the build's application
+#                                 folder with a generated catalogue that
+#                                 opens at start (removed on exit)
 #   xdisplay_vidrena <folder> <picture> <seconds> [options]
 #                                 one run of the program in an application
 #                                 folder, a picture once it has settled
+#   xdisplay_shoot <picture> <seconds> [options]
+#                                 the same in $folder, the picture in $out
 #
 # The window manager and the screen grabber are needed only here, so they
 # are installed here (openbox, imagemagick's import, x11-utils' xwininfo),
@@ -102,4 +108,17 @@ xdisplay_vidrena() {
   sleep "$settle"
   xdisplay_shot "$picture"
   xdisplay_end_app
+}
+
+xdisplay_sample() {
+  folder=$(mktemp -d /tmp/vidrena-shot-XXXXXX)
+  xdisplay_cleanup="rm -rf '$folder'"
+  cp -r "$1/Vidrena/." "$folder/"
+  QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 "$1/tools/vidrena_samplecat" "$folder" "$2"
+}
+
+xdisplay_shoot() {
+  local picture=$1
+  shift
+  xdisplay_vidrena "$folder" "$out/$picture" "$@"
 }
