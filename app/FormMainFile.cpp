@@ -11,6 +11,8 @@ namespace {
 
 const AnsiString kNewDB = "NewDB";
 
+const AnsiString kDiskFullMessage = "디스크 공간이 부족하여 DB를 저장하지 못했습니다."_k;
+
 }  // namespace
 
 void TFormMain::LoadGridShowingAll(const AnsiString& fileName) {
@@ -68,23 +70,33 @@ bool TFormMain::SaveGridTo(const AnsiString& fileName) {
       movie_Grid->BeginUpdate();
       try {
         movie_Grid->ShowAllColumns();
-        if (IniSetup.MakeBackupFile && FileExists(fileName)) {
-          ShowBusy("DB를 백업 합니다."_k);
-          // The backup is the catalogue as it was before this save: a second
-          // name of the file, which the save then replaces by a new one (a
-          // copy where the disk keeps no second names).
-          const AnsiString backup = ChangeFileExt(fileName, ".Bak");
-          if (!LinkFile(fileName, backup) && !CopyFile(fileName, backup, false))
-            throw EFCreateError(Format("Cannot create file \"%s\". %s", {backup, SysErrorMessage(errno)}));
-        }
         ShowBusy("DB를 저장중입니다."_k);
-        movie_Grid->SaveGridFile(fileName);
+        // The backup is the catalogue as it was before this save: a second
+        // name of the file (a copy where the disk keeps no second names),
+        // made only once the new file is whole on the disk, so a save that
+        // fails leaves the previous backup as it was.
+        auto keepBackup = [&] {
+          if (!IniSetup.MakeBackupFile || !FileExists(fileName)) return;
+          ShowBusy("DB를 백업 합니다."_k);
+          const AnsiString backup = ChangeFileExt(fileName, ".Bak");
+          if (!LinkFile(fileName, backup) && !CopyFile(fileName, backup, false)) {
+            const int error = errno;
+            throw EFCreateError(Format("Cannot create file \"%s\". %s", {backup, SysErrorMessage(error)}), error);
+          }
+        };
+        movie_Grid->SaveGridFile(fileName, keepBackup);
         saved = true;
       } catch (...) {
         movie_Grid->EndUpdate();
         throw;
       }
       movie_Grid->EndUpdate();
+    } catch (const EStreamError& e) {
+      HideBusy();
+      if (IsDiskFullError(e.ErrorCode()))
+        Application->ShowException(EWriteError(kDiskFullMessage, e.ErrorCode()));
+      else
+        Application->ShowException(e);
     } catch (const Exception& e) {
       HideBusy();
       Application->ShowException(e);

@@ -505,7 +505,8 @@ class TExStringGrid : public TBaseGrid {
 
   // ---- the grid file (ExGridFile.cpp; the format in GridFile.h). Saving
   // reports its progress through OnFileProgress.
-  void SaveGridFile(const AnsiString& fileName);
+  // beforeReplace: see ::SaveGridFile in GridFile.h.
+  void SaveGridFile(const AnsiString& fileName, const std::function<void()>& beforeReplace = {});
   void LoadGridFile(const AnsiString& fileName);
   void SaveGridStream(TStream& stream);
   void LoadGridStream(TStream& stream);

@@ -177,11 +177,30 @@ void SaveGridStream(TExStringGrid& grid, TStream& stream, const TGridProgressEve
 namespace {
 
 // A name beside target (so that the final rename stays on one disk) that
-// no other save uses at the same time.
+// no other save uses at the same time: target ".~" stamp "-" count ".tmp".
 AnsiString TemporaryNameFor(const AnsiString& target) {
   static std::atomic<unsigned> counter{0};
   const auto stamp = static_cast<Int64>(SystemNow() * 86400000.0) % 100000000;
   return target + ".~" + IntToStr(stamp) + "-" + IntToStr(static_cast<Int64>(++counter)) + ".tmp";
+}
+
+bool IsDigits(std::string_view s) {
+  return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// The names TemporaryNameFor gives, and those of the runtime's copy and link
+// that the caller's backup may leave.
+bool IsSaveTemporaryName(std::string_view name) {
+  if (IsCopyTemporaryName(name)) return true;
+  constexpr std::string_view kEnd = ".tmp";
+  if (name.size() <= kEnd.size() || name.substr(name.size() - kEnd.size()) != kEnd) return false;
+  name.remove_suffix(kEnd.size());
+  const size_t start = name.rfind(".~");
+  if (start == std::string_view::npos || start == 0) return false;
+  const std::string_view stampAndCount = name.substr(start + 2);
+  const size_t dash = stampAndCount.find('-');
+  return dash != std::string_view::npos && IsDigits(stampAndCount.substr(0, dash)) &&
+         IsDigits(stampAndCount.substr(dash + 1));
 }
 
 // A file whose bytes start on their way to the disk every few megabytes
@@ -208,16 +227,27 @@ class TWritebackFileStream : public TFileStream {
 
 }  // namespace
 
-void SaveGridFile(TExStringGrid& grid, const AnsiString& fileName,
-                  const TGridProgressEvent& progress) {
+void SaveGridFile(TExStringGrid& grid, const AnsiString& fileName, const TGridProgressEvent& progress,
+                  const std::function<void()>& beforeReplace) {
+  // Files of saves that were killed are as large as the catalogue and
+  // nothing else ever removes them.
+  DeleteStaleTemporaryFiles(ExtractFilePath(fileName), IsSaveTemporaryName);
   const AnsiString temporary = TemporaryNameFor(fileName);
   try {
     {
       TWritebackFileStream file(temporary, fmCreate);
       SaveGridStream(grid, file, progress);
+      // A disk that runs full may only say so when the bytes go out.
+      if (::fsync(file.Handle()) != 0) {
+        const int error = errno;
+        throw EWriteError("Stream write error", error);
+      }
     }
-    if (!ReplaceFile(temporary, fileName))
-      throw EFCreateError("Cannot create file \"" + fileName + "\". " + SysErrorMessage(errno));
+    if (beforeReplace) beforeReplace();
+    if (!ReplaceFile(temporary, fileName)) {
+      const int error = errno;
+      throw EFCreateError("Cannot create file \"" + fileName + "\". " + SysErrorMessage(error), error);
+    }
   } catch (...) {
     DeleteFile(temporary);
     throw;
@@ -468,7 +498,9 @@ void LoadGridFile(TExStringGrid& grid, const AnsiString& fileName) {
 
 // ------------------------------------------------------------------- members
 
-void TExStringGrid::SaveGridFile(const AnsiString& fileName) { ::SaveGridFile(*this, fileName, OnFileProgress); }
+void TExStringGrid::SaveGridFile(const AnsiString& fileName, const std::function<void()>& beforeReplace) {
+  ::SaveGridFile(*this, fileName, OnFileProgress, beforeReplace);
+}
 
 void TExStringGrid::LoadGridFile(const AnsiString& fileName) { ::LoadGridFile(*this, fileName); }
 

@@ -266,8 +266,10 @@ std::string GridPropImage(const TGridPropIO& props);
 // ------------------------------------------------------------ the string grid
 //
 // Call tree:
-//   SaveGridFile -> temporary file beside the target -> SaveGridStream
+//   SaveGridFile -> stale temporary files of killed saves removed
+//       -> temporary file beside the target -> SaveGridStream
 //       -> hooks.ForFullSave( WriteCellsToStream (every real row and column) )
+//       -> fsync -> beforeReplace (the caller's backup of the old file)
 //       -> ReplaceFile over the target (the old file stays on any failure)
 //   LoadGridFile -> file bytes (not zero-filled) -> as ReadCellsFromStream (0, 0),
 //       handing back the pages of bytes already applied -> hooks.AfterLoad
@@ -324,9 +326,12 @@ void ApplyGridFile(TExStringGrid& grid, TPoint origin, TGridFile& file);
 void SaveGridStream(TExStringGrid& grid, TStream& stream, const TGridProgressEvent& progress = {});
 void LoadGridStream(TExStringGrid& grid, TStream& stream);
 // Writes a temporary file beside fileName and replaces fileName by it only
-// when every byte was written: a failed save raises (EFCreateError,
-// EWriteError) and leaves the old file as it was.
-void SaveGridFile(TExStringGrid& grid, const AnsiString& fileName,
-                  const TGridProgressEvent& progress = {});
+// when every byte was written and is on the disk: a failed save raises
+// (EFCreateError, EWriteError, with the system's error number) and leaves
+// the old file as it was. beforeReplace runs between the two, while the old
+// file is still in place (to keep it as a backup); when it raises, the save
+// stops there. Stale temporary files of earlier saves into the folder go first.
+void SaveGridFile(TExStringGrid& grid, const AnsiString& fileName, const TGridProgressEvent& progress = {},
+                  const std::function<void()>& beforeReplace = {});
 // EFOpenError when the file cannot be read; the grid is then unchanged.
 void LoadGridFile(TExStringGrid& grid, const AnsiString& fileName);

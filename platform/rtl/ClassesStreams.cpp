@@ -25,7 +25,10 @@ void TStream::ReadBuffer(void* buffer, Int64 count) {
 }
 
 void TStream::WriteBuffer(const void* buffer, Int64 count) {
-  if (count != 0 && Write(buffer, count) != count) throw EWriteError("Stream write error");
+  if (count == 0) return;
+  errno = 0;
+  // The reason of a short write (a full disk) stays with the exception.
+  if (Write(buffer, count) != count) throw EWriteError("Stream write error", errno);
 }
 
 Int64 TStream::CopyFrom(TStream* source, Int64 count) {
@@ -107,9 +110,10 @@ TFileStream::TFileStream(const AnsiString& fileName, Word mode, Cardinal rights)
   mode_t permissions = rights != 0 ? static_cast<mode_t>(rights) : 0666;
   if ((mode & fmCreate) == fmCreate) {
     handle_ = ::open(sysName.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, permissions);
-    if (handle_ < 0)
-      throw EFCreateError(
-          Format("Cannot create file \"%s\". %s", {fileName, SysErrorMessage(errno)}));
+    if (handle_ < 0) {
+      const int error = errno;
+      throw EFCreateError(Format("Cannot create file \"%s\". %s", {fileName, SysErrorMessage(error)}), error);
+    }
     return;
   }
   int access = mode & 0x03;

@@ -45,7 +45,19 @@ VIDRENA_EXCEPTION(EAbort, Exception);
 VIDRENA_EXCEPTION(EConvertError, Exception);
 VIDRENA_EXCEPTION(EListError, Exception);
 VIDRENA_EXCEPTION(EStringListError, EListError);
-VIDRENA_EXCEPTION(EStreamError, Exception);
+// A failed stream or file operation. ErrorCode is the system's error number
+// behind it (ENOSPC for a full disk), 0 where none is known; the classes
+// derived from it take it as a second argument.
+class EStreamError : public Exception {
+ public:
+  explicit EStreamError(AnsiString message, int errorCode = 0)
+      : Exception(std::move(message)), errorCode_(errorCode) {}
+  const char* ClassName() const override { return "EStreamError"; }
+  int ErrorCode() const { return errorCode_; }
+
+ private:
+  int errorCode_ = 0;
+};
 VIDRENA_EXCEPTION(EReadError, EStreamError);
 VIDRENA_EXCEPTION(EWriteError, EStreamError);
 VIDRENA_EXCEPTION(EFilerError, EStreamError);
@@ -319,6 +331,18 @@ bool ReplaceFile(std::string_view source, std::string_view target);
 // False, and nothing changed, where the disk keeps no second names or
 // newName cannot be replaced.
 bool LinkFile(std::string_view existing, std::string_view newName);
+// Temporary files that a save or download left when it was killed: deletes
+// the regular files directly in folder whose name isOwn accepts and that
+// nothing has written to for olderThanSeconds, so that a save or download
+// still running elsewhere keeps its file. Returns how many went.
+inline constexpr int kStaleTemporarySeconds = 60 * 60;
+int DeleteStaleTemporaryFiles(std::string_view folder, const std::function<bool(std::string_view name)>& isOwn,
+                              int olderThanSeconds = kStaleTemporarySeconds);
+// Whether name is one of the files that CopyFile and LinkFile make beside
+// their target for a moment.
+bool IsCopyTemporaryName(std::string_view name);
+// Whether the error number says the disk (or the user's share of it) is full.
+bool IsDiskFullError(int errorCode);
 // -1 when the file does not exist.
 Int64 FileSizeOf(std::string_view name);
 // The last write time in local time; -1 when the file does not exist.

@@ -4,7 +4,8 @@
 // Sections:
 //   Names ............ SysFileName, path splitting, ExpandFileName
 //   Existence ........ FileExists, directories, delete, size and date
-//   Rename and copy .. never replacing an existing target; ReplaceFile
+//   Rename and copy .. never replacing an existing target; ReplaceFile;
+//                      stale temporary files of killed saves
 //   Search ........... MatchesMask, FindFirst/FindNext/FindClose
 //   Drives ........... the kind of drive from the mount table
 //   Folders .......... AppDir, GetTempDir, SysErrorMessage
@@ -19,6 +20,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
@@ -367,6 +369,48 @@ bool LinkFile(std::string_view existing, std::string_view newName) {
   ::unlink(temp.c_str());
   return ok;
 }
+
+namespace {
+
+bool AllDigits(std::string_view s) {
+  return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+}  // namespace
+
+bool IsCopyTemporaryName(std::string_view name) {
+  // CopyToTemporary: ".vidrena-copy-" and mkstemp's six characters.
+  constexpr std::string_view kCopy = ".vidrena-copy-";
+  if (name.size() == kCopy.size() + 6 && name.substr(0, kCopy.size()) == kCopy) return true;
+  // LinkFile: the target's name, ".~link-" and a process id.
+  constexpr std::string_view kLink = ".~link-";
+  const size_t at = name.rfind(kLink);
+  return at != std::string_view::npos && at > 0 && AllDigits(name.substr(at + kLink.size()));
+}
+
+int DeleteStaleTemporaryFiles(std::string_view folder, const std::function<bool(std::string_view name)>& isOwn,
+                              int olderThanSeconds) {
+  std::string dir = SysFileName(folder.empty() ? std::string_view(".") : folder);
+  while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+  DIR* handle = ::opendir(dir.c_str());
+  if (!handle) return 0;
+  const time_t now = ::time(nullptr);
+  int deleted = 0;
+  while (const dirent* entry = ::readdir(handle)) {
+    const std::string_view name = entry->d_name;
+    if (name == "." || name == ".." || !isOwn(name)) continue;
+    const std::string path = dir + "/" + std::string(name);
+    struct stat st;
+    // Only plain files: a link or a folder of that name is someone else's.
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+    if (now - st.st_mtim.tv_sec < olderThanSeconds) continue;
+    if (::unlink(path.c_str()) == 0) ++deleted;
+  }
+  ::closedir(handle);
+  return deleted;
+}
+
+bool IsDiskFullError(int errorCode) { return errorCode == ENOSPC || errorCode == EDQUOT; }
 
 // -------------------------------------------------------------------- Search
 
