@@ -149,10 +149,12 @@ TFormME::TFormME(TComponent* owner) : TForm(owner) {
   GetPoster = new THTTPGet(this);
   GetPoster->SetName("GetPoster");
   GetPoster->SetBinaryData(true);
+  GetPoster->SetSizeClass(hscPoster);
   GetPoster->OnDoneFile = [this](TObject* s, const AnsiString& f, int size) { GetPosterDoneFile(s, f, size); };
   GetPoster->OnError = [this](TObject* s) { GetPosterError(s); };
   GetDB = new THTTPGet(this);
   GetDB->SetName("GetDB");
+  GetDB->SetSizeClass(hscCommentary);
   GetDB->OnDoneString = [this](TObject* s, const AnsiString& r) { GetDBDoneString(s, r); };
   GetDB->OnError = [this](TObject* s) { GetDBError(s); };
   // A failed lookup is silent: the user goes on typing.

@@ -33,6 +33,7 @@ std::atomic<int> gRunningThreads{0};
 
 struct TParsedUrl {
   bool Ok = false;
+  AnsiString Error;  // why the URL is refused
   bool Secure = false;
   AnsiString Host;
   int Port = 0;
@@ -74,10 +75,19 @@ TParsedUrl ParseURL(const AnsiString& url) {
     parsed.Secure = true;
   }
   size_t slash = rest.find('/');
-  if (slash == std::string_view::npos || slash == 0) return parsed;
-  if (!SplitPort(AnsiString(rest.substr(0, slash)), parsed.Host, parsed.Port)) return parsed;
+  if (slash == std::string_view::npos || slash == 0) {
+    parsed.Error = "no host and resource in the address";
+    return parsed;
+  }
+  const AnsiString hostPort(rest.substr(0, slash));
+  // Never the default port in place of the one the address names.
+  if (!SplitPort(hostPort, parsed.Host, parsed.Port)) {
+    parsed.Error = "invalid port in \"" + hostPort + "\" (1 to 65535)";
+    return parsed;
+  }
   parsed.Resource = AnsiString(rest.substr(slash));
   parsed.Ok = !parsed.Host.empty();
+  if (!parsed.Ok) parsed.Error = "no host in the address";
   return parsed;
 }
 
@@ -103,6 +113,8 @@ class THTTPGetThread : public TThread {
         referer_(owner->Referer()),
         binaryData_(owner->BinaryData()),
         useCache_(owner->UseCache()),
+        limits_(THTTPGet::Limits()),
+        sizeClass_(owner->SizeClass()),
         onProgress_(owner->OnProgress) {
     ++gRunningThreads;
     SetFreeOnTerminate(true);
@@ -121,6 +133,7 @@ class THTTPGetThread : public TThread {
   bool ToFile() const { return toFile_; }
   const AnsiString& FileName() const { return fileName_; }
   const AnsiString& ResultString() const { return resultString_; }
+  const AnsiString& ErrorText() const { return errorText_; }
   Int64 TotalSize() const { return totalSize_; }
   // Read on the GUI thread after Execute ended.
   bool Succeeded() const { return success_ && !aborted_; }
@@ -153,11 +166,14 @@ class THTTPGetThread : public TThread {
   const AnsiString referer_;
   const bool binaryData_;
   const bool useCache_;
+  const THTTPLimits limits_;
+  const THTTPSizeClass sizeClass_;
   const TOnProgressEvent onProgress_;
 
   THttpTransfer transfer_;
   std::unique_ptr<TDownloadFile> file_;
   AnsiString resultString_;
+  AnsiString errorText_;
   bool success_ = false;
   bool haveLength_ = false;
   Int64 totalSize_ = 0;
@@ -174,7 +190,10 @@ class THTTPGetThread : public TThread {
 void THTTPGetThread::Execute() {
   if (Terminated()) return;
   TParsedUrl url = ParseURL(url_);
-  if (!url.Ok) return;
+  if (!url.Ok) {
+    errorText_ = url.Error;
+    return;
+  }
 
   THttpRequest request;
   request.Secure = url.Secure;
@@ -188,6 +207,11 @@ void THTTPGetThread::Execute() {
   request.Accept = acceptTypes_;
   request.UserName = userName_;
   request.Password = password_;
+  request.StallTimeoutSec = limits_.StallSeconds;
+  request.StallMinBytes = limits_.StallMinBytes;
+  request.TimeLimitSec = sizeClass_ == hscPoster       ? limits_.PosterSeconds
+                         : sizeClass_ == hscCommentary ? limits_.CommentarySeconds
+                                                       : limits_.PageSeconds;
   if (!useCache_) request.Headers.push_back("Pragma: no-cache");
   if (!postQuery_.empty()) {
     request.Headers.push_back("Content-Type: application/x-www-form-urlencoded");
@@ -197,13 +221,17 @@ void THTTPGetThread::Execute() {
 
   if (toFile_) {
     file_ = std::make_unique<TDownloadFile>(fileName_);
-    if (!file_->Ok()) return;
+    if (!file_->Ok()) {
+      errorText_ = "cannot create a file beside \"" + fileName_ + "\"";
+      return;
+    }
   }
   transfer_.OnHead = [this](const THttpReplyHead& head) { return AcceptHead(head); };
   transfer_.OnData = [this](const char* data, std::size_t size) { return AcceptData(data, size); };
   bool received = transfer_.Perform(request);
 
   if (!received || Terminated()) {
+    errorText_ = Terminated() ? AnsiString("aborted") : transfer_.ErrorText();
     if (file_) file_->Discard();
     return;
   }
@@ -213,6 +241,7 @@ void THTTPGetThread::Execute() {
   } else {
     success_ = readed_ > 0;
   }
+  if (!success_) errorText_ = "the reply is not whole";
 }
 
 bool THTTPGetThread::AcceptHead(const THttpReplyHead& head) {
@@ -293,6 +322,11 @@ THTTPGet::~THTTPGet() {
 
 int THTTPGet::RunningThreads() { return gRunningThreads.load(); }
 
+THTTPLimits& THTTPGet::Limits() {
+  static THTTPLimits limits;
+  return limits;
+}
+
 void THTTPGet::Start(bool toFile) {
   if (thread_) return;
   auto* thread = new THTTPGetThread(this, toFile);
@@ -331,6 +365,7 @@ void THTTPGet::ThreadDone(THTTPGetThread* thread) {
     else thread->DiscardFile();
   }
   result_ = ok;
+  errorText_ = ok ? AnsiString() : thread->ErrorText().empty() ? AnsiString("failed") : thread->ErrorText();
   // A handler may free this component (closing its window); then nothing
   // of it is touched afterwards.
   std::weak_ptr<bool> alive = alive_;

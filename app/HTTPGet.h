@@ -15,9 +15,11 @@
 //     kMaxStringReply bytes;
 //   - with BinaryData, the reply has a Content-Length line.
 // A URL may start with "http://" or "https://" (any letter case) or with the
-// host; "host:port" is honoured. Redirects are followed (at most 5, to http
-// and https only); a connection not made in 15 s, or a reply that stalls for
-// 30 s, fails.
+// host; "host:port" is honoured, and a port outside 1 to 65535 fails the
+// request before anything is sent. Redirects are followed (at most 5, to
+// http and https only); a connection not made in 15 s, a transfer that moves
+// less than 1 KB in 30 s, or one that outlasts the limit of its size class
+// (THTTPLimits) fails.
 #pragma once
 
 #include <functional>
@@ -31,6 +33,21 @@ using TOnDoneStringEvent = std::function<void(TObject* sender, const AnsiString&
 
 // A string reply larger than this fails instead of filling memory.
 inline constexpr Int64 kMaxStringReply = 64LL * 1024 * 1024;
+
+// What a request fetches, which sets how long it may take in all.
+enum THTTPSizeClass { hscPage, hscPoster, hscCommentary };
+
+// The time limits of every request, taken when a request starts.
+struct THTTPLimits {
+  // A transfer that moves fewer than StallMinBytes in StallSeconds fails.
+  int StallSeconds = 30;
+  int StallMinBytes = 1024;
+  // The whole request of each size class: a short answer or lookup, a
+  // picture, a page with a long text.
+  int PageSeconds = 60;
+  int PosterSeconds = 300;
+  int CommentarySeconds = 120;
+};
 
 class THTTPGetThread;
 
@@ -71,11 +88,19 @@ class THTTPGet : public TComponent {
   void SetReferer(const AnsiString& v) { referer_ = v; }
   bool WaitThread() const { return waitThread_; }
   void SetWaitThread(bool v) { waitThread_ = v; }
+  THTTPSizeClass SizeClass() const { return sizeClass_; }
+  void SetSizeClass(THTTPSizeClass v) { sizeClass_ = v; }
+
+  // The limits of the requests the process starts from now on.
+  static THTTPLimits& Limits();
 
   // Whether a request of this component is running.
   bool Busy() const { return thread_ != nullptr; }
   // Whether the last completed request succeeded.
   bool LastResult() const { return result_; }
+  // Why the last completed request failed, in English (for logs and tests);
+  // empty after a success.
+  const AnsiString& ErrorText() const { return errorText_; }
 
   TOnProgressEvent OnProgress;
   TOnDoneFileEvent OnDoneFile;
@@ -103,9 +128,11 @@ class THTTPGet : public TComponent {
   AnsiString postQuery_;
   AnsiString referer_;
   bool waitThread_ = false;
+  THTTPSizeClass sizeClass_ = hscPage;
 
   THTTPGetThread* thread_ = nullptr;
   bool result_ = false;
+  AnsiString errorText_;
   // Tells one request from the next in GetFile's wait.
   unsigned requestCount_ = 0;
   // Expires with the component: a loop or an event handler that may outlive

@@ -12,6 +12,7 @@ void InstallWebPictureFetcher() {
     // aborted and freed with it.
     auto* http = new THTTPGet(Application);
     http->SetURL(url);
+    http->SetSizeClass(hscPoster);
     auto pending = std::make_shared<TWebPictureDone>(std::move(done));
     // The component goes before the picture hears of it: the picture's
     // handlers may start another download. What the reply holds is copied

@@ -4,10 +4,12 @@
 //   Set-up ............ the library's one-time start, host checks, URL escaping
 //   THttpTransfer ..... Perform: one easy handle driven by a multi handle, so
 //                       that Cancel can wake the wait at once
-//   TDownloadFile ..... temporary file, buffered writes, commit by rename
+//   TDownloadFile ..... temporary file, buffered writes, commit by rename;
+//                       stale ".part" files of killed downloads removed
 //
 // Perform
-//   BuildUrl -> options -> curl_multi_perform / curl_multi_poll loop
+//   BuildUrl -> options -> curl_multi_perform / curl_multi_poll loop,
+//                          the stall check after each round
 //     HeaderLine        per header line: status lines restart the head
 //     ReceiveBody       per chunk: the head once, then OnData
 //   -> the transfer's result; an empty body still gets its head
@@ -20,6 +22,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <chrono>
+#include <deque>
 #include <mutex>
 #include <random>
 
@@ -125,6 +129,8 @@ struct TReceive {
   const std::function<bool(const char*, std::size_t)>* onData = nullptr;
   const std::atomic<bool>* cancelled = nullptr;
   THttpReplyHead head;
+  // Bytes of heads and bodies received so far, for the stall check.
+  Int64 received = 0;
   bool headSent = false;
   bool refused = false;
 
@@ -142,6 +148,7 @@ struct TReceive {
 size_t HeaderLine(char* data, size_t size, size_t count, void* user) {
   auto* rx = static_cast<TReceive*>(user);
   std::string_view line(data, size * count);
+  rx->received += static_cast<Int64>(line.size());
   if (line.size() >= 5 && CompareText(line.substr(0, 5), "HTTP/") == 0) {
     // Each reply of a redirect chain (and each interim reply) has its own head.
     rx->head = THttpReplyHead();
@@ -164,6 +171,7 @@ size_t HeaderLine(char* data, size_t size, size_t count, void* user) {
 size_t ReceiveBody(char* data, size_t size, size_t count, void* user) {
   auto* rx = static_cast<TReceive*>(user);
   size_t bytes = size * count;
+  rx->received += static_cast<Int64>(bytes);
   if (rx->cancelled->load() || !rx->SendHead()) return CURL_WRITEFUNC_ERROR;
   if (bytes == 0) return 0;
   if (*rx->onData && !(*rx->onData)(data, bytes)) {
@@ -187,6 +195,35 @@ struct TCurlHandles {
   void AddHeader(const AnsiString& line) { headers = curl_slist_append(headers, line.c_str()); }
 };
 
+// Judges whether a transfer still moves: it is stalled when fewer than
+// minBytes moved in the last window, measured from samples taken at least
+// every kStallSampleMs.
+class TStallWatch {
+ public:
+  using Clock = std::chrono::steady_clock;
+  TStallWatch(int windowSec, int minBytes) : window_(std::chrono::seconds(windowSec)), minBytes_(minBytes) {}
+  bool Stalled(Int64 moved) {
+    const Clock::time_point now = Clock::now();
+    samples_.push_back({now, moved});
+    if (window_.count() <= 0) return false;
+    // The newest sample at least a window old is the base the window counts from.
+    while (samples_.size() > 1 && now - samples_[1].at >= window_) samples_.pop_front();
+    if (now - samples_.front().at < window_) return false;
+    return moved - samples_.front().moved < minBytes_;
+  }
+
+ private:
+  struct TSample {
+    Clock::time_point at;
+    Int64 moved;
+  };
+  Clock::duration window_;
+  Int64 minBytes_;
+  std::deque<TSample> samples_;
+};
+
+constexpr int kStallSampleMs = 250;
+
 // Buffer for the connection's reads: large chunks keep the per-chunk work
 // (callbacks, progress events) small next to the bytes.
 constexpr long kReceiveBufferSize = 256 * 1024;
@@ -207,6 +244,10 @@ bool THttpTransfer::Perform(const THttpRequest& request) {
   errorText_.clear();
   if (cancelled_) {
     errorText_ = "cancelled";
+    return false;
+  }
+  if (request.Port < 0 || request.Port > 65535) {
+    errorText_ = "invalid port " + IntToStr(request.Port);
     return false;
   }
   if (!IsValidHost(request.Host)) {
@@ -240,8 +281,8 @@ bool THttpTransfer::Perform(const THttpRequest& request) {
                    request.Http10 ? CURL_HTTP_VERSION_1_0 : CURL_HTTP_VERSION_1_1);
   curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(request.ConnectTimeoutMs));
-  curl_easy_setopt(e, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(e, CURLOPT_LOW_SPEED_TIME, static_cast<long>(request.StallTimeoutSec));
+  if (request.TimeLimitSec > 0)
+    curl_easy_setopt(e, CURLOPT_TIMEOUT_MS, static_cast<long>(request.TimeLimitSec) * 1000L);
   curl_easy_setopt(e, CURLOPT_SSL_VERIFYPEER, 1L);
   curl_easy_setopt(e, CURLOPT_SSL_VERIFYHOST, 2L);
   curl_easy_setopt(e, CURLOPT_BUFFERSIZE, kReceiveBufferSize);
@@ -292,6 +333,8 @@ bool THttpTransfer::Perform(const THttpRequest& request) {
 
   CURLcode result = CURLE_OK;
   bool finished = false;
+  bool stalled = false;
+  TStallWatch stall(request.StallTimeoutSec, request.StallMinBytes);
   while (!cancelled_) {
     int running = 0;
     if (curl_multi_perform(h.multi, &running) != CURLM_OK) break;
@@ -305,7 +348,13 @@ bool THttpTransfer::Perform(const THttpRequest& request) {
       }
       break;
     }
-    if (curl_multi_poll(h.multi, nullptr, 0, 1000, nullptr) != CURLM_OK) break;
+    curl_off_t sent = 0;
+    curl_easy_getinfo(e, CURLINFO_SIZE_UPLOAD_T, &sent);
+    if (stall.Stalled(rx.received + static_cast<Int64>(sent))) {
+      stalled = true;
+      break;
+    }
+    if (curl_multi_poll(h.multi, nullptr, 0, kStallSampleMs, nullptr) != CURLM_OK) break;
   }
   if (cancelled_) {
     errorText_ = "cancelled";
@@ -313,6 +362,11 @@ bool THttpTransfer::Perform(const THttpRequest& request) {
   }
   if (rx.refused) {
     errorText_ = "refused by the receiver";
+    return false;
+  }
+  if (stalled) {
+    errorText_ = "fewer than " + IntToStr(request.StallMinBytes) + " bytes moved in " +
+                 IntToStr(request.StallTimeoutSec) + " s";
     return false;
   }
   if (!finished) {
@@ -349,10 +403,24 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
   return true;
 }
 
+// The names the constructor below gives: "." name "." six hex digits ".part".
+bool IsDownloadPartName(std::string_view name) {
+  constexpr std::string_view kEnd = ".part";
+  constexpr size_t kRandom = 6;
+  if (name.size() < 1 + 1 + 1 + kRandom + kEnd.size() || name.front() != '.') return false;
+  if (name.substr(name.size() - kEnd.size()) != kEnd) return false;
+  name.remove_suffix(kEnd.size());
+  const std::string_view random = name.substr(name.size() - kRandom);
+  return name[name.size() - kRandom - 1] == '.' &&
+         std::all_of(random.begin(), random.end(), [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); });
+}
+
 }  // namespace
 
 TDownloadFile::TDownloadFile(const AnsiString& target) : target_(target) {
   if (target.empty()) return;
+  // What downloads that were killed left in the folder.
+  DeleteStaleTemporaryFiles(ExtractFilePath(target), IsDownloadPartName);
   thread_local std::mt19937 random{std::random_device{}()};
   // Hidden beside the target, so a folder listing of posters skips it, and
   // unique, so two downloads to one name never share it.

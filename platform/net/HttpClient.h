@@ -22,7 +22,7 @@
 struct THttpRequest {
   bool Secure = false;        // https, with the peer's certificate and name checked
   AnsiString Host;            // a name, an IPv4 address or a bracketed IPv6 address
-  int Port = 0;               // 0: 80, or 443 when Secure
+  int Port = 0;               // 0: 80, or 443 when Secure; otherwise 1 to 65535
   AnsiString Resource = "/";  // path and query; bytes a URL cannot carry are escaped
   AnsiString Verb = "GET";
   bool Http10 = true;         // the request line says HTTP/1.0, else HTTP/1.1
@@ -37,8 +37,13 @@ struct THttpRequest {
 
   // A connection not made in this time fails.
   int ConnectTimeoutMs = 15000;
-  // A transfer that receives nothing for this long fails.
+  // A transfer that moves fewer than StallMinBytes (both ways, head
+  // included) in any StallTimeoutSec seconds fails: a server that trickles
+  // a byte now and then cannot hold it open.
   int StallTimeoutSec = 30;
+  int StallMinBytes = 1024;
+  // The whole transfer, redirects included, fails after this; 0: no limit.
+  int TimeLimitSec = 0;
   // Redirects followed, to http and https addresses only; one more fails.
   int MaxRedirects = 5;
 };

@@ -68,6 +68,16 @@ void Serve(const TReceivedRequest& r, TServerConnection& c) {
   else if (t == "/slow") {
     c.Send("HTTP/1.0 200 OK\r\nContent-Length: 100000\r\n\r\nfirst");
     c.Pause(10000);
+  } else if (t == "/trickle") {
+    // A byte every 100 ms: it moves, but never 1 KB in a second.
+    if (!c.Send("HTTP/1.0 200 OK\r\nContent-Length: 100000\r\n\r\n")) return;
+    for (int i = 0; i < 600; ++i)
+      if (!c.Send("x") || !c.Pause(100)) return;
+  } else if (t == "/flood") {
+    // Fast, long and under the string cap: only a time limit ends it.
+    if (!c.Send("HTTP/1.0 200 OK\r\nContent-Length: 60000000\r\n\r\n")) return;
+    for (int i = 0; i < 600; ++i)
+      if (!c.Send(std::string(4096, 'f')) || !c.Pause(100)) return;
   } else if (t.rfind("/big/", 0) == 0) {
     std::string body(std::stoul(t.substr(5)), 'b');
     for (size_t i = 0; i < body.size(); ++i) body[i] = static_cast<char>('a' + i % 26);
@@ -392,4 +402,77 @@ TEST_F(HTTPGetTest, AWaitingGetFileWhoseHandlerFreesTheComponentReturnsCleanly) 
   g->GetFile();
   EXPECT_EQ(done, 1);
   EXPECT_EQ(ReadFileBytes(folder.File("x.bin")).size(), 100u);
+}
+
+namespace {
+
+// Shortens the process-wide limits for one test and puts them back.
+struct TShortLimits {
+  THTTPLimits saved = THTTPGet::Limits();
+  ~TShortLimits() { THTTPGet::Limits() = saved; }
+};
+
+}  // namespace
+
+TEST_F(HTTPGetTest, AnAddressWithAPortOutsideOneTo65535IsRefusedNotSentToTheDefaultPort) {
+  for (const std::string& url : {std::string("http://127.0.0.1:0/x"), std::string("127.0.0.1:00000/x"),
+                                 std::string("http://127.0.0.1:65536/x"), std::string("https://127.0.0.1:0/x")}) {
+    TEvents e;
+    THTTPGet g(nullptr);
+    e.Attach(g);
+    g.SetURL(url);
+    EXPECT_EQ(Fetch(g, e, false), "error") << url;
+    EXPECT_NE(g.ErrorText().find("invalid port"), std::string::npos) << url << ": " << g.ErrorText();
+  }
+  // The highest port is a port like any other.
+  get.SetURL("http://127.0.0.1:65535/x");
+  EXPECT_EQ(Fetch(get, events, false), "error");
+  EXPECT_EQ(get.ErrorText().find("invalid port"), std::string::npos) << get.ErrorText();
+  EXPECT_EQ(server.RequestCount(), 0u);
+}
+
+TEST_F(HTTPGetTest, ATricklingPosterFailsAndThePosterComponentTakesTheNextDownload) {
+  TShortLimits restore;
+  THTTPGet::Limits().StallSeconds = 1;
+  TTestFolder folder;
+  get.SetSizeClass(hscPoster);
+  get.SetBinaryData(true);
+  get.SetURL(server.Url("/trickle"));
+  get.SetFileName(folder.File("poster.jpg"));
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(Fetch(get, events, true), "error");
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+  EXPECT_NE(get.ErrorText().find("fewer than 1024 bytes"), std::string::npos) << get.ErrorText();
+  EXPECT_EQ(folder.Entries().size(), 0u);
+
+  TEvents next;
+  next.Attach(get);
+  get.SetURL(server.Url("/a/b.jpg"));
+  EXPECT_EQ(Fetch(get, next, true), "file");
+  EXPECT_EQ(ReadFileBytes(folder.File("poster.jpg")), "jpg");
+  EXPECT_EQ(get.ErrorText(), "");
+}
+
+TEST_F(HTTPGetTest, EachSizeClassEndsAtItsOwnTimeLimit) {
+  TShortLimits restore;
+  const std::vector<std::pair<THTTPSizeClass, int THTTPLimits::*>> classes = {
+      {hscPage, &THTTPLimits::PageSeconds},
+      {hscPoster, &THTTPLimits::PosterSeconds},
+      {hscCommentary, &THTTPLimits::CommentarySeconds}};
+  for (const auto& [sizeClass, limit] : classes) {
+    // This class's limit short, every other one long.
+    for (const auto& other : classes) THTTPGet::Limits().*(other.second) = 60;
+    THTTPGet::Limits().*limit = 1;
+    TEvents e;
+    THTTPGet g(nullptr);
+    e.Attach(g);
+    g.SetSizeClass(sizeClass);
+    g.SetURL(server.Url("/flood"));
+    g.GetString();
+    const bool ended = PumpUntil([&] { return e.Completed(); }, std::chrono::seconds(3));
+    if (!ended) g.Abort();
+    EXPECT_TRUE(ended) << "size class " << sizeClass << " outlived its limit";
+    ASSERT_TRUE(PumpUntil([&] { return !g.Busy(); }));
+    EXPECT_EQ(e.Outcome(), "error");
+  }
 }

@@ -1,8 +1,12 @@
 #include "platform/net/HttpClient.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <atomic>
 #include <chrono>
+#include <ctime>
 #include <thread>
 
 #include "platform/rtl/SysUtils.h"
@@ -172,4 +176,139 @@ TEST(DownloadFile, AFolderThatDoesNotExistGivesNoFile) {
   EXPECT_FALSE(file.Finish());
   EXPECT_FALSE(file.Commit());
   EXPECT_EQ(dir.Entries().size(), 0u);
+}
+
+namespace {
+
+// A reply whose body comes one byte every 100 ms and never ends by itself.
+void Trickle(const TReceivedRequest&, TServerConnection& c) {
+  if (!c.Send("HTTP/1.0 200 OK\r\nContent-Length: 100000\r\n\r\n")) return;
+  for (int i = 0; i < 600; ++i)
+    if (!c.Send("x") || !c.Pause(100)) return;
+}
+
+// A reply that moves 4 KB every 100 ms, for as long as anyone reads it.
+void Flood(const TReceivedRequest&, TServerConnection& c) {
+  if (!c.Send("HTTP/1.0 200 OK\r\nContent-Length: 100000000\r\n\r\n")) return;
+  const std::string block(4096, 'y');
+  for (int i = 0; i < 600; ++i)
+    if (!c.Send(block) || !c.Pause(100)) return;
+}
+
+// Runs a transfer on a worker and cancels it at the deadline, so that a
+// transfer that never ends fails the test instead of hanging it. Returns
+// how long Perform took; ok and the error text are the transfer's.
+struct TTimedFetch {
+  bool ok = true;
+  bool hitDeadline = false;
+  AnsiString error;
+  std::size_t bodyBytes = 0;
+  Clock::duration took{};
+
+  TTimedFetch(const THttpRequest& request, std::chrono::seconds deadline) {
+    THttpTransfer transfer;
+    transfer.OnData = [this](const char*, size_t size) {
+      bodyBytes += size;
+      return true;
+    };
+    std::atomic<bool> done{false};
+    const auto start = Clock::now();
+    std::thread worker([&] {
+      ok = transfer.Perform(request);
+      took = Clock::now() - start;
+      done = true;
+    });
+    while (!done && Clock::now() - start < deadline) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (!done) {
+      hitDeadline = true;
+      transfer.Cancel();
+    }
+    worker.join();
+    error = transfer.ErrorText();
+  }
+};
+
+}  // namespace
+
+TEST(HttpTransfer, AReplyThatTricklesFailsWhenTooFewBytesMoveInTheWindow) {
+  LocalHttpServer server(Trickle);
+  THttpRequest r = RequestTo(server, "/");
+  r.StallTimeoutSec = 1;  // 10 bytes a second are fewer than 1 KB in any second
+  TTimedFetch f(r, std::chrono::seconds(6));
+  EXPECT_FALSE(f.hitDeadline) << "the trickle kept the transfer open";
+  EXPECT_FALSE(f.ok);
+  EXPECT_NE(f.error.find("fewer than 1024 bytes"), std::string::npos) << f.error;
+  EXPECT_LT(f.took, std::chrono::milliseconds(2500));
+  EXPECT_GT(f.bodyBytes, 0u);  // it did move, only too slowly
+}
+
+TEST(HttpTransfer, ATransferThatMovesEnoughPassesTheStallCheck) {
+  LocalHttpServer server([](const TReceivedRequest&, TServerConnection& c) {
+    // 2 KB each 300 ms for two seconds: slow, but over 1 KB in every second.
+    c.Send("HTTP/1.0 200 OK\r\nContent-Length: 14336\r\n\r\n");
+    for (int i = 0; i < 7; ++i)
+      if (!c.Send(std::string(2048, 'z')) || !c.Pause(300)) return;
+  });
+  THttpRequest r = RequestTo(server, "/");
+  r.StallTimeoutSec = 1;
+  TTimedFetch f(r, std::chrono::seconds(6));
+  EXPECT_TRUE(f.ok) << f.error;
+  EXPECT_EQ(f.bodyBytes, 14336u);
+}
+
+TEST(HttpTransfer, ATransferEndsAtItsTimeLimitHoweverFastItMoves) {
+  LocalHttpServer server(Flood);
+  THttpRequest r = RequestTo(server, "/");
+  r.TimeLimitSec = 1;
+  TTimedFetch f(r, std::chrono::seconds(6));
+  EXPECT_FALSE(f.hitDeadline) << "the transfer outlived its limit";
+  EXPECT_FALSE(f.ok);
+  EXPECT_LT(f.took, std::chrono::milliseconds(2500));
+  EXPECT_GT(f.bodyBytes, 4096u);
+}
+
+TEST(HttpTransfer, APortOutsideTheRangeIsRefusedBeforeConnecting) {
+  LocalHttpServer server([](const TReceivedRequest&, TServerConnection& c) {
+    c.Send(LocalHttpServer::Reply(200, "x"));
+  });
+  for (int port : {-1, 65536, 70000 + server.Port()}) {
+    THttpRequest r = RequestTo(server, "/");
+    r.Port = port;
+    THttpTransfer t;
+    EXPECT_FALSE(t.Perform(r)) << port;
+    EXPECT_EQ(t.ErrorText(), "invalid port " + std::to_string(port));
+  }
+  EXPECT_EQ(server.RequestCount(), 0u);
+}
+
+namespace {
+
+void Age(const AnsiString& name, int seconds) {
+  struct timespec times[2];
+  ::clock_gettime(CLOCK_REALTIME, &times[0]);
+  times[0].tv_sec -= seconds;
+  times[1] = times[0];
+  ASSERT_EQ(::utimensat(AT_FDCWD, SysFileName(name).c_str(), times, 0), 0);
+}
+
+}  // namespace
+
+TEST(DownloadFile, ADownloadRemovesThePartFilesOfKilledDownloadsInItsFolder) {
+  TTestFolder dir;
+  const int kTwoHours = 2 * 60 * 60;
+  for (const char* stale : {".포스터.jpg.A1B2C3.part", ".x.png.00ff00.part"}) {
+    WriteFileBytes(dir.File(stale), "half a picture");
+    Age(dir.File(stale), kTwoHours);
+  }
+  // Another download running now, and files that only look alike.
+  WriteFileBytes(dir.File(".y.jpg.123ABC.part"), "running");
+  for (const char* other : {"keep.part", ".z.jpg.GHIJKL.part", ".z.jpg.12345.part", "a.jpg.123456.part"}) {
+    WriteFileBytes(dir.File(other), "someone's");
+    Age(dir.File(other), kTwoHours);
+  }
+  TDownloadFile file(dir.File("new.jpg"));
+  ASSERT_TRUE(file.Ok());
+  file.Discard();
+  EXPECT_EQ(dir.Entries(), (std::vector<std::string>{".y.jpg.123ABC.part", ".z.jpg.12345.part",
+                                                     ".z.jpg.GHIJKL.part", "a.jpg.123456.part", "keep.part"}));
 }
