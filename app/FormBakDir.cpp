@@ -22,7 +22,10 @@ TFormBakDir::TFormBakDir(TComponent* owner, TExColumnGrid* catalogue) : TForm(ow
   label->SetBounds(10, 8, 340, 16);
   ScListBox1 = new TListBox(this);
   ScListBox1->SetParent(this);
-  ScListBox1->SetBounds(10, 28, 340, 200);
+  ScListBox1->SetBounds(10, 28, 340, 180);
+  SkippedLabel = new TLabel(this);
+  SkippedLabel->SetParent(this);
+  SkippedLabel->SetBounds(10, 214, 340, 16);
   ProgressBar1 = new TProgressBar(this);
   ProgressBar1->SetParent(this);
   ProgressBar1->SetBounds(10, 236, 340, 16);
@@ -49,6 +52,12 @@ int EntryKind(const AnsiString& name) {
   return -1;
 }
 
+// Whether text holds "[header]" and, after it, "[/header]".
+bool HasBlock(std::string_view text, const AnsiString& header) {
+  const std::size_t start = text.find("[" + header + "]");
+  return start != std::string_view::npos && text.find("[/" + header + "]", start + header.size() + 2) != std::string_view::npos;
+}
+
 }  // namespace
 
 void TFormBakDir::ScButton1Click(TObject*) {
@@ -66,6 +75,8 @@ void TFormBakDir::ScButton1Click(TObject*) {
   ProgressBar1->SetPosition(0);
   ProgressBar1->SetMax(count);
   int done = 0;
+  int unreadable = 0;
+  TGridColumnCollection* columns = grid.Columns();
   for (int i : order) {
     const AnsiString name = ScListBox1->Items()->Strings(i);
     const int kind = EntryKind(name);
@@ -73,10 +84,28 @@ void TFormBakDir::ScButton1Click(TObject*) {
     try {
       file.LoadFromFile(IncludeTrailingPathDelimiter(JournalFolder) + name);
     } catch (const Exception&) {
-      continue;  // an entry that went away or does not read is skipped
+      ++unreadable;  // went away or cannot be read
+      continue;
     }
     const AnsiString text = file.Text();
+    // Every entry names its movie; without that block it is not an entry
+    // (a damaged file), and restoring it would add an empty movie.
+    if (!HasBlock(text, Cat::Title)) {
+      ++unreadable;
+      continue;
+    }
     const AnsiString title = TextBetween16(text, "[" + Cat::Title + "]", "[/" + Cat::Title + "]");
+    if (kind == 0 && title.empty()) {
+      bool anyValue = false;
+      for (int c = 0; c < columns->Count() && !anyValue; ++c) {
+        const AnsiString header = columns->Items(c)->Rows(0);
+        anyValue = !header.empty() && !TextBetween16(text, "[" + header + "]", "[/" + header + "]").empty();
+      }
+      if (!anyValue) {
+        ++unreadable;
+        continue;
+      }
+    }
     AnsiString key = TextBetween16(text, "[" + kJournalPreviousTitle + "]", "[/" + kJournalPreviousTitle + "]");
     if (key.empty()) key = title;
     int row = -1;
@@ -97,7 +126,6 @@ void TFormBakDir::ScButton1Click(TObject*) {
       grid.RemoveRows(row, 1);
     } else {
       if (titleColumn) titleColumn->SetRows(row, title);
-      TGridColumnCollection* columns = grid.Columns();
       for (int c = 0; c < columns->Count(); ++c) {
         TGridColumnItem* item = columns->Items(c);
         if (item == titleColumn) continue;
@@ -109,6 +137,8 @@ void TFormBakDir::ScButton1Click(TObject*) {
     ProgressBar1->SetPosition(++done);
   }
   ScButton2->SetCaption("닫기"_k);
+  SkippedLabel->SetCaption(unreadable == 0 ? AnsiString()
+                                           : Format("읽을 수 없는 항목 %d개는 건너뛰었습니다."_k, {unreadable}));
   grid.EndUpdate();
 }
 

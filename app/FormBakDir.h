@@ -16,11 +16,15 @@ class TFormBakDir : public TForm {
   TButton* ScButton1;  // 복원
   TButton* ScButton2;  // 취소, 닫기 after a restore
   TProgressBar* ProgressBar1;
+  // After a restore: how many entries did not read and were left out.
+  TLabel* SkippedLabel;
 
   // Applies every listed entry: ".ADD" files first, then ".EDIT", then
   // ".DEL", each kind in list order, so an edit always finds the movie its
   // add brought back. An entry never touches the header row; an entry
-  // whose movie is not found is skipped. The files stay until the next save.
+  // whose movie is not found is skipped. An entry that does not read (gone,
+  // damaged: no title block, or an add with no value at all) is skipped
+  // and counted in SkippedLabel. The files stay until the next save.
   void ScButton1Click(TObject* sender);
   void ScButton2Click(TObject* sender);
 

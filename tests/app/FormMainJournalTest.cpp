@@ -175,3 +175,45 @@ TEST_F(JournalTest, ADeleteEntryRemovesItsMovieAfterTheAddsAndEditsAndAMissingMa
   EXPECT_EQ(dialog.ProgressBar1->Position(), 2);
   EXPECT_TRUE(FileExists(w->JournalFolder() + "/a.DEL"));  // a restore leaves the files
 }
+
+TEST_F(JournalTest, EntriesThatDoNotReadAreSkippedNotRestoredAsEmptyMoviesAndTheDialogCountsThem) {
+  TFormMain* w = OpenWindow();
+  AddMovie(*w, "있던 영화"_k);
+  SaveNew(*w, "j.VDM");
+  const AnsiString folder = w->JournalFolder();
+  ASSERT_TRUE(ForceDirectories(folder));
+  w->WriteAutoSaveEntry(AddMovie(*w, "살아난 영화"_k, "감독"_k), true);
+  // Damaged entries: bytes of no entry, a cut file that lost its title's
+  // end, and an add whose every block is empty.
+  WriteTextFile(folder + "/garbage.ADD", std::string("\x00\xff\x13junk[\x01]", 10));
+  WriteTextFile(folder + "/cut.ADD", "[제목]\r\n반쪽 영"_k);
+  WriteTextFile(folder + "/blank.ADD", "[제목]\r\n\r\n[/제목]\r\n[감독]\r\n[/감독]\r\n"_k);
+  WriteTextFile(folder + "/cut.EDIT", "[감독]\r\n누구\r\n[/감독]\r\n"_k);
+  TFormBakDir dialog(nullptr, w->movie_Grid);
+  dialog.JournalFolder = folder;
+  for (const char* name : {"garbage.ADD", "cut.ADD", "blank.ADD", "cut.EDIT"}) dialog.ScListBox1->Items()->Add(name);
+  dialog.ScListBox1->Items()->Add("살아난 영화.ADD"_k);
+  dialog.ScListBox1->Items()->Add("gone.ADD");  // went away meanwhile
+  // The window's own row of the movie is taken out: the restore brings it back.
+  w->movie_Grid->RemoveRows(2, 1);
+  ASSERT_EQ(Titles(*w), std::vector<AnsiString>{"있던 영화"_k});
+
+  dialog.ScButton1->Click();
+  EXPECT_EQ(Titles(*w), (std::vector<AnsiString>{"있던 영화"_k, "살아난 영화"_k}));
+  EXPECT_EQ(CatalogueCell(*w->movie_Grid, Cat::Director, 1), "");  // the edit without a title touched nothing
+  EXPECT_EQ(CatalogueCell(*w->movie_Grid, Cat::Director, 2), "감독"_k);
+  EXPECT_EQ(dialog.SkippedLabel->Caption(), "읽을 수 없는 항목 5개는 건너뛰었습니다."_k);
+  EXPECT_EQ(dialog.ProgressBar1->Position(), 1);
+}
+
+TEST_F(JournalTest, ARestoreWithEveryEntryReadableSaysNothingOfSkipping) {
+  TFormMain* w = OpenWindow();
+  SaveNew(*w, "r.VDM");
+  w->WriteAutoSaveEntry(AddMovie(*w, "하나"_k), true);
+  TFormBakDir dialog(nullptr, w->movie_Grid);
+  dialog.JournalFolder = w->JournalFolder();
+  dialog.ScListBox1->Items()->Add("하나.ADD"_k);
+  dialog.ScButton1->Click();
+  EXPECT_EQ(dialog.SkippedLabel->Caption(), "");
+  EXPECT_EQ(dialog.ProgressBar1->Position(), 1);
+}
