@@ -241,7 +241,7 @@ void THTTPGetThread::Execute() {
   } else {
     success_ = readed_ > 0;
   }
-  if (!success_) errorText_ = "the reply is not whole";
+  if (!success_) errorText_ = toFile_ ? "the reply is not whole" : "the reply is empty";
 }
 
 bool THTTPGetThread::AcceptHead(const THttpReplyHead& head) {

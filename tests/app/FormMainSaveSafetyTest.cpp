@@ -3,13 +3,13 @@
 // left beside the catalogue goes with the next save.
 #include <gtest/gtest.h>
 #include <sys/mount.h>
-#include <sys/stat.h>
 
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 
 #include "tests/app/FormMainTestSupport.h"
+#include "tests/net/NetTestSupport.h"
 
 namespace {
 
@@ -45,13 +45,10 @@ std::vector<std::string> Names(const AnsiString& folder) {
   return names;
 }
 
-// Makes the file look as if nothing wrote it for the given time.
-void AgeFile(const AnsiString& name, int seconds) {
-  struct timespec times[2];
-  ::clock_gettime(CLOCK_REALTIME, &times[0]);
-  times[0].tv_sec -= seconds;
-  times[1] = times[0];
-  ASSERT_EQ(::utimensat(AT_FDCWD, SysFileName(name).c_str(), times, 0), 0);
+// Saves the window's catalogue under a new name, as the save dialog does.
+void SaveAs(TFormMain& w, const AnsiString& file) {
+  TDialogFakes::QueueFileName(file);
+  ASSERT_TRUE(w.SaveDB("NewDB"));
 }
 
 }  // namespace
@@ -63,8 +60,7 @@ TEST_F(CatalogueWindowTest, ASaveOnAFullDiskKeepsTheFileAndItsBackupAndSaysTheDi
   const AnsiString file = folder + "/full.VDM", backup = ChangeFileExt(file, ".Bak");
   TFormMain* w = OpenWindow();
   AddMovie(*w, "첫판"_k);
-  TDialogFakes::QueueFileName(file);
-  ASSERT_TRUE(w->SaveDB("NewDB"));
+  SaveAs(*w, file);
   AddMovie(*w, "둘째판"_k);
   ASSERT_TRUE(w->SaveDB(file));
   const std::string fileBefore = ReadTextFile(file), backupBefore = ReadTextFile(backup);
@@ -93,8 +89,7 @@ TEST_F(CatalogueWindowTest, AFailedBackupStopsTheSaveAndLeavesNoTemporaryFile) {
   TFormMain* w = OpenWindow();
   const AnsiString folder = app_.Path() + "DB/", file = folder + "kept.VDM";
   AddMovie(*w, "원본"_k);
-  TDialogFakes::QueueFileName(file);
-  ASSERT_TRUE(w->SaveDB("NewDB"));
+  SaveAs(*w, file);
   const AnsiString before = ReadTextFile(file);
   AddMovie(*w, "새 영화"_k);
   ASSERT_TRUE(ForceDirectories(ChangeFileExt(file, ".Bak")));  // no backup can be made
@@ -117,19 +112,18 @@ TEST_F(CatalogueWindowTest, ASaveRemovesWhatKilledSavesLeftAndNothingElse) {
                                          "plan.~12-x.tmp", ".vidrena-copy-toolongname"};
   for (const std::string& name : stale) {
     WriteTextFile(folder + FromSysFileName(name), "partial catalogue");
-    AgeFile(folder + FromSysFileName(name), kTwoHours);
+    ASSERT_TRUE(AgeFile(folder + FromSysFileName(name), kTwoHours));
   }
   for (const std::string& name : kept) {
     WriteTextFile(folder + FromSysFileName(name), "someone's file");
-    if (name != "s.VDM.~51234567-2.tmp") AgeFile(folder + FromSysFileName(name), kTwoHours);
+    if (name != "s.VDM.~51234567-2.tmp") ASSERT_TRUE(AgeFile(folder + FromSysFileName(name), kTwoHours));
   }
   // A folder of a stale name is no file of ours.
   ASSERT_TRUE(ForceDirectories(folder + "d.VDM.~1-1.tmp"));
-  AgeFile(folder + "d.VDM.~1-1.tmp", kTwoHours);
+  ASSERT_TRUE(AgeFile(folder + "d.VDM.~1-1.tmp", kTwoHours));
 
   AddMovie(*w, "영화"_k);
-  TDialogFakes::QueueFileName(file);
-  ASSERT_TRUE(w->SaveDB("NewDB"));
+  SaveAs(*w, file);
 
   const std::vector<std::string> names = Names(folder);
   for (const std::string& name : stale)

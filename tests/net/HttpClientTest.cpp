@@ -1,12 +1,9 @@
 #include "platform/net/HttpClient.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <atomic>
 #include <chrono>
-#include <ctime>
 #include <thread>
 
 #include "platform/rtl/SysUtils.h"
@@ -83,8 +80,8 @@ TEST(HttpTransfer, AStalledReplyFailsAfterTheStallLimit) {
   auto start = Clock::now();
   Fetch f(r);
   EXPECT_FALSE(f.ok);
-  // The library judges the speed over a window of a few seconds.
-  EXPECT_LT(Clock::now() - start, std::chrono::seconds(8));
+  // At the end of the window, not seconds after it.
+  EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(2500));
 }
 
 TEST(HttpTransfer, CancelFromAnotherThreadEndsAWaitingTransferAtOnce) {
@@ -281,30 +278,18 @@ TEST(HttpTransfer, APortOutsideTheRangeIsRefusedBeforeConnecting) {
   EXPECT_EQ(server.RequestCount(), 0u);
 }
 
-namespace {
-
-void Age(const AnsiString& name, int seconds) {
-  struct timespec times[2];
-  ::clock_gettime(CLOCK_REALTIME, &times[0]);
-  times[0].tv_sec -= seconds;
-  times[1] = times[0];
-  ASSERT_EQ(::utimensat(AT_FDCWD, SysFileName(name).c_str(), times, 0), 0);
-}
-
-}  // namespace
-
 TEST(DownloadFile, ADownloadRemovesThePartFilesOfKilledDownloadsInItsFolder) {
   TTestFolder dir;
   const int kTwoHours = 2 * 60 * 60;
   for (const char* stale : {".포스터.jpg.A1B2C3.part", ".x.png.00ff00.part"}) {
     WriteFileBytes(dir.File(stale), "half a picture");
-    Age(dir.File(stale), kTwoHours);
+    ASSERT_TRUE(AgeFile(dir.File(stale), kTwoHours));
   }
   // Another download running now, and files that only look alike.
   WriteFileBytes(dir.File(".y.jpg.123ABC.part"), "running");
   for (const char* other : {"keep.part", ".z.jpg.GHIJKL.part", ".z.jpg.12345.part", "a.jpg.123456.part"}) {
     WriteFileBytes(dir.File(other), "someone's");
-    Age(dir.File(other), kTwoHours);
+    ASSERT_TRUE(AgeFile(dir.File(other), kTwoHours));
   }
   TDownloadFile file(dir.File("new.jpg"));
   ASSERT_TRUE(file.Ok());

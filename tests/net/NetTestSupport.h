@@ -2,12 +2,15 @@
 #pragma once
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -41,6 +44,16 @@ inline std::string ReadFileBytes(const AnsiString& name) {
 
 inline void WriteFileBytes(const AnsiString& name, const std::string& bytes) {
   std::ofstream(SysFileName(name), std::ios::binary) << bytes;
+}
+
+// Makes the file look as if nothing had written to it for the given time;
+// false when the time cannot be set.
+inline bool AgeFile(const AnsiString& name, int seconds) {
+  struct timespec times[2];
+  ::clock_gettime(CLOCK_REALTIME, &times[0]);
+  times[0].tv_sec -= seconds;
+  times[1] = times[0];
+  return ::utimensat(AT_FDCWD, SysFileName(name).c_str(), times, 0) == 0;
 }
 
 // A port nothing listens on.
