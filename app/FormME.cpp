@@ -171,6 +171,9 @@ TFormME::TFormME(TComponent* owner) : TForm(owner) {
   BuildSimilarPanel();
   PageControl1->SetActivePageIndex(0);
   OnShow = [this](TObject* s) { FormShow(s); };
+  OnCloseQuery = [this](TObject*, bool& canClose) {
+    canClose = Tag() == 99 || closeAnswered_ || AskDropChanges();
+  };
 }
 
 TFormME::~TFormME() {
@@ -468,6 +471,31 @@ void TFormME::FormShow(TObject*) {
     ShowPoster(NoImage());
   }
   SetActiveControl(View_0);
+  closeAnswered_ = false;
+  shownState_ = EditedState();
+}
+
+std::vector<AnsiString> TFormME::EditedState() const {
+  std::vector<AnsiString> state;
+  for (const TControl* view : views_)
+    if (view) state.push_back(view->Text());
+  state.push_back(View_16->Items()->Text());
+  state.push_back(IntToStr(FileGrid->RowCount()));
+  for (int r = FileGrid->FixedRows(); r < FileGrid->RowCount(); ++r)
+    for (int c = 0; c < FileGrid->ColCount(); ++c) state.push_back(FileGrid->Cells(c, r));
+  return state;
+}
+
+bool TFormME::Changed() const { return EditedState() != shownState_; }
+
+bool TFormME::AskDropChanges() {
+  if (!Changed()) return true;
+  const int answer =
+      MessageDlg("영화정보가 변경 되었습니다\r변경된 내용을 저장 하시겠습니까?"_k, mtConfirmation, mbYesNoCancel);
+  if (answer == mrCancel) return false;
+  closeAnswered_ = true;
+  if (answer == mrYes) SaveButtonClick(SaveButton);
+  return true;
 }
 
 void TFormME::SaveButtonClick(TObject*) {
@@ -481,6 +509,8 @@ void TFormME::SaveButtonClick(TObject*) {
 }
 
 void TFormME::CnsButtonClick(TObject*) {
+  if (!AskDropChanges()) return;
+  if (Tag() == 99) return;  // the answer was to save
   SetTag(0);
   SetModalResult(mrCancel);
 }

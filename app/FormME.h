@@ -150,6 +150,13 @@ class TFormME : public TForm {
   void FormShow(TObject* sender);
   void SaveButtonClick(TObject* sender);
   void CnsButtonClick(TObject* sender);
+  // Closing without saving (Escape, "취소", the window's close box): when
+  // anything was changed since the editor was shown, asks first; Yes saves,
+  // No drops the changes, Cancel goes on editing. True when it may close.
+  bool AskDropChanges();
+  // Whether any field, the poster list or the file table differs from what
+  // the editor was shown with.
+  bool Changed() const;
   void View_20Click(TObject* sender);
   void View_36Click(TObject* sender);
   void View_11Change(TObject* sender);
@@ -213,6 +220,9 @@ class TFormME : public TForm {
   // no file shows noimage.jpg.
   void StartPoster(const TPosterDownload& poster);
   void BuildSearchButton(int left, int top);
+  std::vector<AnsiString> EditedState() const;
   std::array<TControl*, 42> views_{};
+  std::vector<AnsiString> shownState_;
+  bool closeAnswered_ = false;
   AnsiString shownPosterFile_;
 };

@@ -235,7 +235,7 @@ void TFormMain::BuildSearchBar() {
   ComboFindValue->OnKeyDown = [this](TObject*, Word& key, TShiftState) {
     if (key == VK_RETURN) {
       key = 0;
-      FindButton->Click();
+      ComboFindValueEnter();
     }
   };
   FindButton = MakeButton(ScPanel3, "검색"_k, 432, 4, 80, 26, [this](TObject* s) { FindButtonClick(s); });
@@ -361,10 +361,27 @@ void TFormMain::WireGrid() {
   movie_Grid->OnSelectCell = [this](TObject*, int col, int row, bool&) {
     if (row > 0 && !Busy()) ShowMovieDetails(row);
   };
+  // The title is the fixed column: a click on it makes its movie current,
+  // as a click on any other of its cells does.
+  movie_Grid->OnClickCell = [this](TObject*, int row, int col) {
+    TExColumnGrid& grid = *movie_Grid;
+    if (Busy() || col >= grid.FixedCols() || row < grid.FixedRows() || row >= grid.RowCount()) return;
+    if (row != grid.Row()) grid.SetRow(row);
+    else if (row != detailRow_) ShowMovieDetails(row);
+  };
   // Typing in the grid's editor (the folder column) changes the catalogue.
   movie_Grid->OnSetEditText = [this](TObject*, int, int, const AnsiString&) { DBModified = true; };
   movie_Grid->OnFilterProgress = [this](TObject*, SmallInt progress) { ScProgressBar1->SetPosition(progress); };
   movie_Grid->OnCanSort = [this](TObject* s, int col, bool& doSort) { movie_GridCanSort(s, col, doSort); };
+  // A sort, or a group opened or closed, can put another movie on the
+  // current row.
+  movie_Grid->OnClickSort = [this](TObject*, int) { ViewChanged(); };
+  movie_Grid->OnExpandNode = [this](TObject*, int, int) {
+    if (!Busy()) ViewChanged();
+  };
+  movie_Grid->OnContractNode = [this](TObject*, int, int) {
+    if (!Busy()) ViewChanged();
+  };
   movie_Grid->OnFilterSelect = [this](TObject*, int col, int itemIndex, const AnsiString& name, AnsiString&) {
     TGridColumnItem* item = col >= 0 && col < movie_Grid->Columns()->Count() ? movie_Grid->Columns()->Items(col)
                                                                               : nullptr;
@@ -421,6 +438,12 @@ void TFormMain::FormCreate(TObject*) {
 
 void TFormMain::LoadIniSetup() {
   GridLook = ::LoadIniSetup(IniSetupFileName(AppDir), IniSetup, *movie_Grid);
+  // A text too long for its cell shows whole in a hint over the cell.
+  for (TExColumnGrid* grid : {movie_Grid, FileGrid}) {
+    grid->SetShowHint(GridLook.HintShowLargeText);
+    grid->SetHintShowCells(GridLook.HintShowLargeText);
+    grid->SetHintShowLargeText(GridLook.HintShowLargeText);
+  }
   LoadColumnView();
 }
 
@@ -447,7 +470,7 @@ void TFormMain::FormShow(TObject*) {
     LoadDB(IniSetup.DBFile);
   } else {
     ApplyColumnVisibility();
-    ShowMovieDetails(1);
+    ShowFirstMovie();
   }
   FormResize(this);
 }
@@ -517,6 +540,9 @@ void TFormMain::SetMinimumSize() {
 }
 
 void TFormMain::FormResize(TObject*) {
+  // A resize can move the current row (the grid keeps its last page full):
+  // the pane follows it.
+  if (movie_Grid->Row() != detailRow_ && !Busy()) ViewChanged();
   if (TCustomEdit* director = View[2]) director->SetWidth(std::max(director->Width(), 149));
   // Right-anchored parts follow the window.
   int right = ClientWidth();
@@ -564,6 +590,40 @@ TFormMain::TBusyScope::~TBusyScope() {
 
 void TFormMain::UpdateCaption() { SetCaption("Vidrena - " + CurrentDBFile); }
 
-void TFormMain::UpdateMovieCount() {
-  MovieRow->SetCaption("전체 : "_k + IntToStr(movie_Grid->RowCount() - 1) + " 편"_k);
+int TFormMain::MovieCount() const {
+  TExColumnGrid& grid = *movie_Grid;
+  const int shownRows = grid.RowCount() - kFirstMovieRow;
+  int movies = 0;
+  if (!grid.FilterActive()) {
+    // Rows hidden in closed groups are movies too, the group rows are not.
+    movies = shownRows + grid.HiddenRowCount() - grid.NodeCount();
+  } else {
+    // A search counts what it shows: the movie rows, and the movies of the
+    // closed groups it shows.
+    for (int r = kFirstMovieRow; r < grid.RowCount(); ++r) {
+      if (!grid.IsNodeRow(r)) ++movies;
+      else if (grid.IsNodeCollapsed(r)) movies += std::max(grid.GetNodeSpan(r) - 1, 0);
+    }
+  }
+  // The one empty row of a new catalogue waits for the first movie.
+  if (movies == 1 && shownRows == 1 && grid.HiddenRowCount() == 0 && CatalogueCell(grid, Cat::Title, kFirstMovieRow).empty())
+    movies = 0;
+  return std::max(movies, 0);
+}
+
+void TFormMain::UpdateMovieCount() { MovieRow->SetCaption("전체 : "_k + IntToStr(MovieCount()) + " 편"_k); }
+
+void TFormMain::ShowFirstMovie() {
+  TExColumnGrid& grid = *movie_Grid;
+  if (grid.RowCount() > grid.FixedRows() && grid.Row() != grid.FixedRows()) grid.SetRow(grid.FixedRows());
+  ViewChanged();
+}
+
+void TFormMain::ViewChanged() {
+  TExColumnGrid& grid = *movie_Grid;
+  const int row = grid.Row();
+  detailRow_ = -1;
+  if (row >= kFirstMovieRow && row < grid.RowCount() && !grid.IsNodeRow(row)) ShowMovieDetails(row);
+  else ClearMovieDetails();
+  UpdateMovieCount();
 }

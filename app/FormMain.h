@@ -51,6 +51,9 @@ class TFormME;
 
 class TFormMain : public TForm {
  public:
+  // Row 0 is the header, also when a search shows no movie and the grid has
+  // no fixed rows left: movies start at row 1.
+  static constexpr int kFirstMovieRow = 1;
   explicit TFormMain(TComponent* owner);
   ~TFormMain() override;
 
@@ -194,7 +197,15 @@ class TFormMain : public TForm {
   bool AskSaveChanges();
   // "Vidrena - " + CurrentDBFile.
   void UpdateCaption();
+  // "전체 : N 편": the movies the grid holds, or those a search shows; the
+  // empty row of a new catalogue is no movie.
   void UpdateMovieCount();
+  int MovieCount() const;
+  // After the rows shown changed (search, filter, grouping, delete, size):
+  // the detail pane and the status bar follow the current row again.
+  void ViewChanged();
+  // Row 1 current (load, new, backup), shown in the pane and counted.
+  void ShowFirstMovie();
 
   // ---- busy texts: shown over the grid; messages are pumped without user
   // input, and every user action is refused while Busy. A TBusyScope spans
@@ -223,6 +234,8 @@ class TFormMain : public TForm {
 
   // ---- details
   void ShowMovieDetails(int row);
+  // The pane when the current row is no movie: empty, nothing to edit.
+  void ClearMovieDetails();
   void ShowPosterImage(const AnsiString& path);
   void BtnPosterNextClick(TObject* sender);
   void BtnPosterPrevClick(TObject* sender);
@@ -241,6 +254,11 @@ class TFormMain : public TForm {
   // ---- search, sort, group
   static AnsiString ConditionText(const AnsiString& value);
   void FindButtonClick(TObject* sender);
+  // Enter in ComboFindValue.
+  void ComboFindValueEnter();
+  // One search condition on the column of that header; value is what the
+  // column's filter list offers again.
+  void RunSearch(const AnsiString& header, const AnsiString& value, const AnsiString& condition);
   void ComboFindChange(TObject* sender);
   void QuickFilter(int comboFindIndex);
   void movie_GridFilterSelect(int col, const AnsiString& value);

@@ -136,6 +136,8 @@ void TFormMain::BuildDetailPane() {
   FileGrid->SetRowCount(2);
   FileGrid->SetFixedRows(1);
   FileGrid->SetFixedCols(0);
+  // Without fixed columns the first one scrolls: it starts in view.
+  FileGrid->SetLeftCol(0);
   FileGrid->SetDefaultRowHeight(20);
   for (int c = 0; c < kFileColumnCount; ++c) {
     TGridColumnItem* item = FileGrid->Columns()->Items(c);
@@ -203,7 +205,7 @@ void TFormMain::ShowPosterImage(const AnsiString& path) {
 
 void TFormMain::ShowMovieDetails(int row) {
   TExColumnGrid& grid = *movie_Grid;
-  if (row < grid.FixedRows() || row >= grid.RowCount() || grid.IsNodeRow(row)) return;
+  if (row < kFirstMovieRow || row >= grid.RowCount() || grid.IsNodeRow(row)) return;
   detailRow_ = row;
   BtnMovieEdit->SetEnabled(true);
   auto cell = [&](const AnsiString& header) { return CatalogueCell(grid, header, row); };
@@ -246,6 +248,24 @@ void TFormMain::ShowMovieDetails(int row) {
   const AnsiString lent = cell(Cat::Lent) == Cat::LentOut ? Cat::LentOut : Cat::LentKept;
   View_36->SetCaption(lent);
   View_36_2->SetCaption(lent);
+}
+
+void TFormMain::ClearMovieDetails() {
+  detailRow_ = -1;
+  BtnMovieEdit->SetEnabled(false);
+  for (TCustomEdit* view : View)
+    if (view) view->SetText("");
+  View_16->Items()->Clear();
+  posterIndex_ = 0;
+  imgposter->SetTag(0);
+  BtnPosterNext->SetVisible(false);
+  BtnPosterPrev->SetVisible(false);
+  ShowPosterImage(PosterPath(AnsiString()));
+  for (TScPanel* caption : {View_17_2, View_20, View_20_2, View_36, View_36_2}) caption->SetCaption("");
+  FileGrid->BeginUpdate();
+  FileGrid->SetRowCount(2);
+  FileGrid->ClearRows(1, 1);
+  FileGrid->EndUpdate();
 }
 
 void TFormMain::BtnPosterNextClick(TObject*) {

@@ -55,9 +55,7 @@ bool TFormMain::LoadDB(const AnsiString& fileName) {
   ApplyColumnVisibility();
   ShowBusy("필드를 정렬중입니다."_k);
   HideBusy();
-  detailRow_ = -1;
-  ShowMovieDetails(1);
-  UpdateMovieCount();
+  ShowFirstMovie();
   return true;
 }
 
@@ -157,9 +155,7 @@ void TFormMain::btnNEWDBClick(TObject*) {
   CurrentDBFile = kNewDB;
   UpdateCaption();
   DBModified = false;
-  detailRow_ = -1;
-  ShowMovieDetails(1);
-  UpdateMovieCount();
+  ShowFirstMovie();
 }
 
 void TFormMain::btnOpenDBClick(TObject*) {
@@ -203,9 +199,7 @@ void TFormMain::BtnReBakClick(TObject*) {
   ApplyColumnVisibility();
   // The grid now holds the backup, not the file: saving must be offered.
   DBModified = true;
-  detailRow_ = -1;
-  ShowMovieDetails(1);
-  UpdateMovieCount();
+  ShowFirstMovie();
 }
 
 void TFormMain::FormCloseQuery(TObject*, bool& canClose) {

@@ -66,7 +66,7 @@ std::vector<int> TFormMain::OperationRows() {
   // Hidden rows (a search, a collapsed group) are out of the display rows
   // walked here: an operation never reaches a movie the user cannot see.
   const bool persistent = grid.MouseActions()->RowSelectPersistent();
-  for (int r = grid.FixedRows(); r < grid.RowCount(); ++r) {
+  for (int r = kFirstMovieRow; r < grid.RowCount(); ++r) {
     if (grid.IsNodeRow(r)) continue;
     const int flag = persistent ? grid.RealRowIndex(r) : r;
     if (flag >= 0 && grid.IsRowSelected(flag)) rows.push_back(r);
@@ -74,7 +74,7 @@ std::vector<int> TFormMain::OperationRows() {
   if (rows.size() >= 2) return rows;
   rows.clear();
   const int current = grid.Row();
-  if (current >= grid.FixedRows() && current < grid.RowCount() && !grid.IsNodeRow(current)) rows.push_back(current);
+  if (current >= kFirstMovieRow && current < grid.RowCount() && !grid.IsNodeRow(current)) rows.push_back(current);
   return rows;
 }
 
@@ -230,7 +230,7 @@ void TFormMain::BtnMovieAddClick(TObject*) {
 void TFormMain::BtnMovieEditClick(TObject*) {
   if (Busy()) return;
   const int row = movie_Grid->Row();
-  if (row < movie_Grid->FixedRows() || row >= movie_Grid->RowCount() || movie_Grid->IsNodeRow(row)) return;
+  if (row < kFirstMovieRow || row >= movie_Grid->RowCount() || movie_Grid->IsNodeRow(row)) return;
   RunMovieEditor(row);
 }
 
@@ -261,9 +261,11 @@ void TFormMain::BtnMovieDelClick(TObject*) {
       grid.RemoveRows(r, 1);
   }
   grid.EndUpdate();
-  UpdateMovieCount();
-  detailRow_ = -1;
-  ShowMovieDetails(std::min(rows.front(), grid.RowCount() - 1));
+  // The movie after the deleted ones becomes current, or the one before
+  // them at the end; with none left the pane empties.
+  const int next = std::min(rows.front(), grid.RowCount() - 1);
+  if (next >= kFirstMovieRow && next != grid.Row()) grid.SetRow(next);
+  ViewChanged();
 }
 
 namespace {

@@ -13,18 +13,22 @@ namespace {
 const AnsiString kSearch = "검색"_k;
 const AnsiString kSearchCancel = "검색취소"_k;
 
-// ComboFind's quick-filter items and what each searches.
+// ComboFind's quick-filter items and what each searches. The watched
+// filters follow the rule the row colours and the detail pane use: a movie
+// is watched when its state is exactly "본영화", and every other movie
+// (an empty state included) is unwatched. "=" asks for the whole text.
 struct TQuickFilter {
   int Index;
   const AnsiString* Column;
-  AnsiString Value;
+  AnsiString Value;      // what the search box shows
+  AnsiString Condition;  // what the grid matches
 };
 const std::vector<TQuickFilter>& QuickFilters() {
   static const std::vector<TQuickFilter> filters = {
-      {4, &Cat::Lent, "빌려줬음"_k},
-      {5, &Cat::Lent, "!빌려줬음"_k},
-      {6, &Cat::Watched, "!안본영화"_k},
-      {7, &Cat::Watched, "안본영화"_k},
+      {4, &Cat::Lent, "빌려줬음"_k, "*빌려줬음*"_k},
+      {5, &Cat::Lent, "!빌려줬음"_k, "!빌려줬음"_k},
+      {6, &Cat::Watched, "본영화"_k, "="_k + Cat::WatchedYes},
+      {7, &Cat::Watched, "!본영화"_k, "!"_k + Cat::WatchedYes},
   };
   return filters;
 }
@@ -87,22 +91,36 @@ void TFormMain::FindButtonClick(TObject*) {
     movie_Grid->SetFilterActive(false);
     KeepFilterMarkOn(nullptr);
     FindButton->SetCaption(kSearch);
+    ViewChanged();
     return;
   }
   const AnsiString value = ComboFindValue->Text();
   if (value.empty()) return;
-  TGridColumnItem* item = movie_Grid->ColumnByName(SearchColumnOf(ComboFind->Text()));
+  RunSearch(SearchColumnOf(ComboFind->Text()), value, ConditionText(value));
+}
+
+void TFormMain::ComboFindValueEnter() {
+  if (Busy()) return;
+  // Enter searches for what the box holds now: a search already on makes
+  // way for it instead of only ending.
+  if (FindButton->Caption() == kSearchCancel && !ComboFindValue->Text().empty()) FindButtonClick(FindButton);
+  FindButtonClick(FindButton);
+}
+
+void TFormMain::RunSearch(const AnsiString& column, const AnsiString& value, const AnsiString& condition) {
+  TGridColumnItem* item = movie_Grid->ColumnByName(column);
   if (!item) return;  // an item that names no column
   if (movie_Grid->FilterActive()) movie_Grid->SetFilterActive(false);
   movie_Grid->Filter()->Clear();
   TFilterData* f = movie_Grid->Filter()->Add();
-  f->SetCondition(ConditionText(value));
+  f->SetCondition(condition);
   f->SetColumn(static_cast<SmallInt>(item->Index()));
   // The header shows the filter mark; its drop-down offers earlier values.
   KeepFilterMarkOn(item);
   item->Filter()->Add(value);
   movie_Grid->SetFilterActive(true);
   FindButton->SetCaption(kSearchCancel);
+  ViewChanged();
 }
 
 void TFormMain::ComboFindChange(TObject*) {
@@ -115,7 +133,9 @@ void TFormMain::ComboFindChange(TObject*) {
       movie_Grid->SetFilterActive(false);
       FindButton->SetCaption(kSearch);
     }
-    FindButtonClick(FindButton);
+    if (Busy()) return;
+    unplacedSearch_.clear();
+    RunSearch(*q.Column, q.Value, q.Condition);
     return;
   }
 }
@@ -138,6 +158,7 @@ void TFormMain::movie_GridFilterSelect(int col, const AnsiString& value) {
   movie_Grid->SetFilterActive(true);
   FindButton->SetCaption(kSearchCancel);
   ComboFindValue->SetText(value);
+  ViewChanged();
 }
 
 void TFormMain::KeepFilterMarkOn(TGridColumnItem* searched) {
@@ -195,6 +216,7 @@ void TFormMain::SortComboChange(TObject*) {
     grid.SortSettings()->SetColumn(-1);
   }
   grid.Invalidate();
+  ViewChanged();
 }
 
 void TFormMain::movie_GridCanSort(TObject*, int, bool& doSort) { doSort = !GridGrouped && !Busy(); }
@@ -222,6 +244,7 @@ void TFormMain::GroupComboChange(TObject*) {
   movie_Grid->EndUpdate();
   ResumeSearch(search);
   ApplyColumnVisibility();
+  ViewChanged();
 }
 
 void TFormMain::GroupCatalog(int col) {
@@ -243,6 +266,9 @@ void TFormMain::GroupCatalog(int col) {
   grid.CollapseAllNodes();
   EachNodeRow([&](int r) { grid.MergeCells(1, r, grid.ColCount() - 1, 1); });
   GroupCombo->Items()->SetStrings(0, "따로따로"_k);
+  // The groups are in the grouped column's order, which ungrouping keeps:
+  // the sort list names no order it does not show.
+  SortCombo->SetItemIndex(0);
   groupedColumn_ = col;
   GridGrouped = true;
 }

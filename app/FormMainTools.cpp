@@ -92,5 +92,5 @@ void TFormMain::MergeClick(TObject*) {
     form->ShowModal();
     if (form->ScButton1->Tag() == 1) DBModified = true;
   });
-  UpdateMovieCount();
+  ViewChanged();
 }

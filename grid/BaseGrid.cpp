@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <climits>
 #include <utility>
+#include <vector>
 
 #include "grid/ExUtil.h"
 #include "platform/rtl/Cp949.h"
@@ -70,6 +71,7 @@ void TCellProperties::Assign(const TPersistent* source) {
   editor_ = src->editor_;
   vAlignment_ = src->vAlignment_;
   SetWordWrap(src->wordWrap_);
+  nodeLevel_ = src->nodeLevel_;
   control_ = src->control_;
 }
 
@@ -201,7 +203,7 @@ void TBaseGrid::DetachRowCells(int row) {
 void TBaseGrid::DeleteRow(int row) {
   if (row >= 0 && row < RowCount()) {
     for (int c = 0; c < ColCount(); ++c)
-      if (IsMergedCell(c, row)) SplitCells(c, row);
+      if (IsMergedCell(c, row)) TearSpan(c, row);
     FreeCellProperties(0, row, StoreColCount() - 1, row);
   }
   TStringGrid::DeleteRow(row);
@@ -210,7 +212,7 @@ void TBaseGrid::DeleteRow(int row) {
 void TBaseGrid::DeleteColumn(int col) {
   if (col >= 0 && col < ColCount()) {
     for (int r = 0; r < RowCount(); ++r)
-      if (IsMergedCell(col, r)) SplitCells(col, r);
+      if (IsMergedCell(col, r)) TearSpan(col, r);
     FreeCellProperties(col, 0, col, RowCount() - 1);
   }
   TStringGrid::DeleteColumn(col);
@@ -233,7 +235,7 @@ void TBaseGrid::SplitTallSpansIn(int r1, int r2) {
     // Most rows hold no properties at all; the kept columns live apart.
     const int first = RowHasObjects(r) ? 0 : ColCount();
     for (int c = first; c < StoreColCount(); ++c)
-      if (HasCellProperties(c, r) && IsYMergedCell(c, r)) SplitCells(c, r);
+      if (HasCellProperties(c, r) && IsYMergedCell(c, r)) TearSpan(c, r);
   }
 }
 
@@ -243,7 +245,7 @@ void TBaseGrid::SplitWideSpansIn(int c1, int c2) {
   for (int r = 0; r < RowCount(); ++r) {
     const bool stored = RowHasObjects(r);
     for (int c = c1; c <= c2; ++c)
-      if ((stored || c >= ColCount()) && HasCellProperties(c, r) && IsXMergedCell(c, r)) SplitCells(c, r);
+      if ((stored || c >= ColCount()) && HasCellProperties(c, r) && IsXMergedCell(c, r)) TearSpan(c, r);
   }
 }
 
@@ -562,6 +564,23 @@ void TBaseGrid::SplitCells(int col, int row) {
       props->SetCellSpanY(-1);
     }
   }
+}
+
+void TBaseGrid::TearSpan(int col, int row) {
+  const TPoint base = BaseCellOf(col, row);
+  const TCellProperties* baseProps = FindCellProperties(base.X, base.Y);
+  if (!baseProps) return;
+  const int lastCol = std::min(base.X + std::max(baseProps->CellSpanX(), 0), ColCount() - 1);
+  const int lastRow = std::min(base.Y + std::max(baseProps->CellSpanY(), 0), RowCount() - 1);
+  // The cells of this span only, found before the split forgets them.
+  std::vector<TPoint> covered;
+  for (int r = base.Y; r <= lastRow; ++r)
+    for (int c = base.X; c <= lastCol; ++c)
+      if ((c != base.X || r != base.Y) && !IsBaseCellAt(c, r) && BaseCellOf(c, r) == base) covered.push_back({c, r});
+  SplitCells(base.X, base.Y);
+  const AnsiString text = RawCells(base.X, base.Y);
+  for (const TPoint& cell : covered)
+    if (RawCells(cell.X, cell.Y) != text) SetRawCells(cell.X, cell.Y, AnsiString(text));
 }
 
 namespace {

@@ -114,6 +114,10 @@ class TCellProperties : public TPersistent {
   void SetReadOnly(bool v) { readOnly_ = v; }
   TControl* Control() const { return control_; }
   void SetControl(TControl* v) { control_ = v; }
+  // The node level a file gave a cell outside column 0. A row's own level
+  // lives with the row; this one is only kept so that the file gets it back.
+  int NodeLevel() const { return nodeLevel_; }
+  void SetNodeLevel(int v) { nodeLevel_ = v; }
 
   // Copies the looks, the span and the owner cell; the grid, CellObject and
   // the cell graphic stay. The gradient end colour is copied too, so that a
@@ -147,6 +151,7 @@ class TCellProperties : public TPersistent {
   TEditorType editor_ = edNormal;
   AnsiString fontName_;
   bool readOnly_ = false;
+  int nodeLevel_ = 0;
   TControl* control_ = nullptr;
 };
 
@@ -257,6 +262,10 @@ class TBaseGrid : public TStringGrid {
   // so that no cell is left pointing at a base cell that is no longer one.
   virtual void MergeCells(int col, int row, int spanX, int spanY);
   virtual void SplitCells(int col, int row);
+  // Splits the span of (col, row) because lines are about to move apart or
+  // go: every cell it covered keeps the text it showed, the base cell's,
+  // so no row loses a value that one merged cell stood for.
+  void TearSpan(int col, int row);
   TPoint BaseCellOf(int col, int row) const;
   bool IsBaseCellAt(int col, int row) const;
   bool IsMergedCell(int col, int row) const;

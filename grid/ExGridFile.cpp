@@ -108,8 +108,10 @@ void WriteCellsToStream(TExStringGrid& grid, int c1, int r1, int c2, int r2, TSt
   const TCellProperties plainProps(&grid, 0, 0);
   for (int r = r1; r <= r2; ++r) {
     for (int c = c1; c <= c2; ++c) {
-      const int level = c == 0 ? grid.NodeLevelOf(r) : 0;
       const TCellProperties* cellProps = grid.FindCellProperties(c, r);
+      // Column 0 carries the row's level; any other cell gives back the
+      // level its file gave it.
+      const int level = c == 0 ? grid.NodeLevelOf(r) : cellProps ? cellProps->NodeLevel() : 0;
       if (!cellProps && level != 0) cellProps = &plainProps;
       std::string_view text;
       if (storedIsShown && !cellProps) {
@@ -297,6 +299,9 @@ void ApplyProperties(TCellProperties& p, const TCellPropertiesIO& io, int col, i
   p.SetEditor(static_cast<TEditorType>(io.Editor));
   p.SetVAlignment(static_cast<TVAlignment>(io.VAlignment));
   p.SetWordWrap(io.WordWrap);
+  // Column 0's level is the row's (kept as the row's tag); others are kept
+  // with the cell only to be written back.
+  p.SetNodeLevel(col == 0 ? 0 : io.NodeLevel);
   p.SetControl(nullptr);
 }
 

@@ -1009,7 +1009,12 @@ bool TExStringGrid::DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mouse
   } else {
     const int target = std::clamp(Row() - notches * step, fixedRows, LastDataRow());
     const int col = std::clamp(Col(), TBaseGrid::FixedCols(), std::max(ColCount() - 1, 0));
-    if (target != Row() || col != Col()) FocusCell(col, target, true);
+    if (target != Row() || col != Col()) {
+      FocusCell(col, target, true);
+      // The row marks follow the current row as they do for the keys: the
+      // row left must not stay highlighted.
+      SyncDisjunctMarks({});
+    }
   }
   if (Options().contains(goRowSelect) && navigation_->KeepHorizScroll() && LeftCol() != left) SetLeftCol(left);
   return true;

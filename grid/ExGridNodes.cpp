@@ -340,7 +340,7 @@ int GroupTextColumn(int groupedCol) { return groupedCol == 1 ? 2 : 1; }
 // Dissolves the spans that reach across the edge above row.
 void SplitSpansAbove(TExStringGrid& grid, int row) {
   for (int c = 0; c < grid.RealColCount(); ++c)
-    if (!grid.IsBaseCellAt(c, row) && grid.BaseCellOf(c, row).Y < row) grid.SplitCells(c, row);
+    if (!grid.IsBaseCellAt(c, row) && grid.BaseCellOf(c, row).Y < row) grid.TearSpan(c, row);
 }
 
 // Every group becomes: a header row (a node over itself and its rows), the

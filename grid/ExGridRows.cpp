@@ -17,19 +17,19 @@
 void TExStringGrid::SplitSpansAcrossRow(int row) {
   if (row <= 0 || row >= RowCount()) return;
   for (int c = 0; c < RealColCount(); ++c)
-    if (!IsBaseCellAt(c, row) && BaseCellOf(c, row).Y < row) SplitCells(c, row);
+    if (!IsBaseCellAt(c, row) && BaseCellOf(c, row).Y < row) TearSpan(c, row);
 }
 
 void TExStringGrid::SplitSpansAcrossCol(int col) {
   if (col <= 0 || col >= RealColCount()) return;
   for (int r = 0; r < RowCount(); ++r)
-    if (!IsBaseCellAt(col, r) && BaseCellOf(col, r).X < col) SplitCells(col, r);
+    if (!IsBaseCellAt(col, r) && BaseCellOf(col, r).X < col) TearSpan(col, r);
 }
 
 void TExStringGrid::SplitSpansIn(int c1, int r1, int c2, int r2) {
   for (int r = r1; r <= r2; ++r)
     for (int c = c1; c <= c2; ++c)
-      if (IsMergedCell(c, r)) SplitCells(c, r);
+      if (IsMergedCell(c, r)) TearSpan(c, r);
 }
 
 // ------------------------------------------------------------- rows

@@ -565,7 +565,7 @@ void TExStringGrid::HeaderClickSort(int col, bool shift) {
   if (sortSettings_->AutoColumnMerge()) {
     for (int c = 0; c < RealColCount(); ++c)
       for (int r = 0; r < RowCount(); ++r)
-        if (IsMergedCell(c, r)) SplitCells(c, r);
+        if (IsMergedCell(c, r)) TearSpan(c, r);
   }
   const auto started = std::chrono::steady_clock::now();
   const bool initAscending = sortSettings_->InitSortDirection() == sdAscending;

@@ -584,3 +584,46 @@ TEST_F(EditorTest, FilledWindowsRenderWhole) {
   // The file names are in sight, not scrolled away.
   EXPECT_EQ(me.FileGrid->LeftCol(), 0);
 }
+
+// ---------------------------------------------------------------- closing
+
+TEST_F(EditorTest, EscapeOrClosingAfterChangesAsksAndWithoutChangesClosesAtOnce) {
+  TFormME& me = *editor_;
+  const AnsiString question = "영화정보가 변경 되었습니다\r변경된 내용을 저장 하시겠습니까?"_k;
+  auto escape = [](TFormME& e) {
+    e.View_1->SetFocus();
+    SimulateKey(e.View_1, VK_ESCAPE);
+  };
+  // Nothing changed: Escape closes without a question.
+  onEditor = escape;
+  EXPECT_EQ(me.ShowModal(), mrCancel);
+  EXPECT_TRUE(TDialogFakes::MessageBoxes().empty());
+
+  // A field typed into: Escape asks; Cancel keeps the editor open with the text.
+  bool stayed = false;
+  onEditor = [&](TFormME& e) {
+    e.View_1->SetText("The Host");
+    TDialogFakes::QueueAnswer(mrCancel);
+    escape(e);
+    stayed = e.ModalResult() == mrNone && e.View_1->Text() == "The Host";
+    // No: the change is dropped.
+    TDialogFakes::QueueAnswer(mrNo);
+    escape(e);
+  };
+  EXPECT_EQ(me.ShowModal(), mrCancel);
+  EXPECT_TRUE(stayed);
+  EXPECT_NE(me.Tag(), 99);
+  ASSERT_EQ(TDialogFakes::MessageBoxes().size(), 2u);
+  EXPECT_EQ(TDialogFakes::MessageBoxes()[0].Text, question);
+
+  // Yes saves; the close box asks as well, once.
+  TDialogFakes::Clear();
+  onEditor = [](TFormME& e) {
+    SimulateClick(e.View_20, 5, 5);  // watched state toggled
+    TDialogFakes::QueueAnswer(mrYes);
+    e.Close();
+  };
+  me.ShowModal();
+  EXPECT_EQ(me.Tag(), 99);
+  EXPECT_EQ(TDialogFakes::MessageBoxes().size(), 1u);
+}
