@@ -578,9 +578,11 @@ void TBaseGrid::TearSpan(int col, int row) {
     for (int c = base.X; c <= lastCol; ++c)
       if ((c != base.X || r != base.Y) && !IsBaseCellAt(c, r) && BaseCellOf(c, r) == base) covered.push_back({c, r});
   SplitCells(base.X, base.Y);
+  // A covered cell that still holds a text of its own (merged over after it
+  // was typed) shows that one again; the file never stores one.
   const AnsiString text = RawCells(base.X, base.Y);
   for (const TPoint& cell : covered)
-    if (RawCells(cell.X, cell.Y) != text) SetRawCells(cell.X, cell.Y, AnsiString(text));
+    if (RawCells(cell.X, cell.Y).empty()) SetRawCells(cell.X, cell.Y, AnsiString(text));
 }
 
 namespace {

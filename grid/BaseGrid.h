@@ -263,8 +263,9 @@ class TBaseGrid : public TStringGrid {
   virtual void MergeCells(int col, int row, int spanX, int spanY);
   virtual void SplitCells(int col, int row);
   // Splits the span of (col, row) because lines are about to move apart or
-  // go: every cell it covered keeps the text it showed, the base cell's,
-  // so no row loses a value that one merged cell stood for.
+  // go: every cell it covered without a text of its own keeps the text it
+  // showed, the base cell's, so no row loses a value that one merged cell
+  // stood for.
   void TearSpan(int col, int row);
   TPoint BaseCellOf(int col, int row) const;
   bool IsBaseCellAt(int col, int row) const;

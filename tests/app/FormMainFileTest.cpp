@@ -15,7 +15,7 @@ TEST_F(CatalogueWindowTest, AFreshStartShowsAnUnnamedEmptyCatalogue) {
   EXPECT_EQ(w->Caption(), "Vidrena - NewDB");
   EXPECT_EQ(w->CurrentDBFile, "NewDB");
   EXPECT_EQ(w->movie_Grid->RowCount(), 2);
-  EXPECT_EQ(w->MovieRow->Caption(), "전체 : 1 편"_k);
+  EXPECT_EQ(w->MovieRow->Caption(), "전체 : 0 편"_k);  // its one empty row is no movie
   EXPECT_EQ(w->AppDir + "/", app_.Path());
 }
 
@@ -61,7 +61,7 @@ TEST_F(CatalogueWindowTest, NewAddSaveAndOpenInAFreshWindowKeepsEveryColumnHidde
   EXPECT_TRUE(BoxTexts().empty());
 }
 
-TEST_F(CatalogueWindowTest, SaveUnderANewNameAlwaysAsksAndAnEmptyCatalogueCountsItsRow) {
+TEST_F(CatalogueWindowTest, SaveUnderANewNameAlwaysAsksAndAnEmptyCatalogueCountsNoMovie) {
   TFormMain* w = OpenWindow();
   const AnsiString a = app_.Path() + "DB/a.VDM", b = app_.Path() + "DB/b.VDM";
   TDialogFakes::QueueFileName(a);
@@ -71,7 +71,7 @@ TEST_F(CatalogueWindowTest, SaveUnderANewNameAlwaysAsksAndAnEmptyCatalogueCounts
   EXPECT_EQ(TDialogFakes::FileDialogs().size(), 2u);
   EXPECT_EQ(w->CurrentDBFile, b);
   EXPECT_TRUE(w->LoadDB(a));
-  EXPECT_EQ(w->MovieRow->Caption(), "전체 : 1 편"_k);
+  EXPECT_EQ(w->MovieRow->Caption(), "전체 : 0 편"_k);
 }
 
 TEST_F(CatalogueWindowTest, EveryAnswerOfTheSavePromptDoesWhatItSays) {

@@ -359,7 +359,7 @@ TEST_F(RecordsTest, DeleteMarkAndBatchEditActOnlyOnTheRowsTheUserSees) {
   EXPECT_EQ(BoxTexts().back(), "영화 : A3을(를) 삭제하시겠습니까?"_k);
   EXPECT_EQ(w->movie_Grid->RowCount(), 2);
   EXPECT_EQ(Titles(*w), std::vector<AnsiString>{""});
-  EXPECT_EQ(w->MovieRow->Caption(), "전체 : 1 편"_k);
+  EXPECT_EQ(w->MovieRow->Caption(), "전체 : 0 편"_k);
 
   // Batch edit wants two movies.
   w->ScBitBtn24->Click();
