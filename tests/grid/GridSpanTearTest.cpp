@@ -113,15 +113,8 @@ TEST(GridSpanTear, AnExplicitSplitLeavesTheCoveredCellsAsTheyWere) {
 // A file as another writer makes it: cells outside column 0 carry node
 // levels in their properties.
 std::string FileWithLevelsOnEveryColumn() {
-  TMemoryStream stream;
-  TGridStreamWriter writer(stream);
-  TGridPropIO props;
-  props.ColCount = 4;
-  props.RowCount = 3;
-  props.ColWidths = "64,64,64,64";
-  props.RowHeights = "24,24,24";
-  props.FullGrid = true;
-  writer.WriteProps(props);
+  TGridStreamWriter writer;
+  writer.WriteProps({4, 3, "64,64,64,64", "24,24,24", true, 0});
   TGridFileCellExtra extra;
   for (int r = 0; r < 3; ++r)
     for (int c = 0; c < 4; ++c) {
@@ -132,8 +125,7 @@ std::string FileWithLevelsOnEveryColumn() {
       extra.Properties.NodeLevel = c == 0 ? 0 : (r + c) % 3;
       writer.WriteCell(c, r, "t" + IntToStr(c) + IntToStr(r), &extra);
     }
-  writer.Flush();
-  return std::string(static_cast<const char*>(stream.Memory()), static_cast<std::size_t>(stream.Size()));
+  return writer.Bytes();
 }
 
 TEST(GridSpanTear, AFileOpenedAndSavedUnchangedKeepsTheLevelsOfEveryCell) {
