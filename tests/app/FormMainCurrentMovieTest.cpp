@@ -204,9 +204,8 @@ TEST_F(CurrentMovieTest, GroupingAndUngroupingKeepThePaneAndTheSortListTruthful)
   // The rows stand in the director order now: the sort list does not claim
   // the title order.
   const std::vector<AnsiString> shown = Shown(*w);
-  std::vector<AnsiString> sorted = shown;
-  std::sort(sorted.begin(), sorted.end());
-  if (shown != sorted) EXPECT_EQ(w->SortCombo->ItemIndex(), 0) << "the placeholder 정렬방법";
+  ASSERT_FALSE(std::is_sorted(shown.begin(), shown.end()));
+  EXPECT_EQ(w->SortCombo->ItemIndex(), 0) << "the placeholder 정렬방법";
 }
 
 TEST_F(CurrentMovieTest, ATextTooLongForItsCellShowsInAHint) {
