@@ -365,7 +365,7 @@ void TFormMain::WireGrid() {
   // as a click on any other of its cells does.
   movie_Grid->OnClickCell = [this](TObject*, int row, int col) {
     TExColumnGrid& grid = *movie_Grid;
-    if (Busy() || col >= grid.FixedCols() || row < grid.FixedRows() || row >= grid.RowCount()) return;
+    if (Busy() || col >= grid.FixedCols() || row < kFirstMovieRow || row >= grid.RowCount()) return;
     if (row != grid.Row()) grid.SetRow(row);
     else if (row != detailRow_) ShowMovieDetails(row);
   };
@@ -615,7 +615,7 @@ void TFormMain::UpdateMovieCount() { MovieRow->SetCaption("전체 : "_k + IntToS
 
 void TFormMain::ShowFirstMovie() {
   TExColumnGrid& grid = *movie_Grid;
-  if (grid.RowCount() > grid.FixedRows() && grid.Row() != grid.FixedRows()) grid.SetRow(grid.FixedRows());
+  if (grid.RowCount() > kFirstMovieRow && grid.Row() != kFirstMovieRow) grid.SetRow(kFirstMovieRow);
   ViewChanged();
 }
 
