@@ -1252,6 +1252,8 @@ class TExStringGrid : public TBaseGrid {
   void CheckColIndex(int col) const;
   // The flag of a display row: its real index with RowSelectPersistent.
   int SelectFlagRow(int row) const;
+  // Under DisjunctRowSelect the marks travel with rows a sort moves.
+  void ExchangeRowSelectFlags(int row1, int row2);
   void CloseEditor();
 
   std::vector<char> colHidden_;      // by real column; missing entries are shown

@@ -231,7 +231,10 @@ struct TExStringGrid::TSortFrame {
     // The pivot shares the objects of the row it was copied from: the
     // scratch rows let go of them without freeing.
     for (int r = realRows; r < realRows + 3; ++r) g.DetachRowCells(r);
-    if (g.Row() != oldRow && oldRow < realRows) g.SetRow(oldRow);
+    // With MoveRowOnSort the cursor stays on the data it was on, which the
+    // swaps carried to the remembered row; otherwise it keeps its index.
+    const int target = g.navigation_->MoveRowOnSort() ? g.rememberedRow_ : oldRow;
+    if (g.Row() != target && target >= 0 && target < realRows) g.SetRow(target);
     if (hidden) g.TBaseGrid::SetColCount(g.ColCount() - hidden);
     g.SetColWidths(g.ColCount() - 1, lastWidth);
     g.SetRowCount(realRows);
@@ -451,7 +454,9 @@ void TExStringGrid::SortOnColumn() {
     QuickSortRows(col, frame.FirstRow(), frame.LastRow());
     oldRow = frame.oldRow;
   }
-  if (OnRowUpdate) OnRowUpdate(this, oldRow, Row());
+  // A cursor that kept its index now stands on other data; one that moved
+  // with its row shows what it showed before.
+  if (OnRowUpdate && !navigation_->MoveRowOnSort()) OnRowUpdate(this, oldRow, Row());
 }
 
 void TExStringGrid::SortByIndexList() {
@@ -635,6 +640,7 @@ void TExStringGrid::SwapRows(int row1, int row2) {
     SetRowHeights(row1, height2);
     SetRowHeights(row2, height1);
   }
+  if (navigation_->MoveRowOnSort() && mouseActions_->DisjunctRowSelect()) ExchangeRowSelectFlags(row1, row2);
   if (rememberedRow_ == row1) {
     rememberedRow_ = row2;
   } else if (rememberedRow_ == row2) {
@@ -645,4 +651,15 @@ void TExStringGrid::SwapRows(int row1, int row2) {
   } else if (pivotSource_ == row2) {
     pivotSource_ = row1;
   }
+}
+
+void TExStringGrid::ExchangeRowSelectFlags(int row1, int row2) {
+  const int flag1 = SelectFlagRow(row1), flag2 = SelectFlagRow(row2);
+  if (flag1 < 0 || flag2 < 0) return;
+  const std::size_t a = static_cast<std::size_t>(flag1), b = static_cast<std::size_t>(flag2);
+  if (std::max(a, b) >= rowSelect_.size()) {
+    if (a >= rowSelect_.size() && b >= rowSelect_.size()) return;  // neither is marked
+    rowSelect_.resize(std::max(a, b) + 1, 0);
+  }
+  std::swap(rowSelect_[a], rowSelect_[b]);
 }
