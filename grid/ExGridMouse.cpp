@@ -180,6 +180,18 @@ bool TExStringGrid::ClickCellControl(int col, int row, int x, int y, TShiftState
   const int fixedRows = TBaseGrid::FixedRows();
   const bool editingOn = Options().contains(goEditing) || mouseActions_->RangeSelectAndEdit();
 
+  // A node glyph in a header row expands or collapses every node; its own
+  // state flips to show which comes next, and the click goes on.
+  if (col == 0 && row < fixedRows && mouseActions_->NodeAllExpandContract() && IsNodeRow(row) &&
+      IsNodeGlyphHit(row, x - CellRect(0, row).Left)) {
+    TCellGraphic* header = NodeGraphic(row);
+    const bool collapsed = header->CellBoolean();
+    if (collapsed) ExpandAllNodes();
+    else CollapseAllNodes();
+    header->SetCellBoolean(!collapsed);
+    RepaintCell(0, row);
+  }
+
   // Node glyphs in column 0.
   if (col == 0 && row >= fixedRows && IsNodeRow(row) && IsNodeGlyphHit(row, x - CellRect(0, row).Left)) {
     const int realRow = RealRowIndex(row);
@@ -429,8 +441,10 @@ void TExStringGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int
   const int fixedCols = TBaseGrid::FixedCols();
   const bool dataCell = col >= fixedCols && row >= fixedRows;
 
-  // Drag start: a press on a selected cell may become a drag.
-  if (dataCell && IsCellShownSelected(col, row) && !Options().contains(goEditing) &&
+  // Drag start: a press on a selected cell may become a drag, and so may a
+  // press on a header while the grid does not move columns itself.
+  if (((dataCell && IsCellShownSelected(col, row)) || (row < fixedRows && !enhRowColMove_)) &&
+      !Options().contains(goEditing) &&
       dragDropSettings_->OleDropSource() && !mouseActions_->ColSelect() && !mouseActions_->AllSelect()) {
     const TRect r = CellRect(col, row);
     if (!Options().contains(goColSizing) || (x - r.Left >= 4 && r.Right - x >= 4)) {
