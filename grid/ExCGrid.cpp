@@ -704,6 +704,9 @@ void TExColumnGrid::GetCellPrintColor(int col, int row, TGridDrawState state, TB
   if (const TGridColumnItem* item = ItemAt(col); item && InNormalArea(col, row)) {
     brush->SetColor(item->Fixed() ? FixedColor() : item->PrintColor());
     font->Assign(*item->PrintFont());
+  } else if (item) {
+    // Headers, footers and fixed cells of a column print in the printout's header font.
+    font->Assign(*PrintSettings()->HeaderFont());
   }
   TExStringGrid::GetCellPrintColor(col, row, state, brush, font);
 }

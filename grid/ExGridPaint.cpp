@@ -81,8 +81,12 @@ void TExStringGrid::GetCellColors(int col, int row, TFont* font, TBrush* brush, 
                                   bool printing, TGridDrawState& state) {
   const int fixedCols = TBaseGrid::FixedCols(), fixedRows = TBaseGrid::FixedRows();
   const int realCol = RealColIndex(col);
-  // 1. The font of the cell's area.
-  font->Assign(realCol >= fixedCols && row >= fixedRows ? *Font() : fixedFont_);
+  // 1. The font of the cell's area; a printout has fonts of its own unless
+  // it is told to look like the screen.
+  const bool normalArea = realCol >= fixedCols && row >= fixedRows;
+  TPrintSettings* print = printing && !PrintSettings()->UseDisplayFont() ? PrintSettings() : nullptr;
+  if (print) font->Assign(normalArea ? *print->Font() : *print->FixedFont());
+  else font->Assign(normalArea ? *Font() : fixedFont_);
   // 2. The column the store and the queries use.
   const int c = mapColumn ? realCol : col;
   const TMouseActions& mouse = *mouseActions_;
