@@ -7,6 +7,7 @@
 
 #include "platform/rtl/SysUtils.h"
 #include "platform/vcl/Forms.h"
+#include "platform/vcl/Grids.h"
 #include "platform/vcl/InputSimulation.h"
 
 // Runs the event loop until done() or two seconds passed; false on timeout.
@@ -41,3 +42,21 @@ struct TKoreanLocale {
   TKoreanLocale() { FormatSettings = TFormatSettings::Korean(); }
   ~TKoreanLocale() { FormatSettings = saved; }
 };
+
+// The middle of a grid's cell, in the grid's client coordinates.
+inline TPoint CellCenter(const TCustomGrid* grid, int col, int row) {
+  const TRect r = grid->CellRect(col, row);
+  return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
+}
+
+// A left click (press and release at one point) with the keys held.
+inline void LeftClickAt(TControl* control, int x, int y, TShiftState shift = {}) {
+  SimulateMouseDown(control, mbLeft, x, y, shift);
+  SimulateMouseUp(control, mbLeft, x, y, shift);
+}
+
+// A left click in the middle of a grid's cell.
+inline void ClickCellCenter(TCustomGrid* grid, int col, int row, TShiftState shift = {}) {
+  const TPoint p = CellCenter(grid, col, row);
+  LeftClickAt(grid, p.X, p.Y, shift);
+}

@@ -55,18 +55,9 @@ struct GridInput : ::testing::Test {
     grid->SetFocus();
     ASSERT_TRUE(PumpUntil([&] { return grid->Focused(); }));
   }
-  TPoint Center(int col, int row) const {
-    const TRect r = grid->CellRect(col, row);
-    return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
-  }
-  void ClickAt(int x, int y, TShiftState shift = {}) {
-    SimulateMouseDown(grid, mbLeft, x, y, shift);
-    SimulateMouseUp(grid, mbLeft, x, y, shift);
-  }
-  void ClickCell(int col, int row, TShiftState shift = {}) {
-    const TPoint p = Center(col, row);
-    ClickAt(p.X, p.Y, shift);
-  }
+  TPoint Center(int col, int row) const { return CellCenter(grid, col, row); }
+  void ClickAt(int x, int y, TShiftState shift = {}) { LeftClickAt(grid, x, y, shift); }
+  void ClickCell(int col, int row, TShiftState shift = {}) { ClickCellCenter(grid, col, row, shift); }
   std::string Column(int col) const {
     std::string s;
     for (int r = 1; r < grid->RowCount(); ++r) s += grid->Cells(col, r) + "|";

@@ -43,18 +43,6 @@ struct MouseOptions : ::testing::Test {
     grid->SetFocus();
     ASSERT_TRUE(PumpUntil([&] { return grid->Focused(); }));
   }
-  TPoint Center(int col, int row) const {
-    const TRect r = grid->CellRect(col, row);
-    return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
-  }
-  void ClickAt(int x, int y, TShiftState shift = {}) {
-    SimulateMouseDown(grid, mbLeft, x, y, shift);
-    SimulateMouseUp(grid, mbLeft, x, y, shift);
-  }
-  void ClickCell(int col, int row) {
-    const TPoint p = Center(col, row);
-    ClickAt(p.X, p.Y);
-  }
   int RowOf(const char* title) const {
     for (int r = 1; r < grid->RowCount(); ++r)
       if (grid->Cells(1, r) == Utf8ToCp949(title)) return r;
@@ -77,16 +65,16 @@ TEST_F(MouseOptions, WithMoveRowOnSortTheCursorStaysOnItsMovieThroughAHeaderClic
   grid->Navigation()->SetMoveRowOnSort(true);
   std::vector<std::pair<int, int>> updates;
   grid->OnRowUpdate = [&](TObject*, int oldRow, int newRow) { updates.emplace_back(oldRow, newRow); };
-  ClickCell(1, RowOf("마더"));
+  ClickCellCenter(grid, 1, RowOf("마더"));
   ASSERT_EQ(grid->Row(), 4);
 
-  ClickCell(1, 0);  // sorts the titles
+  ClickCellCenter(grid, 1, 0);  // sorts the titles
   ASSERT_EQ(grid->Cells(1, 1), "괴물"_k);
   EXPECT_EQ(grid->Cells(1, grid->Row()), "마더"_k);
   EXPECT_NE(grid->Row(), 4);
   EXPECT_TRUE(updates.empty());  // the cursor shows what it showed before
 
-  ClickCell(1, 0);  // the other way round
+  ClickCellCenter(grid, 1, 0);  // the other way round
   EXPECT_EQ(grid->Cells(1, 1), "올드보이"_k);
   EXPECT_EQ(grid->Cells(1, grid->Row()), "마더"_k);
 }
@@ -94,10 +82,10 @@ TEST_F(MouseOptions, WithMoveRowOnSortTheCursorStaysOnItsMovieThroughAHeaderClic
 TEST_F(MouseOptions, WithoutMoveRowOnSortTheCursorKeepsItsIndexAndTheRowIsReportedChanged) {
   grid->SortSettings()->SetShow(true);
   std::vector<std::pair<int, int>> updates;
-  ClickCell(1, RowOf("마더"));
+  ClickCellCenter(grid, 1, RowOf("마더"));
   grid->OnRowUpdate = [&](TObject*, int oldRow, int newRow) { updates.emplace_back(oldRow, newRow); };
 
-  ClickCell(1, 0);
+  ClickCellCenter(grid, 1, 0);
   EXPECT_EQ(grid->Row(), 4);
   EXPECT_NE(grid->Cells(1, 4), "마더"_k);
   ASSERT_EQ(updates.size(), 1u);
@@ -108,18 +96,18 @@ TEST_F(MouseOptions, MarkedMoviesKeepTheirMarksThroughASortOnlyWithMoveRowOnSort
   grid->SortSettings()->SetShow(true);
   grid->MouseActions()->SetDisjunctRowSelect(true);
   grid->Navigation()->SetMoveRowOnSort(true);
-  ClickCell(1, RowOf("기생충"));
-  ClickAt(Center(1, RowOf("밀양")).X, Center(1, RowOf("밀양")).Y, {ssCtrl});
+  ClickCellCenter(grid, 1, RowOf("기생충"));
+  ClickCellCenter(grid, 1, RowOf("밀양"), {ssCtrl});
   ASSERT_EQ(MarkedRows(), (std::vector<int>{5, 7}));
 
-  ClickCell(1, 0);
+  ClickCellCenter(grid, 1, 0);
   EXPECT_EQ(MarkedRows(), (std::vector<int>{RowOf("기생충"), RowOf("밀양")}));
   EXPECT_EQ(grid->SelectedRowCount(), 2);
 
   // Without the option the marks stay on the row numbers.
   grid->Navigation()->SetMoveRowOnSort(false);
   const std::vector<int> before = MarkedRows();
-  ClickCell(1, 0);
+  ClickCellCenter(grid, 1, 0);
   EXPECT_EQ(MarkedRows(), before);
 }
 
@@ -134,13 +122,13 @@ TEST_F(MouseOptions, TheHeaderNodeGlyphClosesAndOpensEveryGroup) {
   const int glyphX = header.Left + grid->CellNode()->NodeIndent() / 2;
   const int y = (header.Top + header.Bottom) / 2;
 
-  ClickAt(glyphX, y);
+  LeftClickAt(grid, glyphX, y);
   EXPECT_EQ(grid->RowCount(), 3);  // the header and the two node rows
   EXPECT_TRUE(grid->IsNodeCollapsed(1));
   EXPECT_TRUE(grid->IsNodeCollapsed(2));
   EXPECT_TRUE(grid->IsNodeCollapsed(0));  // the glyph now offers to open
 
-  ClickAt(glyphX, y);
+  LeftClickAt(grid, glyphX, y);
   EXPECT_EQ(grid->RowCount(), 9);
   EXPECT_FALSE(grid->IsNodeCollapsed(1));
   EXPECT_FALSE(grid->IsNodeCollapsed(5));
@@ -148,10 +136,10 @@ TEST_F(MouseOptions, TheHeaderNodeGlyphClosesAndOpensEveryGroup) {
   EXPECT_EQ(grid->Cells(1, 8), "시"_k);
 
   // Beside the glyph, or with the option off, the groups stay as they are.
-  ClickAt(glyphX + 20, y);
+  LeftClickAt(grid, glyphX + 20, y);
   EXPECT_EQ(grid->RowCount(), 9);
   grid->MouseActions()->SetNodeAllExpandContract(false);
-  ClickAt(glyphX, y);
+  LeftClickAt(grid, glyphX, y);
   EXPECT_EQ(grid->RowCount(), 9);
   EXPECT_FALSE(grid->IsNodeCollapsed(0));
 }
@@ -169,7 +157,7 @@ TEST_F(MouseOptions, AHeaderDraggedWithTheMouseOffersItsColumnWhenTheGridDoesNot
     offeredColumn = TEnumFormats(data).Col();
     return DROPEFFECT_NONE;
   });
-  const TPoint from = Center(2, 0);
+  const TPoint from = CellCenter(grid, 2, 0);
   auto drag = [&] {
     SimulateMouseDown(grid, mbLeft, from.X, from.Y);
     SimulateMouseMove(grid, from.X + 15, from.Y + 30, {ssLeft});
@@ -185,7 +173,7 @@ TEST_F(MouseOptions, AHeaderDraggedWithTheMouseOffersItsColumnWhenTheGridDoesNot
   EXPECT_EQ(offeredColumn, 2);
 
   // A plain click on the header still sorts.
-  ClickCell(2, 0);
+  ClickCellCenter(grid, 2, 0);
   EXPECT_EQ(drags, 1);
   EXPECT_EQ(grid->SortSettings()->Column(), 2);
   EXPECT_EQ(grid->Cells(2, 1), "2002");
