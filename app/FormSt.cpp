@@ -42,7 +42,9 @@ int ExactIndexOf(const TStrings& items, const AnsiString& value) {
 
 void AddUnlistedValue(TComboBox& box, const AnsiString& fileName) {
   const AnsiString value = box.Text();
-  if (ExactIndexOf(*box.Items(), value) >= 0) return;
+  // A box left empty (or holding blanks only) names no value: a blank
+  // line in the list would offer the user nothing to choose.
+  if (Trim(value).empty() || ExactIndexOf(*box.Items(), value) >= 0) return;
   box.Items()->Add(value);
   // Adding an item may clear the text of some box styles; the user's
   // choice stays what it was.

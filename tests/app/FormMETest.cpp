@@ -149,8 +149,9 @@ TEST_F(EditorTest, ValueListFolderIsMadeWhenMissingAndCancelReportsZero) {
   TStringList genres;
   genres.LoadFromFile(ValueListFileName("영화장르.List"_k));
   EXPECT_EQ(Items(genres), std::vector<AnsiString>{"느와르"_k});
-  // No temporary file is left beside the list.
-  EXPECT_EQ(ListFolder(app_.Path() + "Config").size(), 3u);
+  // No temporary file is left beside the list, and the boxes left empty
+  // make no list of an empty line.
+  EXPECT_EQ(ListFolder(app_.Path() + "Config").size(), 1u);
 
   auto second = std::make_unique<TFormME>(nullptr);
   onEditor = [](TFormME& e) { e.CnsButton->Click(); };
