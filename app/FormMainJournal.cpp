@@ -140,6 +140,9 @@ void TFormMain::OfferAutoSaveRestore() {
   if (!DirectoryExists(folder)) return;
   const std::vector<AnsiString> names = JournalEntries(folder);
   if (names.empty()) return;
+  // The question and the restore dialog stand over the grid: a busy text
+  // left behind them would say that work goes on while the program waits.
+  HideBusy();
   if (MessageDlg("DB에 저장 되지 않은 영화정보가 있습니다. 복원 합니까.?"_k, mtInformation, mbYesNo) == mrNo)
     return;
   auto dialog = std::make_unique<TFormBakDir>(Application, movie_Grid);

@@ -31,6 +31,7 @@ struct FakeState {
   std::deque<std::optional<AnsiString>> folders;
   std::deque<std::optional<AnsiString>> inputs;
   std::vector<AnsiString> prompts;
+  std::function<void(const TMessageBoxRecord&)> boxHook;
 };
 
 FakeState& Fakes() {
@@ -60,6 +61,10 @@ bool TDialogFakes::Enabled() { return Fakes().enabled; }
 void TDialogFakes::QueueAnswer(int answer) { Fakes().answers.push_back(answer); }
 
 const std::vector<TMessageBoxRecord>& TDialogFakes::MessageBoxes() { return Fakes().boxes; }
+
+void TDialogFakes::SetMessageBoxHook(std::function<void(const TMessageBoxRecord&)> hook) {
+  Fakes().boxHook = std::move(hook);
+}
 
 void TDialogFakes::QueueFileNames(std::optional<std::vector<AnsiString>> names) {
   Fakes().files.push_back(std::move(names));
@@ -172,6 +177,11 @@ int ShowMessageBox(const AnsiString& text, const AnsiString& caption, int flags)
       fakes.answers.pop_front();
     }
     fakes.boxes.push_back({text, caption, flags, answer});
+    if (fakes.boxHook) {
+      // A copy: the hook may show another box, which grows the record list.
+      const TMessageBoxRecord shown = fakes.boxes.back();
+      fakes.boxHook(shown);
+    }
     return answer;
   }
   return RealMessageBox(text, caption, flags, buttons);

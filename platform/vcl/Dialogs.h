@@ -11,6 +11,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -150,6 +151,9 @@ class TDialogFakes {
 
   static void QueueAnswer(int answer);  // IDYES / mrYes, ...
   static const std::vector<TMessageBoxRecord>& MessageBoxes();
+  // Called as each box is recorded, while the program waits for it: a test
+  // sees what stands on the screen behind the box. nullptr removes it.
+  static void SetMessageBoxHook(std::function<void(const TMessageBoxRecord&)> hook);
 
   // std::nullopt cancels; several names answer a multi-select open dialog.
   static void QueueFileNames(std::optional<std::vector<AnsiString>> names);

@@ -217,3 +217,29 @@ TEST_F(JournalTest, ARestoreWithEveryEntryReadableSaysNothingOfSkipping) {
   EXPECT_EQ(dialog.SkippedLabel->Caption(), "");
   EXPECT_EQ(dialog.ProgressBar1->Position(), 1);
 }
+
+TEST_F(JournalTest, NoBusyTextStandsBehindTheRestoreQuestionOrItsDialog) {
+  TFormMain* w = OpenWindow();
+  const AnsiString file = SaveNew(*w, "b.VDM");
+  w->WriteAutoSaveEntry(AddMovie(*w, "되살릴 영화"_k), true);
+  // What shows behind each prompt as it waits for the user.
+  std::vector<AnsiString> behind;
+  auto busyText = [w] {
+    AnsiString shown = w->Epanel->Visible() ? w->Epanel->Caption() : AnsiString("(none)");
+    if (Screen->Cursor() == crHourGlass) shown += " with the hourglass";
+    return shown;
+  };
+  TDialogFakes::SetMessageBoxHook([&](const TMessageBoxRecord&) { behind.push_back(busyText()); });
+  TCustomForm::SetShowModalHook([&](TCustomForm& form) {
+    if (auto* dialog = dynamic_cast<TFormBakDir*>(&form)) {
+      behind.push_back(busyText());
+      dialog->ScButton1->Click();
+      dialog->ScButton2->Click();
+    }
+  });
+  TDialogFakes::QueueAnswer(mrYes);
+  ASSERT_TRUE(w->LoadDB(file));
+  EXPECT_EQ(behind, (std::vector<AnsiString>{"(none)", "(none)"}));
+  EXPECT_FALSE(w->Epanel->Visible());
+  EXPECT_EQ(Titles(*w), (std::vector<AnsiString>{"", "되살릴 영화"_k}));
+}
