@@ -6,6 +6,7 @@
 // that spans a change of grouping is kept by column name, not by index.
 #include "app/Catalogue.h"
 #include "app/FormMain.h"
+#include "platform/rtl/Cp949.h"
 #include "platform/rtl/SysUtils.h"
 
 namespace {
@@ -79,8 +80,43 @@ void TFormMain::ResumeSearch(const TSavedFilter& saved) {
 }
 
 AnsiString TFormMain::ConditionText(const AnsiString& value) {
-  if (value.find_first_of("><!*&;") != AnsiString::npos) return UpperCase(value);
-  return "*" + UpperCase(value) + "*";
+  const AnsiString upper = UpperCase(value);
+  if (value.find_first_of("><!*&;") != AnsiString::npos) return upper;
+  // A leading "=" asks for the whole cell: wrapped, it would be a character
+  // to look for.
+  if (const AnsiString trimmed = Trim(upper); !trimmed.empty() && trimmed[0] == '=') return trimmed;
+  // Each alternative of "a|b" is looked for anywhere in the cell. Stars
+  // around the whole text would tie the first alternative to the cell's end
+  // and the last to its start.
+  AnsiString condition;
+  std::size_t termStart = 0;
+  auto wrapTerm = [&](std::size_t end) {
+    // Blanks beside an operator go, as the grid drops them; those at the
+    // ends of the typed text stay part of what is looked for.
+    AnsiString term = upper.substr(termStart, end - termStart);
+    if (termStart > 0) term = TrimLeft(term);
+    if (end < upper.size()) term = TrimRight(term);
+    // A backslash at the end escapes nothing of the typed text: it would
+    // take the closing star. Doubled, it is a backslash to look for.
+    std::size_t escapes = 0;
+    while (escapes < term.size() && term[term.size() - 1 - escapes] == '\\') ++escapes;
+    if (escapes % 2 == 1) term += '\\';
+    condition += "*" + term + "*";
+  };
+  for (std::size_t i = 0; i < upper.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(upper[i]);
+    if (IsLeadByte(c) && i + 1 < upper.size()) {
+      ++i;  // a two-byte character is never an operator
+      continue;
+    }
+    if (c == '|' || c == '^') {
+      wrapTerm(i);
+      condition += upper[i];
+      termStart = i + 1;
+    }
+  }
+  wrapTerm(upper.size());
+  return condition;
 }
 
 void TFormMain::FindButtonClick(TObject*) {
