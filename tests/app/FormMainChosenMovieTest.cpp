@@ -1,0 +1,319 @@
+// The movie the user chose is the movie that changes: record operations on
+// rows below rows a search or a closed group hides, taking a movie back, and
+// searches whose typed operators keep their meaning.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+
+#include "app/FormFarm.h"
+#include "app/MultiEditForm.h"
+#include "platform/vcl/InputSimulation.h"
+#include "tests/app/FormMainTestSupport.h"
+
+namespace {
+
+// What an operation can change of a movie, in one comparable record.
+struct TMovieState {
+  AnsiString Watched, Lent, Borrower, Contact, Genre;
+  bool operator==(const TMovieState&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const TMovieState& s) {
+  return out << "{" << s.Watched << "," << s.Lent << "," << s.Borrower << "," << s.Contact << "," << s.Genre << "}";
+}
+
+enum class THiding { Search, ClosedGroup };
+
+class ChosenMovieTest : public CatalogueWindowTest {
+ protected:
+  void SetUp() override {
+    CatalogueWindowTest::SetUp();
+    TCustomForm::SetShowModalHook([this](TCustomForm& form) {
+      if (auto* farm = dynamic_cast<TFormFarm*>(&form)) {
+        farm->Scedit1->SetText("김철수"_k);
+        farm->ScEdit2->SetText("010-9999");
+        farm->ScDialogButtons1->OkButton()->Click();
+      } else if (auto* multi = dynamic_cast<TMultiEditForm*>(&form)) {
+        multi->ScComboBox4->SetText("드라마"_k);
+        multi->ScButton1->Click();
+        multi->ScButton2->Click();
+      }
+    });
+  }
+  void TearDown() override {
+    TCustomForm::SetShowModalHook(nullptr);
+    CatalogueWindowTest::TearDown();
+  }
+
+  // Two movies by Ahn above three by Park, every one lent out to someone.
+  TFormMain* WindowWithLentMovies() {
+    TFormMain* w = WindowWith({{"H1", "Ahn", "", Cat::LentOut},
+                               {"H2", "Ahn", "", Cat::LentOut},
+                               {"T1", "Park", "", Cat::LentOut},
+                               {"T2", "Park", "", Cat::LentOut},
+                               {"T3", "Park", "", Cat::LentOut}});
+    for (int r = 1; r < w->movie_Grid->RowCount(); ++r) {
+      SetCatalogueCell(*w->movie_Grid, Cat::Borrower, r, "홍길동"_k);
+      SetCatalogueCell(*w->movie_Grid, Cat::Contact, r, "010-1234");
+    }
+    return w;
+  }
+
+  // Hides the two movies by Ahn, which stand above the others.
+  void Hide(TFormMain& w, THiding hiding) {
+    if (hiding == THiding::Search) {
+      w.ComboFind->SetItemIndex(w.ComboFind->Items()->IndexOf(Cat::Director));
+      w.ComboFindValue->SetText("Park");
+      w.FindButton->Click();
+    } else {
+      w.GroupCombo->SetItemIndex(w.GroupCombo->Items()->IndexOf(Cat::Director));
+      w.GroupComboChange(w.GroupCombo);
+      // Every group closed; the user opens Park's, below Ahn's.
+      TExColumnGrid& g = *w.movie_Grid;
+      for (int r = 1; r < g.RowCount(); ++r)
+        if (g.IsNodeRow(r) && Contains(g.Cells(1, r), "Park")) {
+          g.ExpandNode(g.RealRowIndex(r));
+          break;
+        }
+    }
+    ASSERT_EQ(DisplayRow(w, "H1"), -1) << "the movies above are out of view";
+    ASSERT_GT(DisplayRow(w, "T1"), 0);
+  }
+  void ShowAll(TFormMain& w, THiding hiding) {
+    if (hiding == THiding::Search) {
+      w.FindButton->Click();
+    } else {
+      w.GroupCombo->SetItemIndex(0);
+      w.GroupComboChange(w.GroupCombo);
+    }
+    ASSERT_FALSE(w.GridGrouped);
+    ASSERT_FALSE(w.movie_Grid->FilterActive());
+  }
+
+  static bool Contains(const AnsiString& text, const char* part) { return text.find(part) != AnsiString::npos; }
+
+  // The shown row of the movie with this title, -1 when it is out of view.
+  static int DisplayRow(TFormMain& w, const AnsiString& title) {
+    TExColumnGrid& g = *w.movie_Grid;
+    for (int r = g.FixedRows(); r < g.RowCount(); ++r)
+      if (!g.IsNodeRow(r) && CatalogueCell(g, Cat::Title, r) == title) return r;
+    return -1;
+  }
+
+  // A click on the movie's row, as the user picks it (Ctrl adds it to the
+  // rows already marked).
+  static void ClickMovie(TFormMain& w, const AnsiString& title, TShiftState shift = {}) {
+    TExColumnGrid& g = *w.movie_Grid;
+    const int row = DisplayRow(w, title);
+    ASSERT_GT(row, 0) << title;
+    const TRect cell = g.CellRect(g.FixedCols() + 1, row);
+    ASSERT_GT(cell.Width(), 0);
+    const int x = (cell.Left + cell.Right) / 2, y = (cell.Top + cell.Bottom) / 2;
+    SimulateMouseDown(&g, mbLeft, x, y, shift);
+    SimulateMouseUp(&g, mbLeft, x, y, shift);
+  }
+
+  static std::map<AnsiString, TMovieState> States(TFormMain& w) {
+    std::map<AnsiString, TMovieState> states;
+    TExColumnGrid& g = *w.movie_Grid;
+    for (int r = 1; r < g.RowCount(); ++r) {
+      auto cell = [&](const AnsiString& header) { return CatalogueCell(g, header, r); };
+      states[cell(Cat::Title)] = {cell(Cat::Watched), cell(Cat::Lent), cell(Cat::Borrower), cell(Cat::Contact),
+                                  cell(Cat::Genre)};
+    }
+    return states;
+  }
+};
+
+// One record operation: how it is started and what it does to a chosen movie.
+struct TRecordOperation {
+  const char* Name;
+  std::vector<const char*> Chosen;
+  std::function<void(TFormMain&)> Run;
+  // The chosen movie's state afterwards; nullopt: the movie is gone.
+  std::function<std::optional<TMovieState>(TMovieState)> After;
+};
+
+std::vector<TRecordOperation> Operations() {
+  return {
+      {"mark watched", {"T2"},
+       [](TFormMain& w) {
+         TDialogFakes::QueueAnswer(mrYes);
+         w.ScButton8->Click();
+       },
+       [](TMovieState s) -> std::optional<TMovieState> {
+         s.Watched = Cat::WatchedYes;
+         return s;
+       }},
+      {"lend", {"T2"},
+       [](TFormMain& w) {
+         TDialogFakes::QueueAnswer(mrYes);
+         w.ScButton10->Click();
+       },
+       [](TMovieState s) -> std::optional<TMovieState> {
+         s.Lent = Cat::LentOut;
+         s.Borrower = "김철수"_k;
+         s.Contact = "010-9999";
+         return s;
+       }},
+      {"take back", {"T2"},
+       [](TFormMain& w) {
+         TDialogFakes::QueueAnswer(mrYes);
+         w.ScButton9->Click();
+       },
+       [](TMovieState s) -> std::optional<TMovieState> {
+         s.Lent = Cat::LentKept;
+         s.Borrower = "";
+         s.Contact = "";
+         return s;
+       }},
+      {"delete", {"T2"},
+       [](TFormMain& w) {
+         TDialogFakes::QueueAnswer(mrYes);
+         w.BtnMovieDel->Click();
+       },
+       [](TMovieState) -> std::optional<TMovieState> { return std::nullopt; }},
+      {"batch edit", {"T2", "T3"}, [](TFormMain& w) { w.ScBitBtn24->Click(); },
+       [](TMovieState s) -> std::optional<TMovieState> {
+         s.Genre = "드라마"_k;
+         return s;
+       }},
+  };
+}
+
+void ExpectOnlyTheChosenChanged(const TRecordOperation& op, const std::map<AnsiString, TMovieState>& before,
+                                const std::map<AnsiString, TMovieState>& after, const char* hiding) {
+  for (const auto& [title, state] : before) {
+    const bool chosen = std::find(op.Chosen.begin(), op.Chosen.end(), title) != op.Chosen.end();
+    const std::optional<TMovieState> expected = chosen ? op.After(state) : std::optional<TMovieState>(state);
+    const auto found = after.find(title);
+    if (!expected) {
+      EXPECT_EQ(found, after.end()) << op.Name << " under " << hiding << ": " << title << " stays";
+    } else if (found == after.end()) {
+      ADD_FAILURE() << op.Name << " under " << hiding << ": " << title << " is gone";
+    } else {
+      EXPECT_EQ(found->second, *expected) << op.Name << " under " << hiding << ": " << title;
+    }
+  }
+}
+
+}  // namespace
+
+TEST_F(ChosenMovieTest, EachOperationOnARowBelowHiddenRowsChangesThatMovieAndNoOther) {
+  for (THiding hiding : {THiding::Search, THiding::ClosedGroup}) {
+    const char* hidingName = hiding == THiding::Search ? "a search" : "a closed group";
+    for (const TRecordOperation& op : Operations()) {
+      TFormMain* w = WindowWithLentMovies();
+      const auto before = States(*w);
+      Hide(*w, hiding);
+      ClickMovie(*w, op.Chosen.front());
+      for (std::size_t i = 1; i < op.Chosen.size(); ++i) ClickMovie(*w, op.Chosen[i], TShiftState{ssCtrl});
+      op.Run(*w);
+      ShowAll(*w, hiding);
+      ExpectOnlyTheChosenChanged(op, before, States(*w), hidingName);
+      EXPECT_TRUE(w->DBModified) << op.Name << " under " << hidingName;
+      CloseWindow(w);
+    }
+  }
+}
+
+TEST_F(ChosenMovieTest, MarksMadeBeforeASearchAreTheOnesTheOperationTakes) {
+  // The user marks two movies, then narrows the view to them and others:
+  // the marks stay on the movies, not on the shown row numbers.
+  TFormMain* w = WindowWithLentMovies();
+  ClickMovie(*w, "T1");
+  ClickMovie(*w, "T3", TShiftState{ssCtrl});
+  Hide(*w, THiding::Search);
+  TDialogFakes::QueueAnswer(mrYes);
+  w->ScButton8->Click();
+  ShowAll(*w, THiding::Search);
+  const auto states = States(*w);
+  for (const char* title : {"H1", "H2", "T2"}) EXPECT_EQ(states.at(title).Watched, "") << title;
+  for (const char* title : {"T1", "T3"}) EXPECT_EQ(states.at(title).Watched, Cat::WatchedYes) << title;
+}
+
+TEST_F(ChosenMovieTest, TakingBackClearsBorrowerContactAndTheLentMarkOfEverySelectedMovie) {
+  TFormMain* w = WindowWithLentMovies();
+  ClickMovie(*w, "H2");
+  ClickMovie(*w, "T1", TShiftState{ssCtrl});
+  TDialogFakes::QueueAnswer(mrYes);
+  w->ScButton9->Click();
+  EXPECT_EQ(BoxTexts().back(), "선택한 영화를 보관중으로 바꾸시겠습니까?"_k);
+  const auto states = States(*w);
+  for (const char* title : {"H2", "T1"})
+    EXPECT_EQ(states.at(title), (TMovieState{"", Cat::LentKept, "", "", ""})) << title;
+  EXPECT_EQ(states.at("H1"), (TMovieState{"", Cat::LentOut, "홍길동"_k, "010-1234", ""}));
+
+  // Saved and loaded, the contact stays cleared.
+  const AnsiString file = app_.Path() + "DB/back.VDM";
+  ASSERT_TRUE(w->SaveDB(file));
+  TFormMain* again = OpenWindow();
+  ASSERT_TRUE(again->LoadDB(file));
+  EXPECT_EQ(States(*again).at("T1").Contact, "");
+  EXPECT_EQ(States(*again).at("T2").Contact, "010-1234");
+}
+
+// ---------------------------------------------------------------- typed conditions
+
+namespace {
+
+class TypedConditionTest : public CatalogueWindowTest {
+ protected:
+  TFormMain* WindowWithDirectors() {
+    return WindowWith({{"1", "kim", "", ""},
+                       {"2", "kimberly", "", ""},
+                       {"3", "Kim Ki-duk", "", ""},
+                       {"4", "lee", "", ""},
+                       {"5", "ahn kim", "", ""},
+                       {"6", "", "", ""},
+                       {"7", "c:\\a\\b", "", ""}});
+  }
+  // The titles of the movies a search of the director column shows.
+  std::vector<AnsiString> Found(TFormMain& w, const AnsiString& value) {
+    if (w.FindButton->Caption() == "검색취소"_k) w.FindButton->Click();
+    w.ComboFind->SetItemIndex(w.ComboFind->Items()->IndexOf(Cat::Director));
+    w.ComboFindValue->SetText(value);
+    w.FindButton->Click();
+    std::vector<AnsiString> titles;
+    for (int r = 1; r < w.movie_Grid->RowCount(); ++r) titles.push_back(CatalogueCell(*w.movie_Grid, Cat::Title, r));
+    return titles;
+  }
+};
+
+}  // namespace
+
+TEST_F(TypedConditionTest, OperatorsMeanWhatTheFilterLanguageSaysWrappedOrNot) {
+  TFormMain* w = WindowWithDirectors();
+  using V = std::vector<AnsiString>;
+  struct {
+    const char* typed;
+    V shown;
+  } const cases[] = {
+      {"!kim", V{"2", "3", "4", "5", "6", "7"}},  // not exactly kim: kimberly stays
+      {"kim", V{"1", "2", "3", "5"}},             // anywhere in the cell
+      {"=kim", V{"1"}},                           // the whole cell
+      {" = KIM", V{"1"}},
+      {"kim*", V{"1", "2", "3"}},                 // a star: as typed, so at the start
+      {"kim|lee", V{"1", "2", "3", "4", "5"}},    // either, each anywhere
+      {"lee | kim", V{"1", "2", "3", "4", "5"}},
+      {"berly^lee", V{"2", "4"}},
+      {"=kim|lee", V{"1", "4"}},                  // either, each the whole cell
+      {"k?m", V{"1", "2", "3", "5"}},             // one character of any kind
+      {"ki-", V{"3"}},
+      {"kim&!kimberly", V{"1"}},                  // "&" and "!": as typed, so exactly kim
+      {">l", V{"4"}},
+      {"a\\", V{"7"}},                            // a backslash to look for
+  };
+  for (const auto& c : cases) EXPECT_EQ(Found(*w, c.typed), c.shown) << "typed: " << c.typed;
+}
+
+TEST_F(TypedConditionTest, AValuePickedFromTheColumnsFilterListMeansTheSame) {
+  TFormMain* w = WindowWithDirectors();
+  const int director = CatalogueColumnIndex(*w->movie_Grid, Cat::Director);
+  w->movie_GridFilterSelect(director, "!kim");
+  std::vector<AnsiString> titles;
+  for (int r = 1; r < w->movie_Grid->RowCount(); ++r) titles.push_back(CatalogueCell(*w->movie_Grid, Cat::Title, r));
+  EXPECT_EQ(titles, (std::vector<AnsiString>{"2", "3", "4", "5", "6", "7"}));
+  EXPECT_EQ(w->ComboFindValue->Text(), "!kim");
+}
