@@ -84,6 +84,38 @@ TScButton* PlaceButton(TComponent* owner, TWinControl* parent, const char* name,
   return button;
 }
 
+// A panel that works as a button: a click, or Space or Enter once Tab has
+// brought the focus to it, runs its OnClick; the focused one shows a focus
+// rectangle inside its bevel.
+class TKeyPanel : public TScPanel {
+ public:
+  explicit TKeyPanel(TComponent* owner) : TScPanel(owner) { SetTabStop(true); }
+
+ protected:
+  void Paint() override {
+    TScPanel::Paint();
+    if (!Focused()) return;
+    TRect focus = ClientRect();
+    InflateRect(focus, -3, -3);
+    Canvas()->DrawFocusRect(focus);
+  }
+  void KeyDown(Word& key, TShiftState shift) override {
+    TScPanel::KeyDown(key, shift);
+    if ((key == VK_SPACE || key == VK_RETURN) && shift.empty()) {
+      key = 0;
+      Click();
+    }
+  }
+  void DoEnter() override {
+    TScPanel::DoEnter();
+    Invalidate();
+  }
+  void DoExit() override {
+    TScPanel::DoExit();
+    Invalidate();
+  }
+};
+
 // Buttons of one width stacked down a column, 30 pixels apart.
 struct TButtonColumn {
   TComponent* owner;
@@ -169,6 +201,10 @@ TFormME::TFormME(TComponent* owner) : TForm(owner) {
   BuildInfoPage();
   BuildWebPage();
   BuildSimilarPanel();
+  // Tab goes through the page, then the buttons in the order they stand.
+  PageControl1->SetTabOrder(0);
+  SaveButton->SetTabOrder(1);
+  CnsButton->SetTabOrder(2);
   PageControl1->SetActivePageIndex(0);
   OnShow = [this](TObject* s) { FormShow(s); };
   OnCloseQuery = [this](TObject*, bool& canClose) {
@@ -320,7 +356,7 @@ void TFormME::BuildPosterArea(int left, int width) {
   for (const char* medium : {"HDD", "CDROM", "DVD"}) View_18->Items()->Add(medium);
   View_19 = Place<TDateEdit>(this, page, "View_19", fieldLeft, line(Cat::DateAdded), fieldWidth, ScLook::kFieldHeight);
   auto toggle = [&](const char* name, const AnsiString& caption, TNotifyEvent onClick) {
-    auto* panel = Place<TScPanel>(this, page, name, fieldLeft, line(caption), 100, ScLook::kFieldHeight);
+    TScPanel* panel = Place<TKeyPanel>(this, page, name, fieldLeft, line(caption), 100, ScLook::kFieldHeight);
     panel->SetBevelOuter(bvRaised);
     panel->SetCursor(crHandPoint);
     panel->SetHint("누르면 바뀝니다"_k);
@@ -447,7 +483,7 @@ void TFormME::BuildSimilarPanel() {
   auto* label = Place<TScLabel>(this, Samepanel, "", 8, 7, width - 70, 16);
   label->SetCaption("비슷한 제목의 영화가 입력 되어 있습니다."_k);
   label->SetColor(clInfoBk);
-  ScPanel3 = Place<TScPanel>(this, Samepanel, "ScPanel3", width - 56, 4, 50, 22);
+  ScPanel3 = Place<TKeyPanel>(this, Samepanel, "ScPanel3", width - 56, 4, 50, 22);
   ScPanel3->SetCaption("닫기"_k);
   ScPanel3->SetCursor(crHandPoint);
   ScPanel3->OnClick = [this](TObject* s) { ScPanel3Click(s); };

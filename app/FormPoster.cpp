@@ -11,6 +11,13 @@ TFormPoster::TFormPoster(TComponent* owner) : TForm(owner) {
   Image1->SetAlign(alClient);
   Image1->SetStretch(true);
   Image1->OnClick = [this](TObject*) { SetModalResult(mrOk); };
+  // The window holds nothing that takes the focus: its keys come to the
+  // form, and Escape closes it as a click on the picture does.
+  OnKeyDown = [this](TObject*, Word& key, TShiftState shift) {
+    if (key != VK_ESCAPE || !shift.empty()) return;
+    key = 0;
+    SetModalResult(mrOk);
+  };
 }
 
 void TFormPoster::SetPicture(const TPicture* picture, bool halve) {

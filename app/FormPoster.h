@@ -1,6 +1,6 @@
 // TFormPoster: the large poster view. The window is the size of the picture
 // (halved when asked to and the picture is larger than the catalogue
-// window); a click on the picture closes it.
+// window); a click on the picture or Escape closes it.
 #pragma once
 
 #include "platform/vcl/ExtCtrls.h"

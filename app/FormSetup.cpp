@@ -112,6 +112,8 @@ TFormSetup::TFormSetup(TComponent* owner, const AnsiString& appDir, const AnsiSt
   ScButton2->SetCaption(K("확인"));
   ScButton2->SetDefault(true);
   ScButton2->OnClick = [this](TObject* s) { OkClick(s); };
+  // Tab reaches the buttons in the order they stand: "확인", then "취소".
+  ScButton2->SetTabOrder(ScButton1->TabOrder());
 
   DBOpen = new TOpenDialog(this);
   DBOpen->SetName("DBOpen");

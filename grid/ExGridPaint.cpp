@@ -882,6 +882,20 @@ void TExStringGrid::SetHover(TPoint cell, int anchor) {
 void TExStringGrid::Paint() {
   Canvas()->Pen()->SetStyle(psSolid);
   TBaseGrid::Paint();
+  // In row selection no cell takes the focus rectangle: the whole current
+  // row does, as in the class library's grid, so that a focused grid shows
+  // it has the focus even when no row is marked.
+  if (!hideFocusRect_ && Options().contains(goRowSelect) && Focused() && Row() >= TBaseGrid::FixedRows()) {
+    TRect focus{};
+    for (int c = TBaseGrid::FixedCols(); c < ColCount(); ++c) {
+      const TRect cell = CellRect(c, Row());
+      if (cell.Width() <= 0 || cell.Height() <= 0) continue;
+      if (focus.Width() <= 0) focus = cell;
+      focus.Left = std::min(focus.Left, cell.Left);
+      focus.Right = std::max(focus.Right, cell.Right);
+    }
+    if (focus.Width() > 0) Canvas()->DrawFocusRect(focus);
+  }
   // The pan glyph stays over the cells until the pan ends.
   if (panning_) DrawPanGlyph(*Canvas(), panOrigin_, ScrollOptions().IntelliPan);
   if (!ControlEditorOpen()) return;

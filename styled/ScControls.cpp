@@ -29,12 +29,13 @@ TScMemo::TScMemo(TComponent* owner) : TMemo(owner) {
 }
 
 TScButtonEdit::TScButtonEdit(TComponent* owner) : TScEdit(owner) {
-  button_ = new TSpeedButton(this);
+  button_ = new TButton(this);
   button_->SetParent(this);
   button_->SetCaption("...");
   button_->SetWidth(ScLook::kFieldHeight - 4);
   button_->SetAlign(alRight);
   button_->SetCursor(crArrow);
+  button_->SetTabStop(true);
   button_->OnClick = [this](TObject*) {
     if (OnButtonClick) OnButtonClick(this);
   };

@@ -33,17 +33,18 @@ class TScMemo : public TMemo {
   explicit TScMemo(TComponent* owner);
 };
 
-// An edit with a small "..." button at its right end.
+// An edit with a small "..." button at its right end. The button is a
+// stop of its own after the edit: Tab reaches it, Space or Enter presses it.
 class TScButtonEdit : public TScEdit {
  public:
   explicit TScButtonEdit(TComponent* owner);
-  TSpeedButton* Button() const { return button_; }
+  TButton* Button() const { return button_; }
   // What the button does; ButtonClick presses it from code.
   TNotifyEvent OnButtonClick;
   void ButtonClick();
 
  private:
-  TSpeedButton* button_;
+  TButton* button_;
 };
 
 // A date or time kept as the text the user or the program typed.

@@ -820,6 +820,10 @@ TWindowHandle* TWinControl::CreateWindowHandle() {
 
 void TWinControl::InitWindowHandle() {
   TControl::InitWindowHandle();
+  // Each kind of control makes its window focusable; one taken out of the
+  // Tab order before its window existed stays out of it.
+  if (QWidget* w = handle_->Widget(); w && tabStopSet_ && !tabStop_ && w->focusPolicy() == Qt::StrongFocus)
+    w->setFocusPolicy(Qt::ClickFocus);
   if (!redraw_) handle_->Widget()->setUpdatesEnabled(false);
   for (TControl* c : controls_) c->HandleNeededInternal();
   handle_->UpdateScrollBars();
@@ -835,6 +839,7 @@ void TWinControl::DestroyWindowHandle() {
 
 void TWinControl::SetTabStop(bool v) {
   tabStop_ = v;
+  tabStopSet_ = true;
   if (QWidget* w = WidgetOf(this)) {
     if (w->focusPolicy() != Qt::NoFocus) w->setFocusPolicy(v ? Qt::StrongFocus : Qt::ClickFocus);
   }

@@ -565,6 +565,7 @@ class TWinControl : public TControl {
   friend class TWindowHandle;
   std::vector<TControl*> controls_;
   bool tabStop_ = false;
+  bool tabStopSet_ = false;  // SetTabStop was called: the window follows it
   TBorderStyle borderStyle_ = bsNone;
   bool doubleBuffered_ = false;
   bool redraw_ = true;

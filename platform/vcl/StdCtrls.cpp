@@ -15,6 +15,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -752,6 +753,31 @@ void TComboBox::CNCommand(TMessage& m) {
 
 // ======================================================================= TListBox
 
+namespace {
+
+// The style draws no focus on the items of a list; the system's list box
+// frames the current item (or, with none, the first item's place) in a
+// dotted rectangle while it has the focus, so that Tab shows where it went.
+class TQtListWidget : public QListWidget {
+ protected:
+  void paintEvent(QPaintEvent* e) override {
+    QListWidget::paintEvent(e);
+    if (!hasFocus()) return;
+    QRect r = currentItem() ? visualItemRect(currentItem()) : QRect();
+    if (!r.isValid()) r = QRect(0, 0, viewport()->width(), fontMetrics().height() + 2);
+    QPainter p(viewport());
+    p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    QPen pen(Qt::white);
+    pen.setWidth(0);
+    pen.setDashPattern({1, 1});
+    p.setPen(pen);
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(r.adjusted(0, 0, -1, -1));
+  }
+};
+
+}  // namespace
+
 TListBox::TListBox(TComponent* owner) : TWinControl(owner), items_(std::make_unique<TControlItems>(static_cast<TControlItems::Listener*>(this))) {
   SetBounds(0, 0, 121, 97);
   SetTabStop(true);
@@ -762,7 +788,7 @@ TListBox::TListBox(TComponent* owner) : TWinControl(owner), items_(std::make_uni
 TListBox::~TListBox() { DestroyWindowHandle(); }
 
 TWindowHandle* TListBox::CreateWindowHandle() {
-  auto* list = new QListWidget;
+  auto* list = new TQtListWidget;
   list->setFocusPolicy(Qt::StrongFocus);
   list->setSelectionMode(multiSelect_ ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
   list->setUniformItemSizes(uniformItems_);
