@@ -142,6 +142,8 @@ TEST_F(KeyboardTest, SpaceAndEnterFlipTheFocusedTogglesAndTheFocusShows) {
     EXPECT_TRUE(ShowsFocus(editor.View_20, editor.View_1, shots_.Path()));
     EXPECT_TRUE(ShowsFocus(editor.View_36, editor.View_1, shots_.Path()));
     EXPECT_TRUE(ShowsFocus(editor.FileGrid, editor.View_1, shots_.Path()));
+    // The poster list of a new movie is empty: the focus shows all the same.
+    EXPECT_TRUE(ShowsFocus(editor.View_16, editor.View_1, shots_.Path()));
     editor.View_16->Items()->Add("a.jpg");
     EXPECT_TRUE(ShowsFocus(editor.View_16, editor.View_1, shots_.Path()));
     editor.CnsButton->Click();
