@@ -126,59 +126,29 @@ class ChosenMovieTest : public CatalogueWindowTest {
   }
 };
 
-// One record operation: how it is started and what it does to a chosen movie.
+// One record operation: the button that starts it (its question answered
+// Yes) and what it does to a chosen movie.
 struct TRecordOperation {
   const char* Name;
   std::vector<const char*> Chosen;
-  std::function<void(TFormMain&)> Run;
-  // The chosen movie's state afterwards; nullopt: the movie is gone.
-  std::function<std::optional<TMovieState>(TMovieState)> After;
+  TButton* (*Button)(TFormMain&);
+  bool Deletes;
+  std::function<void(TMovieState&)> Change;
 };
 
 std::vector<TRecordOperation> Operations() {
+  using S = TMovieState;
+  using W = TFormMain;
   return {
-      {"mark watched", {"T2"},
-       [](TFormMain& w) {
-         TDialogFakes::QueueAnswer(mrYes);
-         w.ScButton8->Click();
-       },
-       [](TMovieState s) -> std::optional<TMovieState> {
-         s.Watched = Cat::WatchedYes;
-         return s;
-       }},
-      {"lend", {"T2"},
-       [](TFormMain& w) {
-         TDialogFakes::QueueAnswer(mrYes);
-         w.ScButton10->Click();
-       },
-       [](TMovieState s) -> std::optional<TMovieState> {
-         s.Lent = Cat::LentOut;
-         s.Borrower = "김철수"_k;
-         s.Contact = "010-9999";
-         return s;
-       }},
-      {"take back", {"T2"},
-       [](TFormMain& w) {
-         TDialogFakes::QueueAnswer(mrYes);
-         w.ScButton9->Click();
-       },
-       [](TMovieState s) -> std::optional<TMovieState> {
-         s.Lent = Cat::LentKept;
-         s.Borrower = "";
-         s.Contact = "";
-         return s;
-       }},
-      {"delete", {"T2"},
-       [](TFormMain& w) {
-         TDialogFakes::QueueAnswer(mrYes);
-         w.BtnMovieDel->Click();
-       },
-       [](TMovieState) -> std::optional<TMovieState> { return std::nullopt; }},
-      {"batch edit", {"T2", "T3"}, [](TFormMain& w) { w.ScBitBtn24->Click(); },
-       [](TMovieState s) -> std::optional<TMovieState> {
-         s.Genre = "드라마"_k;
-         return s;
-       }},
+      {"mark watched", {"T2"}, [](W& w) -> TButton* { return w.ScButton8; }, false,
+       [](S& s) { s.Watched = Cat::WatchedYes; }},
+      {"lend", {"T2"}, [](W& w) -> TButton* { return w.ScButton10; }, false,
+       [](S& s) { s = {s.Watched, Cat::LentOut, "김철수"_k, "010-9999", s.Genre}; }},
+      {"take back", {"T2"}, [](W& w) -> TButton* { return w.ScButton9; }, false,
+       [](S& s) { s = {s.Watched, Cat::LentKept, "", "", s.Genre}; }},
+      {"delete", {"T2"}, [](W& w) -> TButton* { return w.BtnMovieDel; }, true, [](S&) {}},
+      {"batch edit", {"T2", "T3"}, [](W& w) -> TButton* { return w.ScBitBtn24; }, false,
+       [](S& s) { s.Genre = "드라마"_k; }},
   };
 }
 
@@ -186,7 +156,9 @@ void ExpectOnlyTheChosenChanged(const TRecordOperation& op, const std::map<AnsiS
                                 const std::map<AnsiString, TMovieState>& after, const char* hiding) {
   for (const auto& [title, state] : before) {
     const bool chosen = std::find(op.Chosen.begin(), op.Chosen.end(), title) != op.Chosen.end();
-    const std::optional<TMovieState> expected = chosen ? op.After(state) : std::optional<TMovieState>(state);
+    std::optional<TMovieState> expected = state;
+    if (chosen && op.Deletes) expected.reset();
+    if (chosen && expected) op.Change(*expected);
     const auto found = after.find(title);
     if (!expected) {
       EXPECT_EQ(found, after.end()) << op.Name << " under " << hiding << ": " << title << " stays";
@@ -209,7 +181,9 @@ TEST_F(ChosenMovieTest, EachOperationOnARowBelowHiddenRowsChangesThatMovieAndNoO
       Hide(*w, hiding);
       ClickMovie(*w, op.Chosen.front());
       for (std::size_t i = 1; i < op.Chosen.size(); ++i) ClickMovie(*w, op.Chosen[i], TShiftState{ssCtrl});
-      op.Run(*w);
+      TDialogFakes::QueueAnswer(mrYes);
+      op.Button(*w)->Click();
+      TDialogFakes::Clear();  // the batch edit asks nothing: its answer goes unused
       ShowAll(*w, hiding);
       ExpectOnlyTheChosenChanged(op, before, States(*w), hidingName);
       EXPECT_TRUE(w->DBModified) << op.Name << " under " << hidingName;
