@@ -8,6 +8,7 @@
 //   TScreen
 #include "platform/vcl/Forms.h"
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QCursor>
 #include <QEventLoop>
@@ -594,21 +595,38 @@ void TApplication::Run() {
   EnsureLoopReady();
   running_ = true;
   if (mainForm_ && showMainForm_) mainForm_->Show();
-  // Idle work runs whenever the queue is empty.
-  QTimer idle;
-  QObject::connect(&idle, &QTimer::timeout, [this] { RunGuarded([this] { Idle(); }); });
-  idle.start(0);
+  // Idle work runs each time the loop has handled what was queued and is
+  // about to wait, once per batch of events: a program at rest sleeps. A
+  // handler that leaves Done false asks for another pass without waiting,
+  // which the zero-interval shot below gives it (its firing is the event
+  // that lets the loop come round again).
+  QTimer again;
+  again.setSingleShot(true);
+  again.setInterval(0);
+  const QMetaObject::Connection idleConnection = QObject::connect(
+      QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, [this, &again] {
+        // Idle work that itself waits for events (a modal window) must not
+        // start a second pass inside the first.
+        if (idling_) return;
+        idling_ = true;
+        bool done = true;
+        RunGuarded([this, &done] { done = Idle(); });
+        idling_ = false;
+        if (!done) again.start();
+      });
   while (!terminated_) {
     if (!mainForm_) break;
     QApplication::exec();
   }
+  QObject::disconnect(idleConnection);
   running_ = false;
 }
 
-void TApplication::Idle() {
+bool TApplication::Idle() {
   CheckSynchronize(0);
   bool done = true;
   if (OnIdle) OnIdle(this, done);
+  return done;
 }
 
 void TApplication::ProcessMessages(bool excludeUserInput) {

@@ -243,6 +243,9 @@ class TApplication : public TComponent {
   TNotifyEvent OnHint;
   TNotifyEvent OnActivate;
   TNotifyEvent OnDeactivate;
+  // Runs in Run's loop each time the events queued so far have been handled;
+  // a handler that sets done to false is called again without waiting for
+  // an event.
   std::function<void(TObject* sender, bool& done)> OnIdle;
   std::function<void(TObject* sender, const Exception& e)> OnException;
 
@@ -252,8 +255,10 @@ class TApplication : public TComponent {
  private:
   void EnsureLoopReady();
   void ShowHintNow();
-  void Idle();
+  // One idle pass: the queued thread calls, then OnIdle; the handler's Done.
+  bool Idle();
   bool terminated_ = false;
+  bool idling_ = false;
   bool running_ = false;
   bool showMainForm_ = true;
   bool handlingException_ = false;
