@@ -849,6 +849,8 @@ class TExStringGrid : public TBaseGrid {
   void RebuildUnsortedOrder();
   void QuickSortRows(int col, int lo, int hi);
   void QuickSortIndexed(int lo, int hi);
+  template <class After, class Differ>
+  void PartitionSort(int lo, int hi, const After& after, const Differ& differ);
   void StartPivot(int row);
   void FillPivotCell(int col);
   void FillWholePivot();
@@ -882,10 +884,12 @@ class TExStringGrid : public TBaseGrid {
   bool KeyableColumn(int col) const;
   std::size_t SortKeyIndex(int row) const;
   int CompareSortKeys(const TSortKeyColumn& keys, int row1, int row2, TSortDirection direction) const;
+  int CompareKeysAt(const TSortKeyColumn& keys, std::size_t k1, std::size_t k2, TSortDirection direction) const;
   int sortKeyCol_ = -1;
   std::vector<TSortKeyColumn> sortKeys_;
   std::vector<signed char> sortKeyState_;
   std::vector<int> sortKeyReached_;
+  std::vector<std::size_t> keyedColumns_;  // k of every sortKeyState_[k] = 1
 
  public:
   // ---- cursor advance and look-up typing (ExGridAdvance.cpp)
@@ -1553,8 +1557,11 @@ class TExStringGrid : public TBaseGrid {
   void SetHTMLHint(bool v) { htmlHint_ = v; }
   bool URLEdit() const { return urlEdit_; }
   void SetURLEdit(bool v) { urlEdit_ = v; }
-  // Starts or stops the grid's own timer as Hovering and EnableBlink ask.
+  // Starts or stops the grid's own timer: it runs only while it has work,
+  // hovering with the mouse over the grid or blinking text on screen.
   void UpdateHoverTimer();
+  // Whether the grid's own timer runs.
+  bool OwnTimerRunning() const { return hoverTimerOn_; }
   // The cell the last hint was given for.
   TPoint HintCell() const { return hintCell_; }
   // Opens an anchor: "CELL://" moves to that cell, anything else goes to
@@ -1644,6 +1651,8 @@ class TExStringGrid : public TBaseGrid {
   bool blinkPhase_ = false;
   bool enableBlink_ = false;
   bool hoverTimerOn_ = false;
+  bool mouseOver_ = false;    // the mouse has moved over the grid and not left
+  bool blinkShown_ = false;   // blinking text may be on screen
   bool hintShowCells_ = false;
   bool hintShowLargeText_ = false;
   bool hintShowSizing_ = false;

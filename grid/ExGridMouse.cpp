@@ -545,6 +545,7 @@ void TExStringGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int
 // ------------------------------------------------------------- mouse move
 
 void TExStringGrid::MouseMove(TShiftState shift, int x, int y) {
+  mouseOver_ = true;
   UpdateHoverTimer();
   int col = -1, row = -1;
   MouseToCell(x, y, col, row);
@@ -989,6 +990,8 @@ void TExStringGrid::CMMouseLeave(TMessage& m) {
   hitZone_ = 0;
   // Panning ends with the mouse gone from a grid that holds it no more.
   if (panning_ && !MouseCapture()) StopPanning();
+  mouseOver_ = false;
+  UpdateHoverTimer();
 }
 
 // ------------------------------------------------------------- wheel
@@ -1069,7 +1072,8 @@ void TExStringGrid::PanStep() {
 }
 
 void TExStringGrid::UpdateHoverTimer() {
-  const bool want = (ScrollOptions().Hovering || enableBlink_) && !(ComponentState().contains(csDesigning));
+  const bool want = ((ScrollOptions().Hovering && mouseOver_) || (enableBlink_ && blinkShown_)) &&
+                    !(ComponentState().contains(csDesigning));
   if (want == hoverTimerOn_ || !HandleAllocated()) return;
   hoverTimerOn_ = want;
   if (want) SetTimer(Handle(), kHoverTimerId, kHoverInterval);
@@ -1078,6 +1082,8 @@ void TExStringGrid::UpdateHoverTimer() {
 
 void TExStringGrid::SetEnableBlink(bool v) {
   enableBlink_ = v;
+  // What is on screen now was painted without asking: the first tick looks.
+  blinkShown_ = v;
   UpdateHoverTimer();
 }
 
@@ -1106,8 +1112,11 @@ void TExStringGrid::WMTimer(TMessage& m) {
     blinkPhase_ = !blinkPhase_;
     const int lastRow = std::min(TopRow() + VisibleRowCount(), RowCount() - 1);
     const int lastCol = std::min(LeftCol() + VisibleColCount(), ColCount() - 1);
+    bool anyBlinking = false;
     auto repaintBlinking = [&](int c, int r) {
-      if (GetCellText(RealColIndex(c), r).find("<BLI") != std::string::npos) InvalidateCell(c, r);
+      if (GetCellText(RealColIndex(c), r).find("<BLI") == std::string::npos) return;
+      anyBlinking = true;
+      InvalidateCell(c, r);
     };
     for (int r = 0; r <= lastRow; ++r) {
       if (r >= TBaseGrid::FixedRows() && r < TopRow()) continue;
@@ -1115,6 +1124,12 @@ void TExStringGrid::WMTimer(TMessage& m) {
         if (c >= TBaseGrid::FixedCols() && c < LeftCol()) continue;
         repaintBlinking(c, r);
       }
+    }
+    // Nothing blinks on screen: the timer rests until a cell that blinks
+    // is painted.
+    if (!anyBlinking) {
+      blinkShown_ = false;
+      UpdateHoverTimer();
     }
   }
 }

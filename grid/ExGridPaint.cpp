@@ -357,6 +357,10 @@ void TExStringGrid::DrawContent(TCanvas* canvas, int col, int row, TRect rect, T
       // Without the timer the phase never flips: blinking text then shows
       // steadily rather than staying invisible.
       request.BlinkPhase = blinkPhase_ || !enableBlink_;
+      if (enableBlink_ && !blinkShown_ && paint.Text.find("<BLI") != std::string::npos) {
+        blinkShown_ = true;
+        UpdateHoverTimer();
+      }
       const int bk = canvas->SetBkMode(TRANSPARENT);
       const TMarkupResult result = DrawMarkupText(request);
       canvas->SetBkMode(bk);

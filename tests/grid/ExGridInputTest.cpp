@@ -836,6 +836,36 @@ TEST_F(GridInput, TheBlinkTimerFlipsThePhase) {
   EXPECT_NE(grid->BlinkPhase(), before);
 }
 
+TEST_F(GridInput, TheHoverTimerRunsOnlyWhileTheMouseIsOverTheGrid) {
+  grid->ScrollOptions().Hovering = true;
+  EXPECT_FALSE(grid->OwnTimerRunning());
+  SimulateMouseMove(grid, Center(3, 5).X, Center(3, 5).Y);
+  EXPECT_TRUE(grid->OwnTimerRunning());
+  grid->Perform(CM_MOUSELEAVE, 0, 0);
+  EXPECT_FALSE(grid->OwnTimerRunning());
+}
+
+TEST_F(GridInput, TheBlinkTimerRestsWhileNothingOnScreenBlinksAndWakesWhenABlinkingCellIsPainted) {
+  grid->SetEnableBlink(true);
+  TMessage tick;
+  tick.Msg = WM_TIMER;
+  tick.WParam = TExStringGrid::kHoverTimerId;
+  grid->WindowProc(tick);
+  EXPECT_FALSE(grid->OwnTimerRunning()) << "no cell blinks, yet the timer keeps firing";
+  grid->SetCells(2, 2, "<BLINK>new</BLINK>");
+  TBitmap frame(grid->Width(), grid->Height());
+  PaintControlTo(grid, frame);
+  EXPECT_TRUE(grid->OwnTimerRunning());
+  const bool phase = grid->BlinkPhase();
+  grid->WindowProc(tick);
+  EXPECT_NE(grid->BlinkPhase(), phase);
+  EXPECT_TRUE(grid->OwnTimerRunning()) << "the blinking cell is still on screen";
+  // A cell that no longer blinks leaves the timer nothing to do.
+  grid->SetCells(2, 2, "new");
+  grid->WindowProc(tick);
+  EXPECT_FALSE(grid->OwnTimerRunning());
+}
+
 TEST_F(GridInput, TheKeypadDecimalKeyStartsAnEditWithTheLocalesSeparator) {
   FormatSettings.DecimalSeparator = ',';
   FormatSettings.ThousandSeparator = '.';
