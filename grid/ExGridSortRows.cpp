@@ -82,7 +82,11 @@ std::size_t TExStringGrid::SortKeyIndex(int row) const {
 
 int TExStringGrid::CompareSortKeys(const TSortKeyColumn& keys, int row1, int row2,
                                    TSortDirection direction) const {
-  const std::size_t k1 = SortKeyIndex(row1), k2 = SortKeyIndex(row2);
+  return CompareKeysAt(keys, SortKeyIndex(row1), SortKeyIndex(row2), direction);
+}
+
+inline int TExStringGrid::CompareKeysAt(const TSortKeyColumn& keys, std::size_t k1, std::size_t k2,
+                                        TSortDirection direction) const {
   const TSortKeyColumn::TKey& key1 = keys.Keys[k1];
   const TSortKeyColumn::TKey& key2 = keys.Keys[k2];
   TSortStyle style = keys.Style;
@@ -228,6 +232,7 @@ struct TExStringGrid::TSortFrame {
     g.sortKeys_.clear();
     g.sortKeyState_.clear();
     g.sortKeyReached_.clear();
+    g.keyedColumns_.clear();
     // The pivot shares the objects of the row it was copied from: the
     // scratch rows let go of them without freeing.
     for (int r = realRows; r < realRows + 3; ++r) g.DetachRowCells(r);
@@ -276,6 +281,7 @@ void TExStringGrid::BuildSortKeys(int col) {
   sortKeys_.clear();
   sortKeyState_.clear();
   sortKeyReached_.clear();
+  keyedColumns_.clear();
   if (!KeyableColumn(col)) return;
   sortKeyCol_ = col;
   sortKeys_.resize(static_cast<std::size_t>(ColCount() - col));
@@ -349,6 +355,8 @@ void TExStringGrid::BuildSortKeysFrom(std::size_t k) {
     }
     keys.Keys.push_back(key);
   });
+  for (std::size_t j = k; j < end; ++j)
+    if (sortKeyState_[j] > 0) keyedColumns_.push_back(j);
 }
 
 // ------------------------------------------------------------- quicksorts
@@ -390,6 +398,33 @@ void TExStringGrid::FillWholePivot() {
 
 void TExStringGrid::QuickSortRows(int col, int lo, int hi) {
   const int s = SortSign(sortSettings_->Direction());
+  // A keyed column whose format no handler can change is compared from
+  // its keys alone, without the way through CompareCells each comparison
+  // would otherwise take; ties on it go on to the next columns as usual.
+  const TSortKeyColumn* keys = SortKeysOf(col);
+  if (keys && keys->FormatFixed) {
+    const TSortDirection direction = sortSettings_->Direction();
+    const bool full = sortSettings_->Full() && col <= ColCount() - 2;
+    auto compare = [this, keys, col, direction, full](int row1, int row2) {
+      const std::size_t k1 = SortKeyIndex(row1), k2 = SortKeyIndex(row2);
+      // The same key: a row against itself, or the pivot against the row
+      // it was copied from.
+      if (k1 == k2) return 0;
+      const int result = CompareKeysAt(*keys, k1, k2, direction);
+      return result != 0 || !full ? result : CompareRowsOnColumn(col + 1, row1, row2);
+    };
+    PartitionSort(lo, hi, [&](int row1, int row2) { return compare(row1, row2) == s; },
+                  [&](int row1, int row2) { return compare(row1, row2) != 0; });
+    return;
+  }
+  PartitionSort(lo, hi, [&](int row1, int row2) { return CompareRowsOnColumn(col, row1, row2) == s; },
+                [&](int row1, int row2) { return CompareRowsOnColumn(col, row1, row2) != 0; });
+}
+
+// The partition loop of the quicksorts: after(a, b) says that row a goes
+// after row b, differ(a, b) that swapping them changes the order.
+template <class After, class Differ>
+void TExStringGrid::PartitionSort(int lo, int hi, const After& after, const Differ& differ) {
   // The larger part is taken by the loop rather than by recursion, so the
   // stack stays shallow on any input; the parts are disjoint, so the order
   // in which they are sorted changes nothing.
@@ -398,46 +433,27 @@ void TExStringGrid::QuickSortRows(int col, int lo, int hi) {
     const int pivot = pivotRow_;
     int i = lo, j = hi;
     do {
-      while (CompareRowsOnColumn(col, pivot, i) == s && i < hi) ++i;
-      while (CompareRowsOnColumn(col, j, pivot) == s && j > lo) --j;
+      while (after(pivot, i) && i < hi) ++i;
+      while (after(j, pivot) && j > lo) --j;
       if (i <= j) {
-        if (i != j && CompareRowsOnColumn(col, i, j) != 0) SwapRows(i, j);
+        if (i != j && differ(i, j)) SwapRows(i, j);
         ++i;
         --j;
       }
     } while (i <= j);
     if (j - lo < hi - i) {
-      if (lo < j) QuickSortRows(col, lo, j);
+      if (lo < j) PartitionSort(lo, j, after, differ);
       lo = i;
     } else {
-      if (i < hi) QuickSortRows(col, i, hi);
+      if (i < hi) PartitionSort(i, hi, after, differ);
       hi = j;
     }
   }
 }
 
 void TExStringGrid::QuickSortIndexed(int lo, int hi) {
-  while (lo < hi) {
-    StartPivot((lo + hi) / 2);
-    const int pivot = pivotRow_;
-    int i = lo, j = hi;
-    do {
-      while (CompareRowsByIndexList(0, pivot, i) == 1 && i < hi) ++i;
-      while (CompareRowsByIndexList(0, j, pivot) == 1 && j > lo) --j;
-      if (i <= j) {
-        if (i != j) SwapRows(i, j);
-        ++i;
-        --j;
-      }
-    } while (i <= j);
-    if (j - lo < hi - i) {
-      if (lo < j) QuickSortIndexed(lo, j);
-      lo = i;
-    } else {
-      if (i < hi) QuickSortIndexed(i, hi);
-      hi = j;
-    }
-  }
+  PartitionSort(lo, hi, [this](int row1, int row2) { return CompareRowsByIndexList(0, row1, row2) == 1; },
+                [](int, int) { return true; });
 }
 
 // ------------------------------------------------------------- entry points
@@ -634,7 +650,8 @@ void TExStringGrid::SwapRows(int row1, int row2) {
   }
   // The row records change places: texts and property objects move, none is copied.
   ExchangeRows(row1, row2);
-  for (auto& keys : sortKeys_) keys.Swap(a, b);
+  // Only the columns keyed so far have keys to keep in step.
+  for (const std::size_t k : keyedColumns_) sortKeys_[k].Swap(a, b);
   const int height1 = RowHeights(row1), height2 = RowHeights(row2);
   if (height1 != height2) {
     SetRowHeights(row1, height2);
