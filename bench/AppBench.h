@@ -25,7 +25,5 @@ inline TFormMain& CatalogueWindow(AnsiString (*layOutFolder)()) {
 inline void RunWindowBenchmarks(int& argc, char** argv, RatioReporter& reporter) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   Application->Initialize(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  std::printf("\n");
+  RunBenchmarks(argc, argv, reporter);
 }

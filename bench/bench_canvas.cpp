@@ -142,14 +142,13 @@ BENCHMARK(BM_QPainterFrame)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  benchmark::Initialize(&argc, argv);
   RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  double canvas = reporter.Has("BM_TCanvasFrame") ? reporter.Seconds("BM_TCanvasFrame") * 1e3 : 0;
-  std::printf("\nTCanvas frame (%d cells, 1920x1080): %.2f ms\n", kCells, canvas);
-  double direct = reporter.Has("BM_QPainterFrame") ? reporter.Seconds("BM_QPainterFrame") * 1e3 : 0;
+  RunBenchmarks(argc, argv, reporter);
+  double canvas = reporter.Has("BM_TCanvasFrame") ? reporter.Median("BM_TCanvasFrame") * 1e3 : 0;
+  std::printf("TCanvas frame (%d cells, 1920x1080): %.2f ms\n", kCells, canvas);
+  double direct = reporter.Has("BM_QPainterFrame") ? reporter.Median("BM_QPainterFrame") * 1e3 : 0;
   std::printf("QPainter frame (baseline):           %.2f ms\n", direct);
-  if (direct > 0) std::printf("ratio TCanvas / QPainter: %.2f (target <= 1.30)\n", canvas / direct);
+  PrintRatio(reporter, "TCanvas / QPainter", "BM_TCanvasFrame", "BM_QPainterFrame", "target <= 1.30");
   benchmark::Shutdown();
   return 0;
 }

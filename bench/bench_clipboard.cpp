@@ -142,23 +142,21 @@ void BM_CopySelection(benchmark::State& state) {
   }
 }
 
-BENCHMARK(BM_ImportBaseline)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(false);
-BENCHMARK(BM_ImportCsv)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(false);
-BENCHMARK(BM_CopyBaseline)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(false);
-BENCHMARK(BM_CopySelection)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(false);
+BENCHMARK(BM_ImportBaseline)->Unit(benchmark::kMillisecond)->ReportAggregatesOnly(false);
+BENCHMARK(BM_ImportCsv)->Unit(benchmark::kMillisecond)->ReportAggregatesOnly(false);
+BENCHMARK(BM_CopyBaseline)->Unit(benchmark::kMillisecond)->ReportAggregatesOnly(false);
+BENCHMARK(BM_CopySelection)->Unit(benchmark::kMillisecond)->ReportAggregatesOnly(false);
 
 }  // namespace
 
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   UseMemoryClipboard(true);
-  benchmark::Initialize(&argc, argv);
   RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  const auto& s = reporter.seconds;
-  std::printf("\n");
-  PrintRatio(s, "CSV import / plain split, 100,000 x 42", "BM_ImportCsv/repeats:3", "BM_ImportBaseline/repeats:3", "target <= 2");
-  PrintRatio(s, "copy / string appends, 20,000 x 42", "BM_CopySelection/repeats:3", "BM_CopyBaseline/repeats:3", "target <= 2");
+  RunBenchmarks(argc, argv, reporter);
+  const RatioReporter& s = reporter;
+  PrintRatio(s, "CSV import / plain split, 100,000 x 42", "BM_ImportCsv", "BM_ImportBaseline", "target <= 2");
+  PrintRatio(s, "copy / string appends, 20,000 x 42", "BM_CopySelection", "BM_CopyBaseline", "target <= 2");
   std::remove(CsvFile().c_str());
   return 0;
 }

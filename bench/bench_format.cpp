@@ -101,15 +101,12 @@ BENCHMARK(BM_FormatFloat);
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
   RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  const auto& s = reporter.seconds;
-  std::printf("\n");
+  RunBenchmarks(argc, argv, reporter);
+  const RatioReporter& s = reporter;
   for (const char* shape : {"Int", "Caption", "Padded", "Float"}) {
     const std::string base = std::string("BM_Snprintf") + shape, ours = std::string("BM_Format") + shape;
-    if (s.count(base) && s.count(ours))
-      std::printf("%-8s Format / snprintf: %.2f\n", shape, s.at(ours) / s.at(base));
+    PrintRatio(s, std::string(shape) + " Format / snprintf", ours, base, "information");
   }
   benchmark::Shutdown();
   return 0;

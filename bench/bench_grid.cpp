@@ -190,11 +190,9 @@ BENCHMARK(BM_InsertOneRowFourColumnsHidden)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  benchmark::Initialize(&argc, argv);
   RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  const auto& s = reporter.seconds;
-  std::printf("\n");
+  RunBenchmarks(argc, argv, reporter);
+  const RatioReporter& s = reporter;
   PrintRatio(s, "fill grid / fill vector", "BM_FillGrid", "BM_FillVector", "target <= 3");
   PrintRatio(s, "insert 1,000 rows / insert one", "BM_Insert1000Rows", "BM_InsertOneRow", "target <= 50");
   PrintRatio(s, "1,000 single inserts / insert one", "BM_Insert1000SingleRows", "BM_InsertOneRow",

@@ -167,11 +167,11 @@ void BM_SqliteRead(benchmark::State& state) {
   }
 }
 
-constexpr int kRepetitions = 5;
-BENCHMARK(BM_SaveGridFile)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond)->Repetitions(kRepetitions);
-BENCHMARK(BM_SqliteWrite)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond)->Repetitions(kRepetitions);
-BENCHMARK(BM_LoadGridFile)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond)->Repetitions(kRepetitions);
-BENCHMARK(BM_SqliteRead)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond)->Repetitions(kRepetitions);
+constexpr int kRepetitions = kBenchRepetitions;
+BENCHMARK(BM_SaveGridFile)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SqliteWrite)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadGridFile)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SqliteRead)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 // ------------------------------------------------------------------ fresh processes
 
@@ -240,7 +240,7 @@ struct FreshRuns {
 };
 
 void PrintLine(const std::string& label, double value, const std::string& target) {
-  std::printf("%-52s %8.2f   (%s)\n", label.c_str(), value, target.c_str());
+  PrintFigure(label, value, target);
 }
 
 }  // namespace
@@ -249,39 +249,29 @@ int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   if (argc == 4 && std::strcmp(argv[1], "--child") == 0) return ChildMain(argv[2], argv[3]);
 
-  // Repetitions of different benchmarks take turns, so that what the
-  // machine does meanwhile falls on both sides of each ratio.
-  std::vector<char*> args(argv, argv + argc);
   bool filtered = false;
   for (int i = 1; i < argc; ++i) filtered = filtered || std::strncmp(argv[i], "--benchmark_filter", 18) == 0;
-  std::string interleave = "--benchmark_enable_random_interleaving=true";
-  args.push_back(interleave.data());
-  int count = static_cast<int>(args.size());
-  benchmark::Initialize(&count, args.data());
   RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  const auto m = reporter.medians();
-  const std::string rep = "/repeats:" + std::to_string(kRepetitions);
-  std::printf("\nMedians of %d interleaved repetitions:\n", kRepetitions);
+  RunBenchmarks(argc, argv, reporter);
+  const RatioReporter& m = reporter;
+  std::printf("Medians of %d interleaved repetitions (and the ratio of the fastest):\n", kRepetitions);
   for (const char* n : {"20000", "100000"}) {
     const std::string size = n;
-    const std::string ours = "BM_LoadGridFile/" + size + rep;
+    const std::string ours = "BM_LoadGridFile/" + size;
     if (reporter.Has(ours)) {
       const double mb = static_cast<double>(CatalogueOf(std::atoi(n)).fileBytes) / 1e6;
-      std::printf("%s movies: %.1f MB file, open %.0f MB/s\n", n, mb, mb / m.at(ours));
+      std::printf("%s movies: %.1f MB file, open %.0f MB/s\n", n, mb, mb / m.Median(ours));
     }
-    PrintRatio(m, "open / SQLite read, " + size, ours, "BM_SqliteRead/" + size + rep, "target <= 1.5");
-    PrintRatio(m, "save / SQLite write, " + size, "BM_SaveGridFile/" + size + rep,
-               "BM_SqliteWrite/" + size + rep, "target <= 1.2");
+    PrintRatio(m, "open / SQLite read, " + size, ours, "BM_SqliteRead/" + size, "target <= 1.5");
+    PrintRatio(m, "save / SQLite write, " + size, "BM_SaveGridFile/" + size, "BM_SqliteWrite/" + size,
+               "target <= 1.2");
   }
-  PrintRatio(m, "open, 100,000 / 20,000 movies", "BM_LoadGridFile/100000" + rep, "BM_LoadGridFile/20000" + rep,
-             "target <= 6");
-  PrintRatio(m, "SQLite read, 100,000 / 20,000 movies", "BM_SqliteRead/100000" + rep,
-             "BM_SqliteRead/20000" + rep, "for comparison");
-  PrintRatio(m, "save, 100,000 / 20,000 movies", "BM_SaveGridFile/100000" + rep, "BM_SaveGridFile/20000" + rep,
-             "target <= 6");
-  PrintRatio(m, "SQLite write, 100,000 / 20,000 movies", "BM_SqliteWrite/100000" + rep,
-             "BM_SqliteWrite/20000" + rep, "for comparison");
+  PrintRatio(m, "open, 100,000 / 20,000 movies", "BM_LoadGridFile/100000", "BM_LoadGridFile/20000", "target <= 6");
+  PrintRatio(m, "SQLite read, 100,000 / 20,000 movies", "BM_SqliteRead/100000", "BM_SqliteRead/20000",
+             "for comparison");
+  PrintRatio(m, "save, 100,000 / 20,000 movies", "BM_SaveGridFile/100000", "BM_SaveGridFile/20000", "target <= 6");
+  PrintRatio(m, "SQLite write, 100,000 / 20,000 movies", "BM_SqliteWrite/100000", "BM_SqliteWrite/20000",
+             "for comparison");
 
   if (!filtered) std::printf("\nFresh processes, medians of %d interleaved opens each:\n", kRepetitions);
   for (int movies : {20000, 100000}) {

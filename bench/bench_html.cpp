@@ -104,19 +104,17 @@ void BM_Frame(benchmark::State& state) {
 
 void BM_PlainFrame(benchmark::State& state) { BM_Frame<DrawPlainFrame>(state); }
 void BM_MarkupFrame(benchmark::State& state) { BM_Frame<DrawMarkupFrame>(state); }
-BENCHMARK(BM_PlainFrame)->Unit(benchmark::kMillisecond)->Repetitions(3);
-BENCHMARK(BM_MarkupFrame)->Unit(benchmark::kMillisecond)->Repetitions(3);
+BENCHMARK(BM_PlainFrame)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MarkupFrame)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  benchmark::Initialize(&argc, argv);
   RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  std::printf("\n");
-  PrintRatio(reporter.seconds, "mark-up frame / plain frame (2,000 cells)", "BM_MarkupFrame/repeats:3",
-             "BM_PlainFrame/repeats:3",
+  RunBenchmarks(argc, argv, reporter);
+  PrintRatio(reporter, "mark-up frame / plain frame (2,000 cells)", "BM_MarkupFrame",
+             "BM_PlainFrame",
              "target <= 2.00");
   benchmark::Shutdown();
   return 0;

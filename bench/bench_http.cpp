@@ -68,7 +68,7 @@ void BM_THTTPGetFile(benchmark::State& state) {
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kFileSize));
 }
-BENCHMARK(BM_THTTPGetFile)->Unit(benchmark::kMillisecond)->Iterations(5)->Repetitions(3)->UseRealTime();
+BENCHMARK(BM_THTTPGetFile)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 
 void BM_CurlTool(benchmark::State& state) {
   Payload();
@@ -87,22 +87,21 @@ void BM_CurlTool(benchmark::State& state) {
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kFileSize));
 }
-BENCHMARK(BM_CurlTool)->Unit(benchmark::kMillisecond)->Iterations(5)->Repetitions(3)->UseRealTime();
+BENCHMARK(BM_CurlTool)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 
 }  // namespace
 
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  benchmark::Initialize(&argc, argv);
   RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  const std::string ours = "BM_THTTPGetFile/iterations:5/repeats:3/real_time";
-  const std::string curl = "BM_CurlTool/iterations:5/repeats:3/real_time";
+  RunBenchmarks(argc, argv, reporter);
+  const std::string ours = "BM_THTTPGetFile/iterations:5/real_time";
+  const std::string curl = "BM_CurlTool/iterations:5/real_time";
   const double mb = static_cast<double>(kFileSize) / (1 << 20);
-  if (reporter.Has(ours)) std::printf("\nTHTTPGet.GetFile, 50 MB: %.0f MB/s\n", mb / reporter.Seconds(ours));
-  if (reporter.Has(curl)) std::printf("curl tool, 50 MB:        %.0f MB/s\n", mb / reporter.Seconds(curl));
+  if (reporter.Has(ours)) std::printf("THTTPGet.GetFile, 50 MB: %.0f MB/s\n", mb / reporter.Median(ours));
+  if (reporter.Has(curl)) std::printf("curl tool, 50 MB:        %.0f MB/s\n", mb / reporter.Median(curl));
   // Throughput is the inverse of time: curl's time over ours.
-  PrintRatio(reporter.seconds, "throughput THTTPGet / curl", curl, ours, "target >= 0.80");
+  PrintRatio(reporter, "throughput THTTPGet / curl", curl, ours, "target >= 0.80");
   std::filesystem::remove_all(Folder());
   benchmark::Shutdown();
   return 0;

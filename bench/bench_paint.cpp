@@ -81,7 +81,7 @@ void BM_GridScreen(benchmark::State& state) {
     benchmark::DoNotOptimize(frame.PixelColor(1, 1));
   }
 }
-BENCHMARK(BM_GridScreen)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond)->Repetitions(3);
+BENCHMARK(BM_GridScreen)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 // What the screen shows, cell by cell: rectangle, fill and text.
 struct TCellJob {
@@ -148,20 +148,18 @@ void BM_CanvasScreen(benchmark::State& state) {
   }
   state.counters["cells"] = static_cast<double>(jobs.size());
 }
-BENCHMARK(BM_CanvasScreen)->Unit(benchmark::kMillisecond)->Repetitions(3);
+BENCHMARK(BM_CanvasScreen)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  benchmark::Initialize(&argc, argv);
   RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  std::printf("\n");
-  PrintRatio(reporter.seconds, "grid screen / same cells through the canvas", "BM_GridScreen/1000/repeats:3",
-             "BM_CanvasScreen/repeats:3", "target <= 1.5");
-  PrintRatio(reporter.seconds, "100,000-movie screen / 1,000-movie screen", "BM_GridScreen/100000/repeats:3",
-             "BM_GridScreen/1000/repeats:3", "target <= 1.2");
+  RunBenchmarks(argc, argv, reporter);
+  PrintRatio(reporter, "grid screen / same cells through the canvas", "BM_GridScreen/1000",
+             "BM_CanvasScreen", "target <= 1.5");
+  PrintRatio(reporter, "100,000-movie screen / 1,000-movie screen", "BM_GridScreen/100000",
+             "BM_GridScreen/1000", "target <= 1.2");
   benchmark::Shutdown();
   return 0;
 }

@@ -40,7 +40,7 @@ void BM_Statistics(benchmark::State& state) {
   TExColumnGrid& grid = Catalogue(static_cast<int>(state.range(0)));
   for (auto _ : state) benchmark::DoNotOptimize(ComputeStatistics(grid, true));
 }
-BENCHMARK(BM_Statistics)->Arg(100000)->Unit(benchmark::kMillisecond)->Repetitions(3);
+BENCHMARK(BM_Statistics)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 // The same eighteen cells of every row read once through their columns.
 void BM_ReadStatisticsCells(benchmark::State& state) {
@@ -58,7 +58,7 @@ void BM_ReadStatisticsCells(benchmark::State& state) {
     benchmark::DoNotOptimize(bytes);
   }
 }
-BENCHMARK(BM_ReadStatisticsCells)->Arg(100000)->Unit(benchmark::kMillisecond)->Repetitions(3);
+BENCHMARK(BM_ReadStatisticsCells)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 // ---------------------------------------------------------------- export
 
@@ -100,7 +100,7 @@ void BM_ExportHtml(benchmark::State& state) {
   }
   state.counters["bytes"] = static_cast<double>(size);
 }
-BENCHMARK(BM_ExportHtml)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond)->Repetitions(3);
+BENCHMARK(BM_ExportHtml)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 // The same bytes by hand: the template cut at "$$" once, then per row the
 // text pieces and the cells appended (the generated values hold no
@@ -155,23 +155,23 @@ void BM_AppendSameBytes(benchmark::State& state) {
   }
   state.counters["bytes"] = static_cast<double>(size);
 }
-BENCHMARK(BM_AppendSameBytes)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond)->Repetitions(3);
+BENCHMARK(BM_AppendSameBytes)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
 int main(int argc, char** argv) {
   RatioReporter reporter;
   RunWindowBenchmarks(argc, argv, reporter);
-  const auto& s = reporter.seconds;
-  PrintRatio(s, "statistics / reading the cells, 100000", "BM_Statistics/100000/repeats:3",
-             "BM_ReadStatisticsCells/100000/repeats:3", "target <= 3");
-  PrintRatio(s, "HTML export / plain appends, 100000", "BM_ExportHtml/100000/repeats:3",
-             "BM_AppendSameBytes/100000/repeats:3", "target <= 3");
-  PrintRatio(s, "HTML export, 100,000 / 20,000 movies", "BM_ExportHtml/100000/repeats:3",
-             "BM_ExportHtml/20000/repeats:3", "target <= 6");
+  const RatioReporter& s = reporter;
+  PrintRatio(s, "statistics / reading the cells, 100000", "BM_Statistics/100000",
+             "BM_ReadStatisticsCells/100000", "target <= 3");
+  PrintRatio(s, "HTML export / plain appends, 100000", "BM_ExportHtml/100000",
+             "BM_AppendSameBytes/100000", "target <= 3");
+  PrintRatio(s, "HTML export, 100,000 / 20,000 movies", "BM_ExportHtml/100000",
+             "BM_ExportHtml/20000", "target <= 6");
   // The same growth of the plain appends: what the machine's memory adds.
-  PrintRatio(s, "plain appends, 100,000 / 20,000 movies", "BM_AppendSameBytes/100000/repeats:3",
-             "BM_AppendSameBytes/20000/repeats:3", "for comparison");
+  PrintRatio(s, "plain appends, 100,000 / 20,000 movies", "BM_AppendSameBytes/100000",
+             "BM_AppendSameBytes/20000", "for comparison");
   benchmark::Shutdown();
   return 0;
 }
