@@ -13,6 +13,7 @@
 set -u
 cd "$(dirname "$0")/.."
 build=${1:-build}
+build=$(cd "$build" 2>/dev/null && pwd) || { echo "check.sh: no build folder ${1:-build}" >&2; exit 2; }
 logs="$build/bench/check-logs"
 mkdir -p "$logs"
 
@@ -30,8 +31,11 @@ checked=0
 for p in "${programs[@]}"; do
   name=$(basename "$p")
   log="$logs/$name.txt"
-  if ! QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$p" >"$log" 2>&1; then
-    echo "$name: the program failed (exit status $?); see $log"
+  # From the program's own folder: fixtures are found relative to it.
+  (cd "$(dirname "$p")" && QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "./$name") >"$log" 2>&1
+  status=$?
+  if [ "$status" -ne 0 ]; then
+    echo "$name: the program failed (exit status $status); see $log"
     missed=$((missed + 1))
     continue
   fi

@@ -101,7 +101,14 @@ struct TSortKeyColumn {
   // Sixteen bytes a row: the fewer a sort's working set, the more of a
   // large catalogue stays in the cache while rows are compared.
   struct TKey {
-    double Number = 0;         // SortNumberValue's value
+    // SortNumberValue's value when it read one (NumberRead); otherwise the
+    // text's first eight bytes, the first one the most significant, zeros
+    // past its end: two heads that differ order their texts as comparing
+    // their bytes would, without reading the texts.
+    union {
+      double Number = 0;
+      std::uint64_t Head;
+    };
     std::uint32_t Offset = 0;  // the text in Chars
     std::uint32_t Length : 24;
     std::uint32_t Style : 7;       // AutomaticStyleOf the text
@@ -118,6 +125,12 @@ struct TSortKeyColumn {
   AnsiString Prefix, Suffix;
   bool FormatFixed = false;
   std::string_view Text(std::size_t k) const { return {Chars.data() + Keys[k].Offset, Keys[k].Length}; }
+  static std::uint64_t HeadOf(std::string_view text) {
+    std::uint64_t head = 0;
+    for (std::size_t i = 0; i < sizeof head; ++i)
+      head = (head << 8) | (i < text.size() ? static_cast<unsigned char>(text[i]) : 0u);
+    return head;
+  }
   void Swap(std::size_t a, std::size_t b) {
     if (a < Keys.size() && b < Keys.size()) std::swap(Keys[a], Keys[b]);
   }

@@ -93,7 +93,14 @@ inline int TExStringGrid::CompareKeysAt(const TSortKeyColumn& keys, std::size_t 
   int result = 0;
   if (keys.HasNumbers && style == ssAutomatic) style = static_cast<TSortStyle>(key1.Style);
   if (keys.HasNumbers && style == ssNumeric) {
-    if (key1.NumberRead || key2.NumberRead) result = key1.Number < key2.Number ? -1 : (key1.Number > key2.Number ? 1 : 0);
+    if (key1.NumberRead || key2.NumberRead) {
+      const double n1 = key1.NumberRead ? key1.Number : 0, n2 = key2.NumberRead ? key2.Number : 0;
+      result = n1 < n2 ? -1 : (n1 > n2 ? 1 : 0);
+    }
+  } else if ((style == ssAlphabetic || style == ssAlphaCase) && !key1.NumberRead && !key2.NumberRead &&
+             key1.Head != key2.Head) {
+    // A byte comparison that the first eight bytes decide.
+    result = key1.Head < key2.Head ? -1 : 1;
   } else {
     result = CompareTextsByStyle(style, keys.Text(k1), keys.Text(k2), keys.Prefix, keys.Suffix);
     result = result < 0 ? -1 : (result > 0 ? 1 : 0);
@@ -353,6 +360,7 @@ void TExStringGrid::BuildSortKeysFrom(std::size_t k) {
       key.NumberRead = SortNumberValue(text, keys.Prefix, keys.Suffix, false, number);
       key.Number = number;
     }
+    if (!key.NumberRead) key.Head = TSortKeyColumn::HeadOf(text);
     keys.Keys.push_back(key);
   });
   for (std::size_t j = k; j < end; ++j)

@@ -4,6 +4,8 @@
 // catalogue.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tools/CatalogueGen.h"
 #include "grid/CellGraphic.h"
 #include "grid/ExGrid.h"
@@ -52,6 +54,26 @@ TEST(GridSort, KoreanTitlesSortByTheirBytes) {
   auto grid = GridOf({c, b, d, a});
   SortBy(*grid, 1);
   EXPECT_EQ(Column(*grid, 1), (std::vector<AnsiString>{d, a, b, c}));
+}
+
+// Titles that share their first eight bytes or more, titles that are the
+// start of others, bytes above 0x7F and a NUL inside a text: a keyed sort
+// orders them exactly as comparing their bytes does, both ways.
+TEST(GridSort, TitlesWithSharedBeginningsSortByAllTheirBytes) {
+  const std::vector<AnsiString> pool = {
+      "ABCDEFGH", "ABCDEFGHI", "ABCDEFGG", "ABCDEFGHA", "ABCDEFG", "ABCDEFGH\x01", std::string("ABC\0D", 5),
+      std::string("ABC", 3), "ABCDEFGHIJKLMNOP", "ABCDEFGHIJKLMNOQ", "가을 동화 1"_k, "가을 동화 2"_k,
+      "가을 동화"_k, "가을의 전설"_k, "\xFF\xFE", "\xFF", "a", "Zorro", "zorro"};
+  std::vector<AnsiString> texts;
+  for (int i = 0; i < 300; ++i) texts.push_back(pool[static_cast<std::size_t>(i * 7 % 19)]);
+  std::vector<AnsiString> expected = texts;
+  std::stable_sort(expected.begin(), expected.end());
+  auto grid = GridOf(texts);
+  SortBy(*grid, 1);
+  EXPECT_EQ(Column(*grid, 1), expected);
+  SortBy(*grid, 1, sdDescending);
+  std::reverse(expected.begin(), expected.end());
+  EXPECT_EQ(Column(*grid, 1), expected);
 }
 
 TEST(GridSort, IgnoredBlanksEndLastInBothDirections) {
