@@ -1,5 +1,5 @@
 // The program at rest. The catalogue window is made as the program makes it,
-// opening a generated catalogue of 100,000 movies (bench/CatalogueGen.h) at
+// opening a generated catalogue of 100,000 movies (tools/CatalogueGen.h) at
 // start, shown on the offscreen platform (or the display the environment
 // names), and the application's own loop runs with nobody touching it. The
 // process's CPU time (every thread) is read:
@@ -24,7 +24,7 @@
 #include "app/IniSetup.h"
 #include "app/WebPictureFetch.h"
 #include "bench/BenchReport.h"
-#include "bench/CatalogueGen.h"
+#include "tools/CatalogueGen.h"
 #include "platform/vcl/ExtCtrls.h"
 #include "platform/vcl/Forms.h"
 
@@ -65,9 +65,14 @@ AnsiString LayOutFolder() {
   return dir;
 }
 
+// CPU and wall seconds of one stretch of the run.
+struct TStretch {
+  double cpu = 0, wall = 0;
+  double CorePercent() const { return wall > 0 ? 100 * cpu / wall : 0; }
+};
+
 struct TRestFigures {
-  double afterOpenCpu = 0, afterOpenWall = 0;
-  double restCpu = 0, restWall = 0;
+  TStretch afterOpen, rest;
   int restIdlePasses = 0;
   bool opened = false;
 };
@@ -89,6 +94,10 @@ void BM_RestAfterOpen(benchmark::State& state) {
     clock->SetInterval(10);
     clock->OnTimer = [&](TObject*) {
       const double cpu = ProcessCpuSeconds(), wall = WallSeconds();
+      auto end = [&](TStretch& stretch, double nextSeconds) {
+        stretch = TStretch{cpu - cpuMark, wall - wallMark};
+        clock->SetInterval(static_cast<unsigned>(nextSeconds * 1000));
+      };
       switch (phase) {
         case kOpening:
           // The first tick once the window shows its catalogue.
@@ -98,14 +107,11 @@ void BM_RestAfterOpen(benchmark::State& state) {
           clock->SetInterval(static_cast<unsigned>(g_openSeconds * 1000));
           break;
         case kAfterOpen:
-          g_figures.afterOpenCpu = cpu - cpuMark;
-          g_figures.afterOpenWall = wall - wallMark;
+          end(g_figures.afterOpen, g_restSeconds);
           phase = kResting;
-          clock->SetInterval(static_cast<unsigned>(g_restSeconds * 1000));
           break;
         case kResting:
-          g_figures.restCpu = cpu - cpuMark;
-          g_figures.restWall = wall - wallMark;
+          end(g_figures.rest, g_restSeconds);
           g_figures.restIdlePasses = idlePasses - passesMark;
           clock->SetEnabled(false);
           window->DBModified = false;
@@ -118,10 +124,10 @@ void BM_RestAfterOpen(benchmark::State& state) {
     };
     Application->Run();
     Application->OnIdle = nullptr;
-    state.SetIterationTime(g_figures.restWall + g_figures.afterOpenWall);
+    state.SetIterationTime(g_figures.rest.wall + g_figures.afterOpen.wall);
   }
   if (!g_figures.opened) state.SkipWithError("the catalogue did not open");
-  state.counters["rest_cpu_percent"] = g_figures.restWall > 0 ? 100 * g_figures.restCpu / g_figures.restWall : 0;
+  state.counters["rest_cpu_percent"] = g_figures.rest.CorePercent();
   state.counters["rest_idle_passes"] = g_figures.restIdlePasses;
   std::error_code ignored;
   std::filesystem::remove_all(SysFileName(dir), ignored);
@@ -152,13 +158,11 @@ int main(int argc, char** argv) {
   RatioReporter reporter;
   RunBenchmarks(argc, argv, reporter);
   if (!g_figures.opened) return 0;
-  std::printf("%-52s %8.2f s   in %.0f s\n", "CPU time after opening 100,000 movies", g_figures.afterOpenCpu,
-              g_figures.afterOpenWall);
-  PrintFigure("CPU after opening, % of one core", 100 * g_figures.afterOpenCpu / g_figures.afterOpenWall,
-              "information");
-  std::printf("%-52s %8d   in %.0f s\n", "idle passes at rest", g_figures.restIdlePasses, g_figures.restWall);
-  PrintFigure("CPU at rest with 100,000 movies, % of one core", 100 * g_figures.restCpu / g_figures.restWall,
-              "target <= 1");
+  std::printf("%-52s  %8.2f s   in %.0f s\n", "CPU time after opening 100,000 movies", g_figures.afterOpen.cpu,
+              g_figures.afterOpen.wall);
+  PrintFigure("CPU after opening, % of one core", g_figures.afterOpen.CorePercent(), "information");
+  std::printf("%-52s  %8d   in %.0f s\n", "idle passes at rest", g_figures.restIdlePasses, g_figures.rest.wall);
+  PrintFigure("CPU at rest with 100,000 movies, % of one core", g_figures.rest.CorePercent(), "target <= 1");
   benchmark::Shutdown();
   return 0;
 }
