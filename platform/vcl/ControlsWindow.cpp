@@ -17,6 +17,7 @@
 #include <QStyle>
 #include <QTimerEvent>
 
+#include <algorithm>
 #include <bitset>
 #include <set>
 
@@ -287,7 +288,25 @@ int MaxScrollPos(const TScrollInfo& info) {
 int TWindowHandle::ScrollBarWidth(int bar) const {
   const ScrollBarState& s = bars_[bar == SB_VERT ? 1 : 0];
   if (!s.bar || !s.bar->isVisibleTo(widget_)) return 0;
+  return BarExtent(bar);
+}
+
+int TWindowHandle::BarExtent(int bar) const {
+  if (barExtent_ > 0) return barExtent_;
   return GetSystemMetrics(bar == SB_VERT ? SM_CXVSCROLL : SM_CYHSCROLL);
+}
+
+void TWindowHandle::SetBarExtent(int extent) {
+  extent = std::max(extent, 0);
+  if (extent == barExtent_) return;
+  const int before[2] = {ScrollBarWidth(SB_HORZ), ScrollBarWidth(SB_VERT)};
+  barExtent_ = extent;
+  UpdateScrollBars();
+  // A bar that stays shown at a new width changes the client area all the same.
+  if (control_ && (before[0] != ScrollBarWidth(SB_HORZ) || before[1] != ScrollBarWidth(SB_VERT))) {
+    const TRect client = control_->ClientRect();
+    control_->Perform(WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.Width(), client.Height()));
+  }
 }
 
 void TWindowHandle::UpdateScrollBars() {
@@ -296,7 +315,7 @@ void TWindowHandle::UpdateScrollBars() {
   bool before[2] = {ScrollBarWidth(SB_HORZ) > 0, ScrollBarWidth(SB_VERT) > 0};
   bool need[2] = {BarNeeded(bars_[0]), BarNeeded(bars_[1])};
   int w = widget_->width(), h = widget_->height();
-  int vw = GetSystemMetrics(SM_CXVSCROLL), hh = GetSystemMetrics(SM_CYHSCROLL);
+  int vw = BarExtent(SB_VERT), hh = BarExtent(SB_HORZ);
   const int inset = ClientInset(control_);
   TBarsPlacement placement{{need[0], need[1]}, w, h, vw, hh, inset};
   auto barValue = [&](int i) { return bars_[i].bar ? bars_[i].bar->value() : 0; };

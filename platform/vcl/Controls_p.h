@@ -69,6 +69,10 @@ class TWindowHandle : public QObject {
   // Shows or hides the Qt scroll bars by their ranges and places them.
   void UpdateScrollBars();
   int ScrollBarWidth(int bar) const;
+  // The vertical bar's width and the horizontal bar's height; 0 or less
+  // goes back to the desktop's.
+  int BarExtent(int bar) const;
+  void SetBarExtent(int extent);
 
   // Set while a synthetic key event is re-sent to the widget (after a
   // handler changed the character); its translation is skipped.
@@ -94,6 +98,7 @@ class TWindowHandle : public QObject {
   std::map<int, UINT> timersByQtId_;
   std::map<UINT, int> timersById_;
   ScrollBarState bars_[2];
+  int barExtent_ = 0;
   // What the bars were last placed by: a grid sets its ranges at every
   // change of its rows, mostly to what they were.
   struct TBarsPlacement {

@@ -16,6 +16,8 @@
 
 #include <algorithm>
 
+#include "platform/vcl/ScrollBarStyle.h"
+
 namespace {
 
 const char kFixedColTooBig[] = "Fixed column count must be less than column count";
@@ -623,7 +625,8 @@ void TCustomGrid::UpdateScrollRange() {
   // Decide on the window's whole area: a bar is needed when the lines do not
   // fit without it, and one bar narrows the room for the other.
   const int fullWidth = Width(), fullHeight = Height();
-  const int barWidth = GetSystemMetrics(SM_CXVSCROLL), barHeight = GetSystemMetrics(SM_CYHSCROLL);
+  const HWND wnd = HandleAllocated() ? Handle() : nullptr;
+  const int barWidth = ScrollBarExtent(wnd, SB_VERT), barHeight = ScrollBarExtent(wnd, SB_HORZ);
   bool needHorz = false, needVert = false;
   TGridDrawInfo info;
   TGridCoord maxTopLeft;

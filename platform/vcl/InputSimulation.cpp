@@ -201,6 +201,13 @@ void SimulateMouseLeave(TControl* c) {
   QCoreApplication::sendEvent(w, &e);
 }
 
+void SimulateThemeChange(TControl* c) {
+  QWidget* w = Target(c);
+  if (!w) return;
+  QEvent e(QEvent::ThemeChange);
+  QCoreApplication::sendEvent(w, &e);
+}
+
 void SimulateWheel(TControl* c, int delta, TShiftState s) {
   QWidget* w = Target(c);
   if (!w) return;

@@ -29,6 +29,8 @@ void SimulateMouseMove(TControl* control, int x, int y, TShiftState shift = {});
 void SimulateDblClick(TControl* control, int x, int y);
 void SimulateClick(TControl* control, int x, int y);
 void SimulateMouseLeave(TControl* control);
+// The desktop switching its theme or colour palette, as the window hears it.
+void SimulateThemeChange(TControl* control);
 // angleDelta in eighths of a degree: 120 is one notch away from the user.
 void SimulateWheel(TControl* control, int delta, TShiftState shift = {});
 // The window's close button.

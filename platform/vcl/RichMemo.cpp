@@ -1,5 +1,6 @@
 #include "platform/vcl/RichMemo.h"
 
+#include <QTextCursor>
 #include <QTextEdit>
 
 #include "platform/rtl/Cp949.h"
@@ -36,7 +37,21 @@ TWindowHandle* TRichMemo::CreateWindowHandle() {
     SetModified(true);
     NotifyParent(this, EN_CHANGE);
   });
+  // One notice per change of caret or selection, whichever signal saw it.
+  auto selectionMoved = [this, edit] {
+    const QTextCursor cursor = edit->textCursor();
+    if (cursor.anchor() == lastAnchor_ && cursor.position() == lastPosition_) return;
+    lastAnchor_ = cursor.anchor();
+    lastPosition_ = cursor.position();
+    SelectionChange();
+  };
+  QObject::connect(edit, &QTextEdit::cursorPositionChanged, edit, selectionMoved);
+  QObject::connect(edit, &QTextEdit::selectionChanged, edit, selectionMoved);
   return h;
+}
+
+void TRichMemo::SelectionChange() {
+  if (OnSelectionChange) OnSelectionChange(this);
 }
 
 void TRichMemo::ApplyTextToWidget() {

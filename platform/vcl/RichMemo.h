@@ -15,8 +15,11 @@ class TRichMemo : public TMemo {
   // is no window yet).
   AnsiString RichText() const;
   void SelectAllText();
+  // The caret moved or the selection changed (by the user or by code).
+  TNotifyEvent OnSelectionChange;
 
  protected:
+  virtual void SelectionChange();
   TWindowHandle* CreateWindowHandle() override;
   void ApplyTextToWidget() override;
   AnsiString WidgetText() const override;
@@ -24,4 +27,6 @@ class TRichMemo : public TMemo {
  private:
   AnsiString pendingRtf_;  // loaded before the window existed
   bool hasPending_ = false;
+  int lastAnchor_ = -1;
+  int lastPosition_ = -1;
 };

@@ -38,3 +38,14 @@ TScrollBarLook ScrollBarLookOf(HWND wnd) {
   if (!wnd || !wnd->Widget()) return sblRegular;
   return static_cast<TScrollBarLook>(wnd->Widget()->property(kLookProperty).toInt());
 }
+
+bool SetScrollBarWidth(HWND wnd, int width) {
+  if (!wnd) return false;
+  wnd->SetBarExtent(width);
+  return true;
+}
+
+int ScrollBarExtent(HWND wnd, int bar) {
+  if (!wnd) return GetSystemMetrics(bar == SB_VERT ? SM_CXVSCROLL : SM_CYHSCROLL);
+  return wnd->BarExtent(bar);
+}

@@ -12,3 +12,10 @@ enum TScrollBarLook { sblRegular, sblFlat, sblEncarta };
 // color clNone keeps the desktop's colours. False for a null handle.
 bool SetScrollBarLook(HWND wnd, TScrollBarLook look, TColor color);
 TScrollBarLook ScrollBarLookOf(HWND wnd);
+
+// The width of the window's vertical bar and the height of its horizontal
+// one, in pixels; 0 gives the desktop's. False for a null handle.
+bool SetScrollBarWidth(HWND wnd, int width);
+// The width (SB_VERT) or height (SB_HORZ) a bar of the window takes when
+// shown; the desktop's for a null handle.
+int ScrollBarExtent(HWND wnd, int bar);
