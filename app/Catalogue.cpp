@@ -164,9 +164,14 @@ void SetupCatalogueGrid(TExColumnGrid& grid) {
   // Editing is on for the one column that is not read-only (폴더).
   options.insert(goEditing);
   grid.SetOptions(options);
+  // Movies are picked by a click on their title (the fixed column) or on
+  // any of their cells, Ctrl adding one and Shift a run.
+  grid.MouseActions()->SetRowSelect(true);
   grid.MouseActions()->SetDisjunctRowSelect(true);
   grid.MouseActions()->SetRowSelectPersistent(true);
   grid.SetFilterCaseUp(true);
+  // Header and active-cell colours follow the desktop's colour scheme.
+  grid.SetAutoThemeAdapt(true);
   TFont bold;
   bold.Assign(*grid.Columns()->Items(0)->HeaderFont());
   bold.SetStyle(TFontStyles{fsBold});

@@ -232,7 +232,8 @@ void TEsgSpinEdit::SetValue(Int64 v) {
 
 double TEsgSpinEdit::FloatValue() const {
   double v = 0;
-  return TryStrToFloat(Trim(GetText()), v) && std::isfinite(v) ? v : minFloat_;
+  // An unreadable text falls back to the integer bound, as it always has.
+  return TryStrToFloat(Trim(GetText()), v) && std::isfinite(v) ? v : static_cast<double>(minValue_);
 }
 
 void TEsgSpinEdit::SetFloatValue(double v) {
@@ -318,23 +319,22 @@ void TEsgSpinEdit::Step(int direction) {
 }
 
 void TEsgSpinEdit::StepDate(int direction) {
-  // The fields in the order the short date format writes them; the caret
-  // picks the field by the separators before it ("yyyy-mm-dd": year first).
+  // The caret's place among the date separators picks what steps, by
+  // whether the short date format writes the month before the day: month
+  // first steps month, day, year; day first steps day, month, year. A
+  // year-month-day format therefore steps the month in its first field.
   const AnsiString format = UpperCase(FormatSettings.ShortDateFormat);
-  struct Field { std::size_t pos; char kind; };
-  Field fields[3] = {{format.find('Y'), 'Y'}, {format.find('M'), 'M'}, {format.find('D'), 'D'}};
-  std::stable_sort(std::begin(fields), std::end(fields), [](const Field& a, const Field& b) { return a.pos < b.pos; });
+  const std::size_t firstM = format.find('M'), firstD = format.find('D');
+  const bool monthFirst = firstM != AnsiString::npos && (firstD == AnsiString::npos || firstM < firstD);
   const AnsiString text = GetText();
   const int caret = std::clamp(SelStart(), 0, static_cast<int>(text.size()));
-  const int index = std::min(CountOf(std::string_view(text).substr(0, static_cast<std::size_t>(caret)),
-                                     FormatSettings.DateSeparator), 2);
+  const int separators = CountOf(std::string_view(text).substr(0, static_cast<std::size_t>(caret)),
+                                 FormatSettings.DateSeparator);
   const TDateTime current = DateValue();
   TDateTime next = current;
-  switch (fields[index].kind) {
-    case 'Y': next = IncMonth(current, 12 * direction); break;
-    case 'M': next = IncMonth(current, direction); break;
-    default: next = current + direction; break;
-  }
+  if (separators >= 2) next = IncMonth(current, 12 * direction);
+  else if ((separators == 0) == monthFirst) next = IncMonth(current, direction);
+  else next = current + direction;
   SetDateValue(next);
 }
 

@@ -692,9 +692,9 @@ void TExColumnGrid::GetCellColor(int col, int row, TGridDrawState state, TBrush*
   const TGridColumnItem* item = ItemAt(col);
   if (item && col >= FixedCols() && col < ColCount() - FixedRightCols() + HiddenColumnCount() &&
       row < RowCount() - FixedFooters()) {
-    // Banding is not part of this grid's looks, so ShowBands never gives way.
+    // A column that shows the bands keeps the band colour the grid chose.
     if (item->Fixed()) brush->SetColor(FixedColor());
-    else if (row >= FixedRows()) brush->SetColor(item->Color());
+    else if (row >= FixedRows() && !(item->ShowBands() && Bands()->Active())) brush->SetColor(item->Color());
     font->Assign(row >= FixedRows() ? *item->Font() : *item->HeaderFont());
   }
   TExStringGrid::GetCellColor(col, row, state, brush, font);
@@ -702,7 +702,8 @@ void TExColumnGrid::GetCellColor(int col, int row, TGridDrawState state, TBrush*
 
 void TExColumnGrid::GetCellPrintColor(int col, int row, TGridDrawState state, TBrush* brush, TFont* font) {
   if (const TGridColumnItem* item = ItemAt(col); item && InNormalArea(col, row)) {
-    brush->SetColor(item->Fixed() ? FixedColor() : item->PrintColor());
+    if (item->Fixed()) brush->SetColor(FixedColor());
+    else if (!(item->ShowBands() && Bands()->Active() && Bands()->Print())) brush->SetColor(item->PrintColor());
     font->Assign(*item->PrintFont());
   } else if (item) {
     // Headers, footers and fixed cells of a column print in the printout's header font.

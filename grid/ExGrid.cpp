@@ -18,6 +18,7 @@
 #include <cmath>
 
 #include "grid/ExGridSizing.h"
+#include "grid/ExHint.h"
 #include "grid/ExUtil.h"
 #include "platform/rtl/IniFiles.h"
 
@@ -147,6 +148,7 @@ void TExStringGrid::Loaded() {
   ApplyColumnHeaders();
   ApplyRowHeaders();
   if (columnSize_->Save()) LoadColumnSizes();
+  if (autoThemeAdapt_) AdaptToTheme(this);
   savedFixedRows_ = TBaseGrid::FixedRows();
   // A stored grid that always shows its editor edits through AlwaysEdit,
   // which knows the control editors.
@@ -168,6 +170,8 @@ void TExStringGrid::InitWindowHandle() {
   // A new window starts without the grid's own timer.
   hoverTimerOn_ = false;
   UpdateHoverTimer();
+  // Looks and width given to the scroll bars before the window existed.
+  UpdateScrollBarLooks();
 }
 
 // ------------------------------------------------------------- update bracket
@@ -396,7 +400,22 @@ void TExStringGrid::RepaintHeaders(int c1, int r1, int c2, int r2) {
 
 void TExStringGrid::CellsChanged(const TRect& r) {
   if (OnCellsChanged) OnCellsChanged(this, r);
+  // A listener may take itself off the list while it is told.
+  const std::vector<TCellChangeListener*> listeners = cellChangeListeners_;
+  for (TCellChangeListener* listener : listeners)
+    if (std::find(cellChangeListeners_.begin(), cellChangeListeners_.end(), listener) != cellChangeListeners_.end())
+      listener->CellsChanged(this, r);
   CellsChangedHook(r.Left == r.Right ? r.Left : -1);
+}
+
+void TExStringGrid::AddCellChangeListener(TCellChangeListener* listener) {
+  if (listener && std::find(cellChangeListeners_.begin(), cellChangeListeners_.end(), listener) ==
+                      cellChangeListeners_.end())
+    cellChangeListeners_.push_back(listener);
+}
+
+void TExStringGrid::RemoveCellChangeListener(TCellChangeListener* listener) {
+  std::erase(cellChangeListeners_, listener);
 }
 
 void TExStringGrid::SetCellTextFromEditor(int col, int row, const AnsiString& text) {

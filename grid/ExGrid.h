@@ -94,6 +94,14 @@ enum TScrollType { ssNormal, ssFlat, ssEncarta };
 using TRowUpdateEvent = std::function<void(TObject* sender, int oldRow, int newRow)>;
 // The rectangle holds columns in Left/Right and rows in Top/Bottom, both inclusive.
 using TCellsChangedEvent = std::function<void(TObject* sender, TRect r)>;
+// An object that follows a grid's cells (a linked view, a checker): it is
+// told every changed rectangle, after OnCellsChanged. The grid does not own
+// its listeners; one that goes first takes itself off the list.
+class TCellChangeListener {
+ public:
+  virtual ~TCellChangeListener() = default;
+  virtual void CellsChanged(TObject* grid, const TRect& r) = 0;
+};
 
 using TGridHintEvent = std::function<void(TObject* sender, int row, int col, AnsiString& hint)>;
 using TGridColorEvent = std::function<void(TObject* sender, int row, int col, TGridDrawState state,
@@ -127,6 +135,8 @@ class TGridUnitEditBtn;
 class TGridDatePicker;
 class TGridButton;
 class TExRichEdit;
+class TGridTransEdit;
+class TRichMemo;
 class TControlEdit;
 class TControlCombo;
 
@@ -355,6 +365,8 @@ class TExStringGrid : public TBaseGrid {
   // ---- change notification
   // Fires OnCellsChanged with the rectangle, then CellsChangedHook.
   void CellsChanged(const TRect& r);
+  void AddCellChangeListener(TCellChangeListener* listener);
+  void RemoveCellChangeListener(TCellChangeListener* listener);
   virtual void CellsChangedHook(int col) { UpdateFooterValues(col); }
   virtual void UpdateFooterValues(int col);
   virtual void SetCellTextFromEditor(int col, int row, const AnsiString& text);
@@ -363,6 +375,8 @@ class TExStringGrid : public TBaseGrid {
   void RepaintCell(int col, int row);
   void RepaintRow(int row);
   void RepaintCol(int col);
+  // The area from the cell at r's top-left to the one at its bottom-right
+  // (two cells repainted as one area).
   void RepaintRect(const TRect& r);
   void RepaintHeaders(int c1, int r1, int c2, int r2);
 
@@ -957,6 +971,12 @@ class TExStringGrid : public TBaseGrid {
   void SetURLFull(bool v);
   bool Flat() const { return flat_; }
   void SetFlat(bool v);
+  // Fixed cells drawn as raised buttons (with both fixed grid lines on);
+  // the one under a held left button is drawn pressed.
+  bool FixedAsButtons() const { return fixedAsButtons_; }
+  void SetFixedAsButtons(bool v) { SetAndRepaint(fixedAsButtons_, v); }
+  // The fixed cell drawn pressed, (-1, -1) when none.
+  TPoint PressedFixedCell() const { return pressedFixed_; }
   bool EnableHTML() const { return enableHTML_; }
   void SetEnableHTML(bool v) { SetAndRepaint(enableHTML_, v); }
   // Plain-text cells: every text shows and measures as typed, read neither
@@ -1088,6 +1108,12 @@ class TExStringGrid : public TBaseGrid {
   TGridDatePicker* DatePicker();
   TGridButton* ButtonEditor();
   TExRichEdit* RichEdit();
+  // The edit over a fixed cell (display column) that MouseActions'
+  // FixedRowsEdit and FixedColsEdit open; it writes the cell when left.
+  TGridTransEdit* FixedCellEditor();
+  void ShowFixedCellEditor(int col, int row);
+  // Whether a click of that kind on a fixed cell opens its editor.
+  bool FixedCellEditAsked(int col, int row, int x, int y, TGridFixedCellEdit how);
   bool ExcelStyleDecimalSeparator() const { return excelStyleDecimal_; }
   void SetExcelStyleDecimalSeparator(bool v) { excelStyleDecimal_ = v; }
   bool Lookup() const { return lookup_; }
@@ -1098,6 +1124,9 @@ class TExStringGrid : public TBaseGrid {
   void SetLookupHistory(bool v) { lookupHistory_ = v; }
   TSizeWhileTyping* SizeWhileTyping();
   char EditPasswordChar() const { return editPasswordChar_; }
+  // Off: the editor of a mark-up cell gets its text without tags.
+  bool EditWithTags() const { return editWithTags_; }
+  void SetEditWithTags(bool v) { editWithTags_ = v; }
 
   std::function<void(TObject* sender, int col, int row, TEditLink* link)> OnGetEditorProp;
   std::function<void(TObject* sender, int col, int row, AnsiString& value, bool& valid)> OnCellValidate;
@@ -1108,6 +1137,10 @@ class TExStringGrid : public TBaseGrid {
   std::function<void(TObject* sender, int col, int row, int itemIndex, const AnsiString& selection)> OnComboChange;
   std::function<void(TObject* sender, int col, int row, int itemIndex, const AnsiString& selection,
                      TObject* object)> OnComboObjectChange;
+  // The caret or the selection of the grid's rich-text control moved.
+  TNotifyEvent OnRichEditSelectionChange;
+  // The combo editor's list closed (real column).
+  std::function<void(TObject* sender, int row, int col)> OnComboCloseUp;
   std::function<void(TObject* sender, int col, int row, int value, bool upDown)> OnSpinClick;
   std::function<void(TObject* sender, int col, int row, double value, bool upDown)> OnFloatSpinClick;
   std::function<void(TObject* sender, int col, int row, TDateTime value, bool upDown)> OnDateSpinClick;
@@ -1169,6 +1202,7 @@ class TExStringGrid : public TBaseGrid {
   bool lookupCaseSensitive_ = false;
   bool lookupHistory_ = false;
   char editPasswordChar_ = '*';
+  bool editWithTags_ = false;
 
  public:
   // ---- version: one byte per part, the major part in the highest byte
@@ -1323,6 +1357,8 @@ class TExStringGrid : public TBaseGrid {
   bool urlShow_ = false;
   bool urlFull_ = false;
   bool flat_ = false;
+  bool fixedAsButtons_ = false;
+  TPoint pressedFixed_{-1, -1};
   TScrollType scrollType_ = ssNormal;
   bool integralHeight_ = false;
   int maxEditLength_ = 0;
@@ -1496,6 +1532,7 @@ class TExStringGrid : public TBaseGrid {
   char passwordChar_ = '*';
   bool disjunctDrag_ = false;
   std::set<std::pair<int, int>> selectedCells_;
+  std::vector<TCellChangeListener*> cellChangeListeners_;
   TPictureContainer* pictureContainer_ = nullptr;
   bool exportRawText_ = false;
   bool exportHtmlTags_ = false;
@@ -1529,6 +1566,28 @@ class TExStringGrid : public TBaseGrid {
   // clNone takes the colours away again; hidden columns included.
   void SetRowColor(int row, TColor color);
   void SetRowFontColor(int row, TColor color);
+  // One cell's colours (real column): the brush colour reads clNone for a
+  // cell without properties; setting repaints the cell.
+  TColor CellColor(int col, int row) const;
+  void SetCellColor(int col, int row, TColor color);
+  TColor CellColorTo(int col, int row) const;
+  void SetCellColorTo(int col, int row, TColor color);
+  TColor CellFontColor(int col, int row) const;
+  void SetCellFontColor(int col, int row, TColor color);
+  // The cell's own read-only flag (real column).
+  bool CellReadOnly(int col, int row) const;
+  void SetCellReadOnly(int col, int row, bool value);
+  // The control placed on the cell (real column), none for a cell without
+  // properties.
+  TControl* CellControl(int col, int row) const;
+  // A column's width by its real index: a hidden column's saved width, else
+  // the shown column's; setting keeps it for a hidden column.
+  int ColWidthByReal(int col) const;
+  void SetColWidthByReal(int col, int width);
+  // A cell's text (real column) shown in a rich edit: an empty cell clears
+  // it; and the rich edit's content written back into a cell.
+  void CellToRichEdit(int col, int row, TRichMemo* richEdit);
+  void RichEditToCell(int col, int row, TRichMemo* richEdit);
   // The selection (or the marked rows) as tab- and CRLF-separated text; a
   // field holding a tab, a quote or a line break is quoted, inner quotes doubled.
   AnsiString SelectionAsText();
@@ -1613,6 +1672,8 @@ class TExStringGrid : public TBaseGrid {
   void WMSetFocus(TMessage& m) override;
   void WMKillFocus(TMessage& m) override;
   void WMCancelMode(TMessage& m) override;
+  // A new desktop theme: the looks follow it while AutoThemeAdapt is set.
+  void WMThemeChanged(TMessage& m) override;
   void CMHintShow(TMessage& m) override;
   void CMMouseLeave(TMessage& m) override;
   void ColumnMoved(int fromIndex, int toIndex) override;
@@ -1641,6 +1702,11 @@ class TExStringGrid : public TBaseGrid {
   void UpdateAnchorHover(int col, int row, int x, int y);
   bool ClickCellControl(int col, int row, int x, int y, TShiftState shift);
   void HeaderRelease(int col, int row, int x, TShiftState shift);
+  // A released click on a data cell (display column) fills the disjunct
+  // cell list: Ctrl toggles the cell, a plain click keeps it alone.
+  void DisjunctCellClick(int col, int row, TShiftState shift);
+  // A fixed cell drawn pressed is drawn raised again.
+  void ReleasePressedFixedCell();
   void StopPanning();
   void PanStep();
   void ShowMoveFeedback(int x, int y);

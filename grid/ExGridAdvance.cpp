@@ -241,7 +241,11 @@ int TExStringGrid::LookupRow(const AnsiString& text) {
 
 void TExStringGrid::KeyPress(char& key) {
   if (key == 27 && Options().contains(goEditing) && EditorMode()) {
-    HideEditor();
+    // The edit is given up: the cell gets its text from before the edit
+    // back, and the editor closes without writing its own.
+    CancelCellEdit();
+    Word escape = VK_ESCAPE;
+    if (!EditorLeaveKey(escape, {})) HideEditor();
     return;
   }
   if (key == '\r') {

@@ -18,6 +18,7 @@
 #include "grid/ExGrid.h"
 #include "grid/ExGridEditors.h"
 #include "grid/ExGridSort.h"
+#include "grid/ExHtml.h"
 #include "platform/rtl/Cp949.h"
 #include "platform/vcl/ComboCaret.h"
 
@@ -169,6 +170,38 @@ TGridUnitEditBtn* TExStringGrid::UnitEditBtn() { return MadeOnce(EditState().uni
 TGridDatePicker* TExStringGrid::DatePicker() { return MadeOnce(EditState().datePicker, this); }
 TGridButton* TExStringGrid::ButtonEditor() { return MadeOnce(EditState().button, this); }
 TExRichEdit* TExStringGrid::RichEdit() { return MadeOnce(EditState().richEdit, this); }
+TGridTransEdit* TExStringGrid::FixedCellEditor() { return MadeOnce(EditState().fixedEdit, this); }
+
+void TExStringGrid::ShowFixedCellEditor(int col, int row) {
+  if (!InGrid(col, row)) return;
+  HideEditor();
+  const TPoint base = BaseCellOf(RealColIndex(col), row);
+  const TRect r = MergedCellRect(DisplColIndex(base.X), base.Y);
+  if (r.IsEmpty()) return;
+  TGridTransEdit* e = FixedCellEditor();
+  e->SetCol(base.X);
+  e->SetRow(base.Y);
+  e->SetFont(Font());
+  e->SetBounds(r.Left, r.Top, std::max(r.Right - r.Left - 1, 1), std::max(r.Bottom - r.Top - 1, 1));
+  e->SetText(GetCellText(base.X, base.Y));
+  e->SetEnabled(true);
+  e->SetVisible(true);
+  e->BringToFront();
+  if (e->CanFocus()) e->SetFocus();
+  e->SelectAll();
+}
+
+bool TExStringGrid::FixedCellEditAsked(int col, int row, int x, int y, TGridFixedCellEdit how) {
+  const bool inFixedRow = row < TBaseGrid::FixedRows() && mouseActions_->FixedRowsEdit() == how;
+  const bool inFixedCol = col < TBaseGrid::FixedCols() && mouseActions_->FixedColsEdit() == how;
+  if (!inFixedRow && !inFixedCol) return false;
+  if (how == fceDblClick) return true;
+  // Near a border the click is the start of a sizing, not an edit.
+  const TRect r = CellRect(col, row);
+  if (inFixedRow && Options().contains(goColSizing) && (x - r.Left < 4 || r.Right - x < 4)) return false;
+  if (inFixedCol && Options().contains(goRowSizing) && (y - r.Top < 4 || r.Bottom - y < 4)) return false;
+  return true;
+}
 
 bool TExStringGrid::IsControlCell(int col, int row) const {
   switch (GetCellType(col, row)) {
@@ -847,6 +880,8 @@ TInplaceEdit* TExStringGrid::CreateEditor() { return new TExInplaceEdit(this); }
 AnsiString TExStringGrid::GetEditText(int col, int row) {
   const TPoint base = BaseCellOf(RealColIndex(col), row);
   AnsiString text = GetCellText(base.X, base.Y);
+  // The user edits what the cell shows unless tags are to be edited too.
+  if (!editWithTags_ && CellMarkupKind(text, enableHTML_) == 1) text = HtmlToPlainText(text);
   if (OnGetEditText) OnGetEditText(this, col, row, text);
   return text;
 }
@@ -1065,6 +1100,12 @@ void TGridCombo::DoEnter() {
     SetComboCaret(this, ComboCharPosAt(this, at));
 }
 
+void TGridCombo::CloseUp() {
+  TGridEditorControl::CloseUp();
+  if (GridAlive(grid_) && grid_->Editing() && grid_->ActiveEditorControl() == this && grid_->OnComboCloseUp)
+    grid_->OnComboCloseUp(grid_, grid_->Row(), grid_->RealColIndex(grid_->Col()));
+}
+
 void TGridCombo::DoExit() {
   if (GridAlive(grid_) && grid_->ActiveEditorControl() == this && grid_->LookupHistory() && !Text().empty() &&
       Items()->IndexOf(Text()) < 0)
@@ -1081,7 +1122,16 @@ TGridTransEdit::TGridTransEdit(TComponent* owner) : TCustomEdit(owner), grid_(Ow
 
 void TGridTransEdit::KeyPress(char& key) {
   TCustomEdit::KeyPress(key);
-  if (key == '\r') key = 0;
+  if (key == 27 && grid_) {
+    key = 0;
+    SetVisible(false);
+    if (grid_->CanFocus()) grid_->SetFocus();
+    return;
+  }
+  if (key == '\r') {
+    key = 0;
+    if (grid_ && grid_->CanFocus()) grid_->SetFocus();
+  }
 }
 
 void TGridTransEdit::DoExit() {
@@ -1253,6 +1303,11 @@ void TGridButton::KeyDown(Word& key, TShiftState shift) {
 }
 
 // ---- rich text
+
+void TExRichEdit::SelectionChange() {
+  TGridEditorControl::SelectionChange();
+  if (GridAlive(grid_) && grid_->OnRichEditSelectionChange) grid_->OnRichEditSelectionChange(grid_);
+}
 
 void TExRichEdit::KeyDown(Word& key, TShiftState shift) {
   TRichMemo::KeyDown(key, shift);

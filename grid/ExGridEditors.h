@@ -109,6 +109,8 @@ class TGridCombo : public TGridEditorControl<TESGComboBox> {
   bool DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) override;
   void DoEnter() override;
   void DoExit() override;
+  // Fires the grid's OnComboCloseUp for the cell being edited.
+  void CloseUp() override;
   // Typing completes the text from the items, then the grid's LookupItems.
   void Change() override;
 
@@ -191,13 +193,17 @@ class TExRichEdit : public TGridEditorControl<TRichMemo> {
  protected:
   void KeyDown(Word& key, TShiftState shift) override;
   void DoExit() override;
+  // Tells the grid (OnRichEditSelectionChange).
+  void SelectionChange() override;
 
  private:
   bool loading_ = false;
 };
 
-// An edit over a cell that the application shows itself; it stores its
-// text into its cell when it loses the focus and the text is valid.
+// An edit over a cell that the application shows itself, and the grid's
+// editor of fixed cells; it stores its text into its cell when it loses the
+// focus and the text is valid. Enter gives the focus back to the grid (and
+// so stores), Escape closes it without storing.
 class TGridTransEdit : public TCustomEdit {
  public:
   explicit TGridTransEdit(TComponent* owner);
@@ -472,6 +478,7 @@ struct TGridEditState {
   TGridDatePicker* datePicker = nullptr;
   TGridButton* button = nullptr;
   TExRichEdit* richEdit = nullptr;
+  TGridTransEdit* fixedEdit = nullptr;
 };
 
 // The types the class library's text editor edits.

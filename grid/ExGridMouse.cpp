@@ -347,6 +347,11 @@ void TExStringGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int
     if (mouseActions_->SelectOnRigthClick() && col >= TBaseGrid::FixedCols() && row >= TBaseGrid::FixedRows())
       FocusCell(col, row, true);
     if (OnRightClickCell) OnRightClickCell(this, row, col);
+    if ((col < TBaseGrid::FixedCols() || row < TBaseGrid::FixedRows()) &&
+        FixedCellEditAsked(col, row, x, y, fceRightClick)) {
+      ShowFixedCellEditor(col, row);
+      return;
+    }
     if (urlShow_ && urlEdit_ && IsUrlText(GetCellText(RealColIndex(col), row)) && col >= TBaseGrid::FixedCols() &&
         row >= TBaseGrid::FixedRows()) {
       FocusCell(col, row, true);
@@ -396,6 +401,11 @@ void TExStringGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int
     TBaseGrid::MouseDown(button, shift, x, y);
     if (col < 0 || row < 0) return;
     if (OnDblClickCell) OnDblClickCell(this, row, col);
+    if ((col < TBaseGrid::FixedCols() || row < TBaseGrid::FixedRows()) &&
+        FixedCellEditAsked(col, row, x, y, fceDblClick)) {
+      ShowFixedCellEditor(col, row);
+      return;
+    }
     if (mouseActions_->RangeSelectAndEdit() && MayEditCell(col, row) && !IsControlCell(RealColIndex(col), row)) {
       SetOptions(Options() + TGridOptions{goEditing});
       FocusCell(col, row, true);
@@ -410,7 +420,14 @@ void TExStringGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int
     TBaseGrid::MouseDown(button, shift, x, y);
     return;
   }
-  if (IsFixedCell(col, row) || col < TBaseGrid::FixedCols() || row < TBaseGrid::FixedRows()) HideEditor();
+  if (IsFixedCell(col, row) || col < TBaseGrid::FixedCols() || row < TBaseGrid::FixedRows()) {
+    HideEditor();
+    if (fixedAsButtons_ && Options().contains(goFixedHorzLine) && Options().contains(goFixedVertLine) &&
+        FixedColBorderAt(x, y) < 0) {
+      pressedFixed_ = TPoint{col, row};
+      RepaintCell(col, row);
+    }
+  }
 
   // The right border of a fixed column starts the grid's own sizing.
   if (const int border = FixedColBorderAt(x, y); border >= 0) {
@@ -475,19 +492,25 @@ void TExStringGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int
     if (hitZone_ == 3) {
       sel = GridRect({FirstDataCol(), fixedRows}, {LastDataCol(), LastDataRow()});
     } else if (hitZone_ == 2) {
-      rangeAnchor_ = row;
-      sel = GridRect({FirstDataCol(), row}, {LastDataCol(), row});
+      // Shift extends from the current row, as Shift+click does on the cells.
+      const bool extend = shift.contains(ssShift) && Row() >= fixedRows && Row() <= LastDataRow();
+      rangeAnchor_ = extend ? Row() : row;
+      sel = GridRect({FirstDataCol(), std::min(rangeAnchor_, row)}, {LastDataCol(), std::max(rangeAnchor_, row)});
     } else {
       rangeAnchor_ = col;
       sel = GridRect({col, fixedRows}, {col, LastDataRow()});
     }
     if (CanFocus() && !Focused()) SetFocus();
     HideEditor();
-    FocusCell(sel.Left, sel.Top, true);
+    FocusCell(sel.Left, hitZone_ == 2 ? rangeAnchor_ : sel.Top, true);
     SetSelection(sel);
     if (mouseActions_->DisjunctRowSelect() && hitZone_ != 1) {
       if (!shift.contains(ssCtrl)) ClearRowSelect();
-      for (int r = sel.Top; r <= sel.Bottom; ++r) SetRowSelected(SelectFlagRow(r), true);
+      // Ctrl+click on a marked row's header takes its mark away.
+      const bool unmark = shift.contains(ssCtrl) && !shift.contains(ssShift) && hitZone_ == 2 &&
+                          IsRowSelected(SelectFlagRow(sel.Top));
+      if (unmark) rangeAnchor_ = -1;
+      for (int r = sel.Top; r <= sel.Bottom; ++r) SetRowSelected(SelectFlagRow(r), !unmark);
     }
     Invalidate();
     SelectionChanged(oldSel.Left, oldSel.Top, oldSel.Right, oldSel.Bottom);
@@ -513,6 +536,7 @@ void TExStringGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int
     }
     TBaseGrid::MouseDown(button, shift, x, y);
     if (!(floatingFooter_->FixedLastRow() && row == RowCount() - 1) && OnClickCell) OnClickCell(this, row, col);
+    if (GridState() == gsNormal && FixedCellEditAsked(col, row, x, y, fceLeftClick)) ShowFixedCellEditor(col, row);
     return;
   }
   const bool wasCurrent = col == Col() && row == Row();
@@ -749,6 +773,7 @@ void TExStringGrid::MouseUp(TMouseButton button, TShiftState shift, int x, int y
   const bool wasSizing = state == gsColSizing || state == gsRowSizing;
   const int zone = downZone_;
   downZone_ = 0;
+  ReleasePressedFixedCell();
   if (wasMoving) HideMoveFeedback();
   rangeAnchor_ = -1;
   if (hintShowSizing_) HideHint();
@@ -830,9 +855,29 @@ void TExStringGrid::MouseUp(TMouseButton button, TShiftState shift, int x, int y
     }
   }
   deferredDeselect_ = false;
+  if (dataCell && !wasMoving && !wasSizing && mouseActions_->DisjunctCellSelect()) DisjunctCellClick(col, row, shift);
 
   if (!wasMoving && !wasSizing && !movedOrSized_ && col >= 0 && row >= 0) HeaderRelease(col, row, x, shift);
   movedOrSized_ = false;
+}
+
+void TExStringGrid::DisjunctCellClick(int col, int row, TShiftState shift) {
+  bool allow = true;
+  if (OnSelectCell) OnSelectCell(this, col, row, allow);
+  if (!allow) return;
+  const int realCol = RealColIndex(col);
+  if (shift.contains(ssCtrl)) {
+    SetCellSelected(realCol, row, !IsCellSelected(realCol, row));
+  } else {
+    ClearCellSelect();
+    SetCellSelected(realCol, row, true);
+  }
+  // A range dragged (or Shift+clicked) joins the list whole.
+  const TGridRect sel = Selection();
+  if (sel.Left != sel.Right || sel.Top != sel.Bottom)
+    for (int r = sel.Top; r <= sel.Bottom; ++r)
+      for (int c = sel.Left; c <= sel.Right; ++c)
+        if (!IsFixedCell(c, r)) SetCellSelected(RealColIndex(c), r, true);
 }
 
 void TExStringGrid::HeaderRelease(int col, int row, int x, TShiftState shift) {
@@ -1141,9 +1186,17 @@ void TExStringGrid::WMKillFocus(TMessage& m) {
   TBaseGrid::WMKillFocus(m);
 }
 
+void TExStringGrid::ReleasePressedFixedCell() {
+  if (pressedFixed_.X < 0) return;
+  const TPoint cell = pressedFixed_;
+  pressedFixed_ = TPoint{-1, -1};
+  RepaintCell(cell.X, cell.Y);
+}
+
 void TExStringGrid::WMCancelMode(TMessage& m) {
   // An ended gesture leaves no marker, pan or grip behind.
   StopPanning();
+  ReleasePressedFixedCell();
   ownSizingCol_ = -1;
   gripResizing_ = false;
   rangeAnchor_ = -1;

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "grid/ExGrid.h"
+#include "platform/vcl/RichMemo.h"
 #include "platform/vcl/RichText.h"
 
 namespace {
@@ -63,6 +64,93 @@ void TExStringGrid::SetRowFontColor(int row, TColor color) {
     }
   }
   RepaintRow(row);
+}
+
+// ------------------------------------------------------------- one cell's looks
+
+TColor TExStringGrid::CellColor(int col, int row) const {
+  const TCellProperties* props = FindCellProperties(col, row);
+  return props ? props->BrushColor() : clNone;
+}
+
+void TExStringGrid::SetCellColor(int col, int row, TColor color) {
+  if (col < 0 || row < 0 || col >= RealColCount() || row >= RowCount()) return;
+  CellPropertiesAt(col, row)->SetBrushColor(color);
+  RepaintCell(DisplColIndex(col), row);
+}
+
+TColor TExStringGrid::CellColorTo(int col, int row) const {
+  const TCellProperties* props = FindCellProperties(col, row);
+  return props ? props->BrushColorTo() : clNone;
+}
+
+void TExStringGrid::SetCellColorTo(int col, int row, TColor color) {
+  if (col < 0 || row < 0 || col >= RealColCount() || row >= RowCount()) return;
+  CellPropertiesAt(col, row)->SetBrushColorTo(color);
+  RepaintCell(DisplColIndex(col), row);
+}
+
+TColor TExStringGrid::CellFontColor(int col, int row) const {
+  const TCellProperties* props = FindCellProperties(col, row);
+  return props ? props->FontColor() : clNone;
+}
+
+void TExStringGrid::SetCellFontColor(int col, int row, TColor color) {
+  if (col < 0 || row < 0 || col >= RealColCount() || row >= RowCount()) return;
+  CellPropertiesAt(col, row)->SetFontColor(color);
+  RepaintCell(DisplColIndex(col), row);
+}
+
+bool TExStringGrid::CellReadOnly(int col, int row) const {
+  const TCellProperties* props = FindCellProperties(col, row);
+  return props && props->ReadOnly();
+}
+
+void TExStringGrid::SetCellReadOnly(int col, int row, bool value) {
+  if (col < 0 || row < 0 || col >= RealColCount() || row >= RowCount()) return;
+  if (!value && !HasCellProperties(col, row)) return;
+  CellPropertiesAt(col, row)->SetReadOnly(value);
+}
+
+TControl* TExStringGrid::CellControl(int col, int row) const {
+  const TCellProperties* props = FindCellProperties(col, row);
+  return props ? props->Control() : nullptr;
+}
+
+int TExStringGrid::ColWidthByReal(int col) const {
+  if (col < 0 || col >= RealColCount()) return 0;
+  if (IsColumnHidden(col)) {
+    const auto index = static_cast<std::size_t>(col);
+    return index < savedColWidths_.size() ? savedColWidths_[index] : DefaultColWidth();
+  }
+  return ColWidths(DisplColIndex(col));
+}
+
+void TExStringGrid::SetColWidthByReal(int col, int width) {
+  if (col < 0 || col >= RealColCount()) return;
+  if (IsColumnHidden(col)) {
+    // Shown again, the column comes back at this width.
+    const auto index = static_cast<std::size_t>(col);
+    if (savedColWidths_.size() <= index) savedColWidths_.resize(index + 1, DefaultColWidth());
+    savedColWidths_[index] = width;
+    return;
+  }
+  SetColWidths(DisplColIndex(col), width);
+}
+
+void TExStringGrid::CellToRichEdit(int col, int row, TRichMemo* richEdit) {
+  if (!richEdit) return;
+  const AnsiString text = GetCellText(col, row);
+  richEdit->LoadRichText(text);
+}
+
+void TExStringGrid::RichEditToCell(int col, int row, TRichMemo* richEdit) {
+  if (!richEdit || col < 0 || row < 0 || col >= RealColCount() || row >= RowCount()) return;
+  // A rich edit emptied by the user empties the cell, not a bare header.
+  const AnsiString text = richEdit->GetText().empty() ? AnsiString() : richEdit->RichText();
+  SetCellText(col, row, text);
+  CellsChanged(Rect(col, row, col, row));
+  RepaintCell(DisplColIndex(col), row);
 }
 
 bool TExStringGrid::IsCellShownSelected(int col, int row) {

@@ -596,6 +596,11 @@ void TExStringGrid::FixedLookBefore(TCanvas* canvas, int col, int row, const TRe
 void TExStringGrid::FixedLookAfter(TCanvas* canvas, int col, int row, TRect rect) {
   TCanvasKeeper keeper(canvas);
   const TGridOptions options = Options();
+  if (fixedAsButtons_ && options.contains(goFixedHorzLine) && options.contains(goFixedVertLine)) {
+    const bool pressed = pressedFixed_.X == col && pressedFixed_.Y == row;
+    DrawEdge(*canvas, rect, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
+    return;
+  }
   const bool ctl3D = !flat_;
   if (!flat_) {
     switch (look_) {

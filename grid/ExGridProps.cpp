@@ -38,8 +38,8 @@ void TExStringGrid::SetFlat(bool v) {
 // ------------------------------------------------------------- scroll bars
 
 // The flat and "Encarta" looks and the background colour go to the styled
-// scroll bars of the window (ExGridSizing.cpp); the bars keep the system's
-// width, so ScrollWidth is kept for whoever reads it.
+// scroll bars of the window (ExGridSizing.cpp), and ScrollWidth to their
+// width.
 
 void TExStringGrid::SetScrollType(TScrollType v) {
   scrollType_ = v;
@@ -51,7 +51,10 @@ void TExStringGrid::SetScrollColor(TColor v) {
   UpdateScrollBarLooks();
 }
 
-void TExStringGrid::SetScrollWidth(int v) { scrollWidth_ = v; }
+void TExStringGrid::SetScrollWidth(int v) {
+  scrollWidth_ = v;
+  UpdateScrollBarLooks();
+}
 
 // ------------------------------------------------------------- integral height
 

@@ -437,6 +437,8 @@ void TExStringGrid::UpdateScrollBarLooks() {
   if (!HandleAllocated() || HasState(csLoading) || Destroying()) return;
   const TScrollBarLook look = scrollType_ == ssFlat ? sblFlat : scrollType_ == ssEncarta ? sblEncarta : sblRegular;
   if (look != ScrollBarLookOf(Handle()) || scrollColor_ != clNone) SetScrollBarLook(Handle(), look, scrollColor_);
+  // The desktop's width is the default, and stays the desktop's when it changes.
+  SetScrollBarWidth(Handle(), scrollWidth_ == GetSystemMetrics(SM_CXVSCROLL) ? 0 : scrollWidth_);
   if (!sizing_->scrollProportional) return;
   const int line = GridLineWidth();
   for (int bar = 0; bar < 2; ++bar) {

@@ -179,11 +179,16 @@ void ApplyColorScheme(TExStringGrid* grid, int scheme) {
 
 void AdaptToTheme(TExStringGrid* grid) {
   if (!grid) return;
-  const int scheme = GetXPColorScheme();
-  // Without colour schemes there is nothing to adapt to: the fourth row of
-  // the table would overwrite the colours the window was designed with.
-  if (scheme == 0 && CurrentColorSchemeName().empty()) return;
-  ApplyColorScheme(grid, scheme);
+  // A desktop whose scheme is none of the three known ones (every Linux
+  // desktop, light or dark) gets the neutral row of the table.
+  ApplyColorScheme(grid, GetXPColorScheme());
+}
+
+void TExStringGrid::WMThemeChanged(TMessage& m) {
+  TBaseGrid::WMThemeChanged(m);
+  if (!autoThemeAdapt_) return;
+  AdaptToTheme(this);
+  RepaintUnlessUpdating();
 }
 
 // ------------------------------------------------------------- floating footer

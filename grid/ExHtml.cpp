@@ -18,6 +18,7 @@
 #include "grid/PictureContainer.h"
 #include "platform/rtl/Cp949.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/vcl/ShellIcons.h"
 
 namespace {
 
@@ -1391,26 +1392,15 @@ int DrawSystemIcon(TCanvas& canvas, int x, int y, std::string_view path, bool la
                    double resFactor, bool draw) {
   const int size = large ? 32 : 16;
   if (!draw) return size;
-  int drawn = size;
-  if (printing && resFactor > 0) drawn = ClampInt(std::lround(size * std::min(resFactor, 16.0)), 1, kMaxMarkupPixels);
-  // There is no shell image list here: a folder or a page, drawn in the
-  // canvas's own shapes, stands for the item's icon.
-  TBrush savedBrush;
-  savedBrush.Assign(*canvas.Brush());
-  TPen savedPen;
-  savedPen.Assign(*canvas.Pen());
-  long long index = 0;
-  const bool folder = !ReadNumber(path, index) && !path.empty() && DirectoryExists(path);
-  canvas.Pen()->SetColor(clGray);
-  canvas.Brush()->SetStyle(bsSolid);
-  canvas.Brush()->SetColor(folder ? TColor(0x4FC8F0) : clWhite);
-  const int m = std::max(1, drawn / 8);
-  if (folder) {
-    canvas.Rectangle(x + m, y + 2 * m, x + drawn - m, y + drawn - m);
+  // The desktop's icon for the item (or for its file type), as its file
+  // manager shows it.
+  TBitmap icon;
+  if (!ShellFileIcon(path, size, icon)) return size;
+  if (printing && resFactor > 0) {
+    const int drawn = ClampInt(std::lround(size * std::min(resFactor, 16.0)), 1, kMaxMarkupPixels);
+    canvas.StretchDraw(TRect{x, y, x + drawn, y + drawn}, icon);
   } else {
-    canvas.Rectangle(x + 2 * m, y + m, x + drawn - 2 * m, y + drawn - m);
+    canvas.Draw(x, y, icon);
   }
-  canvas.SetBrush(savedBrush);
-  canvas.SetPen(savedPen);
   return size;
 }

@@ -51,3 +51,17 @@ TEST(CatalogueGrid, FortyTwoNamedColumnsOnlyTheFolderEditable) {
   EXPECT_EQ(CatalogueCell(grid, "없는열"_k, 1), "");
   EXPECT_EQ(FileColumnPairs().size(), static_cast<std::size_t>(kFileColumnCount));
 }
+
+TEST(CatalogueGrid, HeadersAndTheActiveCellTakeTheColoursOfTheDesktopsScheme) {
+  TExColumnGrid grid(nullptr);
+  SetupCatalogueGrid(grid);
+  EXPECT_TRUE(grid.AutoThemeAdapt());
+  // A Linux desktop has none of the three known schemes: the neutral row.
+  EXPECT_EQ(grid.FixedGradientFrom(), 0xFFFFFFu);
+  EXPECT_EQ(grid.FixedGradientTo(), static_cast<TColor>(clBtnFace));
+  EXPECT_EQ(grid.ActiveCellColor(), 0xFFFFFFu);
+  EXPECT_EQ(grid.ActiveCellColorTo(), 0xFFD9B3u);
+  // Titles are picked by a click on the fixed column.
+  EXPECT_TRUE(grid.MouseActions()->RowSelect());
+  EXPECT_TRUE(grid.MouseActions()->DisjunctRowSelect());
+}

@@ -2,6 +2,7 @@
 
 #include "app/DBPlus.h"
 #include "platform/vcl/Dialogs.h"
+#include "platform/vcl/InputSimulation.h"
 #include "tests/app/ToolsTestSupport.h"
 
 namespace {
@@ -124,4 +125,58 @@ TEST_F(MergeTest, RowsWithNothingUnderACatalogueHeaderAddNoEmptyMovies) {
   ASSERT_EQ(main->RowCount(), 4);
   EXPECT_EQ(CatalogueCell(*main, Cat::Title, 2), "Heat");
   EXPECT_EQ(CatalogueCell(*main, Cat::Director, 3), "봉준호"_k);
+}
+
+// The other file's movies are picked with the mouse as in any list: a click
+// on a title picks that movie alone, Ctrl+click adds or takes one away,
+// Shift+click picks the run from the last picked one.
+TEST_F(MergeTest, MoviesArePickedByClickCtrlClickAndShiftClickOnTheirTitles) {
+  auto other = NewCatalogue();
+  for (const char* title : {"A", "B", "C", "D", "E", "F"}) AddMovie(*other, {{&Cat::Title, title}});
+  const AnsiString file = folder_.Path() + "six.VDM";
+  other->SaveGridFile(file);
+  auto main = NewCatalogue();
+  TDBPlusForm form(nullptr, main.get());
+  form.Show();
+  TDialogFakes::QueueFileName(file);
+  form.ScButton3->Click();
+  TExColumnGrid& g = *form.movie_Grid;
+  ASSERT_EQ(g.RowCount(), 7);
+  auto click = [&](int col, int row, TShiftState shift = {}) {
+    const TRect r = g.CellRect(col, row);
+    const int x = (r.Left + r.Right) / 2, y = (r.Top + r.Bottom) / 2;
+    SimulateMouseMove(&g, x, y, shift);
+    SimulateMouseDown(&g, mbLeft, x, y, shift);
+    SimulateMouseUp(&g, mbLeft, x, y, shift);
+  };
+  auto picked = [&] {
+    AnsiString s;
+    for (int r = 1; r < g.RowCount(); ++r)
+      if (g.IsRowSelected(r)) s += g.Cells(0, r);
+    return s;
+  };
+  click(0, 2);
+  EXPECT_EQ(picked(), "B");
+  click(0, 4, {ssCtrl});
+  click(0, 6, {ssCtrl});
+  EXPECT_EQ(picked(), "BDF");
+  click(0, 4, {ssCtrl});
+  EXPECT_EQ(picked(), "BF");
+  // A plain click forgets every earlier pick.
+  click(0, 3);
+  EXPECT_EQ(picked(), "C");
+  click(0, 5, {ssShift});
+  EXPECT_EQ(picked(), "CDE");
+  // Clicks on a movie's other cells pick the same way.
+  click(2, 1);
+  EXPECT_EQ(picked(), "A");
+  click(2, 6, {ssCtrl});
+  EXPECT_EQ(picked(), "AF");
+
+  TDialogFakes::QueueAnswer(mrYes);
+  form.ScButton1->Click();
+  EXPECT_EQ(TDialogFakes::MessageBoxes().back().Text, "2편의 영화목록을 복사 했습니다."_k);
+  ASSERT_EQ(main->RowCount(), 4);
+  EXPECT_EQ(CatalogueCell(*main, Cat::Title, 2), "A");
+  EXPECT_EQ(CatalogueCell(*main, Cat::Title, 3), "F");
 }

@@ -419,11 +419,11 @@ TEST_F(CellEditDesk, SpinKeysStepInsteadOfLeavingAndHomeEndGiveTheBounds) {
   SimulateKey(Editor(), VK_TAB);
   EXPECT_EQ(Cell(1, 1), "1");
 
-  // The date spin steps the month in "yyyy-mm-dd".
+  // The date spin steps the month from the first field of "yyyy-mm-dd".
   type = edDateSpinEdit;
   grid->SetCells(1, 2, "2023-11-30");
   Open(1, 2);
-  grid->SpinEdit()->SetSelStart(6);
+  grid->SpinEdit()->SetSelStart(2);
   SimulateKey(Editor(), VK_UP);
   SimulateKey(Editor(), VK_RETURN);
   EXPECT_EQ(Cell(1, 2), "2023-12-30");

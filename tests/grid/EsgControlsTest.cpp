@@ -1,5 +1,5 @@
 // The editor controls on their own: spin values that read, clamp and step
-// (dates in year-month-day order, times within their bounds, integers at
+// (dates by the month-day order of the format, times within their bounds, integers at
 // the edge of their range), typing that refuses a Hangul syllable whole,
 // the held arrow button, the unit menu and the combo's button width.
 #include <gtest/gtest.h>
@@ -64,13 +64,13 @@ TEST_F(SpinDesk, StepsNeverOverflowAndKeysStepByIncrement) {
   EXPECT_EQ(spin->Value(), 100) << "clamped by the setter";
 }
 
-TEST_F(SpinDesk, AFloatThatDoesNotReadFallsBackToTheFloatMinimum) {
+TEST_F(SpinDesk, AFloatThatDoesNotReadFallsBackToMinValue) {
   spin->SetSpinType(sptFloat);
   spin->SetMinValue(42);
   spin->SetMinFloatValue(1.5);
-  spin->SetMaxFloatValue(9.5);
+  spin->SetMaxFloatValue(90.5);
   spin->SetText("x.y");
-  EXPECT_DOUBLE_EQ(spin->FloatValue(), 1.5) << "not the integer bound";
+  EXPECT_DOUBLE_EQ(spin->FloatValue(), 42.0) << "the integer bound, not the float one";
   spin->SetText("3.25");
   EXPECT_DOUBLE_EQ(spin->FloatValue(), 3.25);
   SimulateKey(spin, VK_UP);
@@ -79,22 +79,41 @@ TEST_F(SpinDesk, AFloatThatDoesNotReadFallsBackToTheFloatMinimum) {
   spin->SetPrecision(2);
   SimulateKey(spin, VK_UP);
   EXPECT_EQ(spin->Text(), "3.75");
+  spin->SetText("");
+  SimulateKey(spin, VK_UP);
+  EXPECT_EQ(spin->Text(), "42.50") << "an empty text steps on from MinValue";
 }
 
-TEST_F(SpinDesk, DateStepsTheFieldUnderTheCaretInYearMonthDayOrder) {
+TEST_F(SpinDesk, DateStepsByTheSeparatorsBeforeTheCaretAndTheMonthDayOrder) {
   spin->SetSpinType(sptDate);
   spin->SetDateValue(EncodeDate(2024, 1, 31));
   ASSERT_EQ(spin->Text(), "2024-01-31");
-  spin->SetSelStart(2);  // in the year
+  // The month comes before the day in "yyyy-mm-dd": the first field steps
+  // the month, the second the day, the third the year.
+  spin->SetSelStart(2);
   SimulateKey(spin, VK_UP);
-  EXPECT_EQ(spin->Text(), "2025-01-31");
-  spin->SetSelStart(6);  // in the month: 31 January + 1 month is the end of February
+  EXPECT_EQ(spin->Text(), "2024-02-29");
+  spin->SetSelStart(6);
   SimulateKey(spin, VK_UP);
-  EXPECT_EQ(spin->Text(), "2025-02-28");
-  spin->SetSelStart(9);  // in the day
+  EXPECT_EQ(spin->Text(), "2024-03-01");
+  spin->SetSelStart(9);
   SimulateKey(spin, VK_DOWN);
-  EXPECT_EQ(spin->Text(), "2025-02-27");
+  EXPECT_EQ(spin->Text(), "2023-03-01");
   EXPECT_EQ(spin->SelStart(), 9) << "the caret stays in its field";
+  // Day first: day, month, year.
+  FormatSettings.ShortDateFormat = "dd/mm/yyyy";
+  FormatSettings.DateSeparator = '/';
+  spin->SetDateValue(EncodeDate(2024, 1, 31));
+  ASSERT_EQ(spin->Text(), "31/01/2024");
+  spin->SetSelStart(1);
+  SimulateKey(spin, VK_UP);
+  EXPECT_EQ(spin->Text(), "01/02/2024");
+  spin->SetSelStart(4);
+  SimulateKey(spin, VK_UP);
+  EXPECT_EQ(spin->Text(), "01/03/2024");
+  spin->SetSelStart(8);
+  SimulateKey(spin, VK_UP);
+  EXPECT_EQ(spin->Text(), "01/03/2025");
 }
 
 TEST_F(SpinDesk, TimesStepByFieldAndStayWithinTheTimeBounds) {

@@ -427,6 +427,34 @@ TEST_F(GridInput, FixedColumnClicksSelectRowsAndCtrlClickUnmarksAtRelease) {
   EXPECT_FALSE(grid->IsRowSelected(4));
 }
 
+TEST_F(GridInput, APlainClickOnARowHeaderForgetsTheCtrlMarkedRows) {
+  grid->MouseActions()->SetRowSelect(true);
+  grid->MouseActions()->SetDisjunctRowSelect(true);
+  auto clickHeader = [&](int row, TShiftState shift = {}) {
+    const TPoint p = Center(0, row);
+    SimulateMouseMove(grid, p.X, p.Y, shift);
+    ClickAt(p.X, p.Y, shift);
+  };
+  auto marked = [&] {
+    std::string s;
+    for (int r = 1; r < grid->RowCount(); ++r)
+      if (grid->IsRowSelected(r)) s += IntToStr(r);
+    return s;
+  };
+  clickHeader(2, {ssCtrl});
+  clickHeader(4, {ssCtrl});
+  clickHeader(5, {ssCtrl});
+  EXPECT_EQ(marked(), "245");
+  clickHeader(7);
+  EXPECT_EQ(marked(), "7");
+  EXPECT_EQ(grid->Row(), 7);
+  // Shift runs from the current row; a plain click again keeps one row.
+  clickHeader(3, {ssShift});
+  EXPECT_EQ(marked(), "34567");
+  clickHeader(8);
+  EXPECT_EQ(marked(), "8");
+}
+
 // ---------------------------------------------------------------- wheel, hints, timers
 
 TEST_F(GridInput, WheelDeltasAddUpToWholeStepsAndCtrlZooms) {

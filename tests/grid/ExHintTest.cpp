@@ -8,6 +8,7 @@
 #include "grid/ExHint.h"
 #include "platform/rtl/Cp949.h"
 #include "platform/vcl/Forms.h"
+#include "platform/vcl/InputSimulation.h"
 #include "platform/vcl/PaintTo.h"
 
 namespace {
@@ -166,16 +167,32 @@ TEST(MoveMarkers, ArrowsHaveTheirSevenCornersAndFloatInsideTheGrid) {
   delete form;  // the grid and its windows go with it
 }
 
-TEST(Theme, TheCatalogueKeepsItsDesignedColours) {
-  auto grid = std::make_unique<TExStringGrid>(nullptr);
-  grid->SetActiveCellColor(9758459);
-  grid->SetActiveCellColorTo(1414638);
-  grid->SetFixedGradientFrom(0xF0F0F0);
+TEST(Theme, ADesktopOfNoKnownSchemeGivesTheNeutralColoursAndAThemeSwitchRestyles) {
+  TForm* form = new TForm(nullptr);
+  form->SetBounds(0, 0, 300, 200);
+  auto* shown = new TExStringGrid(form);
+  shown->SetParent(form);
+  form->Show();
+  shown->SetActiveCellColor(9758459);
+  shown->SetActiveCellColorTo(1414638);
+  shown->SetFixedGradientFrom(0xF0F0F0);
   EXPECT_EQ(GetXPColorScheme(), 0);
-  grid->SetAutoThemeAdapt(true);
-  EXPECT_EQ(grid->ActiveCellColor(), 9758459u);
-  EXPECT_EQ(grid->ActiveCellColorTo(), 1414638u);
-  EXPECT_EQ(grid->FixedGradientFrom(), 0xF0F0F0u);
+  // Without AutoThemeAdapt a theme switch leaves the colours alone.
+  SimulateThemeChange(shown);
+  EXPECT_EQ(shown->ActiveCellColor(), 9758459u);
+  EXPECT_EQ(shown->FixedGradientFrom(), 0xF0F0F0u);
+  shown->SetAutoThemeAdapt(true);
+  EXPECT_EQ(shown->FixedGradientFrom(), 0xFFFFFFu);
+  EXPECT_EQ(shown->FixedGradientTo(), static_cast<TColor>(clBtnFace));
+  EXPECT_EQ(shown->ActiveCellColor(), 0xFFFFFFu);
+  EXPECT_EQ(shown->ActiveCellColorTo(), 0xFFD9B3u);
+  // Colours set by hand are taken back by the next theme switch.
+  shown->SetActiveCellColorTo(1414638);
+  SimulateThemeChange(shown);
+  EXPECT_EQ(shown->ActiveCellColorTo(), 0xFFD9B3u);
+  delete form;
+
+  auto grid = std::make_unique<TExStringGrid>(nullptr);
   // Where a scheme is known its row of the table applies.
   ApplyColorScheme(grid.get(), 1);
   EXPECT_EQ(grid->FixedGradientFrom(), 0xFCE1CBu);
