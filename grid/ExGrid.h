@@ -1574,6 +1574,8 @@ class TExStringGrid : public TBaseGrid {
   void SetCellColorTo(int col, int row, TColor color);
   TColor CellFontColor(int col, int row) const;
   void SetCellFontColor(int col, int row, TColor color);
+  // Creates the cell's properties (real column) for write, then repaints it.
+  void WriteCellProperty(int col, int row, const std::function<void(TCellProperties&)>& write);
   // The cell's own read-only flag (real column).
   bool CellReadOnly(int col, int row) const;
   void SetCellReadOnly(int col, int row, bool value);

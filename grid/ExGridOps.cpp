@@ -68,53 +68,54 @@ void TExStringGrid::SetRowFontColor(int row, TColor color) {
 
 // ------------------------------------------------------------- one cell's looks
 
+namespace {
+template <class V>
+V PropertyOf(const TCellProperties* props, V (TCellProperties::*get)() const, V none) {
+  return props ? (props->*get)() : none;
+}
+}  // namespace
+
+void TExStringGrid::WriteCellProperty(int col, int row, const std::function<void(TCellProperties&)>& write) {
+  if (col < 0 || row < 0 || col >= RealColCount() || row >= RowCount()) return;
+  write(*CellPropertiesAt(col, row));
+  RepaintCell(DisplColIndex(col), row);
+}
+
 TColor TExStringGrid::CellColor(int col, int row) const {
-  const TCellProperties* props = FindCellProperties(col, row);
-  return props ? props->BrushColor() : clNone;
+  return PropertyOf(FindCellProperties(col, row), &TCellProperties::BrushColor, TColor(clNone));
 }
 
 void TExStringGrid::SetCellColor(int col, int row, TColor color) {
-  if (col < 0 || row < 0 || col >= RealColCount() || row >= RowCount()) return;
-  CellPropertiesAt(col, row)->SetBrushColor(color);
-  RepaintCell(DisplColIndex(col), row);
+  WriteCellProperty(col, row, [color](TCellProperties& p) { p.SetBrushColor(color); });
 }
 
 TColor TExStringGrid::CellColorTo(int col, int row) const {
-  const TCellProperties* props = FindCellProperties(col, row);
-  return props ? props->BrushColorTo() : clNone;
+  return PropertyOf(FindCellProperties(col, row), &TCellProperties::BrushColorTo, TColor(clNone));
 }
 
 void TExStringGrid::SetCellColorTo(int col, int row, TColor color) {
-  if (col < 0 || row < 0 || col >= RealColCount() || row >= RowCount()) return;
-  CellPropertiesAt(col, row)->SetBrushColorTo(color);
-  RepaintCell(DisplColIndex(col), row);
+  WriteCellProperty(col, row, [color](TCellProperties& p) { p.SetBrushColorTo(color); });
 }
 
 TColor TExStringGrid::CellFontColor(int col, int row) const {
-  const TCellProperties* props = FindCellProperties(col, row);
-  return props ? props->FontColor() : clNone;
+  return PropertyOf(FindCellProperties(col, row), &TCellProperties::FontColor, TColor(clNone));
 }
 
 void TExStringGrid::SetCellFontColor(int col, int row, TColor color) {
-  if (col < 0 || row < 0 || col >= RealColCount() || row >= RowCount()) return;
-  CellPropertiesAt(col, row)->SetFontColor(color);
-  RepaintCell(DisplColIndex(col), row);
+  WriteCellProperty(col, row, [color](TCellProperties& p) { p.SetFontColor(color); });
 }
 
 bool TExStringGrid::CellReadOnly(int col, int row) const {
-  const TCellProperties* props = FindCellProperties(col, row);
-  return props && props->ReadOnly();
+  return PropertyOf(FindCellProperties(col, row), &TCellProperties::ReadOnly, false);
 }
 
 void TExStringGrid::SetCellReadOnly(int col, int row, bool value) {
-  if (col < 0 || row < 0 || col >= RealColCount() || row >= RowCount()) return;
   if (!value && !HasCellProperties(col, row)) return;
-  CellPropertiesAt(col, row)->SetReadOnly(value);
+  WriteCellProperty(col, row, [value](TCellProperties& p) { p.SetReadOnly(value); });
 }
 
 TControl* TExStringGrid::CellControl(int col, int row) const {
-  const TCellProperties* props = FindCellProperties(col, row);
-  return props ? props->Control() : nullptr;
+  return PropertyOf<TControl*>(FindCellProperties(col, row), &TCellProperties::Control, nullptr);
 }
 
 int TExStringGrid::ColWidthByReal(int col) const {

@@ -32,6 +32,21 @@ struct FinishDesk : GridEditDesk {
   }
 };
 
+// The colours a cell is painted with (not selected).
+struct TLooks {
+  TFont font;
+  TBrush brush;
+  TColor gradient = clNone;
+};
+std::unique_ptr<TLooks> LooksOf(TExStringGrid& grid, int col, int row) {
+  auto looks = std::make_unique<TLooks>();
+  TAlignment h;
+  TVAlignment v;
+  TGridDrawState state;
+  grid.GetCellColors(col, row, &looks->font, &looks->brush, looks->gradient, h, v, true, false, false, state);
+  return looks;
+}
+
 // A listener that keeps what it was told, and can take itself off.
 struct ChangeLog : TCellChangeListener {
   std::vector<TRect> seen;
@@ -227,16 +242,10 @@ TEST_F(FinishDesk, OneCellsColoursAndFlagsReadBackAndShow) {
   EXPECT_EQ(grid->CellColor(2, 2), 0x102030u);
   EXPECT_EQ(grid->CellColorTo(2, 2), 0x405060u);
   EXPECT_EQ(grid->CellFontColor(2, 2), static_cast<TColor>(clRed));
-  TFont font;
-  TBrush brush;
-  TColor gradient = clNone;
-  TAlignment h;
-  TVAlignment v;
-  TGridDrawState state;
-  grid->GetCellColors(2, 2, &font, &brush, gradient, h, v, true, false, false, state);
-  EXPECT_EQ(brush.Color(), 0x102030u);
-  EXPECT_EQ(gradient, 0x405060u);
-  EXPECT_EQ(font.Color(), static_cast<TColor>(clRed));
+  const auto looks = LooksOf(*grid, 2, 2);
+  EXPECT_EQ(looks->brush.Color(), 0x102030u);
+  EXPECT_EQ(looks->gradient, 0x405060u);
+  EXPECT_EQ(looks->font.Color(), static_cast<TColor>(clRed));
   // A read-only cell opens no editor.
   grid->SetCells(2, 2, "locked");
   grid->SetCellReadOnly(2, 2, true);
@@ -309,16 +318,7 @@ TEST(ColumnBands, AColumnThatShowsBandsGivesItsColourWayToTheBands) {
   grid.Columns()->Items(1)->SetColor(0x0A0A0A);
   grid.Columns()->Items(2)->SetColor(0x0B0B0B);
   grid.Columns()->Items(1)->SetShowBands(true);
-  auto background = [&](int col, int row) {
-    TFont font;
-    TBrush brush;
-    TColor gradient = clNone;
-    TAlignment h;
-    TVAlignment v;
-    TGridDrawState state;
-    grid.GetCellColors(col, row, &font, &brush, gradient, h, v, true, false, false, state);
-    return brush.Color();
-  };
+  auto background = [&](int col, int row) { return LooksOf(grid, col, row)->brush.Color(); };
   EXPECT_EQ(background(1, 1), 0x111111u);
   EXPECT_EQ(background(1, 2), 0x222222u);
   EXPECT_EQ(background(2, 1), 0x0B0B0Bu) << "a column without ShowBands keeps its colour";
