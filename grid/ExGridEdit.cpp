@@ -881,7 +881,7 @@ AnsiString TExStringGrid::GetEditText(int col, int row) {
   const TPoint base = BaseCellOf(RealColIndex(col), row);
   AnsiString text = GetCellText(base.X, base.Y);
   // The user edits what the cell shows unless tags are to be edited too.
-  if (!editWithTags_ && CellMarkupKind(text, enableHTML_) == 1) text = HtmlToPlainText(text);
+  if (!editWithTags_ && CellTextKind(text) == 1) text = HtmlToPlainText(text);
   if (OnGetEditText) OnGetEditText(this, col, row, text);
   return text;
 }

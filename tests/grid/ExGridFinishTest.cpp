@@ -92,6 +92,11 @@ TEST_F(FinishDesk, AMarkupCellIsEditedAsItReadsUnlessTagsAreWanted) {
   SimulateKey(TextEditor(), VK_ESCAPE);
   // A catalogue's plain texts stay as typed, tags and all.
   grid->SetEditWithTags(false);
+  grid->SetPlainTextCells(true);
+  Open(2, 1);
+  EXPECT_EQ(TextEditor()->Text(), "<B>Heat</B> 1995");
+  SimulateKey(TextEditor(), VK_ESCAPE);
+  grid->SetPlainTextCells(false);
   grid->SetEnableHTML(false);
   Open(2, 1);
   EXPECT_EQ(TextEditor()->Text(), "<B>Heat</B> 1995");
