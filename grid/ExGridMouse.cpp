@@ -181,9 +181,13 @@ bool TExStringGrid::ClickCellControl(int col, int row, int x, int y, TShiftState
   const bool editingOn = Options().contains(goEditing) || mouseActions_->RangeSelectAndEdit();
 
   // A node glyph in a header row expands or collapses every node; its own
-  // state flips to show which comes next, and the click goes on.
-  if (col == 0 && row < fixedRows && mouseActions_->NodeAllExpandContract() && IsNodeRow(row) &&
-      IsNodeGlyphHit(row, x - CellRect(0, row).Left)) {
+  // state flips to show which comes next, and the click goes on. A header
+  // carries no level of its own: its glyph sits in the first indentation step.
+  const auto headerGlyphHit = [&] {
+    const int offset = x - CellRect(0, row).Left;
+    return NodeLevelOf(row) > 0 ? IsNodeGlyphHit(row, offset) : 0 < offset && offset < cellNode_->NodeIndent();
+  };
+  if (col == 0 && row < fixedRows && mouseActions_->NodeAllExpandContract() && IsNodeRow(row) && headerGlyphHit()) {
     TCellGraphic* header = NodeGraphic(row);
     const bool collapsed = header->CellBoolean();
     if (collapsed) ExpandAllNodes();
