@@ -5,7 +5,7 @@
 //   Names ........ file kinds, column letters, cell names
 //   Values ....... numbers, dates and times as texts
 //   .xlsx ........ zip entries, workbook, relationships, shared strings, styles, sheet
-//   .xls ......... FreeXL
+//   .xls ......... FreeXL in a reading process of its own, its records
 //   Entry ........ ReadSpreadsheet
 #include "platform/vcl/SpreadsheetReader.h"
 
@@ -16,9 +16,20 @@
 #include <freexl.h>
 #include <zip.h>
 
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <map>
 #include <memory>
 
@@ -171,18 +182,32 @@ void CheckXml(const QXmlStreamReader& xml, const AnsiString& fileName, const std
     Damaged(fileName, "the part " + entry + " is not well-formed XML (" + TextOf(xml.errorString()) + ")");
 }
 
+// The text of the current element and of every element inside it, up to
+// its end. Read in a loop, never by recursion: a part may nest elements as
+// deep as it likes.
+QString ElementText(QXmlStreamReader& xml) {
+  QString text;
+  for (long depth = 1; depth > 0 && !xml.atEnd();) {
+    xml.readNext();
+    if (xml.isStartElement()) ++depth;
+    else if (xml.isEndElement()) --depth;
+    else if (xml.isCharacters() || xml.isEntityReference()) text += xml.text();
+  }
+  return text;
+}
+
 // The text of the current element up to its end, the text of every <t>
 // inside it joined (phonetic runs left out).
 QString CollectText(QXmlStreamReader& xml) {
   QString text;
-  int depth = 1;
-  int skipDepth = 0;
+  long depth = 1;
+  long skipDepth = 0;
   while (depth > 0 && !xml.atEnd()) {
     xml.readNext();
     if (xml.isStartElement()) {
       ++depth;
       if (!skipDepth && xml.name() == u"rPh") skipDepth = depth;
-      if (!skipDepth && xml.name() == u"t") text += xml.readElementText(QXmlStreamReader::IncludeChildElements), --depth;
+      if (!skipDepth && xml.name() == u"t") text += ElementText(xml), --depth;
     } else if (xml.isEndElement()) {
       if (skipDepth == depth) skipDepth = 0;
       --depth;
@@ -340,13 +365,15 @@ void ReadXlsx(const AnsiString& fileName, const AnsiString& sheetName, TSpreadsh
     QString value;
     QString inlineText;
     bool hasValue = false, hasInline = false;
-    int depth = 1;
+    long depth = 1;
     while (depth > 0 && !xml.atEnd()) {
       xml.readNext();
       if (xml.isStartElement()) {
         if (xml.name() == u"v") {
-          value = xml.readElementText(QXmlStreamReader::IncludeChildElements);
-          hasValue = true;
+          value = ElementText(xml);
+          // A value that is empty (a formula whose result was never
+          // stored) leaves the cell empty; blanks are a text's own.
+          hasValue = type == u"str" ? !value.isEmpty() : !value.trimmed().isEmpty();
         } else if (xml.name() == u"is") {
           inlineText = CollectText(xml);
           hasInline = true;
@@ -396,6 +423,69 @@ void ReadXlsx(const AnsiString& fileName, const AnsiString& sheetName, TSpreadsh
 }
 
 // ------------------------------------------------------------ .xls
+//
+// The .xls library crashes and over-reads on some damaged files, and no
+// check of ours reaches inside it. It therefore runs in a short-lived copy of
+// this process: the copy opens the workbook, writes the chosen sheet's values
+// into a pipe as records and ends with _exit; this process reads the pipe
+// under a time limit and converts the values. A copy that crashes, hangs or
+// stops before its last record turns into the error "<file> 파일을 읽을 수
+// 없습니다", and the window with its catalogue goes on. The copy touches
+// nothing but the library, its memory and the pipe: no conversion, no Qt.
+//
+//   ReadXls -> RunXlsReader -> fork -> XlsReaderProcess -> ReadXlsValues -> TXlsRecords (pipe)
+//           <- poll / read under the time limit, kill when it is up, waitpid
+//           -> DecodeXlsValues (texts converted here)
+
+// Record kinds, one byte each, followed by their fields in this process's
+// own byte order (both ends are the same program).
+enum TXlsRecord : char {
+  xrSheet = 'S',     // u32 length, the sheet's name in UTF-8
+  xrCell = 'C',      // u32 row, u16 col, i32 library cell type, then the value
+  xrNoSheet = 'N',   // the workbook has no sheet of that name
+  xrFailure = 'E',   // i32 TXlsFailure, i32 the library's code
+  xrEnd = 'Z',       // every value was sent
+};
+
+enum TXlsFailure : int {
+  xfMissing = 1, xfNotWorkbook, xfNoSheet, xfSheetUnreadable, xfNoSize, xfTooManyRows,
+};
+
+// Collects records; with a pipe it hands them on in blocks as they fill.
+class TXlsRecords {
+ public:
+  explicit TXlsRecords(int fd = -1) : fd_(fd) {}
+  template <class T>
+  void Put(const T& value) {
+    Append(&value, sizeof value);
+  }
+  void PutText(std::string_view text) {
+    Put(static_cast<uint32_t>(text.size()));
+    Append(text.data(), text.size());
+  }
+  // False when the reading side is gone.
+  bool Flush() {
+    size_t done = 0;
+    while (fd_ >= 0 && done < bytes_.size()) {
+      const ssize_t n = ::write(fd_, bytes_.data() + done, bytes_.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return false;
+      done += static_cast<size_t>(n);
+    }
+    if (fd_ >= 0) bytes_.clear();
+    return true;
+  }
+  std::string& Bytes() { return bytes_; }
+
+ private:
+  void Append(const void* data, size_t size) {
+    bytes_.append(static_cast<const char*>(data), size);
+    if (fd_ >= 0 && bytes_.size() >= kBlock && !Flush()) _exit(3);
+  }
+  static constexpr size_t kBlock = 64 << 10;
+  int fd_;
+  std::string bytes_;
+};
 
 struct TXls {
   const void* handle = nullptr;
@@ -404,17 +494,157 @@ struct TXls {
   }
 };
 
+void XlsFailure(TXlsRecords& out, TXlsFailure failure, int code = 0) {
+  out.Put(xrFailure);
+  out.Put(static_cast<int32_t>(failure));
+  out.Put(static_cast<int32_t>(code));
+}
+
+// The library's part: the sheet named sheetUtf8 (the first one when empty)
+// as records, ending with xrEnd.
+void ReadXlsValues(const std::string& sysFileName, const std::string& sheetUtf8, TXlsRecords& out) {
+  TXls xls;
+  const int opened = freexl_open(sysFileName.c_str(), &xls.handle);
+  if (opened != FREEXL_OK) {
+    XlsFailure(out, opened == FREEXL_FILE_NOT_FOUND ? xfMissing : xfNotWorkbook, opened);
+    out.Put(xrEnd);
+    return;
+  }
+  unsigned int sheetCount = 0;
+  if (freexl_get_info(xls.handle, FREEXL_BIFF_SHEET_COUNT, &sheetCount) != FREEXL_OK || sheetCount == 0) {
+    XlsFailure(out, xfNoSheet);
+    out.Put(xrEnd);
+    return;
+  }
+  int index = -1;
+  for (unsigned int i = 0; i < sheetCount && i < 65535; ++i) {
+    const char* name = nullptr;
+    if (freexl_get_worksheet_name(xls.handle, static_cast<unsigned short>(i), &name) != FREEXL_OK) continue;
+    const std::string_view text = name ? std::string_view(name) : std::string_view();
+    if (sheetUtf8.empty() || text == sheetUtf8) {
+      index = static_cast<int>(i);
+      out.Put(xrSheet);
+      out.PutText(text);
+      break;
+    }
+  }
+  if (index < 0) {
+    out.Put(xrNoSheet);
+    out.Put(xrEnd);
+    return;
+  }
+  unsigned int rows = 0;
+  unsigned short cols = 0;
+  if (freexl_select_active_worksheet(xls.handle, static_cast<unsigned short>(index)) != FREEXL_OK)
+    XlsFailure(out, xfSheetUnreadable);
+  else if (freexl_worksheet_dimensions(xls.handle, &rows, &cols) != FREEXL_OK)
+    XlsFailure(out, xfNoSize);
+  else if (rows > static_cast<unsigned int>(kMaxSheetRow))
+    XlsFailure(out, xfTooManyRows);
+  else {
+    for (unsigned int r = 0; r < rows; ++r) {
+      for (unsigned short c = 0; c < cols; ++c) {
+        FreeXL_CellValue cell;
+        if (freexl_get_cell_value(xls.handle, r, c, &cell) != FREEXL_OK) continue;
+        switch (cell.type) {
+          case FREEXL_CELL_INT:
+          case FREEXL_CELL_DOUBLE:
+          case FREEXL_CELL_TEXT:
+          case FREEXL_CELL_SST_TEXT:
+          case FREEXL_CELL_DATE:
+          case FREEXL_CELL_DATETIME:
+          case FREEXL_CELL_TIME: break;
+          default: continue;
+        }
+        out.Put(xrCell);
+        out.Put(static_cast<uint32_t>(r));
+        out.Put(static_cast<uint16_t>(c));
+        out.Put(static_cast<int32_t>(cell.type));
+        if (cell.type == FREEXL_CELL_INT) out.Put(static_cast<int64_t>(cell.value.int_value));
+        else if (cell.type == FREEXL_CELL_DOUBLE) out.Put(cell.value.double_value);
+        else out.PutText(cell.value.text_value ? std::string_view(cell.value.text_value) : std::string_view());
+      }
+    }
+  }
+  out.Put(xrEnd);
+}
+
+// In the copy: read, send, end without running anything of this process's
+// exit (its destructors, its buffered output, its leak check).
+[[noreturn]] void XlsReaderProcess(int fd, const std::string& sysFileName, const std::string& sheetUtf8) {
+  // A reader whose program died goes with it.
+  prctl(PR_SET_PDEATHSIG, SIGKILL);
+  if (XlsReaderHooks().InReader) XlsReaderHooks().InReader();
+  TXlsRecords out(fd);
+  ReadXlsValues(sysFileName, sheetUtf8, out);
+  _exit(out.Flush() ? 0 : 3);
+}
+
+[[noreturn]] void Unreadable(const AnsiString& fileName) {
+  throw ESpreadsheetError(fileName + " 파일을 읽을 수 없습니다."_k);
+}
+
+// The records of a reading copy; raises the unreadable error when the copy
+// cannot be made, crashes, ends abnormally or outlives the time limit.
+std::string RunXlsReader(const AnsiString& fileName, const std::string& sysFileName, const std::string& sheetUtf8) {
+  int fds[2];
+  if (pipe2(fds, O_CLOEXEC) != 0) Unreadable(fileName);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    ::close(fds[0]);
+    XlsReaderProcess(fds[1], sysFileName, sheetUtf8);
+  }
+  ::close(fds[1]);
+  if (pid < 0) {
+    ::close(fds[0]);
+    Unreadable(fileName);
+  }
+  std::string bytes;
+  bool timedOut = false;
+  bool readFailed = false;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(XlsReaderHooks().TimeLimitMs);
+  char buffer[64 << 10];
+  for (;;) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) {
+      timedOut = true;
+      break;
+    }
+    pollfd p{fds[0], POLLIN, 0};
+    const int ready = ::poll(&p, 1, static_cast<int>(std::min<long long>(left.count(), 1000)));
+    if (ready < 0 && errno != EINTR) {
+      readFailed = true;
+      break;
+    }
+    if (ready <= 0) continue;
+    const ssize_t n = ::read(fds[0], buffer, sizeof buffer);
+    if (n > 0) bytes.append(buffer, static_cast<size_t>(n));
+    else if (n == 0) break;
+    else if (errno != EINTR) {
+      readFailed = true;
+      break;
+    }
+  }
+  ::close(fds[0]);
+  if (timedOut || readFailed) ::kill(pid, SIGKILL);
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  if (timedOut || readFailed || !WIFEXITED(status) || WEXITSTATUS(status) != 0) Unreadable(fileName);
+  return bytes;
+}
+
 // "YYYY-MM-DD", "YYYY-MM-DD HH:MM:SS" or "HH:MM:SS" as the locale's texts.
-AnsiString XlsDateText(const char* text, int type) {
+AnsiString XlsDateText(const std::string& text, int type) {
   int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0;
   TDateTime value = 0;
   if (type == FREEXL_CELL_TIME) {
-    if (std::sscanf(text, "%d:%d:%d", &h, &mi, &s) != 3) return text;
+    if (std::sscanf(text.c_str(), "%d:%d:%d", &h, &mi, &s) != 3) return text;
     TDateTime t;
     if (!TryEncodeTime(static_cast<Word>(h), static_cast<Word>(mi), static_cast<Word>(s), 0, t)) return text;
     return TimeToStr(t);
   }
-  const int n = std::sscanf(text, "%d-%d-%d %d:%d:%d", &y, &mo, &d, &h, &mi, &s);
+  const int n = std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%d", &y, &mo, &d, &h, &mi, &s);
   if (n < 3 || !TryEncodeDate(static_cast<Word>(y), static_cast<Word>(mo), static_cast<Word>(d), value)) return text;
   if (type == FREEXL_CELL_DATETIME && n == 6) {
     TDateTime t;
@@ -423,72 +653,102 @@ AnsiString XlsDateText(const char* text, int type) {
   return DateTimeText(value);
 }
 
+// Reads the records of ReadXlsValues into block; any record that does not
+// read whole, or a missing end, makes the file unreadable.
+void DecodeXlsValues(const AnsiString& fileName, std::string_view bytes, TSpreadsheetBlock& block, bool& found) {
+  size_t at = 0;
+  auto take = [&](void* into, size_t size) {
+    if (bytes.size() - at < size) Unreadable(fileName);
+    std::memcpy(into, bytes.data() + at, size);
+    at += size;
+  };
+  auto text = [&] {
+    uint32_t size = 0;
+    take(&size, sizeof size);
+    if (bytes.size() - at < size) Unreadable(fileName);
+    const std::string_view t = bytes.substr(at, size);
+    at += size;
+    return t;
+  };
+  found = true;
+  for (;;) {
+    char kind = 0;
+    take(&kind, 1);
+    switch (kind) {
+      case xrEnd: return;
+      case xrNoSheet: found = false; break;
+      case xrSheet: block.SheetName = Utf8ToCp949(text()); break;
+      case xrFailure: {
+        int32_t failure = 0, code = 0;
+        take(&failure, sizeof failure);
+        take(&code, sizeof code);
+        switch (failure) {
+          case xfMissing: throw EFOpenError("Cannot open file \"" + fileName + "\". " + SysErrorMessage(ENOENT));
+          case xfNotWorkbook:
+            Damaged(fileName, "it is not a workbook of the older binary kind (" + IntToStr(code) + ")");
+          case xfNoSheet: Damaged(fileName, "the workbook lists no sheet");
+          case xfSheetUnreadable: Damaged(fileName, "the sheet " + block.SheetName + " cannot be read");
+          case xfNoSize: Damaged(fileName, "the sheet " + block.SheetName + " has no size");
+          case xfTooManyRows: Damaged(fileName, "the sheet claims too many rows");
+          default: Unreadable(fileName);
+        }
+      }
+      case xrCell: {
+        uint32_t row = 0;
+        uint16_t col = 0;
+        int32_t type = 0;
+        take(&row, sizeof row);
+        take(&col, sizeof col);
+        take(&type, sizeof type);
+        AnsiString value;
+        if (type == FREEXL_CELL_INT) {
+          int64_t n = 0;
+          take(&n, sizeof n);
+          value = IntToStr(n);
+        } else if (type == FREEXL_CELL_DOUBLE) {
+          double d = 0;
+          take(&d, sizeof d);
+          if (!std::isfinite(d)) continue;
+          value = NumberText(d);
+        } else if (type == FREEXL_CELL_TEXT || type == FREEXL_CELL_SST_TEXT) {
+          value = Utf8ToCp949(text());
+        } else if (type == FREEXL_CELL_DATE || type == FREEXL_CELL_DATETIME || type == FREEXL_CELL_TIME) {
+          value = XlsDateText(std::string(text()), type);
+        } else {
+          Unreadable(fileName);
+        }
+        if (row >= static_cast<uint32_t>(kMaxSheetRow)) Unreadable(fileName);
+        if (value.empty()) continue;
+        if (block.Values.size() >= kMaxSheetValues) Damaged(fileName, "the sheet holds too many cells");
+        block.Values.push_back({static_cast<int>(col) + 1, static_cast<int>(row) + 1, std::move(value)});
+        break;
+      }
+      default: Unreadable(fileName);
+    }
+  }
+}
+
 void ReadXls(const AnsiString& fileName, const AnsiString& sheetName, TSpreadsheetBlock& block, bool& found) {
   if (!FileExists(fileName)) throw EFOpenError("Cannot open file \"" + fileName + "\". " + SysErrorMessage(ENOENT));
-  TXls xls;
-  const int opened = freexl_open(SysFileName(fileName).c_str(), &xls.handle);
-  if (opened != FREEXL_OK) {
-    if (opened == FREEXL_FILE_NOT_FOUND)
-      throw EFOpenError("Cannot open file \"" + fileName + "\". " + SysErrorMessage(ENOENT));
-    Damaged(fileName, "it is not a workbook of the older binary kind (" + IntToStr(opened) + ")");
+  const std::string sysFileName = SysFileName(fileName);
+  const std::string sheetUtf8 = Cp949ToUtf8(sheetName);
+  if (XlsReaderHooks().InThisProcess) {
+    TXlsRecords records;
+    ReadXlsValues(sysFileName, sheetUtf8, records);
+    DecodeXlsValues(fileName, records.Bytes(), block, found);
+  } else {
+    DecodeXlsValues(fileName, RunXlsReader(fileName, sysFileName, sheetUtf8), block, found);
   }
-  unsigned int sheetCount = 0;
-  if (freexl_get_info(xls.handle, FREEXL_BIFF_SHEET_COUNT, &sheetCount) != FREEXL_OK || sheetCount == 0)
-    Damaged(fileName, "the workbook lists no sheet");
-  int index = -1;
-  for (unsigned int i = 0; i < sheetCount && i < 65535; ++i) {
-    const char* name = nullptr;
-    if (freexl_get_worksheet_name(xls.handle, static_cast<unsigned short>(i), &name) != FREEXL_OK) continue;
-    const AnsiString text = name ? Utf8ToCp949(name) : AnsiString();
-    if (sheetName.empty() || text == sheetName) {
-      index = static_cast<int>(i);
-      block.SheetName = text;
-      break;
-    }
-  }
-  if (index < 0) {
-    found = false;
-    return;
-  }
-  if (freexl_select_active_worksheet(xls.handle, static_cast<unsigned short>(index)) != FREEXL_OK)
-    Damaged(fileName, "the sheet " + block.SheetName + " cannot be read");
-  unsigned int rows = 0;
-  unsigned short cols = 0;
-  if (freexl_worksheet_dimensions(xls.handle, &rows, &cols) != FREEXL_OK)
-    Damaged(fileName, "the sheet " + block.SheetName + " has no size");
-  if (rows > static_cast<unsigned int>(kMaxSheetRow)) Damaged(fileName, "the sheet claims too many rows");
-  for (unsigned int r = 0; r < rows; ++r) {
-    for (unsigned short c = 0; c < cols; ++c) {
-      FreeXL_CellValue cell;
-      if (freexl_get_cell_value(xls.handle, r, c, &cell) != FREEXL_OK) continue;
-      AnsiString text;
-      switch (cell.type) {
-        case FREEXL_CELL_INT: text = IntToStr(cell.value.int_value); break;
-        case FREEXL_CELL_DOUBLE:
-          if (!std::isfinite(cell.value.double_value)) continue;
-          text = NumberText(cell.value.double_value);
-          break;
-        case FREEXL_CELL_TEXT:
-        case FREEXL_CELL_SST_TEXT:
-          text = cell.value.text_value ? Utf8ToCp949(cell.value.text_value) : AnsiString();
-          break;
-        case FREEXL_CELL_DATE:
-        case FREEXL_CELL_DATETIME:
-        case FREEXL_CELL_TIME:
-          if (!cell.value.text_value) continue;
-          text = XlsDateText(cell.value.text_value, cell.type);
-          break;
-        default: continue;
-      }
-      if (!text.empty()) block.Values.push_back({static_cast<int>(c) + 1, static_cast<int>(r) + 1, std::move(text)});
-    }
-  }
-  found = true;
 }
 
 }  // namespace
 
 // ------------------------------------------------------------ entry
+
+TXlsReaderHooks& XlsReaderHooks() {
+  static TXlsReaderHooks hooks;
+  return hooks;
+}
 
 bool ReadSpreadsheet(const AnsiString& fileName, const AnsiString& sheetName, TSpreadsheetBlock& block) {
   block = TSpreadsheetBlock();

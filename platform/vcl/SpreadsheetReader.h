@@ -6,6 +6,7 @@
 // left out.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "platform/rtl/SysUtils.h"
@@ -41,5 +42,19 @@ bool ParseSpreadsheetCellName(std::string_view name, int& col, int& row);
 // Reads the sheet named sheetName (the first sheet when it is empty) of the
 // file. Returns false when the workbook has no sheet of that name. Raises
 // EFOpenError when the file cannot be opened and ESpreadsheetError when it
-// is not a workbook this reader understands or is damaged.
+// is not a workbook this reader understands or is damaged. An ".xls" file is
+// read by a short-lived process of its own: when that crashes or takes
+// longer than the time limit, ESpreadsheetError says
+// "<file> 파일을 읽을 수 없습니다." and this process is unharmed.
 bool ReadSpreadsheet(const AnsiString& fileName, const AnsiString& sheetName, TSpreadsheetBlock& block);
+
+// How ".xls" files are read; tests and benchmarks change it.
+struct TXlsReaderHooks {
+  // Runs first in the reading process (a test makes it crash or hang).
+  std::function<void()> InReader;
+  // How long the reading process may take before it is killed.
+  int TimeLimitMs = 30'000;
+  // Read in this process instead, as a benchmark's baseline.
+  bool InThisProcess = false;
+};
+TXlsReaderHooks& XlsReaderHooks();

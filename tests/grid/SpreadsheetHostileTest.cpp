@@ -1,0 +1,238 @@
+// Spreadsheets that would cost the user the program: an .xlsx whose shared
+// text nests elements 100,000 deep, .xls files that crash or hang the .xls
+// library (the import reports the file as unreadable, the grid and this
+// process go on), formula cells without a stored result, and a large .xls
+// sheet that must come through the reading process whole.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <zip.h>
+
+#include <chrono>
+#include <future>
+#include <thread>
+
+#include "grid/ExGrid.h"
+#include "platform/rtl/Cp949.h"
+#include "platform/vcl/SpreadsheetReader.h"
+#include "tests/grid/TransferTestSupport.h"
+#include "tests/grid/XlsWorkbook.h"
+
+namespace {
+
+using namespace transfer_test;
+using xls_workbook::TXlsCell;
+using xls_workbook::XlsFile;
+
+constexpr auto kDeadline = std::chrono::seconds(5);
+
+// An .xlsx of one sheet "S" written part by part.
+std::string XlsxFile(const std::string& sheetXml, const std::string& sharedXml) {
+  zip_error_t error;
+  zip_error_init(&error);
+  zip_source_t* buffer = zip_source_buffer_create(nullptr, 0, 0, &error);
+  zip_t* zip = zip_open_from_source(buffer, ZIP_TRUNCATE, &error);
+  zip_source_keep(buffer);
+  std::vector<std::string> parts;  // alive until the archive is written
+  auto add = [&](const char* name, std::string text) {
+    parts.push_back(std::move(text));
+    zip_source_t* s = zip_source_buffer(zip, parts.back().data(), parts.back().size(), 0);
+    zip_file_add(zip, name, s, ZIP_FL_OVERWRITE);
+  };
+  parts.reserve(8);
+  add("[Content_Types].xml",
+      "<?xml version=\"1.0\"?><Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\"/>");
+  add("xl/workbook.xml",
+      "<?xml version=\"1.0\"?><workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+      "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
+      "<sheets><sheet name=\"S\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>");
+  add("xl/_rels/workbook.xml.rels",
+      "<?xml version=\"1.0\"?><Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+      "<Relationship Id=\"rId1\" Type=\"worksheet\" Target=\"worksheets/sheet1.xml\"/></Relationships>");
+  if (!sharedXml.empty()) add("xl/sharedStrings.xml", sharedXml);
+  add("xl/worksheets/sheet1.xml", sheetXml);
+  zip_close(zip);
+  std::string bytes;
+  zip_stat_t st;
+  if (zip_source_stat(buffer, &st) == 0 && zip_source_open(buffer) == 0) {
+    bytes.resize(st.size);
+    zip_source_read(buffer, bytes.data(), st.size);
+    zip_source_close(buffer);
+  }
+  zip_source_free(buffer);
+  return bytes;
+}
+
+std::string Sheet(const std::string& cells) {
+  return "<?xml version=\"1.0\"?><worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+         "<sheetData><row r=\"1\">" + cells + "</row></sheetData></worksheet>";
+}
+
+// A small sheet "목록": a title row and three movies.
+std::vector<TXlsCell> MovieCells() {
+  return {{0, 0, std::string("제목")}, {0, 1, std::string("연도")}, {1, 0, std::string("올드보이")},
+          {1, 1, 2003.0},              {2, 0, std::string("괴물")},  {2, 1, 2006.0},
+          {3, 0, std::string("마더")},  {3, 1, 2009.5}};
+}
+
+// The first cell's record made a second size record: the library takes the
+// cell's bytes for the sheet's size and writes past its cell table.
+std::string CrashingXls() {
+  std::string file = XlsFile("목록", MovieCells());
+  const size_t dimensions = file.find(std::string("\x00\x02\x0E\x00", 4));
+  if (dimensions == std::string::npos) return {};
+  file[dimensions + 4 + 14] = '\x00';  // record type 0x0204 (text cell) becomes 0x0200
+  return file;
+}
+
+// Restores the reading hooks a test changed.
+struct HooksScope {
+  TXlsReaderHooks saved = XlsReaderHooks();
+  ~HooksScope() { XlsReaderHooks() = saved; }
+};
+
+// ReadSpreadsheet on a thread of its own; false when it has not returned
+// within the deadline. error gets the message it raised, if any.
+bool ReadWithin(const AnsiString& file, TSpreadsheetBlock& block, std::string& error) {
+  auto done = std::make_shared<std::promise<void>>();
+  std::future<void> finished = done->get_future();
+  std::thread worker([file, &block, &error, done] {
+    try {
+      ReadSpreadsheet(file, "", block);
+    } catch (const Exception& e) {
+      error = e.Message();
+    }
+    done->set_value();
+  });
+  if (finished.wait_for(kDeadline) == std::future_status::ready) {
+    worker.join();
+    return true;
+  }
+  worker.detach();
+  return false;
+}
+
+// No reading process is left behind, not even as a zombie.
+bool NoChildLeft() {
+  int status = 0;
+  return ::waitpid(-1, &status, WNOHANG) < 0 && errno == ECHILD;
+}
+
+struct SpreadsheetHostile : ::testing::Test {
+  KoreanLocale locale;
+  TempDir dir;
+  HooksScope hooks;
+  TExStringGrid grid{nullptr};
+  void SetUp() override {
+    grid.SetColCount(4);
+    grid.SetRowCount(5);
+    grid.SetCells(2, 2, "unsaved");
+  }
+};
+
+TEST_F(SpreadsheetHostile, ASharedTextNested100000DeepIsReadWithoutRecursion) {
+  std::string deep = "<?xml version=\"1.0\"?><sst xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+                     "<si><t>";
+  for (int i = 0; i < 100000; ++i) deep += "<b>";
+  deep += "bottom";
+  for (int i = 0; i < 100000; ++i) deep += "</b>";
+  deep += "</t></si><si><t>plain</t></si></sst>";
+  const AnsiString file = dir.Write("deep.xlsx", XlsxFile(Sheet("<c r=\"A1\" t=\"s\"><v>0</v></c>"
+                                                               "<c r=\"B1\" t=\"s\"><v>1</v></c>"),
+                                                         deep));
+  grid.ImportSpreadsheet(file);
+  EXPECT_EQ(grid.Cells(0, 0), "bottom");
+  EXPECT_EQ(grid.Cells(1, 0), "plain");
+}
+
+TEST_F(SpreadsheetHostile, AFormulaWithoutAStoredResultImportsAsAnEmptyCell) {
+  const AnsiString file = dir.Write(
+      "formula.xlsx", XlsxFile(Sheet("<c r=\"A1\"><v>1</v></c><c r=\"B1\"><f>1/0+A1</f><v></v></c>"
+                                     "<c r=\"C1\"><f>A1</f><v/></c><c r=\"D1\" t=\"b\"><f>TRUE()</f><v> </v></c>"
+                                     "<c r=\"E1\" t=\"str\"><f>\"x\"</f><v>x</v></c>"),
+                               ""));
+  grid.ImportSpreadsheet(file);
+  EXPECT_EQ(RowText(grid, 0), "1||||x");
+  // A number cell whose value is no number is still a damaged file.
+  const AnsiString bad = dir.Write("bad.xlsx", XlsxFile(Sheet("<c r=\"A1\"><v>abc</v></c>"), ""));
+  EXPECT_NE(ErrorOf([&] { grid.ImportSpreadsheet(bad); }), "(no EExGridError)");
+}
+
+TEST_F(SpreadsheetHostile, AnXlsThatCrashesTheLibraryIsReportedAndTheGridStays) {
+  const std::string bytes = CrashingXls();
+  ASSERT_FALSE(bytes.empty());
+  const AnsiString file = dir.Write("crash.xls", bytes);
+  // The file really kills a process that reads it with the library.
+  const pid_t pid = fork();
+  if (pid == 0) {
+    XlsReaderHooks().InThisProcess = true;
+    TSpreadsheetBlock block;
+    try {
+      ReadSpreadsheet(file, "", block);
+    } catch (...) {
+    }
+    _exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_FALSE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the damaged file no longer crashes the library";
+
+  EXPECT_EQ(ErrorOf([&] { grid.ImportSpreadsheet(file); }), file + " 파일을 읽을 수 없습니다."_k);
+  EXPECT_EQ(grid.Cells(2, 2), "unsaved");
+  EXPECT_EQ(grid.ColCount(), 4);
+  EXPECT_TRUE(NoChildLeft());
+  // The undamaged workbook reads as before.
+  grid.ImportSpreadsheet(dir.Write("movies.xls", XlsFile("목록", MovieCells())));
+  EXPECT_EQ(RowText(grid, 3), "마더|2009.5"_k);
+}
+
+TEST_F(SpreadsheetHostile, AReaderThatAbortsOrHangsBecomesTheSameErrorWithinItsLimit) {
+  const AnsiString file = dir.Write("movies.xls", XlsFile("목록", MovieCells()));
+  const std::string unreadable = file + " 파일을 읽을 수 없습니다."_k;
+  XlsReaderHooks().InReader = [] { abort(); };
+  EXPECT_EQ(ErrorOf([&] { grid.ImportSpreadsheet(file); }), unreadable);
+
+  XlsReaderHooks().InReader = [] {
+    for (;;) pause();
+  };
+  XlsReaderHooks().TimeLimitMs = 300;
+  TSpreadsheetBlock block;
+  std::string error;
+  ASSERT_TRUE(ReadWithin(file, block, error)) << "a hanging reader was not stopped";
+  EXPECT_EQ(error, unreadable);
+  EXPECT_TRUE(NoChildLeft());
+
+  XlsReaderHooks().InReader = nullptr;
+  ASSERT_TRUE(ReadWithin(file, block, error));
+  EXPECT_EQ(block.SheetName, "목록"_k);
+  EXPECT_EQ(block.Values.size(), 8u);
+}
+
+TEST_F(SpreadsheetHostile, ALargeXlsSheetComesThroughTheReadingProcessWhole) {
+  std::vector<TXlsCell> cells;
+  for (int r = 0; r < 20000; ++r) {
+    cells.push_back({r, 0, "영화 " + std::to_string(r)});
+    cells.push_back({r, 2, r * 0.25});
+  }
+  const AnsiString file = dir.Write("large.xls", XlsFile("큰 목록", cells));
+  TSpreadsheetBlock apart, here;
+  ASSERT_TRUE(ReadSpreadsheet(file, "큰 목록"_k, apart));
+  XlsReaderHooks().InThisProcess = true;
+  ASSERT_TRUE(ReadSpreadsheet(file, "큰 목록"_k, here));
+  ASSERT_EQ(apart.Values.size(), 40000u);
+  ASSERT_EQ(here.Values.size(), apart.Values.size());
+  for (size_t i = 0; i < apart.Values.size(); ++i) {
+    ASSERT_EQ(apart.Values[i].Text, here.Values[i].Text) << i;
+    ASSERT_EQ(apart.Values[i].Row, here.Values[i].Row) << i;
+    ASSERT_EQ(apart.Values[i].Col, here.Values[i].Col) << i;
+  }
+  EXPECT_EQ(apart.Values.back().Text, "4999.75");
+  EXPECT_EQ(apart.Values[39998].Text, "영화 19999"_k);
+  EXPECT_EQ(apart.LastRow, 20000);
+  EXPECT_EQ(apart.LastCol, 3);
+  EXPECT_FALSE(ReadSpreadsheet(file, "없는 시트"_k, apart));
+}
+
+}  // namespace
