@@ -433,9 +433,9 @@ void ReadXlsx(const AnsiString& fileName, const AnsiString& sheetName, TSpreadsh
 // 없습니다", and the window with its catalogue goes on. The copy touches
 // nothing but the library, its memory and the pipe: no conversion, no Qt.
 //
-//   ReadXls -> RunXlsReader -> fork -> XlsReaderProcess -> ReadXlsValues -> TXlsRecords (pipe)
-//           <- poll / read under the time limit, kill when it is up, waitpid
-//           -> DecodeXlsValues (texts converted here)
+//   ReadXls -> TXlsReaderProcess: fork -> XlsReaderProcess -> ReadXlsValues -> TXlsRecords (pipe)
+//           -> Read: poll / read under the time limit -> TXlsDecoder.Feed (texts converted
+//              here while the copy still reads) -> waitpid; the copy is killed on any error
 
 // Record kinds, one byte each, followed by their fields in this process's
 // own byte order (both ends are the same program).
@@ -570,68 +570,22 @@ void ReadXlsValues(const std::string& sysFileName, const std::string& sheetUtf8,
 }
 
 // In the copy: read, send, end without running anything of this process's
-// exit (its destructors, its buffered output, its leak check).
+// exit (its destructors, its buffered output, its leak check). The pipe is
+// closed before the copy's memory is torn down, so the reader is not kept
+// waiting for that.
 [[noreturn]] void XlsReaderProcess(int fd, const std::string& sysFileName, const std::string& sheetUtf8) {
   // A reader whose program died goes with it.
   prctl(PR_SET_PDEATHSIG, SIGKILL);
   if (XlsReaderHooks().InReader) XlsReaderHooks().InReader();
   TXlsRecords out(fd);
   ReadXlsValues(sysFileName, sheetUtf8, out);
-  _exit(out.Flush() ? 0 : 3);
+  const bool sent = out.Flush();
+  ::close(fd);
+  _exit(sent ? 0 : 3);
 }
 
 [[noreturn]] void Unreadable(const AnsiString& fileName) {
   throw ESpreadsheetError(fileName + " 파일을 읽을 수 없습니다."_k);
-}
-
-// The records of a reading copy; raises the unreadable error when the copy
-// cannot be made, crashes, ends abnormally or outlives the time limit.
-std::string RunXlsReader(const AnsiString& fileName, const std::string& sysFileName, const std::string& sheetUtf8) {
-  int fds[2];
-  if (pipe2(fds, O_CLOEXEC) != 0) Unreadable(fileName);
-  const pid_t pid = fork();
-  if (pid == 0) {
-    ::close(fds[0]);
-    XlsReaderProcess(fds[1], sysFileName, sheetUtf8);
-  }
-  ::close(fds[1]);
-  if (pid < 0) {
-    ::close(fds[0]);
-    Unreadable(fileName);
-  }
-  std::string bytes;
-  bool timedOut = false;
-  bool readFailed = false;
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(XlsReaderHooks().TimeLimitMs);
-  char buffer[64 << 10];
-  for (;;) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0) {
-      timedOut = true;
-      break;
-    }
-    pollfd p{fds[0], POLLIN, 0};
-    const int ready = ::poll(&p, 1, static_cast<int>(std::min<long long>(left.count(), 1000)));
-    if (ready < 0 && errno != EINTR) {
-      readFailed = true;
-      break;
-    }
-    if (ready <= 0) continue;
-    const ssize_t n = ::read(fds[0], buffer, sizeof buffer);
-    if (n > 0) bytes.append(buffer, static_cast<size_t>(n));
-    else if (n == 0) break;
-    else if (errno != EINTR) {
-      readFailed = true;
-      break;
-    }
-  }
-  ::close(fds[0]);
-  if (timedOut || readFailed) ::kill(pid, SIGKILL);
-  int status = 0;
-  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-  }
-  if (timedOut || readFailed || !WIFEXITED(status) || WEXITSTATUS(status) != 0) Unreadable(fileName);
-  return bytes;
 }
 
 // "YYYY-MM-DD", "YYYY-MM-DD HH:MM:SS" or "HH:MM:SS" as the locale's texts.
@@ -653,92 +607,215 @@ AnsiString XlsDateText(const std::string& text, int type) {
   return DateTimeText(value);
 }
 
-// Reads the records of ReadXlsValues into block; any record that does not
-// read whole, or a missing end, makes the file unreadable.
-void DecodeXlsValues(const AnsiString& fileName, std::string_view bytes, TSpreadsheetBlock& block, bool& found) {
-  size_t at = 0;
-  auto take = [&](void* into, size_t size) {
-    if (bytes.size() - at < size) Unreadable(fileName);
-    std::memcpy(into, bytes.data() + at, size);
-    at += size;
+// Turns the records of ReadXlsValues into the block as they arrive, so that
+// the texts are converted while the reading process still works.
+class TXlsDecoder {
+ public:
+  TXlsDecoder(const AnsiString& fileName, TSpreadsheetBlock& block) : fileName_(fileName), block_(block) {}
+
+  // Decodes the whole records at the front of bytes and drops them; a record
+  // cut short stays for the next call.
+  void Feed(std::string& bytes) {
+    size_t at = 0;
+    while (!ended_ && at < bytes.size()) {
+      const size_t used = One(std::string_view(bytes).substr(at));
+      if (used == 0) break;
+      at += used;
+    }
+    bytes.erase(0, at);
+  }
+  // Whether the last record came: every value is there.
+  bool Ended() const { return ended_; }
+  bool Found() const { return found_; }
+
+ private:
+  // Reads fixed-size fields and texts off the front of a record.
+  struct TCursor {
+    std::string_view rest;
+    size_t at = 0;
+    bool whole = true;
+    template <class T>
+    T Take() {
+      T value{};
+      if (rest.size() - at < sizeof value) {
+        whole = false;
+        return value;
+      }
+      std::memcpy(&value, rest.data() + at, sizeof value);
+      at += sizeof value;
+      return value;
+    }
+    std::string_view Text() {
+      const auto size = Take<uint32_t>();
+      if (!whole || rest.size() - at < size) {
+        whole = false;
+        return {};
+      }
+      const std::string_view t = rest.substr(at, size);
+      at += size;
+      return t;
+    }
   };
-  auto text = [&] {
-    uint32_t size = 0;
-    take(&size, sizeof size);
-    if (bytes.size() - at < size) Unreadable(fileName);
-    const std::string_view t = bytes.substr(at, size);
-    at += size;
-    return t;
-  };
-  found = true;
-  for (;;) {
-    char kind = 0;
-    take(&kind, 1);
+
+  // The size of the record at the front of rest once decoded; 0 when it has
+  // not arrived whole.
+  size_t One(std::string_view rest) {
+    TCursor in{rest};
+    const char kind = in.Take<char>();
     switch (kind) {
-      case xrEnd: return;
-      case xrNoSheet: found = false; break;
-      case xrSheet: block.SheetName = Utf8ToCp949(text()); break;
+      case xrEnd: ended_ = true; return in.at;
+      case xrNoSheet: found_ = false; return in.at;
+      case xrSheet: {
+        const std::string_view name = in.Text();
+        if (!in.whole) return 0;
+        block_.SheetName = Utf8ToCp949(name);
+        return in.at;
+      }
       case xrFailure: {
-        int32_t failure = 0, code = 0;
-        take(&failure, sizeof failure);
-        take(&code, sizeof code);
-        switch (failure) {
-          case xfMissing: throw EFOpenError("Cannot open file \"" + fileName + "\". " + SysErrorMessage(ENOENT));
-          case xfNotWorkbook:
-            Damaged(fileName, "it is not a workbook of the older binary kind (" + IntToStr(code) + ")");
-          case xfNoSheet: Damaged(fileName, "the workbook lists no sheet");
-          case xfSheetUnreadable: Damaged(fileName, "the sheet " + block.SheetName + " cannot be read");
-          case xfNoSize: Damaged(fileName, "the sheet " + block.SheetName + " has no size");
-          case xfTooManyRows: Damaged(fileName, "the sheet claims too many rows");
-          default: Unreadable(fileName);
-        }
+        const auto failure = in.Take<int32_t>();
+        const auto code = in.Take<int32_t>();
+        if (!in.whole) return 0;
+        Fail(failure, code);
       }
-      case xrCell: {
-        uint32_t row = 0;
-        uint16_t col = 0;
-        int32_t type = 0;
-        take(&row, sizeof row);
-        take(&col, sizeof col);
-        take(&type, sizeof type);
-        AnsiString value;
-        if (type == FREEXL_CELL_INT) {
-          int64_t n = 0;
-          take(&n, sizeof n);
-          value = IntToStr(n);
-        } else if (type == FREEXL_CELL_DOUBLE) {
-          double d = 0;
-          take(&d, sizeof d);
-          if (!std::isfinite(d)) continue;
-          value = NumberText(d);
-        } else if (type == FREEXL_CELL_TEXT || type == FREEXL_CELL_SST_TEXT) {
-          value = Utf8ToCp949(text());
-        } else if (type == FREEXL_CELL_DATE || type == FREEXL_CELL_DATETIME || type == FREEXL_CELL_TIME) {
-          value = XlsDateText(std::string(text()), type);
-        } else {
-          Unreadable(fileName);
-        }
-        if (row >= static_cast<uint32_t>(kMaxSheetRow)) Unreadable(fileName);
-        if (value.empty()) continue;
-        if (block.Values.size() >= kMaxSheetValues) Damaged(fileName, "the sheet holds too many cells");
-        block.Values.push_back({static_cast<int>(col) + 1, static_cast<int>(row) + 1, std::move(value)});
-        break;
-      }
-      default: Unreadable(fileName);
+      case xrCell: break;
+      default: Unreadable(fileName_);
+    }
+    const auto row = in.Take<uint32_t>();
+    const auto col = in.Take<uint16_t>();
+    const auto type = in.Take<int32_t>();
+    AnsiString value;
+    if (type == FREEXL_CELL_INT) {
+      const auto n = in.Take<int64_t>();
+      if (in.whole) value = IntToStr(n);
+    } else if (type == FREEXL_CELL_DOUBLE) {
+      const auto d = in.Take<double>();
+      if (in.whole && std::isfinite(d)) value = NumberText(d);
+    } else if (type == FREEXL_CELL_TEXT || type == FREEXL_CELL_SST_TEXT) {
+      const std::string_view text = in.Text();
+      if (in.whole) value = Utf8ToCp949(text);
+    } else if (type == FREEXL_CELL_DATE || type == FREEXL_CELL_DATETIME || type == FREEXL_CELL_TIME) {
+      const std::string_view text = in.Text();
+      if (in.whole) value = XlsDateText(std::string(text), type);
+    } else if (in.whole) {
+      Unreadable(fileName_);
+    }
+    if (!in.whole) return 0;
+    if (row >= static_cast<uint32_t>(kMaxSheetRow)) Unreadable(fileName_);
+    if (!value.empty()) {
+      if (block_.Values.size() >= kMaxSheetValues) Damaged(fileName_, "the sheet holds too many cells");
+      block_.Values.push_back({static_cast<int>(col) + 1, static_cast<int>(row) + 1, std::move(value)});
+    }
+    return in.at;
+  }
+
+  [[noreturn]] void Fail(int32_t failure, int32_t code) {
+    switch (failure) {
+      case xfMissing: throw EFOpenError("Cannot open file \"" + fileName_ + "\". " + SysErrorMessage(ENOENT));
+      case xfNotWorkbook: Damaged(fileName_, "it is not a workbook of the older binary kind (" + IntToStr(code) + ")");
+      case xfNoSheet: Damaged(fileName_, "the workbook lists no sheet");
+      case xfSheetUnreadable: Damaged(fileName_, "the sheet " + block_.SheetName + " cannot be read");
+      case xfNoSize: Damaged(fileName_, "the sheet " + block_.SheetName + " has no size");
+      case xfTooManyRows: Damaged(fileName_, "the sheet claims too many rows");
+      default: Unreadable(fileName_);
     }
   }
-}
+
+  const AnsiString& fileName_;
+  TSpreadsheetBlock& block_;
+  bool ended_ = false;
+  bool found_ = true;
+};
+
+// A reading process: killed and reaped however the read ends.
+class TXlsReaderProcess {
+ public:
+  TXlsReaderProcess(const AnsiString& fileName, const std::string& sysFileName, const std::string& sheetUtf8)
+      : fileName_(fileName) {
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0) Unreadable(fileName);
+    pid_ = fork();
+    if (pid_ == 0) {
+      ::close(fds[0]);
+      XlsReaderProcess(fds[1], sysFileName, sheetUtf8);
+    }
+    ::close(fds[1]);
+    if (pid_ < 0) {
+      ::close(fds[0]);
+      Unreadable(fileName);
+    }
+    fd_ = fds[0];
+  }
+  ~TXlsReaderProcess() {
+    if (fd_ >= 0) ::close(fd_);
+    if (pid_ > 0) {
+      ::kill(pid_, SIGKILL);
+      Reap();
+    }
+  }
+  TXlsReaderProcess(const TXlsReaderProcess&) = delete;
+  TXlsReaderProcess& operator=(const TXlsReaderProcess&) = delete;
+
+  // Hands what the pipe brings to decoder until the pipe closes; raises the
+  // unreadable error when the time limit passes first.
+  void Read(TXlsDecoder& decoder) {
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(XlsReaderHooks().TimeLimitMs);
+    std::string bytes;
+    std::vector<char> buffer(size_t{256} << 10);
+    for (;;) {
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+      if (left.count() <= 0) Unreadable(fileName_);
+      pollfd p{fd_, POLLIN, 0};
+      const int ready = ::poll(&p, 1, static_cast<int>(std::min<Int64>(left.count(), 1000)));
+      if (ready < 0 && errno != EINTR) Unreadable(fileName_);
+      if (ready <= 0) continue;
+      const ssize_t n = ::read(fd_, buffer.data(), buffer.size());
+      if (n == 0) break;
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        Unreadable(fileName_);
+      }
+      bytes.append(buffer.data(), static_cast<size_t>(n));
+      decoder.Feed(bytes);
+    }
+    ::close(fd_);
+    fd_ = -1;
+    // The values are complete only when the end record came and the
+    // process ended normally.
+    if (!decoder.Ended() || !bytes.empty()) Unreadable(fileName_);
+    const int status = Reap();
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) Unreadable(fileName_);
+  }
+
+ private:
+  int Reap() {
+    int status = 0;
+    while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+    }
+    pid_ = -1;
+    return status;
+  }
+
+  const AnsiString& fileName_;
+  pid_t pid_ = -1;
+  int fd_ = -1;
+};
 
 void ReadXls(const AnsiString& fileName, const AnsiString& sheetName, TSpreadsheetBlock& block, bool& found) {
   if (!FileExists(fileName)) throw EFOpenError("Cannot open file \"" + fileName + "\". " + SysErrorMessage(ENOENT));
   const std::string sysFileName = SysFileName(fileName);
   const std::string sheetUtf8 = Cp949ToUtf8(sheetName);
+  TXlsDecoder decoder(fileName, block);
   if (XlsReaderHooks().InThisProcess) {
     TXlsRecords records;
     ReadXlsValues(sysFileName, sheetUtf8, records);
-    DecodeXlsValues(fileName, records.Bytes(), block, found);
+    decoder.Feed(records.Bytes());
   } else {
-    DecodeXlsValues(fileName, RunXlsReader(fileName, sysFileName, sheetUtf8), block, found);
+    TXlsReaderProcess reader(fileName, sysFileName, sheetUtf8);
+    reader.Read(decoder);
   }
+  found = decoder.Found();
 }
 
 }  // namespace
