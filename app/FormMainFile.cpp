@@ -13,6 +13,23 @@ const AnsiString kNewDB = "NewDB";
 
 const AnsiString kDiskFullMessage = "디스크 공간이 부족하여 DB를 저장하지 못했습니다."_k;
 
+// The grid file keeps no count of its cells and no end mark, so a copy cut
+// off between two cells reads as a whole catalogue with its last movies
+// empty. Every movie row the window writes holds some cell: rows at the end
+// that hold none (other than the one empty row of an empty catalogue) are
+// what such a copy looks like, and the user decides before the open
+// catalogue is replaced.
+void ConfirmCatalogueComplete(const TGridFileHeader& file, int fixedRows) {
+  if (!file.Props.FullGrid) return;
+  const int emptyRows = file.Props.RowCount - 1 - file.LastCellRow;
+  if (emptyRows <= 0) return;
+  if (file.Props.RowCount == fixedRows + 1 && file.LastCellRow < fixedRows) return;
+  const AnsiString question = Format(
+      "DB 파일의 영화 %d편 중 마지막 %d편에 아무 내용이 없습니다.\r파일이 중간에 잘렸을 수 있습니다. 그래도 불러 오시겠습니까?"_k,
+      {file.Props.RowCount - fixedRows, emptyRows});
+  if (MessageDlg(question, mtWarning, mbYesNo) != mrYes) Abort();
+}
+
 }  // namespace
 
 void TFormMain::LoadGridShowingAll(const AnsiString& fileName) {
@@ -20,7 +37,10 @@ void TFormMain::LoadGridShowingAll(const AnsiString& fileName) {
   try {
     // Hidden columns are shown so that the file's columns land on them.
     movie_Grid->ShowAllColumns();
-    movie_Grid->LoadGridFile(fileName);
+    const int fixedRows = movie_Grid->FixedRows();
+    movie_Grid->LoadGridFile(fileName, [fixedRows](const TGridFileHeader& file) {
+      ConfirmCatalogueComplete(file, fixedRows);
+    });
   } catch (...) {
     movie_Grid->EndUpdate();
     throw;
@@ -37,10 +57,11 @@ bool TFormMain::LoadDB(const AnsiString& fileName) {
     LoadGridShowingAll(fileName);
   } catch (const Exception& e) {
     // The grid's load is all or nothing: the previous catalogue, its file
-    // name and its caption stay.
+    // name and its caption stay. A file the user chose not to open after
+    // all needs no further message.
     HideBusy();
     ApplyColumnVisibility();
-    Application->ShowException(e);
+    if (!dynamic_cast<const EAbort*>(&e)) Application->ShowException(e);
     return false;
   }
   CurrentDBFile = fileName;
@@ -193,7 +214,7 @@ void TFormMain::BtnReBakClick(TObject*) {
     LoadGridShowingAll(backup);
   } catch (const Exception& e) {
     ApplyColumnVisibility();
-    Application->ShowException(e);
+    if (!dynamic_cast<const EAbort*>(&e)) Application->ShowException(e);
     return;
   }
   ApplyColumnVisibility();

@@ -522,6 +522,8 @@ class TExStringGrid : public TBaseGrid {
   // beforeReplace: see ::SaveGridFile in GridFile.h.
   void SaveGridFile(const AnsiString& fileName, const std::function<void()>& beforeReplace = {});
   void LoadGridFile(const AnsiString& fileName);
+  // check sees the validated file before anything changes and may refuse it.
+  void LoadGridFile(const AnsiString& fileName, const TGridFileCheck& check);
   void SaveGridStream(TStream& stream);
   void LoadGridStream(TStream& stream);
   void WriteCellsToStream(int c1, int r1, int c2, int r2, TStream& stream);

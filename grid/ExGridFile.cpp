@@ -389,7 +389,7 @@ void ApplyValidated(TExStringGrid& grid, TPoint origin, TGridFileHeader& file, b
 // second. consumed, when set, learns after each applied cell how many bytes
 // the second pass is done with.
 void ApplyGridBytes(TExStringGrid& grid, TPoint origin, const char* data, size_t size,
-                    const std::function<void(size_t)>& consumed) {
+                    const std::function<void(size_t)>& consumed, const TGridFileCheck& check = {}) {
   TGridFileHeader file;
   const int cols = grid.RealColCount();
   const int rows = grid.RowCount();
@@ -398,6 +398,7 @@ void ApplyGridBytes(TExStringGrid& grid, TPoint origin, const char* data, size_t
     any = true;
     if (!file.Props.FullGrid) CheckTarget(c.Col, c.Row, c.Extra, file, origin, cols, rows);
   });
+  if (check) check(file);
   ApplyValidated(grid, origin, file, any, [&](const auto& apply) {
     TGridFileHeader again;
     WalkGridBytes(data, size, again, [&](const TGridCellView& c) {
@@ -492,11 +493,11 @@ void LoadGridStream(TExStringGrid& grid, TStream& stream) {
   if (GridFileHooks().AfterLoad) GridFileHooks().AfterLoad(grid);
 }
 
-void LoadGridFile(TExStringGrid& grid, const AnsiString& fileName) {
+void LoadGridFile(TExStringGrid& grid, const AnsiString& fileName, const TGridFileCheck& check) {
   {
     TGridFileBytes bytes(fileName);
     ApplyGridBytes(grid, Point(0, 0), bytes.Data(), bytes.Size(),
-                   [&bytes](size_t done) { bytes.Release(done); });
+                   [&bytes](size_t done) { bytes.Release(done); }, check);
   }
   if (GridFileHooks().AfterLoad) GridFileHooks().AfterLoad(grid);
 }
@@ -508,6 +509,10 @@ void TExStringGrid::SaveGridFile(const AnsiString& fileName, const std::function
 }
 
 void TExStringGrid::LoadGridFile(const AnsiString& fileName) { ::LoadGridFile(*this, fileName); }
+
+void TExStringGrid::LoadGridFile(const AnsiString& fileName, const TGridFileCheck& check) {
+  ::LoadGridFile(*this, fileName, check);
+}
 
 void TExStringGrid::SaveGridStream(TStream& stream) { ::SaveGridStream(*this, stream, OnFileProgress); }
 

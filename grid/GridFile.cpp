@@ -655,6 +655,7 @@ void WalkGridBytes(const char* data, size_t size, TGridFileHeader& f,
       f.FirstRow = c.Row;
       first = false;
     }
+    f.LastCellRow = std::max(f.LastCellRow, c.Row);
     if (p.FullGrid) {
       if (c.Col >= p.ColCount || c.Row >= p.RowCount)
         r.FailAt(start, "cell (" + IntToStr(c.Col) + ", " + IntToStr(c.Row) +

@@ -188,6 +188,11 @@ struct TGridFileHeader {
   // The first stored cell's position (where a partial stream is anchored).
   int FirstCol = 0;
   int FirstRow = 0;
+  // The last row that holds a stored cell; -1 when none does. The stream has
+  // no cell count and no end mark, so a copy cut off between two cells
+  // reads as a whole stream: rows the header counts past this one are all
+  // a reader has to suspect that.
+  int LastCellRow = -1;
 };
 
 struct TGridFile : TGridFileHeader {
@@ -272,6 +277,7 @@ std::string GridPropImage(const TGridPropIO& props);
 //       -> fsync -> beforeReplace (the caller's backup of the old file)
 //       -> ReplaceFile over the target (the old file stays on any failure)
 //   LoadGridFile -> file bytes (not zero-filled) -> as ReadCellsFromStream (0, 0),
+//       with the caller's check between validating and applying,
 //       handing back the pages of bytes already applied -> hooks.AfterLoad
 //   ReadCellsFromStream -> the stream's bytes
 //       -> WalkGridBytes (validate everything, check targets; nothing kept)
@@ -333,5 +339,8 @@ void LoadGridStream(TExStringGrid& grid, TStream& stream);
 // stops there. Stale temporary files of earlier saves into the folder go first.
 void SaveGridFile(TExStringGrid& grid, const AnsiString& fileName, const TGridProgressEvent& progress = {},
                   const std::function<void()>& beforeReplace = {});
+// Called with a whole validated stream before the grid changes; it raises to
+// refuse the stream, and the grid then stays as it was.
+using TGridFileCheck = std::function<void(const TGridFileHeader& file)>;
 // EFOpenError when the file cannot be read; the grid is then unchanged.
-void LoadGridFile(TExStringGrid& grid, const AnsiString& fileName);
+void LoadGridFile(TExStringGrid& grid, const AnsiString& fileName, const TGridFileCheck& check = {});

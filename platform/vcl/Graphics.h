@@ -407,7 +407,8 @@ struct TTextLine {
 struct TTextLayout {
   std::vector<TTextLine> Lines;  // the visible lines only
   int LineHeight = 0;
-  int TextHeight = 0;       // all lines, before clipping; one line for an empty text
+  int TextHeight = 0;       // all lines, before clipping; one line for an empty text (a clipped
+                            // drawing counts the lines down to the first below the rectangle)
   int MaxWidth = 0;         // the widest line
   int ReturnValue = 0;      // what DrawText returns
   TRect CalcRect;           // the rectangle DT_CALCRECT gives back

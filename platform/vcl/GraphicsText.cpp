@@ -6,7 +6,9 @@
 //     -> CleanParagraph .... "&" prefixes (unless DT_NOPREFIX), tabs (DT_EXPANDTABS)
 //     -> WrapParagraph ..... DT_WORDBREAK: breaks after blanks and between
 //                           full-width characters; a word wider than the
-//                           rectangle is cut by characters only with DT_EDITCONTROL
+//                           rectangle is cut by characters only with DT_EDITCONTROL;
+//                           TLineFit keeps each line's measuring to about its own
+//                           length, and a clipped drawing wraps only the lines it shows
 //     -> Ellipsis .......... DT_END_ELLIPSIS on the last line that does not fit,
 //                           and on the last line an edit control shows of a
 //                           wrapped text that goes on below
@@ -14,6 +16,7 @@
 //                           DT_EDITCONTROL hides a partly visible last line
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "platform/vcl/Graphics.h"
 
@@ -31,6 +34,9 @@ bool IsFullWidth(char16_t c) {
          (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
          (c >= 0xFFE0 && c <= 0xFFE6);
 }
+
+// Lines longer than this many characters are measured only as far as they show.
+constexpr size_t kLongLine = 1024;
 
 int FloorDiv2(int v) { return v >= 0 ? v / 2 : -((-v + 1) / 2); }
 
@@ -101,8 +107,53 @@ size_t TrimEnd(const std::u16string& s, size_t begin, size_t end) {
   return end;
 }
 
-void WrapParagraph(const std::u16string& s, int maxWidth, unsigned flags,
-                   TTextMetricsSource& metrics, std::vector<Span>& out) {
+// The widths of the starts of s[start..] against maxWidth, measured so that
+// finding a line costs about what the line's own characters cost, however
+// long the text runs on: a width grows with the length, so a length known
+// not to fit settles every longer one, and before a long start is measured,
+// starts of doubling length find where the line must end.
+class TLineFit {
+ public:
+  TLineFit(std::u16string_view s, size_t start, int maxWidth, TTextMetricsSource& metrics)
+      : s_(s), start_(start), maxWidth_(maxWidth), metrics_(metrics) {
+    // The first doubling start that does not fit bounds the line; the first
+    // holds about twice what the line takes of average characters.
+    const size_t firstProbe = 8 + 2 * static_cast<size_t>(std::max(0, maxWidth)) /
+                                      static_cast<size_t>(std::max(1, metrics.AverageCharWidth()));
+    for (size_t length = firstProbe; start_ + length < s_.size() && Measure(length); length *= 2) {
+    }
+  }
+  // A length from start that surely does not fit (past the text when the
+  // whole rest might).
+  size_t Limit() const { return tooLong_; }
+  // Whether s[start, end) fits.
+  bool Fits(size_t end) {
+    const size_t length = end - start_;
+    if (length >= tooLong_) return false;
+    if (length <= fitting_) return true;
+    return Measure(length);
+  }
+
+ private:
+  bool Measure(size_t length) {
+    if (metrics_.TextWidthW(s_.substr(start_, length)) <= maxWidth_) {
+      fitting_ = std::max(fitting_, length);
+      return true;
+    }
+    tooLong_ = std::min(tooLong_, length);
+    return false;
+  }
+  std::u16string_view s_;
+  size_t start_;
+  int maxWidth_;
+  TTextMetricsSource& metrics_;
+  size_t fitting_ = 0;
+  size_t tooLong_ = std::u16string_view::npos;
+};
+
+// Breaks s into lines of maxWidth, at most maxLines of them.
+void WrapParagraph(const std::u16string& s, int maxWidth, unsigned flags, TTextMetricsSource& metrics,
+                   size_t maxLines, std::vector<Span>& out) {
   const size_t n = s.size();
   if (n == 0) {
     out.push_back({0, 0});
@@ -115,38 +166,53 @@ void WrapParagraph(const std::u16string& s, int maxWidth, unsigned flags,
     if (IsBlank(s[k - 1])) return true;
     return fullWidthBreaks && (IsFullWidth(s[k - 1]) || IsFullWidth(s[k]));
   };
-  auto width = [&](size_t b, size_t e) {
-    return metrics.TextWidthW(std::u16string_view(s).substr(b, e - b));
-  };
+  std::vector<size_t> breaks;
   size_t start = 0;
   bool first = true;
-  while (start < n) {
+  for (size_t lines = 0; start < n && lines < maxLines; ++lines) {
     if (!first)
       while (start < n && IsBlank(s[start])) ++start;
     if (start >= n) break;
     first = false;
-    size_t fit = 0;  // last break position that fits
+    TLineFit fit(s, start, maxWidth, metrics);
+    // The break positions the line may reach, in order: past the limit
+    // (and not in trailing blanks) none fits any more.
+    breaks.clear();
     size_t firstBreak = 0;
-    for (size_t k = start + 1; k <= n; ++k) {
+    size_t k = start + 1;
+    for (; k <= n; ++k) {
+      if (k - start >= fit.Limit() && !IsBlank(s[k - 1])) break;
       if (!breakable(k)) continue;
       if (firstBreak == 0) firstBreak = k;
-      if (width(start, TrimEnd(s, start, k)) <= maxWidth) fit = k;
-      else break;
+      breaks.push_back(k);
+    }
+    // The last break that fits; widths grow with the breaks.
+    size_t lo = 0, hi = breaks.size();
+    while (lo < hi) {
+      const size_t mid = (lo + hi) / 2;
+      if (fit.Fits(TrimEnd(s, start, breaks[mid]))) lo = mid + 1;
+      else hi = mid;
     }
     size_t end;
-    if (fit != 0) {
-      end = fit;
+    if (lo > 0) {
+      end = breaks[lo - 1];
     } else if (flags & DT_EDITCONTROL) {
       // A word wider than the line is cut by characters, at least one per line.
-      end = start + 1;
-      if (end < n && IsLowSurrogate(s[end])) ++end;
-      for (size_t k = end + 1; k <= firstBreak; ++k) {
-        if (k < n && IsLowSurrogate(s[k])) continue;
-        if (width(start, k) <= maxWidth) end = k;
-        else break;
+      size_t least = start + 1;
+      if (least < n && IsLowSurrogate(s[least])) ++least;
+      size_t most = std::min(firstBreak != 0 ? firstBreak : n, start + std::min(fit.Limit(), n - start));
+      end = least;
+      while (end < most) {
+        size_t mid = end + (most - end + 1) / 2;
+        if (fit.Fits(mid)) end = mid;
+        else most = mid - 1;
       }
+      if (end > least && end < n && IsLowSurrogate(s[end])) --end;
     } else {
-      end = firstBreak;  // the word stands alone and overflows
+      // The word stands alone and overflows.
+      if (firstBreak == 0)
+        while (k <= n && !breakable(k)) ++k;
+      end = firstBreak != 0 ? firstBreak : k;
     }
     out.push_back({start, TrimEnd(s, start, end)});
     start = end;
@@ -163,7 +229,15 @@ std::u16string Ellipsis(std::u16string_view text, int maxWidth, TTextMetricsSour
     candidate += kDots;
     return metrics.TextWidthW(candidate) <= maxWidth;
   };
-  // Binary search: widths grow with the length.
+  // Widths grow with the length: starts of doubling length find the range
+  // (so a long text costs what its shown start costs), a binary search the end.
+  for (size_t probe = 16; probe < hi; probe *= 2) {
+    if (!fits(probe)) {
+      hi = probe - 1;
+      break;
+    }
+    lo = probe;
+  }
   while (lo < hi) {
     size_t mid = (lo + hi + 1) / 2;
     if (fits(mid)) lo = mid;
@@ -193,11 +267,27 @@ TTextLayout LayoutText(TTextMetricsSource& metrics, std::u16string_view text, co
     int width;
   };
   std::vector<Built> built;
+  // A clipped drawing lays out only the lines down to the first one below
+  // the rectangle (that one tells that more follow): a long text costs what
+  // its shown part costs. DT_CALCRECT and unclipped drawing take every line.
+  const bool clip = !(flags & DT_NOCLIP);
+  const bool drawnPart = clip && !single && !(flags & DT_CALCRECT);
+  const int step = std::max(1, layout.LineHeight);
+  const size_t maxLines = drawnPart ? static_cast<size_t>(std::max(1, (rect.Height() + step - 1) / step)) + 1
+                                    : std::numeric_limits<size_t>::max();
+  bool truncated = false;
   for (std::u16string_view para : SplitParagraphs(text, single)) {
+    if (built.size() >= maxLines) {
+      truncated = true;
+      break;
+    }
     Paragraph p = CleanParagraph(para, flags, metrics);
     if (wrap) {
       std::vector<Span> spans;
-      WrapParagraph(p.text, maxWidth, flags, metrics, spans);
+      WrapParagraph(p.text, maxWidth, flags, metrics, maxLines - built.size(), spans);
+      if (!spans.empty() && spans.back().end < p.text.size() &&
+          p.text.find_first_not_of(u' ', spans.back().end) != std::u16string::npos)
+        truncated = true;
       for (const Span& sp : spans) {
         int prefix = (p.prefix >= static_cast<int>(sp.begin) && p.prefix < static_cast<int>(sp.end))
                          ? p.prefix - static_cast<int>(sp.begin)
@@ -206,6 +296,19 @@ TTextLayout LayoutText(TTextMetricsSource& metrics, std::u16string_view text, co
       }
     } else {
       built.push_back({std::move(p.text), p.prefix, -1});
+    }
+  }
+  // A long line drawn from the left shows only its start: the characters
+  // past the first start wider than the rectangle lie outside the clip.
+  if (clip && !(flags & (DT_CALCRECT | DT_CENTER | DT_RIGHT | DT_RTLREADING))) {
+    for (Built& b : built) {
+      if (b.text.size() <= kLongLine) continue;
+      TLineFit fit(b.text, 0, maxWidth, metrics);
+      if (fit.Limit() >= b.text.size()) continue;
+      size_t keep = fit.Limit() + 1;
+      if (keep < b.text.size() && IsLowSurrogate(b.text[keep])) ++keep;
+      b.text.resize(keep);
+      if (b.prefix >= static_cast<int>(keep)) b.prefix = -1;
     }
   }
   for (Built& b : built) b.width = metrics.TextWidthW(b.text);
@@ -227,7 +330,7 @@ TTextLayout LayoutText(TTextMetricsSource& metrics, std::u16string_view text, co
   };
   // The last line of the text is cut with "..." when it does not fit; a word
   // that does not fit elsewhere is only clipped, as the Windows call does.
-  if (ellipsis && !built.empty()) cut(built.back(), false);
+  if (ellipsis && !built.empty() && !truncated) cut(built.back(), false);
   // An edit control that cannot show every wrapped line ends the last one it
   // shows with "...".
   if (ellipsis && wrap && hidePartial && !(flags & DT_CALCRECT)) {
@@ -252,7 +355,6 @@ TTextLayout LayoutText(TTextMetricsSource& metrics, std::u16string_view text, co
                            : layout.TextHeight;
   if (flags & DT_CALCRECT) return layout;
 
-  const bool clip = !(flags & DT_NOCLIP);
   int y = top;
   for (size_t i = 0; i < built.size(); ++i, y += lineHeight) {
     if (i > 0 && hidePartial && y + lineHeight > rect.Bottom) break;

@@ -243,3 +243,62 @@ TEST_F(CatalogueWindowTest, AMissingStartCatalogueStartsEmptyWithTheChooserAppli
   EXPECT_TRUE(w->movie_Grid->IsColumnHidden(CatalogueColumnIndex(*w->movie_Grid, Cat::Director)));
   EXPECT_TRUE(BoxTexts().empty());
 }
+
+namespace {
+
+// The offsets at which the cell images of a grid file begin, in order.
+std::vector<size_t> CellImageOffsets(const std::string& bytes) {
+  const std::string marker = std::string("TPF0") + char(11) + "TGridCellIO";
+  std::vector<size_t> offsets;
+  for (size_t at = bytes.find(marker); at != std::string::npos; at = bytes.find(marker, at + 1))
+    offsets.push_back(at);
+  return offsets;
+}
+
+}  // namespace
+
+TEST_F(CatalogueWindowTest, ACatalogueCutOffBetweenTwoCellsIsNotOpenedWithoutAsking) {
+  TFormMain* w = OpenWindow();
+  for (const char* title : {"하나", "둘", "셋", "넷", "다섯"}) AddMovie(*w, Utf8ToCp949(title), "감독"_k);
+  const AnsiString whole = app_.Path() + "DB/whole.VDM";
+  TDialogFakes::QueueFileName(whole);
+  ASSERT_TRUE(w->SaveDB("NewDB"));
+  // A copy that stopped where the third movie's first cell begins.
+  const std::string bytes = ReadTextFile(whole);
+  const TGridFile parsed = ParseGridBytes(bytes.data(), bytes.size());
+  size_t firstOfRow3 = 0;
+  while (firstOfRow3 < parsed.Cells.size() && parsed.Cells[firstOfRow3].Row < 3) ++firstOfRow3;
+  const std::vector<size_t> offsets = CellImageOffsets(bytes);
+  ASSERT_EQ(offsets.size(), parsed.Cells.size());
+  ASSERT_LT(firstOfRow3, offsets.size());
+  const AnsiString cut = app_.Path() + "DB/cut.VDM";
+  WriteTextFile(cut, std::string_view(bytes).substr(0, offsets[firstOfRow3]));
+
+  // The open catalogue, unsaved changes included, stays when the user says no.
+  AddMovie(*w, "저장 안 함"_k);
+  const std::vector<AnsiString> before = Titles(*w);
+  TDialogFakes::QueueAnswer(mrNo);
+  EXPECT_FALSE(w->LoadDB(cut));
+  ASSERT_EQ(TDialogFakes::MessageBoxes().size(), 1u);  // the question, no error after it
+  EXPECT_EQ(TDialogFakes::MessageBoxes()[0].Text,
+            "DB 파일의 영화 5편 중 마지막 3편에 아무 내용이 없습니다.\r파일이 중간에 잘렸을 수 있습니다. 그래도 불러 오시겠습니까?"_k);
+  EXPECT_EQ(Titles(*w), before);
+  EXPECT_EQ(w->CurrentDBFile, whole);
+  EXPECT_EQ(w->Caption(), "Vidrena - " + whole);
+  EXPECT_TRUE(w->DBModified);
+  EXPECT_FALSE(w->Epanel->Visible());
+
+  // Saying yes opens what is there.
+  TDialogFakes::QueueAnswer(mrYes);
+  EXPECT_TRUE(w->LoadDB(cut));
+  EXPECT_EQ(Titles(*w), (std::vector<AnsiString>{"하나"_k, "둘"_k, "", "", ""}));
+
+  // A whole catalogue and an empty one open without a question.
+  EXPECT_TRUE(w->LoadDB(whole));
+  w->btnNEWDB->Click();
+  const AnsiString empty = app_.Path() + "DB/empty.VDM";
+  TDialogFakes::QueueFileName(empty);
+  ASSERT_TRUE(w->SaveDB("NewDB"));
+  EXPECT_TRUE(w->LoadDB(empty));
+  EXPECT_EQ(TDialogFakes::MessageBoxes().size(), 2u);
+}

@@ -213,8 +213,13 @@ TEST_F(SpreadsheetHostile, AReaderThatAbortsOrHangsBecomesTheSameErrorWithinItsL
 TEST_F(SpreadsheetHostile, ALargeXlsSheetComesThroughTheReadingProcessWhole) {
   std::vector<TXlsCell> cells;
   for (int r = 0; r < 20000; ++r) {
-    cells.push_back({r, 0, "영화 " + std::to_string(r)});
-    cells.push_back({r, 2, r * 0.25});
+    TXlsCell& title = cells.emplace_back();
+    title.Row = r;
+    title.Value = "영화 " + std::to_string(r);
+    TXlsCell& number = cells.emplace_back();
+    number.Row = r;
+    number.Col = 2;
+    number.Value = r * 0.25;
   }
   const AnsiString file = dir.Write("large.xls", XlsFile("큰 목록", cells));
   TSpreadsheetBlock apart, here;

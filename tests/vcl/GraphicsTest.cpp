@@ -2,6 +2,12 @@
 // (with fixed metrics, so every number here is exact).
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <functional>
+#include <future>
+#include <memory>
+#include <thread>
+
 #include "platform/vcl/Graphics.h"
 
 namespace {
@@ -328,3 +334,84 @@ TEST(GraphicsScreen, MetricsAreMadeForNinetySixPixelsPerInch) {
 }
 
 }  // namespace
+
+namespace {
+
+// Counts the characters measured, to see how a layout's work grows with its text.
+class CountingSource : public FixedSource {
+ public:
+  int TextWidthW(std::u16string_view text) override {
+    measured += static_cast<Int64>(text.size());
+    return FixedSource::TextWidthW(text);
+  }
+  Int64 measured = 0;
+};
+
+// A layout on a thread of its own; false when it has not ended in time.
+bool LaysOutWithin(std::chrono::seconds limit, const std::function<void()>& work) {
+  auto done = std::make_shared<std::promise<void>>();
+  std::future<void> finished = done->get_future();
+  std::thread worker([work, done] {
+    work();
+    done->set_value();
+  });
+  if (finished.wait_for(limit) == std::future_status::ready) {
+    worker.join();
+    return true;
+  }
+  worker.detach();
+  return false;
+}
+
+}  // namespace
+
+TEST(TextLayout, ALinkOfTwoMegabytesWithoutBlanksIsMeasuredOnceOverNotOncePerLine) {
+  const std::u16string link = u"http://" + std::u16string(2'000'000, u'a');
+  const unsigned flags = DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX;
+  // A 60-pixel column holds 10 characters a line: every line is measured.
+  // The work keeps what it uses alive, should it outlive the deadline.
+  auto all = std::make_shared<CountingSource>();
+  auto whole = std::make_shared<TTextLayout>();
+  ASSERT_TRUE(LaysOutWithin(std::chrono::seconds(5), [all, whole, link, flags] {
+    *whole = LayoutText(*all, link, TRect{0, 0, 60, 100}, flags | DT_CALCRECT);
+  })) << "wrapping the long link did not end";
+  EXPECT_EQ(whole->TextHeight, 13 * static_cast<int>((link.size() + 9) / 10));
+  EXPECT_EQ(whole->CalcRect.Right, 60);
+  EXPECT_LT(all->measured, 40 * static_cast<Int64>(link.size()));
+
+  // A cell of three lines lays out what it shows and ends it with "...".
+  CountingSource shown;
+  auto cell = LayoutText(shown, link, TRect{0, 0, 60, 39}, flags | DT_END_ELLIPSIS);
+  ASSERT_EQ(cell.Lines.size(), 3u);
+  EXPECT_EQ(cell.Lines[0].Text, u"http://aaa");
+  EXPECT_EQ(cell.Lines[1].Text, u"aaaaaaaaaa");
+  EXPECT_EQ(cell.Lines[2].Text, u"aaaaaaa...");
+  EXPECT_LT(shown.measured, 10000);
+
+  // On one line the link is cut to what shows before it is measured.
+  CountingSource single;
+  auto line = LayoutText(single, link, TRect{0, 0, 60, 13}, DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+  ASSERT_EQ(line.Lines.size(), 1u);
+  EXPECT_EQ(line.Lines[0].Text, u"http://...");
+  EXPECT_LT(single.measured, 10000);
+}
+
+TEST(TextLayout, LongWordsAmongBlanksAndSyllablesBreakAsShortOnesDo) {
+  FixedSource metrics;
+  const unsigned flags = DT_WORDBREAK | DT_EDITCONTROL | DT_CALCRECT;
+  // A long word after a short one starts its own line and is cut there.
+  const std::u16string text = u"ab " + std::u16string(25, u'x') + u" cd";
+  auto layout = LayoutText(metrics, text, TRect{0, 0, 60, 200}, flags & ~DT_CALCRECT);
+  std::vector<std::u16string> lines;
+  for (const TTextLine& l : layout.Lines) lines.push_back(l.Text);
+  EXPECT_EQ(lines, (std::vector<std::u16string>{u"ab", std::u16string(10, u'x'), std::u16string(10, u'x'),
+                                                u"xxxxx cd"}));
+  // Without the edit control's cut the long word stands alone and overflows.
+  auto overflow = LayoutText(metrics, text, TRect{0, 0, 60, 200}, DT_WORDBREAK);
+  ASSERT_EQ(overflow.Lines.size(), 3u);
+  EXPECT_EQ(overflow.Lines[1].Text, std::u16string(25, u'x'));
+  // A pair of surrogates is never cut apart.
+  const std::u16string pairs = u"a\U0001F600\U0001F600\U0001F600\U0001F600\U0001F600";
+  auto cut = LayoutText(metrics, pairs, TRect{0, 0, 18, 200}, flags);
+  EXPECT_EQ(cut.TextHeight, 13 * 5);  // "a" and one pair, then a pair a line
+}
