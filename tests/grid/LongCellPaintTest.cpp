@@ -5,13 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <future>
 #include <memory>
-#include <thread>
 
 #include "grid/ExGrid.h"
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/Graphics.h"
+#include "tests/vcl/DeadlineTestSupport.h"
 
 namespace {
 
@@ -26,22 +25,13 @@ struct TLongCell {
 // may do off the window thread); false when it has not ended in time. The
 // work holds the grid and picture, should it outlive the deadline.
 bool PaintsWithin(const std::shared_ptr<TLongCell>& cell) {
-  auto done = std::make_shared<std::promise<void>>();
-  std::future<void> finished = done->get_future();
-  std::thread worker([cell, done] {
+  return EndsWithin(kDeadline, [cell] {
     TCanvas* canvas = cell->picture.Canvas();
     canvas->Brush()->SetColor(clWhite);
     canvas->FillRect(TRect{0, 0, 200, 60});
     canvas->Font()->SetColor(clBlack);
     cell->grid.DrawCellContent(canvas, 1, 1, TRect{0, 0, 120, 60}, {});
-    done->set_value();
   });
-  if (finished.wait_for(kDeadline) == std::future_status::ready) {
-    worker.join();
-    return true;
-  }
-  worker.detach();
-  return false;
 }
 
 int DarkPixels(TBitmap& picture) {

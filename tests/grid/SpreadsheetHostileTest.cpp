@@ -11,14 +11,14 @@
 #include <zip.h>
 
 #include <chrono>
-#include <future>
-#include <thread>
+#include <memory>
 
 #include "grid/ExGrid.h"
 #include "platform/rtl/Cp949.h"
 #include "platform/vcl/SpreadsheetReader.h"
 #include "tests/grid/TransferTestSupport.h"
 #include "tests/grid/XlsWorkbook.h"
+#include "tests/vcl/DeadlineTestSupport.h"
 
 namespace {
 
@@ -94,24 +94,19 @@ struct HooksScope {
 };
 
 // ReadSpreadsheet on a thread of its own; false when it has not returned
-// within the deadline. error gets the message it raised, if any.
-bool ReadWithin(const AnsiString& file, TSpreadsheetBlock& block, std::string& error) {
-  auto done = std::make_shared<std::promise<void>>();
-  std::future<void> finished = done->get_future();
-  std::thread worker([file, &block, &error, done] {
+// within the deadline. The work shares what it fills, should it outlive it.
+struct TReadResult {
+  TSpreadsheetBlock Block;
+  std::string Error;
+};
+bool ReadWithin(const AnsiString& file, const std::shared_ptr<TReadResult>& result) {
+  return EndsWithin(kDeadline, [file, result] {
     try {
-      ReadSpreadsheet(file, "", block);
+      ReadSpreadsheet(file, "", result->Block);
     } catch (const Exception& e) {
-      error = e.Message();
+      result->Error = e.Message();
     }
-    done->set_value();
   });
-  if (finished.wait_for(kDeadline) == std::future_status::ready) {
-    worker.join();
-    return true;
-  }
-  worker.detach();
-  return false;
 }
 
 // No reading process is left behind, not even as a zombie.
@@ -198,16 +193,17 @@ TEST_F(SpreadsheetHostile, AReaderThatAbortsOrHangsBecomesTheSameErrorWithinItsL
     for (;;) pause();
   };
   XlsReaderHooks().TimeLimitMs = 300;
-  TSpreadsheetBlock block;
-  std::string error;
-  ASSERT_TRUE(ReadWithin(file, block, error)) << "a hanging reader was not stopped";
-  EXPECT_EQ(error, unreadable);
+  auto hung = std::make_shared<TReadResult>();
+  ASSERT_TRUE(ReadWithin(file, hung)) << "a hanging reader was not stopped";
+  EXPECT_EQ(hung->Error, unreadable);
   EXPECT_TRUE(NoChildLeft());
 
   XlsReaderHooks().InReader = nullptr;
-  ASSERT_TRUE(ReadWithin(file, block, error));
-  EXPECT_EQ(block.SheetName, "목록"_k);
-  EXPECT_EQ(block.Values.size(), 8u);
+  auto read = std::make_shared<TReadResult>();
+  ASSERT_TRUE(ReadWithin(file, read));
+  EXPECT_EQ(read->Error, "");
+  EXPECT_EQ(read->Block.SheetName, "목록"_k);
+  EXPECT_EQ(read->Block.Values.size(), 8u);
 }
 
 TEST_F(SpreadsheetHostile, ALargeXlsSheetComesThroughTheReadingProcessWhole) {

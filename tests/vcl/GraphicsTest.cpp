@@ -3,12 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <functional>
-#include <future>
 #include <memory>
-#include <thread>
 
 #include "platform/vcl/Graphics.h"
+#include "tests/vcl/DeadlineTestSupport.h"
 
 namespace {
 
@@ -347,22 +345,6 @@ class CountingSource : public FixedSource {
   Int64 measured = 0;
 };
 
-// A layout on a thread of its own; false when it has not ended in time.
-bool LaysOutWithin(std::chrono::seconds limit, const std::function<void()>& work) {
-  auto done = std::make_shared<std::promise<void>>();
-  std::future<void> finished = done->get_future();
-  std::thread worker([work, done] {
-    work();
-    done->set_value();
-  });
-  if (finished.wait_for(limit) == std::future_status::ready) {
-    worker.join();
-    return true;
-  }
-  worker.detach();
-  return false;
-}
-
 }  // namespace
 
 TEST(TextLayout, ALinkOfTwoMegabytesWithoutBlanksIsMeasuredOnceOverNotOncePerLine) {
@@ -372,7 +354,7 @@ TEST(TextLayout, ALinkOfTwoMegabytesWithoutBlanksIsMeasuredOnceOverNotOncePerLin
   // The work keeps what it uses alive, should it outlive the deadline.
   auto all = std::make_shared<CountingSource>();
   auto whole = std::make_shared<TTextLayout>();
-  ASSERT_TRUE(LaysOutWithin(std::chrono::seconds(5), [all, whole, link, flags] {
+  ASSERT_TRUE(EndsWithin(std::chrono::seconds(5), [all, whole, link, flags] {
     *whole = LayoutText(*all, link, TRect{0, 0, 60, 100}, flags | DT_CALCRECT);
   })) << "wrapping the long link did not end";
   EXPECT_EQ(whole->TextHeight, 13 * static_cast<int>((link.size() + 9) / 10));
