@@ -380,7 +380,7 @@ TEST(SystemIcons, FilesAndFoldersGetTheDesktopsIconDrawn) {
   EXPECT_EQ(DrawSystemIcon(*target.Canvas(), 2, 2, "film.avi", true, false, 1.0, false), 32);
 }
 
-// ---------------------------------------------------------------- nodes and sorting
+// ---------------------------------------------------------------- nodes
 
 TEST_F(FinishDesk, TheHeadersNodeGlyphOpensAndClosesEveryNode) {
   grid->SetRowCount(9);
@@ -407,31 +407,3 @@ TEST_F(FinishDesk, TheHeadersNodeGlyphOpensAndClosesEveryNode) {
   EXPECT_FALSE(header->CellBoolean());
 }
 
-TEST_F(FinishDesk, MoveRowOnSortKeepsTheCursorAndTheMarksOnTheirRows) {
-  const char* titles[] = {"D", "B", "A", "C"};
-  for (int r = 1; r <= 4; ++r) grid->SetCells(2, r, titles[r - 1]);
-  grid->MouseActions()->SetDisjunctRowSelect(true);
-  grid->SetRowSelected(1, true);  // D
-  grid->SetRowSelected(3, true);  // A
-  grid->SetRow(4);                // C
-  int updates = 0;
-  grid->OnRowUpdate = [&](TObject*, int, int) { ++updates; };
-  grid->Navigation()->SetMoveRowOnSort(true);
-  grid->SortSettings()->SetColumn(2);
-  grid->SortOnColumn();
-  ASSERT_EQ(Cell(2, 1) + Cell(2, 2) + Cell(2, 3) + Cell(2, 4), "ABCD");
-  EXPECT_EQ(Cell(2, grid->Row()), "C");
-  EXPECT_TRUE(grid->IsRowSelected(1));
-  EXPECT_FALSE(grid->IsRowSelected(3));
-  EXPECT_TRUE(grid->IsRowSelected(4));
-  EXPECT_EQ(updates, 0);
-  // Without it the cursor keeps its place and the marks theirs.
-  grid->Navigation()->SetMoveRowOnSort(false);
-  grid->SetCells(2, 1, "Z");
-  grid->SetRow(1);
-  grid->SortOnColumn();
-  EXPECT_EQ(grid->Row(), 1);
-  EXPECT_EQ(Cell(2, 4), "Z");
-  EXPECT_TRUE(grid->IsRowSelected(1));
-  EXPECT_EQ(updates, 1);
-}
