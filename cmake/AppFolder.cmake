@@ -1,7 +1,7 @@
 # The application folder: every build lays out Vidrena/ in its build folder
 # with the executable and the folders it keeps its files in, as the program
 # expects them beside itself (AppDir):
-#   Vidrena/vidrena, Vidrena.ini (written by the program)
+#   Vidrena/vidrena, Vidrena.ini (written by the program), vidrena_xls (the .xls reader)
 #   Config/   the six value lists (shipped), the column chooser's list
 #   DB/       catalogues          Poster/   posters, noimage.jpg, badImage.jpg
 #   Script/   export templates    AutoSave/ the journal of unsaved movies

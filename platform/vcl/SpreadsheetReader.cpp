@@ -5,7 +5,7 @@
 //   Names ........ file kinds, column letters, cell names
 //   Values ....... numbers, dates and times as texts
 //   .xlsx ........ zip entries, workbook, relationships, shared strings, styles, sheet
-//   .xls ......... FreeXL in a reading process of its own, its records
+//   .xls ......... FreeXL in a reading program of its own, its records
 //   Entry ........ ReadSpreadsheet
 #include "platform/vcl/SpreadsheetReader.h"
 
@@ -17,10 +17,9 @@
 #include <zip.h>
 
 #include <fcntl.h>
-#include <malloc.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/prctl.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -35,13 +34,13 @@
 #include <memory>
 
 #include "platform/rtl/Cp949.h"
+#include "platform/vcl/XlsValues_p.h"
 
 // ------------------------------------------------------------ names
 
 namespace {
 
-// A row number past what any spreadsheet program writes marks a damaged file.
-constexpr int kMaxSheetRow = 16'777'216;
+using xls_values::kMaxSheetRow;
 // No part of a workbook this program reads is larger; a bigger entry is a
 // damaged file or a zip bomb, refused before it is inflated.
 constexpr zip_uint64_t kMaxEntryBytes = 512ull << 20;
@@ -426,167 +425,19 @@ void ReadXlsx(const AnsiString& fileName, const AnsiString& sheetName, TSpreadsh
 // ------------------------------------------------------------ .xls
 //
 // The .xls library crashes and over-reads on some damaged files, and no
-// check of ours reaches inside it. It therefore runs in a short-lived copy of
-// this process: the copy opens the workbook, writes the chosen sheet's values
-// into a pipe as records and ends with _exit; this process reads the pipe
-// under a time limit and converts the values. A copy that crashes, hangs or
-// stops before its last record turns into the error "<file> 파일을 읽을 수
-// 없습니다", and the window with its catalogue goes on. The copy touches
-// nothing but the library, its memory and the pipe: no conversion, no Qt.
+// check of ours reaches inside it. It therefore runs in a program of its own
+// (vidrena_xls, beside the executable): that opens the workbook, writes the
+// chosen sheet's values to a pipe as records and ends; this process reads the
+// pipe under a time limit and converts the values while the reader still
+// reads. A reader that crashes, hangs or stops before its last record turns
+// into the error "<file> 파일을 읽을 수 없습니다", and the window with its
+// catalogue goes on.
 //
-//   ReadXls -> TXlsReaderProcess: fork -> XlsReaderProcess -> ReadXlsValues -> TXlsRecords (pipe)
-//           -> Read: poll / read under the time limit -> TXlsDecoder.Feed (texts converted
-//              here while the copy still reads) -> waitpid; the copy is killed on any error
+//   ReadXls -> TXlsReaderProcess: posix_spawn vidrena_xls -> xls_values::ReadValues (pipe)
+//           -> Read: poll / read under the time limit -> TXlsDecoder.Feed
+//           -> waitpid; the reader is killed on any error
 
-// Record kinds, one byte each, followed by their fields in this process's
-// own byte order (both ends are the same program).
-enum TXlsRecord : char {
-  xrSheet = 'S',     // u32 length, the sheet's name in UTF-8
-  xrCell = 'C',      // u32 row, u16 col, i32 library cell type, then the value
-  xrNoSheet = 'N',   // the workbook has no sheet of that name
-  xrFailure = 'E',   // i32 TXlsFailure, i32 the library's code
-  xrEnd = 'Z',       // every value was sent
-};
-
-enum TXlsFailure : int {
-  xfMissing = 1, xfNotWorkbook, xfNoSheet, xfSheetUnreadable, xfNoSize, xfTooManyRows,
-};
-
-// Collects records; with a pipe it hands them on in blocks as they fill.
-class TXlsRecords {
- public:
-  explicit TXlsRecords(int fd = -1) : fd_(fd) {}
-  template <class T>
-  void Put(const T& value) {
-    Append(&value, sizeof value);
-  }
-  void PutText(std::string_view text) {
-    Put(static_cast<uint32_t>(text.size()));
-    Append(text.data(), text.size());
-  }
-  // False when the reading side is gone.
-  bool Flush() {
-    size_t done = 0;
-    while (fd_ >= 0 && done < bytes_.size()) {
-      const ssize_t n = ::write(fd_, bytes_.data() + done, bytes_.size() - done);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) return false;
-      done += static_cast<size_t>(n);
-    }
-    if (fd_ >= 0) bytes_.clear();
-    return true;
-  }
-  std::string& Bytes() { return bytes_; }
-
- private:
-  void Append(const void* data, size_t size) {
-    bytes_.append(static_cast<const char*>(data), size);
-    if (fd_ >= 0 && bytes_.size() >= kBlock && !Flush()) _exit(3);
-  }
-  static constexpr size_t kBlock = 64 << 10;
-  int fd_;
-  std::string bytes_;
-};
-
-struct TXls {
-  const void* handle = nullptr;
-  ~TXls() {
-    if (handle) freexl_close(handle);
-  }
-};
-
-void XlsFailure(TXlsRecords& out, TXlsFailure failure, int code = 0) {
-  out.Put(xrFailure);
-  out.Put(static_cast<int32_t>(failure));
-  out.Put(static_cast<int32_t>(code));
-}
-
-// The library's part: the sheet named sheetUtf8 (the first one when empty)
-// as records, ending with xrEnd.
-void ReadXlsValues(const std::string& sysFileName, const std::string& sheetUtf8, TXlsRecords& out) {
-  TXls xls;
-  const int opened = freexl_open(sysFileName.c_str(), &xls.handle);
-  if (opened != FREEXL_OK) {
-    XlsFailure(out, opened == FREEXL_FILE_NOT_FOUND ? xfMissing : xfNotWorkbook, opened);
-    out.Put(xrEnd);
-    return;
-  }
-  unsigned int sheetCount = 0;
-  if (freexl_get_info(xls.handle, FREEXL_BIFF_SHEET_COUNT, &sheetCount) != FREEXL_OK || sheetCount == 0) {
-    XlsFailure(out, xfNoSheet);
-    out.Put(xrEnd);
-    return;
-  }
-  int index = -1;
-  for (unsigned int i = 0; i < sheetCount && i < 65535; ++i) {
-    const char* name = nullptr;
-    if (freexl_get_worksheet_name(xls.handle, static_cast<unsigned short>(i), &name) != FREEXL_OK) continue;
-    const std::string_view text = name ? std::string_view(name) : std::string_view();
-    if (sheetUtf8.empty() || text == sheetUtf8) {
-      index = static_cast<int>(i);
-      out.Put(xrSheet);
-      out.PutText(text);
-      break;
-    }
-  }
-  if (index < 0) {
-    out.Put(xrNoSheet);
-    out.Put(xrEnd);
-    return;
-  }
-  unsigned int rows = 0;
-  unsigned short cols = 0;
-  if (freexl_select_active_worksheet(xls.handle, static_cast<unsigned short>(index)) != FREEXL_OK)
-    XlsFailure(out, xfSheetUnreadable);
-  else if (freexl_worksheet_dimensions(xls.handle, &rows, &cols) != FREEXL_OK)
-    XlsFailure(out, xfNoSize);
-  else if (rows > static_cast<unsigned int>(kMaxSheetRow))
-    XlsFailure(out, xfTooManyRows);
-  else {
-    for (unsigned int r = 0; r < rows; ++r) {
-      for (unsigned short c = 0; c < cols; ++c) {
-        FreeXL_CellValue cell;
-        if (freexl_get_cell_value(xls.handle, r, c, &cell) != FREEXL_OK) continue;
-        switch (cell.type) {
-          case FREEXL_CELL_INT:
-          case FREEXL_CELL_DOUBLE:
-          case FREEXL_CELL_TEXT:
-          case FREEXL_CELL_SST_TEXT:
-          case FREEXL_CELL_DATE:
-          case FREEXL_CELL_DATETIME:
-          case FREEXL_CELL_TIME: break;
-          default: continue;
-        }
-        out.Put(xrCell);
-        out.Put(static_cast<uint32_t>(r));
-        out.Put(static_cast<uint16_t>(c));
-        out.Put(static_cast<int32_t>(cell.type));
-        if (cell.type == FREEXL_CELL_INT) out.Put(static_cast<int64_t>(cell.value.int_value));
-        else if (cell.type == FREEXL_CELL_DOUBLE) out.Put(cell.value.double_value);
-        else out.PutText(cell.value.text_value ? std::string_view(cell.value.text_value) : std::string_view());
-      }
-    }
-  }
-  out.Put(xrEnd);
-}
-
-// In the copy: read, send, end without running anything of this process's
-// exit (its destructors, its buffered output, its leak check). The pipe is
-// closed before the copy's memory is torn down, so the reader is not kept
-// waiting for that.
-[[noreturn]] void XlsReaderProcess(int fd, const std::string& sysFileName, const std::string& sheetUtf8) {
-  // A reader whose program died goes with it.
-  prctl(PR_SET_PDEATHSIG, SIGKILL);
-  // The program's free memory goes back to the system here rather than be
-  // copied page by page when the library's allocations reuse it.
-  malloc_trim(0);
-  if (XlsReaderHooks().InReader) XlsReaderHooks().InReader();
-  TXlsRecords out(fd);
-  ReadXlsValues(sysFileName, sheetUtf8, out);
-  const bool sent = out.Flush();
-  ::close(fd);
-  _exit(sent ? 0 : 3);
-}
+using namespace xls_values;
 
 [[noreturn]] void Unreadable(const AnsiString& fileName) {
   throw ESpreadsheetError(fileName + " 파일을 읽을 수 없습니다."_k);
@@ -730,20 +581,76 @@ class TXlsDecoder {
   bool found_ = true;
 };
 
+// The reading program: where this program's executable is, else where the
+// build put it (tests and benchmarks run from other folders).
+std::string XlsReaderProgram() {
+  if (!XlsReaderHooks().ReaderProgram.empty()) return XlsReaderHooks().ReaderProgram;
+  char exe[4096];
+  const ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
+  if (n > 0) {
+    std::string beside(exe, static_cast<size_t>(n));
+    beside.resize(beside.rfind('/') + 1);
+    beside += "vidrena_xls";
+    if (::access(beside.c_str(), X_OK) == 0) return beside;
+  }
+#ifdef VIDRENA_XLS_READER
+  return VIDRENA_XLS_READER;
+#else
+  return {};
+#endif
+}
+
+// This process's environment for the reader, its heap in huge pages where
+// the system allows them: a fresh process touches some four times the file's
+// size, and faulting that in page by page costs a large part of the read.
+std::vector<std::string> ReaderEnvironment() {
+  static const std::string kTunables = "GLIBC_TUNABLES=";
+  static const std::string kHugeHeap = "glibc.malloc.hugetlb=1";
+  std::vector<std::string> environment;
+  bool tuned = false;
+  for (char** e = environ; *e; ++e) {
+    environment.emplace_back(*e);
+    if (environment.back().starts_with(kTunables)) {
+      environment.back() += (environment.back().size() > kTunables.size() ? ":" : "") + kHugeHeap;
+      tuned = true;
+    }
+  }
+  if (!tuned) environment.push_back(kTunables + kHugeHeap);
+  return environment;
+}
+
 // A reading process: killed and reaped however the read ends.
 class TXlsReaderProcess {
  public:
   TXlsReaderProcess(const AnsiString& fileName, const std::string& sysFileName, const std::string& sheetUtf8)
       : fileName_(fileName) {
+    const std::string program = XlsReaderProgram();
+    if (program.empty()) Unreadable(fileName);
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) Unreadable(fileName);
-    pid_ = fork();
-    if (pid_ == 0) {
-      ::close(fds[0]);
-      XlsReaderProcess(fds[1], sysFileName, sheetUtf8);
-    }
+    // A pipe that holds a large part of a sheet lets the reader go on while
+    // this process converts, instead of waking it block by block; where the
+    // system refuses the size, the smaller pipe does as well, only slower.
+    ::fcntl(fds[1], F_SETPIPE_SZ, 1 << 20);
+    // The reader gets the pipe as its output, nothing to read and none of
+    // this process's other files.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
+    const std::vector<std::string> environment = ReaderEnvironment();
+    std::vector<char*> envp;
+    for (const std::string& e : environment) envp.push_back(const_cast<char*>(e.c_str()));
+    envp.push_back(nullptr);
+    const std::string parent = std::to_string(::getpid());
+    char* argv[] = {const_cast<char*>(program.c_str()), const_cast<char*>(sysFileName.c_str()),
+                    const_cast<char*>(sheetUtf8.c_str()), const_cast<char*>(parent.c_str()), nullptr};
+    const int spawned = posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv, envp.data());
+    posix_spawn_file_actions_destroy(&actions);
     ::close(fds[1]);
-    if (pid_ < 0) {
+    if (spawned != 0) {
+      pid_ = -1;
       ::close(fds[0]);
       Unreadable(fileName);
     }
@@ -812,8 +719,8 @@ void ReadXls(const AnsiString& fileName, const AnsiString& sheetName, TSpreadshe
   const std::string sheetUtf8 = Cp949ToUtf8(sheetName);
   TXlsDecoder decoder(fileName, block);
   if (XlsReaderHooks().InThisProcess) {
-    TXlsRecords records;
-    ReadXlsValues(sysFileName, sheetUtf8, records);
+    TRecords records;
+    ReadValues(sysFileName, sheetUtf8, records);
     decoder.Feed(records.Bytes());
   } else {
     TXlsReaderProcess reader(fileName, sysFileName, sheetUtf8);
@@ -838,9 +745,13 @@ bool ReadSpreadsheet(const AnsiString& fileName, const AnsiString& sheetName, TS
   else if (EndsWithNoCase(fileName, ".xls")) ReadXls(fileName, sheetName, block, found);
   else throw ESpreadsheetError("The file " + fileName + " is no spreadsheet this program reads (.xls, .xlsx)");
   if (!found) return false;
-  std::stable_sort(block.Values.begin(), block.Values.end(), [](const TSpreadsheetValue& a, const TSpreadsheetValue& b) {
+  // Readers mostly deliver the values row by row already; sorting them again
+  // would cost as much as converting them.
+  const auto byPlace = [](const TSpreadsheetValue& a, const TSpreadsheetValue& b) {
     return a.Row != b.Row ? a.Row < b.Row : a.Col < b.Col;
-  });
+  };
+  if (!std::is_sorted(block.Values.begin(), block.Values.end(), byPlace))
+    std::stable_sort(block.Values.begin(), block.Values.end(), byPlace);
   for (const TSpreadsheetValue& v : block.Values) {
     if (block.FirstCol == 0 || v.Col < block.FirstCol) block.FirstCol = v.Col;
     if (block.LastCol == 0 || v.Col > block.LastCol) block.LastCol = v.Col;

@@ -6,7 +6,7 @@
 // left out.
 #pragma once
 
-#include <functional>
+#include <string>
 #include <vector>
 
 #include "platform/rtl/SysUtils.h"
@@ -43,15 +43,17 @@ bool ParseSpreadsheetCellName(std::string_view name, int& col, int& row);
 // file. Returns false when the workbook has no sheet of that name. Raises
 // EFOpenError when the file cannot be opened and ESpreadsheetError when it
 // is not a workbook this reader understands or is damaged. An ".xls" file is
-// read by a short-lived process of its own: when that crashes or takes
+// read by a short-lived program of its own (vidrena_xls, found beside the
+// executable): when that is missing, crashes or takes
 // longer than the time limit, ESpreadsheetError says
 // "<file> 파일을 읽을 수 없습니다." and this process is unharmed.
 bool ReadSpreadsheet(const AnsiString& fileName, const AnsiString& sheetName, TSpreadsheetBlock& block);
 
 // How ".xls" files are read; tests and benchmarks change it.
 struct TXlsReaderHooks {
-  // Runs first in the reading process (a test makes it crash or hang).
-  std::function<void()> InReader;
+  // The reading program to start instead of vidrena_xls (a test starts one
+  // that crashes or hangs).
+  std::string ReaderProgram;
   // How long the reading process may take before it is killed.
   int TimeLimitMs = 30'000;
   // Read in this process instead, as a benchmark's baseline.

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <zip.h>
@@ -183,22 +184,38 @@ TEST_F(SpreadsheetHostile, AnXlsThatCrashesTheLibraryIsReportedAndTheGridStays) 
   EXPECT_EQ(RowText(grid, 3), "마더|2009.5"_k);
 }
 
-TEST_F(SpreadsheetHostile, AReaderThatAbortsOrHangsBecomesTheSameErrorWithinItsLimit) {
+// A reading program that stands in for the real one.
+AnsiString Reader(TempDir& dir, const char* name, const std::string& script) {
+  const AnsiString path = dir.Write(name, "#!/bin/sh\n" + script + "\n");
+  ::chmod(path.c_str(), 0700);
+  return path;
+}
+
+TEST_F(SpreadsheetHostile, AReaderThatDiesHangsOrStopsShortBecomesTheSameErrorWithinItsLimit) {
   const AnsiString file = dir.Write("movies.xls", XlsFile("목록", MovieCells()));
   const std::string unreadable = file + " 파일을 읽을 수 없습니다."_k;
-  XlsReaderHooks().InReader = [] { abort(); };
-  EXPECT_EQ(ErrorOf([&] { grid.ImportSpreadsheet(file); }), unreadable);
-
-  XlsReaderHooks().InReader = [] {
-    for (;;) pause();
-  };
   XlsReaderHooks().TimeLimitMs = 300;
-  auto hung = std::make_shared<TReadResult>();
-  ASSERT_TRUE(ReadWithin(file, hung)) << "a hanging reader was not stopped";
-  EXPECT_EQ(hung->Error, unreadable);
-  EXPECT_TRUE(NoChildLeft());
+  const std::pair<const char*, std::string> readers[] = {
+      {"aborts", "kill -ABRT $$"},
+      {"hangs", "exec sleep 60"},
+      {"stops after the sheet's name", "printf 'S\\004\\000\\000\\000list'"},
+      {"ends well without its last record", "exit 0"},
+      {"fails after every record", "printf 'Z'; exit 1"},
+  };
+  for (const auto& [name, script] : readers) {
+    SCOPED_TRACE(name);
+    XlsReaderHooks().ReaderProgram = Reader(dir, name, script);
+    auto read = std::make_shared<TReadResult>();
+    ASSERT_TRUE(ReadWithin(file, read)) << "the reader was not stopped";
+    EXPECT_EQ(read->Error, unreadable);
+    EXPECT_TRUE(NoChildLeft());
+  }
+  XlsReaderHooks().ReaderProgram = (dir.path / "no such reader").string();
+  EXPECT_EQ(ErrorOf([&] { grid.ImportSpreadsheet(file); }), unreadable);
+  EXPECT_EQ(grid.Cells(2, 2), "unsaved");
 
-  XlsReaderHooks().InReader = nullptr;
+  // The real reader, found where the build put it.
+  XlsReaderHooks().ReaderProgram.clear();
   auto read = std::make_shared<TReadResult>();
   ASSERT_TRUE(ReadWithin(file, read));
   EXPECT_EQ(read->Error, "");
