@@ -1,7 +1,11 @@
 #include "app/FormPut.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
-#include <cstring>
+#include <array>
+#include <cstdint>
+#include <stdexcept>
 #include <unordered_map>
 
 #include "app/Catalogue.h"
@@ -60,10 +64,108 @@ const std::unordered_map<AnsiString, TPlaceholder>& PlaceholderIndex() {
   return *index;
 }
 
-// A section cut at its placeholders: literal text and the values to put
+// How a byte of a written text is put out: as it is, as a line break
+// (CR LF, a CR LF pair counting as one break), or as an HTML character
+// reference.
+enum TByteClass : unsigned char { bcAsIs, bcBreak, bcReference };
+using TByteClasses = std::array<TByteClass, 256>;
+
+constexpr TByteClasses MakeByteClasses(bool breaks, bool html) {
+  TByteClasses classes{};
+  if (breaks) classes['\r'] = classes['\n'] = bcBreak;
+  if (html)
+    for (unsigned char c : {'&', '<', '>', '"', '\''}) classes[c] = bcReference;
+  return classes;
+}
+
+constexpr TByteClasses kBreaks = MakeByteClasses(true, false);
+constexpr TByteClasses kBreaksAndHtml = MakeByteClasses(true, true);
+constexpr TByteClasses kHtmlOnly = MakeByteClasses(false, true);
+
+std::string_view Reference(char c) {
+  switch (c) {
+    case '&': return "&amp;";
+    case '<': return "&lt;";
+    case '>': return "&gt;";
+    case '"': return "&quot;";
+    default: return "&#39;";
+  }
+}
+
+// Appends text with its bytes put out as classes says. afterCr tells whether
+// the text written before ended in a CR: an LF that follows it completes
+// that break and adds none. It is updated for the next text.
+void AppendMapped(AnsiString& out, std::string_view text, const TByteClasses& classes, bool& afterCr) {
+  if (text.empty()) return;
+  const std::size_t size = text.size();
+  std::size_t plain = 0;
+  for (std::size_t i = 0; i < size; ++i) {
+    const char c = text[i];
+    const TByteClass cls = classes[static_cast<unsigned char>(c)];
+    if (cls == bcAsIs) continue;
+    out.append(text.data() + plain, i - plain);
+    plain = i + 1;
+    if (cls == bcReference) {
+      out.append(Reference(c));
+    } else if (c == '\r' || !(i > 0 ? text[i - 1] == '\r' : afterCr)) {
+      out.append("\r\n");
+    }
+  }
+  out.append(text.data() + plain, size - plain);
+  afterCr = text.back() == '\r';
+}
+
+// A piece of template text with its breaks already put out as CR LF.
+struct TLiteral {
+  AnsiString Text;
+  bool LeadingLf = false;   // it starts with an LF: after a CR, that LF adds nothing
+  bool TrailingCr = false;  // it ends with a CR
+
+  explicit TLiteral(std::string_view source = {})
+      : LeadingLf(!source.empty() && source.front() == '\n'), TrailingCr(!source.empty() && source.back() == '\r') {
+    bool afterCr = false;
+    AppendMapped(Text, source, kBreaks, afterCr);
+  }
+};
+
+// The export's text as it is written: every line break as CR LF, as the
+// lines of a text file are written, and the values HTML-escaped when the
+// export is to an HTML file. Template text goes out as it was prepared,
+// each value in the one pass that escapes it.
+class TExportText {
+ public:
+  TExportText(AnsiString& out, bool html) : out_(out), classes_(html ? kBreaksAndHtml : kBreaks) {}
+
+  void Literal(const TLiteral& literal) {
+    if (literal.Text.empty()) return;
+    if (afterCr_ && literal.LeadingLf)
+      out_.append(literal.Text, 2, AnsiString::npos);
+    else
+      out_.append(literal.Text);
+    afterCr_ = literal.TrailingCr;
+  }
+  void Value(std::string_view value) { AppendMapped(out_, value, classes_, afterCr_); }
+  // A text without a line break or a character to escape (a number).
+  void Plain(std::string_view text) {
+    if (text.empty()) return;
+    out_.append(text);
+    afterCr_ = false;
+  }
+  // A text that is not empty ends with a line break.
+  void Finish() {
+    if (!out_.empty() && (out_.size() < 2 || out_.compare(out_.size() - 2, 2, "\r\n") != 0)) out_.append("\r\n");
+  }
+
+ private:
+  AnsiString& out_;
+  const TByteClasses& classes_;
+  bool afterCr_ = false;
+};
+
+// A section cut at its placeholders: template text and the values to put
 // between the pieces.
 struct TSegment {
-  AnsiString Literal;               // written before the value
+  TLiteral Literal;                 // written before the value
   bool HasValue = false;
   TPlaceholderKind Kind = pkCount;
   TGridColumnItem* Column = nullptr;  // pkColumn; nullptr when the grid lacks it
@@ -74,6 +176,7 @@ struct TSegment {
 std::vector<TSegment> CompileSection(std::string_view text, TExColumnGrid& grid, bool perRow) {
   const auto& index = PlaceholderIndex();
   std::vector<TSegment> segments(1);
+  std::size_t literalFrom = 0;
   std::size_t at = 0;
   while (at < text.size()) {
     const std::size_t open = text.find("$$", at);
@@ -86,102 +189,100 @@ std::vector<TSegment> CompileSection(std::string_view text, TExColumnGrid& grid,
     if (!usable) {
       // Not a placeholder here: the first "$" is text, and the search goes
       // on from the next one ("$$$제목$$" holds "$" and "$$제목$$").
-      segments.back().Literal.append(text.substr(at, open + 1 - at));
       at = open + 1;
       continue;
     }
     TSegment& segment = segments.back();
-    segment.Literal.append(text.substr(at, open - at));
+    segment.Literal = TLiteral(text.substr(literalFrom, open - literalFrom));
     segment.HasValue = true;
     segment.Kind = found->second.Kind;
     if (segment.Kind == pkColumn) segment.Column = grid.ColumnByName(*found->second.Header);
     segments.emplace_back();
-    at = close + 2;
+    at = literalFrom = close + 2;
   }
-  segments.back().Literal.append(text.substr(std::min(at, text.size())));
+  segments.back().Literal = TLiteral(text.substr(std::min(literalFrom, text.size())));
   return segments;
-}
-
-void AppendValue(AnsiString& out, std::string_view value, bool html) {
-  if (!html) {
-    out.append(value);
-    return;
-  }
-  std::size_t plain = 0;
-  for (std::size_t i = 0; i < value.size(); ++i) {
-    const char* reference;
-    switch (value[i]) {
-      case '&': reference = "&amp;"; break;
-      case '<': reference = "&lt;"; break;
-      case '>': reference = "&gt;"; break;
-      case '"': reference = "&quot;"; break;
-      case '\'': reference = "&#39;"; break;
-      default: continue;
-    }
-    out.append(value.substr(plain, i - plain));
-    out.append(reference);
-    plain = i + 1;
-  }
-  out.append(value.substr(plain));
 }
 
 struct TGeneralValues {
   AnsiString Count, Today, Time, PosterFolder;
 };
 
-void AppendSection(AnsiString& out, const std::vector<TSegment>& segments, const TGeneralValues& general,
-                   int number, int row, bool html) {
-  for (const TSegment& segment : segments) {
-    out.append(segment.Literal);
+// A section's segments with the grid columns of its placeholders, found
+// by their place in the grid.
+struct TSection {
+  std::vector<TSegment> Segments;
+  std::vector<int> Columns;  // per segment: the column's index, -1 for none
+
+  TSection(std::string_view text, TExColumnGrid& grid, bool perRow) : Segments(CompileSection(text, grid, perRow)) {
+    FindColumns();
+  }
+  // Again after foreign code has run (the progress handler): a column
+  // moved meanwhile is read where it now stands.
+  void FindColumns() {
+    Columns.clear();
+    for (const TSegment& segment : Segments) Columns.push_back(segment.Column ? segment.Column->Index() : -1);
+  }
+};
+
+void AppendSection(TExportText& out, const TSection& section, const TExColumnGrid& grid,
+                   const TGeneralValues& general, int number, int row) {
+  for (std::size_t i = 0; i < section.Segments.size(); ++i) {
+    const TSegment& segment = section.Segments[i];
+    out.Literal(segment.Literal);
     if (!segment.HasValue) continue;
     switch (segment.Kind) {
-      case pkCount: AppendValue(out, general.Count, html); break;
-      case pkNumber: out.append(IntToStr(number)); break;
-      case pkToday: AppendValue(out, general.Today, html); break;
-      case pkTime: AppendValue(out, general.Time, html); break;
-      case pkPosterFolder: AppendValue(out, general.PosterFolder, html); break;
+      case pkCount: out.Value(general.Count); break;
+      case pkNumber: out.Plain(IntToStr(number)); break;
+      case pkToday: out.Value(general.Today); break;
+      case pkTime: out.Value(general.Time); break;
+      case pkPosterFolder: out.Value(general.PosterFolder); break;
       case pkColumn:
-        if (segment.Column) AppendValue(out, segment.Column->Rows(row), html);
+        if (section.Columns[i] >= 0) out.Value(grid.Cells(section.Columns[i], row));
         break;
     }
   }
 }
 
-// Every line break as CR LF, and one at the end of a text that is not empty.
-AnsiString WithCrLf(AnsiString text) {
-  // Nearly always every break already is CR LF: then the text stays where it is.
-  // It is when every LF follows a CR and there are no other CRs.
-  auto count = [&text](char c, bool afterCr) {
-    std::size_t n = 0;
-    const char* p = text.data();
-    const char* end = p + text.size();
-    while (const void* hit = std::memchr(p, c, static_cast<std::size_t>(end - p))) {
-      const char* at = static_cast<const char*>(hit);
-      if (afterCr && (at == text.data() || at[-1] != '\r')) return AnsiString::npos;
-      ++n;
-      p = at + 1;
+// The cells a section reads in rows a little ahead, fetched into the cache
+// while the current row is written: a large catalogue's cells lie far apart
+// in memory, and each would otherwise be waited for in turn. Two stages:
+// the cells of cellRow, then the characters of textRow's cells, whose
+// cells were fetched some rows before.
+void FetchAhead(const TSection& section, const TExColumnGrid& grid, int cellRow, int textRow) {
+  for (const int column : section.Columns) {
+    if (column < 0) continue;
+    if (cellRow >= 0) __builtin_prefetch(&grid.RawCells(column, cellRow));
+    if (textRow >= 0) {
+      const AnsiString& text = grid.RawCells(column, textRow);
+      // The first lines only: the rest of a long text streams in behind them.
+      const std::size_t end = std::min<std::size_t>(text.size(), 1024);
+      for (std::size_t at = 0; at < end; at += 64) __builtin_prefetch(text.data() + at);
     }
-    return n;
-  };
-  const std::size_t lineFeeds = count('\n', true);
-  if (lineFeeds != AnsiString::npos && count('\r', false) == lineFeeds) {
-    if (!text.empty() && (text.size() < 2 || text.compare(text.size() - 2, 2, "\r\n") != 0)) text.append("\r\n");
-    return text;
   }
-  AnsiString out;
-  out.reserve(text.size() + text.size() / 16 + 2);
-  std::size_t plain = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c != '\r' && c != '\n') continue;
-    out.append(text, plain, i - plain);
-    out.append("\r\n");
-    if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    plain = i + 1;
+}
+
+// Room in out for size bytes in all, taken in one step; a size the memory
+// cannot give is left to the string's own growth. The part not yet written
+// of a buffer of many megabytes is advised as huge pages: fresh memory comes
+// from the system a page at a time, and faulting in 4 KB pages costs more
+// than writing them, where a huge page takes 2 MB in one fault.
+void ReserveOutput(AnsiString& out, std::size_t size) {
+  try {
+    out.reserve(size);
+  } catch (const std::bad_alloc&) {
+    return;
+  } catch (const std::length_error&) {
+    return;
   }
-  out.append(text, plain, AnsiString::npos);
-  if (!out.empty() && (out.size() < 2 || out.compare(out.size() - 2, 2, "\r\n") != 0)) out.append("\r\n");
-  return out;
+#ifdef MADV_HUGEPAGE
+  constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
+  if (out.capacity() < 4 * kHugePage) return;
+  const std::uintptr_t from =
+      (reinterpret_cast<std::uintptr_t>(out.data() + out.size()) + kHugePage - 1) & ~(kHugePage - 1);
+  const std::uintptr_t to = reinterpret_cast<std::uintptr_t>(out.data() + out.capacity()) & ~(kHugePage - 1);
+  if (to > from) madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+#endif
 }
 
 }  // namespace
@@ -199,7 +300,8 @@ const std::vector<AnsiString>& PutPlaceholders() {
 
 AnsiString HtmlEscape(std::string_view text) {
   AnsiString out;
-  AppendValue(out, text, true);
+  bool afterCr = false;
+  AppendMapped(out, text, kHtmlOnly, afterCr);
   return out;
 }
 
@@ -220,28 +322,43 @@ AnsiString ExportCatalogue(TExColumnGrid& grid, const AnsiString& header, const 
   general.Time = FormatDateTime("hh:mm AM/PM", options.Now);
   general.PosterFolder = options.PosterFolder;
 
-  const auto headerSegments = CompileSection(header, grid, false);
-  const auto bodySegments = CompileSection(body, grid, true);
-  const auto footerSegments = CompileSection(footer, grid, false);
+  const TSection headerSection(header, grid, false);
+  TSection bodySection(body, grid, true);
+  const TSection footerSection(footer, grid, false);
 
   AnsiString out;
-  AppendSection(out, headerSegments, general, 0, 0, options.Html);
+  TExportText text(out, options.Html);
+  AppendSection(text, headerSection, grid, general, 0, 0);
   int lastPercent = -1;
-  const int total = static_cast<int>(rows.size());
-  // Room for the whole output, judged from the first rows, so that a large
+  const std::size_t total = rows.size();
+  // Room for the whole output, judged from the rows written so far (a tenth
+  // more, and more again whenever the rows turn out longer), so that a large
   // export is not copied again and again while it grows.
-  constexpr int kSampleRows = 256;
+  constexpr std::size_t kSampleRows = 256;
   const std::size_t headerSize = out.size();
-  for (int i = 0; i < total; ++i) {
-    if (i == kSampleRows) out.reserve(headerSize + (out.size() - headerSize) / kSampleRows * total * 11 / 10 + 4096);
-    AppendSection(out, bodySegments, general, i + 1, rows[static_cast<std::size_t>(i)], options.Html);
+  for (std::size_t i = 0; i < total; ++i) {
+    if (i >= kSampleRows) {
+      const std::size_t perRow = (out.size() - headerSize) / i;
+      if (i == kSampleRows || out.capacity() - out.size() < 2 * perRow + 64) {
+        const std::size_t estimate = headerSize + perRow * total / 10 * 11 + 4096;
+        ReserveOutput(out, std::max(estimate, out.capacity() / 2 * 3));
+      }
+    }
+    constexpr std::size_t kCellsAhead = 8, kTextsAhead = 4;
+    FetchAhead(bodySection, grid, i + kCellsAhead < total ? rows[i + kCellsAhead] : -1,
+               i + kTextsAhead < total ? rows[i + kTextsAhead] : -1);
+    AppendSection(text, bodySection, grid, general, static_cast<int>(i + 1), rows[i]);
     if (progress) {
-      const int percent = static_cast<int>((i + 1) * 100LL / total);
-      if (percent != lastPercent) progress(lastPercent = percent);
+      const int percent = static_cast<int>((i + 1) * 100 / total);
+      if (percent != lastPercent) {
+        progress(lastPercent = percent);
+        bodySection.FindColumns();
+      }
     }
   }
-  AppendSection(out, footerSegments, general, 0, 0, options.Html);
-  return WithCrLf(std::move(out));
+  AppendSection(text, footerSection, grid, general, 0, 0);
+  text.Finish();
+  return out;
 }
 
 // ================================================================ the window

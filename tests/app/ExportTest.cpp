@@ -77,6 +77,79 @@ TEST(Export, DollarsThatNameNothingStayText) {
   EXPECT_EQ(ExportCatalogue(*g, "", "", "", Options(false)), "");
 }
 
+TEST(Export, LineBreaksMeetingAcrossValuesAndTemplateCountOnce) {
+  auto g = NewCatalogue();
+  AddMovie(*g, {{&Cat::Title, "a\r"}, {&Cat::Director, ""}, {&Cat::Synopsis, "\nb"}});
+  AddMovie(*g, {{&Cat::Title, "c\r\r\n"}, {&Cat::Director, "d\n\r"}, {&Cat::Synopsis, "e"}});
+  // A CR at the end of one piece and an LF at the start of the next are one
+  // break, whether the pieces are values or template text, and an empty
+  // value between them changes nothing; the header's CR takes the first
+  // row's LF.
+  EXPECT_EQ(ExportCatalogue(*g, "H\r", "\n$$제목$$\n[$$감독$$]\r$$감독$$$$영화내용$$"_k, "\r\n", Options(false)),
+            "H\r\na\r\n[]\r\nb"
+            "\r\nc\r\n\r\n\r\n[d\r\n\r\n]\r\nd\r\n\r\ne"
+            "\r\n"_k);
+  EXPECT_EQ(ExportCatalogue(*g, "<p>\r", "$$영화내용$$<br>\n"_k, "</p>\n", Options(true)),
+            "<p>\r\nb<br>\r\ne<br>\r\n</p>\r\n");
+}
+
+// The rows' text as the test expects it: an HTML export of a title and a
+// synopsis built from pieces whose escaped form is known.
+struct TExpectedCatalogue {
+  std::unique_ptr<TExColumnGrid> Grid = NewCatalogue();
+  AnsiString Expected = "<ol>\r\n";
+
+  void Add(int number, int pieces) {
+    AnsiString synopsis, synopsisOut;
+    for (int i = 0; i < pieces; ++i) {
+      synopsis += i % 2 ? "<줄 'a'>\n"_k : "\"q\" & 그\r\n"_k;
+      synopsisOut += i % 2 ? "&lt;줄 &#39;a&#39;&gt;\r\n"_k : "&quot;q&quot; &amp; 그\r\n"_k;
+    }
+    const AnsiString title = "영화 "_k + IntToStr(number);
+    AddMovie(*Grid, {{&Cat::Title, title}, {&Cat::Synopsis, synopsis}});
+    Expected += "<li>" + IntToStr(number) + ". " + title + "|" + synopsisOut + "</li>\r\n";
+  }
+  AnsiString Export() const {
+    return ExportCatalogue(*Grid, "<ol>\r\n", "<li>$$번호$$. $$제목$$|$$영화내용$$</li>\n"_k, "</ol>", Options(true));
+  }
+};
+
+TEST(Export, ALargeCatalogueWhoseRowsChangeLengthExportsEveryByte) {
+  // The first rows short and the rest long: the room judged from the first
+  // rows runs out, again and again.
+  TExpectedCatalogue growing;
+  for (int n = 1; n <= 2000; ++n) growing.Add(n, n <= 300 ? 0 : 240);
+  const AnsiString grown = growing.Export();
+  ASSERT_GT(grown.size(), 8u << 20);
+  EXPECT_TRUE(grown == growing.Expected + "</ol>\r\n") << grown.size() << " bytes, " << growing.Expected.size() + 7
+                                                        << " expected";
+  // The first rows long and the rest short: far more room than needed.
+  TExpectedCatalogue shrinking;
+  for (int n = 1; n <= 2000; ++n) shrinking.Add(n, n <= 300 ? 200 : 1);
+  const AnsiString shrunk = shrinking.Export();
+  EXPECT_TRUE(shrunk == shrinking.Expected + "</ol>\r\n") << shrunk.size() << " bytes, "
+                                                          << shrinking.Expected.size() + 7 << " expected";
+}
+
+TEST(Export, AColumnMovedWhileTheProgressIsShownIsReadWhereItNowStands) {
+  auto g = NewCatalogue();
+  AnsiString expected;
+  for (int n = 1; n <= 400; ++n) {
+    AddMovie(*g, {{&Cat::Title, "T" + IntToStr(n)}, {&Cat::Director, "D" + IntToStr(n)}});
+    expected += "T" + IntToStr(n) + "/D" + IntToStr(n) + "\r\n";
+  }
+  const int title = CatalogueColumnIndex(*g, Cat::Title), director = CatalogueColumnIndex(*g, Cat::Director);
+  int calls = 0;
+  const AnsiString out = ExportCatalogue(*g, "", "$$제목$$/$$감독$$\r\n"_k, "", Options(false), [&](int percent) {
+    ++calls;
+    // Halfway the director's column is dragged before the title's.
+    if (percent == 50) g->MoveColumn(director, title);
+  });
+  EXPECT_EQ(calls, 101);  // 0 to 100
+  ASSERT_EQ(CatalogueColumnIndex(*g, Cat::Director), title);
+  EXPECT_EQ(out, expected);
+}
+
 TEST(Export, SectionsBetweenTheirMarkers) {
   const AnsiString text = "[윗부분]\r\nH1\r\nH2\r\n[/윗부분]\r\n[가운데부분]<td>$$제목$$</td>[/가운데부분]"_k;
   // Taken as they stand: the line breaks after and before the markers too.
