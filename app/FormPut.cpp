@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <new>
 #include <stdexcept>
 #include <unordered_map>
 
@@ -547,6 +548,9 @@ void TFormPut::ScButton1Click(TObject*) {
     written = true;
   } catch (const Exception& e) {
     Application->ShowException(e);
+  } catch (const std::bad_alloc&) {
+    // The window stays usable: its buttons come back below.
+    MessageDlg("메모리가 부족하여 목록을 내보내지 못했습니다."_k, mtError, mbOKOnly);
   }
   exporting_ = false;
   ScButton1->SetEnabled(true);
