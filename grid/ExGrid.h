@@ -865,6 +865,13 @@ class TExStringGrid : public TBaseGrid {
   void RebuildUnsortedOrder();
   void QuickSortRows(int col, int lo, int hi);
   void QuickSortIndexed(int lo, int hi);
+  // The rows in the partition sort's order, by runs of equal texts, when
+  // that order can be had so (ExGridSortRuns.cpp); false leaves the rows
+  // as they were.
+  struct TValueRunSort;
+  bool SortByValueRuns(int col, int firstRow, int lastRow);
+  // Set while grouping sorts: its column holds few distinct texts.
+  bool sortingForGrouping_ = false;
   template <class After, class Differ>
   void PartitionSort(int lo, int hi, const After& after, const Differ& differ);
   void StartPivot(int row);

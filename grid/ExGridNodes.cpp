@@ -15,7 +15,7 @@
 //
 // Call tree of grouping:
 //   GroupByColumn -> Ungroup (when grouped) -> ShowAllRows (when rows hidden)
-//     -> SortForGrouping -> SortOnColumn
+//     -> SortForGrouping -> SortOnColumn (by runs of equal texts, ExGridSortRuns.cpp)
 //     -> InsertGroupRowsAtOnce: one InsertRows, rows moved down, AddNode and
 //        AddSummaryRow per group
 //     -> RemoveColumns (the grouped column) -> ColourGroupRow per header and
@@ -500,6 +500,11 @@ void TExStringGrid::ColourGroupRows(int textCol) {
 void TExStringGrid::SortForGrouping(int col) {
   if (!SortSettings()->AutoSortForGrouping()) return;
   SortSettings()->SetColumn(DisplColIndex(col));
+  sortingForGrouping_ = true;
+  struct TLetGo {
+    bool& flag;
+    ~TLetGo() { flag = false; }
+  } letGo{sortingForGrouping_};
   SortOnColumn();
 }
 

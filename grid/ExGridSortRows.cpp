@@ -12,6 +12,8 @@
 // Call tree of a sort:
 //   SortOnColumn / SortByIndexList / SortWithinGroups
 //     TSortFrame (3 scratch rows, hidden columns shown, update bracket)
+//       SortByValueRuns (grouping's sort, when it gives the same order;
+//                        ExGridSortRuns.cpp)
 //       QuickSortRows / QuickSortIndexed
 //         StartPivot (the middle row becomes the pivot, in scratch row RowCount - 2)
 //         CompareRowsOnColumn / CompareRowsByIndexList -> CompareCells
@@ -474,8 +476,10 @@ void TExStringGrid::SortOnColumn() {
   {
     TSortFrame frame(*this);
     sortColumn_ = col;
-    BuildSortKeys(col);
-    QuickSortRows(col, frame.FirstRow(), frame.LastRow());
+    if (!sortingForGrouping_ || !SortByValueRuns(col, frame.FirstRow(), frame.LastRow())) {
+      BuildSortKeys(col);
+      QuickSortRows(col, frame.FirstRow(), frame.LastRow());
+    }
     oldRow = frame.oldRow;
   }
   // A cursor that kept its index now stands on other data; one that moved

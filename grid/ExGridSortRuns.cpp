@@ -1,0 +1,295 @@
+// The sort that grouping asks for, by runs of equal texts.
+//
+// Sections:
+//   Texts ......... what each text of a column compares as, the ranks of a
+//                   column's few distinct texts
+//   Ordering ...... runs of one rank placed by counting, short or many-valued
+//                   ranges by a stable comparison sort; the rows move once at
+//                   the end
+//   Entry point ... SortByValueRuns
+//
+// Grouping sorts on a column of few distinct texts (a genre, a country):
+// the partition sort spends n log n comparisons on it, where ordering the
+// distinct texts and counting the rows into their runs takes one pass.
+// With Full, ties go on to the next columns, so each run is ordered the
+// same way on the next column, and so on.
+//
+// Every two rows that the comparison puts in an order end in that order,
+// as with the partition sort. Where it puts none the partition sort leaves
+// an order of its pivots' making; here such rows keep the order they had:
+// rows equal in every column compared, and rows of a run whose texts
+// contradict each other (the automatic style is chosen by the first text
+// of a comparison, so in a column of numbers "" against "0" answers
+// otherwise than "0" against ""). Counting by ranks is taken only in runs
+// whose texts agree with their ranks.
+#include <algorithm>
+#include <memory>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "grid/ExGrid.h"
+
+// ------------------------------------------------------------- texts
+
+namespace {
+
+// What a text compares as under its column's style.
+enum TTextKind : signed char {
+  tkUnknown = -1,
+  tkEmpty,   // "" under the automatic style: bytes when it comes first, the number 0 when it comes second
+  tkBytes,   // byte by byte
+  tkNumber,  // a number read whole
+  tkOther    // anything else: its comparisons are left to the partition sort
+};
+
+}  // namespace
+
+struct TExStringGrid::TValueRunSort {
+  struct TColumn {
+    TSortStyle style = ssAlphabetic;
+    AnsiString prefix, suffix;
+    bool keyable = false;
+    // With few distinct texts: each row's text as an index into them, what
+    // each compares as and, when they are all of one kind, its rank in
+    // sort order (texts that compare equal share one).
+    std::vector<int> idByRow;
+    std::vector<TTextKind> kindById;
+    std::vector<double> valueById;
+    std::vector<int> rankById;
+    int rankCount = 0;
+    // With many: what each row's text compares as, read when first needed.
+    std::vector<TTextKind> kindByRow;
+    std::vector<double> valueByRow;
+  };
+
+  // Ranges shorter than this are ordered by comparing their rows.
+  static constexpr int kSmallRange = 32;
+
+  TValueRunSort(TExStringGrid& grid, int firstRow, int lastRow)
+      : g(grid),
+        first(firstRow),
+        rows(lastRow - firstRow + 1),
+        direction(grid.sortSettings_->Direction()),
+        before(-SortSign(direction)),
+        blanksPlaced(grid.sortSettings_->IgnoreBlanks()),
+        lastCol(grid.sortSettings_->Full() ? grid.ColCount() - 1 : -1),
+        columns(static_cast<std::size_t>(grid.ColCount())) {}
+
+  TTextKind KindOf(const TColumn& column, std::string_view text, double& value) const {
+    value = 0;
+    const bool automatic = column.style == ssAutomatic;
+    if (automatic && text.empty()) return tkEmpty;
+    const TSortStyle style = automatic ? AutomaticStyleOf(text) : column.style;
+    if (style == ssAlphabetic || style == ssAlphaCase) return tkBytes;
+    if (style == ssNumeric && SortNumberValue(text, column.prefix, column.suffix, false, value)) return tkNumber;
+    return tkOther;
+  }
+
+  int Compare(int col, int row1, int row2) { return g.CompareCells(col, row1, row2, direction); }
+
+  TColumn& Column(int col) {
+    std::unique_ptr<TColumn>& slot = columns[static_cast<std::size_t>(col)];
+    if (slot) return *slot;
+    slot = std::make_unique<TColumn>();
+    TColumn& column = *slot;
+    column.keyable = g.KeyableColumn(col);
+    if (!column.keyable) return column;
+    column.style = g.sortSettings_->AutoFormat() ? ssAutomatic : ssAlphabetic;
+    g.GetCellFormat(col, column.style, column.prefix, column.suffix);
+    // Past the limit, runs would not repay ordering the distinct texts.
+    const std::size_t limit = static_cast<std::size_t>(std::max(16, rows / 8));
+    std::unordered_map<std::string_view, int> ids;
+    std::vector<int> idByRow(static_cast<std::size_t>(rows));
+    std::vector<int> sampleRow;  // a row of each distinct text
+    for (int i = 0; i < rows; ++i) {
+      const auto [it, added] = ids.try_emplace(g.RawCells(col, first + i), static_cast<int>(sampleRow.size()));
+      if (added) {
+        if (sampleRow.size() == limit) {
+          column.kindByRow.assign(static_cast<std::size_t>(rows), tkUnknown);
+          column.valueByRow.assign(static_cast<std::size_t>(rows), 0);
+          return column;
+        }
+        sampleRow.push_back(first + i);
+      }
+      idByRow[static_cast<std::size_t>(i)] = it->second;
+    }
+    column.idByRow = std::move(idByRow);
+    column.kindById.resize(sampleRow.size());
+    column.valueById.resize(sampleRow.size());
+    bool bytes = false, numbers = false, others = false;
+    int empty = -1;
+    for (std::size_t k = 0; k < sampleRow.size(); ++k) {
+      column.kindById[k] = KindOf(column, g.RawCells(col, sampleRow[k]), column.valueById[k]);
+      bytes |= column.kindById[k] == tkBytes;
+      numbers |= column.kindById[k] == tkNumber;
+      others |= column.kindById[k] == tkOther;
+      if (column.kindById[k] == tkEmpty) empty = static_cast<int>(k);
+    }
+    if (others || (bytes && numbers)) return column;  // the runs' own check decides
+
+    // The texts in sort order, by the comparison the partition sort makes,
+    // consistent among texts of one kind. "" among bytes is bytes; among
+    // numbers it goes after exactly the texts that go before it whichever
+    // comes first in the comparison (only numbers above 0 may share a run
+    // with it, unless blanks are placed).
+    auto sample = [&](int k) { return sampleRow[static_cast<std::size_t>(k)]; };
+    std::vector<int> byOrder;
+    for (int k = 0; k < static_cast<int>(sampleRow.size()); ++k)
+      if (k != empty || !numbers) byOrder.push_back(k);
+    std::stable_sort(byOrder.begin(), byOrder.end(),
+                     [&](int a, int b) { return Compare(col, sample(a), sample(b)) == before; });
+    if (empty >= 0 && numbers) {
+      const int e = sample(empty);
+      const auto at = std::partition_point(byOrder.begin(), byOrder.end(), [&](int k) {
+        return Compare(col, sample(k), e) == before && Compare(col, e, sample(k)) == -before;
+      });
+      byOrder.insert(at, empty);
+    }
+    column.rankById.resize(sampleRow.size());
+    int rank = -1;
+    for (std::size_t k = 0; k < byOrder.size(); ++k) {
+      const int a = k ? sample(byOrder[k - 1]) : -1, b = sample(byOrder[k]);
+      if (k == 0 || Compare(col, a, b) != 0 || Compare(col, b, a) != 0) ++rank;
+      column.rankById[static_cast<std::size_t>(byOrder[k])] = rank;
+    }
+    column.rankCount = rank + 1;
+    return column;
+  }
+
+  TTextKind RowKind(int col, TColumn& column, int row, double& value) {
+    const std::size_t i = static_cast<std::size_t>(row - first);
+    if (!column.idByRow.empty()) {
+      const std::size_t id = static_cast<std::size_t>(column.idByRow[i]);
+      value = column.valueById[id];
+      return column.kindById[id];
+    }
+    if (column.kindByRow[i] == tkUnknown) column.kindByRow[i] = KindOf(column, g.RawCells(col, row), column.valueByRow[i]);
+    value = column.valueByRow[i];
+    return column.kindByRow[i];
+  }
+
+  // Whether column col compares the rows of order[lo, hi) without
+  // contradicting itself: texts of one kind, and "" among numbers only
+  // where "" against a number and the number against "" agree.
+  bool Consistent(int col, int lo, int hi) {
+    TColumn& column = Column(col);
+    if (!column.keyable) return false;
+    bool empty = false, bytes = false, numbers = false, notAbove0 = false;
+    for (int i = lo; i < hi; ++i) {
+      double value = 0;
+      switch (RowKind(col, column, order[static_cast<std::size_t>(i)], value)) {
+        case tkEmpty: empty = true; break;
+        case tkBytes: bytes = true; break;
+        case tkNumber:
+          numbers = true;
+          notAbove0 |= !(value > 0);
+          break;
+        default:
+          return false;
+      }
+    }
+    if (bytes && numbers) return false;
+    return !(empty && numbers && notAbove0 && !blanksPlaced);
+  }
+
+  // ----------------------------------------------------------- ordering
+
+  // order[lo, hi) tie on the columns before col; orders them from col on.
+  // Rows that tie in every column keep their order, and so do those of a
+  // range whose comparisons contradict each other as far as a comparison
+  // sort of them leaves them.
+  void OrderRange(int lo, int hi, int col) {
+    if (hi - lo < 2 || col > lastCol) return;
+    // A short range is not worth a pass over the column's texts.
+    if (hi - lo >= kSmallRange) {
+      const TColumn& column = Column(col);
+      if (column.rankCount > 0 && column.rankCount <= hi - lo && Consistent(col, lo, hi)) {
+        OrderByRanks(lo, hi, col, column);
+        return;
+      }
+    }
+    auto compareFrom = [&](int row1, int row2) {
+      for (int c = col;; ++c) {
+        const int result = Compare(c, row1, row2);
+        if (result != 0 || c >= lastCol) return result;
+      }
+    };
+    std::stable_sort(order.begin() + lo, order.begin() + hi,
+                     [&](int a, int b) { return compareFrom(a, b) == before; });
+  }
+
+  // One counting pass places the range's rows in runs of one rank, each
+  // run then ordered on the next column.
+  void OrderByRanks(int lo, int hi, int col, const TColumn& column) {
+    auto rankOf = [&](int row) {
+      return column.rankById[static_cast<std::size_t>(column.idByRow[static_cast<std::size_t>(row - first)])];
+    };
+    std::vector<int> starts(static_cast<std::size_t>(column.rankCount) + 1, 0);
+    for (int i = lo; i < hi; ++i) ++starts[static_cast<std::size_t>(rankOf(order[static_cast<std::size_t>(i)])) + 1];
+    for (std::size_t k = 1; k < starts.size(); ++k) starts[k] += starts[k - 1];
+    std::vector<int> placed(static_cast<std::size_t>(hi - lo));
+    std::vector<int> next(starts.begin(), starts.end() - 1);
+    for (int i = lo; i < hi; ++i) {
+      const int row = order[static_cast<std::size_t>(i)];
+      placed[static_cast<std::size_t>(next[static_cast<std::size_t>(rankOf(row))]++)] = row;
+    }
+    std::copy(placed.begin(), placed.end(), order.begin() + lo);
+    for (std::size_t k = 0; k + 1 < starts.size(); ++k)
+      OrderRange(lo + starts[k], lo + starts[k + 1], col + 1);
+  }
+
+  // Each row goes to its place with one swap at most; the swaps keep the
+  // unsorted order, the cursor's row and the row marks in step.
+  void MoveRows() {
+    g.keyedColumns_.clear();  // no comparison follows
+    std::vector<int> at(static_cast<std::size_t>(rows));     // where each row now stands
+    std::vector<int> holds(static_cast<std::size_t>(rows));  // which row stands at each place
+    for (int i = 0; i < rows; ++i) at[static_cast<std::size_t>(i)] = holds[static_cast<std::size_t>(i)] = i;
+    for (int i = 0; i < rows; ++i) {
+      const int wanted = order[static_cast<std::size_t>(i)] - first;
+      const int from = at[static_cast<std::size_t>(wanted)];
+      if (from == i) continue;
+      g.SwapRows(first + i, first + from);
+      const int displaced = holds[static_cast<std::size_t>(i)];
+      holds[static_cast<std::size_t>(from)] = displaced;
+      at[static_cast<std::size_t>(displaced)] = from;
+      holds[static_cast<std::size_t>(i)] = wanted;
+      at[static_cast<std::size_t>(wanted)] = i;
+    }
+  }
+
+  TExStringGrid& g;
+  const int first;
+  const int rows;
+  const TSortDirection direction;
+  const int before;         // CompareCells' answer when the first row goes first
+  const bool blanksPlaced;  // IgnoreBlanks: an empty text goes first or last against any other
+  const int lastCol;        // the last column ties reach (-1: ties stay ties)
+  std::vector<std::unique_ptr<TColumn>> columns;
+  std::vector<int> order;  // the rows, in sort order once ordered
+};
+
+// ------------------------------------------------------------- entry point
+
+bool TExStringGrid::SortByValueRuns(int col, int firstRow, int lastRow) {
+  // Handlers may answer anything, and a single-column swap moves texts
+  // rather than rows: those stay with the partition sort.
+  if (OnCustomCompare || OnRawCompare || OnGetFormat || OnGetDisplText || OnGetDisplWideText ||
+      sortSettings_->SingleColumn() || lastRow <= firstRow)
+    return false;
+  // The grouped column is answered by its ranks; the keys of the columns
+  // after it are made as comparisons reach them.
+  BuildSortKeys(col);
+  if (sortKeyCol_ != col) return false;
+  sortKeyState_[0] = -1;
+  TValueRunSort sort(*this, firstRow, lastRow);
+  sort.order.resize(static_cast<std::size_t>(lastRow - firstRow + 1));
+  for (std::size_t i = 0; i < sort.order.size(); ++i) sort.order[i] = firstRow + static_cast<int>(i);
+  const int rows = static_cast<int>(sort.order.size());
+  const TValueRunSort::TColumn& grouped = sort.Column(col);
+  if (grouped.rankCount == 0 || !sort.Consistent(col, 0, rows)) return false;
+  sort.OrderByRanks(0, rows, col, grouped);
+  sort.MoveRows();
+  return true;
+}
