@@ -3,9 +3,10 @@
 // Sections:
 //   Texts ......... what each text of a column compares as, the ranks of a
 //                   column's few distinct texts
-//   Ordering ...... runs of one rank placed by counting, short or many-valued
-//                   ranges by a stable comparison sort; the rows move once at
-//                   the end
+//   Ordering ...... runs of one rank placed by counting (long runs) or by
+//                   sorting the rows' ranks (short ones); a column without
+//                   ranks, or whose texts contradict each other in a run, by
+//                   a stable comparison sort; the rows move once at the end
 //   Entry point ... SortByValueRuns
 //
 // Grouping sorts on a column of few distinct texts (a genre, a country):
@@ -23,6 +24,7 @@
 // otherwise than "0" against ""). Counting by ranks is taken only in runs
 // whose texts agree with their ranks.
 #include <algorithm>
+#include <utility>
 #include <memory>
 #include <string_view>
 #include <unordered_map>
@@ -201,13 +203,14 @@ struct TExStringGrid::TValueRunSort {
   // sort of them leaves them.
   void OrderRange(int lo, int hi, int col) {
     if (hi - lo < 2 || col > lastCol) return;
-    // A short range is not worth a pass over the column's texts.
-    if (hi - lo >= kSmallRange) {
-      const TColumn& column = Column(col);
-      if (column.rankCount > 0 && column.rankCount <= hi - lo && Consistent(col, lo, hi)) {
+    const TColumn& column = Column(col);
+    if (column.rankCount > 0 && Consistent(col, lo, hi)) {
+      if (hi - lo >= kSmallRange && column.rankCount <= hi - lo) {
         OrderByRanks(lo, hi, col, column);
-        return;
+      } else {
+        OrderBySortedRanks(lo, hi, col, column);
       }
+      return;
     }
     auto compareFrom = [&](int row1, int row2) {
       for (int c = col;; ++c) {
@@ -219,12 +222,14 @@ struct TExStringGrid::TValueRunSort {
                      [&](int a, int b) { return compareFrom(a, b) == before; });
   }
 
+  int RankOf(const TColumn& column, int row) const {
+    return column.rankById[static_cast<std::size_t>(column.idByRow[static_cast<std::size_t>(row - first)])];
+  }
+
   // One counting pass places the range's rows in runs of one rank, each
   // run then ordered on the next column.
   void OrderByRanks(int lo, int hi, int col, const TColumn& column) {
-    auto rankOf = [&](int row) {
-      return column.rankById[static_cast<std::size_t>(column.idByRow[static_cast<std::size_t>(row - first)])];
-    };
+    auto rankOf = [&](int row) { return RankOf(column, row); };
     std::vector<int> starts(static_cast<std::size_t>(column.rankCount) + 1, 0);
     for (int i = lo; i < hi; ++i) ++starts[static_cast<std::size_t>(rankOf(order[static_cast<std::size_t>(i)])) + 1];
     for (std::size_t k = 1; k < starts.size(); ++k) starts[k] += starts[k - 1];
@@ -237,6 +242,27 @@ struct TExStringGrid::TValueRunSort {
     std::copy(placed.begin(), placed.end(), order.begin() + lo);
     for (std::size_t k = 0; k + 1 < starts.size(); ++k)
       OrderRange(lo + starts[k], lo + starts[k + 1], col + 1);
+  }
+
+  // A short range, or one with fewer rows than the column has ranks: the
+  // rows' ranks side by side, sorted, then each run of one rank ordered on
+  // the next column.
+  void OrderBySortedRanks(int lo, int hi, int col, const TColumn& column) {
+    std::vector<std::pair<int, int>> ranked;  // rank, row
+    ranked.reserve(static_cast<std::size_t>(hi - lo));
+    for (int i = lo; i < hi; ++i) {
+      const int row = order[static_cast<std::size_t>(i)];
+      ranked.emplace_back(RankOf(column, row), row);
+    }
+    std::stable_sort(ranked.begin(), ranked.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (int i = lo; i < hi; ++i) order[static_cast<std::size_t>(i)] = ranked[static_cast<std::size_t>(i - lo)].second;
+    for (int start = lo; start < hi;) {
+      int end = start + 1;
+      while (end < hi && ranked[static_cast<std::size_t>(end - lo)].first == ranked[static_cast<std::size_t>(start - lo)].first)
+        ++end;
+      OrderRange(start, end, col + 1);
+      start = end;
+    }
   }
 
   // Each row goes to its place with one swap at most; the swaps keep the
