@@ -4,9 +4,10 @@
 //   Texts ......... what each text of a column compares as, the ranks of a
 //                   column's few distinct texts
 //   Ordering ...... runs of one rank placed by counting (long runs) or by
-//                   sorting the rows' ranks (short ones); a column without
-//                   ranks, or whose texts contradict each other in a run, by
-//                   a stable comparison sort; the rows move once at the end
+//                   sorting the rows' ranks (short ones); a column of too
+//                   many texts for ranks by sorting the rows' texts; a run
+//                   whose texts contradict each other by a stable sort on
+//                   CompareCells; the rows move once at the end
 //   Entry point ... SortByValueRuns
 //
 // Grouping sorts on a column of few distinct texts (a genre, a country):
@@ -171,12 +172,14 @@ struct TExStringGrid::TValueRunSort {
     return column.kindByRow[i];
   }
 
-  // Whether column col compares the rows of order[lo, hi) without
-  // contradicting itself: texts of one kind, and "" among numbers only
-  // where "" against a number and the number against "" agree.
-  bool Consistent(int col, int lo, int hi) {
+  // How column col compares the rows of order[lo, hi): by their bytes
+  // (rkBytes), by their numbers (rkNumbers), or not without contradicting
+  // itself (rkMixed: texts of different kinds, or "" among numbers where
+  // "" against a number and the number against "" disagree).
+  enum TRangeKind { rkMixed, rkBytes, rkNumbers };
+  TRangeKind RangeKind(int col, int lo, int hi) {
     TColumn& column = Column(col);
-    if (!column.keyable) return false;
+    if (!column.keyable) return rkMixed;
     bool empty = false, bytes = false, numbers = false, notAbove0 = false;
     for (int i = lo; i < hi; ++i) {
       double value = 0;
@@ -188,12 +191,14 @@ struct TExStringGrid::TValueRunSort {
           notAbove0 |= !(value > 0);
           break;
         default:
-          return false;
+          return rkMixed;
       }
     }
-    if (bytes && numbers) return false;
-    return !(empty && numbers && notAbove0 && !blanksPlaced);
+    if (bytes && numbers) return rkMixed;
+    if (!numbers) return rkBytes;
+    return empty && notAbove0 && !blanksPlaced ? rkMixed : rkNumbers;
   }
+  bool Consistent(int col, int lo, int hi) { return RangeKind(col, lo, hi) != rkMixed; }
 
   // ----------------------------------------------------------- ordering
 
@@ -204,12 +209,17 @@ struct TExStringGrid::TValueRunSort {
   void OrderRange(int lo, int hi, int col) {
     if (hi - lo < 2 || col > lastCol) return;
     const TColumn& column = Column(col);
-    if (column.rankCount > 0 && Consistent(col, lo, hi)) {
+    const TRangeKind kind = RangeKind(col, lo, hi);
+    if (kind != rkMixed && column.rankCount > 0) {
       if (hi - lo >= kSmallRange && column.rankCount <= hi - lo) {
         OrderByRanks(lo, hi, col, column);
       } else {
         OrderBySortedRanks(lo, hi, col, column);
       }
+      return;
+    }
+    if (kind == rkBytes) {
+      OrderByTexts(lo, hi, col);
       return;
     }
     auto compareFrom = [&](int row1, int row2) {
@@ -259,6 +269,34 @@ struct TExStringGrid::TValueRunSort {
     for (int start = lo; start < hi;) {
       int end = start + 1;
       while (end < hi && ranked[static_cast<std::size_t>(end - lo)].first == ranked[static_cast<std::size_t>(start - lo)].first)
+        ++end;
+      OrderRange(start, end, col + 1);
+      start = end;
+    }
+  }
+
+  // A column of too many distinct texts for ranks, compared by bytes: the
+  // rows' texts side by side, sorted as CompareCells compares them, then
+  // each run of one text ordered on the next column.
+  void OrderByTexts(int lo, int hi, int col) {
+    std::vector<std::pair<std::string_view, int>> texts;  // text, row
+    texts.reserve(static_cast<std::size_t>(hi - lo));
+    for (int i = lo; i < hi; ++i) {
+      const int row = order[static_cast<std::size_t>(i)];
+      texts.emplace_back(g.RawCells(col, row), row);
+    }
+    const TSortBlankPosition blankPos = g.sortSettings_->BlankPos();
+    auto compare = [&](std::string_view a, std::string_view b) {
+      const int c = a.compare(b);
+      const int result = c < 0 ? -1 : (c > 0 ? 1 : 0);
+      return blanksPlaced ? PlaceBlanks(result, a.empty(), b.empty(), direction, blankPos) : result;
+    };
+    std::stable_sort(texts.begin(), texts.end(),
+                     [&](const auto& a, const auto& b) { return compare(a.first, b.first) == before; });
+    for (int i = lo; i < hi; ++i) order[static_cast<std::size_t>(i)] = texts[static_cast<std::size_t>(i - lo)].second;
+    for (int start = lo; start < hi;) {
+      int end = start + 1;
+      while (end < hi && texts[static_cast<std::size_t>(end - lo)].first == texts[static_cast<std::size_t>(start - lo)].first)
         ++end;
       OrderRange(start, end, col + 1);
       start = end;

@@ -112,6 +112,18 @@ TEST(GroupingOrder, WithoutAutomaticFormatTextsOrderByTheirBytes) {
   });
 }
 
+TEST(GroupingOrder, ManyDistinctTextsAfterTheGroupedColumnOrderAsTheSortHasThem) {
+  // Titles after the genre: too many for ranks, some alike, some empty.
+  TRows movies = Catalogue(3000);
+  for (std::size_t i = 0; i < movies.size(); ++i)
+    movies[i][kColRunningTime] = i % 23 == 0 ? AnsiString() : movies[i][kColTitle].substr(0, 2 + i % 5);
+  ExpectGroupingOrdersAsTheSort<TExStringGrid>(movies, kColGenre, [](TExStringGrid&) {});
+  ExpectGroupingOrdersAsTheSort<TExStringGrid>(movies, kColGenre, [](TExStringGrid& g) {
+    g.SortSettings()->SetDirection(sdDescending);
+    g.SortSettings()->SetIgnoreBlanks(true);
+  });
+}
+
 TEST(GroupingOrder, YearsGroupInNumberOrderWithEmptyYearsFirst) {
   // 1999 and 1999.0 are one number: their movies interleave by the next
   // columns, as the sort has them.
