@@ -870,7 +870,7 @@ class TExStringGrid : public TBaseGrid {
   // as they were.
   struct TValueRunSort;
   bool SortByValueRuns(int col, int firstRow, int lastRow);
-  // Set while grouping sorts: its column holds few distinct texts.
+  // Set while grouping sorts: its column typically holds few distinct texts.
   bool sortingForGrouping_ = false;
   template <class After, class Differ>
   void PartitionSort(int lo, int hi, const After& after, const Differ& differ);

@@ -43,7 +43,7 @@ enum TTextKind : signed char {
   tkEmpty,   // "" under the automatic style: bytes when it comes first, the number 0 when it comes second
   tkBytes,   // byte by byte
   tkNumber,  // a number read whole
-  tkOther    // anything else: its comparisons are left to the partition sort
+  tkOther    // anything else: compared only through CompareCells
 };
 
 }  // namespace
