@@ -265,14 +265,7 @@ struct TExStringGrid::TValueRunSort {
       ranked.emplace_back(RankOf(column, row), row);
     }
     std::stable_sort(ranked.begin(), ranked.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (int i = lo; i < hi; ++i) order[static_cast<std::size_t>(i)] = ranked[static_cast<std::size_t>(i - lo)].second;
-    for (int start = lo; start < hi;) {
-      int end = start + 1;
-      while (end < hi && ranked[static_cast<std::size_t>(end - lo)].first == ranked[static_cast<std::size_t>(start - lo)].first)
-        ++end;
-      OrderRange(start, end, col + 1);
-      start = end;
-    }
+    OrderRunsOf(ranked, lo, col);
   }
 
   // A column of too many distinct texts for ranks, compared by bytes: the
@@ -293,12 +286,19 @@ struct TExStringGrid::TValueRunSort {
     };
     std::stable_sort(texts.begin(), texts.end(),
                      [&](const auto& a, const auto& b) { return compare(a.first, b.first) == before; });
-    for (int i = lo; i < hi; ++i) order[static_cast<std::size_t>(i)] = texts[static_cast<std::size_t>(i - lo)].second;
-    for (int start = lo; start < hi;) {
-      int end = start + 1;
-      while (end < hi && texts[static_cast<std::size_t>(end - lo)].first == texts[static_cast<std::size_t>(start - lo)].first)
-        ++end;
-      OrderRange(start, end, col + 1);
+    OrderRunsOf(texts, lo, col);
+  }
+
+  // The rows of sorted (key, row) pairs go to order from lo on; each run of
+  // one key is then ordered on the next column.
+  template <class Key>
+  void OrderRunsOf(const std::vector<std::pair<Key, int>>& sorted, int lo, int col) {
+    const std::size_t count = sorted.size();
+    for (std::size_t i = 0; i < count; ++i) order[static_cast<std::size_t>(lo) + i] = sorted[i].second;
+    for (std::size_t start = 0; start < count;) {
+      std::size_t end = start + 1;
+      while (end < count && sorted[end].first == sorted[start].first) ++end;
+      OrderRange(lo + static_cast<int>(start), lo + static_cast<int>(end), col + 1);
       start = end;
     }
   }
