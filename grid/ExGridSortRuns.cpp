@@ -306,7 +306,6 @@ struct TExStringGrid::TValueRunSort {
   // Each row goes to its place with one swap at most; the swaps keep the
   // unsorted order, the cursor's row and the row marks in step.
   void MoveRows() {
-    g.keyedColumns_.clear();  // no comparison follows
     std::vector<int> at(static_cast<std::size_t>(rows));     // where each row now stands
     std::vector<int> holds(static_cast<std::size_t>(rows));  // which row stands at each place
     for (int i = 0; i < rows; ++i) at[static_cast<std::size_t>(i)] = holds[static_cast<std::size_t>(i)] = i;
@@ -342,11 +341,9 @@ bool TExStringGrid::SortByValueRuns(int col, int firstRow, int lastRow) {
   if (OnCustomCompare || OnRawCompare || OnGetFormat || OnGetDisplText || OnGetDisplWideText ||
       sortSettings_->SingleColumn() || lastRow <= firstRow)
     return false;
-  // The grouped column is answered by its ranks; the keys of the columns
-  // after it are made as comparisons reach them.
-  BuildSortKeys(col);
-  if (sortKeyCol_ != col) return false;
-  sortKeyState_[0] = -1;
+  // No sort keys: the few comparisons of cells this sort makes would not
+  // repay reading whole columns into keys.
+  BuildSortKeys(-1);
   TValueRunSort sort(*this, firstRow, lastRow);
   sort.order.resize(static_cast<std::size_t>(lastRow - firstRow + 1));
   for (std::size_t i = 0; i < sort.order.size(); ++i) sort.order[i] = firstRow + static_cast<int>(i);
