@@ -18,12 +18,12 @@
 //
 // Every two rows that the comparison puts in an order end in that order,
 // as with the partition sort. Where it puts none the partition sort leaves
-// an order of its pivots' making; here such rows keep the order they had:
-// rows equal in every column compared, and rows of a run whose texts
-// contradict each other (the automatic style is chosen by the first text
+// an order of its pivots' making; here rows equal in every column compared
+// keep the order they had. The automatic style is chosen by the first text
 // of a comparison, so in a column of numbers "" against "0" answers
-// otherwise than "0" against ""). Counting by ranks is taken only in runs
-// whose texts agree with their ranks.
+// otherwise than "0" against "": where such a column only breaks ties, ""
+// takes the rank its own comparison gives it, and where texts of different
+// kinds meet, the run is ordered by a stable sort on the comparison.
 #include <algorithm>
 #include <utility>
 #include <memory>
@@ -174,10 +174,15 @@ struct TExStringGrid::TValueRunSort {
 
   // How column col compares the rows of order[lo, hi): by their bytes
   // (rkBytes), by their numbers (rkNumbers), or not without contradicting
-  // itself (rkMixed: texts of different kinds, or "" among numbers where
-  // "" against a number and the number against "" disagree).
+  // itself (rkMixed: texts of different kinds, or in the grouped column ""
+  // among numbers where "" against a number and the number against ""
+  // disagree). In a column that only breaks ties, such a "" counts as a
+  // number: either order answers the comparison, and the column's ranks
+  // give "" the place its own comparison asks for, so that a run of a large
+  // catalogue is not left to a comparison sort for one empty cell. The
+  // grouped column keeps the partition sort's groups there.
   enum TRangeKind { rkMixed, rkBytes, rkNumbers };
-  TRangeKind RangeKind(int col, int lo, int hi) {
+  TRangeKind RangeKind(int col, int lo, int hi, bool grouped = false) {
     TColumn& column = Column(col);
     if (!column.keyable) return rkMixed;
     bool empty = false, bytes = false, numbers = false, notAbove0 = false;
@@ -196,9 +201,9 @@ struct TExStringGrid::TValueRunSort {
     }
     if (bytes && numbers) return rkMixed;
     if (!numbers) return rkBytes;
-    return empty && notAbove0 && !blanksPlaced ? rkMixed : rkNumbers;
+    return grouped && empty && notAbove0 && !blanksPlaced ? rkMixed : rkNumbers;
   }
-  bool Consistent(int col, int lo, int hi) { return RangeKind(col, lo, hi) != rkMixed; }
+  bool GroupedConsistent(int col, int rows) { return RangeKind(col, 0, rows, true) != rkMixed; }
 
   // ----------------------------------------------------------- ordering
 
@@ -228,8 +233,15 @@ struct TExStringGrid::TValueRunSort {
         if (result != 0 || c >= lastCol) return result;
       }
     };
-    std::stable_sort(order.begin() + lo, order.begin() + hi,
-                     [&](int a, int b) { return compareFrom(a, b) == before; });
+    SortUnlessOrdered(order.begin() + lo, order.begin() + hi,
+                      [&](int a, int b) { return compareFrom(a, b) == before; });
+  }
+
+  // A stable sort that leaves a range already in order as it is, in one
+  // pass: grouping again after ungrouping finds every run in order.
+  template <class It, class Less>
+  static void SortUnlessOrdered(It begin, It end, Less less) {
+    if (!std::is_sorted(begin, end, less)) std::stable_sort(begin, end, less);
   }
 
   int RankOf(const TColumn& column, int row) const {
@@ -264,7 +276,7 @@ struct TExStringGrid::TValueRunSort {
       const int row = order[static_cast<std::size_t>(i)];
       ranked.emplace_back(RankOf(column, row), row);
     }
-    std::stable_sort(ranked.begin(), ranked.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    SortUnlessOrdered(ranked.begin(), ranked.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     OrderRunsOf(ranked, lo, col);
   }
 
@@ -284,8 +296,8 @@ struct TExStringGrid::TValueRunSort {
       const int result = c < 0 ? -1 : (c > 0 ? 1 : 0);
       return blanksPlaced ? PlaceBlanks(result, a.empty(), b.empty(), direction, blankPos) : result;
     };
-    std::stable_sort(texts.begin(), texts.end(),
-                     [&](const auto& a, const auto& b) { return compare(a.first, b.first) == before; });
+    SortUnlessOrdered(texts.begin(), texts.end(),
+                      [&](const auto& a, const auto& b) { return compare(a.first, b.first) == before; });
     OrderRunsOf(texts, lo, col);
   }
 
@@ -349,7 +361,7 @@ bool TExStringGrid::SortByValueRuns(int col, int firstRow, int lastRow) {
   for (std::size_t i = 0; i < sort.order.size(); ++i) sort.order[i] = firstRow + static_cast<int>(i);
   const int rows = static_cast<int>(sort.order.size());
   const TValueRunSort::TColumn& grouped = sort.Column(col);
-  if (grouped.rankCount == 0 || !sort.Consistent(col, 0, rows)) return false;
+  if (grouped.rankCount == 0 || !sort.GroupedConsistent(col, rows)) return false;
   sort.OrderByRanks(0, rows, col, grouped);
   sort.MoveRows();
   return true;
