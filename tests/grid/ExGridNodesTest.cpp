@@ -821,6 +821,32 @@ TEST(GroupingOrder, NumbersWithEmptyCellsBesideZeroGroupAsTheSortOrdersThem) {
   ExpectGroupingOrdersAsTheSort<TExStringGrid>(movies, 10, [](TExStringGrid&) {});
 }
 
+TEST(GroupingOrder, EmptyCellsBesideZeroInATieBreakingColumnGoFirstAndTheNumbersInOrder) {
+  // Within a genre and running time, 별점 decides: "" before every number
+  // (as "" compared first says), then the numbers by value, "-1" and "0"
+  // included; the next column is not asked to order them.
+  TRows movies = Catalogue(2000);
+  const std::vector<AnsiString> stars = {"", "0", "-1", "7", "", "0", "3", "10"};
+  for (std::size_t i = 0; i < movies.size(); ++i) {
+    movies[i][kColRunningTime] = "100";
+    movies[i][10] = stars[(i * 7) % stars.size()];
+  }
+  auto grid = GridOf<TExStringGrid>(movies);
+  grid->GroupByColumn(kColGenre);
+  const int stars10 = 9;  // the column after the grouped one has gone
+  ASSERT_GT(grid->NodeCount(), 1);
+  int checked = 0;
+  for (int r = 2; r < grid->RowCount(); ++r) {
+    if (grid->IsNodeRow(r) || grid->IsNodeRow(r - 1)) continue;
+    const AnsiString a = grid->Cells(stars10, r - 1), b = grid->Cells(stars10, r);
+    if (a.empty()) continue;
+    ASSERT_FALSE(b.empty()) << "row " << r << ": an empty cell after " << a;
+    ASSERT_LE(std::stod(a), std::stod(b)) << "row " << r;
+    ++checked;
+  }
+  EXPECT_GT(checked, 1000);
+}
+
 // Titles t1..tn in column 0, the group text in column 1, and the same text
 // in every other column.
 TRows AlikeMovies(const std::vector<AnsiString>& groups) {
