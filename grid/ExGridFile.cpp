@@ -418,7 +418,7 @@ class TGridFileBytes {
     const Int64 size = file.Size();
     if (size <= 0) return;
     void* p = mmap(nullptr, static_cast<size_t>(size), PROT_READ | PROT_WRITE,
-                   MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+                   MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
     if (p == MAP_FAILED)
       throw EFOpenError("Cannot open file \"" + fileName + "\". " + SysErrorMessage(errno));
     data_ = static_cast<char*>(p);
