@@ -360,6 +360,38 @@ AnsiString EncodeCp949(size_t bound, size_t n, Next next) {
 
 }  // namespace
 
+namespace {
+
+// The fill of Utf8ToCp949 on its own, its inputs passed by value: stores
+// through d then cannot make the loop fetch the table and the text again
+// for every character, as a lambda holding them by reference does. Korean
+// text alternates three-byte syllables with ASCII spaces and punctuation,
+// the two cases tested first.
+__attribute__((noinline)) char* PutUtf8AsCp949(const Cp949Tables& t, const unsigned char* s, size_t n,
+                                                char* d) {
+  const std::uint16_t* encode = t.Encode;
+  for (size_t i = 0; i < n;) {
+    const unsigned char c = s[i];
+    if (c < 0x80) {
+      *d++ = static_cast<char>(c);
+      ++i;
+      continue;
+    }
+    std::uint16_t code;
+    if ((c & 0xF0) == 0xE0 && i + 2 < n && (s[i + 1] & 0xC0) == 0x80 && (s[i + 2] & 0xC0) == 0x80) {
+      const char32_t cp = (char32_t{c & 0x0Fu} << 12) | (char32_t{s[i + 1] & 0x3Fu} << 6) | (s[i + 2] & 0x3Fu);
+      i += 3;
+      code = cp >= 0x800 ? encode[cp] : 0;
+    } else {
+      code = NextUtf8Code(t, s, n, i);
+    }
+    d = PutCode(code, d);
+  }
+  return d;
+}
+
+}  // namespace
+
 AnsiString Utf8ToCp949(std::string_view utf8) {
   if (IsPureAscii(utf8)) return AnsiString(utf8);
   const Cp949Tables& t = Tables();
@@ -367,7 +399,14 @@ AnsiString Utf8ToCp949(std::string_view utf8) {
   const size_t n = utf8.size();
   // No character grows: ASCII stays one byte, two to four UTF-8 bytes give
   // at most two.
-  return EncodeCp949(n, n, [&](size_t& i) { return NextUtf8Code(t, s, n, i); });
+  return ExactlySized<AnsiString, 1024>(
+      n,
+      [&] {
+        size_t bytes = 0;
+        for (size_t i = 0; i < n;) bytes += CodeWidth(NextUtf8Code(t, s, n, i));
+        return bytes;
+      },
+      [&](char* d) { return PutUtf8AsCp949(t, s, n, d); });
 }
 
 AnsiString Utf16ToCp949(std::u16string_view utf16) {
