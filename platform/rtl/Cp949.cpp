@@ -371,21 +371,23 @@ __attribute__((noinline)) char* PutUtf8AsCp949(const Cp949Tables& t, const unsig
                                                 char* d) {
   const std::uint16_t* encode = t.Encode;
   for (size_t i = 0; i < n;) {
-    const unsigned char c = s[i];
-    if (c < 0x80) {
-      *d++ = static_cast<char>(c);
-      ++i;
-      continue;
+    if (i + 3 <= n) {
+      // The three bytes as one word, s[i] lowest: a three-byte character is
+      // told and decoded from it without a test per byte.
+      const std::uint32_t w = std::uint32_t{s[i]} | (std::uint32_t{s[i + 1]} << 8) | (std::uint32_t{s[i + 2]} << 16);
+      if ((w & 0x80) == 0) {
+        *d++ = static_cast<char>(w);
+        ++i;
+        continue;
+      }
+      if ((w & 0xC0C0F0) == 0x8080E0) {
+        const char32_t cp = ((w & 0x0Fu) << 12) | ((w & 0x3F00u) >> 2) | ((w >> 16) & 0x3Fu);
+        i += 3;
+        d = PutCode(cp >= 0x800 ? encode[cp] : 0, d);
+        continue;
+      }
     }
-    std::uint16_t code;
-    if ((c & 0xF0) == 0xE0 && i + 2 < n && (s[i + 1] & 0xC0) == 0x80 && (s[i + 2] & 0xC0) == 0x80) {
-      const char32_t cp = (char32_t{c & 0x0Fu} << 12) | (char32_t{s[i + 1] & 0x3Fu} << 6) | (s[i + 2] & 0x3Fu);
-      i += 3;
-      code = cp >= 0x800 ? encode[cp] : 0;
-    } else {
-      code = NextUtf8Code(t, s, n, i);
-    }
-    d = PutCode(code, d);
+    d = PutCode(NextUtf8Code(t, s, n, i), d);
   }
   return d;
 }
