@@ -320,15 +320,16 @@ bool IsPlainLevelCarrier(const TCellPropertiesIO& io) {
 }
 
 // Puts one stored cell at (col, row); text() gives its text, moved in.
+// mayHaveProps false: the cell is known to hold no properties.
 template <class Text>
 void ApplyCell(TExStringGrid& grid, TGridFileHooks& hooks, int col, int row, Text text,
-               TGridFileCellExtra* x) {
+               TGridFileCellExtra* x, bool mayHaveProps) {
   // A covered cell was written with its base cell's text, which the base
   // cell brings itself; stored here too it would turn up in every cell of
   // the span once the span is split.
   const bool covered = x && !x->Properties.IsBaseCell;
   if (!covered) {
-    if (grid.HasCellProperties(col, row))
+    if (mayHaveProps && grid.HasCellProperties(col, row))
       grid.SetCellText(col, row, text());
     else
       grid.SetRawCells(col, row, text());
@@ -373,8 +374,20 @@ void ApplyValidated(TExStringGrid& grid, TPoint origin, TGridFileHeader& file, b
       file.ColWidthList = {};
       file.RowHeightList = {};
     }
+    // Properties live in the cells' object slots: a row that holds none
+    // (every row of a catalogue just cleared) needs no look at each cell
+    // until a stored cell brings some.
+    int slotsRow = -1;
+    bool rowHasSlots = true;
     forEachCell([&](int col, int row, auto text, TGridFileCellExtra* extra) {
-      ApplyCell(grid, hooks, col + dx, row + dy, text, extra);
+      const int c = col + dx;
+      const int r = row + dy;
+      if (r != slotsRow) {
+        slotsRow = r;
+        rowHasSlots = grid.RowHasObjects(r);
+      }
+      ApplyCell(grid, hooks, c, r, text, extra, rowHasSlots || c >= grid.ColCount());
+      if (extra) rowHasSlots = true;
     });
   } catch (...) {
     grid.EndUpdate();
