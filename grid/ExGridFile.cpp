@@ -8,13 +8,15 @@
 //   Reading ...... target checks, ReadCellsFromStream, LoadGridStream, LoadGridFile
 //   Members ...... the same operations as methods of TExStringGrid
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 
 #include <fcntl.h>
-#include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "grid/ExGrid.h"
@@ -397,74 +399,121 @@ void ApplyValidated(TExStringGrid& grid, TPoint origin, TGridFileHeader& file, b
   if (any || full) grid.CellsChanged(Rect(0, 0, grid.RealColCount() - 1, grid.RowCount() - 1));
 }
 
-// The stream's bytes in memory: validated whole in a first pass (nothing of
-// the grid changes when it fails), applied straight from the bytes in a
-// second. consumed, when set, learns after each applied cell how many bytes
-// the second pass is done with.
-void ApplyGridBytes(TExStringGrid& grid, TPoint origin, const char* data, size_t size,
-                    const std::function<void(size_t)>& consumed, const TGridFileCheck& check = {}) {
+// Raised by the second pass over a file whose bytes are no longer those the
+// first pass checked (another program wrote to it in between).
+struct TGridFileChanged {};
+
+// The stream's bytes, validated whole in a first pass over the window
+// (nothing of the grid changes when it fails) and applied straight from the
+// bytes in a second. rewind, when set, brings the window back to the start
+// between the two and raises TGridFileChanged when the bytes may differ;
+// a failure to read in the second pass then raises it too.
+void ApplyGridWindow(TExStringGrid& grid, TPoint origin, TGridByteWindow& window,
+                     const std::function<void()>& rewind, const TGridFileCheck& check = {}) {
   TGridFileHeader file;
   const int cols = grid.RealColCount();
   const int rows = grid.RowCount();
   bool any = false;
-  WalkGridBytes(data, size, file, [&](const TGridCellView& c) {
+  WalkGridWindow(window, file, [&](const TGridCellView& c) {
     any = true;
     if (!file.Props.FullGrid) CheckTarget(c.Col, c.Row, c.Extra, file, origin, cols, rows);
   });
   if (check) check(file);
+  if (rewind) rewind();
   ApplyValidated(grid, origin, file, any, [&](const auto& apply) {
     TGridFileHeader again;
-    WalkGridBytes(data, size, again, [&](const TGridCellView& c) {
-      apply(c.Col, c.Row, [&c] { return c.TakeText(); }, c.Extra);
-      if (consumed) consumed(c.End);
-    });
+    bool applying = false;
+    bool sameHeader = false;
+    try {
+      WalkGridWindow(window, again, [&](const TGridCellView& c) {
+        if (!sameHeader) {
+          const TGridPropIO& a = file.Props;
+          const TGridPropIO& b = again.Props;
+          sameHeader = a.ColCount == b.ColCount && a.RowCount == b.RowCount && a.FullGrid == b.FullGrid &&
+                       a.ColWidths == b.ColWidths && a.RowHeights == b.RowHeights &&
+                       again.FirstCol == file.FirstCol && again.FirstRow == file.FirstRow;
+          if (!sameHeader) throw EReadError("Invalid grid file: changed while it was read");
+        }
+        applying = true;
+        apply(c.Col, c.Row, [&c] { return c.TakeText(); }, c.Extra);
+        applying = false;
+      });
+    } catch (const EReadError&) {
+      if (applying || !rewind) throw;
+      throw TGridFileChanged{};
+    }
   });
 }
 
-// A file's bytes in memory of their own, read without zero-filling it
-// first; the part a load is done with goes back to the system at once, so
-// that the file and the grid built from it are not held whole together.
-class TGridFileBytes {
- public:
-  explicit TGridFileBytes(const AnsiString& fileName) {
-    TFileStream file(fileName, fmOpenRead | fmShareDenyWrite);
-    const Int64 size = file.Size();
-    if (size <= 0) return;
-    void* p = mmap(nullptr, static_cast<size_t>(size), PROT_READ | PROT_WRITE,
-                   MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
-    if (p == MAP_FAILED)
-      throw EFOpenError("Cannot open file \"" + fileName + "\". " + SysErrorMessage(errno));
-    data_ = static_cast<char*>(p);
-    size_ = static_cast<size_t>(size);
-    try {
-      file.ReadBuffer(data_, size);
-    } catch (...) {
-      munmap(data_, size_);
-      throw;
-    }
-  }
-  ~TGridFileBytes() {
-    if (data_) munmap(data_, size_);
-  }
-  TGridFileBytes(const TGridFileBytes&) = delete;
-  TGridFileBytes& operator=(const TGridFileBytes&) = delete;
+void ApplyGridBytes(TExStringGrid& grid, TPoint origin, const char* data, size_t size,
+                    const TGridFileCheck& check = {}) {
+  TWholeGridBytes window(data, size);
+  ApplyGridWindow(grid, origin, window, {}, check);
+}
 
-  const char* Data() const { return data_; }
-  size_t Size() const { return size_; }
-  // Gives back the whole pages below offset, a few megabytes at a time.
-  void Release(size_t offset) {
-    constexpr size_t kStep = size_t{8} << 20;
-    if (offset < released_ + kStep) return;
-    const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
-    const size_t end = offset / page * page;
-    madvise(data_ + released_, end - released_, MADV_DONTNEED);
-    released_ = end;
+// A file read through a window of a few megabytes, larger only for a cell
+// that needs more: a load reads it twice (checking, then applying) without
+// ever holding it whole, so that the memory it fills is the grid's alone.
+class TGridFileWindow : public TGridByteWindow {
+ public:
+  explicit TGridFileWindow(const AnsiString& fileName) : file_(fileName, fmOpenRead | fmShareDenyWrite) {
+    Total = file_.Size();
+    stamp_ = Stamp();
+    More(0, 0);
+  }
+  // Back to the start for the second pass; TGridFileChanged when the file
+  // was written to since it was opened.
+  void Rewind() {
+    checkStamp_ = true;
+    Base = 0;
+    Size = 0;
+    More(0, 0);
+  }
+  void More(Int64 from, size_t need) override {
+    if (checkStamp_ && Stamp() != stamp_) throw TGridFileChanged{};
+    const Int64 held = Base + static_cast<Int64>(Size);
+    const size_t keep = from >= Base && from < held ? static_cast<size_t>(held - from) : 0;
+    const size_t left = static_cast<size_t>(std::max<Int64>(Total - from, 1));
+    const size_t want = std::max({std::min(std::max(need, kWindowBytes), left), keep, size_t{1}});
+    if (want > capacity_) {
+      const size_t capacity = std::max(want, 2 * capacity_);
+      std::unique_ptr<char[]> bigger(new char[capacity]);
+      if (keep) std::memcpy(bigger.get(), Data + (from - Base), keep);
+      buffer_ = std::move(bigger);
+      capacity_ = capacity;
+    } else if (keep) {
+      std::memmove(buffer_.get(), Data + (from - Base), keep);
+    }
+    Data = buffer_.get();
+    Base = from;
+    Size = keep;
+    const Int64 end = std::min(Total, from + static_cast<Int64>(capacity_));
+    while (Base + static_cast<Int64>(Size) < end) {
+      file_.Seek(Base + static_cast<Int64>(Size), soBeginning);
+      const Int64 n = file_.Read(buffer_.get() + Size, end - Base - static_cast<Int64>(Size));
+      if (n <= 0) {
+        // Shorter than when it was opened: it ends here.
+        Total = Base + static_cast<Int64>(Size);
+        break;
+      }
+      Size += static_cast<size_t>(n);
+    }
   }
 
  private:
-  char* data_ = nullptr;
-  size_t size_ = 0;
-  size_t released_ = 0;
+  static constexpr size_t kWindowBytes = size_t{4} << 20;
+  // What changes when the file is written to.
+  std::array<Int64, 6> Stamp() const {
+    struct stat st {};
+    if (fstat(file_.Handle(), &st) != 0) return {};
+    return {static_cast<Int64>(st.st_ino), static_cast<Int64>(st.st_size), st.st_mtim.tv_sec,
+            st.st_mtim.tv_nsec, st.st_ctim.tv_sec, st.st_ctim.tv_nsec};
+  }
+  TFileStream file_;
+  std::unique_ptr<char[]> buffer_;
+  size_t capacity_ = 0;
+  std::array<Int64, 6> stamp_{};
+  bool checkStamp_ = false;
 };
 
 }  // namespace
@@ -476,12 +525,12 @@ void ReadCellsFromStream(TExStringGrid& grid, TPoint origin, TStream& stream) {
   if (auto* memory = dynamic_cast<TCustomMemoryStream*>(&stream)) {
     const char* base = static_cast<const char*>(memory->Memory());
     stream.SetPosition(size);
-    ApplyGridBytes(grid, origin, base + position, static_cast<size_t>(count), {});
+    ApplyGridBytes(grid, origin, base + position, static_cast<size_t>(count));
     return;
   }
   std::unique_ptr<char[]> bytes(new char[static_cast<size_t>(count)]);
   stream.ReadBuffer(bytes.get(), count);
-  ApplyGridBytes(grid, origin, bytes.get(), static_cast<size_t>(count), {});
+  ApplyGridBytes(grid, origin, bytes.get(), static_cast<size_t>(count));
 }
 
 void ApplyGridFile(TExStringGrid& grid, TPoint origin, TGridFile& file) {
@@ -507,10 +556,17 @@ void LoadGridStream(TExStringGrid& grid, TStream& stream) {
 }
 
 void LoadGridFile(TExStringGrid& grid, const AnsiString& fileName, const TGridFileCheck& check) {
-  {
-    TGridFileBytes bytes(fileName);
-    ApplyGridBytes(grid, Point(0, 0), bytes.Data(), bytes.Size(),
-                   [&bytes](size_t done) { bytes.Release(done); }, check);
+  try {
+    TGridFileWindow window(fileName);
+    ApplyGridWindow(grid, Point(0, 0), window, [&window] { window.Rewind(); }, check);
+  } catch (const TGridFileChanged&) {
+    // Written to while it was read: what it holds now is read whole and
+    // checked again before it replaces what the grid got so far.
+    TFileStream file(fileName, fmOpenRead | fmShareDenyWrite);
+    const Int64 size = file.Size();
+    std::unique_ptr<char[]> bytes(new char[static_cast<size_t>(std::max<Int64>(size, 1))]);
+    file.ReadBuffer(bytes.get(), size);
+    ApplyGridBytes(grid, Point(0, 0), bytes.get(), static_cast<size_t>(size), check);
   }
   if (GridFileHooks().AfterLoad) GridFileHooks().AfterLoad(grid);
 }

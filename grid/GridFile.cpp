@@ -612,15 +612,53 @@ void ReadPayload(TImageReader& r, const TCellGraphicIO& g, TGridCellPayload& pay
 
 }  // namespace
 
+namespace {
+
+// Below this many bytes left in a window that does not reach the end, the
+// window moves on before the next cell: a cell rarely needs more, and one
+// that does is read again in a larger window.
+constexpr size_t kWindowSlack = size_t{64} << 10;
+
+}  // namespace
+
 void WalkGridBytes(const char* data, size_t size, TGridFileHeader& f,
                    const std::function<void(const TGridCellView&)>& onCell) {
-  TImageReader r(data, size);
+  TWholeGridBytes window(data, size);
+  WalkGridWindow(window, f, onCell);
+}
+
+void WalkGridWindow(TGridByteWindow& w, TGridFileHeader& f,
+                    const std::function<void(const TGridCellView&)>& onCell) {
+  const Int64 size = w.Total;
+  TImageReader r(w.Data, w.Size, w.Base);
+  // Moves the window to start at stream offset from with at least need
+  // bytes, and the reader onto it.
+  auto move = [&](Int64 from, size_t need) {
+    w.More(from, need);
+    r = TImageReader(w.Data, w.Size, w.Base);
+    r.Advance(static_cast<size_t>(from - w.Base));
+  };
+  // A read that fails in a window short of the stream's end is tried again
+  // in one twice as large: only at the end is the failure the stream's.
+  auto retry = [&](Int64 from) {
+    if (w.ReachesEnd()) return false;
+    move(from, std::max(kWindowSlack, 2 * w.Size));
+    return true;
+  };
   TGridPropIO& p = f.Props;
-  ReadProps(r, p);
+  for (;;) {
+    try {
+      p = {};
+      ReadProps(r, p);
+      break;
+    } catch (const EReadError&) {
+      if (!retry(w.Base)) throw;
+    }
+  }
 
   if (p.FullGrid && (p.ColCount < 1 || p.RowCount < 1))
     Invalid("a whole grid needs at least one column and one row");
-  const Int64 cellLimit = kGridCellsBase + kGridCellsPerByte * static_cast<Int64>(size);
+  const Int64 cellLimit = kGridCellsBase + kGridCellsPerByte * size;
   if (Int64{p.ColCount} * p.RowCount > cellLimit)
     Invalid(IntToStr(p.ColCount) + " x " + IntToStr(p.RowCount) +
             " cells are more than a file of this size can hold");
@@ -640,51 +678,65 @@ void WalkGridBytes(const char* data, size_t size, TGridFileHeader& f,
   TGridFileCellExtra extra;
   // A last single byte is not a cell: streams that end one byte after the
   // last image still end cleanly.
-  while (r.Remaining() >= 2) {
+  while (size - (w.Base + static_cast<Int64>(r.Position())) >= 2) {
+    if (r.Remaining() < kWindowSlack && !w.ReachesEnd()) move(w.Base + static_cast<Int64>(r.Position()), 0);
     const size_t start = r.Position();
-    bool hasProp = false;
-    if (!ReadPlainCell(r, c, hasProp)) hasProp = ReadCell(r, c);
-    if (rowsMayWrap) {
-      if (c.Row <= 0xFFFF && Int64{c.Row} + rowBase < lastRow && rowBase + 65536 < p.RowCount)
-        rowBase += 65536;
-      if (c.Row <= 0xFFFF) c.Row += rowBase;
-      lastRow = c.Row;
-    }
-    if (first) {
-      f.FirstCol = c.Col;
-      f.FirstRow = c.Row;
-      first = false;
-    }
-    f.LastCellRow = std::max(f.LastCellRow, c.Row);
-    if (p.FullGrid) {
-      if (c.Col >= p.ColCount || c.Row >= p.RowCount)
-        r.FailAt(start, "cell (" + IntToStr(c.Col) + ", " + IntToStr(c.Row) +
-                            ") lies outside the grid's " + IntToStr(p.ColCount) + " x " +
-                            IntToStr(p.RowCount) + " cells");
-    } else {
-      const Int64 dc = Int64{c.Col} - f.FirstCol;
-      const Int64 dr = Int64{c.Row} - f.FirstRow;
-      if (dr < 0 || dr >= p.RowCount || dc <= -Int64{p.ColCount} || dc >= p.ColCount)
-        r.FailAt(start, "cell (" + IntToStr(c.Col) + ", " + IntToStr(c.Row) +
-                            ") lies outside the stored block");
-    }
-    c.Extra = nullptr;
-    if (hasProp) {
-      extra = {};
-      c.Extra = &extra;
-      const size_t propStart = r.Position();
-      ReadCellProps(r, extra);
+    const Int64 startOffset = w.Base + static_cast<Int64>(start);
+    // A cell the window cuts off is read again whole; the checks of what
+    // was read are the stream's own failures wherever they fall (reading a
+    // cell again repeats what it did to the state above).
+    bool checkFailed = false;
+    try {
+      bool hasProp = false;
+      if (!ReadPlainCell(r, c, hasProp)) hasProp = ReadCell(r, c);
+      if (rowsMayWrap) {
+        if (c.Row <= 0xFFFF && Int64{c.Row} + rowBase < lastRow && rowBase + 65536 < p.RowCount)
+          rowBase += 65536;
+        if (c.Row <= 0xFFFF) c.Row += rowBase;
+        lastRow = c.Row;
+      }
+      if (first) {
+        f.FirstCol = c.Col;
+        f.FirstRow = c.Row;
+        first = false;
+      }
+      f.LastCellRow = std::max(f.LastCellRow, c.Row);
+      checkFailed = true;
       if (p.FullGrid) {
-        const AnsiString err = CheckCellSpan(extra.Properties, c.Col, c.Row, p.ColCount, p.RowCount);
-        if (!err.empty())
-          r.FailAt(propStart, "cell (" + IntToStr(c.Col) + ", " + IntToStr(c.Row) + "): " + err);
+        if (c.Col >= p.ColCount || c.Row >= p.RowCount)
+          r.FailAt(start, "cell (" + IntToStr(c.Col) + ", " + IntToStr(c.Row) +
+                              ") lies outside the grid's " + IntToStr(p.ColCount) + " x " +
+                              IntToStr(p.RowCount) + " cells");
+      } else {
+        const Int64 dc = Int64{c.Col} - f.FirstCol;
+        const Int64 dr = Int64{c.Row} - f.FirstRow;
+        if (dr < 0 || dr >= p.RowCount || dc <= -Int64{p.ColCount} || dc >= p.ColCount)
+          r.FailAt(start, "cell (" + IntToStr(c.Col) + ", " + IntToStr(c.Row) +
+                              ") lies outside the stored block");
       }
-      if (extra.HasGraphic) {
-        ReadGraphic(r, extra.Graphic);
-        ReadPayload(r, extra.Graphic, extra.Payload);
+      checkFailed = false;
+      c.Extra = nullptr;
+      if (hasProp) {
+        extra = {};
+        c.Extra = &extra;
+        const size_t propStart = r.Position();
+        ReadCellProps(r, extra);
+        if (p.FullGrid) {
+          const AnsiString err = CheckCellSpan(extra.Properties, c.Col, c.Row, p.ColCount, p.RowCount);
+          checkFailed = !err.empty();
+          if (checkFailed)
+            r.FailAt(propStart, "cell (" + IntToStr(c.Col) + ", " + IntToStr(c.Row) + "): " + err);
+        }
+        if (extra.HasGraphic) {
+          ReadGraphic(r, extra.Graphic);
+          ReadPayload(r, extra.Graphic, extra.Payload);
+        }
       }
+    } catch (const EReadError&) {
+      if (checkFailed || !retry(startOffset)) throw;
+      continue;
     }
-    c.End = r.Position();
+    c.End = static_cast<size_t>(w.Base) + r.Position();
     onCell(c);
   }
 }

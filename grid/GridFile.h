@@ -262,6 +262,36 @@ TGridFile ParseGridStream(TStream& stream);
 // per cell; texts are not converted.
 void WalkGridBytes(const char* data, size_t size, TGridFileHeader& header,
                    const std::function<void(const TGridCellView&)>& onCell);
+
+// A stream's bytes seen through a window that moves forward: Data holds
+// Size bytes from offset Base of a stream of Total bytes. More(from, need)
+// moves the window to start at from (at or after Base) and to hold at least
+// need bytes, or all that are left.
+class TGridByteWindow {
+ public:
+  virtual ~TGridByteWindow() = default;
+  virtual void More(Int64 from, size_t need) = 0;
+  bool ReachesEnd() const { return Base + static_cast<Int64>(Size) >= Total; }
+  const char* Data = nullptr;
+  size_t Size = 0;
+  Int64 Base = 0;
+  Int64 Total = 0;
+};
+// The whole stream in memory: a window that never moves.
+class TWholeGridBytes : public TGridByteWindow {
+ public:
+  TWholeGridBytes(const char* data, size_t size) {
+    Data = data;
+    Size = size;
+    Total = static_cast<Int64>(size);
+  }
+  void More(Int64, size_t) override {}
+};
+// WalkGridBytes over a window: the same checks, messages and cells, with no
+// more of the stream in memory at once than its largest cell needs.
+// TGridCellView::End is then an offset in the stream.
+void WalkGridWindow(TGridByteWindow& window, TGridFileHeader& header,
+                    const std::function<void(const TGridCellView&)>& onCell);
 TGridFile ParseGridBytes(const char* data, size_t size);
 void WriteGridStream(TStream& stream, const TGridFile& file);
 
@@ -276,9 +306,10 @@ std::string GridPropImage(const TGridPropIO& props);
 //       -> hooks.ForFullSave( WriteCellsToStream (every real row and column) )
 //       -> fsync -> beforeReplace (the caller's backup of the old file)
 //       -> ReplaceFile over the target (the old file stays on any failure)
-//   LoadGridFile -> file bytes (not zero-filled) -> as ReadCellsFromStream (0, 0),
-//       with the caller's check between validating and applying,
-//       handing back the pages of bytes already applied -> hooks.AfterLoad
+//   LoadGridFile -> the file through a window of a few megabytes
+//       -> as ReadCellsFromStream (0, 0), reading the file once for each walk,
+//       with the caller's check between validating and applying
+//       (a file written to in between is read again whole) -> hooks.AfterLoad
 //   ReadCellsFromStream -> the stream's bytes
 //       -> WalkGridBytes (validate everything, check targets; nothing kept)
 //       -> full grid: hooks.ResetForFullLoad, ClearAll, sizes
