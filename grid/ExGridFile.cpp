@@ -350,6 +350,37 @@ void ApplyCell(TExStringGrid& grid, TGridFileHooks& hooks, int col, int row, Tex
     hooks.ApplyGraphic(grid, col, row, x->Graphic, std::move(x->Payload));
 }
 
+// Lays the rows' records out in the order of their memory, row 0 lowest, when
+// they are not: a catalogue that was grouped, sorted or edited has its rows'
+// records all over memory, and a whole load that fills them in row order
+// then waits on memory for every row. The records are empty (the grid was
+// just cleared); each row keeps its tag, and a grid with any object slot
+// still set keeps its records where they are.
+void OrderRowRecords(TExStringGrid& grid) {
+  const int rows = grid.RowCount();
+  for (int r = 0; r < rows; ++r)
+    if (grid.RowHasObjects(r)) return;
+  std::vector<TStringGrid::TRowCells> records;
+  records.reserve(static_cast<size_t>(rows));
+  const auto address = [](const TStringGrid::TRowCells& record) {
+    return record.Texts.empty() ? UINTPTR_MAX : reinterpret_cast<std::uintptr_t>(record.Texts.data());
+  };
+  std::vector<int> tags(static_cast<size_t>(rows));
+  for (int r = 0; r < rows; ++r) {
+    tags[static_cast<size_t>(r)] = grid.RowTag(r);
+    records.push_back(grid.ExtractRow(r));
+  }
+  if (!std::is_sorted(records.begin(), records.end(),
+                      [&](const auto& a, const auto& b) { return address(a) < address(b); }))
+    std::stable_sort(records.begin(), records.end(),
+                     [&](const auto& a, const auto& b) { return address(a) < address(b); });
+  for (int r = 0; r < rows; ++r) {
+    TStringGrid::TRowCells& record = records[static_cast<size_t>(r)];
+    record.Tag = tags[static_cast<size_t>(r)];
+    grid.InsertRowData(r, std::move(record));
+  }
+}
+
 // Changes the grid for a validated stream: for a whole grid the reset, the
 // size and the sizes of its rows and columns, then the cells, which
 // forEachCell hands to its argument: apply(col, row, text, extra) with the
@@ -367,6 +398,7 @@ void ApplyValidated(TExStringGrid& grid, TPoint origin, TGridFileHeader& file, b
     if (full) {
       if (hooks.ResetForFullLoad) hooks.ResetForFullLoad(grid);
       grid.ClearAll();
+      OrderRowRecords(grid);
       grid.SetRowCount(file.Props.RowCount + origin.Y);
       grid.SetColCount(file.Props.ColCount + origin.X);
       for (int c = 0; c < file.Props.ColCount; ++c)
