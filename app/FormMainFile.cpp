@@ -41,6 +41,20 @@ void TFormMain::LoadGridShowingAll(const AnsiString& fileName) {
     movie_Grid->LoadGridFile(fileName, [fixedRows](const TGridFileHeader& file) {
       ConfirmCatalogueComplete(file, fixedRows);
     });
+  } catch (const EGridFileTorn&) {
+    // The grid holds part of a file another program spoiled while it was
+    // read: neither that catalogue nor the one open before. It starts over
+    // as a new catalogue, so that no save can write it over either file.
+    if (movie_Grid->RowCount() > 0) movie_Grid->ClearRows(0, movie_Grid->RowCount() - 1);
+    movie_Grid->SetRowCount(2);
+    WriteCatalogueHeaders(*movie_Grid);
+    movie_Grid->EndUpdate();
+    CurrentDBFile = kNewDB;
+    UpdateCaption();
+    DBModified = false;
+    ShowFirstMovie();
+    throw EReadError(
+        "DB 파일을 읽는 동안 다른 프로그램이 파일을 바꾸어 불러오지 못했습니다.\r새 DB로 시작합니다."_k);
   } catch (...) {
     movie_Grid->EndUpdate();
     throw;
@@ -57,8 +71,9 @@ bool TFormMain::LoadDB(const AnsiString& fileName) {
     LoadGridShowingAll(fileName);
   } catch (const Exception& e) {
     // The grid's load is all or nothing: the previous catalogue, its file
-    // name and its caption stay. A file the user chose not to open after
-    // all needs no further message.
+    // name and its caption stay (but for a file another program spoiled
+    // while it was read, after which a new catalogue stands). A file the
+    // user chose not to open after all needs no further message.
     HideBusy();
     ApplyColumnVisibility();
     if (!dynamic_cast<const EAbort*>(&e)) Application->ShowException(e);

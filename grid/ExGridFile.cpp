@@ -588,17 +588,28 @@ void LoadGridStream(TExStringGrid& grid, TStream& stream) {
 }
 
 void LoadGridFile(TExStringGrid& grid, const AnsiString& fileName, const TGridFileCheck& check) {
+  // Whether the grid took cells of the file: past that, a failure leaves it
+  // holding part of it.
+  bool applying = false;
   try {
     TGridFileWindow window(fileName);
-    ApplyGridWindow(grid, Point(0, 0), window, [&window] { window.Rewind(); }, check);
+    ApplyGridWindow(grid, Point(0, 0), window, [&] {
+      window.Rewind();
+      applying = true;
+    }, check);
   } catch (const TGridFileChanged&) {
     // Written to while it was read: what it holds now is read whole and
     // checked again before it replaces what the grid got so far.
-    TFileStream file(fileName, fmOpenRead | fmShareDenyWrite);
-    const Int64 size = file.Size();
-    std::unique_ptr<char[]> bytes(new char[static_cast<size_t>(std::max<Int64>(size, 1))]);
-    file.ReadBuffer(bytes.get(), size);
-    ApplyGridBytes(grid, Point(0, 0), bytes.get(), static_cast<size_t>(size), check);
+    try {
+      TFileStream file(fileName, fmOpenRead | fmShareDenyWrite);
+      const Int64 size = file.Size();
+      std::unique_ptr<char[]> bytes(new char[static_cast<size_t>(std::max<Int64>(size, 1))]);
+      file.ReadBuffer(bytes.get(), size);
+      ApplyGridBytes(grid, Point(0, 0), bytes.get(), static_cast<size_t>(size), check);
+    } catch (const Exception& e) {
+      if (applying) throw EGridFileTorn(e.Message());
+      throw;
+    }
   }
   if (GridFileHooks().AfterLoad) GridFileHooks().AfterLoad(grid);
 }

@@ -373,5 +373,10 @@ void SaveGridFile(TExStringGrid& grid, const AnsiString& fileName, const TGridPr
 // Called with a whole validated stream before the grid changes; it raises to
 // refuse the stream, and the grid then stays as it was.
 using TGridFileCheck = std::function<void(const TGridFileHeader& file)>;
-// EFOpenError when the file cannot be read; the grid is then unchanged.
+// Raised by LoadGridFile when another program spoiled the file while its
+// cells were going into the grid: the grid holds part of it and no longer
+// what it held before, and must not be saved as either.
+VIDRENA_EXCEPTION(EGridFileTorn, EReadError);
+// EFOpenError when the file cannot be read; the grid is then unchanged,
+// except as EGridFileTorn says.
 void LoadGridFile(TExStringGrid& grid, const AnsiString& fileName, const TGridFileCheck& check = {});

@@ -302,3 +302,47 @@ TEST_F(CatalogueWindowTest, ACatalogueCutOffBetweenTwoCellsIsNotOpenedWithoutAsk
   EXPECT_TRUE(w->LoadDB(empty));
   EXPECT_EQ(TDialogFakes::MessageBoxes().size(), 2u);
 }
+
+TEST_F(CatalogueWindowTest, ACatalogueSpoiledWhileItOpensStartsANewOneAndBothFilesStay) {
+  TFormMain* w = OpenWindow();
+  AddMovie(*w, "열려 있던 영화"_k, "감독"_k);
+  const AnsiString open = app_.Path() + "DB/open.VDM";
+  TDialogFakes::QueueFileName(open);
+  ASSERT_TRUE(w->SaveDB("NewDB"));
+  const std::string openBytes = ReadTextFile(open);
+
+  // A catalogue some times what a load reads at once, written by the grid.
+  TExStringGrid source(nullptr);
+  source.SetColCount(42);
+  source.SetRowCount(8001);
+  for (int c = 0; c < 42; ++c) source.SetCells(c, 0, w->movie_Grid->Cells(c, 0));
+  for (int r = 1; r < source.RowCount(); ++r)
+    for (int c = 0; c < 42; ++c) source.SetCells(c, r, "영화 "_k + IntToStr(r) + AnsiString(20, 'a' + c % 26));
+  const AnsiString other = app_.Path() + "DB/other.VDM";
+  SaveGridFile(source, other);
+  std::string spoiled = ReadTextFile(other);
+  ASSERT_GT(spoiled.size(), size_t{12} << 20);
+  const size_t cell = spoiled.rfind("TGridCellIO", spoiled.size() - 4096);
+  ASSERT_NE(cell, std::string::npos);
+  spoiled[cell + 2] = 'X';
+
+  // Another program spoils it where it is while its cells go in.
+  const TGridFileHooks saved = GridFileHooks();
+  GridFileHooks().ResetForFullLoad = [&](TExStringGrid& g) {
+    if (saved.ResetForFullLoad) saved.ResetForFullLoad(g);
+    std::ofstream(other, std::ios::binary | std::ios::trunc) << spoiled;
+  };
+  EXPECT_FALSE(w->LoadDB(other));
+  GridFileHooks() = saved;
+  ASSERT_EQ(TDialogFakes::MessageBoxes().size(), 1u);
+  EXPECT_EQ(TDialogFakes::MessageBoxes()[0].Text,
+            "DB 파일을 읽는 동안 다른 프로그램이 파일을 바꾸어 불러오지 못했습니다.\r새 DB로 시작합니다."_k);
+  // Neither catalogue is in the window to be saved over the other's file.
+  EXPECT_EQ(w->CurrentDBFile, "NewDB");
+  EXPECT_EQ(w->Caption(), "Vidrena - NewDB");
+  EXPECT_FALSE(w->DBModified);
+  EXPECT_EQ(w->movie_Grid->RowCount(), 2);
+  EXPECT_EQ(w->MovieRow->Caption(), "전체 : 0 편"_k);
+  EXPECT_EQ(w->movie_Grid->Cells(0, 0), source.Cells(0, 0));
+  EXPECT_TRUE(ReadTextFile(open) == openBytes);
+}
