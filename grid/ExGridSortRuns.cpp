@@ -105,7 +105,13 @@ struct TExStringGrid::TValueRunSort {
     std::unordered_map<std::string_view, int> ids;
     std::vector<int> idByRow(static_cast<std::size_t>(rows));
     std::vector<int> sampleRow;  // a row of each distinct text
+    // Rows moved by earlier sorts keep their cells anywhere in memory: a
+    // row's cell is fetched a few rows ahead, and a long text's characters
+    // once its cell is at hand.
+    constexpr int kCellAhead = 16, kTextAhead = 8;
     for (int i = 0; i < rows; ++i) {
+      if (i + kCellAhead < rows) __builtin_prefetch(&g.RawCells(col, first + i + kCellAhead));
+      if (i + kTextAhead < rows) __builtin_prefetch(g.RawCells(col, first + i + kTextAhead).data());
       const auto [it, added] = ids.try_emplace(g.RawCells(col, first + i), static_cast<int>(sampleRow.size()));
       if (added) {
         if (sampleRow.size() == limit) {
