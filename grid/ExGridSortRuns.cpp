@@ -91,39 +91,89 @@ struct TExStringGrid::TValueRunSort {
 
   int Compare(int col, int row1, int row2) { return g.CompareCells(col, row1, row2, direction); }
 
+  // The column's style and, when it compares by its texts, their ranks or
+  // its rows' kinds (RankColumns), made when the column is first asked for.
   TColumn& Column(int col) {
-    std::unique_ptr<TColumn>& slot = columns[static_cast<std::size_t>(col)];
-    if (slot) return *slot;
-    slot = std::make_unique<TColumn>();
-    TColumn& column = *slot;
-    column.keyable = g.KeyableColumn(col);
-    if (!column.keyable) return column;
-    column.style = g.sortSettings_->AutoFormat() ? ssAutomatic : ssAlphabetic;
-    g.GetCellFormat(col, column.style, column.prefix, column.suffix);
+    if (!columns[static_cast<std::size_t>(col)]) RankColumns(col, 1);
+    return *columns[static_cast<std::size_t>(col)];
+  }
+
+  // Reading a column means a pass over every row's record, which a sort
+  // has left anywhere in memory. The grouped column's few texts leave long
+  // runs, which ties carry on to the next columns: those are read in the
+  // grouped column's pass, each row's record fetched once for all of them.
+  // Columns further on are read when a tie first reaches them.
+  static constexpr int kColumnsPerPass = 4;
+  TColumn& GroupedColumn(int col) {
+    if (!columns[static_cast<std::size_t>(col)]) RankColumns(col, kColumnsPerPass);
+    return *columns[static_cast<std::size_t>(col)];
+  }
+
+  // A column's distinct texts while the pass reads them.
+  struct TDistinct {
+    int col = 0;
+    std::unordered_map<std::string_view, int> ids;
+    std::vector<int> idByRow;
+    std::vector<int> sampleRow;  // a row of each distinct text
+    bool many = false;           // past the limit: no ranks
+  };
+
+  void RankColumns(int col, int count) {
+    const int last = std::min(col + count - 1, std::max(col, lastCol));
+    std::vector<TDistinct> read;
+    for (int c = col; c <= last; ++c) {
+      std::unique_ptr<TColumn>& slot = columns[static_cast<std::size_t>(c)];
+      if (slot) break;
+      slot = std::make_unique<TColumn>();
+      TColumn& column = *slot;
+      column.keyable = g.KeyableColumn(c);
+      if (!column.keyable) continue;
+      column.style = g.sortSettings_->AutoFormat() ? ssAutomatic : ssAlphabetic;
+      g.GetCellFormat(c, column.style, column.prefix, column.suffix);
+      read.emplace_back().col = c;
+      read.back().idByRow.resize(static_cast<std::size_t>(rows));
+    }
+    if (read.empty()) return;
     // Past the limit, runs would not repay ordering the distinct texts.
     const std::size_t limit = static_cast<std::size_t>(std::max(16, rows / 8));
-    std::unordered_map<std::string_view, int> ids;
-    std::vector<int> idByRow(static_cast<std::size_t>(rows));
-    std::vector<int> sampleRow;  // a row of each distinct text
-    // Rows moved by earlier sorts keep their cells anywhere in memory: a
-    // row's cell is fetched a few rows ahead, and a long text's characters
-    // once its cell is at hand.
+    // A row's cells are fetched a few rows ahead, and a long text's
+    // characters once its cell is at hand.
     constexpr int kCellAhead = 16, kTextAhead = 8;
-    for (int i = 0; i < rows; ++i) {
-      if (i + kCellAhead < rows) __builtin_prefetch(&g.RawCells(col, first + i + kCellAhead));
-      if (i + kTextAhead < rows) __builtin_prefetch(g.RawCells(col, first + i + kTextAhead).data());
-      const auto [it, added] = ids.try_emplace(g.RawCells(col, first + i), static_cast<int>(sampleRow.size()));
-      if (added) {
-        if (sampleRow.size() == limit) {
-          column.kindByRow.assign(static_cast<std::size_t>(rows), tkUnknown);
-          column.valueByRow.assign(static_cast<std::size_t>(rows), 0);
-          return column;
-        }
-        sampleRow.push_back(first + i);
+    const int firstRead = read.front().col, lastRead = read.back().col;
+    std::size_t reading = read.size();
+    for (int i = 0; i < rows && reading > 0; ++i) {
+      if (i + kCellAhead < rows) {
+        __builtin_prefetch(&g.RawCells(firstRead, first + i + kCellAhead));
+        __builtin_prefetch(&g.RawCells(lastRead, first + i + kCellAhead));
       }
-      idByRow[static_cast<std::size_t>(i)] = it->second;
+      for (TDistinct& d : read) {
+        if (d.many) continue;
+        if (i + kTextAhead < rows) __builtin_prefetch(g.RawCells(d.col, first + i + kTextAhead).data());
+        const auto [it, added] = d.ids.try_emplace(g.RawCells(d.col, first + i), static_cast<int>(d.sampleRow.size()));
+        if (added) {
+          if (d.sampleRow.size() == limit) {
+            d.many = true;
+            --reading;
+            continue;
+          }
+          d.sampleRow.push_back(first + i);
+        }
+        d.idByRow[static_cast<std::size_t>(i)] = it->second;
+      }
     }
-    column.idByRow = std::move(idByRow);
+    for (TDistinct& d : read) RankDistinct(d);
+  }
+
+  void RankDistinct(TDistinct& d) {
+    const int col = d.col;
+    TColumn& column = *columns[static_cast<std::size_t>(col)];
+    if (d.many) {
+      column.kindByRow.assign(static_cast<std::size_t>(rows), tkUnknown);
+      column.valueByRow.assign(static_cast<std::size_t>(rows), 0);
+      return;
+    }
+    const std::vector<int>& sampleRow = d.sampleRow;
+    column.idByRow = std::move(d.idByRow);
     column.kindById.resize(sampleRow.size());
     column.valueById.resize(sampleRow.size());
     bool bytes = false, numbers = false, others = false;
@@ -135,7 +185,7 @@ struct TExStringGrid::TValueRunSort {
       others |= column.kindById[k] == tkOther;
       if (column.kindById[k] == tkEmpty) empty = static_cast<int>(k);
     }
-    if (others || (bytes && numbers)) return column;  // the runs' own check decides
+    if (others || (bytes && numbers)) return;  // the runs' own check decides
 
     // The texts in sort order, by the comparison the partition sort makes,
     // consistent among texts of one kind. "" among bytes is bytes; among
@@ -163,7 +213,6 @@ struct TExStringGrid::TValueRunSort {
       column.rankById[static_cast<std::size_t>(byOrder[k])] = rank;
     }
     column.rankCount = rank + 1;
-    return column;
   }
 
   TTextKind RowKind(int col, TColumn& column, int row, double& value) {
@@ -366,7 +415,7 @@ bool TExStringGrid::SortByValueRuns(int col, int firstRow, int lastRow) {
   sort.order.resize(static_cast<std::size_t>(lastRow - firstRow + 1));
   for (std::size_t i = 0; i < sort.order.size(); ++i) sort.order[i] = firstRow + static_cast<int>(i);
   const int rows = static_cast<int>(sort.order.size());
-  const TValueRunSort::TColumn& grouped = sort.Column(col);
+  const TValueRunSort::TColumn& grouped = sort.GroupedColumn(col);
   if (grouped.rankCount == 0 || !sort.GroupedConsistent(col, rows)) return false;
   sort.OrderByRanks(0, rows, col, grouped);
   sort.MoveRows();
