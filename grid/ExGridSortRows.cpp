@@ -96,7 +96,16 @@ inline int TExStringGrid::CompareKeysAt(const TSortKeyColumn& keys, std::size_t 
   if (keys.HasNumbers && style == ssAutomatic) style = static_cast<TSortStyle>(key1.Style);
   if (keys.HasNumbers && style == ssNumeric) {
     if (key1.NumberRead || key2.NumberRead) {
-      const double n1 = key1.NumberRead ? key1.Number : 0, n2 = key2.NumberRead ? key2.Number : 0;
+      // A key that read no number keeps its text's head; a numeric
+      // comparison reads what the text starts with ("120 min": 120), read
+      // again here for the rare comparison of such a text with a number.
+      auto number = [&keys](const TSortKeyColumn::TKey& key, std::size_t k) {
+        if (key.NumberRead) return key.Number;
+        double value = 0;
+        SortNumberValue(keys.Text(k), keys.Prefix, keys.Suffix, false, value);
+        return value;
+      };
+      const double n1 = number(key1, k1), n2 = number(key2, k2);
       result = n1 < n2 ? -1 : (n1 > n2 ? 1 : 0);
     }
   } else if ((style == ssAlphabetic || style == ssAlphaCase) && !key1.NumberRead && !key2.NumberRead &&

@@ -137,6 +137,24 @@ TEST(GridSort, ColumnsReadOnceSortExactlyAsColumnsReadCellByCell) {
     }
 }
 
+TEST(GridSort, TextsThatStartWithANumberCompareByItWhetherKeyedOrReadCellByCell) {
+  // "120 min" is no number, yet a numeric comparison reads the 120 it
+  // starts with; a sort column's keys must answer the same.
+  const std::vector<AnsiString> values = {"95", "120 min", "100", "90 min", "7", "300 x", "95", "15 min"};
+  auto make = [&](bool withObjects) {
+    auto grid = GridOf(values);
+    if (withObjects) grid->CellPropertiesAt(1, 3);
+    return grid;
+  };
+  for (TSortDirection dir : {sdAscending, sdDescending}) {
+    auto keyed = make(false);
+    auto cellByCell = make(true);
+    SortBy(*keyed, 1, dir);
+    SortBy(*cellByCell, 1, dir);
+    EXPECT_EQ(Column(*keyed, 0), Column(*cellByCell, 0)) << dir;
+  }
+}
+
 // A catalogue-sized grid whose sort column has few values, so that ties
 // run on through several columns: the columns ties reach often get their
 // keys part way through the sort, several in one pass, the one they reach
