@@ -64,7 +64,9 @@ xdisplay_run() {
 xdisplay_wait_title() {
   local seconds=${2:-20}
   for _ in $(seq $((seconds * 10))); do
-    xwininfo -root -tree 2>/dev/null | grep -qF "\"$1" && return 0
+    # grep reads to the end: a grep -q that stops at the first match cuts
+    # xwininfo off, and under pipefail the pipe then reads as failed.
+    xwininfo -root -tree 2>/dev/null | grep -F "\"$1" >/dev/null && return 0
     sleep 0.1
   done
   echo "no window \"$1\" within $seconds s" >&2
