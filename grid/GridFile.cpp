@@ -639,10 +639,12 @@ void WalkGridWindow(TGridByteWindow& w, TGridFileHeader& f,
     r.Advance(static_cast<size_t>(from - w.Base));
   };
   // A read that fails in a window short of the stream's end is tried again
-  // in one twice as large: only at the end is the failure the stream's.
+  // with twice the bytes it had from where it started: only at the end is
+  // the failure the stream's. Sized by that read, not by the window, which
+  // one large cell before would otherwise keep doubling.
   auto retry = [&](Int64 from) {
     if (w.ReachesEnd()) return false;
-    move(from, std::max(kWindowSlack, 2 * w.Size));
+    move(from, std::max(kWindowSlack, 2 * static_cast<size_t>(w.Base + static_cast<Int64>(w.Size) - from)));
     return true;
   };
   TGridPropIO& p = f.Props;
@@ -736,7 +738,6 @@ void WalkGridWindow(TGridByteWindow& w, TGridFileHeader& f,
       if (checkFailed || !retry(startOffset)) throw;
       continue;
     }
-    c.End = static_cast<size_t>(w.Base) + r.Position();
     onCell(c);
   }
 }

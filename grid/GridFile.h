@@ -210,7 +210,6 @@ struct TGridCellView {
   std::string_view Text;      // the stored bytes
   bool TextUtf8 = false;      // stored as UTF-8 (tag 20)
   TGridFileCellExtra* Extra = nullptr;
-  size_t End = 0;             // offset just after the cell's last image
   AnsiString TakeText() const { return TextFromView(Text, TextUtf8); }
 };
 
@@ -289,7 +288,6 @@ class TWholeGridBytes : public TGridByteWindow {
 };
 // WalkGridBytes over a window: the same checks, messages and cells, with no
 // more of the stream in memory at once than its largest cell needs.
-// TGridCellView::End is then an offset in the stream.
 void WalkGridWindow(TGridByteWindow& window, TGridFileHeader& header,
                     const std::function<void(const TGridCellView&)>& onCell);
 TGridFile ParseGridBytes(const char* data, size_t size);
