@@ -206,6 +206,9 @@ class TFormMain : public TForm {
   void ViewChanged();
   // Row 1 current (load, new, backup), shown in the pane and counted.
   void ShowFirstMovie();
+  // The grid's rows cleared to a new catalogue's one empty movie row: no
+  // file, nothing to save, the caption following (ShowFirstMovie after).
+  void BecomeNewCatalogue();
 
   // ---- busy texts: shown over the grid; messages are pumped without user
   // input, and every user action is refused while Busy. A TBusyScope spans

@@ -45,13 +45,11 @@ void TFormMain::LoadGridShowingAll(const AnsiString& fileName) {
     // The grid holds part of a file another program spoiled while it was
     // read: neither that catalogue nor the one open before. It starts over
     // as a new catalogue, so that no save can write it over either file.
-    if (movie_Grid->RowCount() > 0) movie_Grid->ClearRows(0, movie_Grid->RowCount() - 1);
-    movie_Grid->SetRowCount(2);
+    // Its header row may be torn as well: written again.
+    BecomeNewCatalogue();
+    movie_Grid->ClearRows(0, 1);
     WriteCatalogueHeaders(*movie_Grid);
     movie_Grid->EndUpdate();
-    CurrentDBFile = kNewDB;
-    UpdateCaption();
-    DBModified = false;
     ShowFirstMovie();
     throw EReadError(
         "DB 파일을 읽는 동안 다른 프로그램이 파일을 바꾸어 불러오지 못했습니다.\r새 DB로 시작합니다."_k);
@@ -184,14 +182,18 @@ void TFormMain::btnNEWDBClick(TObject*) {
   ResetView();
   movie_Grid->BeginUpdate();
   movie_Grid->ShowAllColumns();
-  if (movie_Grid->RowCount() > 1) movie_Grid->ClearRows(1, movie_Grid->RowCount() - 1);
-  movie_Grid->SetRowCount(2);
+  BecomeNewCatalogue();
   movie_Grid->EndUpdate();
   ApplyColumnVisibility();
+  ShowFirstMovie();
+}
+
+void TFormMain::BecomeNewCatalogue() {
+  if (movie_Grid->RowCount() > 1) movie_Grid->ClearRows(1, movie_Grid->RowCount() - 1);
+  movie_Grid->SetRowCount(2);
   CurrentDBFile = kNewDB;
   UpdateCaption();
   DBModified = false;
-  ShowFirstMovie();
 }
 
 void TFormMain::btnOpenDBClick(TObject*) {
