@@ -8,6 +8,7 @@
 
 #include "tools/CatalogueGen.h"
 #include "grid/CellGraphic.h"
+#include "grid/ExCGrid.h"
 #include "grid/ExGrid.h"
 #include "tests/rtl/RtlTestSupport.h"
 
@@ -15,8 +16,9 @@ namespace {
 
 // A grid with a header row and one data row per given text in column 1;
 // column 0 numbers the rows as they were filled.
-std::unique_ptr<TExStringGrid> GridOf(const std::vector<AnsiString>& texts, int cols = 3) {
-  auto grid = std::make_unique<TExStringGrid>(nullptr);
+template <class Grid = TExStringGrid>
+std::unique_ptr<Grid> GridOf(const std::vector<AnsiString>& texts, int cols = 3) {
+  auto grid = std::make_unique<Grid>(nullptr);
   grid->SetColCount(cols);
   grid->SetRowCount(static_cast<int>(texts.size()) + 1);
   for (int c = 0; c < cols; ++c) grid->SetCells(c, 0, "h" + IntToStr(c));
@@ -89,20 +91,33 @@ TEST(GridSort, IgnoredBlanksEndLastInBothDirections) {
 }
 
 TEST(GridSort, TiesAreOrderedByTheColumnsToTheRight) {
-  auto grid = GridOf({"x", "y", "x", "x"}, 4);
-  const char* third[] = {"2", "1", "1", "2"};
-  const char* fourth[] = {"b", "z", "c", "a"};
-  for (int r = 1; r <= 4; ++r) {
-    grid->SetCells(2, r, third[r - 1]);
-    grid->SetCells(3, r, fourth[r - 1]);
+  // Keyed, and read cell by cell where property objects stand in every column.
+  auto make = [](bool withObjects) {
+    auto grid = GridOf({"x", "y", "x", "x"}, 4);
+    const char* third[] = {"2", "1", "1", "2"};
+    const char* fourth[] = {"b", "z", "c", "a"};
+    for (int r = 1; r <= 4; ++r) {
+      grid->SetCells(2, r, third[r - 1]);
+      grid->SetCells(3, r, fourth[r - 1]);
+    }
+    if (withObjects)
+      for (int c = 1; c < 4; ++c) grid->CellPropertiesAt(c, 2);
+    return grid;
+  };
+  for (bool withObjects : {false, true}) {
+    auto grid = make(withObjects);
+    SortBy(*grid, 1);
+    // x/1/c, x/2/a, x/2/b, y/1/z
+    EXPECT_EQ(Column(*grid, 0), (std::vector<AnsiString>{"2", "3", "0", "1"})) << withObjects;
+    // The second to last column's ties are ordered by the last one.
+    grid = make(withObjects);
+    SortBy(*grid, 2);
+    EXPECT_EQ(Column(*grid, 3), (std::vector<AnsiString>{"c", "z", "a", "b"})) << withObjects;
   }
-  SortBy(*grid, 1);
-  // x/1/c, x/2/a, x/2/b, y/1/z
-  EXPECT_EQ(Column(*grid, 0), (std::vector<AnsiString>{"2", "3", "0", "1"}));
 
+  auto grid = make(false);
   grid->SortSettings()->SetFull(false);
-  grid->SortSettings()->SetColumn(3);
-  grid->SortOnColumn();
+  SortBy(*grid, 3);
   EXPECT_EQ(Column(*grid, 3), (std::vector<AnsiString>{"a", "b", "c", "z"}));
 }
 
@@ -161,6 +176,36 @@ TEST(GridSort, TextsThatStartWithANumberCompareByItWhetherKeyedOrReadCellByCell)
     return grid;
   };
   ExpectKeyedSortAsCellByCell(make);
+}
+
+// Under every style that compares two texts, a column's keys order
+// mixed-case texts as its cells do, whether the style is the column's own
+// (its keys compared directly) or a handler's (asked at each comparison).
+TEST(GridSort, EveryTextStyleOrdersMixedCaseTextsKeyedAsCellByCell) {
+  const std::vector<AnsiString> texts = {"banana", "Cherry", "apple", "Banana", "<b>b</b>", "10", "", "B", "9", "cherry"};
+  for (TSortStyle style : {ssAutomatic, ssAlphabetic, ssNumeric, ssDate, ssAlphaNoCase, ssAlphaCase, ssShortDateEU,
+                           ssShortDateUS, ssFinancial, ssAnsiAlphaCase, ssAnsiAlphaNoCase, ssHTML, ssUnicode,
+                           ssDateTime, ssTime}) {
+    SCOPED_TRACE(static_cast<int>(style));
+    ExpectKeyedSortAsCellByCell([&](bool withObjects) {
+      auto grid = GridOf<TExColumnGrid>(texts);
+      grid->Columns()->Items(1)->SetSortStyle(style);
+      if (withObjects) grid->CellPropertiesAt(1, 3);
+      return grid;
+    });
+    ExpectKeyedSortAsCellByCell([&](bool withObjects) {
+      auto grid = GridOf(texts);
+      grid->OnGetFormat = [style](TObject*, int, TSortStyle& s, AnsiString&, AnsiString&) { s = style; };
+      if (withObjects) grid->CellPropertiesAt(1, 3);
+      return grid;
+    });
+  }
+  auto grid = GridOf<TExColumnGrid>({"banana", "Cherry", "apple", "Banana"});
+  grid->Columns()->Items(1)->SetSortStyle(ssAlphaNoCase);
+  SortBy(*grid, 1);
+  std::vector<AnsiString> folded = Column(*grid, 1);
+  for (AnsiString& text : folded) text = LowerCase(text);
+  EXPECT_EQ(folded, (std::vector<AnsiString>{"apple", "banana", "banana", "cherry"}));
 }
 
 // A catalogue-sized grid whose sort column has few values, so that ties
