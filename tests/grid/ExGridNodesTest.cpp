@@ -847,12 +847,26 @@ TEST(GroupingOrder, EmptyCellsBesideZeroInATieBreakingColumnGoFirstAndTheNumbers
   EXPECT_GT(checked, 1000);
 }
 
-// Titles t1..tn in column 0, the group text in column 1, and the same text
-// in every other column.
-TRows AlikeMovies(const std::vector<AnsiString>& groups) {
-  TRows rows = {{"h0", "h1", "h2", "h3"}};
-  for (std::size_t i = 0; i < groups.size(); ++i) rows.push_back({"t" + IntToStr(static_cast<int>(i + 1)), groups[i], "x", "x"});
-  return rows;
+// Titles t1..tn in column 0, the group text in column 1, the given text
+// (or "x") in column 2 and "x" in column 3; grouped on column 1.
+std::unique_ptr<TExStringGrid> GroupedAlikeMovies(const std::vector<AnsiString>& groups, TSortDirection direction,
+                                                  const std::vector<AnsiString>& seconds = {}) {
+  auto grid = std::make_unique<TExStringGrid>(nullptr);
+  grid->SetColCount(4);
+  grid->SetRowCount(static_cast<int>(groups.size()) + 1);
+  for (int c = 0; c < 4; ++c) grid->SetCells(c, 0, "h" + IntToStr(c));
+  for (std::size_t i = 0; i < groups.size(); ++i) {
+    const int r = static_cast<int>(i) + 1;
+    grid->SetCells(0, r, "t" + IntToStr(r));
+    grid->SetCells(1, r, groups[i]);
+    grid->SetCells(2, r, seconds.empty() ? AnsiString("x") : seconds[i]);
+    grid->SetCells(3, r, "x");
+  }
+  grid->SetFixedRows(1);
+  grid->SetFixedCols(1);
+  grid->SortSettings()->SetDirection(direction);
+  grid->GroupByColumn(1);
+  return grid;
 }
 
 std::map<AnsiString, std::vector<AnsiString>> TitlesByGroup(TExStringGrid& grid) {
@@ -872,16 +886,7 @@ TEST(GroupingOrder, MoviesAlikeInEveryColumnFromTheGroupedOneOnKeepTheirOrder) {
   std::vector<AnsiString> groups;
   for (int i = 0; i < 400; ++i) groups.push_back(i % 3 == 0 ? "b" : (i % 3 == 1 ? "a" : ""));
   for (TSortDirection direction : {sdAscending, sdDescending}) {
-    TRows movies = AlikeMovies(groups);
-    auto grid = std::make_unique<TExStringGrid>(nullptr);
-    grid->SetColCount(4);
-    grid->SetRowCount(static_cast<int>(movies.size()));
-    for (int r = 0; r < grid->RowCount(); ++r)
-      for (int c = 0; c < 4; ++c) grid->SetCells(c, r, movies[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]);
-    grid->SetFixedRows(1);
-    grid->SetFixedCols(1);
-    grid->SortSettings()->SetDirection(direction);
-    grid->GroupByColumn(1);
+    auto grid = GroupedAlikeMovies(groups, direction);
     ASSERT_EQ(grid->NodeCount(), 3);
     std::map<AnsiString, std::vector<AnsiString>> want;
     for (int i = 0; i < 400; ++i) want[groups[static_cast<std::size_t>(i)]].push_back("t" + IntToStr(i + 1));
@@ -894,6 +899,27 @@ TEST(GroupingOrder, MoviesAlikeInEveryColumnFromTheGroupedOneOnKeepTheirOrder) {
     const std::vector<AnsiString> descending = {"b", "a", ""};
     EXPECT_EQ(headers, direction == sdAscending ? ascending : descending);
   }
+}
+
+TEST(GroupingOrder, GroupsTooShortToCountKeepTheOrderOfMoviesAlikeInEveryColumn) {
+  // A group of 17 to 31 movies is ordered on the next column by sorting
+  // rather than counting: the movies alike there too keep their order.
+  for (int size : {17, 24, 31})
+    for (TSortDirection direction : {sdAscending, sdDescending}) {
+      std::vector<AnsiString> groups, seconds;
+      for (int i = 0; i < 2 * size; ++i) {
+        groups.push_back(i % 2 ? "b" : "a");
+        seconds.push_back(i % 3 ? "x" : "y");
+      }
+      std::map<AnsiString, std::vector<AnsiString>> want;
+      const std::vector<AnsiString> inOrder = {direction == sdAscending ? "x" : "y", direction == sdAscending ? "y" : "x"};
+      for (const AnsiString& second : inOrder)
+        for (int i = 0; i < 2 * size; ++i)
+          if (seconds[static_cast<std::size_t>(i)] == second)
+            want[groups[static_cast<std::size_t>(i)]].push_back("t" + IntToStr(i + 1));
+      auto grid = GroupedAlikeMovies(groups, direction, seconds);
+      EXPECT_EQ(TitlesByGroup(*grid), want) << size << " movies a group, direction " << direction;
+    }
 }
 
 }  // namespace
