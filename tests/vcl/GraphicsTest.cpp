@@ -304,6 +304,13 @@ TEST(TextLayout, WrappedLinesDropTheBlanksAtTheBreak) {
   ASSERT_EQ(layout.Lines.size(), 2u);
   EXPECT_EQ(layout.Lines[0].Text, u"aa");
   EXPECT_EQ(layout.Lines[1].Text, u"bb");
+  // Words that fit stay on their line however many blanks follow them.
+  const std::u16string blanks = u"#e# b a" + std::u16string(150, u' ');
+  for (unsigned flags : {DT_WORDBREAK, DT_WORDBREAK | DT_EDITCONTROL}) {
+    auto trailing = LayoutText(metrics, blanks, TRect{0, 0, 70, 100}, flags);
+    ASSERT_EQ(trailing.Lines.size(), 1u) << flags;
+    EXPECT_EQ(trailing.Lines[0].Text, u"#e# b a");
+  }
 }
 
 TEST(GraphicsRegions, PolygonRegionsContainTheirInsideOnly) {
