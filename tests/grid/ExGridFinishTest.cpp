@@ -6,7 +6,9 @@
 // columns, the scroll bars' width and the desktop's file icons.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "EditorTestSupport.h"
@@ -168,6 +170,17 @@ TEST_F(FinishDesk, ClicksFillTheDisjunctCellListAndTheSelectEventMayRefuse) {
   Click(1, 1, {ssCtrl});
   EXPECT_FALSE(grid->IsCellSelected(1, 1));
   EXPECT_EQ(grid->SelectedCellCount(), 9);
+  // A range along one column, and one along a row, joins whole as well.
+  grid->OnSelectCell = nullptr;
+  for (const auto& [from, to] : {std::pair<TPoint, TPoint>{{2, 4}, {2, 1}}, {{1, 3}, {3, 3}}}) {
+    Click(from.X, from.Y);
+    Click(to.X, to.Y, {ssShift});
+    int cells = 0;
+    for (int c = std::min(from.X, to.X); c <= std::max(from.X, to.X); ++c)
+      for (int r = std::min(from.Y, to.Y); r <= std::max(from.Y, to.Y); ++r, ++cells)
+        EXPECT_TRUE(grid->IsCellSelected(c, r)) << c << "," << r;
+    EXPECT_EQ(grid->SelectedCellCount(), cells);
+  }
 }
 
 TEST_F(FinishDesk, FixedCellsOpenTheirEditorByTheClickTheGridAsksFor) {
@@ -218,16 +231,15 @@ TEST_F(FinishDesk, FixedCellsAsButtonsAreDrawnPressedWhileTheButtonIsHeld) {
       if (call.Rect.Top == 0 && call.Rect.Bottom == 1 && call.Rect.Left == 0) return call.BrushColor;
     return static_cast<TColor>(clNone);
   };
-  const TColor raised = topEdge();
-  ASSERT_NE(raised, static_cast<TColor>(clNone)) << "the cell has a button's edge";
+  // Raised at rest: lit from the top; sunken while pressed: shaded there.
+  EXPECT_EQ(topEdge(), cl3DLight);
   const TPoint p = Center(2, 0);
   SimulateMouseDown(grid, mbLeft, p.X, p.Y);
   EXPECT_EQ(grid->PressedFixedCell().X, 2);
-  const TColor pressed = topEdge();
-  EXPECT_NE(pressed, raised);
+  EXPECT_EQ(topEdge(), clBtnShadow);
   SimulateMouseUp(grid, mbLeft, p.X, p.Y);
   EXPECT_EQ(grid->PressedFixedCell().X, -1);
-  EXPECT_EQ(topEdge(), raised);
+  EXPECT_EQ(topEdge(), cl3DLight);
   // Without both fixed grid lines there are no buttons to press.
   grid->SetOptions(grid->Options() - TGridOptions{goFixedVertLine});
   SimulateMouseDown(grid, mbLeft, p.X, p.Y);
