@@ -142,6 +142,20 @@ TEST_F(CurrentMovieTest, DeletingTheLastShownMovieLeavesAnEmptyPaneNotTheCaption
   ExpectOneMovie(*w, Title(*w, w->movie_Grid->Row()));
 }
 
+TEST_F(CurrentMovieTest, AfterDeletingMarkedMoviesTheOneAfterTheFirstOfThemIsCurrent) {
+  TFormMain* w = OpenedWindow();
+  TExColumnGrid& g = *w->movie_Grid;
+  g.SetRow(8);
+  for (int r : {2, 3, 6}) g.SetRowSelected(g.RealRowIndex(r), true);  // 가, 나, 라
+  TDialogFakes::QueueAnswer(mrYes);
+  w->BtnMovieDel->Click();
+  EXPECT_EQ(Shown(*w), (std::vector<AnsiString>{"다"_k, "빈칸"_k, "마"_k, "바"_k, "사"_k}));
+  ExpectOneMovie(*w, "빈칸"_k);
+  TDialogFakes::QueueAnswer(mrNo);
+  w->BtnMovieDel->Click();
+  EXPECT_EQ(BoxTexts().back(), "영화 : 빈칸을(를) 삭제하시겠습니까?"_k);
+}
+
 TEST_F(CurrentMovieTest, TheWheelAndAResizeKeepThePaneOnTheCurrentMovie) {
   TFormMain* w = OpenedWindow();
   TExColumnGrid& g = *w->movie_Grid;

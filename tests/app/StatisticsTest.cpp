@@ -214,6 +214,10 @@ TEST(Statistics, EverySplitDistributionCutsItsItemsTheSameWay) {
   const TCatalogueStatistics whole = ComputeStatistics(*g, false);
   EXPECT_EQ(whole.Distributions[4], (Values{{"\"Sci Fi\", 로맨틱 코미디"_k, 1}, {" Sci Fi ", 1}, {"", 1}, {", ,", 1}}));
   EXPECT_EQ(whole.Distributions[8], s.Distributions[8]);
+  // A quoted item after a blank is one item too, read without its quotes.
+  auto quoted = NewCatalogue();
+  AddMovie(*quoted, {{&Cat::Title, "E"}, {&Cat::Genre, "드라마, \"로맨스, 코미디\""_k}});
+  EXPECT_EQ(ComputeStatistics(*quoted, true).Distributions[4], (Values{{"드라마"_k, 1}, {"로맨스, 코미디"_k, 1}}));
 
   // The bars show the items as counted.
   TFormState form(nullptr, g.get());
