@@ -395,6 +395,9 @@ void TWindowHandle::OnScrollAction(int which, int action) {
 void TPaintWidget::paintEvent(QPaintEvent* event) {
   if (ControlOfWidget(this) != control_) return;  // the control has gone
   QPainter painter(this);
+  // The canvas's clip rectangle then tells a control what needs painting:
+  // a grid draws only the cells in it.
+  painter.setClipRegion(event->region());
   TControl* control = control_;
   RunGuarded([&] { PaintControlOn(control, painter, event->rect()); });
 }
@@ -421,7 +424,8 @@ void PaintControlOn(TControl* control, QPainter& painter, const QRect& area) {
   painter.save();
   if (inset > 0) {
     painter.translate(inset, inset);
-    painter.setClipRect(QRect(0, 0, control->Width() - 2 * inset, control->Height() - 2 * inset));
+    painter.setClipRect(QRect(0, 0, control->Width() - 2 * inset, control->Height() - 2 * inset),
+                        painter.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
   }
   TMessage erase;
   erase.Msg = WM_ERASEBKGND;
