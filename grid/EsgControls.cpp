@@ -9,6 +9,7 @@
 
 #include "platform/rtl/Cp949.h"
 #include "platform/vcl/Clipbrd.h"
+#include "platform/vcl/ComboLook.h"
 
 namespace {
 
@@ -623,10 +624,59 @@ TESGCustomCombo::TESGCustomCombo(TComponent* owner) : TComboBox(owner) {
   buttonWidth_ = GetSystemMetrics(SM_CXVSCROLL) + 4;
 }
 
+void TESGCustomCombo::ApplyLook() {
+  if (!HandleAllocated()) return;
+  if (!flat_) {
+    SetFlatComboFrame(this, nullptr);
+    return;
+  }
+  TFlatComboFrame frame;
+  frame.Highlighted = focusBorder_ && !HasState(csDesigning) && (mouseInControl_ || Focused());
+  frame.Etched = etched_;
+  frame.ButtonFramed = Style() != csSimple;
+  frame.ButtonWidth = buttonWidth_;
+  frame.OuterColor = Parent() ? Parent()->Color() : clBtnFace;
+  frame.InnerColor = Color();
+  SetFlatComboFrame(this, &frame);
+}
+
+void TESGCustomCombo::InitWindowHandle() {
+  TComboBox::InitWindowHandle();
+  ApplyLook();
+}
+
+void TESGCustomCombo::DoEnter() {
+  TComboBox::DoEnter();
+  ApplyLook();
+}
+
+void TESGCustomCombo::DoExit() {
+  TComboBox::DoExit();
+  ApplyLook();
+}
+
+void TESGCustomCombo::SetFlat(bool v) {
+  if (flat_ == v) return;
+  flat_ = v;
+  ApplyLook();
+}
+
+void TESGCustomCombo::SetEtched(bool v) {
+  if (etched_ == v) return;
+  etched_ = v;
+  ApplyLook();
+}
+
+void TESGCustomCombo::SetFocusBorder(bool v) {
+  if (focusBorder_ == v) return;
+  focusBorder_ = v;
+  ApplyLook();
+}
+
 void TESGCustomCombo::SetButtonWidth(int v) {
-  if (v < 14 || v > 32) return;
+  if (v < 14 || v > 32 || v == buttonWidth_) return;
   buttonWidth_ = v;
-  Invalidate();
+  ApplyLook();
 }
 
 void TESGCustomCombo::SetDropWidth(int v) {
@@ -658,12 +708,12 @@ void TESGCustomCombo::SetEnabled(bool enabled) {
 void TESGCustomCombo::MouseEnter() {
   mouseInControl_ = true;
   if (autoFocus_ && !Focused() && CanFocus()) SetFocus();
-  if (flat_) Invalidate();
+  ApplyLook();
   TComboBox::MouseEnter();
 }
 
 void TESGCustomCombo::MouseLeave() {
   mouseInControl_ = false;
-  if (flat_) Invalidate();
+  ApplyLook();
   TComboBox::MouseLeave();
 }

@@ -349,15 +349,19 @@ class TESGCustomCombo : public TComboBox {
  public:
   explicit TESGCustomCombo(TComponent* owner);
 
+  // Flat: the combo's frame is painted by the combo itself: highlighted
+  // (with FocusBorder, while the mouse is over it or it has the focus) a
+  // sunken edge, else frames in the parent's colour; the drop button
+  // ButtonWidth wide with an etched (Etched) or a raised edge.
   bool Flat() const { return flat_; }
-  void SetFlat(bool v) { flat_ = v; Invalidate(); }
+  void SetFlat(bool v);
   bool Etched() const { return etched_; }
-  void SetEtched(bool v) { etched_ = v; Invalidate(); }
+  void SetEtched(bool v);
   // Only 14 to 32 are taken.
   int ButtonWidth() const { return buttonWidth_; }
   void SetButtonWidth(int v);
   bool FocusBorder() const { return focusBorder_; }
-  void SetFocusBorder(bool v) { focusBorder_ = v; }
+  void SetFocusBorder(bool v);
   bool AutoFocus() const { return autoFocus_; }
   void SetAutoFocus(bool v) { autoFocus_ = v; }
   int DropWidth() const { return dropWidth_; }
@@ -371,8 +375,12 @@ class TESGCustomCombo : public TComboBox {
  protected:
   void MouseEnter() override;
   void MouseLeave() override;
+  void InitWindowHandle() override;
+  void DoEnter() override;
+  void DoExit() override;
 
  private:
+  void ApplyLook();
   bool flat_ = true;
   bool etched_ = false;
   int buttonWidth_;

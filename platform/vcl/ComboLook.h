@@ -15,3 +15,21 @@ struct TComboLook {
 
 // False while the combo box has no window.
 bool SetComboLook(TComboBox* combo, const TComboLook& look);
+
+// The frame of the grid's flat combo, painted over the toolkit's look after
+// every paint of the combo: highlighted, a sunken edge, a frame in the
+// button face and one in InnerColor; otherwise two frames in OuterColor (the
+// parent's) and one in InnerColor. The drop button, ButtonWidth wide, 2
+// pixels inside the right edge, gets an etched or a raised edge (none when
+// ButtonFramed is off, for the simple style).
+struct TFlatComboFrame {
+  bool Highlighted = false;
+  bool Etched = false;
+  bool ButtonFramed = true;
+  int ButtonWidth = 20;
+  TColor OuterColor = clBtnFace;
+  TColor InnerColor = clWindow;
+};
+// frame nullptr gives the combo the toolkit's own look back. False while the
+// combo box has no window.
+bool SetFlatComboFrame(TComboBox* combo, const TFlatComboFrame* frame);

@@ -7,10 +7,14 @@
 #include <chrono>
 #include <climits>
 #include <cmath>
+#include <cstdlib>
+#include <fstream>
 
 #include "EditorTestSupport.h"
 #include "grid/EsgControls.h"
 #include "platform/rtl/Cp949.h"
+#include "platform/vcl/ImageReader.h"
+#include "platform/vcl/WindowImage.h"
 
 namespace {
 
@@ -221,4 +225,65 @@ TEST(ESGComboBox, ButtonWidthTakesOnly14To32AndTheVersionIsFixed) {
   combo->SetVersion("9");
   EXPECT_EQ(combo->Version(), "1.2.0.0");
   EXPECT_TRUE(combo->Flat());
+}
+
+// The flat combo paints its own frame: frames in the parent's colour, or a
+// sunken edge while it has the focus with FocusBorder; the drop button's
+// edge etched or raised, as wide as ButtonWidth; none of it without Flat.
+TEST(ESGComboBox, FlatEtchedButtonWidthAndFocusBorderChangeThePicture) {
+  TEditorForm shown;
+  const TColor parent = 0x30A050;
+  shown.form->SetColor(parent);
+  auto* combo = new TESGComboBox(shown.form);
+  combo->SetParent(shown.form);
+  combo->SetBounds(20, 20, 160, 26);
+  combo->SetColor(clWhite);
+  auto* other = new TEdit(shown.form);
+  other->SetParent(shown.form);
+  other->SetBounds(20, 60, 80, 24);
+  other->SetFocus();
+  ASSERT_TRUE(PumpUntil([&] { return other->Focused(); }));
+  combo->Items()->Add("하나"_k);
+  combo->SetItemIndex(0);
+  const char* keep = std::getenv("VIDRENA_SHOT_DIR");
+  const AnsiString dir = AnsiString(keep ? keep : ::testing::TempDir().c_str()) + "/";
+  auto shot = [&](const char* name) {
+    const AnsiString file = dir + name;
+    Application->ProcessMessages();
+    TBitmap picture;
+    std::string bytes;
+    if (SaveWindowImage(combo, file)) {
+      std::ifstream in(file, std::ios::binary);
+      bytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    TDecodedImageInfo info;
+    AnsiString error;
+    EXPECT_TRUE(DecodeImageBytes(bytes, 0, picture, info, error)) << error;
+    std::vector<TColor> pixels;
+    for (int y = 0; y < picture.Height(); ++y)
+      for (int x = 0; x < picture.Width(); ++x) pixels.push_back(picture.PixelColor(x, y) & 0xFFFFFF);
+    return pixels;
+  };
+  const int w = 160, mid = 13;
+  auto at = [&](const std::vector<TColor>& p, int x, int y) { return p.at(static_cast<std::size_t>(y * w + x)); };
+
+  const auto flat = shot("flat-combo.png");
+  EXPECT_EQ(at(flat, 0, mid), parent);
+  EXPECT_EQ(at(flat, 1, mid), parent);
+  EXPECT_EQ(at(flat, 2, mid), static_cast<TColor>(clWhite));
+  combo->SetEtched(true);
+  const auto etched = shot("flat-combo-etched.png");
+  EXPECT_NE(etched, flat);
+  combo->SetButtonWidth(30);
+  const auto wide = shot("flat-combo-wide-button.png");
+  EXPECT_NE(wide, etched);
+  combo->SetFocusBorder(true);
+  EXPECT_EQ(shot("flat-combo-focus-border.png"), wide) << "no highlight without the mouse or the focus";
+  combo->SetFocus();
+  ASSERT_TRUE(PumpUntil([&] { return combo->Focused(); }));
+  const auto highlighted = shot("flat-combo-highlighted.png");
+  EXPECT_NE(at(highlighted, 0, mid), parent) << "a sunken edge";
+  EXPECT_EQ(at(highlighted, 2, mid), ColorToRGB(clBtnFace) & 0xFFFFFF);
+  combo->SetFlat(false);
+  EXPECT_NE(at(shot("combo-not-flat.png"), 0, mid), parent) << "the toolkit's own frame";
 }
