@@ -65,6 +65,7 @@ VIDRENA_EXCEPTION(EExGridError, Exception);
 
 // The grid's small windows (ExHint.h); the grid owns one set of them.
 class TPictureContainer;
+class THTMLPictureCache;
 class THTMLHintWindow;
 struct THtmlDrawResult;
 class TFooterPanel;
@@ -1445,6 +1446,10 @@ class TExStringGrid : public TBaseGrid {
   // Pictures that mark-up cells name; forgotten when the container goes.
   TPictureContainer* PictureContainer() const { return pictureContainer_; }
   void SetPictureContainer(TPictureContainer* v);
+  // Pictures that mark-up names by source ("FILE://", "RES://", web
+  // addresses), one per source for the grid's life; a web picture repaints
+  // what shows it when it arrives.
+  THTMLPictureCache* PictureCache();
   TBitmap* RowIndicator() { return &rowIndicator_; }
   char PasswordChar() const { return passwordChar_; }
   void SetPasswordChar(char v) { passwordChar_ = v; }
@@ -1762,5 +1767,17 @@ class TExStringGrid : public TBaseGrid {
   TGridRect gripOrigin_{-1, -1, -1, -1};
   // Set when OnOleDrag refused the last drag: the gesture selects instead.
   bool oleDragVetoed_ = false;
+  // A BUTTON control of a cell's mark-up held down: its cell (real column)
+  // and the point pressed; drawn pressed until the release or focus loss.
+  TPoint htmlButtonCell_{-1, -1};
+  TPoint htmlButtonPoint_{-1, -1};
+  void ReleaseHtmlButton();
+  // The list-view look: the fixed cell under the mouse is drawn hot, and
+  // pressed while the left button is held on the grid.
+  TPoint hotFixedCell_{-1, -1};
+  bool hotFixedHeld_ = false;
+  void SetHotFixedCell(TPoint cell);
+  // The side of a radio button as the control style draws it.
+  int RadioButtonSize() const;
 };
 

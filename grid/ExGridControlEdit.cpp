@@ -92,6 +92,7 @@ TRect TExStringGrid::HtmlControlRect(int col, int row, const AnsiString& id) {
   args.ControlId = id;
   args.Images = gridImages_;
   args.Container = pictureContainer_;
+  args.PictureCache = PictureCache();
   args.WordWrap = !enhTextSize_;
   THtmlDrawResult result;
   if (!DrawHtml(*canvas, text, r, args, result) || result.ControlId != id) return TRect{};

@@ -435,16 +435,19 @@ void TExStringGrid::DrawCheck(TCanvas* canvas, const TRect& box, bool checked, b
   }
 }
 
+int TExStringGrid::RadioButtonSize() const {
+  const TGridControlStyle style = controlLook_->ControlStyle();
+  if (style == csWinXP || style == csGradient || style == csGlyph) return 16;
+  return controlLook_->RadioSize() + (style == csFlat ? 2 : 0);
+}
+
 void TExStringGrid::DrawRadioGroup(TCanvas* canvas, const TRect& rect, int count, const TStrings* items,
                                    int selectedIndex, const AnsiString& selectedText, bool disabled, bool horizontal) {
   if (controlLook_->NoDisabledCheckRadioLook()) disabled = false;
   TCanvasKeeper keeper(canvas);
   canvas->SetBkMode(TRANSPARENT);
   const TGridControlStyle style = controlLook_->ControlStyle();
-  const bool bitmapButton = style == csWinXP || style == csGradient || style == csGlyph;
-  int buttonSize = bitmapButton ? 16 : controlLook_->RadioSize();
-  if (style == csFlat) buttonSize += 2;
-  const int lineHeight = std::max(canvas->TextHeight("gh"), buttonSize);
+  const int buttonSize = RadioButtonSize();
   const TColor textColor = canvas->Font()->Color();
   auto drawButton = [&](int bx, int by, bool selected) {
     switch (style) {
@@ -479,28 +482,16 @@ void TExStringGrid::DrawRadioGroup(TCanvas* canvas, const TRect& rect, int count
         break;
     }
   };
-  int x = rect.Left + 2;
+  const std::vector<TRect> buttons = RadioItemButtons(*canvas, rect, count, items, buttonSize, horizontal);
   for (int i = 1; i <= count; ++i) {
     const AnsiString caption = items && items->Count() >= i ? items->Strings(i - 1) : AnsiString();
     const bool selected = selectedIndex == -1 ? caption == selectedText : i - 1 == selectedIndex;
     canvas->Font()->SetColor(selected && keptShownSelected_ && selectionTextColor_ != clNone ? selectionTextColor_
                                                                                              : textColor);
-    if (!horizontal) {
-      const int top = rect.Top + 2 + (i - 1) * lineHeight;
-      if (caption.empty()) {
-        drawButton(rect.Left + (rect.Width() - buttonSize) / 2, top, selected);
-      } else {
-        drawButton(rect.Left + 2, top, selected);
-        canvas->TextOut(rect.Left + 2 + buttonSize + 3, top, caption);
-      }
-    } else {
-      const int top = rect.Top + (rect.Height() - buttonSize) / 2;
-      drawButton(x, top, selected);
-      x += buttonSize + 3;
-      if (!caption.empty()) {
-        canvas->TextOut(x, rect.Top + (rect.Height() - canvas->TextHeight(caption)) / 2, caption);
-        x += canvas->TextWidth(caption) + 6;
-      }
-    }
+    const TRect& button = buttons[static_cast<std::size_t>(i - 1)];
+    drawButton(button.Left, button.Top, selected);
+    if (caption.empty()) continue;
+    const int textTop = horizontal ? rect.Top + (rect.Height() - canvas->TextHeight(caption)) / 2 : button.Top;
+    canvas->TextOut(button.Right + 3, textTop, caption);
   }
 }

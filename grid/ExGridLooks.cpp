@@ -168,6 +168,27 @@ void DrawControlGlyph(TCanvas& canvas, const TRect& rect, bool themed) {
   else DrawFrameControl(canvas, button, DFC_SCROLL, DFCS_SCROLLCOMBOBOX | DFCS_FLAT);
 }
 
+std::vector<TRect> RadioItemButtons(TCanvas& canvas, const TRect& rect, int count, const TStrings* items,
+                                    int buttonSize, bool horizontal) {
+  std::vector<TRect> buttons;
+  const int lineHeight = std::max(canvas.TextHeight("gh"), buttonSize);
+  int x = rect.Left + 2;
+  for (int i = 0; i < count; ++i) {
+    const AnsiString caption = items && items->Count() > i ? items->Strings(i) : AnsiString();
+    if (!horizontal) {
+      const int top = rect.Top + 2 + i * lineHeight;
+      const int left = caption.empty() ? rect.Left + (rect.Width() - buttonSize) / 2 : rect.Left + 2;
+      buttons.push_back(TRect{left, top, left + buttonSize, top + buttonSize});
+    } else {
+      const int top = rect.Top + (rect.Height() - buttonSize) / 2;
+      buttons.push_back(TRect{x, top, x + buttonSize, top + buttonSize});
+      x += buttonSize + 3;
+      if (!caption.empty()) x += canvas.TextWidth(caption) + 6;
+    }
+  }
+  return buttons;
+}
+
 namespace {
 
 // Byte offset of the n-th character (0-based) of a code page 949 text; the
@@ -297,8 +318,10 @@ TMarkupResult DrawMarkupText(const TMarkupRequest& request) {
   THtmlDrawArgs args;
   args.Images = request.Images;
   args.Container = request.Container;
-  args.X = 0;
-  args.Y = 0;
+  args.PictureCache = request.Pictures;
+  args.X = request.Pressed ? request.PressedPoint.X : 0;
+  args.Y = request.Pressed ? request.PressedPoint.Y : 0;
+  args.Pressed = request.Pressed;
   args.HoverAnchor = request.HoverAnchor > 0 ? request.HoverAnchor : -1;
   args.ShadowOffset = request.ShadowOffset;
   args.MeasureOnly = request.MeasureOnly;

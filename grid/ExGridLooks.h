@@ -12,6 +12,7 @@
 #pragma once
 
 #include <functional>
+#include <vector>
 
 #include "platform/rtl/Classes.h"
 #include "platform/vcl/Graphics.h"
@@ -19,6 +20,7 @@
 class TExStringGrid;
 class TCustomImageList;
 class TPictureContainer;
+class THTMLPictureCache;
 
 // ------------------------------------------------------------- option objects
 
@@ -128,6 +130,13 @@ void DrawResourceBitmap(TCanvas& canvas, std::string_view name, TColor backgroun
 void DrawResourceGlyph(TCanvas& canvas, std::string_view name, int x, int y);
 // The drop-down button in the 16 pixels at the rect's right.
 void DrawControlGlyph(TCanvas& canvas, const TRect& rect, bool themed);
+// Where a radio group's buttons lie in rect, one per item, for drawing and
+// for clicks alike: one line each (the taller of the text and the button)
+// from 2 pixels below the top, the button at the left (centred when the item
+// has no caption); or side by side from 2 pixels right of the left, each
+// button followed by its caption.
+std::vector<TRect> RadioItemButtons(TCanvas& canvas, const TRect& rect, int count, const TStrings* items,
+                                    int buttonSize, bool horizontal);
 // A red zigzag of width 2 under the characters from..from+length-1 (1-based,
 // counted in characters, a double-byte character being one) of a single-line
 // text drawn left-aligned in rect. The range is clamped to the text: a range
@@ -152,7 +161,12 @@ struct TMarkupRequest {
   TRect Rect;
   TCustomImageList* Images = nullptr;
   TPictureContainer* Container = nullptr;
+  // Pictures named by source ("FILE://", "RES://", web addresses).
+  THTMLPictureCache* Pictures = nullptr;
   int HoverAnchor = 0;
+  // A BUTTON control under this point is drawn pressed.
+  bool Pressed = false;
+  TPoint PressedPoint{-1, -1};
   int ShadowOffset = 1;
   bool MeasureOnly = false;
   bool KeepColors = false;

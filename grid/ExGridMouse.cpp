@@ -42,6 +42,14 @@ bool IsMarkupText(const AnsiString& text, bool htmlEnabled) {
   return CellMarkupKind(text, htmlEnabled) == 1 || (htmlEnabled && HasControlTags(text));
 }
 
+// The fixed cell (its base cell when merged) at a display cell; (-1, -1)
+// for a scrolling cell or none.
+TPoint FixedCellAt(TExStringGrid& grid, int col, int row) {
+  if (col < 0 || row < 0) return TPoint{-1, -1};
+  if (col >= grid.FixedCols() && row >= grid.FixedRows() && !grid.IsFixedCell(col, row)) return TPoint{-1, -1};
+  return grid.BaseCellOf(col, row);
+}
+
 bool SameGridRect(const TGridRect& a, const TGridRect& b) {
   return a.Left == b.Left && a.Top == b.Top && a.Right == b.Right && a.Bottom == b.Bottom;
 }
@@ -68,6 +76,9 @@ bool TExStringGrid::HtmlHitAt(int col, int row, int x, int y, THtmlDrawResult& r
   scratch.Canvas()->Font()->Assign(*Font());
   THtmlDrawArgs args;
   args.Images = gridImages_;
+  // Pictures take room: the hit test lays the text out as the paint does.
+  args.Container = pictureContainer_;
+  args.PictureCache = PictureCache();
   args.X = x;
   args.Y = y;
   args.HitTest = true;
@@ -226,22 +237,30 @@ bool TExStringGrid::ClickCellControl(int col, int row, int x, int y, TShiftState
     TCellGraphic* graphic = GetCellGraphic(base.X, base.Y);
     const TStringList* items = graphic ? graphic->CellStrings() : nullptr;
     if (!items || items->Count() == 0) return true;
-    FocusCell(DisplColIndex(base.X), base.Y, true);
-    const TRect r = MergedCellRect(DisplColIndex(base.X), base.Y);
-    Canvas()->Font()->Assign(*Font());
-    const int box = controlLook_->RadioSize();
+    const int displayCol = DisplColIndex(base.X);
+    FocusCell(displayCol, base.Y, true);
+    // Laid out as the cell paints it: in its font, inside its grid lines.
+    TRect r = MergedCellRect(displayCol, base.Y);
+    if (displayCol == 0) r.Left += GetCellIndent(base.Y);
+    const int shrink = displayCol < TBaseGrid::FixedCols() || IsFixedCell(displayCol, base.Y) ? 1 : GridLineWidth();
+    InflateRect(r, -shrink, -shrink);
+    if (base.X == 0 && GetCellIndent(base.Y) > 0) r.Left += 4;
+    TBitmap scratch;
+    TCanvas& canvas = *scratch.Canvas();
+    TColor gradientEnd = clNone;
+    TAlignment hAlign = taLeftJustify;
+    TVAlignment vAlign = vtaTop;
+    TGridDrawState drawState;
+    GetCellColors(displayCol, base.Y, canvas.Font(), canvas.Brush(), gradientEnd, hAlign, vAlign, true, false, false,
+                  drawState);
+    if (zoomStep_ != 0) canvas.Font()->SetSize(std::max(1, canvas.Font()->Size() + zoomStep_));
+    const bool horizontal = graphic->CellBoolean();
+    const std::vector<TRect> buttons =
+        RadioItemButtons(canvas, r, items->Count(), items, RadioButtonSize(), horizontal);
+    // The last item whose line (or column) begins at or before the point.
     int index = 0;
-    if (graphic->CellBoolean()) {
-      // Side by side: each item takes its box and its text.
-      int left = r.Left + 2;
-      for (int i = 0; i < items->Count(); ++i) {
-        if (x >= left) index = i;
-        left += box + 4 + Canvas()->TextWidth(items->Strings(i));
-      }
-    } else {
-      const int line = std::max(Canvas()->TextHeight("Hg"), 1);
-      index = std::clamp((y - r.Top - 2) / line, 0, items->Count() - 1);
-    }
+    for (std::size_t i = 0; i < buttons.size(); ++i)
+      if ((horizontal ? buttons[i].Left : buttons[i].Top) <= (horizontal ? x : y)) index = static_cast<int>(i);
     if (graphic->CellIndex() >= 0) graphic->SetCellIndex(index);
     SetCellText(base.X, base.Y, items->Strings(index));
     CellsChanged(Rect(base.X, base.Y, base.X, base.Y));
@@ -292,6 +311,12 @@ bool TExStringGrid::ClickCellControl(int col, int row, int x, int y, TShiftState
     if (HtmlHitAt(base.X, base.Y, x, y, hit) && hit.AnchorLink == "ctrl" && !hit.ControlId.empty()) {
       AnsiString value = hit.ControlValue;
       const AnsiString type = UpperCase(hit.ControlType);
+      if (type == "BUTTON") {
+        ReleaseHtmlButton();
+        htmlButtonCell_ = base;
+        htmlButtonPoint_ = TPoint{x, y};
+        RepaintCell(DisplColIndex(base.X), base.Y);
+      }
       if (type == "CHECK" && editingOn && MayEditCell(DisplColIndex(base.X), base.Y)) {
         value = UpperCase(value) == "TRUE" ? "FALSE" : "TRUE";
         AnsiString text = GetCellText(base.X, base.Y);
@@ -372,6 +397,12 @@ void TExStringGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int
 
   downPoint_ = TPoint{x, y};
   downCell_ = TPoint{col, row};
+  if (look_ == glListView) {
+    hotFixedHeld_ = true;
+    const TPoint hot = hotFixedCell_;
+    SetHotFixedCell(FixedCellAt(*this, col, row));
+    if (hot.X >= 0 && hot.X == hotFixedCell_.X && hot.Y == hotFixedCell_.Y) RepaintCell(hot.X, hot.Y);
+  }
   downLeftCol_ = LeftCol();
   pendingDrag_ = false;
   movedOrSized_ = false;
@@ -577,6 +608,7 @@ void TExStringGrid::MouseMove(TShiftState shift, int x, int y) {
   UpdateHoverTimer();
   int col = -1, row = -1;
   MouseToCell(x, y, col, row);
+  if (look_ == glListView) SetHotFixedCell(FixedCellAt(*this, col, row));
   const bool leftDown = shift.contains(ssLeft);
 
   // Drag start once the mouse has moved more than 3 pixels.
@@ -778,6 +810,11 @@ void TExStringGrid::MouseUp(TMouseButton button, TShiftState shift, int x, int y
   const int zone = downZone_;
   downZone_ = 0;
   ReleasePressedFixedCell();
+  ReleaseHtmlButton();
+  if (hotFixedHeld_) {
+    hotFixedHeld_ = false;
+    if (hotFixedCell_.X >= 0) RepaintCell(hotFixedCell_.X, hotFixedCell_.Y);
+  }
   if (wasMoving) HideMoveFeedback();
   rangeAnchor_ = -1;
   if (hintShowSizing_) HideHint();
@@ -1031,6 +1068,7 @@ void TExStringGrid::CMHintShow(TMessage& m) {
 
 void TExStringGrid::CMMouseLeave(TMessage& m) {
   TBaseGrid::CMMouseLeave(m);
+  SetHotFixedCell(TPoint{-1, -1});
   if (!hoverLink_.empty()) {
     if (OnAnchorExit) OnAnchorExit(this, hoverCell_.Y, DisplColIndex(hoverCell_.X), hoverLink_);
     hoverLink_.clear();
@@ -1185,9 +1223,25 @@ void TExStringGrid::WMTimer(TMessage& m) {
 
 void TExStringGrid::WMKillFocus(TMessage& m) {
   StopPanning();
+  ReleaseHtmlButton();
   gripResizing_ = false;
   HideMoveFeedback();
   TBaseGrid::WMKillFocus(m);
+}
+
+void TExStringGrid::ReleaseHtmlButton() {
+  if (htmlButtonCell_.X < 0) return;
+  const TPoint cell = htmlButtonCell_;
+  htmlButtonCell_ = TPoint{-1, -1};
+  if (cell.X < RealColCount() && cell.Y < RowCount()) RepaintCell(DisplColIndex(cell.X), cell.Y);
+}
+
+void TExStringGrid::SetHotFixedCell(TPoint cell) {
+  if (cell.X == hotFixedCell_.X && cell.Y == hotFixedCell_.Y) return;
+  const TPoint old = hotFixedCell_;
+  hotFixedCell_ = cell;
+  if (old.X >= 0 && old.X < ColCount() && old.Y < RowCount()) RepaintCell(old.X, old.Y);
+  if (cell.X >= 0) RepaintCell(cell.X, cell.Y);
 }
 
 void TExStringGrid::ReleasePressedFixedCell() {
@@ -1201,6 +1255,7 @@ void TExStringGrid::WMCancelMode(TMessage& m) {
   // An ended gesture leaves no marker, pan or grip behind.
   StopPanning();
   ReleasePressedFixedCell();
+  ReleaseHtmlButton();
   ownSizingCol_ = -1;
   gripResizing_ = false;
   rangeAnchor_ = -1;

@@ -351,7 +351,10 @@ void TExStringGrid::DrawContent(TCanvas* canvas, int col, int row, TRect rect, T
       request.Rect = r;
       request.Images = gridImages_;
       request.Container = pictureContainer_;
+      request.Pictures = PictureCache();
       request.HoverAnchor = hoverCell_.X == realCol && hoverCell_.Y == row ? hoverAnchor_ : 0;
+      request.Pressed = htmlButtonCell_.X == realCol && htmlButtonCell_.Y == row;
+      request.PressedPoint = htmlButtonPoint_;
       request.WordWrap = !enhTextSize_;
       request.AnchorColor = paint.UrlColor;
       // Without the timer the phase never flips: blinking text then shows
@@ -575,10 +578,11 @@ void TExStringGrid::FixedLookBefore(TCanvas* canvas, int col, int row, const TRe
       TRect r = rect;
       InflateRect(r, 1, 1);
       if (ThemedXP()) {
-        const TPoint mouse = ScreenToClient(Mouse->CursorPos());
-        const bool inside = PointInRect(r, mouse.X, mouse.Y);
-        const bool held = (GetKeyState(VK_LBUTTON) & 0x8000) != 0;
-        const int partState = !inside ? 1 : (held ? 3 : 2);
+        // The mouse's cell as the mouse messages left it: a paint for any
+        // other reason shows the same state.
+        const TPoint base = BaseCellOf(col, row);
+        const bool inside = base.X == hotFixedCell_.X && base.Y == hotFixedCell_.Y;
+        const int partState = !inside ? 1 : (hotFixedHeld_ ? 3 : 2);
         DrawThemePart(*canvas, tpHeaderItem, partState, r);
         canvas->Pen()->SetColor(clWhite);
         CanvasLine(canvas, r.Left, r.Top, r.Right, r.Top);
@@ -794,6 +798,7 @@ void TExStringGrid::GetCellTextSize(int col, int row, TSize& size, bool withinWi
       request.Rect = TRect{cell.Left + offX, cell.Top + offY, withinWidth ? cell.Right - offX : 65535, 65535};
       request.Images = gridImages_;
       request.Container = pictureContainer_;
+      request.Pictures = PictureCache();
       request.MeasureOnly = true;
       request.KeepColors = true;
       request.WordWrap = !enhTextSize_;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "grid/PictureContainer.h"
 #include "platform/vcl/Themes.h"
 
 // ------------------------------------------------------------- the grid's set
@@ -13,6 +14,7 @@ struct TGridPopups {
   TFooterPanel* Footer = nullptr;
   TArrowWindow* Arrows[4] = {};
   TPopupButton* Button = nullptr;
+  std::unique_ptr<THTMLPictureCache> Pictures;
 };
 
 void TGridPopupsDeleter::operator()(TGridPopups* popups) const {
@@ -38,8 +40,46 @@ THTMLHintWindow* TExStringGrid::HintWindow() {
   if (!p.Hint) {
     p.Hint = new THTMLHintWindow(nullptr);
     p.Hint->SetColor(hintColor_);
+    p.Hint->SetPictureGrid(this);
   }
   return p.Hint;
+}
+
+namespace {
+
+// A web picture arrived: what shows its source is drawn again. Only the
+// cells on screen are looked at; the others show it when they scroll in.
+void RepaintPictureShowers(TExStringGrid& grid, TGridPopups& popups, const AnsiString& source) {
+  if (source.empty()) return;
+  auto shows = [&](const AnsiString& text) { return text.find(source) != AnsiString::npos; };
+  std::vector<int> rows, cols;
+  for (int r = 0; r < std::min(grid.FixedRows(), grid.RowCount()); ++r) rows.push_back(r);
+  for (int r = std::max(grid.TopRow(), grid.FixedRows()); r < grid.RowCount() && r <= grid.TopRow() + grid.VisibleRowCount(); ++r)
+    rows.push_back(r);
+  for (int c = 0; c < std::min(grid.FixedCols(), grid.ColCount()); ++c) cols.push_back(c);
+  for (int c = std::max(grid.LeftCol(), grid.FixedCols()); c < grid.ColCount() && c <= grid.LeftCol() + grid.VisibleColCount(); ++c)
+    cols.push_back(c);
+  for (int r : rows)
+    for (int c : cols)
+      if (shows(grid.GetCellText(grid.RealColIndex(c), r))) grid.RepaintCell(c, r);
+  if (popups.Footer && popups.Footer->Visible()) popups.Footer->Invalidate();
+  // A hint takes the picture's size: it is placed and measured again.
+  if (popups.Hint && popups.Hint->Visible() && shows(popups.Hint->Caption()))
+    popups.Hint->ActivateHint(popups.Hint->HintRect(), popups.Hint->Caption());
+}
+
+}  // namespace
+
+THTMLPictureCache* TExStringGrid::PictureCache() {
+  TGridPopups& p = PopupsOf(popups_);
+  if (!p.Pictures) {
+    p.Pictures = std::make_unique<THTMLPictureCache>();
+    p.Pictures->OnPictureChange = [this](TObject* sender) {
+      if (auto* picture = dynamic_cast<THTMLPicture*>(sender))
+        RepaintPictureShowers(*this, PopupsOf(popups_), picture->Source());
+    };
+  }
+  return p.Pictures.get();
 }
 
 TFooterPanel* TExStringGrid::FooterPanel() {
@@ -306,6 +346,7 @@ void TFooterPanel::PaintOn(TCanvas* canvas) {
       request.Rect = TRect{client.Left + 2, client.Top + 2, client.Right - 2, client.Bottom};
       request.Images = grid.GridImages();
       request.Container = grid.PictureContainer();
+      request.Pictures = grid.PictureCache();
       request.AnchorColor = grid.URLColor();
       DrawMarkupText(request);
       break;
@@ -317,6 +358,12 @@ void TFooterPanel::PaintOn(TCanvas* canvas) {
 
 THTMLHintWindow::THTMLHintWindow(TComponent* owner) : THintWindow(owner) {}
 
+void THTMLHintWindow::SetPicturesOf(TMarkupRequest& request) const {
+  if (!pictureGrid_) return;
+  request.Container = pictureGrid_->PictureContainer();
+  request.Pictures = pictureGrid_->PictureCache();
+}
+
 TRect THTMLHintWindow::CalcHintRect(int maxWidth, const AnsiString& hint) {
   TMarkupRequest request;
   request.Canvas = Canvas();
@@ -324,6 +371,7 @@ TRect THTMLHintWindow::CalcHintRect(int maxWidth, const AnsiString& hint) {
   request.Text = hint;
   request.Rect = TRect{0, 0, std::max(maxWidth, 1), 4096};
   request.MeasureOnly = true;
+  SetPicturesOf(request);
   const TMarkupResult size = DrawMarkupText(request);
   return TRect{0, 0, size.Width, size.Height};
 }
@@ -366,6 +414,7 @@ void THTMLHintWindow::Paint() {
   const int top = r.Top + (r.Height() - textHeight_) / 2;
   request.Rect = TRect{r.Left + 4, top, r.Right - 4, top + textHeight_};
   request.AnchorColor = 0xFF0000;
+  SetPicturesOf(request);
   DrawMarkupText(request);
 }
 

@@ -26,11 +26,16 @@ class THTMLHintWindow : public THintWindow {
   TRect HintRect() const { return hintRect_; }
   int TextWidth() const { return textWidth_; }
   int TextHeight() const { return textHeight_; }
+  // The grid whose picture container and cache the mark-up's pictures come
+  // from (the grid owns this window); none by default.
+  void SetPictureGrid(TExStringGrid* grid) { pictureGrid_ = grid; }
 
  protected:
   void Paint() override;
 
  private:
+  void SetPicturesOf(TMarkupRequest& request) const;
+  TExStringGrid* pictureGrid_ = nullptr;
   int textWidth_ = 0;
   int textHeight_ = 0;
   TRect hintRect_;

@@ -40,6 +40,14 @@ void DrawThemePart(TCanvas& canvas, TThemePart part, int state, const TRect& rec
         if (state == 2) option.state |= QStyle::State_MouseOver;
         if (state == 3) option.state |= QStyle::State_Sunken;
         style->drawControl(QStyle::CE_HeaderSection, &option, &p);
+        // Styles may draw the three states alike (Fusion does): a hot header
+        // is tinted with the highlight and a pressed one shaded, so that
+        // they read apart.
+        if (state == 2 || state == 3) {
+          QColor tint = state == 2 ? QApplication::palette().color(QPalette::Highlight) : QColor(Qt::black);
+          tint.setAlpha(state == 2 ? 48 : 40);
+          p.fillRect(box, tint);
+        }
         break;
       }
       case tpPushButton: {
