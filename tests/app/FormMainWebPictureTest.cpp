@@ -3,10 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/WebPictureFetch.h"
-#include "grid/ExGrid.h"
 #include "grid/PictureContainer.h"
-#include "platform/vcl/Forms.h"
-#include "platform/vcl/PaintTo.h"
 #include "platform/vcl/Jpeg.h"
 #include "tests/app/HttpTestSupport.h"
 
@@ -85,42 +82,4 @@ TEST_F(WebPictureTest, APictureFreedBeforeItsReplyIsLeftAlone) {
   picture.reset();
   // The reply comes to nobody; the request's component is freed all the same.
   EXPECT_TRUE(PumpUntil([&] { return Application->ComponentCount() == components; }));
-}
-
-TEST_F(WebPictureTest, AGridCellShowsAPictureItsMarkupNamesByAWebAddressOnceItArrives) {
-  TBitmap red;
-  red.SetSize(6, 5);
-  red.Canvas()->Brush()->SetColor(clRed);
-  red.Canvas()->FillRect(TRect{0, 0, 6, 5});
-  TJPEGImage jpeg;
-  jpeg.Assign(&red);
-  TStringStream stream("");
-  jpeg.SaveToStream(stream);
-  LocalHttpServer server([&](const TReceivedRequest&, TServerConnection& c) {
-    c.Send(LocalHttpServer::Reply(200, stream.DataString()));
-  });
-  auto form = std::make_unique<TForm>(nullptr);
-  form->SetBounds(0, 0, 300, 120);
-  auto* grid = new TExStringGrid(form.get());
-  grid->SetParent(form.get());
-  grid->SetBounds(0, 0, 300, 120);
-  grid->SetColCount(2);
-  grid->SetRowCount(2);
-  grid->SetCells(1, 1, "<IMG SRC=\"" + server.Url("/p.jpg") + "\" WIDTH=\"20\" HEIGHT=\"10\">");
-  form->Show();
-  auto reddish = [&] {
-    TBitmap shot;
-    PaintControlTo(grid, shot);
-    const TRect cell = grid->CellRect(1, 1);
-    int n = 0;
-    for (int y = cell.Top; y < cell.Bottom; ++y)
-      for (int x = cell.Left; x < cell.Right; ++x) {
-        const TColor c = shot.PixelColor(x, y);
-        n += (c & 0xFF) > 200 && ((c >> 8) & 0xFF) < 60 && ((c >> 16) & 0xFF) < 60;
-      }
-    return n;
-  };
-  EXPECT_EQ(reddish(), 0);
-  ASSERT_TRUE(PumpUntil([&] { return reddish() > 150; }));  // stretched to 20 x 10
-  EXPECT_EQ(server.RequestCount(), 1u);
 }

@@ -2,8 +2,9 @@
 // offscreen screen: every event goes through the window as a user's would.
 #include <gtest/gtest.h>
 
-#include <climits>
+#include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <set>
 
 #include "grid/ExGrid.h"
@@ -24,6 +25,16 @@ namespace {
 // With VIDRENA_SHOT_DIR set, a picture of the grid as it shows is kept there.
 void KeepShot(TControl* control, const char* name) {
   if (const char* dir = std::getenv("VIDRENA_SHOT_DIR")) SaveWindowImage(control, AnsiString(dir) + "/" + name);
+}
+
+// The pixels of r (client coordinates) as the control paints itself, row by row.
+std::vector<TColor> PixelsOf(TControl* control, const TRect& r) {
+  TBitmap picture;
+  PaintControlTo(control, picture);
+  std::vector<TColor> pixels;
+  for (int y = r.Top; y < r.Bottom; ++y)
+    for (int x = r.Left; x < r.Right; ++x) pixels.push_back(picture.PixelColor(x, y));
+  return pixels;
 }
 
 struct ShellFake {
@@ -276,158 +287,105 @@ TEST_F(GridInput, CheckingTheHeaderChecksTheColumnButLeavesReadOnlyCells) {
   EXPECT_FALSE(state);
 }
 
-TEST_F(GridInput, AClickOnARadioItemSelectsIt) {
-  grid->SetOptions(grid->Options() + TGridOptions{goEditing});
-  grid->SetRowHeights(2, 60);
-  TCellGraphic* radio = grid->CreateCellGraphic(2, 2);
-  radio->SetCellType(ctRadio);
-  auto* items = new TStringList;
-  items->Add("A");
-  items->Add("B");
-  items->Add("C");
-  radio->SetCellCreated(true);
-  radio->SetPayload(items);
-  int index = -1;
-  grid->OnRadioClick = [&](TObject*, int, int, int i) { index = i; };
-  const TRect r = grid->CellRect(2, 2);
-  ClickAt(r.Left + 8, r.Bottom - 4);
-  EXPECT_EQ(index, 2);
-  EXPECT_EQ(grid->Cells(2, 2), "C");
-}
-
-// Where the grid shows each item selected, there a click selects it: the
-// button of item k is found in pictures of the grid, as the pixels that
-// change when k becomes the selected one.
+// Item k's button is where the grid's picture changes when k is selected;
+// a click there selects k, one item per line and side by side.
 TEST_F(GridInput, AClickSelectsTheRadioItemDrawnUnderTheMouse) {
   grid->SetOptions(grid->Options() + TGridOptions{goEditing});
   grid->ControlLook()->SetControlStyle(csWinXP);
   grid->SetRowHeights(2, 90);
   grid->SetColWidths(2, 300);
-  auto* items = new TStringList;
-  for (const char* item : {"A", "B", "C", "D"}) items->Add(item);
   TCellGraphic* radio = grid->CreateCellGraphic(2, 2);
   radio->SetCellType(ctRadio);
   radio->SetCellCreated(true);
-  radio->SetPayload(items);
-  auto shot = [&](int selected) {
-    radio->SetCellIndex(selected);
-    auto picture = std::make_unique<TBitmap>();
-    PaintControlTo(grid, *picture);
-    return picture;
-  };
+  radio->SetPayload(new TStringList);
+  for (const char* item : {"A", "B", "C", "D"}) radio->CellStrings()->Add(item);
+  const TRect whole{0, 0, grid->Width(), grid->Height()};
   for (const bool horizontal : {false, true}) {
-    SCOPED_TRACE(horizontal ? "side by side" : "one per line");
     radio->SetCellBoolean(horizontal);
+    radio->SetCellIndex(-1);
     grid->SetCells(2, 2, "");
-    const auto none = shot(-1);
+    const auto none = PixelsOf(grid, whole);
     std::vector<TPoint> centres;
     for (int k = 0; k < 4; ++k) {
-      const auto selected = shot(k);
-      TRect box{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
-      for (int y = 0; y < none->Height(); ++y)
-        for (int x = 0; x < none->Width(); ++x)
-          if (none->PixelColor(x, y) != selected->PixelColor(x, y))
-            box = TRect{std::min(box.Left, x), std::min(box.Top, y), std::max(box.Right, x), std::max(box.Bottom, y)};
-      ASSERT_LE(box.Left, box.Right) << "item " << k << " shows no selection";
-      centres.push_back(TPoint{(box.Left + box.Right) / 2, (box.Top + box.Bottom) / 2});
+      radio->SetCellIndex(k);
+      const auto shown = PixelsOf(grid, whole);
+      long sumX = 0, sumY = 0, changed = 0;
+      for (std::size_t i = 0; i < none.size(); ++i)
+        if (none[i] != shown[i]) {
+          sumX += static_cast<long>(i) % whole.Right;
+          sumY += static_cast<long>(i) / whole.Right;
+          ++changed;
+        }
+      ASSERT_GT(changed, 0) << "item " << k << " shows no selection";
+      centres.push_back(TPoint{static_cast<int>(sumX / changed), static_cast<int>(sumY / changed)});
     }
     radio->SetCellIndex(-1);
     for (int k = 3; k >= 0; --k) {
       int index = -1;
       grid->OnRadioClick = [&](TObject*, int, int, int i) { index = i; };
       ClickAt(centres[k].X, centres[k].Y);
-      EXPECT_EQ(index, k);
-      EXPECT_EQ(grid->Cells(2, 2), items->Strings(k));
+      EXPECT_EQ(index, k) << (horizontal ? "side by side" : "one per line");
+      EXPECT_EQ(grid->Cells(2, 2), radio->CellStrings()->Strings(k));
     }
     KeepShot(grid, horizontal ? "radio-side-by-side.png" : "radio-one-per-line.png");
   }
 }
 
-// A BUTTON control of a cell's mark-up shows pressed from the press to the
-// release, and again until the grid loses the focus.
+// A mark-up BUTTON shows pressed from the press to the release, or to the
+// loss of the focus.
 TEST_F(GridInput, AMarkupButtonIsDrawnPressedWhileHeld) {
   grid->SetColWidths(2, 160);
   grid->SetRowHeights(2, 30);
   grid->SetCells(2, 2, "<P><CONTROL TYPE=\"BUTTON\" ID=\"ok\" VALUE=\"OK\" WIDTH=\"80\"></P>");
-  AnsiString clicked;
-  grid->OnControlClick = [&](TObject*, int, int, const AnsiString& id, const AnsiString& type, const AnsiString&) {
-    clicked = id + ":" + type;
-  };
   const TRect cell = grid->CellRect(2, 2);
-  auto cellPixels = [&] {
-    TBitmap picture;
-    PaintControlTo(grid, picture);
-    std::vector<TColor> pixels;
-    for (int y = cell.Top; y < cell.Bottom; ++y)
-      for (int x = cell.Left; x < cell.Right; ++x) pixels.push_back(picture.PixelColor(x, y));
-    return pixels;
-  };
-  const auto up = cellPixels();
   const TPoint on{cell.Left + 40, cell.Bottom - 10};
+  const auto up = PixelsOf(grid, cell);
   SimulateMouseDown(grid, mbLeft, on.X, on.Y);
-  EXPECT_EQ(clicked, "ok:BUTTON");
-  EXPECT_NE(cellPixels(), up) << "pressed while held";
+  EXPECT_NE(PixelsOf(grid, cell), up) << "pressed while held";
   SimulateMouseUp(grid, mbLeft, on.X, on.Y);
-  EXPECT_EQ(cellPixels(), up) << "released with the button";
+  EXPECT_EQ(PixelsOf(grid, cell), up);
   SimulateMouseDown(grid, mbLeft, on.X, on.Y);
-  EXPECT_NE(cellPixels(), up);
   next->SetFocus();
   ASSERT_TRUE(PumpUntil([&] { return next->Focused(); }));
-  EXPECT_EQ(cellPixels(), up) << "released with the focus";
+  EXPECT_EQ(PixelsOf(grid, cell), up) << "released with the focus";
   SimulateMouseUp(grid, mbLeft, on.X, on.Y);
 }
 
 // The list-view look: the header under the mouse is hot, pressed while the
-// button is held, and normal again when the mouse leaves; each change
-// repaints the cells it concerns.
+// button is held, normal once the mouse leaves; each step repaints the
+// header cells it changes.
 TEST_F(GridInput, TheListViewHeaderUnderTheMouseIsHotAndFollowsIt) {
   grid->SetLook(glListView);
-  std::set<std::pair<int, int>> drawn;
-  grid->OnDrawCell = [&](TObject*, int c, int r, TRect, TGridDrawState) { drawn.emplace(c, r); };
-  auto header = [&](int col) {
-    TBitmap picture;
-    PaintControlTo(grid, picture);
-    const TRect r = grid->CellRect(col, 0);
-    std::vector<TColor> pixels;
-    for (int y = r.Top; y < r.Bottom; ++y)
-      for (int x = r.Left + 4; x < r.Right - 4; ++x) pixels.push_back(picture.PixelColor(x, y));
-    return pixels;
-  };
-  auto repainted = [&](std::initializer_list<int> cols) {
-    return PumpUntil([&] {
-      for (int c : cols)
-        if (!drawn.contains({c, 0})) return false;
-      return true;
-    });
-  };
   grid->SetCells(2, 0, "");
   grid->SetCells(3, 0, "");
-  const auto normal2 = header(2), normal3 = header(3);
-  ASSERT_EQ(normal2, normal3);
-  drawn.clear();
-  SimulateMouseMove(grid, CellCenter(grid, 2, 0).X, CellCenter(grid, 2, 0).Y);
-  EXPECT_TRUE(repainted({2}));
+  std::set<int> drawn;
+  grid->OnDrawCell = [&](TObject*, int c, int r, TRect, TGridDrawState) { if (r == 0) drawn.insert(c); };
+  auto header = [&](int col) {
+    TRect r = grid->CellRect(col, 0);
+    InflateRect(r, -4, 0);
+    return PixelsOf(grid, r);
+  };
+  auto step = [&](const std::function<void()>& message, std::set<int> repainted) {
+    drawn.clear();
+    message();
+    EXPECT_TRUE(PumpUntil([&] { return std::ranges::includes(drawn, repainted); }));
+  };
+  const TPoint p2 = CellCenter(grid, 2, 0), p3 = CellCenter(grid, 3, 0);
+  const auto normal = header(2);
+  step([&] { SimulateMouseMove(grid, p2.X, p2.Y); }, {2});
   const auto hot = header(2);
-  EXPECT_NE(hot, normal2);
-  drawn.clear();
-  SimulateMouseMove(grid, CellCenter(grid, 3, 0).X, CellCenter(grid, 3, 0).Y);
-  EXPECT_TRUE(repainted({2, 3})) << "the old and the new hot cell";
-  EXPECT_EQ(header(2), normal2);
-  EXPECT_EQ(header(3), hot);
-  drawn.clear();
-  SimulateMouseDown(grid, mbLeft, CellCenter(grid, 3, 0).X, CellCenter(grid, 3, 0).Y);
-  EXPECT_TRUE(repainted({3}));
-  const auto pressed = header(3);
-  KeepShot(grid, "listview-header-pressed.png");
-  EXPECT_NE(pressed, hot);
-  EXPECT_NE(pressed, normal3);
-  SimulateMouseUp(grid, mbLeft, CellCenter(grid, 3, 0).X, CellCenter(grid, 3, 0).Y);
+  EXPECT_NE(hot, normal);
+  step([&] { SimulateMouseMove(grid, p3.X, p3.Y); }, {2, 3});
+  EXPECT_EQ(header(2), normal);
   EXPECT_EQ(header(3), hot);
   KeepShot(grid, "listview-header-hot.png");
-  drawn.clear();
-  SimulateMouseLeave(grid);
-  EXPECT_TRUE(repainted({3}));
-  EXPECT_EQ(header(3), normal3);
+  step([&] { SimulateMouseDown(grid, mbLeft, p3.X, p3.Y); }, {3});
+  EXPECT_NE(header(3), hot);
+  KeepShot(grid, "listview-header-pressed.png");
+  SimulateMouseUp(grid, mbLeft, p3.X, p3.Y);
+  EXPECT_EQ(header(3), hot);
+  step([&] { SimulateMouseLeave(grid); }, {3});
+  EXPECT_EQ(header(3), normal);
   grid->OnDrawCell = nullptr;
 }
 
