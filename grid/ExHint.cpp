@@ -52,13 +52,15 @@ namespace {
 void RepaintPictureShowers(TExStringGrid& grid, TGridPopups& popups, const AnsiString& source) {
   if (source.empty()) return;
   auto shows = [&](const AnsiString& text) { return text.find(source) != AnsiString::npos; };
-  std::vector<int> rows, cols;
-  for (int r = 0; r < std::min(grid.FixedRows(), grid.RowCount()); ++r) rows.push_back(r);
-  for (int r = std::max(grid.TopRow(), grid.FixedRows()); r < grid.RowCount() && r <= grid.TopRow() + grid.VisibleRowCount(); ++r)
-    rows.push_back(r);
-  for (int c = 0; c < std::min(grid.FixedCols(), grid.ColCount()); ++c) cols.push_back(c);
-  for (int c = std::max(grid.LeftCol(), grid.FixedCols()); c < grid.ColCount() && c <= grid.LeftCol() + grid.VisibleColCount(); ++c)
-    cols.push_back(c);
+  // The fixed lines, then the scrolled ones on screen (the last partly).
+  auto onScreen = [](int fixed, int first, int visible, int count) {
+    std::vector<int> lines;
+    for (int i = 0; i < std::min(fixed, count); ++i) lines.push_back(i);
+    for (int i = std::max(first, fixed); i < count && i <= first + visible; ++i) lines.push_back(i);
+    return lines;
+  };
+  const std::vector<int> rows = onScreen(grid.FixedRows(), grid.TopRow(), grid.VisibleRowCount(), grid.RowCount());
+  const std::vector<int> cols = onScreen(grid.FixedCols(), grid.LeftCol(), grid.VisibleColCount(), grid.ColCount());
   for (int r : rows)
     for (int c : cols)
       if (shows(grid.GetCellText(grid.RealColIndex(c), r))) grid.RepaintCell(c, r);
