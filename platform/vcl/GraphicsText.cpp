@@ -69,6 +69,12 @@ Paragraph CleanParagraph(std::u16string_view src, unsigned flags, TTextMetricsSo
   Paragraph p;
   p.text.reserve(src.size());
   const bool prefixes = !(flags & DT_NOPREFIX);
+  // The width up to the end of the last tab's blanks, and where they end:
+  // each tab measures only the text since the one before it, so a line of
+  // many tabs costs what its characters cost.
+  long long tabbedWidth = 0;  // past int for a line of millions of tabs
+  size_t tabbedEnd = 0;
+  int stop = 0, blank = 0;  // measured at the first tab
   for (size_t i = 0; i < src.size(); ++i) {
     char16_t c = src[i];
     if (c == u'&' && prefixes) {
@@ -83,12 +89,17 @@ Paragraph CleanParagraph(std::u16string_view src, unsigned flags, TTextMetricsSo
     if (c == u'\t') {
       if (flags & DT_EXPANDTABS) {
         // Stops every eight average characters, filled with blanks.
-        int stop = std::max(1, 8 * metrics.AverageCharWidth());
-        int width = metrics.TextWidthW(p.text);
-        int next = (width / stop + 1) * stop;
-        int blank = std::max(1, metrics.TextWidthW(u" "));
-        int count = std::max(1, (next - width + blank - 1) / blank);
+        if (blank == 0) {
+          stop = std::max(1, 8 * metrics.AverageCharWidth());
+          blank = std::max(1, metrics.TextWidthW(u" "));
+        }
+        const std::u16string_view since = std::u16string_view(p.text).substr(tabbedEnd);
+        const long long width = tabbedWidth + (since.empty() ? 0 : metrics.TextWidthW(since));
+        const long long next = (width / stop + 1) * stop;
+        const int count = static_cast<int>(std::max(1LL, (next - width + blank - 1) / blank));
         p.text.append(static_cast<size_t>(count), u' ');
+        tabbedWidth = width + count * blank;
+        tabbedEnd = p.text.size();
       }
       continue;
     }

@@ -1,7 +1,7 @@
 // A cell holding a text of two megabytes without a blank (a pasted link),
-// painted through the real painter as the catalogue shows it: word-wrapped,
-// and on one line with an ellipsis. Each paint must end within a deadline
-// and show the start of the text.
+// and one holding thousands of tabs, painted through the real painter as the
+// catalogue shows them: word-wrapped, and on one line with an ellipsis. Each
+// paint must end within a deadline and show the start of the text.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -42,7 +42,7 @@ int DarkPixels(TBitmap& picture) {
   return dark;
 }
 
-std::shared_ptr<TLongCell> CellWithLongLink() {
+std::shared_ptr<TLongCell> CellWith(const AnsiString& text) {
   // A window first: it brings up the window system the painter's fonts need.
   static TForm* window = new TForm(nullptr);
   (void)window;
@@ -50,8 +50,17 @@ std::shared_ptr<TLongCell> CellWithLongLink() {
   cell->grid.SetColCount(3);
   cell->grid.SetRowCount(3);
   cell->grid.SetURLShow(true);
-  cell->grid.SetCells(1, 1, "http://" + std::string(2'000'000, 'w'));
+  cell->grid.SetCells(1, 1, text);
   return cell;
+}
+
+std::shared_ptr<TLongCell> CellWithLongLink() { return CellWith("http://" + std::string(2'000'000, 'w')); }
+
+// Every tab expands to the next stop, which depends on all the text before it.
+std::shared_ptr<TLongCell> CellWithTabs(int tabs) {
+  AnsiString text;
+  for (int i = 0; i < tabs; ++i) text += i % 2 == 0 ? "ab\t" : "\t";
+  return CellWith(text);
 }
 
 }  // namespace
@@ -69,4 +78,15 @@ TEST(LongCellPaint, AOneLineCellOfTwoMegabytesEndsWithAnEllipsisWithinTheDeadlin
   cell->grid.SetEnhTextSize(true);
   ASSERT_TRUE(PaintsWithin(cell)) << "painting the 2 MB cell did not end";
   EXPECT_GT(DarkPixels(cell->picture), 20);
+}
+
+TEST(LongCellPaint, ACellOfFourThousandTabsPaintsWithinTheDeadline) {
+  for (bool wrap : {true, false}) {
+    SCOPED_TRACE(wrap ? "word-wrapped" : "one line");
+    auto cell = CellWithTabs(4000);
+    cell->grid.SetWordWrap(wrap);
+    cell->grid.SetEnhTextSize(true);
+    ASSERT_TRUE(PaintsWithin(cell)) << "painting the cell of tabs did not end";
+    EXPECT_GT(DarkPixels(cell->picture), 10);
+  }
 }
