@@ -236,12 +236,13 @@ void THTTPGetThread::Execute() {
     return;
   }
   if (toFile_) {
-    success_ = haveLength_ && readed_ == totalSize_ && file_->Finish();
+    // A reply without a byte is no file: it never replaces the one there.
+    success_ = haveLength_ && readed_ > 0 && readed_ == totalSize_ && file_->Finish();
     if (!success_) file_->Discard();
   } else {
     success_ = readed_ > 0;
   }
-  if (!success_) errorText_ = toFile_ ? "the reply is not whole" : "the reply is empty";
+  if (!success_) errorText_ = readed_ == 0 ? "the reply is empty" : "the reply is not whole";
 }
 
 bool THTTPGetThread::AcceptHead(const THttpReplyHead& head) {

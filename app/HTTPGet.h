@@ -8,9 +8,10 @@
 //
 // What counts as success:
 //   - the reply's status is 2xx (an error page is never a result);
-//   - a file download received exactly Content-Length bytes; the bytes go to
-//     a hidden file beside FileName, which replaces FileName only then, so a
-//     failed or aborted download leaves FileName as it was;
+//   - a file download received exactly Content-Length bytes, at least one
+//     (an empty reply is no file); the bytes go to a hidden file beside
+//     FileName, which replaces FileName only then, so a failed, aborted or
+//     empty download leaves FileName as it was;
 //   - a string download received at least one byte and at most
 //     kMaxStringReply bytes;
 //   - with BinaryData, the reply has a Content-Length line.

@@ -177,7 +177,7 @@ TEST_F(HTTPGetTest, GetIntoAFileReplacesTheTargetOnlyWhenWhole) {
 TEST_F(HTTPGetTest, FailedFileDownloadsLeaveTheOldFileAndNoTemporaryFile) {
   TTestFolder folder;
   AnsiString target = folder.File("poster.jpg");
-  for (const char* path : {"/short", "/nolength", "/missing", "/error500"}) {
+  for (const char* path : {"/short", "/nolength", "/missing", "/error500", "/empty"}) {
     WriteFileBytes(target, "old poster");
     TEvents e;
     THTTPGet g(nullptr);
