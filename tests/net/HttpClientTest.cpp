@@ -253,6 +253,28 @@ TEST(HttpTransfer, ATransferThatMovesEnoughPassesTheStallCheck) {
   EXPECT_EQ(f.bodyBytes, 14336u);
 }
 
+TEST(HttpTransfer, ABurstThenATrickleFailsOneWindowAfterTheBurst) {
+  LocalHttpServer server([](const TReceivedRequest&, TServerConnection& c) {
+    // Enough for 1.2 s, then 8 KB at once, then a byte every 100 ms.
+    if (!c.Send("HTTP/1.0 200 OK\r\nContent-Length: 100000\r\n\r\n")) return;
+    for (int i = 0; i < 4; ++i)
+      if (!c.Send(std::string(2048, 'z')) || !c.Pause(300)) return;
+    if (!c.Send(std::string(8192, 'b'))) return;
+    for (int i = 0; i < 600; ++i)
+      if (!c.Send("x") || !c.Pause(100)) return;
+  });
+  THttpRequest r = RequestTo(server, "/");
+  r.StallTimeoutSec = 1;
+  TTimedFetch f(r, std::chrono::seconds(6));
+  EXPECT_FALSE(f.hitDeadline) << "the burst kept counting after its window had passed";
+  EXPECT_FALSE(f.ok);
+  EXPECT_NE(f.error.find("fewer than 1024 bytes"), std::string::npos) << f.error;
+  // Not within a window of the burst, and not long after it.
+  EXPECT_GT(f.took, std::chrono::milliseconds(2100));
+  EXPECT_LT(f.took, std::chrono::milliseconds(3700));
+  EXPECT_GT(f.bodyBytes, 8192u + 8192u);
+}
+
 TEST(HttpTransfer, ATransferEndsAtItsTimeLimitHoweverFastItMoves) {
   LocalHttpServer server(Flood);
   THttpRequest r = RequestTo(server, "/");
