@@ -524,6 +524,38 @@ TEST_F(EditorDownloadTest, PosterDownloadedIntoThePosterFolderOnly) {
   EXPECT_EQ(ExtractFileName(me.ShownPosterFile()), "noimage.jpg");
 }
 
+TEST_F(EditorDownloadTest, ThePosterAndTheCommentaryEndAtTheirOwnTimeLimits) {
+  // Fast and endless: only a time limit ends it.
+  LocalHttpServer server([](const TReceivedRequest&, TServerConnection& c) {
+    if (!c.Send("HTTP/1.0 200 OK\r\nContent-Length: 60000000\r\n\r\n")) return;
+    for (int i = 0; i < 600; ++i)
+      if (!c.Send(std::string(4096, 'f')) || !c.Pause(100)) return;
+  });
+  TFormME& me = *editor_;
+  TShortLimits restore;
+  // Ends within the deadline when its own limit is the short one.
+  auto endsInTime = [](THTTPGet& get) {
+    const bool ended = PumpUntil([&] { return !get.Busy(); }, std::chrono::seconds(3));
+    if (!ended) get.Abort();
+    EXPECT_TRUE(PumpUntil([&] { return !get.Busy(); }));
+    return ended && !get.LastResult();
+  };
+  THTTPLimits& limits = THTTPGet::Limits();
+  limits.PageSeconds = limits.CommentarySeconds = 60;
+  limits.PosterSeconds = 1;
+  me.View_40->SetText(server.Url("/poster.jpg"));
+  me.ScBitBtn2->Click();
+  EXPECT_TRUE(endsInTime(*me.GetPoster)) << "the poster download outlived the poster's limit";
+  EXPECT_EQ(ExtractFileName(me.ShownPosterFile()), "noimage.jpg");
+
+  limits.PageSeconds = limits.PosterSeconds = 60;
+  limits.CommentarySeconds = 1;
+  me.View_15->SetText("commentary");
+  ASSERT_TRUE(StartCommentaryDownload(*me.GetDB, {0, server.Url("/commentary")}));
+  EXPECT_TRUE(endsInTime(*me.GetDB)) << "the commentary download outlived the commentary's limit";
+  EXPECT_EQ(me.View_15->Text(), ".");
+}
+
 // ---------------------------------------------------------------- pictures
 
 // Both windows filled as a user leaves them, rendered as they show; with

@@ -404,16 +404,6 @@ TEST_F(HTTPGetTest, AWaitingGetFileWhoseHandlerFreesTheComponentReturnsCleanly) 
   EXPECT_EQ(ReadFileBytes(folder.File("x.bin")).size(), 100u);
 }
 
-namespace {
-
-// Shortens the process-wide limits for one test and puts them back.
-struct TShortLimits {
-  THTTPLimits saved = THTTPGet::Limits();
-  ~TShortLimits() { THTTPGet::Limits() = saved; }
-};
-
-}  // namespace
-
 TEST_F(HTTPGetTest, AnAddressWithAPortOutsideOneTo65535IsRefusedNotSentToTheDefaultPort) {
   for (const std::string& url : {std::string("http://127.0.0.1:0/x"), std::string("127.0.0.1:00000/x"),
                                  std::string("http://127.0.0.1:65536/x"), std::string("https://127.0.0.1:0/x")}) {

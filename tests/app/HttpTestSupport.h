@@ -38,6 +38,12 @@ inline bool PumpUntil(const std::function<bool()>& done, std::chrono::millisecon
   return true;
 }
 
+// Shortens the process-wide limits for one test and puts them back.
+struct TShortLimits {
+  THTTPLimits saved = THTTPGet::Limits();
+  ~TShortLimits() { THTTPGet::Limits() = saved; }
+};
+
 // Every test starts with the event loop ready (worker threads wake it) and
 // ends only when no request thread is left.
 class HttpTest : public ::testing::Test {
