@@ -593,7 +593,8 @@ bool TRenderer::RenderHtml(TLine& line) {
       case tgFONT:
         if (!token.closing) {
           AnsiString value;
-          if (Attribute(tag, "FACE", value) && !value.empty()) font_.name = value;
+          if (Attribute(tag, "FACE", value) && !value.empty() && value.size() <= TFont::kMaxNameLength)
+            font_.name = value;
           if (!args_.KeepColors && Attribute(tag, "COLOR", value)) font_.color = AttributeColor(value);
           if (!args_.KeepColors && Attribute(tag, "BGCOLOR", value)) runBackground_ = AttributeColor(value);
           if (Attribute(tag, "SIZE", value)) {

@@ -252,7 +252,7 @@ void TFont::Assign(const TPersistent* source) {
 }
 
 void TFont::SetName(std::string_view name) {
-  if (name.empty() || name_ == name) return;
+  if (name.empty() || name.size() > kMaxNameLength || name_ == name) return;
   name_ = AnsiString(name);
   Changed();
 }

@@ -218,6 +218,9 @@ class TFont : public TGraphicsObject {
   void Assign(const TFont& source) { Assign(static_cast<const TPersistent*>(&source)); }
 
   const AnsiString& Name() const { return name_; }
+  // A name longer than any font's (as hostile mark-up or files bring) is
+  // ignored: the font matching takes seconds over one.
+  static constexpr std::size_t kMaxNameLength = 127;
   void SetName(std::string_view name);
   // Points; Size = -Height * 72 / PixelsPerInch, rounded.
   int Size() const;

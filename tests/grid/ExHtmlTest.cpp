@@ -457,4 +457,28 @@ TEST(HtmlImageCanvas, HostileMarkupFinishesOnABitmapToo) {
   EXPECT_GT(done.get(), 0);
 }
 
+TEST(HtmlImageCanvas, AFontNameLongerThanAnyFontsIsIgnored) {
+  std::string name;
+  for (int i = 0; i < 200'000; ++i) name += "\xB0\xA1";  // 가, as font matching is slowest over Hangul
+  const std::string text = "<FONT FACE=\"" + name + "\">x</FONT> <FONT FACE=\"Arial\">y</FONT>";
+  auto bitmap = std::make_shared<TBitmap>(300, 40);
+  FinishesWithin(std::chrono::seconds(5), [bitmap, text] {
+    THtmlDrawResult result;
+    DrawHtml(*bitmap->Canvas(), text, {0, 0, 300, 40}, THtmlDrawArgs{}, result);
+  });
+  TRecordingCanvas canvas;
+  canvas.Font()->SetName("Tahoma");
+  THtmlDrawResult result;
+  DrawHtml(canvas, text, {0, 0, 300, 40}, THtmlDrawArgs{}, result);
+  const auto texts = canvas.CallsOf(coTextOut);
+  ASSERT_GE(texts.size(), 2u);
+  EXPECT_EQ(texts.front().Text.substr(0, 1), "x");
+  EXPECT_EQ(texts.front().FontName, "Tahoma");
+  EXPECT_EQ(texts.back().FontName, "Arial");
+  // Nor does a font take such a name from anywhere else.
+  TFont font;
+  font.SetName(name);
+  EXPECT_EQ(font.Name(), "MS Sans Serif");
+}
+
 }  // namespace
