@@ -87,13 +87,8 @@ const std::vector<TFileColumnPair>& FileColumnPairs() {
 namespace {
 
 std::vector<AnsiString> SplitDelimited(std::string_view text, char delimiter) {
-  TStringList list;
-  list.SetDelimiter(delimiter);
-  list.SetQuoteChar('"');
-  list.SetDelimitedText(text);
   std::vector<AnsiString> out;
-  out.reserve(static_cast<std::size_t>(list.Count()));
-  for (int i = 0; i < list.Count(); ++i) out.push_back(list.Strings(i));
+  ForEachListElement(text, delimiter, [&](std::string_view element) { out.emplace_back(element); });
   return out;
 }
 
@@ -184,14 +179,25 @@ int CatalogueColumnIndex(TExColumnGrid& grid, const AnsiString& header) {
   return item ? item->Index() : -1;
 }
 
+namespace {
+
+// The column grouping took out of the grid: its cells wait with their rows.
+bool IsGroupedOut(TExColumnGrid& grid, const AnsiString& header) {
+  return grid.GroupColumn() >= 0 && grid.GroupColumnHeader() == header;
+}
+
+}  // namespace
+
 AnsiString CatalogueCell(TExColumnGrid& grid, const AnsiString& header, int row) {
-  TGridColumnItem* item = grid.ColumnByName(header);
-  return item ? item->Rows(row) : AnsiString();
+  if (TGridColumnItem* item = grid.ColumnByName(header)) return item->Rows(row);
+  AnsiString text;
+  if (IsGroupedOut(grid, header)) grid.GroupedCellText(row, text);
+  return text;
 }
 
 bool SetCatalogueCell(TExColumnGrid& grid, const AnsiString& header, int row, const AnsiString& value) {
   TGridColumnItem* item = grid.ColumnByName(header);
-  if (!item) return false;
+  if (!item) return IsGroupedOut(grid, header) && grid.SetGroupedCellText(row, value);
   item->SetRows(row, value);
   return true;
 }

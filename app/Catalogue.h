@@ -6,6 +6,8 @@
 // user may move columns, and a grouped catalogue has an extra column 0.
 #pragma once
 
+#include <algorithm>
+#include <string_view>
 #include <vector>
 
 #include "grid/ExCGrid.h"
@@ -85,13 +87,21 @@ const std::vector<TFileColumnPair>& FileColumnPairs();
 // ---- list texts
 // A per-file list: "|" between elements; an element holding a character at
 // or below the blank, a double quote or "|" is quoted with inner quotes
-// doubled; one empty element is written as two double quotes. Reading also
-// splits at blanks outside quotes.
+// doubled; one empty element is written as two double quotes. Reading
+// splits at "|" outside quotes only: catalogues hold codecs such as
+// DivX 5|DivX 5|XviD unquoted, three files and not five. Each element is
+// trimmed of blanks outside its quotes and read without them (a doubled
+// quote inside is one quote), so every list written reads back the same.
 std::vector<AnsiString> SplitFileList(std::string_view text);
 AnsiString JoinFileList(const std::vector<AnsiString>& elements);
 // The poster list: the same rules with "," between names.
 std::vector<AnsiString> SplitPosterList(std::string_view text);
 AnsiString JoinPosterList(const std::vector<AnsiString>& names);
+// Calls each(element) for every element of a list text as SplitFileList
+// reads it, with delimiter between the elements; "" has none. The element
+// passed lives until the next call.
+template <class Each>
+void ForEachListElement(std::string_view text, char delimiter, Each&& each);
 
 // ---- the catalogue grid
 // 42 columns named by their headers with their widths, one fixed row and
@@ -107,8 +117,54 @@ void SetupCatalogueGrid(TExColumnGrid& grid);
 void WriteCatalogueHeaders(TExColumnGrid& grid);
 
 // The cell of the column named header in row; "" when no column has that name.
+// While grouped, the grouped column's cells are the rows' own, kept aside
+// (TExStringGrid::GroupedCellText): both read and write them.
 AnsiString CatalogueCell(TExColumnGrid& grid, const AnsiString& header, int row);
 // Writes the cell; false (nothing written) when no column has that name.
 bool SetCatalogueCell(TExColumnGrid& grid, const AnsiString& header, int row, const AnsiString& value);
 // The real column index of the column named header, -1 when none.
 int CatalogueColumnIndex(TExColumnGrid& grid, const AnsiString& header);
+
+// ------------------------------------------------------------------ template bodies
+
+template <class Each>
+void ForEachListElement(std::string_view text, char delimiter, Each&& each) {
+  // The delimiters and the quote are ASCII characters that no trail byte of
+  // a two-byte character takes, so the bytes are read one by one.
+  const auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+  if (text.empty()) return;
+  AnsiString element;
+  std::size_t pos = 0;
+  for (;;) {
+    while (pos < text.size() && text[pos] != delimiter && isBlank(text[pos])) ++pos;
+    std::size_t end;
+    if (pos < text.size() && text[pos] == '"') {
+      element.clear();
+      std::size_t i = pos + 1;
+      for (; i < text.size(); ++i) {
+        if (text[i] != '"') {
+          element += text[i];
+        } else if (i + 1 < text.size() && text[i + 1] == '"') {
+          element += '"';
+          ++i;
+        } else {
+          break;
+        }
+      }
+      // Text between the closing quote and the delimiter stays with the
+      // element, without the blanks before the delimiter.
+      end = std::min(text.find(delimiter, std::min(i + 1, text.size())), text.size());
+      std::size_t tail = end;
+      while (tail > i + 1 && isBlank(text[tail - 1])) --tail;
+      if (i + 1 < tail) element.append(text.substr(i + 1, tail - i - 1));
+    } else {
+      end = std::min(text.find(delimiter, pos), text.size());
+      std::size_t tail = end;
+      while (tail > pos && isBlank(text[tail - 1])) --tail;
+      element.assign(text.substr(pos, tail - pos));
+    }
+    each(std::string_view(element));
+    if (end >= text.size()) return;
+    pos = end + 1;
+  }
+}

@@ -109,14 +109,27 @@ void TFormMain::WriteAutoSaveEntry(int row, bool isAdd, const AnsiString& previo
     }
   }
 
+  // Every column of the catalogue in its file order, grouped or not: the
+  // node buttons' column is none of them, and the grouped column, out of
+  // the grid, stands at its own place with the row's own cell.
   TStringList lines;
-  TGridColumnCollection* columns = movie_Grid->Columns();
-  for (int c = 0; c < columns->Count(); ++c) {
-    TGridColumnItem* item = columns->Items(c);
-    const AnsiString header = item->Rows(0);
+  auto add = [&lines](const AnsiString& header, const AnsiString& value) {
     lines.Add("[" + header + "]");
-    lines.Add(item->Rows(row));
+    lines.Add(value);
     lines.Add("[/" + header + "]");
+  };
+  TGridColumnCollection* columns = movie_Grid->Columns();
+  const int grouped = GridGrouped ? groupedColumn_ : -1;
+  const int count = columns->Count() - (GridGrouped ? 1 : 0);
+  for (int c = 0; c < count + (grouped >= 0 ? 1 : 0); ++c) {
+    if (c == grouped) {
+      const AnsiString& header = movie_Grid->GroupColumnHeader();
+      add(header, CatalogueCell(*movie_Grid, header, row));
+      continue;
+    }
+    const int index = GridGrouped ? (grouped >= 0 && c > grouped ? c : c + 1) : c;
+    TGridColumnItem* item = columns->Items(index);
+    add(item->Rows(0), item->Rows(row));
   }
   if (!original.empty()) {
     lines.Add("[" + kJournalPreviousTitle + "]");

@@ -13,6 +13,8 @@ namespace {
 
 const AnsiString kSearch = "검색"_k;
 const AnsiString kSearchCancel = "검색취소"_k;
+// The header of the group of movies whose grouped cell is empty.
+const AnsiString kEmptyGroup = "(비어 있음)"_k;
 
 // ComboFind's quick-filter items and what each searches. The watched
 // filters follow the rule the row colours and the detail pane use: a movie
@@ -300,7 +302,10 @@ void TFormMain::GroupCatalog(int col) {
   // Collapsed, the grid shows only its node rows: merging them then walks a
   // few rows instead of every movie, and the groups end as they would.
   grid.CollapseAllNodes();
-  EachNodeRow([&](int r) { grid.MergeCells(1, r, grid.ColCount() - 1, 1); });
+  EachNodeRow([&](int r) {
+    if (grid.Cells(1, r).empty()) grid.SetCells(1, r, kEmptyGroup);
+    grid.MergeCells(1, r, grid.ColCount() - 1, 1);
+  });
   GroupCombo->Items()->SetStrings(0, "따로따로"_k);
   // The groups are in the grouped column's order, which ungrouping keeps:
   // the sort list names no order it does not show.
@@ -314,7 +319,10 @@ void TFormMain::UngroupCatalog() {
   if (!GridGrouped) return;
   // The node rows are split while the groups are still collapsed (they are
   // all shown then); the grid's Ungroup expands every node itself.
-  EachNodeRow([&](int r) { grid.SplitCells(1, r); });
+  EachNodeRow([&](int r) {
+    grid.SplitCells(1, r);
+    if (grid.Cells(1, r) == kEmptyGroup) grid.SetCells(1, r, AnsiString());
+  });
   grid.ExpandAllNodes();
   // Ungroup and the node column's removal, in one pass.
   grid.UngroupWithNodeColumn();

@@ -38,53 +38,17 @@ class TCounter {
   TValueCounts values_;
 };
 
-// Calls each(item) for every value of a list cell whose items stand between
-// delimiters: each item trimmed, an item in double quotes read without them
-// (a doubled quote inside is one quote, and the delimiter inside is text),
-// empty items passed over. Blanks never separate: "DivX 5" is one codec
-// and "로맨틱 코미디" one genre.
+// Calls each(item) for every value of a list cell: its elements as the
+// catalogue reads them (ForEachListElement), each trimmed also inside its
+// quotes, empty ones passed over. Blanks never separate: "DivX 5" is one
+// codec and "로맨틱 코미디" one genre.
 template <class Each>
 void ForEachListItem(std::string_view cell, char delimiter, Each&& each) {
-  const auto trimmed = [](std::string_view v) {
-    while (!v.empty() && static_cast<unsigned char>(v.front()) <= ' ') v.remove_prefix(1);
-    while (!v.empty() && static_cast<unsigned char>(v.back()) <= ' ') v.remove_suffix(1);
-    return v;
-  };
-  AnsiString unquoted;
-  std::string_view rest = cell;
-  while (!rest.empty()) {
-    std::string_view item;
-    const std::string_view lead = trimmed(rest);
-    std::size_t close = std::string_view::npos;
-    if (!lead.empty() && lead.front() == '"') {
-      // The closing quote is the first one that is not doubled.
-      unquoted.clear();
-      for (std::size_t i = 1; i < lead.size(); ++i) {
-        if (lead[i] != '"') {
-          unquoted += lead[i];
-        } else if (i + 1 < lead.size() && lead[i + 1] == '"') {
-          unquoted += '"';
-          ++i;
-        } else {
-          close = i;
-          break;
-        }
-      }
-    }
-    std::size_t next;
-    if (close != std::string_view::npos) {
-      // Text after the closing quote and before the delimiter is kept with it.
-      next = lead.find(delimiter, close + 1);
-      unquoted.append(lead.substr(close + 1, next == std::string_view::npos ? std::string_view::npos : next - close - 1));
-      item = trimmed(unquoted);
-      rest = next == std::string_view::npos ? std::string_view() : lead.substr(next + 1);
-    } else {
-      next = rest.find(delimiter);
-      item = trimmed(rest.substr(0, next));
-      rest = next == std::string_view::npos ? std::string_view() : rest.substr(next + 1);
-    }
+  ForEachListElement(cell, delimiter, [&](std::string_view item) {
+    while (!item.empty() && static_cast<unsigned char>(item.front()) <= ' ') item.remove_prefix(1);
+    while (!item.empty() && static_cast<unsigned char>(item.back()) <= ' ') item.remove_suffix(1);
     if (!item.empty()) each(item);
-  }
+  });
 }
 
 template <class T, class Better>

@@ -608,10 +608,14 @@ int AxisOrigin(int index, int fixedCount, int firstScrolling, Extent extent) {
 }  // namespace
 
 TRect TBaseGrid::MergedCellRect(int col, int row) const {
-  TPoint span = CellSpan(col, row);
+  const int realCol = RealColIndex(col);
+  TPoint span = CellSpan(realCol, row);
   if (span.X == 0 && span.Y == 0) return CellRect(col, row);
-  TPoint base = BaseCellOf(col, row);
-  const int lastCol = std::min(base.X + span.X, ColCount() - 1);
+  TPoint base = BaseCellOf(realCol, row);
+  // Hidden columns inside the span take no room; those before it move it left.
+  const int lastReal = base.X + span.X;
+  base.X = DisplColIndex(base.X);
+  const int lastCol = std::min(DisplColIndex(lastReal + 1) - 1, ColCount() - 1);
   const int lastRow = std::min(base.Y + span.Y, RowCount() - 1);
   auto width = [this](int i) { return ColWidths(i); };
   auto height = [this](int i) { return RowHeights(i); };
@@ -692,14 +696,16 @@ void TBaseGrid::DrawCell(int col, int row, const TRect& rect, TGridDrawState sta
     canvas->FillRect(rect);
     return;
   }
-  TCellProperties* props = FindCellProperties(col, row);
-  TPoint base = props && !props->IsBaseCell() ? BaseCellOf(col, row) : TPoint{col, row};
+  // col is a display column; the cells' properties stand at their real one.
+  const int realCol = RealColIndex(col);
+  TCellProperties* props = FindCellProperties(realCol, row);
+  TPoint base = props && !props->IsBaseCell() ? BaseCellOf(realCol, row) : TPoint{realCol, row};
   if (TCellProperties* baseProps = FindCellProperties(base.X, base.Y)) {
     // A span is drawn once per pass, whichever of its cells is asked first.
     if (baseProps->PaintStamp() == static_cast<int>(paintCounter_)) return;
     baseProps->SetPaintStamp(static_cast<int>(paintCounter_));
   }
-  DrawBaseCell(base.X, base.Y, state);
+  DrawBaseCell(base.X == realCol ? col : DisplColIndex(base.X), base.Y, state);
 }
 
 void TBaseGrid::DrawBaseCell(int col, int row, TGridDrawState state) {

@@ -274,6 +274,8 @@ class TBaseGrid : public TStringGrid {
   bool IsYMergedCell(int col, int row) const;
   // (CellSpanX, CellSpanY) of the base cell; (0, 0) for a single cell.
   TPoint CellSpan(int col, int row) const;
+  // col is a display column: a span is found at its real place and drawn
+  // over the shown columns it covers.
   TRect MergedCellRect(int col, int row) const;
   TPoint MergedCellSize(int col, int row) const;
   bool RowsShareSpan(int row1, int row2) const;
@@ -290,6 +292,8 @@ class TBaseGrid : public TStringGrid {
                              TAlignment& hAlign, TVAlignment& vAlign, bool mapColumn,
                              bool applySelection, bool printing, TGridDrawState& state) {}
   virtual int DisplColIndex(int col) const { return col; }
+  // The store's column of a display column (the string grid hides columns).
+  virtual int RealColIndex(int col) const { return col; }
   // Lets go of the graphic a cell's properties carry before they are freed;
   // the string grid frees the graphics it created.
   virtual void ReleaseCellGraphic(TCellProperties& props) {}

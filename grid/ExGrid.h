@@ -477,7 +477,7 @@ class TExStringGrid : public TBaseGrid {
   int DisplColIndex(int realCol) const override;
   // The real index of the displayCol-th shown column; past the shown
   // columns, an index past the real ones (reads give nothing there).
-  int RealColIndex(int displayCol) const;
+  int RealColIndex(int displayCol) const override;
   // Closes the editor first. Skips columns already hidden, columns past the
   // real ones, and stops while only one column is shown.
   void HideColumns(int fromCol, int toCol);
@@ -795,6 +795,14 @@ class TExStringGrid : public TBaseGrid {
   void RecountNodes();
   // The real column GroupByColumn took out, -1 while not grouped.
   int GroupColumn() const { return groupColumn_; }
+  // While grouped, the grouped column's cell of a display row: the text the
+  // row held when it was grouped, or was given since, which Ungroup puts
+  // back with the cell's properties wherever the row has moved. False (and
+  // nothing written) for a header or summary row, or when not grouped.
+  bool GroupedCellText(int row, AnsiString& text) const;
+  bool SetGroupedCellText(int row, const AnsiString& text);
+  // The grouped column's header (row 0) while grouped.
+  const AnsiString& GroupColumnHeader() const { return groupColumnHeader_; }
   bool HasNodes() const override { return nodeCount_ > 0; }
   int GetCellIndent(int row) const override;
 
@@ -813,6 +821,16 @@ class TExStringGrid : public TBaseGrid {
   void ColourGroupRow(int row, int textCol, bool header);
   void SortForGrouping(int col);
   void ColourGroupRows(int textCol);
+  // The grouped column's cells leave with it and come back with Ungroup:
+  // KeepGroupedCells gives every row a key, which its record carries
+  // wherever the row moves, and keeps the row's text and property object
+  // under it; TakeGroupedTexts hands the texts to the rows Ungroup fills
+  // (rows inserted since have no key and keep theirs), GiveBackGroupedCells
+  // puts the objects into col and drops what no row took.
+  void KeepGroupedCells(int col);
+  void TakeGroupedTexts(std::vector<AnsiString>& texts);
+  void GiveBackGroupedCells(int col);
+  void DropGroupedCells();
   std::unique_ptr<TGrouping> grouping_ = std::make_unique<TGrouping>();
   std::unique_ptr<TCellNode> cellNode_ = std::make_unique<TCellNode>(this);
   int nodeCount_ = 0;
@@ -824,6 +842,12 @@ class TExStringGrid : public TBaseGrid {
   // Texts by row that the next column InsertColumns puts in takes in the
   // same pass over the rows (Ungroup gives the grouped column back that way).
   std::vector<AnsiString>* insertedColumnTexts_ = nullptr;
+  struct TGroupedCell {
+    AnsiString Text;
+    TCellProperties* Properties = nullptr;  // the grid's, until given back or dropped
+  };
+  // By row key - 1.
+  std::vector<TGroupedCell> groupedCells_;
 
  public:
   // ---- sorting (ExGridSortRows.cpp; styles and settings in ExGridSort.h)

@@ -15,13 +15,15 @@
 //
 // Call tree of grouping:
 //   GroupByColumn -> Ungroup (when grouped) -> ShowAllRows (when rows hidden)
+//     -> KeepGroupedCells (the column's objects aside, each row keyed)
 //     -> SortForGrouping -> SortOnColumn (by runs of equal texts, ExGridSortRuns.cpp)
 //     -> InsertGroupRowsAtOnce: one InsertRows, rows moved down, AddNode and
 //        AddSummaryRow per group
 //     -> RemoveColumns (the grouped column) -> ColourGroupRow per header and
 //        summary -> HideRowList (rows an active filter fails)
-//   Ungroup -> ExpandAllNodes -> InsertColumns
+//   Ungroup -> ExpandAllNodes -> TakeGroupedTexts -> InsertColumns
 //     -> RemoveGroupRows: RemoveNode per header, rows packed up, one RemoveRows
+//     -> GiveBackGroupedCells
 //     -> ApplyFilter (when the filter is active)
 //   GroupWithNodeColumn -> GroupIntoNodeColumn: SortForGrouping, the grouped
 //        column rotated to the front, InsertGroupRowsAtOnce on it, its texts
@@ -32,6 +34,7 @@
 #include "grid/ExGridNodes.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "grid/ExGrid.h"
@@ -531,6 +534,7 @@ void TExStringGrid::GroupByColumn(int col) {
   groupedIntoNodeColumn_ = false;
   groupColumnWidth_ = ColWidths(DisplColIndex(col));
   groupColumnHeader_ = FixedRows() > 0 ? Cells(col, 0) : AnsiString();
+  KeepGroupedCells(col);
   SortForGrouping(col);
   InsertGroupRowsAtOnce(*this, col, textCol);
   // The filter's columns are those of the grid before the grouped column
@@ -543,6 +547,11 @@ void TExStringGrid::GroupByColumn(int col) {
   // Column 0 carries the nodes: when it is the one that goes, its marks move
   // to the column that takes its place.
   if (col == 0) MoveNodeMarks(0, 1);
+  for (int r = 0; r < RowCount(); ++r) {
+    const int key = RowKey(r);
+    if (key > 0 && key <= static_cast<int>(groupedCells_.size()))
+      groupedCells_[static_cast<std::size_t>(key) - 1].Text = TakeRawCells(col, r);
+  }
   RemoveColumns(col, 1);
   ColourGroupRows(textCol > col ? textCol - 1 : textCol);
   if (FixedRows() < RowCount()) SetRow(FixedRows());
@@ -564,6 +573,7 @@ void TExStringGrid::Ungroup() {
   std::vector<TGroupRowKind> kinds;
   std::vector<AnsiString> texts;
   ReadGroupRows(*this, groupedTextCol, groupColumnHeader_, kinds, texts);
+  TakeGroupedTexts(texts);
   {
     insertedColumnTexts_ = &texts;
     struct TLetGo {
@@ -575,6 +585,7 @@ void TExStringGrid::Ungroup() {
   SetColWidths(DisplColIndex(col), groupColumnWidth_);
   if (col == 0) MoveNodeMarks(1, 0);
   RemoveGroupRows(*this, kinds);
+  GiveBackGroupedCells(col);
   groupColumn_ = -1;
   groupedIntoNodeColumn_ = false;
   // Expanding showed the rows an active filter hides: they go again.
@@ -610,21 +621,26 @@ bool TExStringGrid::GroupIntoNodeColumn(int col) {
   groupColumnWidth_ = ColWidths(col);
   groupColumnHeader_ = FixedRows() > 0 ? Cells(col, 0) : AnsiString();
   groupedIntoNodeColumn_ = true;
+  KeepGroupedCells(col);
   SortForGrouping(col);
-  // The grouped column leaves its spans and properties behind, as a removed
-  // column does, and goes to the front with its texts, which the run search
-  // reads there; the columns before it move right by one.
-  SplitSpansIn(col, 0, col, RowCount() - 1);
-  FreeColsFrom(col, col);
+  // The grouped column, its objects set aside, goes to the front with its
+  // texts, which the run search reads there; the columns before it move
+  // right by one.
   ShiftRawColumns(col, 1, 0);
   for (int c = col; c > 0; --c) SetColWidths(c, ColWidths(c - 1));
   SetColWidths(0, DefaultColWidth());
   ColumnFlagsRemoved(col, 1);
   ColumnFlagsInserted(0, 1);
   InsertGroupRowsAtOnce(*this, 0, 1);
-  // Left with its node marks only: the node column holds no text.
-  for (int r = 0; r < RowCount(); ++r)
-    if (!RawCells(0, r).empty()) SetRawCells(0, r, AnsiString());
+  // Left with its node marks only: the node column holds no text. The rows'
+  // own texts wait under their keys.
+  for (int r = 0; r < RowCount(); ++r) {
+    const int key = RowKey(r);
+    if (key > 0 && key <= static_cast<int>(groupedCells_.size()))
+      groupedCells_[static_cast<std::size_t>(key) - 1].Text = TakeRawCells(0, r);
+    else if (!RawCells(0, r).empty())
+      SetRawCells(0, r, AnsiString());
+  }
   ColourGroupRows(1);
   if (FixedRows() < RowCount()) SetRow(FixedRows());
   return true;
@@ -638,6 +654,7 @@ bool TExStringGrid::UngroupFromNodeColumn() {
   std::vector<TGroupRowKind> kinds;
   std::vector<AnsiString> texts;
   ReadGroupRows(*this, 1, groupColumnHeader_, kinds, texts);
+  TakeGroupedTexts(texts);
   // The node column takes the texts back, row by row, before the header and
   // summary rows go; its properties go once the nodes are taken apart.
   for (int r = 0; r < RowCount(); ++r) {
@@ -647,6 +664,7 @@ bool TExStringGrid::UngroupFromNodeColumn() {
   RemoveGroupRows(*this, kinds);
   SplitSpansIn(0, 0, 0, RowCount() - 1);
   FreeColsFrom(0, 0);
+  GiveBackGroupedCells(0);
   ShiftRawColumns(0, 1, col + 1);
   for (int c = 0; c < col; ++c) SetColWidths(c, ColWidths(c + 1));
   SetColWidths(col, groupColumnWidth_);
@@ -654,5 +672,77 @@ bool TExStringGrid::UngroupFromNodeColumn() {
   ColumnFlagsInserted(col, 1);
   groupColumn_ = -1;
   groupedIntoNodeColumn_ = false;
+  return true;
+}
+
+// ------------------------------------------------------------- the grouped column's own cells
+
+void TExStringGrid::KeepGroupedCells(int col) {
+  DropGroupedCells();
+  // A span across the column would not survive its going; its cells are
+  // taken apart first, as a removed column's are.
+  SplitSpansIn(col, 0, col, RowCount() - 1);
+  const int rows = RowCount();
+  groupedCells_.resize(static_cast<std::size_t>(rows));
+  for (int r = 0; r < rows; ++r) {
+    TGroupedCell& cell = groupedCells_[static_cast<std::size_t>(r)];
+    // The text stays for the sort and the run search; it moves here when
+    // the column goes.
+    if (TCellProperties* props = FindCellProperties(col, r)) {
+      // Out of the column before the sort: grouping orders the rows by
+      // their texts, never by a check box's state.
+      SetRawObjects(col, r, nullptr);
+      cell.Properties = props;
+    }
+    SetRowKey(r, r + 1);
+  }
+}
+
+void TExStringGrid::TakeGroupedTexts(std::vector<AnsiString>& texts) {
+  const int rows = std::min(RowCount(), static_cast<int>(texts.size()));
+  for (int r = 0; r < rows; ++r) {
+    const int key = RowKey(r);
+    if (key > 0 && key <= static_cast<int>(groupedCells_.size()))
+      texts[static_cast<std::size_t>(r)] = std::move(groupedCells_[static_cast<std::size_t>(key) - 1].Text);
+  }
+}
+
+void TExStringGrid::GiveBackGroupedCells(int col) {
+  for (int r = 0; r < RowCount(); ++r) {
+    const int key = RowKey(r);
+    if (key <= 0) continue;
+    SetRowKey(r, 0);
+    if (key > static_cast<int>(groupedCells_.size())) continue;
+    TGroupedCell& cell = groupedCells_[static_cast<std::size_t>(key) - 1];
+    if (!cell.Properties) continue;
+    ReplaceCellProperties(col, r, std::exchange(cell.Properties, nullptr));
+  }
+  DropGroupedCells();
+}
+
+void TExStringGrid::DropGroupedCells() {
+  // Rows removed while grouped took their keys with them: their objects
+  // have no cell to go back to.
+  for (TGroupedCell& cell : groupedCells_) {
+    if (!cell.Properties) continue;
+    ReleaseCellGraphic(*cell.Properties);
+    delete cell.Properties;
+  }
+  groupedCells_.clear();
+}
+
+bool TExStringGrid::GroupedCellText(int row, AnsiString& text) const {
+  if (groupColumn_ < 0) return false;
+  const int key = RowKey(row);
+  if (key <= 0 || key > static_cast<int>(groupedCells_.size()) || IsNodeRow(row) || IsSummaryRow(row)) return false;
+  text = groupedCells_[static_cast<std::size_t>(key) - 1].Text;
+  return true;
+}
+
+bool TExStringGrid::SetGroupedCellText(int row, const AnsiString& text) {
+  if (groupColumn_ < 0) return false;
+  const int key = RowKey(row);
+  if (key <= 0 || key > static_cast<int>(groupedCells_.size()) || IsNodeRow(row) || IsSummaryRow(row)) return false;
+  groupedCells_[static_cast<std::size_t>(key) - 1].Text = text;
   return true;
 }

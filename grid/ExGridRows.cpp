@@ -200,5 +200,6 @@ void TExStringGrid::ClearAll() {
   nodeCount_ = 0;
   groupColumn_ = -1;
   groupedIntoNodeColumn_ = false;
+  DropGroupedCells();
   if (RowCount() > 0 && ColCount() > 0) ClearCellRange(0, 0, RealColCount() - 1, RowCount() - 1);
 }

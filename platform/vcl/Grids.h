@@ -583,6 +583,9 @@ class TStringGrid : public TDrawGrid {
     // A number the subclass keeps with the row (it moves, hides and goes
     // with the row's cells, never with a column).
     int Tag = 0;
+    // A second such number, for a subclass that marks rows to find them
+    // again wherever they moved.
+    int Key = 0;
   };
   // Hands a row's cells over whole, without copying a text, and leaves the
   // row empty with no storage of its own (its height stays). A grid that
@@ -619,6 +622,9 @@ class TStringGrid : public TDrawGrid {
   // along a row that only objects concern).
   bool RowHasObjects(int row) const;
   void SetRowTag(int row, int value);
+  // The row record's Key; the same rules as the tag.
+  int RowKey(int row) const;
+  void SetRowKey(int row, int value);
 
  protected:
   void DrawCell(int col, int row, const TRect& rect, TGridDrawState state) override;

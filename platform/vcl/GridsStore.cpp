@@ -324,6 +324,17 @@ void TStringGrid::SetRowTag(int row, int value) {
   RowNeeded(row)->Tag = value;
 }
 
+int TStringGrid::RowKey(int row) const {
+  if (row < 0 || row >= RowCount() || static_cast<std::size_t>(row) >= rows_.size()) return 0;
+  return rows_[static_cast<std::size_t>(row)].Key;
+}
+
+void TStringGrid::SetRowKey(int row, int value) {
+  if (row < 0 || row >= RowCount()) return;
+  if (value == 0 && static_cast<std::size_t>(row) >= rows_.size()) return;
+  RowNeeded(row)->Key = value;
+}
+
 AnsiString TStringGrid::GetEditText(int col, int row) {
   AnsiString text = Cells(col, row);
   if (OnGetEditText) OnGetEditText(this, col, row, text);

@@ -22,13 +22,23 @@ TEST(CatalogueLists, PerFileListsQuoteWhatWouldSplitAndReadBack) {
     EXPECT_EQ(JoinFileList(c.elements), c.text);
     EXPECT_EQ(SplitFileList(c.text), c.elements) << c.text;
   }
-  // Outside quotes a blank splits too, so an unquoted element never holds one.
-  EXPECT_EQ(SplitFileList("a b|c"), (Elements{"a", "b", "c"}));
+  // Lists as catalogues hold them: only "|" separates, blanks around an
+  // element go, quotes keep what they hold.
+  const Case read[] = {
+      {{"DivX 5", "DivX 5", "XviD"}, "DivX 5|DivX 5|XviD"},
+      {{"a", "b", ""}, " a | b |"},
+      {{" a ", "b"}, "\" a \" |b"},
+      {{"a b", ""}, "\"a\" b|"},
+      {{"", ""}, "|"},
+      {{"2채널"_k}, "  2채널 "_k},
+  };
+  for (const Case& c : read) EXPECT_EQ(SplitFileList(c.text), c.elements) << c.text;
 }
 
 TEST(CatalogueLists, PosterListIsCommaText) {
   EXPECT_EQ(JoinPosterList({"a.jpg", "b c.jpg"}), "a.jpg,\"b c.jpg\"");
   EXPECT_EQ(SplitPosterList("a.jpg,\"/x/b c.jpg\""), (Elements{"a.jpg", "/x/b c.jpg"}));
+  EXPECT_EQ(SplitPosterList("my poster.jpg, b.jpg"), (Elements{"my poster.jpg", "b.jpg"}));
 }
 
 TEST(CatalogueGrid, FortyTwoNamedColumnsOnlyTheFolderEditable) {

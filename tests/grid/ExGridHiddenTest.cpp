@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "grid/ExGrid.h"
+#include "platform/vcl/PaintTo.h"
 
 namespace {
 
@@ -214,6 +215,28 @@ TEST_F(HiddenFixture, InsertingAndRemovingColumnsMovesTheHiddenFlags) {
   grid->RemoveColumns(5, 1);
   EXPECT_EQ(grid->HiddenColumnCount(), 0);
   EXPECT_EQ(grid->ColCount(), 7);
+}
+
+TEST_F(HiddenFixture, MergedCellsPastHiddenColumnsAreDrawnOverTheirOwnColumns) {
+  Fill(7, 7);
+  grid->SetBounds(0, 0, 400, 200);
+  grid->MergeCells(4, 1, 1, 3);  // one poster for three rows
+  grid->CellPropertiesAt(4, 1)->SetBrushColor(0x0000FF);
+  grid->MergeCells(0, 5, 3, 1);  // across the columns about to hide
+  grid->HideColumns(1, 2);
+  // Real column 4 shows as display column 2, and so does its span.
+  const TRect own{grid->CellRect(2, 1).Left, grid->CellRect(2, 1).Top, grid->CellRect(2, 3).Right,
+                  grid->CellRect(2, 3).Bottom};
+  for (int r = 1; r <= 3; ++r) EXPECT_EQ(grid->MergedCellRect(2, r), own) << r;
+  // A span over hidden columns covers the shown ones only.
+  EXPECT_EQ(grid->MergedCellRect(0, 5), grid->CellRect(0, 5));
+  TBitmap shot;
+  PaintControlTo(grid.get(), shot);
+  const TRect elsewhere = grid->CellRect(4, 2);
+  EXPECT_EQ(shot.PixelColor((own.Left + own.Right) / 2, (own.Top + own.Bottom) / 2), 0x0000FFu);
+  EXPECT_NE(shot.PixelColor((elsewhere.Left + elsewhere.Right) / 2, (elsewhere.Top + elsewhere.Bottom) / 2),
+            0x0000FFu)
+      << "the span drawn over other rows' cells two columns on";
 }
 
 // ------------------------------------------------------------- rows

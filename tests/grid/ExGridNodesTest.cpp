@@ -313,6 +313,58 @@ TEST_F(SmallGrid, UngroupRestoresTheColumnWithItsWidthHeaderAndTexts) {
   EXPECT_EQ(Snapshot(*grid), before);
 }
 
+TEST_F(SmallGrid, CheckBoxesSplitNoGroupAndEveryRowGetsBackItsOwnCell) {
+  for (const bool nodeColumn : {false, true}) {
+    // Watched states, three with a check box (one cleared), one coloured.
+    Fill({"seen", "unseen", "seen", "", "unseen", "seen"});
+    for (int r = 1; r <= 3; ++r) {
+      TCellGraphic* box = grid->CreateCellGraphic(1, r);
+      box->SetCellType(ctCheckBox);
+      box->SetCellBoolean(r != 2);
+    }
+    grid->CellPropertiesAt(1, 5)->SetBrushColor(0x123456);
+    const int names = nodeColumn ? 1 : 0;  // where the row names stand while grouped
+    if (nodeColumn)
+      grid->GroupWithNodeColumn(1);
+    else
+      grid->GroupByColumn(1);
+    auto rowNamed = [&](const char* name) {
+      for (int r = 1; r < grid->RowCount(); ++r)
+        if (grid->Cells(names, r) == name && !grid->IsNodeRow(r)) return r;
+      return -1;
+    };
+    int headers = 0;
+    for (int r = 1; r < grid->RowCount(); ++r) headers += grid->IsNodeRow(r);
+    EXPECT_EQ(headers, 3) << "seen, unseen and the empty text, check boxes or not";
+    // While grouped each row's own cell is read and written; a row removed
+    // takes its cell along.
+    AnsiString text;
+    EXPECT_TRUE(grid->GroupedCellText(rowNamed("r2"), text));
+    EXPECT_EQ(text, "unseen");
+    EXPECT_FALSE(grid->GroupedCellText(1, text)) << "a header row has none";
+    EXPECT_TRUE(grid->SetGroupedCellText(rowNamed("r4"), "seen"));
+    grid->RemoveRows(rowNamed("r6"), 1);
+    if (nodeColumn)
+      grid->UngroupWithNodeColumn();
+    else
+      grid->Ungroup();
+    ASSERT_EQ(grid->RowCount(), 6);
+    const std::map<std::string, std::string> want = {
+        {"r1", "seen"}, {"r2", "unseen"}, {"r3", "seen"}, {"r4", "seen"}, {"r5", "unseen"}};
+    for (int r = 1; r < grid->RowCount(); ++r) {
+      const AnsiString name = grid->Cells(0, r);
+      EXPECT_EQ(grid->Cells(1, r), want.at(name)) << name;
+      bool checked = false;
+      const bool box = grid->GetCheckBoxState(1, r, checked);
+      EXPECT_EQ(box, name == "r1" || name == "r2" || name == "r3") << name;
+      EXPECT_EQ(checked, name == "r1" || name == "r3") << name;
+      const TCellProperties* props = grid->FindCellProperties(1, r);
+      EXPECT_EQ(props && props->BrushColor() == 0x123456u, name == "r5") << name;
+    }
+    grid = std::make_unique<TExStringGrid>(nullptr);
+  }
+}
+
 TEST_F(SmallGrid, GroupingAnEmptyGridDoesNothing) {
   Fill({"only"});
   grid->SetFixedFooters(1);  // the one row below the header is a footer: no data rows
