@@ -3,9 +3,15 @@
 // each tenth movie (three for some, a missing one for others) and a
 // Vidrena.ini that opens the catalogue at start.
 //
-//   vidrena_samplecat <application folder> [N]
+//   vidrena_samplecat <application folder> [N] [rich]
+//
+// With "rich" the catalogue also holds what older collections do: a poster
+// and a year merged over the three movies of a series, check boxes on
+// watched states, movies without a state, and codecs with a blank written
+// without quotes.
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "app/Catalogue.h"
 #include "app/IniSetup.h"
@@ -75,6 +81,21 @@ int main(int argc, char** argv) {
     grid.SetCells(16, r + 1, JoinPosterList(posters));
     grid.SetCells(20, r + 1, r % 3 == 0 ? Cat::WatchedYes : Cat::WatchedNo);
     grid.SetCells(36, r + 1, r % 11 == 0 ? Cat::LentOut : Cat::LentKept);
+  }
+  if (argc > 3 && std::strcmp(argv[3], "rich") == 0) {
+    for (int r = 1; r + 2 <= count; r += 20) {
+      grid.MergeCells(4, r, 1, 3);
+      grid.MergeCells(16, r, 1, 3);
+    }
+    for (int r = 1; r <= count; ++r) {
+      if (r % 13 == 7) grid.SetCells(20, r, "");
+      if (r % 4 == 1) {
+        TCellGraphic* box = grid.CreateCellGraphic(20, r);
+        box->SetCellType(ctCheckBox);
+        box->SetCellBoolean(grid.Cells(20, r) == Cat::WatchedYes);
+      }
+      if (r % 6 == 2) grid.SetCells(24, r, "DivX 5|XviD");
+    }
   }
   const AnsiString file = dir + "DB/샘플.VDM"_k;
   try {
