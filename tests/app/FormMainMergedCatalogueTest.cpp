@@ -34,7 +34,8 @@ std::string WithoutId(std::string bytes) {
 // A catalogue as a user's grows: every column filled, a plot shared by
 // three movies (one merged cell down), a country shown once for two, a
 // cast run over the rating (one merged cell across), colours on every
-// column and node levels on cells outside the title column.
+// column, node levels on cells outside the title column, and check boxes
+// on a quarter of the watched states.
 void WriteCollection(const AnsiString& file) {
   TExColumnGrid grid(nullptr);
   SetupCatalogueGrid(grid);
@@ -65,7 +66,23 @@ void WriteCollection(const AnsiString& file) {
       p->SetBrushColor(0x00203040 + c);
       if (c > 0) p->SetNodeLevel((r + c) % 3);
     }
+  for (int r = 1; r <= kMovies; r += 4) {
+    TCellGraphic* box = grid.CreateCellGraphic(20, r);
+    box->SetCellType(ctCheckBox);
+    box->SetCellBoolean(r % 3 != 0);
+  }
   grid.SaveGridFile(file);
+}
+
+// The titles of the movies whose watched state carries a check box, with its state.
+std::map<AnsiString, bool> WatchedBoxes(TExColumnGrid& grid) {
+  std::map<AnsiString, bool> boxes;
+  const int watched = CatalogueColumnIndex(grid, Cat::Watched);
+  for (int r = grid.FixedRows(); r < grid.RowCount(); ++r) {
+    bool checked = false;
+    if (grid.GetCheckBoxState(watched, r, checked)) boxes[CatalogueCell(grid, Cat::Title, r)] = checked;
+  }
+  return boxes;
 }
 
 // Every movie's 42 values as the grid shows them, by title.
@@ -109,6 +126,8 @@ TEST_F(MergedCatalogueTest, SortedGroupedUngroupedAndSavedEveryMovieKeepsEveryVa
   TExColumnGrid& grid = *w->movie_Grid;
   const auto before = Movies(grid);
   ASSERT_EQ(before.size(), static_cast<std::size_t>(kMovies));
+  const auto boxes = WatchedBoxes(grid);
+  ASSERT_EQ(boxes.size(), static_cast<std::size_t>(kMovies / 4));
   // A plot shown once for three movies is each one's plot.
   EXPECT_EQ(CatalogueCell(grid, Cat::Synopsis, 3), CatalogueCell(grid, Cat::Synopsis, 1));
 
@@ -122,6 +141,11 @@ TEST_F(MergedCatalogueTest, SortedGroupedUngroupedAndSavedEveryMovieKeepsEveryVa
   Choose(w->SortCombo, "감독"_k);
   Choose(w->GroupCombo, "관람등급"_k);
   Choose(w->GroupCombo, "제작국가"_k);
+  // Check boxes split no group: watched and not watched, nothing else.
+  Choose(w->GroupCombo, Cat::Watched);
+  int groups = 0;
+  for (int r = 1; r < grid.RowCount(); ++r) groups += grid.IsNodeRow(r);
+  EXPECT_EQ(groups, 2);
   Choose(w->GroupCombo, "따로따로"_k);
   w->ScCheckList1->SetChecked(synopsis, true);
   w->ScCheckList1Change(synopsis, cbChecked);
@@ -135,6 +159,7 @@ TEST_F(MergedCatalogueTest, SortedGroupedUngroupedAndSavedEveryMovieKeepsEveryVa
   back.LoadGridFile(File("after.VDM"));
   const auto after = Movies(back);
   ASSERT_EQ(after.size(), before.size());
+  EXPECT_EQ(WatchedBoxes(back), boxes) << "check boxes lost or changed";
   int differing = 0;
   for (const auto& [title, values] : before) {
     auto it = after.find(title);
