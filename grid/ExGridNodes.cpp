@@ -708,14 +708,16 @@ void TExStringGrid::TakeGroupedTexts(std::vector<AnsiString>& texts) {
 }
 
 void TExStringGrid::GiveBackGroupedCells(int col) {
-  for (int r = 0; r < RowCount(); ++r) {
+  // The rows keep their keys: they are read only while grouped, and the
+  // next grouping gives every row a new one. A column without objects
+  // (most catalogues) needs no walk over the rows.
+  const bool anyObject = std::any_of(groupedCells_.begin(), groupedCells_.end(),
+                                     [](const TGroupedCell& cell) { return cell.Properties != nullptr; });
+  for (int r = 0; anyObject && r < RowCount(); ++r) {
     const int key = RowKey(r);
-    if (key <= 0) continue;
-    SetRowKey(r, 0);
-    if (key > static_cast<int>(groupedCells_.size())) continue;
+    if (key <= 0 || key > static_cast<int>(groupedCells_.size())) continue;
     TGroupedCell& cell = groupedCells_[static_cast<std::size_t>(key) - 1];
-    if (!cell.Properties) continue;
-    ReplaceCellProperties(col, r, std::exchange(cell.Properties, nullptr));
+    if (cell.Properties) ReplaceCellProperties(col, r, std::exchange(cell.Properties, nullptr));
   }
   DropGroupedCells();
 }
