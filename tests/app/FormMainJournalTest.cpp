@@ -292,7 +292,8 @@ TEST_F(JournalTest, AMovieEditedWhileGroupedKeepsEveryFieldItsFilesAndItsCheckBo
   edit("영화 3"_k, [](TFormME& e) { e.View_20->Click(); });
   TStringList entry;
   entry.LoadFromFile(w->JournalFolder() + "/영화 1.EDIT"_k);
-  EXPECT_EQ(entry.Count(), 3 * kCatalogueColumnCount) << "every column, no stray block";
+  EXPECT_EQ(entry.Count(), 3 * kCatalogueColumnCount);
+  EXPECT_EQ(entry.IndexOf("[]"), -1) << "the node buttons' column is no column of the catalogue";
   EXPECT_EQ(TextBetween16(entry.Text(), "[시청여부]"_k, "[/시청여부]"_k), Cat::WatchedYes);
 
   w->GroupCombo->SetItemIndex(0);
