@@ -13,21 +13,36 @@ const AnsiString kNewDB = "NewDB";
 
 const AnsiString kDiskFullMessage = "디스크 공간이 부족하여 DB를 저장하지 못했습니다."_k;
 
-// The grid file keeps no count of its cells and no end mark, so a copy cut
-// off between two cells reads as a whole catalogue with its last movies
-// empty. Every movie row the window writes holds some cell: rows at the end
-// that hold none (other than the one empty row of an empty catalogue) are
-// what such a copy looks like, and the user decides before the open
-// catalogue is replaced.
+// The grid file keeps no count of its cells, so a copy cut off between two
+// cells reads as a whole catalogue that lacks what came after the cut. The
+// window's own files end with their last row's last cell, stored even when
+// empty, so they never look so. A copy cut off shows as movies at the end
+// that hold no cell (other than the one empty row of an empty catalogue),
+// or as a last movie that lacks cells that every other movie holds in the
+// columns after its last cell; the user decides before the open catalogue
+// is replaced.
 void ConfirmCatalogueComplete(const TGridFileHeader& file, int fixedRows) {
   if (!file.Props.FullGrid) return;
+  const int movies = file.Props.RowCount - fixedRows;
+  auto ask = [](const AnsiString& what) {
+    const AnsiString question = what + "\r파일이 중간에 잘렸을 수 있습니다. 그래도 불러 오시겠습니까?"_k;
+    if (MessageDlg(question, mtWarning, mbYesNo) != mrYes) Abort();
+  };
   const int emptyRows = file.Props.RowCount - 1 - file.LastCellRow;
-  if (emptyRows <= 0) return;
-  if (file.Props.RowCount == fixedRows + 1 && file.LastCellRow < fixedRows) return;
-  const AnsiString question = Format(
-      "DB 파일의 영화 %d편 중 마지막 %d편에 아무 내용이 없습니다.\r파일이 중간에 잘렸을 수 있습니다. 그래도 불러 오시겠습니까?"_k,
-      {file.Props.RowCount - fixedRows, emptyRows});
-  if (MessageDlg(question, mtWarning, mbYesNo) != mrYes) Abort();
+  if (emptyRows > 0) {
+    if (movies == 1 && file.LastCellRow < fixedRows) return;
+    ask(Format("DB 파일의 영화 %d편 중 마지막 %d편에 아무 내용이 없습니다."_k, {movies, emptyRows}));
+    return;
+  }
+  // Rows between the first stored one (the headers) and the last movie.
+  const int others = file.LastCellRow - file.FirstRow - 1;
+  if (file.LastCellRow < fixedRows || others < 1) return;
+  int missing = 0;
+  for (size_t c = static_cast<size_t>(file.LastCellCol) + 1; c < file.ColumnCells.size(); ++c)
+    if (file.ColumnCells[c] == others) ++missing;
+  if (missing > 0)
+    ask(Format("DB 파일의 영화 %d편 중 마지막 영화에 다른 영화가 모두 가진 항목 %d개가 없습니다."_k,
+               {movies, missing}));
 }
 
 }  // namespace

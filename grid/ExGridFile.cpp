@@ -108,6 +108,7 @@ void WriteCellsToStream(TExStringGrid& grid, int c1, int r1, int c2, int r2, TSt
   // A row's node level goes into the file with its column-0 cell's
   // properties, which a row inside a node then has even without any others.
   const TCellProperties plainProps(&grid, 0, 0);
+  bool anyStored = false;
   for (int r = r1; r <= r2; ++r) {
     for (int c = c1; c <= c2; ++c) {
       const TCellProperties* cellProps = grid.FindCellProperties(c, r);
@@ -124,7 +125,12 @@ void WriteCellsToStream(TExStringGrid& grid, int c1, int r1, int c2, int r2, TSt
       }
       // A partial block keeps its corner cell so that it lands where it was.
       const bool corner = !props.FullGrid && c == c1 && r == r1;
-      if (text.empty() && !cellProps && !corner) continue;
+      // A whole grid that stores any cell ends with its last cell, empty or
+      // not: a copy cut off between two cells then lacks that cell, and a
+      // reader tells it from a grid whose last rows or columns are empty.
+      const bool last = props.FullGrid && c == c2 && r == r2 && anyStored;
+      if (text.empty() && !cellProps && !corner && !last) continue;
+      anyStored = true;
       if (!cellProps) {
         writer.WriteCell(c, r, text, nullptr);
         continue;

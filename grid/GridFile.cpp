@@ -667,6 +667,7 @@ void WalkGridWindow(TGridByteWindow& w, TGridFileHeader& f,
   if (p.FullGrid) {
     f.ColWidthList = ParseSizeList(p.ColWidths, p.ColCount, "ColWidths");
     f.RowHeightList = ParseSizeList(p.RowHeights, p.RowCount, "RowHeights");
+    f.ColumnCells.assign(static_cast<size_t>(p.ColCount), 0);
   }
 
   bool first = true;
@@ -702,13 +703,18 @@ void WalkGridWindow(TGridByteWindow& w, TGridFileHeader& f,
         f.FirstRow = c.Row;
         first = false;
       }
-      f.LastCellRow = std::max(f.LastCellRow, c.Row);
       checkFailed = true;
       if (p.FullGrid) {
         if (c.Col >= p.ColCount || c.Row >= p.RowCount)
           r.FailAt(start, "cell (" + IntToStr(c.Col) + ", " + IntToStr(c.Row) +
                               ") lies outside the grid's " + IntToStr(p.ColCount) + " x " +
                               IntToStr(p.RowCount) + " cells");
+        // The writer stores a whole grid row by row, left to right, each cell
+        // once: a cell at or before the previous one is damage, and reading on
+        // would hide what the damage took.
+        if (c.Row < f.LastCellRow || (c.Row == f.LastCellRow && c.Col <= f.LastCellCol))
+          r.FailAt(start, "cell (" + IntToStr(c.Col) + ", " + IntToStr(c.Row) + ") comes after cell (" +
+                              IntToStr(f.LastCellCol) + ", " + IntToStr(f.LastCellRow) + ")");
       } else {
         const Int64 dc = Int64{c.Col} - f.FirstCol;
         const Int64 dr = Int64{c.Row} - f.FirstRow;
@@ -738,6 +744,10 @@ void WalkGridWindow(TGridByteWindow& w, TGridFileHeader& f,
       if (checkFailed || !retry(startOffset)) throw;
       continue;
     }
+    // Only once the cell is read whole: a cell read again is counted once.
+    if (p.FullGrid && c.Row > f.FirstRow) ++f.ColumnCells[static_cast<size_t>(c.Col)];
+    f.LastCellRow = std::max(f.LastCellRow, c.Row);
+    f.LastCellCol = c.Col;
     onCell(c);
   }
 }

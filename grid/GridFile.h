@@ -188,11 +188,17 @@ struct TGridFileHeader {
   // The first stored cell's position (where a partial stream is anchored).
   int FirstCol = 0;
   int FirstRow = 0;
-  // The last row that holds a stored cell; -1 when none does. The stream has
-  // no cell count and no end mark, so a copy cut off between two cells
-  // reads as a whole stream: rows the header counts past this one are all
-  // a reader has to suspect that.
+  // The last stored cell's position; row -1 when none is stored. The stream
+  // has no cell count, so a copy cut off between two cells reads as a whole
+  // stream: rows the header counts past this one, and columns after this
+  // one that other rows fill, are all a reader has to suspect that. The
+  // grid's writer ends a whole grid with its last cell, stored even empty
+  // (unless the grid stores no cell at all).
   int LastCellRow = -1;
+  int LastCellCol = -1;
+  // Whole grids only: per column, how many rows below FirstRow store a cell
+  // in it (cells of a whole grid come in the writer's order, each once).
+  std::vector<int> ColumnCells;
 };
 
 struct TGridFile : TGridFileHeader {

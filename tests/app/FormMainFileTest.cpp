@@ -303,6 +303,59 @@ TEST_F(CatalogueWindowTest, ACatalogueCutOffBetweenTwoCellsIsNotOpenedWithoutAsk
   EXPECT_EQ(TDialogFakes::MessageBoxes().size(), 2u);
 }
 
+TEST_F(CatalogueWindowTest, ACopyCutInsideOrJustBeforeItsLastMovieAsksAndTheProgramsOwnFilesNever) {
+  TFormMain* w = OpenWindow();
+  // Every movie has a title, a director, its watched and its lent state.
+  for (const char* title : {"하나", "둘", "셋"})
+    AddMovie(*w, Utf8ToCp949(title), "감독"_k, Cat::WatchedYes, Cat::LentOut);
+  const AnsiString whole = app_.Path() + "DB/whole.VDM";
+  TDialogFakes::QueueFileName(whole);
+  ASSERT_TRUE(w->SaveDB("NewDB"));
+  const std::string bytes = ReadTextFile(whole);
+  const TGridFile parsed = ParseGridBytes(bytes.data(), bytes.size());
+  const std::vector<size_t> offsets = CellImageOffsets(bytes);
+  ASSERT_EQ(offsets.size(), parsed.Cells.size());
+  auto cellAt = [&](int col, int row) {
+    for (size_t i = 0; i < parsed.Cells.size(); ++i)
+      if (parsed.Cells[i].Col == col && parsed.Cells[i].Row == row) return i;
+    ADD_FAILURE() << "no cell (" << col << ", " << row << ")";
+    return size_t{0};
+  };
+  const int watchedCol = CatalogueColumnIndex(*w->movie_Grid, Cat::Watched);
+  const std::string question = "\r파일이 중간에 잘렸을 수 있습니다. 그래도 불러 오시겠습니까?"_k;
+  const struct {
+    size_t cutAt;
+    AnsiString asked;
+  } cases[] = {
+      // Cut where the last movie's watched state begins: it lacks that and its lent state.
+      {offsets[cellAt(watchedCol, 3)], "DB 파일의 영화 3편 중 마지막 영화에 다른 영화가 모두 가진 항목 2개가 없습니다."_k},
+      // Cut where the last movie's first cell begins.
+      {offsets[cellAt(0, 3)], "DB 파일의 영화 3편 중 마지막 1편에 아무 내용이 없습니다."_k},
+  };
+  for (const auto& c : cases) {
+    const AnsiString cut = app_.Path() + "DB/cut.VDM";
+    WriteTextFile(cut, std::string_view(bytes).substr(0, c.cutAt));
+    TDialogFakes::Clear();
+    TDialogFakes::QueueAnswer(mrNo);
+    EXPECT_FALSE(w->LoadDB(cut));
+    EXPECT_EQ(BoxTexts(), std::vector<AnsiString>{c.asked + question});
+    EXPECT_EQ(w->CurrentDBFile, whole);
+  }
+
+  // The program's own files never ask: a last movie without a lent state,
+  // then an empty last row.
+  TDialogFakes::Clear();
+  ASSERT_TRUE(w->LoadDB(whole));
+  SetCatalogueCell(*w->movie_Grid, Cat::Lent, 3, "");
+  ASSERT_TRUE(w->SaveDB(whole));
+  EXPECT_TRUE(w->LoadDB(whole));
+  w->movie_Grid->AddRow();
+  ASSERT_TRUE(w->SaveDB(whole));
+  EXPECT_TRUE(w->LoadDB(whole));
+  EXPECT_EQ(Titles(*w), (std::vector<AnsiString>{"하나"_k, "둘"_k, "셋"_k, ""}));
+  EXPECT_TRUE(BoxTexts().empty());
+}
+
 TEST_F(CatalogueWindowTest, ACatalogueSpoiledWhileItOpensStartsANewOneAndBothFilesStay) {
   TFormMain* w = OpenWindow();
   AddMovie(*w, "열려 있던 영화"_k, "감독"_k);

@@ -116,6 +116,10 @@ TGridFile SampleCatalogue() {
   f.Cells.back().Extra->Graphic.CellHAlign = 2;
   // A Unicode cell: UTF-16 pairs, not code page 949.
   f.Cells.push_back(TextCell(41, 3, AnsiString("|\\") + Bytes({0x30, 0x42, 0x00, 0x41, 0xD8, 0x3D})));
+  // In the order the grid writes them: row by row, left to right.
+  std::stable_sort(f.Cells.begin(), f.Cells.end(), [](const TGridFileCell& a, const TGridFileCell& b) {
+    return a.Row != b.Row ? a.Row < b.Row : a.Col < b.Col;
+  });
   return f;
 }
 
@@ -324,12 +328,15 @@ TEST(GridFile, RowsThatAnOlderWriterWrappedAtSixteenBitsAreUnwrapped) {
   EXPECT_EQ(f.Cells[2].Row, 65536);
   EXPECT_EQ(f.Cells[3].Row, 69999);
 
-  // Below 65537 rows nothing can have wrapped: a cell above the previous one stays.
-  TGridStreamWriter small;
-  small.WriteProps({1, 3, "64", "21,21,21", true, 0});
-  small.WriteCell(0, 2, "b", nullptr);
-  small.WriteCell(0, 0, "a", nullptr);
-  EXPECT_EQ(Parse(small.Bytes()).Cells[1].Row, 0);
+  // Below 65537 rows nothing can have wrapped: a cell above the previous one,
+  // or the same cell twice, is out of the writer's order, a damaged file.
+  for (const TPoint second : {Point(0, 0), Point(1, 1), Point(0, 1)}) {
+    TGridStreamWriter small;
+    small.WriteProps({2, 3, "64,64", "21,21,21", true, 0});
+    small.WriteCell(1, 1, "b", nullptr);
+    small.WriteCell(second.X, second.Y, "a", nullptr);
+    EXPECT_THROW(Parse(small.Bytes()), EReadError) << second.X << "," << second.Y;
+  }
 }
 
 TEST(GridFile, GridsBeyondTheFileLimitsAreRefusedOnSaving) {
