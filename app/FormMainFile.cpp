@@ -13,6 +13,22 @@ const AnsiString kNewDB = "NewDB";
 
 const AnsiString kDiskFullMessage = "디스크 공간이 부족하여 DB를 저장하지 못했습니다."_k;
 
+// Why a file could not be written, in the user's words.
+AnsiString WriteFailureReason(int error) {
+  switch (error) {
+    case EACCES:
+    case EPERM: return "그 폴더에 파일을 쓸 권한이 없습니다."_k;
+    case EROFS: return "읽기 전용 디스크여서 쓸 수 없습니다."_k;
+    case ENOENT:
+    case ENOTDIR: return "폴더가 없습니다. 옮겨졌거나 지워졌을 수 있습니다."_k;
+    case EISDIR: return "같은 이름의 폴더가 있습니다."_k;
+    case EIO: return "디스크에 쓰는 동안 입출력 오류가 났습니다."_k;
+    case ENAMETOOLONG: return "파일 이름이 너무 깁니다."_k;
+    case ELOOP: return "심볼릭 링크가 끝없이 이어집니다."_k;
+    default: return Format("오류 %d: %s"_k, {error, SysErrorMessage(error)});
+  }
+}
+
 // The grid file keeps no count of its cells, so a copy cut off between two
 // cells reads as a whole catalogue that lacks what came after the cut. The
 // window's own files end with their last row's last cell, stored even when
@@ -112,6 +128,11 @@ bool TFormMain::SaveGridTo(const AnsiString& fileName) {
   // The file holds the real catalogue: 42 columns and every movie, no group
   // rows; rows hidden by a search alone are written by the grid itself.
   bool saved = false;
+  // The grid writes to the file a symbolic link leads to; the backup keeps
+  // the catalogue's own name, where restoring it looks.
+  const AnsiString written = FileLinkTarget(fileName);
+  const AnsiString backup = ChangeFileExt(fileName, ".Bak");
+  int backupError = 0;
   RunUngrouped([&] {
     try {
       movie_Grid->BeginUpdate();
@@ -120,17 +141,18 @@ bool TFormMain::SaveGridTo(const AnsiString& fileName) {
         ShowBusy("DB를 저장중입니다."_k);
         // The backup is the catalogue as it was before this save: a second
         // name of the file (a copy where the disk keeps no second names),
-        // made only once the new file is whole on the disk, so a save that
-        // fails leaves the previous backup as it was.
+        // made only once the new file is whole on the disk. A backup that
+        // cannot be made (its name taken by a folder, say) leaves the
+        // previous backup as it was and does not stop the save: the user
+        // is told afterwards.
         auto keepBackup = [&] {
-          if (!IniSetup.MakeBackupFile || !FileExists(fileName)) return;
+          if (!IniSetup.MakeBackupFile || !FileExists(written)) return;
           ShowBusy("DB를 백업 합니다."_k);
-          const AnsiString backup = ChangeFileExt(fileName, ".Bak");
-          if (!LinkFile(fileName, backup) && !CopyFile(fileName, backup, false)) {
-            const int error = errno;
-            throw EFCreateError(Format("Cannot create file \"%s\". %s", {backup, SysErrorMessage(error)}), error);
-          }
+          if (!LinkFile(written, backup) && !CopyFile(written, backup, false)) backupError = errno ? errno : EIO;
         };
+        // What killed backups of this catalogue left beside it.
+        DeleteStaleTemporaryFiles(ExtractFilePath(backup),
+                                  [&backup](std::string_view name) { return IsCopyTemporaryName(name, backup); });
         movie_Grid->SaveGridFile(fileName, keepBackup);
         saved = true;
       } catch (...) {
@@ -143,12 +165,19 @@ bool TFormMain::SaveGridTo(const AnsiString& fileName) {
       if (IsDiskFullError(e.ErrorCode()))
         Application->ShowException(EWriteError(kDiskFullMessage, e.ErrorCode()));
       else
-        Application->ShowException(e);
+        Application->ShowException(EWriteError(
+            Format("DB 파일 \"%s\"을(를) 저장하지 못했습니다.\r%s"_k,
+                   {fileName, e.ErrorCode() ? WriteFailureReason(e.ErrorCode()) : e.Message()}),
+            e.ErrorCode()));
     } catch (const Exception& e) {
       HideBusy();
       Application->ShowException(e);
     }
   });
+  if (saved && backupError)
+    MessageDlg(Format("DB는 저장했지만 백업 파일 \"%s\"을(를) 만들지 못했습니다.\r%s"_k,
+                      {backup, WriteFailureReason(backupError)}),
+               mtWarning, mbOKOnly);
   return saved;
 }
 

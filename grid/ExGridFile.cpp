@@ -194,23 +194,36 @@ AnsiString TemporaryNameFor(const AnsiString& target) {
   return target + ".~" + IntToStr(stamp) + "-" + IntToStr(static_cast<Int64>(++counter)) + ".tmp";
 }
 
-bool IsDigits(std::string_view s) {
-  return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+// Digits as IntToStr writes a number that is not negative: no leading zero.
+bool IsNumberText(std::string_view s) {
+  return !s.empty() && (s.size() == 1 || s[0] != '0') &&
+         std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// The names TemporaryNameFor gives, and those of the runtime's copy and link
-// that the caller's backup may leave.
-bool IsSaveTemporaryName(std::string_view name) {
-  if (IsCopyTemporaryName(name)) return true;
-  constexpr std::string_view kEnd = ".tmp";
-  if (name.size() <= kEnd.size() || name.substr(name.size() - kEnd.size()) != kEnd) return false;
-  name.remove_suffix(kEnd.size());
-  const size_t start = name.rfind(".~");
-  if (start == std::string_view::npos || start == 0) return false;
-  const std::string_view stampAndCount = name.substr(start + 2);
+// Whether name (on disk) is one that TemporaryNameFor gives for target.
+bool IsSaveTemporaryNameFor(std::string_view name, std::string_view target) {
+  const std::string base = Cp949ToUtf8(ExtractFileName(AnsiString(target)));
+  constexpr std::string_view kStart = ".~", kEnd = ".tmp";
+  if (base.empty() || name.size() <= base.size() + kStart.size() + kEnd.size() || !name.starts_with(base) ||
+      name.substr(base.size(), kStart.size()) != kStart || !name.ends_with(kEnd))
+    return false;
+  const std::string_view stampAndCount =
+      name.substr(base.size() + kStart.size(), name.size() - base.size() - kStart.size() - kEnd.size());
   const size_t dash = stampAndCount.find('-');
-  return dash != std::string_view::npos && IsDigits(stampAndCount.substr(0, dash)) &&
-         IsDigits(stampAndCount.substr(dash + 1));
+  return dash != std::string_view::npos && IsNumberText(stampAndCount.substr(0, dash)) &&
+         IsNumberText(stampAndCount.substr(dash + 1));
+}
+
+// The temporary file takes the owner and permissions of the file it will
+// replace, before any byte goes into it: a catalogue only its owner may read
+// stays so, and no one else reads it while it is written.
+void TakeOwnerAndMode(int handle, const AnsiString& target) {
+  struct stat st;
+  if (::stat(SysFileName(target).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;
+  // Only the superuser may give a file away; for others the file stays the
+  // saving user's, as a file they make is.
+  if (::fchown(handle, st.st_uid, st.st_gid) != 0 && errno != EPERM) return;
+  ::fchmod(handle, st.st_mode & 07777);
 }
 
 // A file whose bytes start on their way to the disk every few megabytes
@@ -239,13 +252,17 @@ class TWritebackFileStream : public TFileStream {
 
 void SaveGridFile(TExStringGrid& grid, const AnsiString& fileName, const TGridProgressEvent& progress,
                   const std::function<void()>& beforeReplace) {
+  // Through a symbolic link the file it leads to is replaced, not the link.
+  const AnsiString target = FileLinkTarget(fileName);
   // Files of saves that were killed are as large as the catalogue and
-  // nothing else ever removes them.
-  DeleteStaleTemporaryFiles(ExtractFilePath(fileName), IsSaveTemporaryName);
-  const AnsiString temporary = TemporaryNameFor(fileName);
+  // nothing else ever removes them; only names this save would give go.
+  DeleteStaleTemporaryFiles(ExtractFilePath(target),
+                            [&target](std::string_view name) { return IsSaveTemporaryNameFor(name, target); });
+  const AnsiString temporary = TemporaryNameFor(target);
   try {
     {
       TWritebackFileStream file(temporary, fmCreate);
+      TakeOwnerAndMode(file.Handle(), target);
       SaveGridStream(grid, file, progress);
       // A disk that runs full may only say so when the bytes go out.
       if (::fsync(file.Handle()) != 0) {
@@ -254,9 +271,9 @@ void SaveGridFile(TExStringGrid& grid, const AnsiString& fileName, const TGridPr
       }
     }
     if (beforeReplace) beforeReplace();
-    if (!ReplaceFile(temporary, fileName)) {
+    if (!ReplaceFile(temporary, target)) {
       const int error = errno;
-      throw EFCreateError("Cannot create file \"" + fileName + "\". " + SysErrorMessage(error), error);
+      throw EFCreateError("Cannot create file \"" + target + "\". " + SysErrorMessage(error), error);
     }
   } catch (...) {
     DeleteFile(temporary);

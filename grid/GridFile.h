@@ -371,7 +371,9 @@ void LoadGridStream(TExStringGrid& grid, TStream& stream);
 // (EFCreateError, EWriteError, with the system's error number) and leaves
 // the old file as it was. beforeReplace runs between the two, while the old
 // file is still in place (to keep it as a backup); when it raises, the save
-// stops there. Stale temporary files of earlier saves into the folder go first.
+// stops there. Stale temporary files of earlier saves of that file go first.
+// Through a symbolic link the file it leads to is replaced (the link stays),
+// and the new file keeps the old one's owner and permissions.
 void SaveGridFile(TExStringGrid& grid, const AnsiString& fileName, const TGridProgressEvent& progress = {},
                   const std::function<void()>& beforeReplace = {});
 // Called with a whole validated stream before the grid changes; it raises to

@@ -403,24 +403,27 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
   return true;
 }
 
-// The names the constructor below gives: "." name "." six hex digits ".part".
-bool IsDownloadPartName(std::string_view name) {
+// Whether name (on disk) is one that the constructor below gives for target:
+// "." its name "." six hexadecimal digits as IntToHex writes them ".part".
+bool IsDownloadPartNameFor(std::string_view name, const AnsiString& target) {
+  const std::string base = Cp949ToUtf8(ExtractFileName(target));
   constexpr std::string_view kEnd = ".part";
   constexpr size_t kRandom = 6;
-  if (name.size() < 1 + 1 + 1 + kRandom + kEnd.size() || name.front() != '.') return false;
-  if (name.substr(name.size() - kEnd.size()) != kEnd) return false;
-  name.remove_suffix(kEnd.size());
-  const std::string_view random = name.substr(name.size() - kRandom);
-  return name[name.size() - kRandom - 1] == '.' &&
-         std::all_of(random.begin(), random.end(), [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); });
+  if (base.empty() || name.size() != 1 + base.size() + 1 + kRandom + kEnd.size() || name[0] != '.' ||
+      name.substr(1, base.size()) != base || name[1 + base.size()] != '.' || !name.ends_with(kEnd))
+    return false;
+  const std::string_view random = name.substr(2 + base.size(), kRandom);
+  return std::all_of(random.begin(), random.end(),
+                     [](char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); });
 }
 
 }  // namespace
 
 TDownloadFile::TDownloadFile(const AnsiString& target) : target_(target) {
   if (target.empty()) return;
-  // What downloads that were killed left in the folder.
-  DeleteStaleTemporaryFiles(ExtractFilePath(target), IsDownloadPartName);
+  // What killed downloads to this name left in the folder.
+  DeleteStaleTemporaryFiles(ExtractFilePath(target),
+                            [&target](std::string_view name) { return IsDownloadPartNameFor(name, target); });
   thread_local std::mt19937 random{std::random_device{}()};
   // Hidden beside the target, so a folder listing of posters skips it, and
   // unique, so two downloads to one name never share it.

@@ -338,9 +338,14 @@ bool LinkFile(std::string_view existing, std::string_view newName);
 inline constexpr int kStaleTemporarySeconds = 60 * 60;
 int DeleteStaleTemporaryFiles(std::string_view folder, const std::function<bool(std::string_view name)>& isOwn,
                               int olderThanSeconds = kStaleTemporarySeconds);
-// Whether name is one of the files that CopyFile and LinkFile make beside
-// their target for a moment.
-bool IsCopyTemporaryName(std::string_view name);
+// Whether name (a name on disk in target's folder) is one of the files that
+// CopyFile and LinkFile make beside target for a moment.
+bool IsCopyTemporaryName(std::string_view name, std::string_view target);
+// The file that name leads to through symbolic links: name itself when it
+// is no link (or a chain of links that never ends), else the last link's
+// target, which need not exist. A save writes there, beside it, so that the
+// link stays a link.
+AnsiString FileLinkTarget(std::string_view name);
 // Whether the error number says the disk (or the user's share of it) is full.
 bool IsDiskFullError(int errorCode);
 // -1 when the file does not exist.

@@ -18,7 +18,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -263,6 +265,12 @@ bool RenameNoReplace(const std::string& from, const std::string& to) {
   return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
+// The temporary names of CopyToTemporary and LinkFile: the target's name
+// ("." before it for a copy), the mark and mkstemp's six characters or a
+// process id.
+constexpr std::string_view kCopyMark = ".~copy-";
+constexpr std::string_view kLinkMark = ".~link-";
+
 // Copies the bytes of source into a fresh temporary file beside target;
 // returns its on-disk name, or "" on failure (nothing left behind).
 std::string CopyToTemporary(const std::string& source, const std::string& target) {
@@ -273,9 +281,11 @@ std::string CopyToTemporary(const std::string& source, const std::string& target
     ::close(in);
     return {};
   }
+  // Hidden, and named after the target, so that only a clean-up for this
+  // target takes it for its own.
   size_t slash = target.rfind('/');
-  std::string temp = (slash == std::string::npos ? std::string() : target.substr(0, slash + 1)) +
-                     ".vidrena-copy-XXXXXX";
+  const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+  std::string temp = target.substr(0, nameStart) + "." + target.substr(nameStart) + std::string(kCopyMark) + "XXXXXX";
   int out = ::mkstemp(temp.data());
   if (out < 0) {
     ::close(in);
@@ -361,7 +371,7 @@ bool LinkFile(std::string_view existing, std::string_view newName) {
   if (existing.empty() || newName.empty()) return false;
   const std::string from = SysFileName(existing), to = SysFileName(newName);
   // Made beside the target under a name of its own, then moved over it.
-  const std::string temp = to + ".~link-" + std::to_string(::getpid());
+  const std::string temp = to + std::string(kLinkMark) + std::to_string(::getpid());
   ::unlink(temp.c_str());
   if (::link(from.c_str(), temp.c_str()) != 0) return false;
   const bool ok = ::rename(temp.c_str(), to.c_str()) == 0;
@@ -378,14 +388,43 @@ bool AllDigits(std::string_view s) {
 
 }  // namespace
 
-bool IsCopyTemporaryName(std::string_view name) {
-  // CopyToTemporary: ".vidrena-copy-" and mkstemp's six characters.
-  constexpr std::string_view kCopy = ".vidrena-copy-";
-  if (name.size() == kCopy.size() + 6 && name.substr(0, kCopy.size()) == kCopy) return true;
-  // LinkFile: the target's name, ".~link-" and a process id.
-  constexpr std::string_view kLink = ".~link-";
-  const size_t at = name.rfind(kLink);
-  return at != std::string_view::npos && at > 0 && AllDigits(name.substr(at + kLink.size()));
+bool IsCopyTemporaryName(std::string_view name, std::string_view target) {
+  const std::string sys = SysFileName(target);
+  const std::string_view base = std::string_view(sys).substr(sys.rfind('/') + 1);
+  if (base.empty()) return false;
+  // CopyToTemporary: "." target kCopyMark and six of mkstemp's letters and digits.
+  if (name.size() == 1 + base.size() + kCopyMark.size() + 6 && name[0] == '.' &&
+      name.substr(1, base.size()) == base && name.substr(1 + base.size(), kCopyMark.size()) == kCopyMark &&
+      std::all_of(name.end() - 6, name.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)); }))
+    return true;
+  // LinkFile: target kLinkMark and a process id.
+  if (name.size() <= base.size() + kLinkMark.size() || name.substr(0, base.size()) != base ||
+      name.substr(base.size(), kLinkMark.size()) != kLinkMark)
+    return false;
+  const std::string_view pid = name.substr(base.size() + kLinkMark.size());
+  return AllDigits(pid) && pid[0] != '0';
+}
+
+AnsiString FileLinkTarget(std::string_view name) {
+  std::string path = SysFileName(name);
+  // As the system itself gives up on a chain of links.
+  constexpr int kMaxLinks = 40;
+  for (int i = 0; i < kMaxLinks; ++i) {
+    struct stat st;
+    // The name as given when it is no link: its bytes need not survive a
+    // round trip through the disk's names.
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return i == 0 ? AnsiString(name) : FromSysFileName(path);
+    std::string target(static_cast<size_t>(PATH_MAX), '\0');
+    const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
+    if (n <= 0 || static_cast<size_t>(n) >= target.size()) return AnsiString(name);
+    target.resize(static_cast<size_t>(n));
+    if (target[0] != '/') {
+      const size_t slash = path.rfind('/');
+      target = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + target;
+    }
+    path = std::move(target);
+  }
+  return AnsiString(name);
 }
 
 int DeleteStaleTemporaryFiles(std::string_view folder, const std::function<bool(std::string_view name)>& isOwn,

@@ -2,6 +2,8 @@
 // prompt, failed loads and saves, the backup.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include "tests/app/FormMainTestSupport.h"
 
 namespace {
@@ -125,11 +127,13 @@ TEST_F(CatalogueWindowTest, AFailedSaveShowsTheErrorKeepsTheOldFileAndStopsClosi
   ASSERT_TRUE(w->SaveDB("NewDB"));
   const AnsiString before = ReadTextFile(file);
   AddMovie(*w, "새 영화"_k);
-  // A folder where the backup belongs: the save cannot go through.
-  ASSERT_TRUE(ForceDirectories(ChangeFileExt(file, ".Bak")));
+  // A disk that fails the write: the save cannot go through.
   TDialogFakes::QueueAnswer(mrYes);
   bool canClose = true;
-  w->FormCloseQuery(w, canClose);
+  {
+    TSyncFailure failing(EIO);
+    w->FormCloseQuery(w, canClose);
+  }
   EXPECT_FALSE(canClose);
   EXPECT_TRUE(w->DBModified);
   // Byte for byte, but for the value of the grid's "ID" field (the window's handle).
@@ -142,7 +146,8 @@ TEST_F(CatalogueWindowTest, AFailedSaveShowsTheErrorKeepsTheOldFileAndStopsClosi
       ASSERT_EQ(after[i], before[i]) << "byte " << i;
     }
   ASSERT_EQ(TDialogFakes::MessageBoxes().size(), 2u);  // the prompt, then the error
-  EXPECT_NE(TDialogFakes::MessageBoxes()[1].Text.find("c.Bak"), std::string::npos);
+  EXPECT_EQ(TDialogFakes::MessageBoxes()[1].Text,
+            "DB 파일 \""_k + file + "\"을(를) 저장하지 못했습니다.\r디스크에 쓰는 동안 입출력 오류가 났습니다."_k);
   EXPECT_FALSE(w->Epanel->Visible());
   EXPECT_FALSE(w->Busy());
 }

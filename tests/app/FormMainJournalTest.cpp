@@ -2,6 +2,7 @@
 // restored after the program ended without saving, purged by a good save.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <functional>
 
 #include "app/FormBakDir.h"
@@ -115,7 +116,7 @@ TEST_F(JournalTest, AFailedSaveKeepsTheJournal) {
   TFormMain* w = OpenWindow();
   const AnsiString file = SaveNew(*w, "f.VDM");
   w->WriteAutoSaveEntry(AddMovie(*w, "지켜야 할 영화"_k), true);
-  ASSERT_TRUE(ForceDirectories(ChangeFileExt(file, ".Bak")));  // the save cannot go through
+  TSyncFailure failing(EIO);  // the save cannot go through
   EXPECT_FALSE(w->SaveDB(file));
   EXPECT_EQ(ListFolder(w->JournalFolder()).size(), 1u);
 }

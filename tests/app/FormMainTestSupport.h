@@ -10,6 +10,15 @@
 #include "platform/vcl/Dialogs.h"
 #include "tests/app/AppTestSupport.h"
 
+// While one lives, syncing a save's temporary file fails with this error
+// number, as a disk that reports a failed write only then does.
+struct TSyncFailure {
+  explicit TSyncFailure(int error);
+  ~TSyncFailure();
+  TSyncFailure(const TSyncFailure&) = delete;
+  TSyncFailure& operator=(const TSyncFailure&) = delete;
+};
+
 // The application folder the build laid out, copied for one test.
 class AppFolderCopy {
  public:

@@ -300,22 +300,28 @@ TEST(HttpTransfer, APortOutsideTheRangeIsRefusedBeforeConnecting) {
   EXPECT_EQ(server.RequestCount(), 0u);
 }
 
-TEST(DownloadFile, ADownloadRemovesThePartFilesOfKilledDownloadsInItsFolder) {
+TEST(DownloadFile, ADownloadRemovesOnlyThePartFilesOfKilledDownloadsToItsName) {
   TTestFolder dir;
   const int kTwoHours = 2 * 60 * 60;
-  for (const char* stale : {".포스터.jpg.A1B2C3.part", ".x.png.00ff00.part"}) {
+  for (const char* stale : {".포스터.jpg.A1B2C3.part", ".포스터.jpg.00FF00.part"}) {
     WriteFileBytes(dir.File(stale), "half a picture");
     ASSERT_TRUE(AgeFile(dir.File(stale), kTwoHours));
   }
-  // Another download running now, and files that only look alike.
-  WriteFileBytes(dir.File(".y.jpg.123ABC.part"), "running");
-  for (const char* other : {"keep.part", ".z.jpg.GHIJKL.part", ".z.jpg.12345.part", "a.jpg.123456.part"}) {
+  // Another download to this name running now, killed downloads to other
+  // names, and a user's files that only look alike.
+  WriteFileBytes(dir.File(".포스터.jpg.123ABC.part"), "running");
+  const std::vector<std::string> others = {
+      ".x.png.00FF00.part", ".notes.txt.abcdef.part", ".포스터.jpg.abcdef.part", ".포스터.jpg.GHIJKL.part",
+      ".포스터.jpg.12345.part", "포스터.jpg.123456.part", ".포스터.jpg.1234567.part", "keep.part"};
+  for (const std::string& other : others) {
     WriteFileBytes(dir.File(other), "someone's");
     ASSERT_TRUE(AgeFile(dir.File(other), kTwoHours));
   }
-  TDownloadFile file(dir.File("new.jpg"));
+  TDownloadFile file(dir.File("포스터.jpg"));
   ASSERT_TRUE(file.Ok());
   file.Discard();
-  EXPECT_EQ(dir.Entries(), (std::vector<std::string>{".y.jpg.123ABC.part", ".z.jpg.12345.part",
-                                                     ".z.jpg.GHIJKL.part", "a.jpg.123456.part", "keep.part"}));
+  std::vector<std::string> kept = others;
+  kept.push_back(".포스터.jpg.123ABC.part");
+  std::sort(kept.begin(), kept.end());
+  EXPECT_EQ(dir.Entries(), kept);
 }
