@@ -2,6 +2,7 @@
 // under a new name, restoring the backup, and the save prompt.
 #include "app/FormMain.h"
 
+#include <algorithm>
 #include <cerrno>
 
 #include "app/Catalogue.h"
@@ -46,8 +47,9 @@ void ConfirmCatalogueComplete(const TGridFileHeader& file, int fixedRows) {
   };
   const int emptyRows = file.Props.RowCount - 1 - file.LastCellRow;
   if (emptyRows > 0) {
-    if (movies == 1 && file.LastCellRow < fixedRows) return;
-    ask(Format("DB 파일의 영화 %d편 중 마지막 %d편에 아무 내용이 없습니다."_k, {movies, emptyRows}));
+    // An empty catalogue: whole headers, then its one empty row.
+    if (movies == 1 && file.LastCellRow == fixedRows - 1 && file.LastCellCol == file.Props.ColCount - 1) return;
+    ask(Format("DB 파일의 영화 %d편 중 마지막 %d편에 아무 내용이 없습니다."_k, {movies, std::min(emptyRows, movies)}));
     return;
   }
   // Rows between the first stored one (the headers) and the last movie.

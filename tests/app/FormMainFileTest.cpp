@@ -359,6 +359,17 @@ TEST_F(CatalogueWindowTest, ACopyCutInsideOrJustBeforeItsLastMovieAsksAndTheProg
   EXPECT_TRUE(w->LoadDB(whole));
   EXPECT_EQ(Titles(*w), (std::vector<AnsiString>{"하나"_k, "둘"_k, "셋"_k, ""}));
   EXPECT_TRUE(BoxTexts().empty());
+
+  // A catalogue of one movie cut inside its headers is no empty catalogue.
+  w->btnNEWDB->Click();
+  AddMovie(*w, "하나"_k);
+  TDialogFakes::QueueFileName(whole);
+  ASSERT_TRUE(w->SaveDB("NewDB"));
+  const std::string one = ReadTextFile(whole);
+  WriteTextFile(app_.Path() + "DB/cut.VDM", std::string_view(one).substr(0, CellImageOffsets(one)[20]));
+  TDialogFakes::QueueAnswer(mrNo);
+  EXPECT_FALSE(w->LoadDB(app_.Path() + "DB/cut.VDM"));
+  EXPECT_EQ(BoxTexts(), std::vector<AnsiString>{"DB 파일의 영화 1편 중 마지막 1편에 아무 내용이 없습니다."_k + question});
 }
 
 TEST_F(CatalogueWindowTest, ACatalogueSpoiledWhileItOpensStartsANewOneAndBothFilesStay) {
