@@ -307,6 +307,9 @@ std::string CopyToTemporary(const std::string& source, const std::string& target
       if (ok) done += put;
     }
   }
+  // The copy keeps the owner where the user may give it (the superuser) and
+  // the permissions, so that a private file's copy stays private.
+  ok = ok && (::fchown(out, st.st_uid, st.st_gid) == 0 || errno == EPERM);
   ok = ok && ::fchmod(out, st.st_mode & 07777) == 0;
   // The copy keeps the last write time, as a copy made by the file manager does.
   const timespec times[2] = {st.st_atim, st.st_mtim};
