@@ -500,6 +500,17 @@ void TExColumnGrid::MatchColumnsToHeaders() {
   RebuildColumnHeaders();
 }
 
+void TExColumnGrid::ApplyColumnHeaders() {
+  TExStringGrid::ApplyColumnHeaders();
+  if (!columns_) return;
+  // The header as its cell holds it, line breaks written out.
+  const int count = std::min(ColumnHeaders()->Count(), columns_->Count());
+  for (int i = 0; i < count; ++i) {
+    const AnsiString& entry = ColumnHeaders()->Strings(i);
+    columns_->Items(i)->SetHeaderField(BackslashNToBreaks(entry));
+  }
+}
+
 void TExColumnGrid::RebuildColumnHeaders() {
   auto* headers = dynamic_cast<TStringList*>(ColumnHeaders());
   if (!headers || !columns_) return;
@@ -820,8 +831,8 @@ TCellType TExColumnGrid::GetCellType(int col, int row) const {
   return type;
 }
 
-TCellGraphic* TExColumnGrid::GetCellGraphicOrVirtual(int col, int row) {
-  if (TCellGraphic* own = GetCellGraphic(col, row)) return own;
+TCellGraphic* TExColumnGrid::GetCellGraphic(int col, int row) const {
+  if (TCellGraphic* own = TExStringGrid::GetCellGraphic(col, row)) return own;
   const TGridColumnItem* item = ItemAt(col);
   if (!item || item->Editor() != edDataCheckBox || !InNormalArea(col, row) || Destroying()) return nullptr;
   virtualCheck_->SetCellType(ctVirtCheckBox);
@@ -829,29 +840,44 @@ TCellGraphic* TExColumnGrid::GetCellGraphicOrVirtual(int col, int row) {
   return virtualCheck_.get();
 }
 
-AnsiString TExColumnGrid::GetDisplayText(int col, int row) {
-  AnsiString text = Cells(col, row);
+bool TExColumnGrid::FloatFormatOf(int col, int row, const AnsiString& text, AnsiString& format) {
   const TGridColumnItem* item = ItemAt(col);
-  if (!item) return text;
-  AnsiString format = item->FloatFormat();
+  if (!item) return false;
+  format = item->FloatFormat();
+  // Nothing to format and no one to ask: the common case reads no number.
+  if (format.empty() && !OnGetFloatFormat) return false;
   bool isFloat = NumberTextKind(text) <= 1;
   if (OnGetFloatFormat) OnGetFloatFormat(this, col, row, isFloat, format);
-  if (format.empty() || !isFloat) return text;
+  return isFloat && !format.empty();
+}
+
+void TExColumnGrid::GetDisplayText(int col, int row, AnsiString& text) {
+  text = GetCellText(col, row);
+  AnsiString format;
+  if (!FloatFormatOf(col, row, text, format)) return;
   try {
-    return Format(format, {Floats(col, row)});
+    text = Format(format, {Floats(col, row)});
   } catch (const Exception&) {
-    return text;  // a text that only looked numeric, or a format that does not fit
+    // A text that only looked numeric, or a format that does not fit: the text as it is.
   }
 }
 
-int TExColumnGrid::LimitColumnWidth(int col, int width, bool automatic) const {
-  const TGridColumnItem* item = ItemAt(col);
-  if (!item) return width;
-  const int low = automatic ? item->AutoMinSize() : item->MinSize();
-  const int high = automatic ? item->AutoMaxSize() : item->MaxSize();
-  if (low > 0 && width < low) width = low;
-  if (high > 0 && width > high) width = high;
-  return width;
+bool TExColumnGrid::FloatFormatNotANumber(int col, int row) {
+  if (!ItemAt(col)) return TExStringGrid::FloatFormatNotANumber(col, row);
+  const AnsiString text = GetCellText(col, row);
+  if (text.empty() || NumberTextKind(text) <= 1) return false;
+  AnsiString format;
+  return FloatFormatOf(col, row, text, format);
+}
+
+void TExColumnGrid::UpdateColumnSize(int col, int& width, bool automatic) {
+  if (const TGridColumnItem* item = ItemAt(RealColIndex(col))) {
+    const int low = automatic ? item->AutoMinSize() : item->MinSize();
+    const int high = automatic ? item->AutoMaxSize() : item->MaxSize();
+    if (low > 0 && width < low) width = low;
+    if (high > 0 && width > high) width = high;
+  }
+  TExStringGrid::UpdateColumnSize(col, width, automatic);
 }
 
 int TExColumnGrid::GetEditLimit() {

@@ -269,8 +269,6 @@ using TFilterSelectEvent = std::function<void(TObject* sender, int column, int i
                                               const AnsiString& friendlyName, AnsiString& condition)>;
 using TColumnPopupEvent =
     std::function<void(TObject* sender, int col, int row, TPopupMenu* popupMenu)>;
-using TGetFloatFormatEvent =
-    std::function<void(TObject* sender, int col, int row, bool& isFloat, AnsiString& floatFormat)>;
 
 class TExColumnGrid : public TExStringGrid {
  public:
@@ -323,16 +321,16 @@ class TExColumnGrid : public TExStringGrid {
   void GetCheckFalse(int col, int row, AnsiString& text) override;
   bool HasColumnFilter(int col) override;
   TCellType GetCellType(int col, int row) const override;
-  // The graphic painting and clicks use: the cell's own, or in the normal
-  // area of an edDataCheckBox column the shared virtual check box.
-  TCellGraphic* GetCellGraphicOrVirtual(int col, int row);
-  // The text as shown: the column's FloatFormat applied to numeric texts
-  // (OnGetFloatFormat may change both). Cells keep the raw text, so files
-  // and copies hold what was typed.
-  AnsiString GetDisplayText(int col, int row);
-  // A width within the column's MinSize / MaxSize (user sizing) or
-  // AutoMinSize / AutoMaxSize (automatic sizing); 0 means no bound.
-  int LimitColumnWidth(int col, int width, bool automatic) const;
+  // The cell's own graphic, or in the normal area of an edDataCheckBox
+  // column the shared virtual check box: painting, clicks, Space, the
+  // check box calls and sorting see its "Y" / "N" texts as a check box.
+  TCellGraphic* GetCellGraphic(int col, int row) const override;
+  // The text as shown, painted, measured and exported: the column's
+  // FloatFormat applied to numeric texts (OnGetFloatFormat may change
+  // both). Cells keep the raw text, so files and copies hold what was typed.
+  void GetDisplayText(int col, int row, AnsiString& text) override;
+  // Each column takes its header from the list as well as its cell.
+  void ApplyColumnHeaders() override;
 
   // ---- filter list and column pop-ups
   TFilterDropDown* FilterDropDown() { return filterDropDown_.get(); }
@@ -349,12 +347,11 @@ class TExColumnGrid : public TExStringGrid {
   TFilterSelectEvent OnFilterSelect;
   TColumnPopupEvent OnColumnPopup;
   TNotifyEvent OnFilterDone;
-  TGetFloatFormatEvent OnGetFloatFormat;
 
   // ---- version
   static constexpr unsigned kVersionNr = (2u << 24) | (8u << 16) | (8u << 8) | 1u;
   unsigned GetVersionNr() const override { return kVersionNr; }
-  AnsiString GetVersionString() const { return "2.8.8.1 April, 2005"; }
+  AnsiString GetVersionString() const override { return "2.8.8.1 April, 2005"; }
 
   bool MovingColumn() const { return movingColumn_; }
 
@@ -366,6 +363,10 @@ class TExColumnGrid : public TExStringGrid {
   void ColWidthsChanged() override;
   int GetEditLimit() override;
   AnsiString GetEditMask(int col, int row) override;
+  // A width within the column's MinSize / MaxSize (by the mouse) or
+  // AutoMinSize / AutoMaxSize (fitted); 0 means no bound. Then the event.
+  void UpdateColumnSize(int col, int& width, bool automatic) override;
+  bool FloatFormatNotANumber(int col, int row) override;
   virtual TGridColumnCollection* CreateColumns() { return new TGridColumnCollection(this); }
 
  private:
@@ -374,6 +375,9 @@ class TExColumnGrid : public TExStringGrid {
   // The item of a real column, nullptr past the items; never re-synchronises.
   TGridColumnItem* ItemAt(int col) const;
   bool InNormalArea(int col, int row) const;
+  // Whether (col, row) shows its float value, and by which format: the
+  // column's FloatFormat for a numeric text, as OnGetFloatFormat leaves them.
+  bool FloatFormatOf(int col, int row, const AnsiString& text, AnsiString& format);
   // Rebuilds the string grid's ColumnHeaders list from the items' headers
   // without writing row 0 again.
   void RebuildColumnHeaders();

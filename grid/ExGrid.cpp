@@ -489,24 +489,16 @@ void TExStringGrid::SetRowHeaders(const TStrings* value) {
   rowHeaders_->Assign(value);
 }
 
-namespace {
-
-AnsiString HeaderText(const AnsiString& item) {
-  return StringReplace(item, "\\n", "\r", {TReplaceFlag::rfReplaceAll});
-}
-
-}  // namespace
-
 void TExStringGrid::ApplyColumnHeaders() {
   if (TBaseGrid::FixedRows() <= 0) return;
   const int count = std::min(columnHeaders_->Count(), ColCount());
-  for (int i = 0; i < count; ++i) SetCells(i, 0, HeaderText(columnHeaders_->Strings(i)));
+  for (int i = 0; i < count; ++i) SetCells(i, 0, BackslashNToBreaks(columnHeaders_->Strings(i)));
 }
 
 void TExStringGrid::ApplyRowHeaders() {
   if (TBaseGrid::FixedCols() <= 0) return;
   const int count = std::min(rowHeaders_->Count(), RowCount());
-  for (int i = 0; i < count; ++i) SetCells(0, i, HeaderText(rowHeaders_->Strings(i)));
+  for (int i = 0; i < count; ++i) SetCells(0, i, BackslashNToBreaks(rowHeaders_->Strings(i)));
 }
 
 // ------------------------------------------------------------- column widths

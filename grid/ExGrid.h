@@ -407,6 +407,9 @@ class TExStringGrid : public TBaseGrid {
   void SetColumnHeaders(const TStrings* value);
   TStrings* RowHeaders() { return rowHeaders_.get(); }
   void SetRowHeaders(const TStrings* value);
+  // Runs on every change of ColumnHeaders: the list goes into row 0 (the
+  // column grid's columns take their headers from it too).
+  virtual void ApplyColumnHeaders();
 
   // ---- option objects
   TFloatingFooter* FloatingFooter() { return floatingFooter_.get(); }
@@ -459,7 +462,10 @@ class TExStringGrid : public TBaseGrid {
   virtual TSize CellContentExtent(int col, int row, int width);
   // A cell shown with a number format (OnGetFloatFormat) whose text is no
   // number: it counts nothing when a row is fitted to its contents.
-  bool FloatFormatNotANumber(int col, int row);
+  virtual bool FloatFormatNotANumber(int col, int row);
+  // The width a sizing gives display column col, by the mouse (automatic
+  // false) or by fitting to the contents: OnUpdateColumnSize may change it.
+  virtual void UpdateColumnSize(int col, int& width, bool automatic);
 
  private:
   friend struct TGridSizing;
@@ -563,7 +569,9 @@ class TExStringGrid : public TBaseGrid {
   void RepositionCellControls();
 
   // ---- cell graphics (ExGridGraphics.cpp); col is a real column
-  TCellGraphic* GetCellGraphic(int col, int row) const;
+  // The column grid answers with a shared check box for the cells of its
+  // data check box columns that have no graphic of their own.
+  virtual TCellGraphic* GetCellGraphic(int col, int row) const;
   virtual TCellType GetCellType(int col, int row) const;
   // Frees the cell's graphic and attaches a new one (ctNone, no payload).
   TCellGraphic* CreateCellGraphic(int col, int row);
@@ -598,6 +606,7 @@ class TExStringGrid : public TBaseGrid {
   // Forgotten when the image list goes away.
   void SetGridImages(TCustomImageList* v);
   TControlLook* ControlLook() { return controlLook_.get(); }
+  const TControlLook* ControlLook() const { return controlLook_.get(); }
   // Lets the grid file store cell graphics, show every hidden row and
   // column while a whole grid is saved, and reset them before one is
   // loaded. The constructor calls it; calling it again does nothing.
@@ -1241,8 +1250,10 @@ class TExStringGrid : public TBaseGrid {
  public:
   // ---- version: one byte per part, the major part in the highest byte
   virtual unsigned GetVersionNr() const;
-  // "2.8.8.3"; writing does nothing.
-  AnsiString Version() const;
+  // The number's four parts joined by ".", a blank and the date of the version.
+  virtual AnsiString GetVersionString() const;
+  // GetVersionString; writing does nothing.
+  AnsiString Version() const { return GetVersionString(); }
   void SetVersion(const AnsiString&) {}
 
   // ---- events
@@ -1290,7 +1301,6 @@ class TExStringGrid : public TBaseGrid {
   void SplitSpansAcrossCol(int col);
   // Dissolves every span with a cell in the rectangle.
   void SplitSpansIn(int c1, int r1, int c2, int r2);
-  void ApplyColumnHeaders();
   void ApplyRowHeaders();
   void FreeRowsFrom(int firstRow, int lastRow);
   void FreeColsFrom(int firstCol, int lastCol);
@@ -1415,9 +1425,10 @@ class TExStringGrid : public TBaseGrid {
   // The size the content of (display col, row) needs: within its current
   // width (the height only), or its natural width and height.
   void GetCellTextSize(int col, int row, TSize& size, bool withinWidth);
-  // The text a cell shows: the cell text, or its float value formatted when
-  // OnGetFloatFormat keeps IsFloat set (real column).
-  void GetDisplayText(int col, int row, AnsiString& text);
+  // The text a cell shows, painted, measured and exported: the cell text,
+  // or its float value formatted when OnGetFloatFormat keeps IsFloat set
+  // (real column). The column grid formats by its columns' FloatFormat.
+  virtual void GetDisplayText(int col, int row, AnsiString& text);
   // The sort glyph of the real column at (x, y).
   void DrawSortIndicator(TCanvas* canvas, int x, int y, int realCol);
   bool IsSortIndicatorCell(int realCol, int row);

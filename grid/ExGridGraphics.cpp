@@ -26,7 +26,8 @@ TCellGraphic* TExStringGrid::GetCellGraphic(int col, int row) const {
 }
 
 TCellType TExStringGrid::GetCellType(int col, int row) const {
-  const TCellGraphic* graphic = GetCellGraphic(col, row);
+  // The cell's own graphic: a shared one of the column grid is no type of the cell.
+  const TCellGraphic* graphic = TExStringGrid::GetCellGraphic(col, row);
   return graphic ? graphic->CellType() : ctEmpty;
 }
 

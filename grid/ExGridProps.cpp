@@ -122,8 +122,8 @@ void TExStringGrid::Notification(TComponent* component, TOperation operation) {
 
 unsigned TExStringGrid::GetVersionNr() const { return (2u << 24) | (8u << 16) | (8u << 8) | 3u; }
 
-AnsiString TExStringGrid::Version() const {
+AnsiString TExStringGrid::GetVersionString() const {
   const unsigned nr = GetVersionNr();
   return IntToStr(static_cast<int>(nr >> 24)) + "." + IntToStr(static_cast<int>((nr >> 16) & 0xFF)) + "." +
-         IntToStr(static_cast<int>((nr >> 8) & 0xFF)) + "." + IntToStr(static_cast<int>(nr & 0xFF));
+         IntToStr(static_cast<int>((nr >> 8) & 0xFF)) + "." + IntToStr(static_cast<int>(nr & 0xFF)) + " May, 2005";
 }

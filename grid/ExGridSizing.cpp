@@ -304,7 +304,7 @@ void TExStringGrid::ColWidthsChanged() {
                         [this](int c, int w) { SetColWidths(c, w); });
       if (OnEndColumnSize) OnEndColumnSize(this, col);
       int width = ColWidths(col);
-      if (OnUpdateColumnSize) OnUpdateColumnSize(this, col, width);
+      UpdateColumnSize(col, width, false);
       if (width != ColWidths(col) && width >= 0) SetColWidths(col, width);
     }
   }
@@ -343,6 +343,10 @@ TSize TExStringGrid::CellContentExtent(int col, int row, int width) {
   return size;
 }
 
+void TExStringGrid::UpdateColumnSize(int col, int& width, bool /*automatic*/) {
+  if (OnUpdateColumnSize) OnUpdateColumnSize(this, col, width);
+}
+
 bool TExStringGrid::FloatFormatNotANumber(int col, int row) {
   if (!OnGetFloatFormat) return false;
   const AnsiString text = GetCellText(col, row);
@@ -372,7 +376,7 @@ void TExStringGrid::FitColumnToContents(int col) {
   }
   int width = frame + widest + limits.CellMarginX;
   if (limits.OnlyGrow && ColWidths(col) >= width) return;
-  if (OnUpdateColumnSize) OnUpdateColumnSize(this, col, width);
+  UpdateColumnSize(col, width, true);
   width = LimitSize(width, limits.MinColWidth, limits.MaxColWidth);
   TBusyScope busy(sizing_->busy);
   SetColWidths(col, std::max(0, width));

@@ -289,6 +289,9 @@ bool TExStringGrid::KeyableColumn(int col) const {
   if (OnGetDisplText || OnGetDisplWideText || sortSettings_->SingleColumn()) return false;
   if (col < 0 || col >= ColCount()) return false;
   const int rows = RowCount();
+  // The column grid's data check box columns hold no objects, yet compare
+  // by the state of their boxes.
+  if (FixedRows() < rows && IsCheckBoxType(GetCellType(col, FixedRows()))) return false;
   for (int r = 0; r < rows; ++r)
     if (RawObjects(col, r)) return false;
   return true;

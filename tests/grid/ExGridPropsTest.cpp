@@ -268,16 +268,16 @@ TEST(ExGridLinks, ReplacedOrOutlivedComponentsDoNotReachBackIntoTheGrid) {
 
 // ---------------------------------------------------------------- version
 
-TEST(ExGridVersion, TheVersionReadsFourPartsAndCannotBeWritten) {
+TEST(ExGridVersion, TheVersionReadsFourPartsAndADateAndCannotBeWritten) {
   TExStringGrid grid(nullptr);
-  EXPECT_EQ(grid.Version(), "2.8.8.3");
+  EXPECT_EQ(grid.Version(), "2.8.8.3 May, 2005");
   grid.SetVersion("9.9.9.9");
-  EXPECT_EQ(grid.Version(), "2.8.8.3");
+  EXPECT_EQ(grid.Version(), "2.8.8.3 May, 2005");
   EXPECT_EQ(grid.GetVersionNr(), 0x02080803u);
 
-  // The column grid has its own number; the text follows it.
+  // The column grid has its own number and date.
   TExColumnGrid columnGrid(nullptr);
-  EXPECT_EQ(columnGrid.Version(), "2.8.8.1");
+  EXPECT_EQ(columnGrid.Version(), "2.8.8.1 April, 2005");
   const TExStringGrid& asStringGrid = columnGrid;
   EXPECT_EQ(asStringGrid.GetVersionNr(), 0x02080801u);
 }
