@@ -475,7 +475,13 @@ void TExStringGrid::SetFilterActive(bool value) {
     ApplyFilter();
   } else {
     ShowAllRows();
-    if (filterFixedRows_ != FixedRows() && filterFixedRows_ < RowCount()) SetFixedRows(filterFixedRows_);
+    if (filterFixedRows_ != FixedRows()) {
+      // A load or an import drops the hidden rows instead of showing them:
+      // a filter that hid every data row leaves the header rows alone, and
+      // they stay header rows over one empty row until the new rows come.
+      if (filterFixedRows_ >= RowCount()) SetRowCount(filterFixedRows_ + 1);
+      SetFixedRows(filterFixedRows_);
+    }
     if (SelectionHidden()) RestoreSelection();
     // Rows of collapsed nodes are shown again too; their nodes say so.
     MarkAllNodesExpanded();

@@ -8,6 +8,7 @@
 
 #include "grid/ExGrid.h"
 #include "platform/rtl/Cp949.h"
+#include "tests/grid/TransferTestSupport.h"
 
 namespace {
 
@@ -205,6 +206,24 @@ TEST_F(FilterGrid, AnItemOnAColumnOutsideTheGridReadsAnEmptyTextAndAllRowsMayFai
   grid->SetFilterActive(false);
   EXPECT_EQ(grid->RowCount(), 9);
   EXPECT_EQ(grid->FixedRows(), 1);
+}
+
+TEST_F(FilterGrid, ALoadOrAnImportOverAFilterThatHidEveryRowKeepsTheHeaderRowFixed) {
+  transfer_test::TempDir dir;
+  const AnsiString gridFile = (dir.path / "all.grd").string();
+  const AnsiString csvFile = dir.Write("all.csv", "name,kind\nplum,fruit\n");
+  grid->SaveGridFile(gridFile);
+  AddItem(0, "nothing is called so");
+  for (int pass = 0; pass < 2; ++pass) {
+    grid->SetFilterActive(true);
+    ASSERT_EQ(grid->RowCount(), 1) << pass;
+    if (pass == 0) grid->LoadGridFile(gridFile);
+    else grid->ImportTextFile(csvFile, false);
+    EXPECT_FALSE(grid->FilterActive()) << pass;
+    EXPECT_EQ(grid->FixedRows(), 1) << pass;
+    EXPECT_EQ(grid->Cells(0, 0), "name") << pass;
+  }
+  EXPECT_EQ(Names(), (std::vector<AnsiString>{"plum"}));
 }
 
 TEST_F(FilterGrid, FooterRowsAreNeverFiltered) {
