@@ -961,9 +961,12 @@ class TExStringGrid : public TBaseGrid {
   // (or RangeSelectAndEdit, or the grid opening an editor itself), the base
   // cell editable and not fixed.
   bool CanEnterCell(int col, int row);
-  // The first data row whose text in the look-up column, cut to the length
-  // of text and upper-cased, equals text; -1 when none (or fewer than 2 rows).
+  // The first data row whose plain text in the look-up column, cut to the
+  // length of text and upper-cased, equals text; -1 when none (or fewer
+  // than 2 rows).
   int LookupRow(const AnsiString& text);
+  // The display text of a cell (real column) without its mark-up tags.
+  void GetPlainText(int col, int row, AnsiString& text);
   // Set while the advance moves the cursor, for the selection handlers.
   bool AdvanceMoving() const { return advanceMoving_; }
   const AnsiString& LookupText() const { return lookupText_; }

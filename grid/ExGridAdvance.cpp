@@ -4,7 +4,7 @@
 //   Entering cells ....... CanEnterCell
 //   Advance .............. AdvanceCell, one step at a time (AdvanceStep),
 //                          then what the reached cell needs (FinishAdvance)
-//   Look-up .............. LookupRow
+//   Look-up .............. GetPlainText, LookupRow
 //   Key press ............ Escape, Enter, look-up typing
 //
 // Call tree of an Enter:
@@ -19,6 +19,7 @@
 #include <algorithm>
 
 #include "grid/ExGrid.h"
+#include "grid/ExHtml.h"
 #include "platform/rtl/Cp949.h"
 
 // ------------------------------------------------------------- entering cells
@@ -224,13 +225,20 @@ void TExStringGrid::FinishAdvance(int departCol, int departRow, bool anyCell) {
 
 // ------------------------------------------------------------- look-up
 
+void TExStringGrid::GetPlainText(int col, int row, AnsiString& text) {
+  GetDisplayText(col, row, text);
+  if (CellTextKind(text) == 1) text = HtmlToPlainText(text);
+}
+
 int TExStringGrid::LookupRow(const AnsiString& text) {
   if (RowCount() < 2) return -1;
   const int col = sortSettings_->Show() ? sortSettings_->Column() : 1;
   if (col < 0 || col >= RealColCount()) return -1;
   const int lastRow = RowCount() - 1 - FixedFooters();
   for (int r = FixedRows(); r <= lastRow; ++r) {
-    const AnsiString cell = Cells(col, r);
+    // The text as the user reads it: mark-up tags are not typed.
+    AnsiString cell;
+    GetPlainText(col, r, cell);
     if (cell.size() < text.size()) continue;
     if (UpperCase(std::string_view(cell).substr(0, text.size())) == text) return r;
   }

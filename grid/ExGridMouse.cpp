@@ -1111,10 +1111,15 @@ bool TExStringGrid::DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mouse
     const int top = std::clamp(TopRow() - notches * step, fixedRows, maxTop);
     if (top != TopRow()) SetTopRow(top);
   } else {
-    const int target = std::clamp(Row() - notches * step, fixedRows, LastDataRow());
+    // Downwards the step counts from the last row of a merged cell, so that
+    // the cursor leaves it; it rests on the base cell of the cell it reaches.
+    int from = Row();
+    if (notches < 0 && InGrid(Col(), Row())) from = BaseCellOf(Col(), Row()).Y + CellSpan(Col(), Row()).Y;
+    const int target = std::clamp(from - notches * step, fixedRows, LastDataRow());
     const int col = std::clamp(Col(), TBaseGrid::FixedCols(), std::max(ColCount() - 1, 0));
     if (target != Row() || col != Col()) {
       FocusCell(col, target, true);
+      FocusBaseCell();
       // The row marks follow the current row as they do for the keys: the
       // row left must not stay highlighted.
       SyncDisjunctMarks({});

@@ -202,4 +202,6 @@ void TExStringGrid::ClearAll() {
   groupedIntoNodeColumn_ = false;
   DropGroupedCells();
   if (RowCount() > 0 && ColCount() > 0) ClearCellRange(0, 0, RealColCount() - 1, RowCount() - 1);
+  // Letters typed for the look-up named rows that are gone.
+  lookupText_.clear();
 }

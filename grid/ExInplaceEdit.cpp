@@ -98,6 +98,8 @@ void TExInplaceEdit::UpdateContents() {
   grid_->GetCellColors(grid_->Col(), grid_->Row(), &font, &brush, gradientEnd, hAlign, vAlign, true, false, false, state);
   SetColor(brush.Color());
   SetFont(&font);
+  // The text stays where the cell showed it, in a row taller than one line too.
+  SetVerticalAlignment(vAlign == vtaBottom ? DT_BOTTOM : vAlign == vtaCenter ? DT_VCENTER : DT_TOP);
 }
 
 void TExInplaceEdit::BoundsChanged() {

@@ -167,6 +167,10 @@ class TInplaceEdit : public TWinControl {
   // Text aligned to the right edge.
   bool RightAligned() const { return rightAligned_; }
   void SetRightAligned(bool v);
+  // Where a line of text stands in an editor taller than it: DT_TOP,
+  // DT_VCENTER or DT_BOTTOM. The lines of a multi-line editor start at its top.
+  unsigned VerticalAlignment() const { return verticalAlignment_; }
+  void SetVerticalAlignment(unsigned flag);
   void Hide();
   void Invalidate() override;
   void SetFocus() override;
@@ -208,6 +212,7 @@ class TInplaceEdit : public TWinControl {
   void TypeChar(char ch);
   void ApplyAlignment();
   bool rightAligned_ = false;
+  unsigned verticalAlignment_ = DT_VCENTER;
 
   TCustomGrid* grid_ = nullptr;
   mutable AnsiString text_;

@@ -206,9 +206,17 @@ void TInplaceEdit::SetRightAligned(bool v) {
   ApplyAlignment();
 }
 
+void TInplaceEdit::SetVerticalAlignment(unsigned flag) {
+  verticalAlignment_ = flag;
+  ApplyAlignment();
+}
+
 void TInplaceEdit::ApplyAlignment() {
   if (auto* line = qobject_cast<QLineEdit*>(WidgetOf(this))) {
-    line->setAlignment((rightAligned_ ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+    const Qt::Alignment vertical = verticalAlignment_ == DT_BOTTOM ? Qt::AlignBottom
+                                   : verticalAlignment_ == DT_TOP  ? Qt::AlignTop
+                                                                   : Qt::AlignVCenter;
+    line->setAlignment((rightAligned_ ? Qt::AlignRight : Qt::AlignLeft) | vertical);
   } else if (auto* plain = qobject_cast<QPlainTextEdit*>(WidgetOf(this))) {
     QTextOption option = plain->document()->defaultTextOption();
     option.setAlignment(rightAligned_ ? Qt::AlignRight : Qt::AlignLeft);

@@ -397,6 +397,24 @@ TEST_F(EditDetailDesk, VAlignRightAlignsTheTextEditor) {
   EXPECT_TRUE(edit->RightAligned());
 }
 
+TEST_F(EditDetailDesk, TheEditorPutsItsLineWhereTheCellShowsItsText) {
+  grid->SetRowHeights(1, 60);
+  Open(2, 1);
+  auto* edit = grid->ExInplaceEditor();
+  ASSERT_TRUE(edit && edit->Visible());
+  EXPECT_EQ(edit->VerticalAlignment(), DT_TOP) << "the grid's cells start at the top";
+  SimulateKey(edit, VK_ESCAPE);
+  grid->SetVAlignment(vtaBottom);
+  Open(2, 1);
+  EXPECT_EQ(edit->VerticalAlignment(), DT_BOTTOM);
+  SimulateKey(edit, VK_ESCAPE);
+  grid->OnGetAlignment = [](TObject*, int row, int, TAlignment&, TVAlignment& v) {
+    if (row == 2) v = vtaCenter;
+  };
+  Open(2, 2);
+  EXPECT_EQ(edit->VerticalAlignment(), DT_VCENTER) << "the cell's own answer counts";
+}
+
 // ---------------------------------------------------------------- rich text
 
 TEST_F(EditDetailDesk, TheRichTextEditorShowsTheCellsFormattingAndWritesItBack) {

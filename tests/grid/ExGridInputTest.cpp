@@ -561,6 +561,21 @@ TEST_F(GridInput, APlainClickOnARowHeaderForgetsTheCtrlMarkedRows) {
 
 // ---------------------------------------------------------------- wheel, hints, timers
 
+TEST_F(GridInput, AWheelStepRestsOnTheBaseCellOfASpanAndLeavesItDownwards) {
+  grid->MouseActions()->SetWheelIncrement(1);
+  grid->MergeCells(2, 3, 2, 3);  // columns 2..3, rows 3..5
+  grid->SetCol(3);
+  grid->SetRow(2);
+  SimulateWheel(grid, -120);
+  EXPECT_EQ(grid->Col(), 2);
+  EXPECT_EQ(grid->Row(), 3);
+  SimulateWheel(grid, -120);
+  EXPECT_EQ(grid->Row(), 6) << "down leaves the span";
+  SimulateWheel(grid, 120);
+  EXPECT_EQ(grid->Row(), 3) << "up comes back to its base cell";
+  EXPECT_EQ(grid->Col(), 2);
+}
+
 TEST_F(GridInput, WheelDeltasAddUpToWholeStepsAndCtrlZooms) {
   grid->MouseActions()->SetWheelIncrement(2);
   grid->SetRow(1);
