@@ -165,6 +165,9 @@ void SetupCatalogueGrid(TExColumnGrid& grid) {
   grid.MouseActions()->SetDisjunctRowSelect(true);
   grid.MouseActions()->SetRowSelectPersistent(true);
   grid.SetFilterCaseUp(true);
+  // Files and text dropped on the catalogue are the grid's to take.
+  grid.DragDropSettings()->SetOleAcceptFiles(true);
+  grid.DragDropSettings()->SetOleAcceptText(true);
   // Header and active-cell colours follow the desktop's colour scheme.
   grid.SetAutoThemeAdapt(true);
   TFont bold;

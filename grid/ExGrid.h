@@ -714,6 +714,10 @@ class TExStringGrid : public TBaseGrid {
   void SetDelimiter(char v) { delimiter_ = v; }
   bool OemConvert() const { return oemConvert_; }
   void SetOemConvert(bool v) { oemConvert_ = v; }
+  // Pasted and imported fields take each "~" as a line break, and a field
+  // "^" as an empty one.
+  bool TildesAsLineBreaks() const { return tildesAsLineBreaks_; }
+  void SetTildesAsLineBreaks(bool v) { tildesAsLineBreaks_ = v; }
 
   // ---- drag and drop (ExGridDragDrop.cpp)
   TDragDropSettings* DragDropSettings() { return dragDropSettings_.get(); }
@@ -755,6 +759,7 @@ class TExStringGrid : public TBaseGrid {
   TGridRect lastCopyRect_{-1, -1, -1, -1};
   char delimiter_ = '\0';
   bool oemConvert_ = false;
+  bool tildesAsLineBreaks_ = false;
   std::unique_ptr<TDragDropSettings> dragDropSettings_ = std::make_unique<TDragDropSettings>(this);
   std::unique_ptr<TGridDropTarget> dropTarget_;
   TGridRect oleDragRect_{-1, -1, -1, -1};

@@ -422,7 +422,10 @@ int TExStringGrid::PasteTextIntoCells(int col, int row, const AnsiString& text) 
       for (int j = 0; j < static_cast<int>(fields.size()) && col + j < ColCount(); ++j) {
         const int realCol = RealColIndex(col + j);
         if (!CanPasteCell(realCol, row + i)) continue;
-        if (WriteClipboardCell(realCol, row + i, std::move(fields[static_cast<size_t>(j)]))) ++written;
+        AnsiString& field = fields[static_cast<size_t>(j)];
+        // A Unicode cell's bytes are character codes, where '~' means nothing.
+        if (tildesAsLineBreaks_ && !::IsUnicodeCell(field)) TildesToLineBreaks(field);
+        if (WriteClipboardCell(realCol, row + i, std::move(field))) ++written;
       }
     }
   } catch (...) {

@@ -12,6 +12,7 @@
 #include <algorithm>
 
 #include "grid/ExGrid.h"
+#include "grid/ExHint.h"
 #include "platform/rtl/Cp949.h"
 #include "platform/vcl/Forms.h"
 
@@ -256,6 +257,18 @@ bool TGridDropTarget::CellAt(TPoint pt, int& col, int& row) const {
   return col >= 0 && row >= 0;
 }
 
+void TGridDropTarget::SetColumnArrow(int col) {
+  if (col == columnArrow_) return;
+  columnArrow_ = col;
+  if (col < 0) {
+    for (int direction = 0; direction < 2; ++direction) grid_->ArrowWindow(direction)->SetVisible(false);
+    return;
+  }
+  const TRect header = grid_->CellRect(col, 0);
+  grid_->ArrowWindow(1)->ShowAt(header.Left - 5, 0);
+  grid_->ArrowWindow(0)->ShowAt(header.Left - 5, std::max(header.Bottom - 10, 0));
+}
+
 void TGridDropTarget::DropText(TPoint pt, const AnsiString& text) {
   int col, row;
   if (!CellAt(pt, col, row)) return;
@@ -284,7 +297,7 @@ void TGridDropTarget::DropText(TPoint pt, const AnsiString& text) {
     const int bottom = std::min(row + size.Y, grid_->RowCount()) - 1;
     grid_->SetSelection(GridRect({col, row}, {right, bottom}));
     if (grid_->OleDragRect().Left >= 0) grid_->ownDropRect_ = GridRect({col, row}, {right, bottom});
-    columnArrow_ = -1;
+    SetColumnArrow(-1);
     if (grid_->OnOleDropped) grid_->OnOleDropped(grid_, Rect(col, row, right, bottom));
   });
 }
@@ -322,7 +335,7 @@ void TGridDropTarget::DropFiles(TPoint pt, const std::vector<AnsiString>& files)
 void TGridDropTarget::DropCol(TPoint pt, int column) {
   int col, row;
   CellAt(pt, col, row);
-  columnArrow_ = -1;
+  SetColumnArrow(-1);
   Guarded(grid_, [&] {
     if (grid_->OnOleDropCol) grid_->OnOleDropCol(grid_, row, col, column);
   });
@@ -332,7 +345,7 @@ void TGridDropTarget::DragMouseMove(TPoint pt, bool& allow) {
   int col, row;
   if (!CellAt(pt, col, row)) {
     allow = false;
-    columnArrow_ = -1;
+    SetColumnArrow(-1);
     return;
   }
   // Near the edges the grid scrolls, one row per move.
@@ -345,11 +358,11 @@ void TGridDropTarget::DragMouseMove(TPoint pt, bool& allow) {
   if ((OfferedKinds() & kDropKindCol) && AcceptCols) {
     // A column lands between the header cells.
     allow = row < fixedRows;
-    columnArrow_ = allow ? col : -1;
   } else if (row < fixedRows && !(grid_->FixedRowAlways() && grid_->RowCount() == 1)) {
     allow = false;
   }
   if (grid_->OnOleDragOver) grid_->OnOleDragOver(grid_, row, grid_->RealColIndex(col), allow);
+  SetColumnArrow((OfferedKinds() & kDropKindCol) && AcceptCols && allow ? col : -1);
 }
 
 // ------------------------------------------------------------ the grid

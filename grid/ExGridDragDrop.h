@@ -68,8 +68,8 @@ class TDragDropSettings : public TPersistent {
 
  private:
   TExStringGrid* grid_;
-  bool oleAcceptFiles_ = true;
-  bool oleAcceptText_ = true;
+  bool oleAcceptFiles_ = false;
+  bool oleAcceptText_ = false;
   bool oleCopyAlways_ = false;
   bool oleDropTarget_ = false;
   bool oleDropSource_ = false;
@@ -240,11 +240,14 @@ class TGridDropTarget : public TESGDropTarget {
   void DropRTF(TPoint pt, const AnsiString& rtf) override;
   void DropFiles(TPoint pt, const std::vector<AnsiString>& files) override;
   void DragMouseMove(TPoint pt, bool& allow) override;
-  void DragMouseLeave() override { columnArrow_ = -1; }
+  void DragMouseLeave() override { SetColumnArrow(-1); }
 
  private:
   // The cell (display column) under a client point; false outside the cells.
   bool CellAt(TPoint pt, int& col, int& row) const;
+  // Shows the two insertion arrows at the left edge of display column col
+  // in the header, or hides them (-1).
+  void SetColumnArrow(int col);
   TExStringGrid* grid_;
   int columnArrow_ = -1;
 };

@@ -132,6 +132,9 @@ void TExStringGrid::ImportTextFile(const AnsiString& fileName, bool append) {
       line = converted;
     }
     SplitDelimitedLine(line, delimiter, rows[i]);
+    if (tildesAsLineBreaks_)
+      for (AnsiString& field : rows[i])
+        if (!::IsUnicodeCell(field)) TildesToLineBreaks(field);
     fieldCount = std::max(fieldCount, rows[i].size());
     totalFields += static_cast<Int64>(rows[i].size());
     // Every field is a cell: past the limit the file is refused here.

@@ -220,6 +220,17 @@ TEST_F(ExGridClipboard, PasteSkipsReadOnlyAndRefusedCellsAndLetsEventsChangeValu
   EXPECT_EQ(Row(grid, 1), "|[a]|old||[d]");
 }
 
+TEST_F(ExGridClipboard, WithTheTildeOptionATildeIsALineBreakAndACaretAnEmptyCell) {
+  grid.SetCells(3, 1, "old");
+  const AnsiString wide = WideToUnicodeCell(u"\u7E7E");  // bytes "|\~~"
+  const AnsiString block = "one~two\t^\t^\t" + wide;
+  EXPECT_EQ(grid.PasteTextIntoCells(1, 1, block), 4);
+  EXPECT_EQ(Row(grid, 1), "|one~two|^|^|" + wide) << "off: as they come";
+  grid.SetTildesAsLineBreaks(true);
+  EXPECT_EQ(grid.PasteTextIntoCells(1, 1, block), 4);
+  EXPECT_EQ(Row(grid, 1), "|one\r\ntwo|||" + wide) << "a Unicode cell keeps its character codes";
+}
+
 TEST_F(ExGridClipboard, PastedBlocksGrowTheGridOnlyAsAllowedAndNeverPastTheLimit) {
   EXPECT_EQ(grid.PasteTextIntoCells(3, 4, "1\t2\t3\r\n4\t5\t6\r\n7\r\n\r\n"), 7);
   EXPECT_EQ(grid.ColCount(), 6);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "grid/ExGrid.h"
+#include "grid/ExHint.h"
 #include "platform/rtl/Cp949.h"
 #include "platform/vcl/Dialogs.h"
 #include "tests/grid/TransferTestSupport.h"
@@ -44,6 +45,8 @@ struct ExGridDragDrop : ::testing::Test {
     SetUpGrid(target);
     source.DragDropSettings()->SetOleDropSource(true);
     target.DragDropSettings()->SetOleDropTarget(true);
+    target.DragDropSettings()->SetOleAcceptText(true);
+    target.DragDropSettings()->SetOleAcceptFiles(true);
   }
   // Runs a drag from the source onto the target's cell (col, row), as the
   // platform would: enter, move, drop; returns the effect the drop took.
@@ -65,6 +68,15 @@ struct ExGridDragDrop : ::testing::Test {
     return effect;
   }
 };
+
+TEST(DragDropSettings, EverySwitchStartsOff) {
+  TExStringGrid grid(nullptr);
+  const TDragDropSettings* s = grid.DragDropSettings();
+  for (bool on : {s->OleAcceptFiles(), s->OleAcceptText(), s->OleCopyAlways(), s->OleDropTarget(),
+                  s->OleDropSource(), s->OleEntireRows(), s->OleInsertRows(), s->OleRemoveRows(), s->OleDropRTF(),
+                  s->OleColumnDragDrop()})
+    EXPECT_FALSE(on);
+}
 
 TEST_F(ExGridDragDrop, TheGridRegistersItsWindowOnlyWhileItIsADropTarget) {
   EXPECT_TRUE(IsDropTarget(&target));
@@ -191,15 +203,33 @@ TEST_F(ExGridDragDrop, AColumnTravelsBetweenTheHeadersOfTwoGrids) {
   TDragData offered;
   DragHook hook([&](const TDragData& data, int allowed) {
     offered = data;
-    // Over a data row the column is refused; over a header it is taken.
+    // Over a data row the column is refused; over a header it is taken,
+    // with an arrow above and below the boundary where it would go.
+    TDropTarget* t = target.DropTarget();
     int effect = ProposedDropEffect({}, allowed);
-    target.DropTarget()->DragEnter(data, {}, CenterOf(target, 2, 3), effect);
+    t->DragEnter(data, {}, CenterOf(target, 2, 3), effect);
     EXPECT_EQ(effect, DROPEFFECT_NONE);
+    EXPECT_FALSE(target.ArrowWindow(0)->Visible());
+    effect = ProposedDropEffect({}, allowed);
+    t->DragOver({}, CenterOf(target, 3, 0), effect);
+    EXPECT_NE(effect, DROPEFFECT_NONE);
+    const int boundary = target.CellRect(3, 0).Left;
+    for (int direction : {0, 1}) {
+      EXPECT_TRUE(target.ArrowWindow(direction)->Visible()) << direction;
+      EXPECT_EQ(target.ArrowWindow(direction)->Left() + target.ArrowWindow(direction)->Width() / 2, boundary);
+    }
+    EXPECT_EQ(target.ArrowWindow(1)->Top(), 0) << "pointing down from the top";
+    EXPECT_GT(target.ArrowWindow(0)->Top(), 0) << "pointing up from the header's foot";
+    t->DragOver({}, CenterOf(target, 3, 2), effect);
+    EXPECT_FALSE(target.ArrowWindow(0)->Visible()) << "off the header the arrows go";
+    t->DragLeave();
     return DropOn(data, 3, 0, allowed);
   });
   source.OleDragFromCell(2, 0);
   EXPECT_EQ(droppedColumn, 2);
   EXPECT_EQ(atCol, 3);
+  EXPECT_FALSE(target.ArrowWindow(0)->Visible()) << "the drop takes the arrows away";
+  EXPECT_FALSE(target.ArrowWindow(1)->Visible());
   EXPECT_EQ(TEnumFormats(offered).Col(), 2);
 }
 

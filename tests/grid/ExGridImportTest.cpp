@@ -51,6 +51,16 @@ TEST_F(ExGridImport, TheDelimiterFoundOnBothLinesWinsAndIsNotKept) {
   EXPECT_EQ(Row(1), "f,g|h|i,j,k|||");
 }
 
+TEST_F(ExGridImport, TheTildeOptionReadsATildeAsALineBreakAndACaretAsNothing) {
+  TempDir dir;
+  const AnsiString file = dir.Write("tilde.csv", "Oldboy,\"first~second\",^\r\n");
+  grid.ImportTextFile(file, false);
+  EXPECT_EQ(Row(0), "Oldboy|first~second|^|||");
+  grid.SetTildesAsLineBreaks(true);
+  grid.ImportTextFile(file, false);
+  EXPECT_EQ(Row(0), "Oldboy|first\r\nsecond||||");
+}
+
 TEST(DelimiterDetection, CountsEscapedCandidatesOnlyWhenNothingElseDecides) {
   EXPECT_EQ(DetectDelimiter("a;b;c", "d;e;f"), ';');
   EXPECT_EQ(DetectDelimiter("a\tb|c", "d\te|f"), '\t');  // the earlier candidate on a tie

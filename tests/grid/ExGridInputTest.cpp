@@ -740,6 +740,7 @@ struct DragHookScope {
 TEST_F(GridInput, ADragStartsOnlyPastThreePixelsAndAMoveOntoItsOwnRangeKeepsTheDroppedCells) {
   grid->DragDropSettings()->SetOleDropSource(true);
   grid->DragDropSettings()->SetOleDropTarget(true);
+  grid->DragDropSettings()->SetOleAcceptText(true);
   grid->Navigation()->SetAllowClipboardAlways(true);
   int drags = 0;
   DragHookScope hook([&](const TDragData& data, int allowed) {
