@@ -511,6 +511,11 @@ void TExColumnGrid::ApplyColumnHeaders() {
   }
 }
 
+void TExColumnGrid::ReSync() {
+  TExStringGrid::ReSync();
+  SyncColumns();
+}
+
 void TExColumnGrid::RebuildColumnHeaders() {
   auto* headers = dynamic_cast<TStringList*>(ColumnHeaders());
   if (!headers || !columns_) return;

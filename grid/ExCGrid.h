@@ -331,6 +331,8 @@ class TExColumnGrid : public TExStringGrid {
   void GetDisplayText(int col, int row, AnsiString& text) override;
   // Each column takes its header from the list as well as its cell.
   void ApplyColumnHeaders() override;
+  // The items follow the cells: an imported header row gives the headers.
+  void ReSync() override;
 
   // ---- filter list and column pop-ups
   TFilterDropDown* FilterDropDown() { return filterDropDown_.get(); }

@@ -369,6 +369,9 @@ class TExStringGrid : public TBaseGrid {
   void AddCellChangeListener(TCellChangeListener* listener);
   void RemoveCellChangeListener(TCellChangeListener* listener);
   virtual void CellsChangedHook(int col) { UpdateFooterValues(col); }
+  // After the whole grid changed (an import): the hook for every column; the
+  // column grid also brings its columns in step with the cells.
+  virtual void ReSync() { CellsChangedHook(-1); }
   virtual void UpdateFooterValues(int col);
   virtual void SetCellTextFromEditor(int col, int row, const AnsiString& text);
 
@@ -1130,6 +1133,9 @@ class TExStringGrid : public TBaseGrid {
   void EndControlEditor();
   // Tab in a form control's editor: the next control of the cell, or the next cell.
   void ControlEditorTab();
+  // Opens the editor of the cell's next editable control after id (display
+  // column); without one the grid takes the focus.
+  void FocusNextCellControl(int col, int row, const AnsiString& id);
   bool ControlEditorActive() const;
   // The rectangle of the control id inside the cell (display column, row);
   // empty when the cell has no such control.

@@ -182,8 +182,15 @@ void TExStringGrid::ControlEditorTab() {
     AdvanceCell(col, row, false, true, false, true);
     return;
   }
-  const AnsiString next = NextControlId(GetCellText(RealColIndex(col), row), id);
-  if (!next.empty()) StartControlEditor(col, row, next);
+  FocusNextCellControl(col, row, id);
+}
+
+void TExStringGrid::FocusNextCellControl(int col, int row, const AnsiString& id) {
+  if (col >= 0 && row >= 0 && col < ColCount() && row < RowCount()) {
+    const AnsiString next = NextControlId(GetCellText(RealColIndex(col), row), id);
+    if (!next.empty() && StartControlEditor(col, row, next)) return;
+  }
+  if (CanFocus()) SetFocus();
 }
 
 // ================================================================= the editors

@@ -193,6 +193,7 @@ void TExStringGrid::ImportTextFile(const AnsiString& fileName, bool append) {
   }
   EndUpdate();
   CellsChanged(Rect(0, 0, RealColCount() - 1, RowCount() - 1));
+  ReSync();
 }
 
 // ------------------------------------------------------------ spreadsheets
@@ -243,4 +244,5 @@ void TExStringGrid::ImportSpreadsheet(const AnsiString& fileName, const AnsiStri
   }
   EndUpdate();
   CellsChanged(Rect(0, 0, RealColCount() - 1, RowCount() - 1));
+  ReSync();
 }

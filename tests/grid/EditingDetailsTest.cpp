@@ -317,6 +317,13 @@ TEST_F(EditDetailDesk, FormControlsOfAMarkupCellAreEditedInPlaceAndTabMovesToThe
   SimulateKey(combo, VK_ESCAPE);
   EXPECT_FALSE(grid->ControlEditorActive());
   EXPECT_NE(grid->Cells(2, 1).find("VALUE=\"액션\""_k), AnsiString::npos);
+  // The control after one named goes to its editor; after the last the grid has the focus.
+  grid->FocusNextCellControl(2, 1, "n");
+  EXPECT_TRUE(combo->Visible());
+  SimulateKey(combo, VK_ESCAPE);
+  grid->FocusNextCellControl(2, 1, "g");
+  EXPECT_FALSE(grid->ControlEditorActive());
+  EXPECT_TRUE(PumpUntil([&] { return grid->Focused(); }));
   // Unknown ids and controls that are clicked, not edited, open nothing.
   EXPECT_FALSE(grid->StartControlEditor(2, 1, "c"));
   EXPECT_FALSE(grid->StartControlEditor(2, 1, "zz"));

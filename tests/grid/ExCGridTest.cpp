@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "tools/CatalogueGen.h"
 #include "grid/ExCGrid.h"
@@ -773,4 +774,11 @@ TEST(ColumnGridItems, SettingColumnHeadersGivesEachColumnItsHeader) {
   grid.MoveColumn(2, 3);
   EXPECT_EQ(grid.ColumnByName("year")->Header(), "Year\rmade");
   EXPECT_EQ(grid.ColumnByName("year")->Index(), 3);
+  // An imported file's first line gives the headers too.
+  TTempDir dir;
+  const AnsiString file = dir.File("movies.csv");
+  std::ofstream(file.c_str()) << "no,name,made\n1,Oldboy,2003\n";
+  grid.ImportTextFile(file, false);
+  EXPECT_EQ(grid.Columns()->Items(1)->Header(), "name");
+  EXPECT_EQ(grid.Columns()->Items(2)->Header(), "made");
 }
