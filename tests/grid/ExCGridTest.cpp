@@ -462,6 +462,7 @@ struct ShownColumnGrid {
     form->Show();
   }
   ~ShownColumnGrid() { delete form; }
+  void AddOption(TGridOption option) { grid->SetOptions(grid->Options() + TGridOptions{option}); }
   // A point inside the filter glyph of a header cell.
   TPoint Glyph(int col) const {
     const TRect r = grid->CellRect(col, 0);
@@ -676,9 +677,7 @@ TEST(ColumnGridDisplay, AColumnsFloatFormatReachesTheScreenTheExportAndTheFittin
 TEST(ColumnGridSizing, TheMouseKeepsToMinSizeAndMaxSizeAndFittingToTheAutoBounds) {
   ShownColumnGrid shown;
   TExColumnGrid* grid = shown.grid;
-  TGridOptions options = grid->Options();
-  options.insert(goColSizing);
-  grid->SetOptions(options);
+  shown.AddOption(goColSizing);
   TGridColumnItem* item = grid->Columns()->Items(1);
   item->SetMinSize(60);
   item->SetMaxSize(120);
@@ -713,9 +712,7 @@ TEST(ColumnGridSizing, TheMouseKeepsToMinSizeAndMaxSizeAndFittingToTheAutoBounds
 TEST(ColumnGridCheckBoxes, ADataCheckBoxColumnShowsTogglesAndSortsItsYAndNCells) {
   ShownColumnGrid shown;
   TExColumnGrid* grid = shown.grid;
-  TGridOptions options = grid->Options();
-  options.insert(goEditing);
-  grid->SetOptions(options);
+  shown.AddOption(goEditing);
   grid->ControlLook()->SetControlStyle(csQuorvex);
   grid->Columns()->Items(1)->SetEditor(edDataCheckBox);
   const char* seen[] = {"Y", "N", "x", "Y", "N"};
