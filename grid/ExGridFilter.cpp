@@ -443,15 +443,25 @@ bool TExStringGrid::RowMatchesFilter(int row) {
 }
 
 void TExStringGrid::ApplyFilter() {
+  // A grouped grid opens its groups first, so that the rows found show under
+  // their group rows; a group row is judged by its rows, not by its own text.
+  const bool grouped = NodeCount() > 0;
+  if (grouped) ExpandAllNodes();
   const int firstRow = FixedRows();
   const int endRow = RowCount() - FixedFooters();
   const int total = endRow - firstRow;
   TIntList failing;
+  std::vector<char> found;
+  if (grouped) found.assign(static_cast<std::size_t>(std::max(endRow, 0)), 0);
   // Progress goes out when its whole percentage changes: a listener that
   // repaints a bar would otherwise repaint once per row.
   int lastProgress = -1;
   for (int r = firstRow; r < endRow; ++r) {
-    if (!RowMatchesFilter(r)) failing.Add(r);
+    if (grouped) {
+      if (!IsNodeRow(r) && !IsSummaryRow(r) && RowMatchesFilter(r)) found[static_cast<std::size_t>(r)] = 1;
+    } else if (!RowMatchesFilter(r)) {
+      failing.Add(r);
+    }
     if (OnFilterProgress && total >= 1) {
       const int progress = static_cast<int>(std::lround((r + 1 - firstRow) * 100.0 / total));
       if (progress != lastProgress) {
@@ -459,6 +469,25 @@ void TExStringGrid::ApplyFilter() {
         OnFilterProgress(this, static_cast<SmallInt>(progress));
       }
     }
+  }
+  if (grouped) {
+    // Top down, so that a group inside another decides its own summary row.
+    for (int r = firstRow; r < endRow; ++r) {
+      if (!IsNodeRow(r)) continue;
+      int end = r + 1;
+      if (GetNodeSpan(r) > 0) {
+        end = std::min(r + GetNodeSpan(r), endRow);
+      } else {
+        while (end < endRow && !IsNodeRow(end)) ++end;
+      }
+      bool any = false;
+      for (int k = r + 1; k < end && !any; ++k) any = found[static_cast<std::size_t>(k)] && !IsNodeRow(k);
+      found[static_cast<std::size_t>(r)] = any;
+      for (int k = r + 1; k < end; ++k)
+        if (IsSummaryRow(k)) found[static_cast<std::size_t>(k)] = any;
+    }
+    for (int r = firstRow; r < endRow; ++r)
+      if (!found[static_cast<std::size_t>(r)]) failing.Add(r);
   }
   // HideRowList takes display rows also while other rows are hidden
   // (collapsed nodes, an earlier filter), so real indices stay right.

@@ -247,6 +247,13 @@ void TExStringGrid::ExpandNodeAt(int d) {
       SetOptions(without);
     }
     ShowRows(nodeReal + 1, endReal - 1);
+    // The rows an active filter fails stay hidden.
+    if (filterActive_) {
+      TIntList failing;
+      for (int r = d + 1; r < RowCount() && RealRowIndex(r) < endReal; ++r)
+        if (!IsNodeRow(r) && !IsSummaryRow(r) && !RowMatchesFilter(r)) failing.Add(r);
+      if (failing.Count() > 0) HideRowList(&failing);
+    }
     if (rowSelect) {
       SetOptions(options);
       if (savedRow < RowCount()) SetRow(savedRow);
