@@ -537,6 +537,7 @@ void TExStringGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int
     }
     if (CanFocus() && !Focused()) SetFocus();
     HideEditor();
+    const int cursorCol = std::clamp(Col(), FirstDataCol(), LastDataCol());
     FocusCell(sel.Left, hitZone_ == 2 ? rangeAnchor_ : sel.Top, true);
     SetSelection(sel);
     if (mouseActions_->DisjunctRowSelect() && hitZone_ != 1) {
@@ -546,6 +547,9 @@ void TExStringGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int
                           IsRowSelected(SelectFlagRow(sel.Top));
       if (unmark) rangeAnchor_ = -1;
       for (int r = sel.Top; r <= sel.Bottom; ++r) SetRowSelected(SelectFlagRow(r), !unmark);
+      // The marks show the rows picked; the cursor keeps its column, so
+      // the arrow keys go on from there instead of from the last column.
+      if (hitZone_ == 2) FocusCell(cursorCol, row, true);
     }
     Invalidate();
     SelectionChanged(oldSel.Left, oldSel.Top, oldSel.Right, oldSel.Bottom);
@@ -674,9 +678,12 @@ void TExStringGrid::MouseMove(TShiftState shift, int x, int y) {
       target = std::clamp(target, fixedRows, LastDataRow());
       const TGridRect sel = GridRect({FirstDataCol(), std::min(rangeAnchor_, target)},
                                      {LastDataCol(), std::max(rangeAnchor_, target)});
-      SetSelection(sel);
-      if (mouseActions_->DisjunctRowSelect())
+      if (mouseActions_->DisjunctRowSelect()) {
         for (int r = sel.Top; r <= sel.Bottom; ++r) SetRowSelected(SelectFlagRow(r), true);
+        FocusCell(std::clamp(Col(), FirstDataCol(), LastDataCol()), target, true);
+      } else {
+        SetSelection(sel);
+      }
     } else {
       int target = col;
       if (target < 0) target = x < info.Horz.FixedBoundary ? LeftCol() : LastDataCol();
@@ -898,7 +905,9 @@ void TExStringGrid::MouseUp(TMouseButton button, TShiftState shift, int x, int y
   deferredDeselect_ = false;
   if (dataCell && !wasMoving && !wasSizing && mouseActions_->DisjunctCellSelect()) DisjunctCellClick(col, row, shift);
 
-  if (!wasMoving && !wasSizing && !movedOrSized_ && col >= 0 && row >= 0) HeaderRelease(col, row, x, shift);
+  // A press on a header starts a column move; released without moving the
+  // column it is a click on the header.
+  if (!wasSizing && !movedOrSized_ && col >= 0 && row >= 0) HeaderRelease(col, row, x, shift);
   movedOrSized_ = false;
 }
 
