@@ -725,6 +725,9 @@ void TBaseGrid::DrawBaseCell(int col, int row, TGridDrawState state) {
   int fixedHeight = 0;
   if (row >= FixedRows())
     for (int i = 0; i < FixedRows(); ++i) fixedHeight += RowHeights(i);
+  // A span whose first columns scrolled out of view starts where the view
+  // does, so that its text stays in sight.
+  if (col >= FixedCols() && rect.Left < fixedWidth && rect.Right > fixedWidth) rect.Left = fixedWidth;
   // A span scrolled partly under the fixed cells must not paint over them.
   const bool clip = (FixedCols() >= 1 && col >= FixedCols() && rect.Left < fixedWidth) ||
                     (FixedRows() >= 1 && row >= FixedRows() && rect.Top < fixedHeight);
