@@ -410,6 +410,16 @@ void TFormState::ShowDetails(int index) {
   const int height = rows < 9 ? rowHeight * std::max(rows, 1) + 10 : 8 * rowHeight;
   const int left = rightColumn ? box->Left() + box->Width() - TempGrid->Width() : box->Left();
   TempGrid->SetBounds(left, box->Top() + 15, TempGrid->Width(), height);
+  // The counts show whole: their column fits the widest count, and the
+  // values take what the list leaves beside its scroll bar.
+  TCanvas& canvas = *TempGrid->Canvas();
+  canvas.Font()->Assign(*TempGrid->Font());
+  int widest = 0;
+  for (int r = 0; r < TempGrid->RowCount(); ++r) widest = std::max(widest, canvas.TextWidth(TempGrid->Cells(1, r)));
+  const int countWidth = std::max(40, widest + 12);
+  const int lines = 2 * TempGrid->GridLineWidth();
+  TempGrid->SetColWidths(1, countWidth);
+  TempGrid->SetColWidths(0, std::max(24, TempGrid->ClientWidth() - countWidth - lines));
   TempGrid->SetTopRow(0);
   TempGrid->Show();
   TempGrid->BringToFront();

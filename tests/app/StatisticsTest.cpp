@@ -156,6 +156,22 @@ TEST(Statistics, WindowShowsCaptionsBarsAndDetails) {
   EXPECT_EQ(CatalogueCell(*g, Cat::Genre, 1), "액션, 드라마"_k);
 }
 
+TEST(Statistics, TheDetailsListShowsWholeCountsBesideItsScrollBar) {
+  auto g = NewCatalogue();
+  for (int i = 0; i < 213; ++i) AddMovie(*g, {{&Cat::Title, "M" + IntToStr(i)}, {&Cat::Year, "2000"}});
+  for (int year = 1990; year < 2000; ++year) AddMovie(*g, {{&Cat::Title, "Y"}, {&Cat::Year, IntToStr(year)}});
+  TFormState form(nullptr, g.get());
+  form.Show();
+  form.DetailLabels[2]->Click();  // 제작연도
+  TExColumnGrid& list = *form.TempGrid;
+  ASSERT_EQ(list.RowCount(), 11);
+  ASSERT_LT(list.ClientHeight(), list.RowCount() * list.DefaultRowHeight()) << "the list scrolls";
+  // The count column lies whole inside the list beside its scroll bar and
+  // is wider than the largest count.
+  EXPECT_LE(list.CellRect(1, 0).Left + list.ColWidths(1), list.ClientWidth());
+  EXPECT_GT(list.ColWidths(1), list.Canvas()->TextWidth("213") + 4);
+}
+
 TEST(Statistics, AnEmptyCatalogueIsOneMovieWithEmptyValues) {
   auto g = NewCatalogue();
   const TCatalogueStatistics s = ComputeStatistics(*g, true);
