@@ -10,6 +10,7 @@
 const AnsiString kUpdateNewerPrompt = "새로운 버젼이 있습니다. 확인하시겠습니까?"_k;
 const AnsiString kUpdateNoneMessage = "새로운 버젼이 없습니다. ^^;"_k;
 const AnsiString kUpdateUnreadableMessage = "업데이트 정보를 읽을 수 없습니다."_k;
+const AnsiString kUpdateFailedMessage = "업데이트 서버에 연결할 수 없습니다.\r잠시 후에 다시 확인하세요."_k;
 
 AnsiString OwnVersionText(int major, int minor, int release, int build) {
   return Format("%d.%d%d%d", {major, minor, release, build});
@@ -79,4 +80,9 @@ void TUpdateCheck::GetVerDoneString(TObject* sender, const AnsiString& result) {
   }
 }
 
-void TUpdateCheck::GetVerError(TObject* sender) { getVer_->SetTag(0); }
+void TUpdateCheck::GetVerError(TObject* sender) {
+  // The start-up check stays silent; a user who asked hears that no answer came.
+  const bool atStart = getVer_->Tag() == 1;
+  getVer_->SetTag(0);
+  if (!atStart) MessageDlg(kUpdateFailedMessage, mtError, mbOKOnly);
+}

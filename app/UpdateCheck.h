@@ -11,9 +11,8 @@
 //   updateCheck_->BtnUpdateClick();
 //
 // The start-up check is silent unless a newer version exists; the button
-// answers every time the server answered. When the request fails nothing is
-// shown, and the start-up mark is cleared so the next check from the button
-// speaks.
+// answers every time, also when the server could not be reached. A failed
+// request clears the start-up mark, so the next check from the button speaks.
 #pragma once
 
 #include "app/HTTPGet.h"
@@ -40,6 +39,7 @@ TUpdateVerdict JudgeUpdateReply(const AnsiString& reply, const AnsiString& own);
 extern const AnsiString kUpdateNewerPrompt;      // newer version: open the home page?
 extern const AnsiString kUpdateNoneMessage;      // nothing newer
 extern const AnsiString kUpdateUnreadableMessage;  // the reply could not be read
+extern const AnsiString kUpdateFailedMessage;      // the server could not be reached
 
 class TUpdateCheck : public TComponent {
  public:
