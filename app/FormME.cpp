@@ -564,7 +564,9 @@ void TFormME::View_11Change(TObject*) { View_10->SetText(RatingToStars(View_11->
 void TFormME::View_10Click(TObject*) { View_10->SetText(RatingToStars(View_11->Text())); }
 
 void TFormME::View_11KeyPress(TObject*, char& key) {
-  const bool allowed = (key >= '0' && key <= '9') || key == '.' || key == '\b' || key == '\r';
+  // Digits and the point are typed; control characters (backspace, Enter,
+  // Ctrl+A, Ctrl+C, Ctrl+V, Ctrl+X) work as in every other field.
+  const bool allowed = (key >= '0' && key <= '9') || key == '.' || (static_cast<unsigned char>(key) < 0x20);
   if (!allowed) key = 0;
 }
 
