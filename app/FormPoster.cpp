@@ -11,11 +11,6 @@ TFormPoster::TFormPoster(TComponent* owner) : TForm(owner) {
   Image1->SetAlign(alClient);
   Image1->SetStretch(true);
   Image1->OnClick = [this](TObject*) { SetModalResult(mrOk); };
-  // Opened from a mouse press (the double click on the editor's poster),
-  // the control pressed still holds the mouse: the clicks belong here now.
-  OnShow = [](TObject*) {
-    if (TControl* pressed = GetCaptureControl()) pressed->SetMouseCapture(false);
-  };
   // The window holds nothing that takes the focus: its keys come to the
   // form, and Escape closes it as a click on the picture does.
   OnKeyDown = [this](TObject*, Word& key, TShiftState shift) {

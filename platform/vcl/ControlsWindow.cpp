@@ -207,6 +207,16 @@ void DeliverNatively(QObject* receiver, QEvent* event) {
   g_passType = savedType;
 }
 
+TNativeDeliveryPause::TNativeDeliveryPause() : event_(g_passEvent), type_(g_passType) {
+  g_passEvent = nullptr;
+  g_passType = QEvent::None;
+}
+
+TNativeDeliveryPause::~TNativeDeliveryPause() {
+  g_passEvent = event_;
+  g_passType = type_;
+}
+
 bool TWindowHandle::eventFilter(QObject* watched, QEvent* event) {
   if (resending || !control_) return false;
   const QEvent::Type type = event->type();

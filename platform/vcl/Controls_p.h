@@ -121,6 +121,20 @@ QEvent::Type WakeEventType();
 // Hands an input event to its widget past the translation (the event was
 // translated already, or is a replacement for one).
 void DeliverNatively(QObject* receiver, QEvent* event);
+// A modal loop run from inside a native delivery (a dialog opened by a
+// native button's click) translates its own input again: the event being
+// delivered is forgotten while the scope lasts.
+class TNativeDeliveryPause {
+ public:
+  TNativeDeliveryPause();
+  ~TNativeDeliveryPause();
+  TNativeDeliveryPause(const TNativeDeliveryPause&) = delete;
+  TNativeDeliveryPause& operator=(const TNativeDeliveryPause&) = delete;
+
+ private:
+  const QEvent* event_;
+  QEvent::Type type_;
+};
 
 // The translation: true when the event was consumed (the widget must not
 // see it).

@@ -338,6 +338,9 @@ int TCustomForm::ShowModal() {
   } end{this};
   Show();
   std::function<void(TCustomForm&)> hook = g_showModalHook;
+  // Opened by a native button's click, the window's own clicks are
+  // translated as any others (a picture's click, a grid's).
+  TNativeDeliveryPause pause;
   for (;;) {
     if (hook) {
       hook(*this);
