@@ -204,3 +204,21 @@ bool SetCatalogueCell(TExColumnGrid& grid, const AnsiString& header, int row, co
   item->SetRows(row, value);
   return true;
 }
+
+std::vector<int> SelectedMovieRows(TExColumnGrid& grid) {
+  std::vector<int> rows;
+  // The marks are kept by real row (persistent selection): a display row
+  // is looked up through its real index, so a search that hides rows above
+  // a marked movie still finds that movie.
+  const bool persistent = grid.MouseActions()->RowSelectPersistent();
+  for (int r = 1; r < grid.RowCount(); ++r) {
+    if (grid.IsNodeRow(r)) continue;
+    const int flag = persistent ? grid.RealRowIndex(r) : r;
+    if (flag >= 0 && grid.IsRowSelected(flag)) rows.push_back(r);
+  }
+  if (rows.size() >= 2) return rows;
+  rows.clear();
+  const int current = grid.Row();
+  if (current >= 1 && current < grid.RowCount() && !grid.IsNodeRow(current)) rows.push_back(current);
+  return rows;
+}

@@ -125,6 +125,12 @@ bool SetCatalogueCell(TExColumnGrid& grid, const AnsiString& header, int row, co
 // The real column index of the column named header, -1 when none.
 int CatalogueColumnIndex(TExColumnGrid& grid, const AnsiString& header);
 
+// The rows an action on "the selected movies" takes, in display order: the
+// marked movie rows the grid shows when there are two or more, else the
+// current row. Rows a search or a closed group hides and group rows are
+// never among them. Empty when the current row is no movie.
+std::vector<int> SelectedMovieRows(TExColumnGrid& grid);
+
 // ------------------------------------------------------------------ template bodies
 
 template <class Each>

@@ -7,6 +7,7 @@
 #include "app/PlaceControl.h"
 #include "app/StrUnit.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/vcl/Dialogs.h"
 #include "styled/ScLook.h"
 
 // Sections: file operations, the three runs, the window.
@@ -14,6 +15,11 @@
 namespace {
 
 const AnsiString kNoImage = "NOIMAGE.JPG";
+// The clean's question and its caption when declined.
+AnsiString CleanQuestion(int count) {
+  return "목록에 쓰이지 않는 포스터 파일 "_k + IntToStr(count) + "개를 삭제하시겠습니까?"_k;
+}
+const AnsiString kCleanDeclined = "포스터 정리를 취소했습니다."_k;
 const AnsiString kBadImage = "BADIMAGE.JPG";
 
 // Whether two files hold the same bytes.
@@ -61,7 +67,7 @@ bool CopyOrMoveFile(const AnsiString& source, const AnsiString& target, bool kee
 // ---------------------------------------------------------------- the runs
 
 TPosterCleanResult CleanPosterFolder(TExColumnGrid& grid, const AnsiString& posterFolder,
-                                     const TPosterProgress& progress) {
+                                     const TPosterProgress& progress, const std::function<bool(int count)>& confirm) {
   TPosterCleanResult result;
   const int posterColumn = CatalogueColumnIndex(grid, Cat::Posters);
   // Without the poster column nothing tells which files are in use.
@@ -88,21 +94,24 @@ TPosterCleanResult CleanPosterFolder(TExColumnGrid& grid, const AnsiString& post
     FindClose(rec);
   }
   result.Files = static_cast<int>(files.size());
-  for (int i = 0; i < result.Files; ++i) {
-    const AnsiString& name = files[static_cast<std::size_t>(i)];
-    if (!used.count(UpperCase(name)) && DeleteFile(IncludeTrailingPathDelimiter(posterFolder) + name))
-      ++result.Deleted;
-    if (progress) progress(i + 1, result.Files);
+  std::vector<AnsiString> unused;
+  for (const AnsiString& name : files)
+    if (!used.count(UpperCase(name))) unused.push_back(name);
+  if (!unused.empty() && confirm && !confirm(static_cast<int>(unused.size()))) return result;
+  const int total = static_cast<int>(unused.size());
+  for (int i = 0; i < total; ++i) {
+    if (DeleteFile(IncludeTrailingPathDelimiter(posterFolder) + unused[static_cast<std::size_t>(i)])) ++result.Deleted;
+    if (progress) progress(i + 1, total);
   }
   return result;
 }
 
 std::vector<int> PosterRows(TExColumnGrid& grid, bool selectedOnly) {
+  // The selected movies are those every record operation takes.
+  if (selectedOnly) return SelectedMovieRows(grid);
   std::vector<int> rows;
-  for (int r = 1; r < grid.RowCount(); ++r) {
-    if (grid.IsNodeRow(r)) continue;
-    if (!selectedOnly || grid.IsRowSelected(r)) rows.push_back(r);
-  }
+  for (int r = 1; r < grid.RowCount(); ++r)
+    if (!grid.IsNodeRow(r)) rows.push_back(r);
   return rows;
 }
 
@@ -286,19 +295,33 @@ void TPosterUtilForm::ScButton1Click(TObject*) {
   ScLabel2->SetCaption("폴더에 있는 포스터파일을 가져옵니다.."_k);
   ProgressBar1->SetPosition(0);
   bool deleting = false;
-  CleanPosterFolder(*grid_, PosterFolder, [&](int done, int total) {
-    if (!deleting) {
-      deleting = true;
-      ScLabel2->SetCaption("폴더에 있는 쓸모없는 파일을 삭제합니다."_k);
-      ProgressBar1->SetMax(std::max(total, 1));
-    }
-    ProgressBar1->SetPosition(done);
-    Application->ProcessMessages(true);
-  });
+  bool declined = false;
+  auto confirm = [&](int count) {
+    declined = MessageDlg(CleanQuestion(count), mtConfirmation, mbYesNo) != mrYes;
+    return !declined;
+  };
+  CleanPosterFolder(
+      *grid_, PosterFolder,
+      [&](int done, int total) {
+        if (!deleting) {
+          deleting = true;
+          ScLabel2->SetCaption("폴더에 있는 쓸모없는 파일을 삭제합니다."_k);
+          ProgressBar1->SetMax(std::max(total, 1));
+        }
+        ProgressBar1->SetPosition(done);
+        Application->ProcessMessages(true);
+      },
+      confirm);
+  working_ = false;
+  ScButton2->SetEnabled(true);
+  if (declined) {
+    // Nothing was deleted: the clean can be asked for again.
+    ScLabel2->SetCaption(kCleanDeclined);
+    ScButton1->SetEnabled(true);
+    return;
+  }
   ProgressBar1->SetPosition(ProgressBar1->Max());
   ScLabel2->SetCaption("작업을 완료 했습니다."_k);
-  ScButton2->SetEnabled(true);
-  working_ = false;
 }
 
 void TPosterUtilForm::RunOnRows(bool selectedOnly, TScButton* run, TScButton* close, TScProgressBar* bar,

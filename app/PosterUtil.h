@@ -44,10 +44,14 @@ struct TPosterCleanResult {
 // name or by a full path into the folder (letter case ignored), except
 // "noimage.jpg" and "badImage.jpg". Rows hidden by a search or a closed
 // group count too. Sub-folders are left alone.
+// confirm, when given, is asked with the number of files about to go once
+// they are known; false deletes nothing. It is not asked when none would go.
 TPosterCleanResult CleanPosterFolder(TExColumnGrid& grid, const AnsiString& posterFolder,
-                                     const TPosterProgress& progress = {});
+                                     const TPosterProgress& progress = {},
+                                     const std::function<bool(int count)>& confirm = {});
 
-// The rows a run works on: every movie row, or the selected ones.
+// The rows a run works on: every movie row the grid shows, or the selected
+// movies as SelectedMovieRows takes them.
 std::vector<int> PosterRows(TExColumnGrid& grid, bool selectedOnly);
 
 // Renames the posters of rows after the movie's title (byTitle) or the row

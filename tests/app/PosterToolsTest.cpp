@@ -42,6 +42,15 @@ TEST_F(PosterToolsTest, CleanDeletesOnlyWhatNoMovieNames) {
 
   TPosterUtilForm form(nullptr, g_.get());
   form.PosterFolder = posters_;
+  const std::vector<AnsiString> before = ListFolder(posters_);
+  // It asks first, naming how many files go; No deletes nothing.
+  TDialogFakes::QueueAnswer(mrNo);
+  form.ScButton1->Click();
+  ASSERT_EQ(TDialogFakes::MessageBoxes().size(), 1u);
+  EXPECT_EQ(TDialogFakes::MessageBoxes()[0].Text, "목록에 쓰이지 않는 포스터 파일 2개를 삭제하시겠습니까?"_k);
+  EXPECT_EQ(ListFolder(posters_), before);
+  EXPECT_TRUE(form.ScButton1->Enabled());
+  TDialogFakes::QueueAnswer(mrYes);
   form.ScButton1->Click();
   EXPECT_EQ(ListFolder(posters_), (std::vector<AnsiString>{"B.JPG", "a.jpg", "badImage.jpg", "full.jpg",
                                                           "hidden.jpg", "noimage.jpg", "sub"}));
@@ -82,7 +91,8 @@ TEST_F(PosterToolsTest, RenameGivesTitleThenCumulativeSuffixesAndNeverReplaces) 
   // A title that makes no file name renames nothing (y.jpg is gone anyway).
   EXPECT_EQ(Posters(dots), "y.jpg");
 
-  // By row number, on the selected rows only.
+  // By row number, on the selected movie only (it is the current one).
+  g_->SetRow(u);
   g_->SetRowSelected(u, true);
   EXPECT_EQ(RenamePosters(*g_, PosterRows(*g_, true), false, posters_), 1);
   EXPECT_EQ(Posters(u), IntToStr(u) + ".jpg");
