@@ -29,6 +29,22 @@ constexpr int kMenuPanelWidth = 330;
 constexpr int kMenuPanelHeight = 270;
 // The menu panel above the two bottom bars, and about twenty rows of movies.
 constexpr int kMinClientHeight = 560;
+// The narrowest the shelf (보관위치) of the current movie gets beside its
+// watched and lent state: a short shelf name still reads whole.
+constexpr int kMinShelfWidth = 96;
+
+// Whether the window's search finds the movie of a real row, hidden or not:
+// every condition holds for the row's cell, as the grid tests them.
+bool SearchFinds(TExColumnGrid& grid, int realRow) {
+  for (int i = 0; i < grid.Filter()->Count(); ++i) {
+    const TFilterData* item = grid.Filter()->Items(i);
+    const int col = item->Column();
+    AnsiString text = col >= 0 && col < grid.RealColCount() ? grid.AllCells(col, realRow) : AnsiString();
+    if (grid.FilterCaseUp()) text = UpperCase(text);
+    if (!MatchFilterExpression(item->Condition(), text, item->CaseSensitive())) return false;
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -527,9 +543,9 @@ void TFormMain::MenuPanelMouseLeave(TPoint cursor) {
 
 void TFormMain::SetMinimumSize() {
   // Narrower, the button bar's buttons and lists would run into the state
-  // panels at its right (at their narrowest, without the shelf caption),
-  // and the bars are laid out once, not reflowed.
-  const int buttonBar = GroupCombo->Left() + GroupCombo->Width() + 8 + View_20_2->Width() + 4 +
+  // panels at its right (at their narrowest, the shelf included), and the
+  // bars are laid out once, not reflowed.
+  const int buttonBar = GroupCombo->Left() + GroupCombo->Width() + 8 + kMinShelfWidth + 4 + View_20_2->Width() + 4 +
                         View_36_2->Width() + 13;
   const int statusBar = PanelHelp->Left() + 40 + 4 + MovieRow->Width() + 4 + BtnReBak->Width() + 4;
   const int searchBar = FindButton->Left() + FindButton->Width() + 4;
@@ -547,14 +563,14 @@ void TFormMain::FormResize(TObject*) {
   // Right-anchored parts follow the window.
   int right = ClientWidth();
   // The state panels at the right keep clear of the group list: in a narrow
-  // window the shelf caption narrows first, then goes.
+  // window the shelf caption narrows, down to its least width.
   const int comboEnd = GroupCombo->Left() + GroupCombo->Width() + 8;
-  const int stateWidth = std::clamp(right - 13 - comboEnd, View_20_2->Width() + View_36_2->Width() + 4, 330);
+  const int stateWidth =
+      std::clamp(right - 13 - comboEnd, kMinShelfWidth + 4 + View_20_2->Width() + View_36_2->Width() + 4, 330);
   bbpanel->SetBounds(right - 13 - stateWidth, bbpanel->Top(), stateWidth, bbpanel->Height());
   View_36_2->SetLeft(stateWidth - View_36_2->Width());
   View_20_2->SetLeft(View_36_2->Left() - 4 - View_20_2->Width());
   View_17_2->SetWidth(std::max(0, View_20_2->Left() - 4));
-  View_17_2->SetVisible(View_17_2->Width() >= 90);
   BtnReBak->SetLeft(right - 4 - BtnReBak->Width());
   MovieRow->SetLeft(BtnReBak->Left() - 4 - MovieRow->Width());
   PanelHelp->SetWidth(std::max(40, MovieRow->Left() - 4 - PanelHelp->Left()));
@@ -598,11 +614,16 @@ int TFormMain::MovieCount() const {
     // Rows hidden in closed groups are movies too, the group rows are not.
     movies = shownRows + grid.HiddenRowCount() - grid.NodeCount();
   } else {
-    // A search counts what it shows: the movie rows, and the movies of the
-    // closed groups it shows.
+    // A search counts what it found: the movie rows it shows, and those of
+    // the closed groups that it would show.
     for (int r = kFirstMovieRow; r < grid.RowCount(); ++r) {
-      if (!grid.IsNodeRow(r)) ++movies;
-      else if (grid.IsNodeCollapsed(r)) movies += std::max(grid.GetNodeSpan(r) - 1, 0);
+      if (!grid.IsNodeRow(r)) {
+        ++movies;
+      } else if (grid.IsNodeCollapsed(r)) {
+        const int node = grid.RealRowIndex(r);
+        for (int k = node + 1; k < node + grid.GetNodeSpan(r); ++k)
+          if (SearchFinds(grid, k)) ++movies;
+      }
     }
   }
   // The one empty row of a new catalogue waits for the first movie.
@@ -616,6 +637,16 @@ void TFormMain::UpdateMovieCount() { MovieRow->SetCaption("전체 : "_k + IntToS
 void TFormMain::ShowFirstMovie() {
   TExColumnGrid& grid = *movie_Grid;
   if (grid.RowCount() > kFirstMovieRow && grid.Row() != kFirstMovieRow) grid.SetRow(kFirstMovieRow);
+  ViewChanged();
+}
+
+void TFormMain::SelectMovie(int row) {
+  TExColumnGrid& grid = *movie_Grid;
+  if (row < kFirstMovieRow || row >= grid.RowCount()) return;
+  grid.ClearRowSelect();
+  if (!grid.IsNodeRow(row))
+    grid.SetRowSelected(grid.MouseActions()->RowSelectPersistent() ? grid.RealRowIndex(row) : row, true);
+  if (row != grid.Row()) grid.SetRow(row);
   ViewChanged();
 }
 

@@ -206,6 +206,9 @@ class TFormMain : public TForm {
   void ViewChanged();
   // Row 1 current (load, new, backup), shown in the pane and counted.
   void ShowFirstMovie();
+  // The movie of row becomes current and the one marked, as a click on it
+  // makes it: the highlight and the record operations name the same movie.
+  void SelectMovie(int row);
   // The grid's rows cleared to a new catalogue's one empty movie row: no
   // file, nothing to save, the caption following (ShowFirstMovie after).
   void BecomeNewCatalogue();
@@ -301,6 +304,8 @@ class TFormMain : public TForm {
   int WriteMovieBack(TFormME& editor, int row, const AnsiString& previousTitle);
   // Asks the question and, unless the answer is No, marks each operation row.
   void MarkRows(const AnsiString& question, const std::function<void(int row)>& mark);
+  // After rows changed: the pane shows the changed movie again.
+  void ShowChangedDetails(const std::vector<int>& rows);
 
   // ---- tool windows (FormMainTools.cpp): export, statistics, poster
   // tools and catalogue merge, each run on the ungrouped catalogue
@@ -313,6 +318,10 @@ class TFormMain : public TForm {
   // ungrouped for it and grouped again after it, its search kept by column
   // name, and the column chooser's visibility applied again.
   void RunUngrouped(const std::function<void()>& step);
+  // The marked movies of the grouped catalogue by their place among the
+  // movies (1 for the first), every group opened. current: the real row of
+  // the current movie in, its place out (0 for none).
+  std::vector<int> MarkedMovieOrdinals(int& current);
 
   // ---- menu panel
   void ShowMenuPanel(bool show);

@@ -210,9 +210,12 @@ void TFormMain::ShowMovieDetails(int row) {
   BtnMovieEdit->SetEnabled(true);
   auto cell = [&](const AnsiString& header) { return CatalogueCell(grid, header, row); };
   const auto& defs = CatalogueColumns();
-  // The score comes after the stars: its change recomputes them.
   for (int n : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 17, 18, 19, 37, 38, 39, 40, 41})
     if (View[n]) View[n]->SetText(cell(*defs[static_cast<std::size_t>(n)].Header));
+  // The stars follow the score also when the score's text did not change
+  // (the same movie shown again): the stars cell may hold the bare number.
+  double score = 0;
+  if (TryStrToFloat(Trim(View[11]->Text()), score)) View[10]->SetText(RatingToStars(Trim(View[11]->Text())));
 
   // Posters.
   View_16->Items()->Clear();

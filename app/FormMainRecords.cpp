@@ -60,23 +60,7 @@ void TFormMain::WireRecordOperations() {
 
 // ---------------------------------------------------------------- rows
 
-std::vector<int> TFormMain::OperationRows() {
-  TExColumnGrid& grid = *movie_Grid;
-  std::vector<int> rows;
-  // Hidden rows (a search, a collapsed group) are out of the display rows
-  // walked here: an operation never reaches a movie the user cannot see.
-  const bool persistent = grid.MouseActions()->RowSelectPersistent();
-  for (int r = kFirstMovieRow; r < grid.RowCount(); ++r) {
-    if (grid.IsNodeRow(r)) continue;
-    const int flag = persistent ? grid.RealRowIndex(r) : r;
-    if (flag >= 0 && grid.IsRowSelected(flag)) rows.push_back(r);
-  }
-  if (rows.size() >= 2) return rows;
-  rows.clear();
-  const int current = grid.Row();
-  if (current >= kFirstMovieRow && current < grid.RowCount() && !grid.IsNodeRow(current)) rows.push_back(current);
-  return rows;
-}
+std::vector<int> TFormMain::OperationRows() { return SelectedMovieRows(*movie_Grid); }
 
 // ---------------------------------------------------------------- editor
 
@@ -91,6 +75,11 @@ void FillEditor(TFormME& editor, TExColumnGrid& grid, int row) {
     if (!IsFieldColumn(n) || n == 20 || n == 36) continue;
     editor.View(n)->SetText(cell(*columns[static_cast<std::size_t>(n)].Header));
   }
+  // A stars cell holding the bare number of a score (without a score of
+  // its own to follow) is saved as stars: the column keeps one form.
+  double bare = 0;
+  if (!TryStrToFloat(Trim(editor.View_11->Text()), bare) && TryStrToFloat(Trim(editor.View_10->Text()), bare))
+    editor.View_10->SetText(RatingToStars(Trim(editor.View_10->Text())));
   editor.View_16->Items()->Clear();
   for (const AnsiString& poster : SplitPosterList(cell(Cat::Posters)))
     if (!poster.empty()) editor.View_16->Items()->Add(poster);
@@ -224,7 +213,7 @@ int TFormMain::WriteMovieBack(TFormME& editor, int row, const AnsiString& previo
 void TFormMain::BtnMovieAddClick(TObject*) {
   if (Busy()) return;
   const int row = RunMovieEditor(-1);
-  if (row >= 0) movie_Grid->SetRow(row);
+  if (row >= 0) SelectMovie(row);
 }
 
 void TFormMain::BtnMovieEditClick(TObject*) {
@@ -285,6 +274,13 @@ void TFormMain::MarkRows(const AnsiString& question, const std::function<void(in
   if (rows.empty() || !Confirm(question)) return;
   DBModified = true;
   for (int r : rows) mark(r);
+  ShowChangedDetails(rows);
+}
+
+void TFormMain::ShowChangedDetails(const std::vector<int>& rows) {
+  // The pane shows the new state of the movie it shows, at once.
+  if (std::find(rows.begin(), rows.end(), detailRow_) != rows.end()) ShowMovieDetails(detailRow_);
+  movie_Grid->Invalidate();
 }
 
 void TFormMain::ScButton8Click(TObject*) {
@@ -321,6 +317,7 @@ void TFormMain::ScButton10Click(TObject*) {
     SetCatalogueCell(*movie_Grid, Cat::Contact, r, dialog.ScEdit2->Text());
     SetCatalogueCell(*movie_Grid, Cat::LendCount, r, NextLendCount(CatalogueCell(*movie_Grid, Cat::LendCount, r)));
   }
+  ShowChangedDetails(rows);
 }
 
 // ---------------------------------------------------------------- batch edit

@@ -125,10 +125,14 @@ void TFormMain::FindButtonClick(TObject*) {
   if (Busy()) return;
   unplacedSearch_.clear();
   if (FindButton->Caption() == kSearchCancel) {
-    movie_Grid->Filter()->Clear();
-    movie_Grid->SetFilterActive(false);
+    // The movie current in the search stays current among all the rows.
+    TExColumnGrid& grid = *movie_Grid;
+    const int current = grid.Row() >= kFirstMovieRow && grid.Row() < grid.RowCount() ? grid.RealRowIndex(grid.Row()) : -1;
+    grid.Filter()->Clear();
+    grid.SetFilterActive(false);
     KeepFilterMarkOn(nullptr);
     FindButton->SetCaption(kSearch);
+    if (current >= 0 && grid.DisplRowIndex(current) != grid.Row()) grid.SetRow(grid.DisplRowIndex(current));
     ViewChanged();
     return;
   }
@@ -157,6 +161,9 @@ void TFormMain::RunSearch(const AnsiString& column, const AnsiString& value, con
   KeepFilterMarkOn(item);
   item->Filter()->Add(value);
   movie_Grid->SetFilterActive(true);
+  // The bar showed the search going; a full bar left behind would read as
+  // work still running.
+  ScProgressBar1->SetPosition(0);
   FindButton->SetCaption(kSearchCancel);
   ViewChanged();
 }
@@ -194,6 +201,7 @@ void TFormMain::movie_GridFilterSelect(int col, const AnsiString& value) {
   f->SetColumn(static_cast<SmallInt>(col));
   if (col >= 0 && col < movie_Grid->Columns()->Count()) KeepFilterMarkOn(movie_Grid->Columns()->Items(col));
   movie_Grid->SetFilterActive(true);
+  ScProgressBar1->SetPosition(0);
   FindButton->SetCaption(kSearchCancel);
   ComboFindValue->SetText(value);
   ViewChanged();

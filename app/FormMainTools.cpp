@@ -30,26 +30,60 @@ void TFormMain::RunUngrouped(const std::function<void()>& step) {
   const int regroupColumn = GridGrouped ? groupedColumn_ : -1;
   TSavedFilter search;
   if (regroupColumn >= 0) {
+    // The search goes on over the ungrouped rows: the step sees exactly the
+    // movies the user found.
+    // The current movie, taken while the search still shows it.
+    int current = movie_Grid->RealRowIndex(movie_Grid->Row());
     search = SuspendSearch();
+    const std::vector<int> marked = MarkedMovieOrdinals(current);
     UngroupCatalog();
+    // Ungrouped, the movies keep their order: the n-th movie is row n, and
+    // its mark goes with it.
+    movie_Grid->ClearRowSelect();
+    for (int ordinal : marked)
+      if (ordinal < movie_Grid->RowCount()) movie_Grid->SetRowSelected(ordinal, true);
+    ResumeSearch(search);
+    // The current movie stays current among the rows the search shows.
+    if (current > 0 && !movie_Grid->IsRowHidden(current)) movie_Grid->SetRow(movie_Grid->DisplRowIndex(current));
   }
   // The grouping comes back whatever the step did, a raised error included.
   struct TRegroup {
     TFormMain& form;
     int column;
-    const TSavedFilter& search;
     ~TRegroup() {
       if (column >= 0) {
+        const TSavedFilter search = form.SuspendSearch();
         form.movie_Grid->BeginUpdate();
         form.movie_Grid->ShowAllColumns();
         form.GroupCatalog(column);
         form.movie_Grid->EndUpdate();
+        // Grouping moves the movies under their groups; marks kept by row
+        // would name other movies.
+        form.movie_Grid->ClearRowSelect();
         form.ResumeSearch(search);
       }
       form.ApplyColumnVisibility();
     }
-  } regroup{*this, regroupColumn, search};
+  } regroup{*this, regroupColumn};
   step();
+}
+
+std::vector<int> TFormMain::MarkedMovieOrdinals(int& current) {
+  TExColumnGrid& grid = *movie_Grid;
+  const int currentReal = current;
+  // Every group open, so that every row is a display row.
+  grid.ExpandAllNodes();
+  std::vector<int> ordinals;
+  int ordinal = 0;
+  current = 0;
+  for (int r = kFirstMovieRow; r < grid.RowCount(); ++r) {
+    if (grid.IsNodeRow(r)) continue;
+    ++ordinal;
+    if (r == currentReal) current = ordinal;
+    if (grid.IsRowSelected(grid.MouseActions()->RowSelectPersistent() ? grid.RealRowIndex(r) : r))
+      ordinals.push_back(ordinal);
+  }
+  return ordinals;
 }
 
 void TFormMain::ExportClick(TObject*) {

@@ -8,6 +8,7 @@
 
 #include "app/FormFarm.h"
 #include "app/MultiEditForm.h"
+#include "app/PosterUtil.h"
 #include "platform/vcl/InputSimulation.h"
 #include "tests/app/FormMainTestSupport.h"
 
@@ -15,15 +16,20 @@ namespace {
 
 // What an operation can change of a movie, in one comparable record.
 struct TMovieState {
-  AnsiString Watched, Lent, Borrower, Contact, Genre;
+  AnsiString Watched, Lent, Borrower, Contact, Genre, Posters;
   bool operator==(const TMovieState&) const = default;
 };
 
 std::ostream& operator<<(std::ostream& out, const TMovieState& s) {
-  return out << "{" << s.Watched << "," << s.Lent << "," << s.Borrower << "," << s.Contact << "," << s.Genre << "}";
+  return out << "{" << s.Watched << "," << s.Lent << "," << s.Borrower << "," << s.Contact << "," << s.Genre << ","
+             << s.Posters << "}";
 }
 
-enum class THiding { Search, ClosedGroup };
+enum class THiding { Search, ClosedGroup, SearchWhileGrouped };
+
+// The poster tools' run the next poster operation makes: 1 rename after the
+// title, 2 copy into the folder "Copies", both on "선택한목록".
+int g_posterRun = 0;
 
 class ChosenMovieTest : public CatalogueWindowTest {
  protected:
@@ -38,6 +44,17 @@ class ChosenMovieTest : public CatalogueWindowTest {
         multi->ScComboBox4->SetText("드라마"_k);
         multi->ScButton1->Click();
         multi->ScButton2->Click();
+      } else if (auto* tools = dynamic_cast<TPosterUtilForm*>(&form)) {
+        if (g_posterRun == 1) {
+          tools->ScRadioGroup1->SetItemIndex(0);
+          tools->ScRadioGroup4->SetItemIndex(1);
+          tools->ScButton3->Click();
+        } else {
+          tools->ScRadioGroup2->SetItemIndex(1);
+          TDialogFakes::QueueFolder(app_.Path() + "Copies");
+          tools->ScButtonEdit1->ButtonClick();
+          tools->ScButton5->Click();
+        }
       }
     });
   }
@@ -53,19 +70,34 @@ class ChosenMovieTest : public CatalogueWindowTest {
                                {"T1", "Park", "", Cat::LentOut},
                                {"T2", "Park", "", Cat::LentOut},
                                {"T3", "Park", "", Cat::LentOut}});
+    ForceDirectories(app_.Path() + "Copies");
     for (int r = 1; r < w->movie_Grid->RowCount(); ++r) {
       SetCatalogueCell(*w->movie_Grid, Cat::Borrower, r, "홍길동"_k);
       SetCatalogueCell(*w->movie_Grid, Cat::Contact, r, "010-1234");
+      const AnsiString title = CatalogueCell(*w->movie_Grid, Cat::Title, r);
+      const AnsiString poster = "p" + title + ".jpg";
+      SetCatalogueCell(*w->movie_Grid, Cat::Posters, r, poster);
+      WriteTextFile(w->PosterDir + "/" + poster, poster);
+      // What an earlier window renamed or copied is gone.
+      DeleteFile(w->PosterDir + "/" + title + ".jpg");
+      DeleteFile(app_.Path() + "Copies/" + poster);
     }
     return w;
   }
 
   // Hides the two movies by Ahn, which stand above the others.
   void Hide(TFormMain& w, THiding hiding) {
-    if (hiding == THiding::Search) {
+    if (hiding == THiding::SearchWhileGrouped) {
+      // Grouped by the shelf (one group holds them all), then searched: the
+      // movies found show under their group.
+      w.GroupCombo->SetItemIndex(w.GroupCombo->Items()->IndexOf(Cat::Location));
+      w.GroupComboChange(w.GroupCombo);
+    }
+    if (hiding != THiding::ClosedGroup) {
       w.ComboFind->SetItemIndex(w.ComboFind->Items()->IndexOf(Cat::Director));
       w.ComboFindValue->SetText("Park");
       w.FindButton->Click();
+      EXPECT_EQ(w.MovieRow->Caption(), "전체 : 3 편"_k);
     } else {
       w.GroupCombo->SetItemIndex(w.GroupCombo->Items()->IndexOf(Cat::Director));
       w.GroupComboChange(w.GroupCombo);
@@ -81,9 +113,8 @@ class ChosenMovieTest : public CatalogueWindowTest {
     ASSERT_GT(DisplayRow(w, "T1"), 0);
   }
   void ShowAll(TFormMain& w, THiding hiding) {
-    if (hiding == THiding::Search) {
-      w.FindButton->Click();
-    } else {
+    if (hiding != THiding::ClosedGroup) w.FindButton->Click();
+    if (hiding != THiding::Search) {
       w.GroupCombo->SetItemIndex(0);
       w.GroupComboChange(w.GroupCombo);
     }
@@ -120,7 +151,10 @@ class ChosenMovieTest : public CatalogueWindowTest {
     for (int r = 1; r < g.RowCount(); ++r) {
       auto cell = [&](const AnsiString& header) { return CatalogueCell(g, header, r); };
       states[cell(Cat::Title)] = {cell(Cat::Watched), cell(Cat::Lent), cell(Cat::Borrower), cell(Cat::Contact),
-                                  cell(Cat::Genre)};
+                                  cell(Cat::Genre), cell(Cat::Posters)};
+      // The poster a movie names is on the disk under that name.
+      const AnsiString poster = w.PosterPath(cell(Cat::Posters));
+      EXPECT_EQ(ReadTextFile(poster), "p" + cell(Cat::Title) + ".jpg") << cell(Cat::Title);
     }
     return states;
   }
@@ -143,12 +177,24 @@ std::vector<TRecordOperation> Operations() {
       {"mark watched", {"T2"}, [](W& w) -> TButton* { return w.ScButton8; }, false,
        [](S& s) { s.Watched = Cat::WatchedYes; }},
       {"lend", {"T2"}, [](W& w) -> TButton* { return w.ScButton10; }, false,
-       [](S& s) { s = {s.Watched, Cat::LentOut, "김철수"_k, "010-9999", s.Genre}; }},
+       [](S& s) { s = {s.Watched, Cat::LentOut, "김철수"_k, "010-9999", s.Genre, s.Posters}; }},
       {"take back", {"T2"}, [](W& w) -> TButton* { return w.ScButton9; }, false,
-       [](S& s) { s = {s.Watched, Cat::LentKept, "", "", s.Genre}; }},
+       [](S& s) { s = {s.Watched, Cat::LentKept, "", "", s.Genre, s.Posters}; }},
       {"delete", {"T2"}, [](W& w) -> TButton* { return w.BtnMovieDel; }, true, [](S&) {}},
       {"batch edit", {"T2", "T3"}, [](W& w) -> TButton* { return w.ScBitBtn24; }, false,
        [](S& s) { s.Genre = "드라마"_k; }},
+      {"rename posters of the selected", {"T2", "T3"},
+       [](W& w) -> TButton* {
+         g_posterRun = 1;
+         return w.ScBitBtn26;
+       },
+       false, [](S& s) { s.Posters = s.Posters == "pT2.jpg" ? "T2.jpg" : "T3.jpg"; }},
+      {"copy posters of the selected", {"T2"},
+       [](W& w) -> TButton* {
+         g_posterRun = 2;
+         return w.ScBitBtn26;
+       },
+       false, [](S& s) { s.Posters = IncludeTrailingPathDelimiter(AppDir()) + "Copies/pT2.jpg"; }},
   };
 }
 
@@ -173,8 +219,10 @@ void ExpectOnlyTheChosenChanged(const TRecordOperation& op, const std::map<AnsiS
 }  // namespace
 
 TEST_F(ChosenMovieTest, EachOperationOnARowBelowHiddenRowsChangesThatMovieAndNoOther) {
-  for (THiding hiding : {THiding::Search, THiding::ClosedGroup}) {
-    const char* hidingName = hiding == THiding::Search ? "a search" : "a closed group";
+  for (THiding hiding : {THiding::Search, THiding::ClosedGroup, THiding::SearchWhileGrouped}) {
+    const char* hidingName = hiding == THiding::Search        ? "a search"
+                             : hiding == THiding::ClosedGroup ? "a closed group"
+                                                              : "a search while grouped";
     for (const TRecordOperation& op : Operations()) {
       TFormMain* w = WindowWithLentMovies();
       const auto before = States(*w);
@@ -216,8 +264,8 @@ TEST_F(ChosenMovieTest, TakingBackClearsBorrowerContactAndTheLentMarkOfEverySele
   EXPECT_EQ(BoxTexts().back(), "선택한 영화를 보관중으로 바꾸시겠습니까?"_k);
   const auto states = States(*w);
   for (const char* title : {"H2", "T1"})
-    EXPECT_EQ(states.at(title), (TMovieState{"", Cat::LentKept, "", "", ""})) << title;
-  EXPECT_EQ(states.at("H1"), (TMovieState{"", Cat::LentOut, "홍길동"_k, "010-1234", ""}));
+    EXPECT_EQ(states.at(title), (TMovieState{"", Cat::LentKept, "", "", "", "p" + AnsiString(title) + ".jpg"})) << title;
+  EXPECT_EQ(states.at("H1"), (TMovieState{"", Cat::LentOut, "홍길동"_k, "010-1234", "", "pH1.jpg"}));
 
   // Saved and loaded, the contact stays cleared.
   const AnsiString file = app_.Path() + "DB/back.VDM";

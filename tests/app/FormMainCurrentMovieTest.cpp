@@ -240,3 +240,45 @@ TEST_F(CurrentMovieTest, ATextTooLongForItsCellShowsInAHint) {
   files.SetCells(0, 1, longText + longText);
   EXPECT_EQ(HintOver(files, 0, 1), longText + longText);
 }
+
+TEST_F(CurrentMovieTest, AHeaderClickSortsATitleClickKeepsTheColumnAndACancelledSearchKeepsTheMovie) {
+  TFormMain* w = OpenedWindow();
+  TExColumnGrid& g = *w->movie_Grid;
+  // A press and release on the 감독 header, the mouse still by a pixel.
+  const int director = g.DisplColIndex(CatalogueColumnIndex(g, Cat::Director));
+  const TPoint header = CellCenter(g, director, 0);
+  SimulateMouseDown(&g, mbLeft, header.X, header.Y);
+  SimulateMouseMove(&g, header.X + 1, header.Y, TShiftState{ssLeft});
+  SimulateMouseUp(&g, mbLeft, header.X + 1, header.Y);
+  EXPECT_EQ(g.DisplColIndex(CatalogueColumnIndex(g, Cat::Director)), director) << "no column moved";
+  std::vector<AnsiString> directors;
+  for (int r = 1; r < g.RowCount(); ++r) directors.push_back(CatalogueCell(g, Cat::Director, r));
+  EXPECT_TRUE(std::is_sorted(directors.begin(), directors.end())) << directors.front() << ".." << directors.back();
+  EXPECT_EQ(directors.front(), "choi");
+
+  // The cursor in the third column; a click on a title picks that movie,
+  // and Down goes to the next movie in the same column.
+  const TPoint cell = CellCenter(g, 3, 2);
+  SimulateClick(&g, cell.X, cell.Y);
+  const int left = g.LeftCol();
+  const TPoint title = CellCenter(g, 0, 4);
+  SimulateClick(&g, title.X, title.Y);
+  ExpectOneMovie(*w, Title(*w, 4));
+  EXPECT_EQ(g.Col(), 3);
+  SimulateKey(&g, VK_DOWN);
+  EXPECT_EQ(g.Row(), 5);
+  EXPECT_EQ(g.Col(), 3);
+  EXPECT_EQ(g.LeftCol(), left);
+  ExpectOneMovie(*w, Title(*w, 5));
+
+  // The second movie a search found stays current when the search ends;
+  // the bar that showed the search going is empty again.
+  Search(*w, "감독"_k, "kim");
+  EXPECT_EQ(w->ScProgressBar1->Position(), 0);
+  const TPoint second = CellCenter(g, 2, 2);
+  SimulateClick(&g, second.X, second.Y);
+  const AnsiString chosen = Title(*w, 2);
+  w->FindButton->Click();  // 검색취소
+  ExpectOneMovie(*w, chosen);
+  EXPECT_NE(g.Row(), 2) << "another row than in the search";
+}

@@ -82,7 +82,9 @@ TEST_F(LayoutTest, AtItsSmallestSizeEveryControlOfTheBarsFitsApartAndInsideTheWi
   EXPECT_EQ(w->Width(), w->Constraints()->MinWidth());
   EXPECT_EQ(w->Height(), w->Constraints()->MinHeight());
   ExpectLayoutFits(*w);
-  // The shelf of the current movie still shows its watched and lent state.
+  // The current movie's shelf, watched and lent state all still show.
+  EXPECT_TRUE(w->View_17_2->Visible());
+  EXPECT_GE(w->View_17_2->Width(), 96);
   EXPECT_TRUE(w->View_20_2->Visible());
   EXPECT_TRUE(w->View_36_2->Visible());
 }

@@ -141,6 +141,16 @@ TEST_F(PaintTest, GroupRowsPaintMergedWithTheirNodeButtons) {
   const TRect second = g.CellRect(2, 1);
   const TColor inside = p.Bitmap.PixelColor(p.GridOrigin.X + second.Left + 5, p.GridOrigin.Y + second.Bottom - 3);
   EXPECT_EQ(p.Bitmap.PixelColor(p.GridOrigin.X + second.Left - 1, p.GridOrigin.Y + second.Bottom - 3), inside);
+
+  // Scrolled right past the title, the group's text still shows at the left.
+  g.SetLeftCol(6);
+  TPicture scrolled;
+  Paint(*w, scrolled);
+  const TRect row = g.MergedCellRect(1, 1);
+  ASSERT_LT(g.CellRect(1, 1).Width(), 1) << "the first column is out of view";
+  const TColor background = scrolled.Bitmap.PixelColor(scrolled.GridOrigin.X + 150, scrolled.GridOrigin.Y + row.Bottom - 3);
+  const int text = CountColour(scrolled, TRect{0, row.Top, 40, row.Bottom}, background);
+  EXPECT_LT(text, 36 * (row.Height() - 4)) << "pixels of the group text near the left edge";
 }
 
 TEST_F(PaintTest, MovieTextsThatLookLikeRichTextWideTextOrMarkUpPaintAndExportAsTyped) {

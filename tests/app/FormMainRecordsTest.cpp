@@ -8,9 +8,11 @@
 #include "app/FormBakDir.h"
 #include "app/FormFarm.h"
 #include "app/FormME.h"
+#include "app/FormPoster.h"
 #include "app/FormSt.h"
 #include "app/MultiEditForm.h"
 #include "app/vdCrc32.h"
+#include "platform/vcl/InputSimulation.h"
 #include "platform/vcl/WindowImage.h"
 #include "tests/app/FormMainTestSupport.h"
 
@@ -33,6 +35,9 @@ class RecordsTest : public CatalogueWindowTest {
         if (onFarm) onFarm(*farm);
       } else if (auto* multi = dynamic_cast<TMultiEditForm*>(&form)) {
         if (onMulti) onMulti(*multi);
+      } else if (auto* view = dynamic_cast<TFormPoster*>(&form)) {
+        SimulateClick(view->Image1, 10, 10);
+        posterViewClosedByClick = view->ModalResult() == mrOk;
       } else if (auto* restore = dynamic_cast<TFormBakDir*>(&form)) {
         restore->ScButton1->Click();
         restore->ScButton2->Click();
@@ -67,6 +72,7 @@ class RecordsTest : public CatalogueWindowTest {
     for (int r : rows) g.SetRowSelected(g.RealRowIndex(r), true);
   }
 
+  bool posterViewClosedByClick = false;
   std::function<void(TFormME&)> onEditor;
   std::function<void(TFormFarm&)> onFarm;
   std::function<void(TMultiEditForm&)> onMulti;
@@ -386,4 +392,62 @@ TEST_F(RecordsTest, LendAndBatchEditDialogsRenderWhole) {
   w->ScBitBtn24->Click();
   EXPECT_TRUE(farmShot);
   EXPECT_TRUE(multiShot);
+}
+
+TEST_F(RecordsTest, TheHighlightThePaneAndTheButtonsNameTheSameMovieAfterAnAddAndEachMark) {
+  TFormMain* w = OpenWindow();
+  TExColumnGrid& g = *w->movie_Grid;
+  AddMovie(*w, "가"_k);
+  AddMovie(*w, "나"_k);
+  // The stars cell of 가 holds the bare number, its score a decimal one.
+  SetCatalogueCell(g, Cat::Stars, 1, "7");
+  SetCatalogueCell(g, Cat::Score, 1, "7.5");
+  auto click = [&](int col, int row) {
+    const TRect r = g.CellRect(col, row);
+    SimulateClick(&g, (r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+  };
+  click(2, 1);
+  EXPECT_EQ(w->View[10]->Text(), "★★★☆"_k);
+  // Another cell of the same row: the stars stay stars.
+  click(3, 1);
+  EXPECT_EQ(w->View[10]->Text(), "★★★☆"_k);
+
+  AddThroughEditor(*w, "다"_k);
+  std::vector<int> marked;
+  for (int r = 1; r < g.RowCount(); ++r)
+    if (g.IsRowSelected(g.RealRowIndex(r))) marked.push_back(r);
+  EXPECT_EQ(marked, std::vector<int>{3}) << "the highlight is on the movie added";
+  EXPECT_EQ(w->OperationRows(), std::vector<int>{3});
+
+  // Each mark shows in the pane at once.
+  onFarm = [](TFormFarm& f) {
+    f.Scedit1->SetText("홍길동"_k);
+    f.ScDialogButtons1->OkButton()->Click();
+  };
+  TDialogFakes::QueueAnswer(mrYes);
+  w->ScButton10->Click();
+  EXPECT_EQ(Cell(*w, Cat::Lent, 3), Cat::LentOut);
+  EXPECT_EQ(w->View_36->Caption(), Cat::LentOut);
+  EXPECT_EQ(w->View[37]->Text(), "홍길동"_k);
+  TDialogFakes::QueueAnswer(mrYes);
+  w->ScButton8->Click();
+  EXPECT_EQ(w->View_20_2->Caption(), Cat::WatchedYes);
+  TDialogFakes::QueueAnswer(mrYes);
+  w->ScButton9->Click();
+  EXPECT_EQ(w->View_36_2->Caption(), Cat::LentKept);
+  TDialogFakes::QueueAnswer(mrYes);
+  w->ScButton7->Click();
+  EXPECT_EQ(w->View_20->Caption(), Cat::WatchedNo);
+
+  // The large poster view, opened with the button, closes on a click.
+  const TRect button = w->ScButton3->ClientRect();
+  SimulateClick(w->ScButton3, button.Width() / 2, button.Height() / 2);
+  EXPECT_TRUE(posterViewClosedByClick);
+
+  // Saved through the editor, a bare-number stars cell becomes stars.
+  SetCatalogueCell(g, Cat::Score, 1, "");
+  g.SetRow(1);
+  onEditor = [](TFormME& e) { e.SaveButton->Click(); };
+  w->BtnMovieEdit->Click();
+  EXPECT_EQ(Cell(*w, Cat::Stars, 1), "★★★☆"_k);
 }

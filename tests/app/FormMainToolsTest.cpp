@@ -18,6 +18,12 @@ class ToolWindowTest : public CatalogueWindowTest {
         statisticsMovies = state->Statistics().Movies;
         statisticsUnwatched = state->Statistics().Unwatched;
       }
+      // The rows an export writes, one per grid row after the header.
+      if (dynamic_cast<TFormPut*>(&form)) {
+        exported.clear();
+        for (int r = 1; r < FormMain->movie_Grid->RowCount(); ++r)
+          exported.push_back(CatalogueCell(*FormMain->movie_Grid, Cat::Title, r));
+      }
       ++shown;
     });
   }
@@ -35,12 +41,13 @@ class ToolWindowTest : public CatalogueWindowTest {
     return nodes;
   }
 
+  std::vector<AnsiString> exported;
   int statisticsMovies = -1;
   int statisticsUnwatched = -1;
   int shown = 0;
 };
 
-TEST_F(ToolWindowTest, StatisticsOfAGroupedCatalogueCountEveryMovieAndTheGroupsComeBack) {
+TEST_F(ToolWindowTest, StatisticsAndExportOfAGroupedCatalogueCoverWhatItShowsAndTheGroupsComeBack) {
   AppFolderCopy folder;
   TFormMain* w = OpenWindow();
   AddMovie(*w, "하나"_k, "감독A"_k, "안본영화"_k);
@@ -59,6 +66,36 @@ TEST_F(ToolWindowTest, StatisticsOfAGroupedCatalogueCountEveryMovieAndTheGroupsC
   EXPECT_TRUE(w->GridGrouped);
   EXPECT_EQ(NodeRows(*w), nodesBefore);
   EXPECT_EQ(w->movie_Grid->RowCount(), rowsBefore);
+
+  // Searched while grouped: the movies found show under their group, the
+  // count and the tools take exactly those.
+  w->ComboFind->SetItemIndex(w->ComboFind->Items()->IndexOf(Cat::Title));
+  w->ComboFindValue->SetText("셋"_k);
+  w->FindButton->Click();
+  TExColumnGrid& g = *w->movie_Grid;
+  ASSERT_EQ(g.RowCount(), 3);
+  EXPECT_TRUE(g.IsNodeRow(1));
+  EXPECT_EQ(g.Cells(1, 1), "감독A"_k);
+  EXPECT_EQ(CatalogueCell(g, Cat::Title, 2), "셋"_k);
+  EXPECT_EQ(w->MovieRow->Caption(), "전체 : 1 편"_k);
+  // A closed group still counts what the search found in it.
+  g.CollapseNode(g.RealRowIndex(1));
+  w->ViewChanged();
+  EXPECT_EQ(w->MovieRow->Caption(), "전체 : 1 편"_k);
+  g.ExpandNode(g.RealRowIndex(1));
+  EXPECT_EQ(g.RowCount(), 3) << "opened again, the group shows only what the search found";
+  w->StateBtn->Click();
+  EXPECT_EQ(statisticsMovies, 1);
+  w->ScBitBtn16->Click();
+  EXPECT_EQ(exported, std::vector<AnsiString>{"셋"_k});
+  EXPECT_TRUE(w->GridGrouped);
+  EXPECT_EQ(g.RowCount(), 3);
+
+  // Grouped again by another column with the search on: the same.
+  Group(*w, "시청여부"_k);
+  ASSERT_EQ(g.RowCount(), 3);
+  EXPECT_EQ(CatalogueCell(g, Cat::Title, 2), "셋"_k);
+  EXPECT_EQ(w->MovieRow->Caption(), "전체 : 1 편"_k);
 }
 
 TEST_F(ToolWindowTest, EveryToolButtonOpensItsWindowAndAMergeThatMergedNothingChangesNothing) {
