@@ -205,15 +205,17 @@ bool SetCatalogueCell(TExColumnGrid& grid, const AnsiString& header, int row, co
   return true;
 }
 
+int MarkRowOf(TExColumnGrid& grid, int row) {
+  return grid.MouseActions()->RowSelectPersistent() ? grid.RealRowIndex(row) : row;
+}
+
 std::vector<int> SelectedMovieRows(TExColumnGrid& grid) {
   std::vector<int> rows;
-  // The marks are kept by real row (persistent selection): a display row
-  // is looked up through its real index, so a search that hides rows above
-  // a marked movie still finds that movie.
-  const bool persistent = grid.MouseActions()->RowSelectPersistent();
+  // Marks kept per movie are found through each shown row's real index, so
+  // a search that hides rows above a marked movie still finds that movie.
   for (int r = 1; r < grid.RowCount(); ++r) {
     if (grid.IsNodeRow(r)) continue;
-    const int flag = persistent ? grid.RealRowIndex(r) : r;
+    const int flag = MarkRowOf(grid, r);
     if (flag >= 0 && grid.IsRowSelected(flag)) rows.push_back(r);
   }
   if (rows.size() >= 2) return rows;

@@ -125,6 +125,9 @@ bool SetCatalogueCell(TExColumnGrid& grid, const AnsiString& header, int row, co
 // The real column index of the column named header, -1 when none.
 int CatalogueColumnIndex(TExColumnGrid& grid, const AnsiString& header);
 
+// The row whose mark (row-select flag) is that of a display row: its real
+// row when the marks are kept per movie (persistent selection).
+int MarkRowOf(TExColumnGrid& grid, int row);
 // The rows an action on "the selected movies" takes, in display order: the
 // marked movie rows the grid shows when there are two or more, else the
 // current row. Rows a search or a closed group hides and group rows are

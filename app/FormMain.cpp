@@ -645,7 +645,7 @@ void TFormMain::SelectMovie(int row) {
   if (row < kFirstMovieRow || row >= grid.RowCount()) return;
   grid.ClearRowSelect();
   if (!grid.IsNodeRow(row))
-    grid.SetRowSelected(grid.MouseActions()->RowSelectPersistent() ? grid.RealRowIndex(row) : row, true);
+    grid.SetRowSelected(MarkRowOf(grid, row), true);
   if (row != grid.Row()) grid.SetRow(row);
   ViewChanged();
 }

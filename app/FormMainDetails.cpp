@@ -214,8 +214,7 @@ void TFormMain::ShowMovieDetails(int row) {
     if (View[n]) View[n]->SetText(cell(*defs[static_cast<std::size_t>(n)].Header));
   // The stars follow the score also when the score's text did not change
   // (the same movie shown again): the stars cell may hold the bare number.
-  double score = 0;
-  if (TryStrToFloat(Trim(View[11]->Text()), score)) View[10]->SetText(RatingToStars(Trim(View[11]->Text())));
+  View[11]->OnChange(View[11]);
 
   // Posters.
   View_16->Items()->Clear();

@@ -242,7 +242,7 @@ void TFormMain::BtnMovieDelClick(TObject*) {
   // From the bottom up, so that the rows still to go keep their indices.
   for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
     const int r = *it;
-    grid.SetRowSelected(grid.MouseActions()->RowSelectPersistent() ? grid.RealRowIndex(r) : r, false);
+    grid.SetRowSelected(MarkRowOf(grid, r), false);
     // The last movie leaves the empty catalogue: the header and one empty row.
     if (grid.RowCount() - grid.FixedRows() <= 1 && grid.HiddenRowCount() == 0)
       grid.ClearRows(r, 1);

@@ -5,6 +5,7 @@
 // cells are empty) and grouped again afterwards.
 #include <memory>
 
+#include "app/Catalogue.h"
 #include "app/DBPlus.h"
 #include "app/FormMain.h"
 #include "app/FormPut.h"
@@ -30,8 +31,6 @@ void TFormMain::RunUngrouped(const std::function<void()>& step) {
   const int regroupColumn = GridGrouped ? groupedColumn_ : -1;
   TSavedFilter search;
   if (regroupColumn >= 0) {
-    // The search goes on over the ungrouped rows: the step sees exactly the
-    // movies the user found.
     // The current movie, taken while the search still shows it.
     int current = movie_Grid->RealRowIndex(movie_Grid->Row());
     search = SuspendSearch();
@@ -42,6 +41,8 @@ void TFormMain::RunUngrouped(const std::function<void()>& step) {
     movie_Grid->ClearRowSelect();
     for (int ordinal : marked)
       if (ordinal < movie_Grid->RowCount()) movie_Grid->SetRowSelected(ordinal, true);
+    // The search goes on over the ungrouped rows: the step sees exactly the
+    // movies the user found.
     ResumeSearch(search);
     // The current movie stays current among the rows the search shows.
     if (current > 0 && !movie_Grid->IsRowHidden(current)) movie_Grid->SetRow(movie_Grid->DisplRowIndex(current));
@@ -80,7 +81,7 @@ std::vector<int> TFormMain::MarkedMovieOrdinals(int& current) {
     if (grid.IsNodeRow(r)) continue;
     ++ordinal;
     if (r == currentReal) current = ordinal;
-    if (grid.IsRowSelected(grid.MouseActions()->RowSelectPersistent() ? grid.RealRowIndex(r) : r))
+    if (grid.IsRowSelected(MarkRowOf(grid, r)))
       ordinals.push_back(ordinal);
   }
   return ordinals;
