@@ -133,13 +133,6 @@ TEST_F(UpdateCheckTest, AFailedCheckIsSilentAtStartAndSaysSoFromTheButton) {
   EXPECT_EQ(Answer(true), std::vector<AnsiString>{});
   EXPECT_EQ(check->GetVer()->Tag(), 0);
   EXPECT_EQ(Answer(false), std::vector<AnsiString>{kUpdateFailedMessage});
-  // No server at all: the user who asked is told as well.
-  SetUpdateServerURL("http://127.0.0.1:9/");
-  check->BtnUpdateClick();
-  EXPECT_TRUE(PumpUntil([&] { return !check->GetVer()->Busy() && !TDialogFakes::MessageBoxes().empty(); }));
-  EXPECT_EQ(TDialogFakes::MessageBoxes().at(0).Text, kUpdateFailedMessage);
-  TDialogFakes::Clear();
-  SetUpdateServerURL(server.Url("/"));
   status = 200;
   reply = UpdateFile("0.1");
   EXPECT_EQ(Answer(false), std::vector<AnsiString>{kUpdateNoneMessage});
