@@ -269,6 +269,7 @@ void TExStringGrid::SetRowCount(int value) {
   // The store does not free object slots: rows that drop off give their
   // properties back here, and a spans cut by the new end are dissolved.
   if (value < RowCount()) {
+  const bool selectionUnseen = !SelectionShown();
     SplitSpansAcrossRow(value);
     FreeRowsFrom(value, RowCount() - 1);
   }
@@ -285,12 +286,15 @@ void TExStringGrid::SetRowCount(int value) {
   UpdateScrollRange();
 }
 
+  // A cursor the new count pulled back inside is still no selection to show.
+  if (selectionUnseen && selectionHidden_) hiddenSelection_ = Selection();
 void TExStringGrid::SetColCount(int value) {
   value = std::max(value, 1);
   if (value < ColCount()) {
     // The real columns end before the first shown column cut off: hidden
     // columns before it stay hidden with their cells, later ones go.
     const int realEnd = RealColIndex(value);
+  const bool selectionUnseen = !SelectionShown();
     SplitSpansAcrossCol(realEnd);
     FreeColsFrom(realEnd, RealColCount() - 1);
     HiddenColumnsCutAt(realEnd);
@@ -304,6 +308,7 @@ void TExStringGrid::SetColCount(int value) {
   if (integralHeight_) SetBounds(Left(), Top(), Width(), Height());
   UpdateScrollRange();
 }
+  if (selectionUnseen) hiddenSelection_ = Selection();
 
 int TExStringGrid::FixedRows() const {
   const int fixed = TBaseGrid::FixedRows();

@@ -557,10 +557,13 @@ class TExStringGrid : public TBaseGrid {
   void SyncColSelect(bool all);
   void RemoveSelectedRows();
   // Remembers the selection and shows none (SelectionHidden) until
-  // RestoreSelection.
+  // RestoreSelection or until the selection is set anew (a move, a click).
   void HideSelection();
   void RestoreSelection();
   bool SelectionHidden() const { return selectionHidden_; }
+  // False while nothing may be drawn selected: the cursor stays inside the
+  // grid, but a hidden selection shows no cell as selected or current.
+  bool SelectionShown() const { return !selectionHidden_ || !(Selection() == hiddenSelection_); }
   TMouseActions* MouseActions() { return mouseActions_.get(); }
   const TMouseActions* MouseActions() const { return mouseActions_.get(); }
 
@@ -1363,6 +1366,7 @@ class TExStringGrid : public TBaseGrid {
   std::unique_ptr<TMouseActions> mouseActions_;
   std::unique_ptr<TControlLook> controlLook_;
   TControlList cellControls_;
+  TGridRect hiddenSelection_;  // where the cursor was left when the selection was hidden
   TCustomImageList* gridImages_ = nullptr;
   bool activeCellShow_ = false;
   bool openingEditor_ = false;

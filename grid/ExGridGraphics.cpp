@@ -399,7 +399,7 @@ void TExStringGrid::GetCellHint(int col, int row, AnsiString& hint) {
 }
 
 void TExStringGrid::GetCellColor(int col, int row, TGridDrawState state, TBrush* brush, TFont* font) {
-  if (activeCellShow_) {
+  if (activeCellShow_ && SelectionShown()) {
     const bool activeRowHeader = FixedCols() > 0 && DisplColIndex(col) == 0 && row == Row();
     const bool activeColHeader = FixedRows() > 0 && row == 0 && DisplColIndex(col) == Col();
     if (activeRowHeader || activeColHeader) {

@@ -621,9 +621,11 @@ void TExStringGrid::RowFlagsInserted(int row, int count) {
 
 void TExStringGrid::HideSelection() {
   // The class library keeps its cursor inside the grid, so the selection is
-  // not moved outside it: the flag tells the painting to show none.
+  // not moved outside it: the painting shows none while the cursor stays
+  // where it was left (SelectionShown).
   if (!selectionHidden_) savedSelection_ = Selection();
   selectionHidden_ = true;
+  hiddenSelection_ = Selection();
   Invalidate();
 }
 

@@ -90,6 +90,12 @@ void TExStringGrid::GetCellColors(int col, int row, TFont* font, TBrush* brush, 
   // 2. The column the store and the queries use.
   const int c = mapColumn ? realCol : col;
   const TMouseActions& mouse = *mouseActions_;
+  // A hidden selection: no cell is drawn selected or current.
+  const bool selectionShown = SelectionShown();
+  if (!selectionShown) {
+    state.erase(gdSelected);
+    state.erase(gdFocused);
+  }
   const int selRow = mouse.DisjunctRowSelect() && mouse.RowSelectPersistent() ? RealRowIndex(row) : row;
   // 3., 4. The cell's own looks.
   TColor brushColor = clNone;
@@ -150,7 +156,7 @@ void TExStringGrid::GetCellColors(int col, int row, TFont* font, TBrush* brush, 
                col == Col());
   }
   const bool disjunctMode = mouse.DisjunctRowSelect() || mouse.DisjunctColSelect();
-  if (selectable && Selection().Contains(col, row)) {
+  if (selectable && selectionShown && Selection().Contains(col, row)) {
     if (!disjunctMode) {
       applySelectionColors();
       state.insert(gdSelected);
@@ -200,7 +206,7 @@ void TExStringGrid::DrawCellContent(TCanvas* canvas, int col, int row, TRect rec
 
   // Row indicator in column 0 of the current row.
   int indicatorWidth = 0;
-  if (realCol == 0 && row == Row() && TBaseGrid::FixedCols() > 0 && !rowIndicator_.Empty()) {
+  if (realCol == 0 && row == Row() && TBaseGrid::FixedCols() > 0 && !rowIndicator_.Empty() && SelectionShown()) {
     DrawBitmapTransparent(*canvas, rowIndicator_, FixedColor(), rect);
     indicatorWidth = rowIndicator_.Width();
     rect.Left += indicatorWidth;
@@ -238,7 +244,7 @@ void TExStringGrid::DrawCellContent(TCanvas* canvas, int col, int row, TRect rec
   if (OnCustomCellDraw) OnCustomCellDraw(this, canvas, realCol, row, state, rect, false);
 
   // The focus rectangle of the current cell.
-  if (!hideFocusRect_ && !Options().contains(goRowSelect) && Focused()) {
+  if (!hideFocusRect_ && !Options().contains(goRowSelect) && Focused() && SelectionShown()) {
     const TPoint base = BaseCellOf(col, row);
     if (base.X == Col() && base.Y == Row()) {
       TRect focus = passedRect;
@@ -564,8 +570,9 @@ void TExStringGrid::FixedLookBefore(TCanvas* canvas, int col, int row, const TRe
   switch (look_) {
     case glGradient:
     case glXP: {
-      const bool activeHeader = activeCellShow_ && ((realCol == 0 && row == Row() && TBaseGrid::FixedCols() > 0) ||
-                                                    (row == 0 && col == Col() && TBaseGrid::FixedRows() > 0));
+      const bool activeHeader = activeCellShow_ && SelectionShown() &&
+                                ((realCol == 0 && row == Row() && TBaseGrid::FixedCols() > 0) ||
+                                 (row == 0 && col == Col() && TBaseGrid::FixedRows() > 0));
       TColor from = activeHeader ? activeCellColor_ : fixedGradientFrom_;
       const TColor to = activeHeader ? activeCellColorTo_ : fixedGradientTo_;
       from = FillColorOf(from, FixedColor());
@@ -899,7 +906,8 @@ void TExStringGrid::Paint() {
   // In row selection no cell takes the focus rectangle: the whole current
   // row does, as in the class library's grid, so that a focused grid shows
   // it has the focus even when no row is marked.
-  if (!hideFocusRect_ && Options().contains(goRowSelect) && Focused() && Row() >= TBaseGrid::FixedRows()) {
+  if (!hideFocusRect_ && Options().contains(goRowSelect) && Focused() && Row() >= TBaseGrid::FixedRows() &&
+      SelectionShown()) {
     TRect focus{};
     for (int c = TBaseGrid::FixedCols(); c < ColCount(); ++c) {
       const TRect cell = CellRect(c, Row());

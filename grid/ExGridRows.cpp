@@ -106,7 +106,9 @@ void TExStringGrid::DeleteRowsCore(int row, int count, bool keepLastPageFull) {
 
   const int shownRows = RowCount() - savedFooters;
   if (shownRows <= savedRow) {
-    if (shownRows > TBaseGrid::FixedRows()) SetRowNotify(shownRows - 1);
+    // With no data row left there is no row to stand on: nothing shows selected.
+    if (shownRows > FixedRows()) SetRowNotify(shownRows - 1);
+    else HideSelection();
   } else {
     SetRowNotify(savedRow);
     SetTopRow(savedTop);

@@ -114,6 +114,18 @@ TEST_F(RowsFixture, RemovingTheCursorRowAtTheBottomPutsTheCursorOnTheNewLastRow)
   EXPECT_TRUE(grid->FloatingFooter()->Visible());
 }
 
+TEST_F(RowsFixture, RemovingTheLastDataRowHidesTheSelectionUntilARowComesBack) {
+  grid->SetFixedRowAlways(true);
+  grid->SetRowCount(2);
+  grid->SetRow(1);
+  grid->RemoveRows(1, 1);
+  EXPECT_TRUE(grid->SelectionHidden());
+  EXPECT_FALSE(grid->SelectionShown()) << "the header row left is not shown as the current row";
+  grid->AddRow();
+  EXPECT_TRUE(grid->SelectionShown());
+  EXPECT_EQ(grid->Row(), 1);
+}
+
 TEST_F(RowsFixture, ASpanCutByARemovedRowIsDissolvedNotLeftPointingElsewhere) {
   grid->MergeCells(1, 2, 2, 4);  // rows 2..5
   grid->RemoveRows(4, 3);         // rows 4..6
