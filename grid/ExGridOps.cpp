@@ -269,6 +269,15 @@ void TExStringGrid::WndProc(TMessage& m) {
     m.Result = 0;
     return;
   }
+  if (m.Msg == WM_CHAR && navigation_->AllowClipboardShortCuts() && GetKeyState(VK_CONTROL) < 0) {
+    // Ctrl+C, Ctrl+V and Ctrl+X did their clipboard work as keys: their
+    // control characters are no typing.
+    const unsigned ch = m.WParam & 0xFF;
+    if (ch == 'C' - '@' || ch == 'V' - '@' || ch == 'X' - '@') {
+      m.Result = 0;
+      return;
+    }
+  }
   if (m.Msg == WM_CHAR && excelStyleDecimal_ && (m.WParam & 0xFF) == '.' && (m.LParam & kKeypadScanBit))
     m.WParam = static_cast<unsigned char>(FormatSettings.DecimalSeparator);
   if (m.Msg != kLayoutCellControls) {

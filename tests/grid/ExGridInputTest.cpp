@@ -959,6 +959,22 @@ TEST_F(GridInput, ClipboardKeysAskFirstAndAVetoLeavesTheClipboard) {
   allow = true;
   SimulateKey(grid, VK_INSERT, {ssCtrl});
   EXPECT_EQ(Clipboard()->AsText(), "d1\t2006");
+  // The control characters of Ctrl+C, Ctrl+V and Ctrl+X are no key presses,
+  // also when they reach the grid on their own (handed on by other code);
+  // without the shortcuts they are.
+  std::string pressed;
+  grid->OnKeyPress = [&](TObject*, char& key) { pressed += IntToStr(static_cast<unsigned char>(key)) + ","; };
+  auto typeWithCtrl = [&](char ch) {
+    SimulateKeyDown(grid, VK_SHIFT, {ssCtrl, ssShift});  // Ctrl held, nothing typed
+    grid->Perform(WM_CHAR, static_cast<unsigned char>(ch), 0);
+    SimulateKeyUp(grid, VK_SHIFT);
+  };
+  for (char ch : {'\x03', '\x16', '\x18', '\x02'}) typeWithCtrl(ch);
+  EXPECT_EQ(pressed, "2,");
+  grid->Navigation()->SetAllowClipboardShortCuts(false);
+  pressed.clear();
+  typeWithCtrl('\x03');
+  EXPECT_EQ(pressed, "3,");
 }
 
 TEST_F(GridInput, TheWheelScrollsTheViewWithoutMovingTheCurrentCell) {
