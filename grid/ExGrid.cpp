@@ -100,7 +100,7 @@ TExStringGrid::TExStringGrid(TComponent* owner)
     : TBaseGrid(owner),
       sizing_(std::make_unique<TGridSizing>(this)),
       mouseActions_(std::make_unique<TMouseActions>()),
-      controlLook_(std::make_unique<TControlLook>()),
+      controlLook_(std::make_unique<TControlLook>(this)),
       columnHeaders_(std::make_unique<TStringList>()),
       rowHeaders_(std::make_unique<TStringList>()),
       floatingFooter_(std::make_unique<TFloatingFooter>(this)),
@@ -116,6 +116,9 @@ TExStringGrid::TExStringGrid(TComponent* owner)
   // Set after the defaults above, which must not repaint a grid not yet built.
   activeCellFont_.OnChange = [this](TObject*) { RepaintUnlessUpdating(); };
   fixedFont_.OnChange = [this](TObject*) { RepaintUnlessUpdating(); };
+  rowIndicator_.OnChange = [this](TObject*) {
+    if (updateCount_ == 0) RepaintCell(0, Row());
+  };
   autoMergeCols_.OnChange = [this](TObject*, int, int) { ApplyAutoMerge(); };
   columnHeaders_->OnChange = [this](TObject*) { ApplyColumnHeaders(); };
   rowHeaders_->OnChange = [this](TObject*) { ApplyRowHeaders(); };
@@ -266,10 +269,10 @@ void TExStringGrid::SetRowCount(int value) {
   // A grid left with only its fixed rows hid its selection; it comes back
   // with the rows, once they are there to hold it.
   const bool selectionToRestore = fixedRowAlways_ && RowCount() <= FixedRows() && SelectionHidden();
+  const bool selectionUnseen = !SelectionShown();
   // The store does not free object slots: rows that drop off give their
   // properties back here, and a spans cut by the new end are dissolved.
   if (value < RowCount()) {
-  const bool selectionUnseen = !SelectionShown();
     SplitSpansAcrossRow(value);
     FreeRowsFrom(value, RowCount() - 1);
   }
@@ -283,18 +286,19 @@ void TExStringGrid::SetRowCount(int value) {
     if (Selection().Top < TBaseGrid::FixedRows())
       FocusCell(std::max(Col(), TBaseGrid::FixedCols()), TBaseGrid::FixedRows(), true);
   }
-  UpdateScrollRange();
-}
-
   // A cursor the new count pulled back inside is still no selection to show.
   if (selectionUnseen && selectionHidden_) hiddenSelection_ = Selection();
+  UpdateScrollRange();
+  RepaintFloatingFooter();
+}
+
 void TExStringGrid::SetColCount(int value) {
   value = std::max(value, 1);
+  const bool selectionUnseen = !SelectionShown();
   if (value < ColCount()) {
     // The real columns end before the first shown column cut off: hidden
     // columns before it stay hidden with their cells, later ones go.
     const int realEnd = RealColIndex(value);
-  const bool selectionUnseen = !SelectionShown();
     SplitSpansAcrossCol(realEnd);
     FreeColsFrom(realEnd, RealColCount() - 1);
     HiddenColumnsCutAt(realEnd);
@@ -304,11 +308,12 @@ void TExStringGrid::SetColCount(int value) {
   SetKeptColumnLimit(hiddenColCount_);
   if (TBaseGrid::ColCount() >= 2 && fixedColAlways_ && TBaseGrid::FixedCols() != 1)
     TBaseGrid::SetFixedCols(1);
+  if (selectionUnseen) hiddenSelection_ = Selection();
   // Whether a horizontal scroll bar is needed may have changed.
   if (integralHeight_) SetBounds(Left(), Top(), Width(), Height());
   UpdateScrollRange();
+  RepaintFloatingFooter();
 }
-  if (selectionUnseen) hiddenSelection_ = Selection();
 
 int TExStringGrid::FixedRows() const {
   const int fixed = TBaseGrid::FixedRows();
@@ -411,6 +416,7 @@ void TExStringGrid::CellsChanged(const TRect& r) {
     if (std::find(cellChangeListeners_.begin(), cellChangeListeners_.end(), listener) != cellChangeListeners_.end())
       listener->CellsChanged(this, r);
   CellsChangedHook(r.Left == r.Right ? r.Left : -1);
+  RepaintFloatingFooter();
 }
 
 void TExStringGrid::AddCellChangeListener(TCellChangeListener* listener) {

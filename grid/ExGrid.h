@@ -1235,7 +1235,11 @@ class TExStringGrid : public TBaseGrid {
   };
   // Closes the editor and writes its value without validating.
   void CloseCellEditor();
-  // OnRowChanging and OnColChanging let the current cell move.
+  // The rectangle a control editor covers for the cell (display column).
+  TRect EditorCellRect(int col, int row);
+  // The open control editor moves with its cell when columns are sized.
+  void PlaceEditorOnCell();
+  // OnRowChanging, OnColChanging and OnCellChanging let the current cell move.
   bool MoveAllowed(int col, int row);
   // The editor control's leave keys: write a changed text, validate, leave.
   bool EditorLeaveKey(Word& key, TShiftState shift);
@@ -1362,11 +1366,11 @@ class TExStringGrid : public TBaseGrid {
   std::vector<char> rowSelect_;
   std::vector<char> colSelect_;
   TGridRect savedSelection_;
+  TGridRect hiddenSelection_;  // where the cursor was left when the selection was hidden
   bool selectionHidden_ = false;
   std::unique_ptr<TMouseActions> mouseActions_;
   std::unique_ptr<TControlLook> controlLook_;
   TControlList cellControls_;
-  TGridRect hiddenSelection_;  // where the cursor was left when the selection was hidden
   TCustomImageList* gridImages_ = nullptr;
   bool activeCellShow_ = false;
   bool openingEditor_ = false;
@@ -1503,6 +1507,7 @@ class TExStringGrid : public TBaseGrid {
   // addresses), one per source for the grid's life; a web picture repaints
   // what shows it when it arrives.
   THTMLPictureCache* PictureCache();
+  // Drawn in column 0 of the current row; a change repaints that cell.
   TBitmap* RowIndicator() { return &rowIndicator_; }
   char PasswordChar() const { return passwordChar_; }
   void SetPasswordChar(char v) { passwordChar_ = v; }
@@ -1534,6 +1539,10 @@ class TExStringGrid : public TBaseGrid {
   void DrawPreviewCell(TCanvas* canvas, int col, int row, const TRect& rect);
   // The floating footer's panel follows Visible, FooterStyle and its looks.
   void FloatingFooterChanged();
+  // The shown footer panel paints again: it follows the current row, the
+  // scrolled columns and the cells it shows.
+  void RepaintFloatingFooter();
+  void FooterChanged() override { RepaintFloatingFooter(); }
   // Shows hint in the hint window just below the mouse pointer (kept on
   // the screen); an empty hint hides it.
   void ShowHintAtPointer(const AnsiString& hint);

@@ -281,13 +281,10 @@ void TExStringGrid::OpenCellEditor(int col, int row) {
   s.editorShown = s.closeNotify = s.editingDone = true;
   s.editing = true;
   s.cancelled = false;
-  TRect r = MergedCellRect(col, row);
-  if (UseRightToLeftAlignment()) {
-    const TRect t = CellRect(LeftCol(), TopRow());
-    const int width = r.Width();
-    r.Left = t.Left - (r.Right - t.Right);
-    r.Right = r.Left + width;
-  }
+  const TRect r = EditorCellRect(col, row);
+  s.placedCol = RealColIndex(col);
+  s.placedRow = row;
+  s.placedRect = r;
   const int w = std::max(r.Right - r.Left - 1, 1);
   const int h = std::max(r.Bottom - r.Top - 1, 1);
   const int realCol = RealColIndex(col);
@@ -513,6 +510,38 @@ void TExStringGrid::OpenCellEditor(int col, int row) {
   SnapshotEditor();
   // The cell gets its outline while the control is over it.
   if (s.activeEditor) RepaintMergedCell(col, row);
+}
+
+TRect TExStringGrid::EditorCellRect(int col, int row) {
+  TRect r = MergedCellRect(col, row);
+  if (UseRightToLeftAlignment()) {
+    const TRect t = CellRect(LeftCol(), TopRow());
+    const int width = r.Width();
+    r.Left = t.Left - (r.Right - t.Right);
+    r.Right = r.Left + width;
+  }
+  return r;
+}
+
+void TExStringGrid::PlaceEditorOnCell() {
+  if (!ControlEditorOpen()) return;
+  TGridEditState* s = LiveEditState();
+  if (!s || s->placedCol < 0 || s->placedRow < 0) return;
+  const int col = DisplColIndex(s->placedCol);
+  if (IsColumnHidden(s->placedCol) || col >= ColCount() || s->placedRow >= RowCount()) return;
+  const TRect from = s->placedRect;
+  const TRect to = EditorCellRect(col, s->placedRow);
+  if (to == from) return;
+  s->placedRect = to;
+  if (s->editorType == edCustom) {
+    // A popup stays where it opened; an editor in the cell takes the link's own placing.
+    if (s->openLink && s->openLink->EditStyle() != esPopup) s->openLink->SetRect(to);
+    return;
+  }
+  // Each editor keeps the offsets from its cell that its opening gave it.
+  TWinControl* e = s->activeEditor;
+  e->SetBounds(e->Left() + to.Left - from.Left, e->Top() + to.Top - from.Top,
+               std::max(e->Width() + to.Width() - from.Width(), 1), std::max(e->Height() + to.Height() - from.Height(), 1));
 }
 
 // ================================================================= values of the control editors
@@ -839,9 +868,9 @@ bool TExStringGrid::MoveAllowed(int col, int row) {
   bool allow = true;
   if (row != oldRow && OnRowChanging) OnRowChanging(this, oldRow, row, allow);
   if (allow && col != oldCol && OnColChanging) OnColChanging(this, oldCol, col, allow);
-  // OnCellChanging belongs to the advance, which asks it before it moves
-  // and puts the cursor back on a veto; asked here as well it would veto
-  // that return and every move the program makes itself.
+  // The advance asks OnCellChanging itself, from the cell it started on;
+  // its own steps, and its way back after a veto, are not asked again.
+  if (allow && !advanceMoving_ && OnCellChanging) OnCellChanging(this, oldRow, oldCol, row, col, allow);
   return allow;
 }
 
@@ -870,7 +899,10 @@ bool TExStringGrid::SelectCell(int col, int row) {
     s->editCellText = GetCellText(base.X, base.Y);
     s->editCellWide = ::IsUnicodeCell(s->editCellText) ? UnicodeCellToWide(s->editCellText) : WideString();
   }
-  return TBaseGrid::SelectCell(col, row);
+  const bool allowed = TBaseGrid::SelectCell(col, row);
+  // The footer's previews show the current row.
+  if (allowed && row != Row()) RepaintFloatingFooter();
+  return allowed;
 }
 
 // ================================================================= edit text

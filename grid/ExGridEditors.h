@@ -441,6 +441,10 @@ struct TGridEditState {
   bool dying = false;
   bool closing = false;        // the editor is being closed: its focus loss is no leave
   TWinControl* activeEditor = nullptr;
+  // The cell (real column) the control editor was placed on, and its rectangle then.
+  int placedCol = -1;
+  int placedRow = -1;
+  TRect placedRect{};
   TSizeWhileTyping sizeWhileTyping;
   AnsiString startText;        // the cell's text when the edit began (Escape)
   // The edit cell (real column) and its text, for validation.

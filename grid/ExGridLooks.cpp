@@ -103,6 +103,17 @@ void TBackGround::Assign(const TPersistent* source) {
   Repaint();
 }
 
+// ------------------------------------------------------------- TControlLook
+
+TControlLook::TControlLook(TExStringGrid* grid) : grid_(grid) {
+  for (TBitmap* glyph : {&checkedGlyph_, &unCheckedGlyph_, &radioOnGlyph_, &radioOffGlyph_})
+    glyph->OnChange = [this](TObject*) { Repaint(); };
+}
+
+void TControlLook::Repaint() {
+  if (grid_) grid_->Invalidate();
+}
+
 // ------------------------------------------------------------- colour helpers
 
 TColor DarkenColor(TColor color) {

@@ -207,41 +207,51 @@ class TMouseActions : public TPersistent {
 enum TGridControlStyle { csClassic, csFlat, csWinXP, csQuorvex, csGradient, csGlyph, csTheme };
 
 // The looks of the controls drawn in cells; the sizes are what the cell
-// queries measure with.
+// queries measure with. A change, also of a glyph through its object,
+// repaints the grid.
 class TControlLook : public TPersistent {
  public:
+  explicit TControlLook(TExStringGrid* grid = nullptr);
   TGridControlStyle ControlStyle() const { return controlStyle_; }
-  void SetControlStyle(TGridControlStyle v) { controlStyle_ = v; }
+  void SetControlStyle(TGridControlStyle v) { Change(controlStyle_, v); }
   int CheckSize() const { return checkSize_; }
-  void SetCheckSize(int v) { checkSize_ = v; }
+  void SetCheckSize(int v) { Change(checkSize_, v); }
   int RadioSize() const { return radioSize_; }
-  void SetRadioSize(int v) { radioSize_ = v; }
+  void SetRadioSize(int v) { Change(radioSize_, v); }
 
   // ---- looks the cell graphics read
   TColor Color() const { return color_; }
-  void SetColor(TColor v) { color_ = v; }
+  void SetColor(TColor v) { Change(color_, v); }
   TColor CommentColor() const { return commentColor_; }
-  void SetCommentColor(TColor v) { commentColor_ = v; }
+  void SetCommentColor(TColor v) { Change(commentColor_, v); }
   TBitmap* CheckedGlyph() { return &checkedGlyph_; }
   TBitmap* UnCheckedGlyph() { return &unCheckedGlyph_; }
   TBitmap* RadioOnGlyph() { return &radioOnGlyph_; }
   TBitmap* RadioOffGlyph() { return &radioOffGlyph_; }
   bool DropDownAlwaysVisible() const { return dropDownAlwaysVisible_; }
-  void SetDropDownAlwaysVisible(bool v) { dropDownAlwaysVisible_ = v; }
+  void SetDropDownAlwaysVisible(bool v) { Change(dropDownAlwaysVisible_, v); }
   bool FlatButton() const { return flatButton_; }
-  void SetFlatButton(bool v) { flatButton_ = v; }
+  void SetFlatButton(bool v) { Change(flatButton_, v); }
   bool NoDisabledCheckRadioLook() const { return noDisabledCheckRadioLook_; }
-  void SetNoDisabledCheckRadioLook(bool v) { noDisabledCheckRadioLook_ = v; }
+  void SetNoDisabledCheckRadioLook(bool v) { Change(noDisabledCheckRadioLook_, v); }
   bool NoDisabledButtonLook() const { return noDisabledButtonLook_; }
-  void SetNoDisabledButtonLook(bool v) { noDisabledButtonLook_ = v; }
+  void SetNoDisabledButtonLook(bool v) { Change(noDisabledButtonLook_, v); }
   int ProgressMarginX() const { return progressMarginX_; }
-  void SetProgressMarginX(int v) { progressMarginX_ = v; }
+  void SetProgressMarginX(int v) { Change(progressMarginX_, v); }
   int ProgressMarginY() const { return progressMarginY_; }
-  void SetProgressMarginY(int v) { progressMarginY_ = v; }
+  void SetProgressMarginY(int v) { Change(progressMarginY_, v); }
   bool ProgressXP() const { return progressXP_; }
-  void SetProgressXP(bool v) { progressXP_ = v; }
+  void SetProgressXP(bool v) { Change(progressXP_, v); }
 
  private:
+  template <class T>
+  void Change(T& field, T value) {
+    if (field == value) return;
+    field = value;
+    Repaint();
+  }
+  void Repaint();
+  TExStringGrid* grid_;
   TGridControlStyle controlStyle_ = csWinXP;
   int checkSize_ = 15;
   int radioSize_ = 10;

@@ -255,7 +255,12 @@ void TExStringGrid::SizeChanged(int oldColCount, int oldRowCount) {
 
 void TExStringGrid::TopLeftChanged() {
   TBaseGrid::TopLeftChanged();
+  // The text editor follows the view; an editor control stays where it was
+  // placed and would cover another cell, so its edit ends, writing its value.
+  if (ControlEditorOpen()) HideCellEditor();
+  if (ControlEditorActive()) EndControlEditor();
   UpdateScrollBarLooks();
+  RepaintFloatingFooter();
 }
 
 // ---------------------------------------------------------------- mouse sizing
@@ -289,7 +294,10 @@ void TExStringGrid::CalcSizingState(int x, int y, TGridState& state, int& index,
 
 void TExStringGrid::ColWidthsChanged() {
   TBaseGrid::ColWidthsChanged();
-  if (sizing_->busy || Destroying()) return;
+  if (Destroying()) return;
+  PlaceEditorOnCell();
+  RepaintFloatingFooter();
+  if (sizing_->busy) return;
   RunStretch(*this);
   const int col = sizing_->anchorCol;
   if (col >= 0 && GridState() == gsNormal) {

@@ -170,6 +170,10 @@ void TExStringGrid::FloatingFooterChanged() {
   panel->Invalidate();
 }
 
+void TExStringGrid::RepaintFloatingFooter() {
+  if (floatingFooter_->Visible() && popups_ && popups_->Footer) popups_->Footer->Invalidate();
+}
+
 // ------------------------------------------------------------- looks and theme
 
 bool TExStringGrid::ThemedXP() const {

@@ -129,18 +129,25 @@ TEST_F(AdvanceFixture, ReadOnlyColumnsAndCellsAreSkipped) {
 TEST_F(AdvanceFixture, AVetoKeepsTheCursorAndTheHandlerSeesTheStartCell) {
   Cell from{-1, -1};
   Cell to{-1, -1};
+  grid->SetCol(2);
+  grid->SetRow(1);
   grid->OnCellChanging = [&](TObject*, int oldRow, int oldCol, int newRow, int newCol, bool& allow) {
     from = {oldCol, oldRow};
     to = {newCol, newRow};
     allow = false;
   };
-  grid->SetCol(2);
-  grid->SetRow(1);
   Advance();
   EXPECT_EQ(At(), Cell(2, 1));
   EXPECT_EQ(from, Cell(2, 1));
   EXPECT_EQ(to, Cell(3, 1));
   EXPECT_FALSE(grid->AdvanceMoving());
+  // Allowed, the step is asked once, from the start cell: the move itself
+  // does not ask again.
+  int asks = 0;
+  grid->OnCellChanging = [&](TObject*, int, int, int, int, bool&) { ++asks; };
+  Advance();
+  EXPECT_EQ(At(), Cell(3, 1));
+  EXPECT_EQ(asks, 1);
 }
 
 TEST_F(AdvanceFixture, AGridWhereNoCellCanBeEnteredLeavesTheCursorWhereItWas) {

@@ -1207,6 +1207,29 @@ TEST_F(GridInput, ControlsPlacedInCellsFollowScrollingAndSizing) {
   EXPECT_TRUE(PumpUntil([&] { return edit->Top() == grid->CellRect(2, 6).Top; }));
 }
 
+TEST_F(GridInput, TheFloatingFooterFollowsTheCurrentRowTheViewAndItsCells) {
+  grid->SetColCount(12);
+  TFloatingFooter* footer = grid->FloatingFooter();
+  footer->SetVisible(true);
+  footer->SetFooterStyle(fsCustomPreview);
+  footer->SetCustomTemplate("<#1>");
+  TFooterPanel* panel = grid->FooterPanel();
+  ASSERT_TRUE(PumpUntil([&] { return WindowShowing(panel); }));
+  EXPECT_EQ(PaintsAfter(panel, [] {}), 0) << "nothing changed, nothing painted";
+  EXPECT_GT(PaintsAfter(panel, [&] { SimulateKey(grid, VK_DOWN); }), 0);
+  EXPECT_GT(PaintsAfter(panel, [&] { grid->SetLeftCol(4); }), 0);
+  EXPECT_GT(PaintsAfter(panel, [&] { grid->ClearRows(grid->Row(), 1); }), 0);
+  // The last row's values, written while it is the footer.
+  footer->SetFooterStyle(fsFixedLastRow);
+  EXPECT_GT(PaintsAfter(panel, [&] { grid->SetCells(3, grid->RowCount() - 1, "합계"_k); }), 0);
+}
+
+TEST_F(GridInput, ANewRowIndicatorShowsAtOnceOnTheCurrentRow) {
+  grid->SetRow(3);
+  EXPECT_GT(PaintsAfter(grid, [&] { grid->RowIndicator()->SetSize(9, 9); }), 0);
+  EXPECT_GT(PaintsAfter(grid, [&] { grid->ControlLook()->SetCommentColor(clBlue); }), 0);
+}
+
 TEST(PanGlyph, ArrowsPointOnlyAlongTheAxesThePanFollows) {
   TRecordingCanvas canvas;
   const TPoint origin{40, 60};
