@@ -541,7 +541,8 @@ void TExStringGrid::PlaceEditorOnCell() {
   // Each editor keeps the offsets from its cell that its opening gave it.
   TWinControl* e = s->activeEditor;
   e->SetBounds(e->Left() + to.Left - from.Left, e->Top() + to.Top - from.Top,
-               std::max(e->Width() + to.Width() - from.Width(), 1), std::max(e->Height() + to.Height() - from.Height(), 1));
+               std::max(e->Width() + to.Width() - from.Width(), 1),
+               std::max(e->Height() + to.Height() - from.Height(), 1));
 }
 
 // ================================================================= values of the control editors

@@ -213,39 +213,39 @@ class TControlLook : public TPersistent {
  public:
   explicit TControlLook(TExStringGrid* grid = nullptr);
   TGridControlStyle ControlStyle() const { return controlStyle_; }
-  void SetControlStyle(TGridControlStyle v) { Change(controlStyle_, v); }
+  void SetControlStyle(TGridControlStyle v) { SetAndRepaint(controlStyle_, v); }
   int CheckSize() const { return checkSize_; }
-  void SetCheckSize(int v) { Change(checkSize_, v); }
+  void SetCheckSize(int v) { SetAndRepaint(checkSize_, v); }
   int RadioSize() const { return radioSize_; }
-  void SetRadioSize(int v) { Change(radioSize_, v); }
+  void SetRadioSize(int v) { SetAndRepaint(radioSize_, v); }
 
   // ---- looks the cell graphics read
   TColor Color() const { return color_; }
-  void SetColor(TColor v) { Change(color_, v); }
+  void SetColor(TColor v) { SetAndRepaint(color_, v); }
   TColor CommentColor() const { return commentColor_; }
-  void SetCommentColor(TColor v) { Change(commentColor_, v); }
+  void SetCommentColor(TColor v) { SetAndRepaint(commentColor_, v); }
   TBitmap* CheckedGlyph() { return &checkedGlyph_; }
   TBitmap* UnCheckedGlyph() { return &unCheckedGlyph_; }
   TBitmap* RadioOnGlyph() { return &radioOnGlyph_; }
   TBitmap* RadioOffGlyph() { return &radioOffGlyph_; }
   bool DropDownAlwaysVisible() const { return dropDownAlwaysVisible_; }
-  void SetDropDownAlwaysVisible(bool v) { Change(dropDownAlwaysVisible_, v); }
+  void SetDropDownAlwaysVisible(bool v) { SetAndRepaint(dropDownAlwaysVisible_, v); }
   bool FlatButton() const { return flatButton_; }
-  void SetFlatButton(bool v) { Change(flatButton_, v); }
+  void SetFlatButton(bool v) { SetAndRepaint(flatButton_, v); }
   bool NoDisabledCheckRadioLook() const { return noDisabledCheckRadioLook_; }
-  void SetNoDisabledCheckRadioLook(bool v) { Change(noDisabledCheckRadioLook_, v); }
+  void SetNoDisabledCheckRadioLook(bool v) { SetAndRepaint(noDisabledCheckRadioLook_, v); }
   bool NoDisabledButtonLook() const { return noDisabledButtonLook_; }
-  void SetNoDisabledButtonLook(bool v) { Change(noDisabledButtonLook_, v); }
+  void SetNoDisabledButtonLook(bool v) { SetAndRepaint(noDisabledButtonLook_, v); }
   int ProgressMarginX() const { return progressMarginX_; }
-  void SetProgressMarginX(int v) { Change(progressMarginX_, v); }
+  void SetProgressMarginX(int v) { SetAndRepaint(progressMarginX_, v); }
   int ProgressMarginY() const { return progressMarginY_; }
-  void SetProgressMarginY(int v) { Change(progressMarginY_, v); }
+  void SetProgressMarginY(int v) { SetAndRepaint(progressMarginY_, v); }
   bool ProgressXP() const { return progressXP_; }
-  void SetProgressXP(bool v) { Change(progressXP_, v); }
+  void SetProgressXP(bool v) { SetAndRepaint(progressXP_, v); }
 
  private:
   template <class T>
-  void Change(T& field, T value) {
+  void SetAndRepaint(T& field, T value) {
     if (field == value) return;
     field = value;
     Repaint();
