@@ -26,16 +26,12 @@ inline void PumpFor(int ms) {
   while (std::chrono::steady_clock::now() < end) Application->ProcessMessages();
 }
 
-// The paints a shown control gets for what fn changes: the event loop runs
-// before (so that nothing earlier is counted) and after it.
+// The paints a shown control gets for what fn changes (earlier ones are let pass first).
 inline int PaintsAfter(TWinControl* control, const std::function<void()>& fn) {
   PumpFor(60);
   int paints = 0;
   const auto original = control->WindowProc;
-  control->WindowProc = [&](TMessage& m) {
-    if (m.Msg == WM_PAINT) ++paints;
-    original(m);
-  };
+  control->WindowProc = [&](TMessage& m) { paints += m.Msg == WM_PAINT; original(m); };
   fn();
   PumpFor(120);
   control->WindowProc = original;
