@@ -202,6 +202,15 @@ class TMouseActions : public TPersistent {
   bool disjunctCellSelect_ = false;
 };
 
+// Stores value into field; true when that changed it (an option object
+// repaints its grid then).
+template <class T>
+bool StoreChanged(T& field, T value) {
+  if (field == value) return false;
+  field = value;
+  return true;
+}
+
 // The class library's TControlStyle (a control's capabilities) takes the
 // plain name; the look of cell controls is this one.
 enum TGridControlStyle { csClassic, csFlat, csWinXP, csQuorvex, csGradient, csGlyph, csTheme };
@@ -213,43 +222,37 @@ class TControlLook : public TPersistent {
  public:
   explicit TControlLook(TExStringGrid* grid = nullptr);
   TGridControlStyle ControlStyle() const { return controlStyle_; }
-  void SetControlStyle(TGridControlStyle v) { SetAndRepaint(controlStyle_, v); }
+  void SetControlStyle(TGridControlStyle v) { if (StoreChanged(controlStyle_, v)) Repaint(); }
   int CheckSize() const { return checkSize_; }
-  void SetCheckSize(int v) { SetAndRepaint(checkSize_, v); }
+  void SetCheckSize(int v) { if (StoreChanged(checkSize_, v)) Repaint(); }
   int RadioSize() const { return radioSize_; }
-  void SetRadioSize(int v) { SetAndRepaint(radioSize_, v); }
+  void SetRadioSize(int v) { if (StoreChanged(radioSize_, v)) Repaint(); }
 
   // ---- looks the cell graphics read
   TColor Color() const { return color_; }
-  void SetColor(TColor v) { SetAndRepaint(color_, v); }
+  void SetColor(TColor v) { if (StoreChanged(color_, v)) Repaint(); }
   TColor CommentColor() const { return commentColor_; }
-  void SetCommentColor(TColor v) { SetAndRepaint(commentColor_, v); }
+  void SetCommentColor(TColor v) { if (StoreChanged(commentColor_, v)) Repaint(); }
   TBitmap* CheckedGlyph() { return &checkedGlyph_; }
   TBitmap* UnCheckedGlyph() { return &unCheckedGlyph_; }
   TBitmap* RadioOnGlyph() { return &radioOnGlyph_; }
   TBitmap* RadioOffGlyph() { return &radioOffGlyph_; }
   bool DropDownAlwaysVisible() const { return dropDownAlwaysVisible_; }
-  void SetDropDownAlwaysVisible(bool v) { SetAndRepaint(dropDownAlwaysVisible_, v); }
+  void SetDropDownAlwaysVisible(bool v) { if (StoreChanged(dropDownAlwaysVisible_, v)) Repaint(); }
   bool FlatButton() const { return flatButton_; }
-  void SetFlatButton(bool v) { SetAndRepaint(flatButton_, v); }
+  void SetFlatButton(bool v) { if (StoreChanged(flatButton_, v)) Repaint(); }
   bool NoDisabledCheckRadioLook() const { return noDisabledCheckRadioLook_; }
-  void SetNoDisabledCheckRadioLook(bool v) { SetAndRepaint(noDisabledCheckRadioLook_, v); }
+  void SetNoDisabledCheckRadioLook(bool v) { if (StoreChanged(noDisabledCheckRadioLook_, v)) Repaint(); }
   bool NoDisabledButtonLook() const { return noDisabledButtonLook_; }
-  void SetNoDisabledButtonLook(bool v) { SetAndRepaint(noDisabledButtonLook_, v); }
+  void SetNoDisabledButtonLook(bool v) { if (StoreChanged(noDisabledButtonLook_, v)) Repaint(); }
   int ProgressMarginX() const { return progressMarginX_; }
-  void SetProgressMarginX(int v) { SetAndRepaint(progressMarginX_, v); }
+  void SetProgressMarginX(int v) { if (StoreChanged(progressMarginX_, v)) Repaint(); }
   int ProgressMarginY() const { return progressMarginY_; }
-  void SetProgressMarginY(int v) { SetAndRepaint(progressMarginY_, v); }
+  void SetProgressMarginY(int v) { if (StoreChanged(progressMarginY_, v)) Repaint(); }
   bool ProgressXP() const { return progressXP_; }
-  void SetProgressXP(bool v) { SetAndRepaint(progressXP_, v); }
+  void SetProgressXP(bool v) { if (StoreChanged(progressXP_, v)) Repaint(); }
 
  private:
-  template <class T>
-  void SetAndRepaint(T& field, T value) {
-    if (field == value) return;
-    field = value;
-    Repaint();
-  }
   void Repaint();
   TExStringGrid* grid_;
   TGridControlStyle controlStyle_ = csWinXP;
