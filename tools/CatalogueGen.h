@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -92,7 +93,12 @@ class TCatalogueGen {
     int part = 0;
     c[21] = List(files, [&] { return base + ".cd" + IntToStr(++part) + ".avi"; });
     c[22] = List(files, [this] { return IntToHex(static_cast<Int64>(Next(0x7FFFFFFF)), 8) + IntToHex(static_cast<Int64>(Next(0x7FFFFFFF)), 8); });
-    c[23] = List(files, [this] { return IntToStr(600000000 + static_cast<Int64>(Next(800000000))); });
+    // Sizes in megabytes as the file probe writes them: two decimals, cut to six characters.
+    c[23] = List(files, [this] {
+      char mb[32];
+      std::snprintf(mb, sizeof mb, "%.2f", (600000000 + static_cast<double>(Next(800000000))) / 1048576.0);
+      return AnsiString(mb).substr(0, 6);
+    });
     c[24] = List(files, [this] { return AnsiString(Next(2) ? "XviD" : "DivX 5"); });
     c[25] = List(files, [this] { return AnsiString(Next(2) ? "MP3" : "AC3"); });
     c[26] = List(files, [this] { return AnsiString(Next(3) ? "2" : "6"); });
