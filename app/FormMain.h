@@ -301,7 +301,8 @@ class TFormMain : public TForm {
   int RunMovieEditor(int row);
   // Writes a saved editor's fields into row (a new row for -1); the row
   // written. previousTitle: the title before an edit, for the journal.
-  int WriteMovieBack(TFormME& editor, int row, const AnsiString& previousTitle);
+  // Without listsEdited the poster and per-file cells stay as they are.
+  int WriteMovieBack(TFormME& editor, int row, const AnsiString& previousTitle, bool listsEdited = true);
   // Asks the question and, unless the answer is No, marks each operation row.
   void MarkRows(const AnsiString& question, const std::function<void(int row)>& mark);
   // After rows changed: the pane shows the changed movie again.

@@ -120,6 +120,41 @@ void RenameFirstPoster(TFormME& editor, const AnsiString& posterDir, int mode, i
   posters.SetStrings(0, inPosterFolder ? ExtractFileName(renamed) : renamed);
 }
 
+// What the editor's file table and poster list hold, to tell whether the
+// user changed them: the lists the editor shows are read from the cells
+// with their empty and surplus elements left out, so writing an unchanged
+// list back would rewrite (or empty) values the user never touched.
+std::vector<AnsiString> EditorListTexts(TFormME& editor) {
+  std::vector<AnsiString> texts;
+  const TExColumnGrid& files = *editor.FileGrid;
+  texts.push_back(IntToStr(files.RowCount()));
+  for (int r = 0; r < files.RowCount(); ++r)
+    for (int c = 0; c < files.ColCount(); ++c) texts.push_back(files.Cells(c, r));
+  texts.push_back("|posters|");
+  for (int i = 0; i < editor.View_16->Items()->Count(); ++i) texts.push_back(editor.View_16->Items()->Strings(i));
+  return texts;
+}
+
+// The poster list and the per-file columns written from the editor's lists.
+void WriteEditorLists(TFormME& editor, TExColumnGrid& grid, int target) {
+  std::vector<AnsiString> posters;
+  for (int i = 0; i < editor.View_16->Items()->Count(); ++i) posters.push_back(editor.View_16->Items()->Strings(i));
+  SetCatalogueCell(grid, Cat::Posters, target, JoinPosterList(posters));
+
+  // The per-file columns mirror the file table: a movie whose files were
+  // all deleted has none left. The empty row under the table's header is
+  // no file.
+  TExColumnGrid& files = *editor.FileGrid;
+  std::vector<int> fileRows;
+  for (int r = files.FixedRows(); r < files.RowCount(); ++r)
+    if (!Trim(FileTableCell(files, Cat::FileName, r)).empty()) fileRows.push_back(r);
+  for (const TFileColumnPair& pair : FileColumnPairs()) {
+    std::vector<AnsiString> elements;
+    for (int r : fileRows) elements.push_back(FileTableCell(files, pair.FileTableHeader, r));
+    SetCatalogueCell(grid, *pair.CatalogueHeader, target, fileRows.empty() ? AnsiString() : JoinFileList(elements));
+  }
+}
+
 }  // namespace
 
 int TFormMain::RunMovieEditor(int row) {
@@ -156,15 +191,17 @@ int TFormMain::RunMovieEditor(int row) {
     }
     previousTitle = CatalogueCell(grid, Cat::Title, row);
   }
+  const std::vector<AnsiString> listsShown = adding ? std::vector<AnsiString>() : EditorListTexts(*editor);
   editor->ShowModal();
   if (editor->Tag() != 99) return -1;
-  const int target = WriteMovieBack(*editor, row, previousTitle);
+  const bool listsEdited = adding || EditorListTexts(*editor) != listsShown;
+  const int target = WriteMovieBack(*editor, row, previousTitle, listsEdited);
   editor.reset();
   ShowMovieDetails(target);
   return target;
 }
 
-int TFormMain::WriteMovieBack(TFormME& editor, int row, const AnsiString& previousTitle) {
+int TFormMain::WriteMovieBack(TFormME& editor, int row, const AnsiString& previousTitle, bool listsEdited) {
   TExColumnGrid& grid = *movie_Grid;
   const bool adding = row < 0;
   // A movie added to a grouped catalogue would land outside every group.
@@ -183,22 +220,7 @@ int TFormMain::WriteMovieBack(TFormME& editor, int row, const AnsiString& previo
     if (IsFieldColumn(n))
       SetCatalogueCell(grid, *columns[static_cast<std::size_t>(n)].Header, target, editor.View(n)->Text());
   if (adding) RenameFirstPoster(editor, PosterDir, IniSetup.PosterRenameMode, target);
-  std::vector<AnsiString> posters;
-  for (int i = 0; i < editor.View_16->Items()->Count(); ++i) posters.push_back(editor.View_16->Items()->Strings(i));
-  SetCatalogueCell(grid, Cat::Posters, target, JoinPosterList(posters));
-
-  // The per-file columns mirror the file table: a movie whose files were
-  // all deleted has none left. The empty row under the table's header is
-  // no file.
-  TExColumnGrid& files = *editor.FileGrid;
-  std::vector<int> fileRows;
-  for (int r = files.FixedRows(); r < files.RowCount(); ++r)
-    if (!Trim(FileTableCell(files, Cat::FileName, r)).empty()) fileRows.push_back(r);
-  for (const TFileColumnPair& pair : FileColumnPairs()) {
-    std::vector<AnsiString> elements;
-    for (int r : fileRows) elements.push_back(FileTableCell(files, pair.FileTableHeader, r));
-    SetCatalogueCell(grid, *pair.CatalogueHeader, target, fileRows.empty() ? AnsiString() : JoinFileList(elements));
-  }
+  if (listsEdited) WriteEditorLists(editor, grid, target);
   grid.EndUpdate();
 
   if (IniSetup.UseAutoSave) {

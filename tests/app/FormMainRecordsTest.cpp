@@ -167,6 +167,24 @@ TEST_F(RecordsTest, AddFillsTheEmptyRowThenAppendsAndEditWritesEveryColumnBack) 
   EXPECT_EQ(ListFolder(w->JournalFolder()),
             (std::vector<AnsiString>{"둘째 (감독판).EDIT"_k, "둘째.ADD"_k, "첫째.ADD"_k}));
 
+  // An edit that leaves the files and posters alone leaves their cells as
+  // they were, though the editor's lists show them without the IDs of an
+  // unnamed file, the language kept once for two files, the codec's blank
+  // unquoted or the poster's blank.
+  const std::vector<std::pair<AnsiString, AnsiString>> kept = {
+      {Cat::Posters, "a b.jpg"}, {Cat::FileName, ""}, {Cat::FileId, "00000001|00000002"},
+      {Cat::VideoFormat, "DivX 5|XviD"}, {Cat::Language, "한국어"_k}};
+  for (const auto& [header, value] : kept) SetCatalogueCell(*w->movie_Grid, header, 1, value);
+  w->movie_Grid->SetRow(1);
+  onEditor = [](TFormME& e) {
+    e.View_2->SetText("감독만"_k);
+    e.SaveButton->Click();
+  };
+  w->BtnMovieEdit->Click();
+  EXPECT_EQ(Cell(*w, Cat::Director, 1), "감독만"_k);
+  for (const auto& [header, value] : kept) EXPECT_EQ(Cell(*w, header, 1), value) << Cp949ToUtf8(header);
+  w->movie_Grid->SetRow(2);
+
   // Every file deleted in the editor: the per-file columns are emptied.
   onEditor = [](TFormME& e) {
     e.FileGrid->SetRowSelected(1, true);
