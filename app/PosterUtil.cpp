@@ -1,6 +1,7 @@
 #include "app/PosterUtil.h"
 
 #include <fstream>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "app/Catalogue.h"
@@ -121,6 +122,20 @@ int RenamePosters(TExColumnGrid& grid, const std::vector<int>& rows, bool byTitl
   TGridColumnItem* title = grid.ColumnByName(Cat::Title);
   if (!posters) return 0;
   const AnsiString folderOfBare = IncludeTrailingPathDelimiter(posterFolder);
+  auto fileOf = [&](const AnsiString& item) {
+    return UpperCase((IsBare(item) ? folderOfBare : IncludeTrailingPathDelimiter(ExtractFilePath(item))) +
+                     ExtractFileName(item));
+  };
+  // A file that several movies name (a series' poster, say) is theirs
+  // together: renamed after one of them, the others would lose it. Every
+  // row counts, also those a search or a closed group hides.
+  std::unordered_map<AnsiString, int> movies;
+  const int posterColumn = CatalogueColumnIndex(grid, Cat::Posters);
+  for (int r = 1; r < grid.RowCount() + grid.HiddenRowCount(); ++r) {
+    std::unordered_set<AnsiString> named;
+    for (const AnsiString& item : SplitPosterList(grid.AllCells(posterColumn, r)))
+      if (!item.empty() && named.insert(fileOf(item)).second) ++movies[fileOf(item)];
+  }
   int renamed = 0;
   const int total = static_cast<int>(rows.size());
   for (int n = 0; n < total; ++n) {
@@ -134,7 +149,7 @@ int RenamePosters(TExColumnGrid& grid, const std::vector<int>& rows, bool byTitl
     for (std::size_t i = 0; i < items.size(); ++i) {
       if (i > 0) base += "_" + IntToStr(static_cast<Int64>(i));
       const AnsiString& item = items[i];
-      if (item.empty() || IsNoImage(item)) continue;
+      if (item.empty() || IsNoImage(item) || movies[fileOf(item)] > 1) continue;
       const AnsiString folder = IsBare(item) ? folderOfBare : IncludeTrailingPathDelimiter(ExtractFilePath(item));
       const AnsiString newName = base + ExtractFileExt(item);
       if (!RenameFile(folder + ExtractFileName(item), folder + newName)) continue;

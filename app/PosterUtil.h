@@ -56,7 +56,8 @@ std::vector<int> PosterRows(TExColumnGrid& grid, bool selectedOnly);
 
 // Renames the posters of rows after the movie's title (byTitle) or the row
 // number: the first poster gets the name, the next ones "_1", "_1_2", ...
-// appended, each keeping its extension; "noimage.jpg" is passed over. A
+// appended, each keeping its extension; "noimage.jpg" and a file other
+// movies name as well are passed over. A
 // poster whose new name is taken, or whose file is missing, keeps its
 // name. Returns the number of files renamed.
 int RenamePosters(TExColumnGrid& grid, const std::vector<int>& rows, bool byTitle, const AnsiString& posterFolder,

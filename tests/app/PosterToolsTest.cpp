@@ -70,17 +70,19 @@ TEST_F(PosterToolsTest, CleanWithoutAPosterColumnDeletesNothing) {
 }
 
 TEST_F(PosterToolsTest, RenameGivesTitleThenCumulativeSuffixesAndNeverReplaces) {
-  for (const char* name : {"x.jpg", "y.jpg", "z.jpg", "p.jpg", "U.jpg", "noimage.jpg"}) Put(posters_ + name, name);
+  for (const char* name : {"x.jpg", "y.jpg", "z.jpg", "p.jpg", "U.jpg", "d.jpg", "noimage.jpg"}) Put(posters_ + name, name);
   Put(other_ + "q.png");
   const int t = AddMovie(*g_, {{&Cat::Title, "T"}, {&Cat::Posters, "x.jpg,y.jpg,z.jpg"}});
   // U.jpg is taken by another file: p.jpg keeps its name.
   const int u = AddMovie(*g_, {{&Cat::Title, "U"}, {&Cat::Posters, "p.jpg"}});
   const int slash = AddMovie(*g_, {{&Cat::Title, "A/B?"}, {&Cat::Posters, JoinPosterList({"noimage.jpg", other_ + "q.png"})}});
-  const int dots = AddMovie(*g_, {{&Cat::Title, ".."}, {&Cat::Posters, "y.jpg"}});
+  const int dots = AddMovie(*g_, {{&Cat::Title, ".."}, {&Cat::Posters, "d.jpg"}});
+  const int sequel = AddMovie(*g_, {{&Cat::Title, "T 2"}, {&Cat::Posters, "y.jpg"}});
 
-  EXPECT_EQ(RenamePosters(*g_, PosterRows(*g_, false), true, posters_), 4);
-  EXPECT_EQ(Posters(t), "T.jpg,T_1.jpg,T_1_2.jpg");
-  EXPECT_EQ(ReadTextFile(posters_ + "T_1.jpg"), "y.jpg");
+  EXPECT_EQ(RenamePosters(*g_, PosterRows(*g_, false), true, posters_), 3);
+  // y.jpg is also the sequel's poster: it stays, for both of them.
+  EXPECT_EQ(Posters(t), "T.jpg,y.jpg,T_1_2.jpg");
+  EXPECT_EQ(ReadTextFile(posters_ + "y.jpg"), "y.jpg");
   EXPECT_EQ(ReadTextFile(posters_ + "T_1_2.jpg"), "z.jpg");
   EXPECT_EQ(Posters(u), "p.jpg");
   EXPECT_EQ(ReadTextFile(posters_ + "U.jpg"), "U.jpg");
@@ -88,15 +90,16 @@ TEST_F(PosterToolsTest, RenameGivesTitleThenCumulativeSuffixesAndNeverReplaces) 
   // Outside the poster folder a poster keeps its folder and its full path.
   EXPECT_EQ(Posters(slash), JoinPosterList({"noimage.jpg", other_ + "A B_1.png"}));
   EXPECT_TRUE(FileExists(posters_ + "noimage.jpg"));
-  // A title that makes no file name renames nothing (y.jpg is gone anyway).
-  EXPECT_EQ(Posters(dots), "y.jpg");
+  EXPECT_EQ(Posters(sequel), "y.jpg");
+  // A title that makes no file name renames nothing.
+  EXPECT_EQ(Posters(dots), "d.jpg");
 
   // By row number, on the selected movie only (it is the current one).
   g_->SetRow(u);
   g_->SetRowSelected(u, true);
   EXPECT_EQ(RenamePosters(*g_, PosterRows(*g_, true), false, posters_), 1);
   EXPECT_EQ(Posters(u), IntToStr(u) + ".jpg");
-  EXPECT_EQ(Posters(t), "T.jpg,T_1.jpg,T_1_2.jpg");
+  EXPECT_EQ(Posters(t), "T.jpg,y.jpg,T_1_2.jpg");
 }
 
 TEST_F(PosterToolsTest, CopyAndMoveNeverReplaceAndMoveOnlyAfterACompleteCopy) {
