@@ -29,6 +29,7 @@ void TFormMain::WireToolWindows() {
 
 void TFormMain::RunUngrouped(const std::function<void()>& step) {
   const int regroupColumn = GridGrouped ? groupedColumn_ : -1;
+  const int groupListIndex = GroupCombo->ItemIndex();
   TSavedFilter search;
   if (regroupColumn >= 0) {
     // The current movie, taken while the search still shows it.
@@ -51,6 +52,7 @@ void TFormMain::RunUngrouped(const std::function<void()>& step) {
   struct TRegroup {
     TFormMain& form;
     int column;
+    int listIndex;
     ~TRegroup() {
       if (column >= 0) {
         const TSavedFilter search = form.SuspendSearch();
@@ -58,14 +60,20 @@ void TFormMain::RunUngrouped(const std::function<void()>& step) {
         form.movie_Grid->ShowAllColumns();
         form.GroupCatalog(column);
         form.movie_Grid->EndUpdate();
+        // The group list names the grouping again, not the ungrouped state
+        // the step passed through.
+        form.GroupCombo->SetItemIndex(listIndex);
         // Grouping moves the movies under their groups; marks kept by row
         // would name other movies.
         form.movie_Grid->ClearRowSelect();
         form.ResumeSearch(search);
       }
       form.ApplyColumnVisibility();
+      // The groups come back closed: the pane and the buttons follow the
+      // row now current rather than name a movie no longer shown.
+      if (column >= 0) form.ViewChanged();
     }
-  } regroup{*this, regroupColumn};
+  } regroup{*this, regroupColumn, groupListIndex};
   step();
 }
 

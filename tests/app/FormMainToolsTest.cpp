@@ -56,6 +56,11 @@ TEST_F(ToolWindowTest, StatisticsAndExportOfAGroupedCatalogueCoverWhatItShowsAnd
   const int nodesBefore = NodeRows(*w);
   ASSERT_EQ(nodesBefore, 2);
   const int rowsBefore = w->movie_Grid->RowCount();
+  // A movie of an open group shown in the pane.
+  w->movie_Grid->ExpandNode(w->movie_Grid->RealRowIndex(1));
+  w->movie_Grid->SetRow(2);
+  w->ViewChanged();
+  ASSERT_FALSE(w->View[0]->Text().empty());
 
   w->StateBtn->Click();
   EXPECT_EQ(shown, 1);
@@ -64,6 +69,10 @@ TEST_F(ToolWindowTest, StatisticsAndExportOfAGroupedCatalogueCoverWhatItShowsAnd
   EXPECT_TRUE(w->GridGrouped);
   EXPECT_EQ(NodeRows(*w), nodesBefore);
   EXPECT_EQ(w->movie_Grid->RowCount(), rowsBefore);
+  // The list still names the grouping, and with the groups closed the pane
+  // names no movie the grid no longer shows.
+  EXPECT_EQ(w->GroupCombo->Text(), "감독"_k);
+  EXPECT_EQ(w->View[0]->Text(), "");
 
   // Searched while grouped: the movies found show under their group, the
   // count and the tools take exactly those.
