@@ -201,6 +201,11 @@ AnsiString CatalogueCell(TExColumnGrid& grid, const AnsiString& header, int row)
 bool SetCatalogueCell(TExColumnGrid& grid, const AnsiString& header, int row, const AnsiString& value) {
   TGridColumnItem* item = grid.ColumnByName(header);
   if (!item) return IsGroupedOut(grid, header) && grid.SetGroupedCellText(row, value);
+  // A value written for one movie into a cell merged over several (a
+  // series' year or poster) is that movie's alone: the span is torn first,
+  // the others keeping the value they showed.
+  const int col = item->Index();
+  if (grid.IsYMergedCell(col, row) && item->Rows(row) != value) grid.TearSpan(col, row);
   item->SetRows(row, value);
   return true;
 }

@@ -60,6 +60,19 @@ TEST(CatalogueGrid, FortyTwoNamedColumnsOnlyTheFolderEditable) {
   EXPECT_FALSE(SetCatalogueCell(grid, "없는열"_k, 1, "x"));
   EXPECT_EQ(CatalogueCell(grid, "없는열"_k, 1), "");
   EXPECT_EQ(FileColumnPairs().size(), static_cast<std::size_t>(kFileColumnCount));
+
+  // A year merged over a series of three: the middle movie's own year
+  // changes that movie alone; writing the year it shows keeps the span.
+  grid.SetRowCount(4);
+  const int year = CatalogueColumnIndex(grid, Cat::Year);
+  grid.SetCells(year, 1, "1954");
+  grid.MergeCells(year, 1, 1, 3);
+  ASSERT_TRUE(SetCatalogueCell(grid, Cat::Year, 2, "1954"));
+  EXPECT_TRUE(grid.IsYMergedCell(year, 3));
+  ASSERT_TRUE(SetCatalogueCell(grid, Cat::Year, 2, "1999"));
+  EXPECT_EQ(CatalogueCell(grid, Cat::Year, 1), "1954");
+  EXPECT_EQ(CatalogueCell(grid, Cat::Year, 2), "1999");
+  EXPECT_EQ(CatalogueCell(grid, Cat::Year, 3), "1954");
 }
 
 TEST(CatalogueGrid, HeadersAndTheActiveCellTakeTheColoursOfTheDesktopsScheme) {
