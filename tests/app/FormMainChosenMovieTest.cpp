@@ -253,6 +253,17 @@ TEST_F(ChosenMovieTest, MarksMadeBeforeASearchAreTheOnesTheOperationTakes) {
   const auto states = States(*w);
   for (const char* title : {"H1", "H2", "T2"}) EXPECT_EQ(states.at(title).Watched, "") << title;
   for (const char* title : {"T1", "T3"}) EXPECT_EQ(states.at(title).Watched, Cat::WatchedYes) << title;
+
+  // A, Ctrl+C, Ctrl+A again: one row stays marked, which is no selection of
+  // several, so the operation takes the current movie, A.
+  TFormMain* again = WindowWithLentMovies();
+  ClickMovie(*again, "H1");
+  ClickMovie(*again, "T2", TShiftState{ssCtrl});
+  ClickMovie(*again, "H1", TShiftState{ssCtrl});
+  TDialogFakes::QueueAnswer(mrYes);
+  again->ScButton8->Click();
+  EXPECT_EQ(States(*again).at("H1").Watched, Cat::WatchedYes);
+  EXPECT_EQ(States(*again).at("T2").Watched, "");
 }
 
 TEST_F(ChosenMovieTest, TakingBackClearsBorrowerContactAndTheLentMarkOfEverySelectedMovie) {

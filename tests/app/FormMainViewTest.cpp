@@ -319,4 +319,13 @@ TEST_F(ViewTest, KeysOfTheWindowAndTheGrid) {
   TDialogFakes::QueueFileName(app_.Path() + "DB/keys.VDM");
   SimulateKey(w->movie_Grid, 'S', TShiftState{ssCtrl});
   EXPECT_EQ(w->CurrentDBFile, app_.Path() + "DB/keys.VDM");
+
+  // Grouped, Shift+Down from a group's first movie across the next group's
+  // row: the operations take the four movies, never the group row.
+  TFormMain* grouped = WindowWithMovies();
+  Group(*grouped, Cat::Director);
+  grouped->movie_Grid->ExpandAllNodes();
+  grouped->movie_Grid->SetRow(2);
+  for (int i = 0; i < 4; ++i) SimulateKey(grouped->movie_Grid, VK_DOWN, TShiftState{ssShift});
+  EXPECT_EQ(grouped->OperationRows(), (std::vector<int>{2, 3, 4, 6}));
 }

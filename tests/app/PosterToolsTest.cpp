@@ -100,6 +100,16 @@ TEST_F(PosterToolsTest, RenameGivesTitleThenCumulativeSuffixesAndNeverReplaces) 
   EXPECT_EQ(RenamePosters(*g_, PosterRows(*g_, true), false, posters_), 1);
   EXPECT_EQ(Posters(u), IntToStr(u) + ".jpg");
   EXPECT_EQ(Posters(t), "T.jpg,y.jpg,T_1_2.jpg");
+
+  // A poster shared with a movie that a search hides stays, for both.
+  Put(posters_ + "shared.jpg", "shared.jpg");
+  AddMovie(*g_, {{&Cat::Title, "Solo"}, {&Cat::Posters, "shared.jpg"}});
+  AddMovie(*g_, {{&Cat::Title, "Duo"}, {&Cat::Posters, "shared.jpg"}});
+  SearchCatalogue(*g_, Cat::Title, "Solo");
+  ASSERT_EQ(g_->RowCount(), 2);
+  EXPECT_EQ(RenamePosters(*g_, PosterRows(*g_, false), true, posters_), 0);
+  EXPECT_EQ(Posters(1), "shared.jpg");
+  EXPECT_EQ(ReadTextFile(posters_ + "shared.jpg"), "shared.jpg");
 }
 
 TEST_F(PosterToolsTest, CopyAndMoveNeverReplaceAndMoveOnlyAfterACompleteCopy) {

@@ -340,6 +340,11 @@ TEST_F(SmallGrid, CheckBoxesSplitNoGroupAndEveryRowGetsBackItsOwnCell) {
   EXPECT_TRUE(grid->GetCheckBoxState(1, 2, checked) && checked);
   EXPECT_TRUE(grid->GetCheckBoxState(1, 3, checked) && !checked);
   EXPECT_EQ(grid->FindCellProperties(1, 4)->BrushColor(), 0x123456u);
+  // The row that stood last before the grouping keeps its edit as well.
+  grid->GroupByColumn(1);
+  EXPECT_TRUE(grid->SetGroupedCellText(rowNamed("r5"), "later"));
+  grid->Ungroup();
+  EXPECT_EQ(grid->Cells(1, rowNamed("r5")), "later");
 }
 
 TEST_F(SmallGrid, GroupingAnEmptyGridDoesNothing) {
