@@ -689,6 +689,7 @@ void TFormME::FileDelClick(TObject*) {
     if (grid.IsRowSelected(r)) rows.push_back(r);
   // Without a selection the current row is the one meant.
   if (rows.empty() && grid.Row() >= grid.FixedRows()) rows.push_back(grid.Row());
+  FileRowsDeleted += static_cast<int>(rows.size());
   grid.BeginUpdate();
   for (int r : rows) {
     grid.SetRowSelected(r, false);

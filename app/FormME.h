@@ -56,6 +56,10 @@ class TFormME : public TForm {
   Byte SendMovieInfo = 0;
   Byte CheckWebInfo = 0;      // 0-2
   int AddMode = 0;            // 1 when adding, 0 when editing
+  // ---- read by the catalogue window after ShowModal
+  // File rows that 파일삭제 took away, the table's one empty row included:
+  // a movie whose files have no name shows that row alone.
+  int FileRowsDeleted = 0;
 
   // ---- the controls of the catalogue columns
   TScComboBox* View_0;        // 제목 (title suggestions)

@@ -194,7 +194,9 @@ int TFormMain::RunMovieEditor(int row) {
   const std::vector<AnsiString> listsShown = adding ? std::vector<AnsiString>() : EditorListTexts(*editor);
   editor->ShowModal();
   if (editor->Tag() != 99) return -1;
-  const bool listsEdited = adding || EditorListTexts(*editor) != listsShown;
+  // A deleted file row counts even when the table looks as it did: the
+  // values of files without a name go with it.
+  const bool listsEdited = adding || editor->FileRowsDeleted > 0 || EditorListTexts(*editor) != listsShown;
   const int target = WriteMovieBack(*editor, row, previousTitle, listsEdited);
   editor.reset();
   ShowMovieDetails(target);

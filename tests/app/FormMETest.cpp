@@ -662,4 +662,20 @@ TEST_F(EditorTest, EscapeOrClosingAfterChangesAsksAndWithoutChangesClosesAtOnce)
   me.ShowModal();
   EXPECT_EQ(me.Tag(), 99);
   EXPECT_EQ(TDialogFakes::MessageBoxes().size(), 1u);
+
+  // Only a poster added: Escape and 취소 ask before they drop it.
+  TDialogFakes::Clear();
+  const AnsiString poster = me.PosterDir + "/added.jpg";
+  CopyFileTo(ImageFixture("testsrc_64x48.jpg"), poster);
+  onEditor = [&](TFormME& e) {
+    TDialogFakes::QueueFileNames(std::vector<AnsiString>{poster});
+    e.ScButton26->Click();
+    TDialogFakes::QueueAnswer(mrCancel);
+    escape(e);
+    TDialogFakes::QueueAnswer(mrNo);
+    e.CnsButton->Click();
+  };
+  EXPECT_EQ(me.ShowModal(), mrCancel);
+  ASSERT_EQ(TDialogFakes::MessageBoxes().size(), 2u);
+  EXPECT_EQ(TDialogFakes::MessageBoxes()[1].Text, question);
 }

@@ -310,9 +310,10 @@ TEST_F(CatalogueWindowTest, ACatalogueCutOffBetweenTwoCellsIsNotOpenedWithoutAsk
 
 TEST_F(CatalogueWindowTest, ACopyCutInsideOrJustBeforeItsLastMovieAsksAndTheProgramsOwnFilesNever) {
   TFormMain* w = OpenWindow();
-  // Every movie has a title, a director, its watched and its lent state.
+  // Every movie has a title, an original title, a director, its watched and its lent state.
   for (const char* title : {"하나", "둘", "셋"})
-    AddMovie(*w, Utf8ToCp949(title), "감독"_k, Cat::WatchedYes, Cat::LentOut);
+    SetCatalogueCell(*w->movie_Grid, Cat::OrigTitle,
+                     AddMovie(*w, Utf8ToCp949(title), "감독"_k, Cat::WatchedYes, Cat::LentOut), "Original");
   const AnsiString whole = app_.Path() + "DB/whole.VDM";
   TDialogFakes::QueueFileName(whole);
   ASSERT_TRUE(w->SaveDB("NewDB"));
@@ -334,6 +335,8 @@ TEST_F(CatalogueWindowTest, ACopyCutInsideOrJustBeforeItsLastMovieAsksAndTheProg
   } cases[] = {
       // Cut where the last movie's watched state begins: it lacks that and its lent state.
       {offsets[cellAt(watchedCol, 3)], "DB 파일의 영화 3편 중 마지막 영화에 다른 영화가 모두 가진 항목 2개가 없습니다."_k},
+      // Cut where the last movie's original title begins: it lacks four.
+      {offsets[cellAt(1, 3)], "DB 파일의 영화 3편 중 마지막 영화에 다른 영화가 모두 가진 항목 4개가 없습니다."_k},
       // Cut where the last movie's first cell begins.
       {offsets[cellAt(0, 3)], "DB 파일의 영화 3편 중 마지막 1편에 아무 내용이 없습니다."_k},
   };

@@ -179,6 +179,16 @@ TEST_F(JournalTest, ADeleteEntryRemovesItsMovieAfterTheAddsAndEditsAndAMissingMa
   EXPECT_EQ(dialog.ScButton2->Caption(), "닫기"_k);
   EXPECT_EQ(dialog.ProgressBar1->Position(), 2);
   EXPECT_TRUE(FileExists(w->JournalFolder() + "/a.DEL"));  // a restore leaves the files
+
+  // An edit of a movie titled like the title column's header is that movie's.
+  AddMovie(*w, Cat::Title);
+  WriteTextFile(w->JournalFolder() + "/c.EDIT", "[제목]\r\n제목\r\n[/제목]\r\n[감독]\r\n누구\r\n[/감독]\r\n"_k);
+  TFormBakDir titled(nullptr, w->movie_Grid);
+  titled.JournalFolder = w->JournalFolder();
+  titled.ScListBox1->Items()->Add("c.EDIT");
+  titled.ScButton1->Click();
+  EXPECT_EQ(CatalogueCell(*w->movie_Grid, Cat::Director, 0), Cat::Director) << "the headers stay";
+  EXPECT_EQ(CatalogueCell(*w->movie_Grid, Cat::Director, 2), "누구"_k);
 }
 
 TEST_F(JournalTest, EntriesThatDoNotReadAreSkippedNotRestoredAsEmptyMoviesAndTheDialogCountsThem) {

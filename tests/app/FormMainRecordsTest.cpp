@@ -195,6 +195,20 @@ TEST_F(RecordsTest, AddFillsTheEmptyRowThenAppendsAndEditWritesEveryColumnBack) 
   w->BtnMovieEdit->Click();
   EXPECT_EQ(Cell(*w, Cat::FileName, 2), "");
   EXPECT_EQ(Cell(*w, Cat::FileId, 2), "");
+
+  // A file ID without a file name: its only file row deleted, the ID, the
+  // size and the format go with it.
+  for (const AnsiString* header : {&Cat::FileId, &Cat::FileSize, &Cat::VideoFormat})
+    SetCatalogueCell(*w->movie_Grid, *header, 2, "x");
+  w->movie_Grid->SetRow(2);
+  onEditor = [](TFormME& e) {
+    e.FileGrid->SetRowSelected(1, true);
+    e.FileDel->Click();
+    e.SaveButton->Click();
+  };
+  w->BtnMovieEdit->Click();
+  for (const AnsiString* header : {&Cat::FileId, &Cat::FileSize, &Cat::VideoFormat})
+    EXPECT_EQ(Cell(*w, *header, 2), "") << Cp949ToUtf8(*header);
 }
 
 TEST_F(RecordsTest, FileNamesWithBlanksQuotesAndBarsSurviveSaveLoadAndACrash) {

@@ -143,7 +143,8 @@ TEST_F(CatalogueWindowTest, AnErrorOnlyTheSyncReportsFailsTheSaveAndKeepsFileAnd
   const struct {
     int error;
     AnsiString shown;
-  } cases[] = {{EIO, NotSaved(file, "디스크에 쓰는 동안 입출력 오류가 났습니다."_k)}, {EDQUOT, kDiskFull}};
+  } cases[] = {{EIO, NotSaved(file, "디스크에 쓰는 동안 입출력 오류가 났습니다."_k)}, {EDQUOT, kDiskFull},
+               {EPERM, NotSaved(file, "그 폴더에 파일을 쓸 권한이 없습니다."_k)}};
   for (const auto& c : cases) {
     TDialogFakes::Clear();
     {

@@ -118,6 +118,14 @@ TEST(GridFileGrid, CatalogueSavedAndLoadedComesBackCellForCell) {
   const std::string first = ReadFileBytes(Cp949ToUtf8(name));  // names are UTF-8 on disk
   ASSERT_FALSE(first.empty());
   EXPECT_TRUE(ReadFileBytes(again) == first);
+
+  // Every style bit comes back: italic and strike-out as well.
+  target.CellPropertiesAt(4, 2)->SetFontStyle(TFontStyles{fsItalic, fsStrikeOut});
+  SaveGridFile(target, again);
+  TExStringGrid third(nullptr);
+  LoadGridFile(third, again);
+  ASSERT_TRUE(third.HasCellProperties(4, 2));
+  EXPECT_EQ(third.FindCellProperties(4, 2)->FontStyle(), (TFontStyles{fsItalic, fsStrikeOut}));
 }
 
 TEST(GridFileGrid, EmptyTwoByTwoGridClearsTheGridItIsLoadedInto) {
