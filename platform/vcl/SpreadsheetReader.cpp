@@ -410,7 +410,9 @@ void ReadXlsx(const AnsiString& fileName, const AnsiString& sheetName, TSpreadsh
       const double number = value.toDouble(&ok);
       if (!ok || !std::isfinite(number)) Damaged(fileName, "a number cell holds no number");
       const bool isDate = style >= 0 && static_cast<size_t>(style) < dateStyle.size() && dateStyle[static_cast<size_t>(style)];
-      text = isDate ? DateTimeText(number + dateOffset) : NumberText(number);
+      // A time of day alone (under one day) reads the same in both date systems.
+      const double serial = std::fabs(number) < 1.0 && number != 0 ? number : number + dateOffset;
+      text = isDate ? DateTimeText(serial) : NumberText(number);
       present = true;
     }
     if (present && !text.empty()) {

@@ -75,6 +75,8 @@ TEST(Export, DollarsThatNameNothingStayText) {
   EXPECT_EQ(ExportCatalogue(*g, "", "$$$제목$$ $$없는것$$ $$출연$$ $$ $"_k, "", Options(false)),
             "$T $$없는것$$ A|B $$ $\r\n"_k);
   EXPECT_EQ(ExportCatalogue(*g, "", "", "", Options(false)), "");
+  // Only the body numbers its movies: the header and the footer keep 번호 as written.
+  EXPECT_EQ(ExportCatalogue(*g, "$$번호$$|"_k, "$$번호$$"_k, "|$$번호$$"_k, Options(false)), "$$번호$$|1|$$번호$$\r\n"_k);
 }
 
 TEST(Export, LineBreaksMeetingAcrossValuesAndTemplateCountOnce) {

@@ -90,6 +90,37 @@ TEST_F(IniSetupTest, SaveWritesEveryKeyAndReadsBackTheSame) {
   EXPECT_FALSE(lookBack.HintShowLargeText);
   // Nothing but the file itself is left in the folder: the temporary was renamed.
   EXPECT_EQ(ListFolder(dir_.Path()), std::vector<AnsiString>{"Vidrena.ini"});
+
+  // Each key alone, read and written again, comes back in its own section
+  // and key, and every other key keeps its default.
+  using namespace IniKey;
+  const struct {
+    const AnsiString& Section;
+    const AnsiString& Key;
+    const char* Text;
+  } keys[] = {
+      {General, PosterAutoSize, "0"},     {General, MakeBackupFile, "0"},     {General, UseAutoSave, "1"},
+      {General, SplitStatistics, "0"},    {General, CheckNewVersion, "0"},    {General, OpenDBAtStart, "1"},
+      {General, DBFile, "/db/a.VDM"},     {MovieInfo, ShowSimilarTitles, "0"}, {General, PosterRenameMode, "1"},
+      {Web, WebSearchSite, "3"},          {Web, SendMovieInfo, "1"},          {Web, CheckWebInfo, "0"},
+      {AutoList, AddUnlistedValues, "0"}, {List, ColorRows, "0"},             {List, HintShowLargeText, "0"},
+      {ListColors, LentText, "$00000001"},    {ListColors, LentBack, "$00000002"},
+      {ListColors, WatchedText, "$00000003"}, {ListColors, WatchedBack, "$00000004"},
+      {ListColors, BaseText, "$00000005"},    {ListColors, BaseBack, "$00000006"},
+      {ListColors, SelectText, "$00000007"},  {ListColors, SelectBack, "$00000008"},
+      {ListColors, GroupText, "$00000009"},   {ListColors, GroupBack, "$0000000A"},
+      {ListColors, GridLine, "$0000000B"}};
+  TMemIniFile defaults(dir_.Path() + "defaults.ini");
+  WriteIniSetup(defaults, TIniSetup{}, TIniGridLook{});
+  for (const auto& one : keys) {
+    TMemIniFile in(dir_.Path() + "in.ini"), again(dir_.Path() + "again.ini");
+    in.WriteString(one.Section, one.Key, one.Text);
+    WriteIniSetup(again, ReadIniSetup(in), ReadIniGridLook(in, TIniGridLook{}));
+    for (const auto& k : keys)
+      EXPECT_EQ(again.ReadString(k.Section, k.Key, "?"),
+                &k == &one ? AnsiString(k.Text) : defaults.ReadString(k.Section, k.Key, "?"))
+          << Cp949ToUtf8(one.Key) << " written, " << Cp949ToUtf8(k.Key) << " read";
+  }
 }
 
 TEST_F(IniSetupTest, TheDialogsNameInOtherLetterCaseIsTheSameFile) {

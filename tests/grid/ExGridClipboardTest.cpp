@@ -207,6 +207,9 @@ TEST_F(ExGridClipboard, PasteNeedsEditingRightsOrTheClipboardSwitches) {
   EXPECT_EQ(grid.PasteFromClipboard(1, 1), 2);
   EXPECT_EQ(grid.Cells(2, 1), "y");
   EXPECT_EQ(grid.PasteTextIntoCells(-1, 1, "z"), 0);
+  // A trailing TAB ends a field: the empty one after it clears the next cell.
+  EXPECT_EQ(grid.PasteTextIntoCells(1, 1, "x\t"), 2);
+  EXPECT_EQ(grid.Cells(2, 1), "");
 }
 
 TEST_F(ExGridClipboard, PasteSkipsReadOnlyAndRefusedCellsAndLetsEventsChangeValues) {

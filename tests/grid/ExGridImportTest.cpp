@@ -3,11 +3,13 @@
 // detection, replacing against appending, hostile and damaged files, and
 // the limit on growth.
 #include <gtest/gtest.h>
+#include <zip.h>
 
 #include "grid/ExGrid.h"
 #include "platform/rtl/Cp949.h"
 #include "platform/vcl/SpreadsheetReader.h"
 #include "tests/grid/TransferTestSupport.h"
+#include "tests/grid/XlsWorkbook.h"
 
 namespace {
 
@@ -159,6 +161,25 @@ TEST_F(ExGridImport, AnXlsxSheetFillsTheGridFromItsUsedRange) {
   EXPECT_EQ(grid.Cells(26, 4), "past Z");
   EXPECT_EQ(grid.Cells(3, 1), "");  // an old cell of the grid is gone
   EXPECT_EQ(grid.FixedRows(), 1);
+
+  // The same workbook counting its days from 1904: the date is 1,462 days
+  // on, the time of day the same.
+  TempDir dir;
+  const AnsiString copy = (dir.path / "1904.xlsx").string();
+  std::filesystem::copy_file(Fixture("basic.xlsx").c_str(), copy.c_str());
+  zip_t* zip = zip_open(copy.c_str(), 0, nullptr);
+  zip_stat_t st;
+  ASSERT_TRUE(zip && zip_stat(zip, "xl/workbook.xml", 0, &st) == 0);
+  std::string xml(st.size, '\0');
+  zip_file_t* part = zip_fopen(zip, "xl/workbook.xml", 0);
+  zip_fread(part, xml.data(), st.size);
+  zip_fclose(part);
+  xml.replace(xml.find("<workbookPr/>"), 13, "<workbookPr date1904=\"1\"/>");
+  zip_file_add(zip, "xl/workbook.xml", zip_source_buffer(zip, xml.data(), xml.size(), 0), ZIP_FL_OVERWRITE);
+  ASSERT_EQ(zip_close(zip), 0);
+  grid.ImportSpreadsheet(copy);
+  EXPECT_EQ(grid.Cells(0, 3), DateToStr(EncodeDate(2024, 3, 15) + 1462));
+  EXPECT_EQ(grid.Cells(1, 3), TimeToStr(EncodeTime(13, 45, 0, 0)));
 }
 
 TEST_F(ExGridImport, ANamedSheetAndAMissingOne) {
@@ -196,6 +217,15 @@ TEST_F(ExGridImport, AnXlsSheetIsReadCellByCell) {
   grid.ImportSpreadsheet(Fixture("basic.xls"), "Other");
   EXPECT_EQ(grid.Cells(0, 0), "D5 only");
   EXPECT_EQ(grid.ColCount(), 2);  // one column and the fixed one kept
+
+  // A cell whose format shows a date and a time keeps its time.
+  std::string bytes = xls_workbook::XlsFile("S", {{0, 0, 43870.5}});
+  const std::size_t cellFormat = bytes.find(std::string("\xE0\x00\x16\x00\x00\x00\x00\x00\x01\x00", 10));
+  ASSERT_NE(cellFormat, std::string::npos);
+  bytes[cellFormat + 6] = 22;  // the built-in "m/d/yy h:mm"
+  TempDir dir;
+  grid.ImportSpreadsheet(dir.Write("datetime.xls", bytes));
+  EXPECT_EQ(grid.Cells(0, 0), DateTimeToStr(EncodeDate(2020, 2, 9) + EncodeTime(12, 0, 0, 0)));
 }
 
 TEST_F(ExGridImport, DamagedAndHostileSpreadsheetsAreRefusedBeforeTheGridChanges) {
