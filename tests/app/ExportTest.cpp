@@ -52,6 +52,13 @@ TEST(Export, EachPlaceholderOnceOnlyTheRowsOfASearch) {
             "1. 살인의 추억 - 봉준호 / 형사 \"$$감독$$\" 이야기\r\n"
             "2. 괴물 - 봉준호 / $$번호$$\r\n"
             "끝 2026-5-3월 목요일 02:07 PM\r\n"_k);
+
+  // Grouped, the group rows are no movies: neither counted nor written.
+  auto grouped = ThreeMovies();
+  grouped->GroupWithNodeColumn(CatalogueColumnIndex(*grouped, Cat::Director));
+  ASSERT_GT(grouped->NodeCount(), 0);
+  EXPECT_EQ(ExportCatalogue(*grouped, "$$영화목록수$$\r\n"_k, "$$번호$$ $$제목$$\r\n"_k, "", Options(false)),
+            "3\r\n1 <Blade Runner> & Co\r\n2 괴물\r\n3 살인의 추억\r\n"_k);
 }
 
 TEST(Export, HtmlExportEscapesValuesNotTheTemplate) {

@@ -252,9 +252,16 @@ TEST(ESGComboBox, FlatEtchedButtonWidthAndFocusBorderChangeThePicture) {
   combo->SetEtched(true);
   const auto etched = row("flat-combo-etched.png");
   EXPECT_NE(etched, flat);
+  const int edge = 160 - combo->ButtonWidth() - 2;  // the drop button's outer left edge
+  EXPECT_EQ(flat[edge], ColorToRGB(cl3DLight) & 0xFFFFFF) << "raised";
+  EXPECT_EQ(etched[edge], ColorToRGB(clBtnShadow) & 0xFFFFFF) << "etched";
   combo->SetButtonWidth(30);
   EXPECT_NE(row("flat-combo-wide-button.png"), etched);
   combo->SetFocusBorder(true);
+  SimulateMouseMove(combo, 5, 5);
+  EXPECT_NE(row("flat-combo-hovered.png")[0], parent) << "highlighted while the mouse is over it";
+  SimulateMouseLeave(combo);
+  EXPECT_EQ(row("flat-combo-left.png")[0], parent) << "the highlight goes with the mouse";
   combo->SetFocus();
   ASSERT_TRUE(PumpUntil([&] { return combo->Focused(); }));
   const auto highlighted = row("flat-combo-highlighted.png");

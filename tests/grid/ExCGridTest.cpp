@@ -635,6 +635,11 @@ TEST(ColumnGridDisplay, AColumnsFloatFormatReachesTheScreenTheExportAndTheFittin
   ASSERT_EQ(canvas.CallsOf(coDrawText).size(), 1u);
   EXPECT_EQ(canvas.CallsOf(coDrawText)[0].Text, "2.8");
   EXPECT_EQ(grid->Cells(2, 1), "2.75") << "the cell keeps what was typed";
+  grid->SetCells(2, 3, "n/a");
+  canvas.Clear();
+  grid->DrawCellContent(&canvas, 2, 3, grid->CellRect(2, 3), {});
+  ASSERT_EQ(canvas.CallsOf(coDrawText).size(), 1u);
+  EXPECT_EQ(canvas.CallsOf(coDrawText)[0].Text, "n/a") << "a text that is no number shows as it is";
   grid->OnGetFloatFormat = [](TObject*, int, int row, bool&, AnsiString& format) { if (row == 1) format = "%.0f"; };
   EXPECT_EQ(grid->GetExportText(2, 1), "3");
   grid->FitColumnToContents(2);
@@ -658,6 +663,12 @@ TEST(ColumnGridSizing, TheMouseKeepsToMaxSizeAndFittingToAutoMaxSize) {
   grid->SetCells(1, 1, AnsiString(60, 'W'));
   grid->FitColumnToContents(1);
   EXPECT_EQ(grid->ColWidths(1), 90);
+  // With column 1 hidden, column 2 shows first and keeps its own limits.
+  grid->Columns()->Items(2)->SetAutoMaxSize(70);
+  grid->SetCells(2, 1, AnsiString(60, 'W'));
+  grid->HideColumn(1);
+  grid->FitColumnToContents(1);
+  EXPECT_EQ(grid->ColWidths(1), 70);
 }
 
 TEST(ColumnGridCheckBoxes, ADataCheckBoxColumnShowsTogglesAndSortsItsCellsAsBoxes) {
@@ -670,6 +681,11 @@ TEST(ColumnGridCheckBoxes, ADataCheckBoxColumnShowsTogglesAndSortsItsCellsAsBoxe
   TRecordingCanvas canvas;
   grid->DrawCellContent(&canvas, 1, 1, grid->CellRect(1, 1), {});
   EXPECT_TRUE(canvas.CallsOf(coDrawText).empty()) << "a box instead of the text";
+  grid->Columns()->Items(1)->SetHeader("Seen");
+  canvas.Clear();
+  grid->DrawCellContent(&canvas, 1, 0, grid->CellRect(1, 0), {});
+  ASSERT_EQ(canvas.CallsOf(coDrawText).size(), 1u) << "the header shows its text, no box";
+  EXPECT_EQ(canvas.CallsOf(coDrawText)[0].Text, "Seen");
   const TRect box = grid->CellRect(1, 2);
   SimulateClick(grid, box.Left + 6, box.Top + 8);
   EXPECT_EQ(grid->Cells(1, 2), "Y");

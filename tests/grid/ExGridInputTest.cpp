@@ -288,22 +288,36 @@ TEST_F(GridInput, CheckingTheHeaderChecksTheColumnButLeavesReadOnlyCells) {
 }
 
 // Item k's button is where the grid's picture changes when k is selected;
-// a click there selects k, one item per line and side by side.
+// a click there selects k, one item per line and side by side, and so
+// zoomed in column 0 under a node, whose indent moves the items right.
 TEST_F(GridInput, AClickSelectsTheRadioItemDrawnUnderTheMouse) {
   grid->SetOptions(grid->Options() + TGridOptions{goEditing});
   grid->ControlLook()->SetControlStyle(csWinXP);
   grid->SetRowHeights(2, 90);
   grid->SetColWidths(2, 300);
-  TCellGraphic* radio = grid->CreateCellGraphic(2, 2);
-  radio->SetCellType(ctRadio);
-  radio->SetCellCreated(true);
-  radio->SetPayload(new TStringList);
-  for (const char* item : {"A", "B", "C", "D"}) radio->CellStrings()->Add(item);
+  TCellGraphic* radio = nullptr;
+  auto placeRadio = [&](int col) {
+    radio = grid->CreateCellGraphic(col, 2);
+    radio->SetCellType(ctRadio);
+    radio->SetCellCreated(true);
+    radio->SetPayload(new TStringList);
+    for (const char* item : {"A", "B", "C", "D"}) radio->CellStrings()->Add(item);
+  };
+  placeRadio(2);
   const TRect whole{0, 0, grid->Width(), grid->Height()};
-  for (const bool horizontal : {false, true}) {
+  for (const auto& [col, horizontal] : {std::pair{2, false}, {2, true}, {0, false}, {0, true}}) {
+    if (col == 0 && grid->FixedCols() > 0) {
+      grid->SetFixedCols(0);
+      grid->SetLeftCol(0);
+      grid->SetColWidths(0, 300);
+      grid->AddNode(1, 3);
+      grid->CellNode()->SetNodeIndent(60);
+      grid->SetZoomStep(8);
+      placeRadio(0);
+    }
     radio->SetCellBoolean(horizontal);
     radio->SetCellIndex(-1);
-    grid->SetCells(2, 2, "");
+    grid->SetCells(col, 2, "");
     const auto none = PixelsOf(grid, whole);
     std::vector<TPoint> centres;
     for (int k = 0; k < 4; ++k) {
@@ -324,8 +338,8 @@ TEST_F(GridInput, AClickSelectsTheRadioItemDrawnUnderTheMouse) {
       int index = -1;
       grid->OnRadioClick = [&](TObject*, int, int, int i) { index = i; };
       ClickAt(centres[k].X, centres[k].Y);
-      EXPECT_EQ(index, k) << (horizontal ? "side by side" : "one per line");
-      EXPECT_EQ(grid->Cells(2, 2), radio->CellStrings()->Strings(k));
+      EXPECT_EQ(index, k) << (horizontal ? "side by side" : "one per line") << " in column " << col;
+      EXPECT_EQ(grid->Cells(col, 2), radio->CellStrings()->Strings(k));
     }
     KeepShot(grid, horizontal ? "radio-side-by-side.png" : "radio-one-per-line.png");
   }

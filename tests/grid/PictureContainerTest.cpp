@@ -318,6 +318,7 @@ TEST_F(GridPictures, AWebPictureIsFetchedOnceAndRepaintsItsCellWhenItArrives) {
   std::vector<TWebPictureDone> pending;
   SetWebPictureFetcher([&](const AnsiString&, TWebPictureDone done) { pending.push_back(std::move(done)); });
   grid->SetCells(1, 2, "<IMG SRC=\"http://127.0.0.1/poster.png\">");
+  grid->SetCells(3, 1, grid->Cells(1, 2));  // the grid ends inside column 3
   EXPECT_EQ(RedIn(grid, grid->CellRect(1, 2)) + RedIn(grid, grid->CellRect(1, 2)), 0) << "painted twice";
   ASSERT_EQ(pending.size(), 1u);
   std::set<std::pair<int, int>> drawn;
@@ -325,7 +326,7 @@ TEST_F(GridPictures, AWebPictureIsFetchedOnceAndRepaintsItsCellWhenItArrives) {
   PumpFor(50);
   drawn.clear();
   pending[0](true, ReadAll(Fixture("red_8x8.png")), "");
-  EXPECT_TRUE(PumpUntil([&] { return drawn.contains({1, 2}); }));
+  EXPECT_TRUE(PumpUntil([&] { return drawn.contains({1, 2}) && drawn.contains({3, 1}); }));
   EXPECT_FALSE(drawn.contains({2, 3})) << "the cells away from the picture are left alone";
   grid->OnDrawCell = nullptr;
   EXPECT_EQ(RedIn(grid, grid->CellRect(1, 2)), 64);

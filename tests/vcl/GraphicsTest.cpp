@@ -231,6 +231,7 @@ TEST_F(DrawTextRules, EllipsisCutsTheLastLineToTheRectangle) {
 
 TEST_F(DrawTextRules, TabsExpandToEightAverageCharacters) {
   EXPECT_EQ(Calc("a\tb", 200, DT_EXPANDTABS).Right, 54);
+  EXPECT_EQ(Calc("a\tb\tc", 200, DT_EXPANDTABS).Right, 102) << "c starts at the second stop, 96";
   EXPECT_EQ(Calc("a\tb", 200, 0).Right, 12);
 }
 
