@@ -25,6 +25,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <vector>
 
 #include "app/IniSetup.h"
@@ -48,6 +49,7 @@ struct TSavedFilter {
 
 class TUpdateCheck;
 class TFormME;
+struct TJournalState;
 
 class TFormMain : public TForm {
  public:
@@ -232,9 +234,12 @@ class TFormMain : public TForm {
 
   // ---- journal
   AnsiString JournalFolder() const;
-  // previousTitle: the title the row had before an edit (journal entries of
-  // that title are replaced by this one); empty for an add or an unchanged title.
-  void WriteAutoSaveEntry(int row, bool isAdd, const AnsiString& previousTitle = "");
+  // The entry of the movie of row. before: its values before an edit
+  // (JournalMovieValues), which tell the journal which movie it is: the
+  // entry it already has is replaced, and an entry keeps naming the movie
+  // the catalogue file holds (its title and values there) until a save.
+  // A movie the file does not hold has an ".ADD" entry, edited or not.
+  void WriteAutoSaveEntry(int row, bool isAdd, const std::vector<AnsiString>& before = {});
   void OfferAutoSaveRestore();
   void PurgeAutoSaveFolder(const AnsiString& folder);
 
@@ -300,9 +305,9 @@ class TFormMain : public TForm {
   // written when the editor was saved, else -1.
   int RunMovieEditor(int row);
   // Writes a saved editor's fields into row (a new row for -1); the row
-  // written. previousTitle: the title before an edit, for the journal.
+  // written. before: the movie's values before an edit, for the journal.
   // Without listsEdited the poster and per-file cells stay as they are.
-  int WriteMovieBack(TFormME& editor, int row, const AnsiString& previousTitle, bool listsEdited = true);
+  int WriteMovieBack(TFormME& editor, int row, const std::vector<AnsiString>& before, bool listsEdited = true);
   // Asks the question and, unless the answer is No, marks each operation row.
   void MarkRows(const AnsiString& question, const std::function<void(int row)>& mark);
   // After rows changed: the pane shows the changed movie again.
@@ -365,6 +370,9 @@ class TFormMain : public TForm {
   int posterIndex_ = 0;
   int detailRow_ = -1;
   int groupedColumn_ = -1;  // the real column grouped on (ungrouped layout)
+  // What the journal knows of its entries and of the catalogue file.
+  std::shared_ptr<TJournalState> journal_;
+  TJournalState& Journal();
 };
 
 // The live catalogue window, for the other windows.

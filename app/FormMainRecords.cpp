@@ -17,6 +17,7 @@
 #include <limits>
 
 #include "app/Catalogue.h"
+#include "app/FormBakDir.h"
 #include "app/FormFarm.h"
 #include "app/FormME.h"
 #include "app/FormMain.h"
@@ -174,7 +175,7 @@ int TFormMain::RunMovieEditor(int row) {
   editor->PosterDir = PosterDir;
   editor->PosterAutoSize = IniSetup.PosterAutoSize;
   editor->WebSearchSite = IniSetup.WebSearchSite;
-  AnsiString previousTitle;
+  std::vector<AnsiString> before;
   if (adding) {
     editor->View_19->SetText(FormatDateTime("yyyy-mm-dd", Now()));
   } else {
@@ -189,7 +190,7 @@ int TFormMain::RunMovieEditor(int row) {
         if (!View_16->Items()->Strings(i).empty()) ++shown;
       editor->Imgposter->SetTag(shown);
     }
-    previousTitle = CatalogueCell(grid, Cat::Title, row);
+    before = JournalMovieValues(grid, row);
   }
   const std::vector<AnsiString> listsShown = adding ? std::vector<AnsiString>() : EditorListTexts(*editor);
   editor->ShowModal();
@@ -197,13 +198,13 @@ int TFormMain::RunMovieEditor(int row) {
   // A deleted file row counts even when the table looks as it did: the
   // values of files without a name go with it.
   const bool listsEdited = adding || editor->FileRowsDeleted > 0 || EditorListTexts(*editor) != listsShown;
-  const int target = WriteMovieBack(*editor, row, previousTitle, listsEdited);
+  const int target = WriteMovieBack(*editor, row, before, listsEdited);
   editor.reset();
   ShowMovieDetails(target);
   return target;
 }
 
-int TFormMain::WriteMovieBack(TFormME& editor, int row, const AnsiString& previousTitle, bool listsEdited) {
+int TFormMain::WriteMovieBack(TFormME& editor, int row, const std::vector<AnsiString>& before, bool listsEdited) {
   TExColumnGrid& grid = *movie_Grid;
   const bool adding = row < 0;
   // A movie added to a grouped catalogue would land outside every group.
@@ -225,10 +226,7 @@ int TFormMain::WriteMovieBack(TFormME& editor, int row, const AnsiString& previo
   if (listsEdited) WriteEditorLists(editor, grid, target);
   grid.EndUpdate();
 
-  if (IniSetup.UseAutoSave) {
-    const AnsiString title = CatalogueCell(grid, Cat::Title, target);
-    WriteAutoSaveEntry(target, adding, previousTitle != title ? previousTitle : AnsiString());
-  }
+  if (IniSetup.UseAutoSave) WriteAutoSaveEntry(target, adding, before);
   DBModified = true;
   UpdateMovieCount();
   return target;
