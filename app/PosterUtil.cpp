@@ -116,26 +116,39 @@ std::vector<int> PosterRows(TExColumnGrid& grid, bool selectedOnly) {
   return rows;
 }
 
-int RenamePosters(TExColumnGrid& grid, const std::vector<int>& rows, bool byTitle, const AnsiString& posterFolder,
-                  const TPosterProgress& progress) {
-  TGridColumnItem* posters = grid.ColumnByName(Cat::Posters);
-  TGridColumnItem* title = grid.ColumnByName(Cat::Title);
-  if (!posters) return 0;
-  const AnsiString folderOfBare = IncludeTrailingPathDelimiter(posterFolder);
-  auto fileOf = [&](const AnsiString& item) {
-    return UpperCase((IsBare(item) ? folderOfBare : IncludeTrailingPathDelimiter(ExtractFilePath(item))) +
-                     ExtractFileName(item));
-  };
-  // A file that several movies name (a series' poster, say) is theirs
-  // together: renamed after one of them, the others would lose it. Every
-  // row counts, also those a search or a closed group hides.
+namespace {
+
+// The file a poster item names, upper-cased: one key for every spelling.
+AnsiString PosterFileKey(const AnsiString& item, const AnsiString& folderOfBare) {
+  return UpperCase((IsBare(item) ? folderOfBare : IncludeTrailingPathDelimiter(ExtractFilePath(item))) +
+                   ExtractFileName(item));
+}
+
+// How many movies name each poster file. Every row counts, also those a
+// search or a closed group hides.
+std::unordered_map<AnsiString, int> PosterFileUsers(TExColumnGrid& grid, const AnsiString& folderOfBare) {
   std::unordered_map<AnsiString, int> movies;
   const int posterColumn = CatalogueColumnIndex(grid, Cat::Posters);
   for (int r = 1; r < grid.RowCount() + grid.HiddenRowCount(); ++r) {
     std::unordered_set<AnsiString> named;
     for (const AnsiString& item : SplitPosterList(grid.AllCells(posterColumn, r)))
-      if (!item.empty() && named.insert(fileOf(item)).second) ++movies[fileOf(item)];
+      if (!item.empty() && named.insert(PosterFileKey(item, folderOfBare)).second) ++movies[PosterFileKey(item, folderOfBare)];
   }
+  return movies;
+}
+
+}  // namespace
+
+int RenamePosters(TExColumnGrid& grid, const std::vector<int>& rows, bool byTitle, const AnsiString& posterFolder,
+                  const TPosterProgress& progress, int* sharedSkipped) {
+  TGridColumnItem* posters = grid.ColumnByName(Cat::Posters);
+  TGridColumnItem* title = grid.ColumnByName(Cat::Title);
+  if (!posters) return 0;
+  const AnsiString folderOfBare = IncludeTrailingPathDelimiter(posterFolder);
+  // A file that several movies name (a series' poster, say) is theirs
+  // together: renamed after one of them, the others would lose it.
+  std::unordered_map<AnsiString, int> movies = PosterFileUsers(grid, folderOfBare);
+  std::unordered_set<AnsiString> shared;
   int renamed = 0;
   const int total = static_cast<int>(rows.size());
   for (int n = 0; n < total; ++n) {
@@ -149,7 +162,11 @@ int RenamePosters(TExColumnGrid& grid, const std::vector<int>& rows, bool byTitl
     for (std::size_t i = 0; i < items.size(); ++i) {
       if (i > 0) base += "_" + IntToStr(static_cast<Int64>(i));
       const AnsiString& item = items[i];
-      if (item.empty() || IsNoImage(item) || movies[fileOf(item)] > 1) continue;
+      if (item.empty() || IsNoImage(item)) continue;
+      if (movies[PosterFileKey(item, folderOfBare)] > 1) {
+        shared.insert(PosterFileKey(item, folderOfBare));
+        continue;
+      }
       const AnsiString folder = IsBare(item) ? folderOfBare : IncludeTrailingPathDelimiter(ExtractFilePath(item));
       const AnsiString newName = base + ExtractFileExt(item);
       if (!RenameFile(folder + ExtractFileName(item), folder + newName)) continue;
@@ -159,16 +176,30 @@ int RenamePosters(TExColumnGrid& grid, const std::vector<int>& rows, bool byTitl
     }
     if (changed) posters->SetRows(r, JoinPosterList(items));
   }
+  if (sharedSkipped) *sharedSkipped = static_cast<int>(shared.size());
   return renamed;
 }
 
 int CopyMovePosters(TExColumnGrid& grid, const std::vector<int>& rows, const AnsiString& targetFolder,
-                    bool keepSource, const AnsiString& posterFolder, const TPosterProgress& progress) {
+                    bool keepSource, const AnsiString& posterFolder, const TPosterProgress& progress,
+                    int* sharedSkipped) {
   TGridColumnItem* posters = grid.ColumnByName(Cat::Posters);
   if (!posters || targetFolder.empty()) return 0;
   const AnsiString folderOfBare = IncludeTrailingPathDelimiter(posterFolder);
   const AnsiString target = IncludeTrailingPathDelimiter(targetFolder);
   const bool intoPosterFolder = SameFolder(target, folderOfBare);
+  // A file several movies name goes once, and every one of them follows it.
+  // A move leaves it where it is when a movie outside the run names it too
+  // (not chosen, or hidden by a search): that movie would lose it.
+  const std::unordered_map<AnsiString, int> movies = PosterFileUsers(grid, folderOfBare);
+  std::unordered_map<AnsiString, int> moviesInRun;
+  for (int r : rows) {
+    std::unordered_set<AnsiString> named;
+    for (const AnsiString& item : SplitPosterList(posters->Rows(r)))
+      if (!item.empty() && named.insert(PosterFileKey(item, folderOfBare)).second) ++moviesInRun[PosterFileKey(item, folderOfBare)];
+  }
+  std::unordered_map<AnsiString, AnsiString> moved;  // file, the item naming it now
+  std::unordered_set<AnsiString> tried, shared;
   int done = 0;
   const int total = static_cast<int>(rows.size());
   for (int n = 0; n < total; ++n) {
@@ -178,15 +209,28 @@ int CopyMovePosters(TExColumnGrid& grid, const std::vector<int>& rows, const Ans
     bool changed = false;
     for (AnsiString& item : items) {
       if (item.empty() || IsNoImage(item)) continue;
+      const AnsiString key = PosterFileKey(item, folderOfBare);
+      if (auto it = moved.find(key); it != moved.end()) {
+        changed = changed || item != it->second;
+        item = it->second;
+        continue;
+      }
+      if (auto users = movies.find(key); !keepSource && users != movies.end() && users->second > moviesInRun[key]) {
+        shared.insert(key);
+        continue;
+      }
+      if (!tried.insert(key).second) continue;  // did not go the first time
       const AnsiString source = IsBare(item) ? folderOfBare + item : item;
       const AnsiString destination = target + ExtractFileName(source);
       if (!CopyOrMoveFile(source, destination, keepSource)) continue;
       item = intoPosterFolder ? ExtractFileName(source) : destination;
+      moved[key] = item;
       changed = true;
       ++done;
     }
     if (changed) posters->SetRows(r, JoinPosterList(items));
   }
+  if (sharedSkipped) *sharedSkipped = static_cast<int>(shared.size());
   return done;
 }
 
@@ -361,19 +405,27 @@ void TPosterUtilForm::RunOnRows(bool selectedOnly, TScButton* run, TScButton* cl
 }
 
 void TPosterUtilForm::ScButton3Click(TObject*) {
+  int shared = 0;
   RunOnRows(ScRadioGroup4->ItemIndex() == 1, ScButton3, ScButton4, ProgressBar2,
-            [this](const std::vector<int>& rows, const TPosterProgress& progress) {
-              RenamePosters(*grid_, rows, ScRadioGroup1->ItemIndex() == 0, PosterFolder, progress);
+            [this, &shared](const std::vector<int>& rows, const TPosterProgress& progress) {
+              RenamePosters(*grid_, rows, ScRadioGroup1->ItemIndex() == 0, PosterFolder, progress, &shared);
             });
+  if (shared > 0)
+    MessageDlg(Format("여러 영화가 함께 쓰는 포스터 파일 %d개는 이름을 바꾸지 않았습니다."_k, {shared}), mtInformation,
+               mbOKOnly);
 }
 
 void TPosterUtilForm::ScButton5Click(TObject*) {
   if (ScButtonEdit1->Text().empty()) return;
+  int shared = 0;
   RunOnRows(ScRadioGroup2->ItemIndex() == 1, ScButton5, ScButton6, ProgressBar3,
-            [this](const std::vector<int>& rows, const TPosterProgress& progress) {
+            [this, &shared](const std::vector<int>& rows, const TPosterProgress& progress) {
               CopyMovePosters(*grid_, rows, ScButtonEdit1->Text(), ScRadioGroup3->ItemIndex() == 1, PosterFolder,
-                              progress);
+                              progress, &shared);
             });
+  if (shared > 0)
+    MessageDlg(Format("목록에 없는 영화도 함께 쓰는 포스터 파일 %d개는 옮기지 않았습니다."_k, {shared}), mtInformation,
+               mbOKOnly);
 }
 
 void TPosterUtilForm::ScButtonEdit1ButtonClick(TObject*) {

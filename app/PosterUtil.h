@@ -57,17 +57,21 @@ std::vector<int> PosterRows(TExColumnGrid& grid, bool selectedOnly);
 // Renames the posters of rows after the movie's title (byTitle) or the row
 // number: the first poster gets the name, the next ones "_1", "_1_2", ...
 // appended, each keeping its extension; "noimage.jpg" and a file other
-// movies name as well are passed over. A
+// movies name as well (counted in sharedSkipped) are passed over. A
 // poster whose new name is taken, or whose file is missing, keeps its
 // name. Returns the number of files renamed.
 int RenamePosters(TExColumnGrid& grid, const std::vector<int>& rows, bool byTitle, const AnsiString& posterFolder,
-                  const TPosterProgress& progress = {});
+                  const TPosterProgress& progress = {}, int* sharedSkipped = nullptr);
 
 // Copies (keepSource) or moves the posters of rows into targetFolder; each
 // entry then names its new file (bare when the target is the poster
-// folder). Returns the number of files copied or moved.
+// folder). A file several of the rows name goes once and all of them name
+// it after; a move passes over a file that a movie outside rows names as
+// well (counted in sharedSkipped). Returns the number of files copied or
+// moved.
 int CopyMovePosters(TExColumnGrid& grid, const std::vector<int>& rows, const AnsiString& targetFolder,
-                    bool keepSource, const AnsiString& posterFolder, const TPosterProgress& progress = {});
+                    bool keepSource, const AnsiString& posterFolder, const TPosterProgress& progress = {},
+                    int* sharedSkipped = nullptr);
 
 class TPosterUtilForm : public TForm {
  public:

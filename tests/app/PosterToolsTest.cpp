@@ -168,4 +168,31 @@ TEST_F(PosterToolsTest, WindowRunsRenameAndCopyAndTellsTheCallerToSave) {
   EXPECT_EQ(Posters(1), other_ + "영화.jpg"_k);
   EXPECT_TRUE(FileExists(posters_ + "영화.jpg"_k));
   EXPECT_TRUE(form.ScButton6->Enabled());
+
+  // On the chosen movies: a series' poster that both name moves once and
+  // both follow it; one that a movie left out names as well stays, for it.
+  // Files passed over are counted and the tool says why.
+  Put(posters_ + "s.jpg");
+  Put(posters_ + "t.jpg");
+  const int first = AddMovie(*g_, {{&Cat::Title, "1편"_k}, {&Cat::Posters, "s.jpg"}});
+  const int second = AddMovie(*g_, {{&Cat::Title, "2편"_k}, {&Cat::Posters, "s.jpg,t.jpg"}});
+  const int left = AddMovie(*g_, {{&Cat::Title, "외전"_k}, {&Cat::Posters, "t.jpg"}});
+  g_->SetRowSelected(first, true);
+  g_->SetRowSelected(second, true);
+  TPosterUtilForm chosen(nullptr, g_.get());
+  chosen.PosterFolder = posters_;
+  chosen.ScRadioGroup4->SetItemIndex(1);
+  chosen.ScButton3->Click();
+  chosen.ScRadioGroup2->SetItemIndex(1);
+  chosen.ScRadioGroup3->SetItemIndex(0);
+  TDialogFakes::QueueFolder(ExcludeTrailingPathDelimiter(other_));
+  chosen.ScButtonEdit1->ButtonClick();
+  chosen.ScButton5->Click();
+  ASSERT_EQ(TDialogFakes::MessageBoxes().size(), 2u);
+  EXPECT_EQ(TDialogFakes::MessageBoxes()[0].Text, "여러 영화가 함께 쓰는 포스터 파일 2개는 이름을 바꾸지 않았습니다."_k);
+  EXPECT_EQ(TDialogFakes::MessageBoxes()[1].Text, "목록에 없는 영화도 함께 쓰는 포스터 파일 1개는 옮기지 않았습니다."_k);
+  EXPECT_EQ(Posters(first), other_ + "s.jpg");
+  EXPECT_EQ(Posters(second), JoinPosterList({other_ + "s.jpg", "t.jpg"}));
+  EXPECT_EQ(Posters(left), "t.jpg");
+  EXPECT_TRUE(FileExists(other_ + "s.jpg") && FileExists(posters_ + "t.jpg"));
 }
