@@ -717,6 +717,20 @@ void TBaseGrid::DrawBaseCell(int col, int row, TGridDrawState state) {
   }
   const bool fixed = state.contains(gdFixed);
   TRect rect = MergedCellRect(col, row);
+  // A span from the fixed cells into the scrolling ones keeps the whole of
+  // its fixed part however far the view scrolled: the columns scrolled away
+  // would pull its edge back into the fixed area, which then showed blank.
+  const TPoint span = CellSpan(RealColIndex(col), row);
+  if (col < FixedCols() && col + span.X >= FixedCols()) {
+    int fixedRight = 0;
+    for (int i = 0; i < FixedCols(); ++i) fixedRight += ColWidths(i);
+    rect.Right = std::max(rect.Right, fixedRight);
+  }
+  if (row < FixedRows() && row + span.Y >= FixedRows()) {
+    int fixedBottom = 0;
+    for (int i = 0; i < FixedRows(); ++i) fixedBottom += RowHeights(i);
+    rect.Bottom = std::max(rect.Bottom, fixedBottom);
+  }
   if (rect.IsEmpty()) return;
 
   int fixedWidth = 0;

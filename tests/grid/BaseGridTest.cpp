@@ -234,6 +234,15 @@ TEST(BaseGridPaint, ASpanIsDrawnOncePerPassEvenWhenItsBaseIsScrolledAway) {
   EXPECT_EQ((grid->drawn[{4, 1}]), 1);
   grid->Repaint();
   EXPECT_EQ((grid->drawn[{4, 1}]), 2);
+
+  // A span from the fixed column into the next keeps its fixed part drawn
+  // however far the view scrolls past that next column.
+  grid->SetColCount(12);
+  grid->MergeCells(0, 12, 2, 1);
+  grid->SetLeftCol(4);
+  grid->drawn.clear();
+  grid->Repaint();
+  EXPECT_EQ((grid->drawn[{0, 12}]), 1);
   delete form;
 }
 
