@@ -100,8 +100,15 @@ TFileIdReply ParseFileIdReply(std::string_view reply) {
       {"영화해설", mfCommentary},  {"포스터", mfPosterAddress},
   };
   TFileIdReply result;
-  // Anything but "ok" (an error page, a message of the server) is no answer.
-  if (reply.substr(0, 2) != "ok") return result;
+  // Anything but "ok" (an error page, a message of the server) is no
+  // answer, but for a title it carries in its tags.
+  if (reply.substr(0, 2) != "ok") {
+    const AnsiString start = "[영화제목]"_k, end = "[/영화제목]"_k;
+    const std::size_t at = reply.find(start), endAt = reply.find(end);
+    if (at != std::string_view::npos && endAt != std::string_view::npos && endAt >= at + start.size())
+      result.Fields.emplace_back(mfTitle, TextBetween(reply, start, end));
+    return result;
+  }
   result.Ok = true;
   AnsiString title, poster;
   for (const auto& t : kTags) {

@@ -78,7 +78,9 @@ AnsiString FileIdLookupURL(const std::vector<AnsiString>& fileIds);
 bool StartFileIdLookup(THTTPGet& getFileID, const std::vector<AnsiString>& fileIds);
 
 struct TFileIdReply {
-  bool Ok = false;  // false: the editor changes nothing
+  // false: no answer; Fields then holds at most the title, when the reply
+  // carries the title's tags, and no poster is fetched.
+  bool Ok = false;
   // The 17 fields (View_N number, trimmed value) in the service's order.
   std::vector<std::pair<int, AnsiString>> Fields;
   // The poster named by the reply; its FileName is empty when the address

@@ -917,10 +917,10 @@ void TFormME::WebFileClick(TObject*) {
 
 void TFormME::GetFileIDDoneString(TObject*, const AnsiString& result) {
   const TFileIdReply reply = ParseFileIdReply(result);
-  // Anything but an answer leaves what the user typed.
-  if (!reply.Ok) return;
+  // Anything but an answer leaves what the user typed, but for a title
+  // the reply names.
   for (const auto& [n, value] : reply.Fields) SetField(n, value);
-  StartPoster(reply.Poster);
+  if (reply.Ok) StartPoster(reply.Poster);
 }
 
 void TFormME::WebSaveClick(TObject*) {

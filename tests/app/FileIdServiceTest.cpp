@@ -161,7 +161,7 @@ TEST_F(FileIdServiceTest, LookupSendsTheFileIdColumnAndAnOkReplyFillsEveryField)
   EXPECT_EQ(parsed.Poster.UserName, "값0"_k);
 }
 
-TEST_F(FileIdServiceTest, AReplyWithOnlyTheTitleEmptiesTheRestAndOtherRepliesChangeNothing) {
+TEST_F(FileIdServiceTest, AReplyWithOnlyTheTitleEmptiesTheRestAndOtherRepliesChangeOnlyTheTitleTheyCarry) {
   searchReply = "ok[영화제목]X[/영화제목]"_k;
   TFileIdReply titleOnly = ParseFileIdReply(*Lookup({"00000001"}));
   ASSERT_TRUE(titleOnly.Ok);
@@ -173,7 +173,8 @@ TEST_F(FileIdServiceTest, AReplyWithOnlyTheTitleEmptiesTheRestAndOtherRepliesCha
   searchReply = "no such file [영화제목]Y[/영화제목]"_k;
   TFileIdReply refused = ParseFileIdReply(*Lookup({"00000001"}));
   EXPECT_FALSE(refused.Ok);
-  EXPECT_TRUE(refused.Fields.empty());
+  EXPECT_EQ(refused.Fields, (std::vector<std::pair<int, AnsiString>>{{mfTitle, "Y"}}));
+  EXPECT_TRUE(ParseFileIdReply("no such file [/영화제목]Y[영화제목]"_k).Fields.empty());
   EXPECT_FALSE(ParseFileIdReply("").Ok);
   EXPECT_FALSE(ParseFileIdReply("o").Ok);
 }

@@ -122,7 +122,7 @@ TEST_F(EditorServiceTest, FirstFilesOfAnAddedMovieAreLookedUpAndTheAnswerFillsTh
   EXPECT_EQ(Requests("/vidrena/movie_search.php").size(), 1u);
 }
 
-TEST_F(EditorServiceTest, AnAnswerThatIsNotOkOrAFailedLookupChangesNothing) {
+TEST_F(EditorServiceTest, AnAnswerThatIsNotOkChangesOnlyTheTitleItCarriesAndAFailedLookupNothing) {
   TFormME& me = *editor;
   // No file rows: nothing to look up, nothing sent.
   me.WebFile->Click();
@@ -135,9 +135,14 @@ TEST_F(EditorServiceTest, AnAnswerThatIsNotOkOrAFailedLookupChangesNothing) {
   lookupReply = "no match [영화제목]다른 영화[/영화제목]"_k;
   me.WebFile->Click();
   ASSERT_TRUE(PumpUntil([&] { return server.RequestCount() == 1 && !me.GetFileID->Busy(); }));
-  lookupReply.clear();
+  EXPECT_EQ(me.View_0->Text(), "다른 영화"_k);
+  me.View_0->SetText("내 제목"_k);
+  lookupReply = "no match";
   me.WebFile->Click();
   ASSERT_TRUE(PumpUntil([&] { return server.RequestCount() == 2 && !me.GetFileID->Busy(); }));
+  lookupReply.clear();
+  me.WebFile->Click();
+  ASSERT_TRUE(PumpUntil([&] { return server.RequestCount() == 3 && !me.GetFileID->Busy(); }));
 
   EXPECT_EQ(me.View_0->Text(), "내 제목"_k);
   EXPECT_EQ(me.View_2->Text(), "감독"_k);
