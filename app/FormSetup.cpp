@@ -478,8 +478,13 @@ void TFormSetup::AddValueClick(int list) {
   AnsiString value;
   if (!InputQuery(v.Prompt, v.Example, value)) return;
   value = Trim(value);
+  if (value.empty()) return;
   // Compared without regard to letter case: "dvdrip" is DVDRIP already.
-  if (value.empty() || v.List->Items()->IndexOf(value) >= 0) return;
+  if (const int held = v.List->Items()->IndexOf(value); held >= 0) {
+    MessageDlg(Format("\"%s\"은(는) 이미 목록에 있습니다."_k, {v.List->Items()->Strings(held)}), mtInformation,
+               mbOKOnly);
+    return;
+  }
   v.List->Items()->Add(value);
   v.List->SetItemIndex(v.List->Items()->Count() - 1);
   Changed(v.List);

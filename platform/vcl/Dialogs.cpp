@@ -11,8 +11,10 @@
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStyle>
 
 #include "platform/vcl/Controls_p.h"
 #include "platform/vcl/Forms.h"
@@ -222,11 +224,23 @@ bool InputQuery(const AnsiString& caption, const AnsiString& prompt, AnsiString&
     return true;
   }
   EnsureQtApplication();
-  bool ok = false;
-  QString result = QInputDialog::getText(nullptr, ToQString(caption), DialogText(prompt), QLineEdit::Normal,
-                                         ToQString(value), &ok);
-  if (!ok) return false;
-  value = FromQString(result);
+  QInputDialog dialog;
+  dialog.setWindowTitle(ToQString(caption));
+  dialog.setLabelText(DialogText(prompt));
+  dialog.setTextValue(ToQString(value));
+  // The box is as wide as its prompt, and a short prompt under a long
+  // caption would leave the frame too narrow for the caption to read
+  // whole: the text field takes the width of the caption in a bold title
+  // font and of the frame's buttons beside it (the box's layout sizes the
+  // box from its fields).
+  QFont titleFont = dialog.font();
+  titleFont.setBold(true);
+  constexpr int kTitleButtonsWidth = 120;
+  const int margins = 2 * dialog.style()->pixelMetric(QStyle::PM_LayoutLeftMargin);
+  if (auto* edit = dialog.findChild<QLineEdit*>())
+    edit->setMinimumWidth(QFontMetrics(titleFont).horizontalAdvance(dialog.windowTitle()) + kTitleButtonsWidth - margins);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  value = FromQString(dialog.textValue());
   return true;
 }
 

@@ -177,6 +177,8 @@ TEST_F(FormSetupTest, ValueListsEditedAreSavedIntoAConfigFolderMadeForThem) {
     f.ValueLists[2].AddButton->Click();
     TDialogFakes::QueueInput(std::nullopt);  // cancelled
     f.ValueLists[2].AddButton->Click();
+    ASSERT_EQ(TDialogFakes::MessageBoxes().size(), 2u);  // each value held already is said so
+    EXPECT_EQ(TDialogFakes::MessageBoxes().back().Text, "\"DVDRIP\"은(는) 이미 목록에 있습니다."_k);
     f.JList->SetItemIndex(1);  // 일본
     f.ValueLists[0].DeleteButton->Click();
     EXPECT_EQ(f.JList->ItemCaption(f.JList->ItemIndex()), "미국"_k);
