@@ -16,8 +16,8 @@
 //   LoadDB -> ResetView -> LoadGridFile (all or nothing) -> OfferAutoSaveRestore
 //          -> ApplyColumnVisibility -> CurrentDBFile, caption, ShowMovieDetails(1)
 //   SaveDB -> Dlg_SaveDB (unnamed) -> with the catalogue ungrouped:
-//          SaveGridFile (new file whole on the disk -> previous file to ".Bak"
-//          -> new file in place) -> PurgeAutoSaveFolder
+//          SaveGridFile (new file whole on the disk -> in place) -> the same
+//          grid as ".Bak" -> PurgeAutoSaveFolder
 //
 // The window-level state (CurrentDBFile, DBModified, AppDir, ...) is held by
 // the window; FormMain points at the live window for the other windows.

@@ -141,22 +141,24 @@ bool TFormMain::SaveGridTo(const AnsiString& fileName) {
       try {
         movie_Grid->ShowAllColumns();
         ShowBusy("DB를 저장중입니다."_k);
-        // The backup is the catalogue as it was before this save: a second
-        // name of the file (a copy where the disk keeps no second names),
-        // made only once the new file is whole on the disk. A backup that
-        // cannot be made (its name taken by a folder, say) leaves the
-        // previous backup as it was and does not stop the save: the user
-        // is told afterwards.
-        auto keepBackup = [&] {
-          if (!IniSetup.MakeBackupFile || !FileExists(written)) return;
-          ShowBusy("DB를 백업 합니다."_k);
-          if (!LinkFile(written, backup) && !CopyFile(written, backup, false)) backupError = errno ? errno : EIO;
-        };
+        movie_Grid->SaveGridFile(fileName);
+        saved = true;
         // What killed backups of this catalogue left beside it.
         DeleteStaleTemporaryFiles(ExtractFilePath(backup),
                                   [&backup](std::string_view name) { return IsCopyTemporaryName(name, backup); });
-        movie_Grid->SaveGridFile(fileName, keepBackup);
-        saved = true;
+        // The backup is the grid as saved now: once the catalogue is safely
+        // in place, its bytes are written a second time under the backup's
+        // name, a file of its own (never a second name of the one file,
+        // which a program writing into the catalogue would spoil as well),
+        // made aside and moved in whole, with the catalogue's permissions.
+        // A backup that cannot be made (its name taken by a folder, say)
+        // leaves the previous backup as it was and does not undo the save:
+        // the user is told afterwards.
+        if (IniSetup.MakeBackupFile) {
+          ShowBusy("DB를 백업 합니다."_k);
+          errno = 0;
+          if (!CopyFile(written, backup, false)) backupError = errno ? errno : EIO;
+        }
       } catch (...) {
         movie_Grid->EndUpdate();
         throw;
