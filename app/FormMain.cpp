@@ -375,7 +375,10 @@ void TFormMain::WireGrid() {
     movie_GridGetCellColor(s, row, col, st, b, f);
   };
   movie_Grid->OnSelectCell = [this](TObject*, int col, int row, bool&) {
-    if (row > 0 && !Busy()) ShowMovieDetails(row);
+    if (row <= 0 || Busy()) return;
+    // A group row leaves the pane as it is; the buttons say what acts on it.
+    if (movie_Grid->IsNodeRow(row)) EnableRecordButtons(row);
+    else ShowMovieDetails(row);
   };
   // The title is the fixed column: a click on it makes its movie current,
   // as a click on any other of its cells does.
@@ -408,6 +411,7 @@ void TFormMain::WireGrid() {
     if (Busy()) return;
     if (shift.contains(ssCtrl) && key == 'A') {
       movie_Grid->SelectRows(1, movie_Grid->RowCount() - 1);
+      EnableRecordButtons(movie_Grid->Row());
       key = 0;
     } else if (shift.empty() && key == VK_HOME) {
       BtnMovieEdit->Click();
@@ -653,6 +657,9 @@ void TFormMain::SelectMovie(int row) {
 void TFormMain::ViewChanged() {
   TExColumnGrid& grid = *movie_Grid;
   const int row = grid.Row();
+  // The work that moved the bar (a search, a grouping) is done: a full bar
+  // left behind would read as work still running.
+  ScProgressBar1->SetPosition(0);
   detailRow_ = -1;
   if (row >= kFirstMovieRow && row < grid.RowCount() && !grid.IsNodeRow(row)) ShowMovieDetails(row);
   else ClearMovieDetails();

@@ -312,6 +312,14 @@ class TFormMain : public TForm {
   void MarkRows(const AnsiString& question, const std::function<void(int row)>& mark);
   // After rows changed: the pane shows the changed movie again.
   void ShowChangedDetails(const std::vector<int>& rows);
+  // After a delete while grouped: each group's span is what the movies
+  // left it; a group row without movies goes. groups: (real row of the
+  // group row, movies deleted from it) before the delete, removedReal the
+  // deleted movies' real rows, ascending.
+  void ForgetDeletedFromGroups(const std::vector<std::pair<int, int>>& groups, const std::vector<int>& removedReal);
+  // 수정 and 삭제 for row becoming current: enabled on a movie; on a group
+  // row 삭제 still acts on two or more marked movies.
+  void EnableRecordButtons(int row);
 
   // ---- tool windows (FormMainTools.cpp): export, statistics, poster
   // tools and catalogue merge, each run on the ungrouped catalogue

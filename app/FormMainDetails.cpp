@@ -207,7 +207,7 @@ void TFormMain::ShowMovieDetails(int row) {
   TExColumnGrid& grid = *movie_Grid;
   if (row < kFirstMovieRow || row >= grid.RowCount() || grid.IsNodeRow(row)) return;
   detailRow_ = row;
-  BtnMovieEdit->SetEnabled(true);
+  EnableRecordButtons(row);
   auto cell = [&](const AnsiString& header) { return CatalogueCell(grid, header, row); };
   const auto& defs = CatalogueColumns();
   for (int n : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 17, 18, 19, 37, 38, 39, 40, 41})
@@ -254,7 +254,7 @@ void TFormMain::ShowMovieDetails(int row) {
 
 void TFormMain::ClearMovieDetails() {
   detailRow_ = -1;
-  BtnMovieEdit->SetEnabled(false);
+  EnableRecordButtons(movie_Grid->Row());
   for (TCustomEdit* view : View)
     if (view) view->SetText("");
   View_16->Items()->Clear();

@@ -15,6 +15,7 @@
 //   ScBitBtn24Click -> OperationRows -> TMultiEditForm
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 #include "app/Catalogue.h"
 #include "app/FormBakDir.h"
@@ -62,6 +63,13 @@ void TFormMain::WireRecordOperations() {
 // ---------------------------------------------------------------- rows
 
 std::vector<int> TFormMain::OperationRows() { return SelectedMovieRows(*movie_Grid); }
+
+void TFormMain::EnableRecordButtons(int row) {
+  TExColumnGrid& grid = *movie_Grid;
+  const bool movie = row >= kFirstMovieRow && row < grid.RowCount() && !grid.IsNodeRow(row);
+  BtnMovieEdit->SetEnabled(movie);
+  BtnMovieDel->SetEnabled(movie || SelectedMovieRows(grid).size() >= 2);
+}
 
 // ---------------------------------------------------------------- editor
 
@@ -260,6 +268,28 @@ void TFormMain::BtnMovieDelClick(TObject*) {
     return;
   }
   DBModified = true;
+  // Every movie going leaves the empty catalogue, which has no groups.
+  if (GridGrouped && static_cast<int>(rows.size()) == grid.RowCount() - 1 + grid.HiddenRowCount() - grid.NodeCount()) {
+    GroupCombo->SetItemIndex(0);
+    GroupComboChange(GroupCombo);
+    rows.clear();
+    for (int r = kFirstMovieRow; r < grid.RowCount(); ++r) rows.push_back(r);
+  }
+  // The groups the movies leave (their group rows' real rows) and how many
+  // leave each.
+  std::vector<std::pair<int, int>> groups;
+  std::vector<int> removedReal;
+  int node = -1;
+  for (int r = kFirstMovieRow, i = 0; GridGrouped && r < grid.RowCount() && i < static_cast<int>(rows.size()); ++r) {
+    if (grid.IsNodeRow(r)) {
+      node = grid.RealRowIndex(r);
+    } else if (r == rows[static_cast<std::size_t>(i)]) {
+      ++i;
+      removedReal.push_back(grid.RealRowIndex(r));
+      if (groups.empty() || groups.back().first != node) groups.emplace_back(node, 0);
+      ++groups.back().second;
+    }
+  }
   grid.BeginUpdate();
   // From the bottom up, so that the rows still to go keep their indices.
   for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
@@ -271,12 +301,41 @@ void TFormMain::BtnMovieDelClick(TObject*) {
     else
       grid.RemoveRows(r, 1);
   }
+  ForgetDeletedFromGroups(groups, removedReal);
   grid.EndUpdate();
   // The movie after the deleted ones becomes current, or the one before
   // them at the end; with none left the pane empties.
   const int next = std::min(rows.front(), grid.RowCount() - 1);
   if (next >= kFirstMovieRow && next != grid.Row()) grid.SetRow(next);
   ViewChanged();
+}
+
+void TFormMain::ForgetDeletedFromGroups(const std::vector<std::pair<int, int>>& groups,
+                                        const std::vector<int>& removedReal) {
+  TExColumnGrid& grid = *movie_Grid;
+  // A group row stays exactly when one of its movies does: bottom up, so
+  // that the group rows still to see keep their places.
+  for (auto it = groups.rbegin(); it != groups.rend(); ++it) {
+    const int nodeReal = it->first - static_cast<int>(std::lower_bound(removedReal.begin(), removedReal.end(),
+                                                                       it->first) - removedReal.begin());
+    const int d = grid.DisplRowIndex(nodeReal);
+    TCellGraphic* node = grid.IsNodeRow(d) ? grid.GetCellGraphic(0, d) : nullptr;
+    if (!node) continue;
+    const int span = node->CellIndex() - it->second;
+    if (span > 1) {
+      node->SetCellIndex(span);
+      continue;
+    }
+    grid.RemoveNode(nodeReal);
+    grid.RemoveRows(d, 1);
+  }
+  // A search hides a group none of whose movies it finds: one whose found
+  // movies all went, its others hidden, goes out of view as well.
+  TIntList unfound;
+  for (int r = kFirstMovieRow; r < grid.RowCount(); ++r)
+    if (grid.IsNodeRow(r) && !grid.IsNodeCollapsed(r) && (r + 1 == grid.RowCount() || grid.IsNodeRow(r + 1)))
+      unfound.Add(r);
+  if (unfound.Count() > 0) grid.HideRowList(&unfound);
 }
 
 namespace {
@@ -351,7 +410,9 @@ void TFormMain::ScBitBtn24Click(TObject*) {
     MessageDlg("여러 목록을 선택하세요."_k, mtInformation, mbOKOnly);
     return;
   }
-  TMultiEditForm dialog(nullptr, *movie_Grid, std::move(rows));
+  TMultiEditForm dialog(nullptr, *movie_Grid, rows);
   dialog.ShowModal();
-  if (dialog.Changed()) DBModified = true;
+  if (!dialog.Changed()) return;
+  DBModified = true;
+  ShowChangedDetails(rows);
 }

@@ -210,8 +210,27 @@ TEST_F(CurrentMovieTest, GroupingAndUngroupingKeepThePaneAndTheSortListTruthful)
   ExpectOneMovie(*w, Title(*w, g.Row()));
   w->GroupCombo->SetItemIndex(w->GroupCombo->Items()->IndexOf("감독"_k));
   w->GroupComboChange(w->GroupCombo);
-  // Closed groups: the current row is a group row, no movie to show or edit.
-  if (g.IsNodeRow(g.Row())) ExpectEmptyPane(*w);
+  // Closed groups: the current row is a group row, no movie to show, edit or delete.
+  ASSERT_TRUE(g.IsNodeRow(g.Row()));
+  ExpectEmptyPane(*w);
+  EXPECT_FALSE(w->BtnMovieDel->Enabled());
+  // Searched, a group row stays exactly when one of its movies does: choi's
+  // found 바 deleted, choi's group goes from view with the search, and
+  // comes back with 사 alone; park's only movie takes its group along.
+  Search(*w, "제목"_k, "바|빈칸"_k);
+  ASSERT_EQ(Shown(*w), (std::vector<AnsiString>{"바"_k, "빈칸"_k}));
+  g.SetRow(2);
+  TDialogFakes::QueueAnswer(mrYes);
+  w->BtnMovieDel->Click();
+  EXPECT_EQ(g.RowCount(), 3);
+  EXPECT_EQ(w->MovieRow->Caption(), Count(1));
+  w->FindButton->Click();
+  EXPECT_EQ(g.GetNodeSpan(1), 2);
+  g.SetRow(g.RowCount() - 1);
+  TDialogFakes::QueueAnswer(mrYes);
+  w->BtnMovieDel->Click();
+  EXPECT_EQ(g.NodeCount(), 3);
+  EXPECT_EQ(Shown(*w).size(), 6u);
   w->GroupCombo->SetItemIndex(0);  // 따로따로
   w->GroupComboChange(w->GroupCombo);
   ExpectOneMovie(*w, Title(*w, g.Row()));

@@ -453,6 +453,13 @@ TEST_F(RecordsTest, TheHighlightThePaneAndTheButtonsNameTheSameMovieAfterAnAddAn
   TDialogFakes::QueueAnswer(mrYes);
   w->ScButton8->Click();
   EXPECT_EQ(w->View_20_2->Caption(), Cat::WatchedYes);
+  g.SetRowSelected(1, true);
+  onMulti = [](TMultiEditForm& m) {
+    m.ScComboBox2->SetText("서랍"_k);
+    m.ScButton1->Click();
+  };
+  w->ScBitBtn24->Click();
+  EXPECT_EQ(w->View_17_2->Caption(), "서랍"_k);
 
   // The large poster view, opened with the button, closes on a click.
   SimulateClick(w->ScButton3, 20, 10);
