@@ -210,6 +210,35 @@ bool SetCatalogueCell(TExColumnGrid& grid, const AnsiString& header, int row, co
   return true;
 }
 
+bool TCatalogueGrid::GroupedSearchFinds(AnsiString text) const {
+  if (FilterCaseUp()) text = UpperCase(text);
+  return std::all_of(GroupedSearch.begin(), GroupedSearch.end(), [&text](const auto& condition) {
+    return MatchFilterExpression(condition.second, text, false);
+  });
+}
+
+bool TCatalogueGrid::RowMatchesFilter(int row) {
+  if (!TExColumnGrid::RowMatchesFilter(row)) return false;
+  if (GroupedSearch.empty()) return true;
+  AnsiString text;
+  GroupedCellText(row, text);
+  return GroupedSearchFinds(text);
+}
+
+bool TCatalogueGrid::SearchFinds(int realRow) {
+  for (int i = 0; i < Filter()->Count(); ++i) {
+    const TFilterData* item = Filter()->Items(i);
+    const int col = item->Column();
+    AnsiString text = col >= 0 && col < RealColCount() ? AllCells(col, realRow) : AnsiString();
+    if (FilterCaseUp()) text = UpperCase(text);
+    if (!MatchFilterExpression(item->Condition(), text, item->CaseSensitive())) return false;
+  }
+  if (GroupedSearch.empty()) return true;
+  AnsiString text;
+  AllGroupedCellText(realRow, text);
+  return GroupedSearchFinds(text);
+}
+
 int MarkRowOf(TExColumnGrid& grid, int row) {
   return grid.MouseActions()->RowSelectPersistent() ? grid.RealRowIndex(row) : row;
 }

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "grid/ExCGrid.h"
@@ -124,6 +125,24 @@ AnsiString CatalogueCell(TExColumnGrid& grid, const AnsiString& header, int row)
 bool SetCatalogueCell(TExColumnGrid& grid, const AnsiString& header, int row, const AnsiString& value);
 // The real column index of the column named header, -1 when none.
 int CatalogueColumnIndex(TExColumnGrid& grid, const AnsiString& header);
+
+// The catalogue window's grid. Grouping takes the grouped column out of
+// the grid, its cells waiting aside with their rows: a search on that
+// column matches each movie's own cell there, as the grid's Filter matches
+// the columns it holds, and finds what the same search finds ungrouped.
+class TCatalogueGrid : public TExColumnGrid {
+ public:
+  using TExColumnGrid::TExColumnGrid;
+  // Conditions (header, condition) on the column grouped on, met together
+  // with the Filter while it is active.
+  std::vector<std::pair<AnsiString, AnsiString>> GroupedSearch;
+  bool RowMatchesFilter(int row) override;
+  // Whether the search finds the movie of a real row, hidden or not.
+  bool SearchFinds(int realRow);
+
+ private:
+  bool GroupedSearchFinds(AnsiString text) const;
+};
 
 // The row whose mark (row-select flag) is that of a display row: its real
 // row when the marks are kept per movie (persistent selection).

@@ -33,19 +33,6 @@ constexpr int kMinClientHeight = 560;
 // watched and lent state: a short shelf name still reads whole.
 constexpr int kMinShelfWidth = 96;
 
-// Whether the window's search finds the movie of a real row, hidden or not:
-// every condition holds for the row's cell, as the grid tests them.
-bool SearchFinds(TExColumnGrid& grid, int realRow) {
-  for (int i = 0; i < grid.Filter()->Count(); ++i) {
-    const TFilterData* item = grid.Filter()->Items(i);
-    const int col = item->Column();
-    AnsiString text = col >= 0 && col < grid.RealColCount() ? grid.AllCells(col, realRow) : AnsiString();
-    if (grid.FilterCaseUp()) text = UpperCase(text);
-    if (!MatchFilterExpression(item->Condition(), text, item->CaseSensitive())) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------- construction
@@ -89,7 +76,7 @@ void TFormMain::BuildWindow() {
   ScPanel1->SetAlign(alClient);
   ScPanel1->SetBevelOuter(bvNone);
 
-  movie_Grid = new TExColumnGrid(this);
+  movie_Grid = new TCatalogueGrid(this);
   movie_Grid->SetParent(ScPanel1);
   movie_Grid->SetAlign(alClient);
   SetupCatalogueGrid(*movie_Grid);
@@ -459,7 +446,7 @@ void TFormMain::FormCreate(TObject*) {
 void TFormMain::LoadIniSetup() {
   GridLook = ::LoadIniSetup(IniSetupFileName(AppDir), IniSetup, *movie_Grid);
   // A text too long for its cell shows whole in a hint over the cell.
-  for (TExColumnGrid* grid : {movie_Grid, FileGrid}) {
+  for (TExColumnGrid* grid : {static_cast<TExColumnGrid*>(movie_Grid), FileGrid}) {
     grid->SetShowHint(GridLook.HintShowLargeText);
     grid->SetHintShowCells(GridLook.HintShowLargeText);
     grid->SetHintShowLargeText(GridLook.HintShowLargeText);
@@ -611,7 +598,7 @@ TFormMain::TBusyScope::~TBusyScope() {
 void TFormMain::UpdateCaption() { SetCaption("Vidrena - " + CurrentDBFile); }
 
 int TFormMain::MovieCount() const {
-  TExColumnGrid& grid = *movie_Grid;
+  TCatalogueGrid& grid = *movie_Grid;
   const int shownRows = grid.RowCount() - kFirstMovieRow;
   int movies = 0;
   if (!grid.FilterActive()) {
@@ -626,7 +613,7 @@ int TFormMain::MovieCount() const {
       } else if (grid.IsNodeCollapsed(r)) {
         const int node = grid.RealRowIndex(r);
         for (int k = node + 1; k < node + grid.GetNodeSpan(r); ++k)
-          if (SearchFinds(grid, k)) ++movies;
+          if (grid.SearchFinds(k)) ++movies;
       }
     }
   }

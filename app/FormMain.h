@@ -28,8 +28,8 @@
 #include <memory>
 #include <vector>
 
+#include "app/Catalogue.h"
 #include "app/IniSetup.h"
-#include "grid/ExCGrid.h"
 #include "platform/vcl/ComCtrls.h"
 #include "platform/vcl/Dialogs.h"
 #include "platform/vcl/ExtCtrls.h"
@@ -74,7 +74,7 @@ class TFormMain : public TForm {
   bool GridGrouped = false;
 
   // ---- the catalogue and the busy overlay
-  TExColumnGrid* movie_Grid;
+  TCatalogueGrid* movie_Grid;
   TScPanel* Epanel;
   TScPanel* ScPanel1;  // grid area
 
@@ -368,8 +368,6 @@ class TFormMain : public TForm {
   void LoadGridShowingAll(const AnsiString& fileName);
   int busyDepth_ = 0;
   bool hintHandlerSet_ = false;
-  // Search conditions on a column that grouping took out of the grid.
-  std::vector<std::pair<AnsiString, AnsiString>> unplacedSearch_;
   // Earlier search values of the columns not searched now, by header: only
   // the searched column shows the filter mark, yet every column's drop-down
   // offers its earlier values again when it is searched next.

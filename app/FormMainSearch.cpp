@@ -4,6 +4,8 @@
 // A grouped catalogue has an extra column 0 for the node buttons, so every
 // column is found by its header at the moment it is needed, and a search
 // that spans a change of grouping is kept by column name, not by index.
+#include <utility>
+
 #include "app/Catalogue.h"
 #include "app/FormMain.h"
 #include "platform/rtl/Cp949.h"
@@ -46,11 +48,11 @@ AnsiString SearchColumnOf(const AnsiString& text) {
 }  // namespace
 
 TSavedFilter TFormMain::SuspendSearch() {
-  TExColumnGrid& grid = *movie_Grid;
+  TCatalogueGrid& grid = *movie_Grid;
   TSavedFilter saved;
   saved.Active = grid.FilterActive();
   if (!saved.Active) return saved;
-  saved.Conditions = unplacedSearch_;
+  saved.Conditions = std::exchange(grid.GroupedSearch, {});
   for (int i = 0; i < grid.Filter()->Count(); ++i) {
     TFilterData* f = grid.Filter()->Items(i);
     TGridColumnItem* item =
@@ -62,23 +64,29 @@ TSavedFilter TFormMain::SuspendSearch() {
 }
 
 void TFormMain::ResumeSearch(const TSavedFilter& saved) {
-  TExColumnGrid& grid = *movie_Grid;
-  if (!saved.Active) return;
-  grid.Filter()->Clear();
-  unplacedSearch_.clear();
-  for (const auto& [header, condition] : saved.Conditions) {
-    TGridColumnItem* item = grid.ColumnByName(header);
-    if (!item) {
-      // The column is the one grouped on, out of the grid for now: its
-      // condition waits for the column to come back.
-      unplacedSearch_.emplace_back(header, condition);
-      continue;
+  TCatalogueGrid& grid = *movie_Grid;
+  grid.GroupedSearch.clear();
+  TGridColumnItem* searched = nullptr;
+  if (saved.Active) {
+    grid.Filter()->Clear();
+    for (const auto& [header, condition] : saved.Conditions) {
+      TGridColumnItem* item = grid.ColumnByName(header);
+      if (!item) {
+        // The column grouped on, out of the grid for now: its movies' own
+        // cells, kept aside, answer for it.
+        grid.GroupedSearch.emplace_back(header, condition);
+        continue;
+      }
+      TFilterData* f = grid.Filter()->Add();
+      f->SetColumn(static_cast<SmallInt>(item->Index()));
+      f->SetCondition(condition);
+      searched = item;
     }
-    TFilterData* f = grid.Filter()->Add();
-    f->SetColumn(static_cast<SmallInt>(item->Index()));
-    f->SetCondition(condition);
+    grid.SetFilterActive(true);
   }
-  grid.SetFilterActive(true);
+  // A column grouping gave back comes with the values it had when it went:
+  // only the searched column shows the filter mark.
+  KeepFilterMarkOn(searched);
 }
 
 AnsiString TFormMain::ConditionText(const AnsiString& value) {
@@ -123,12 +131,12 @@ AnsiString TFormMain::ConditionText(const AnsiString& value) {
 
 void TFormMain::FindButtonClick(TObject*) {
   if (Busy()) return;
-  unplacedSearch_.clear();
   if (FindButton->Caption() == kSearchCancel) {
     // The movie current in the search stays current among all the rows.
-    TExColumnGrid& grid = *movie_Grid;
+    TCatalogueGrid& grid = *movie_Grid;
     const int current = grid.Row() >= kFirstMovieRow && grid.Row() < grid.RowCount() ? grid.RealRowIndex(grid.Row()) : -1;
     grid.Filter()->Clear();
+    grid.GroupedSearch.clear();
     grid.SetFilterActive(false);
     KeepFilterMarkOn(nullptr);
     FindButton->SetCaption(kSearch);
@@ -150,20 +158,27 @@ void TFormMain::ComboFindValueEnter() {
 }
 
 void TFormMain::RunSearch(const AnsiString& column, const AnsiString& value, const AnsiString& condition) {
-  TGridColumnItem* item = movie_Grid->ColumnByName(column);
-  if (!item) return;  // an item that names no column
-  if (movie_Grid->FilterActive()) movie_Grid->SetFilterActive(false);
-  movie_Grid->Filter()->Clear();
-  TFilterData* f = movie_Grid->Filter()->Add();
-  f->SetCondition(condition);
-  f->SetColumn(static_cast<SmallInt>(item->Index()));
-  // The header shows the filter mark; its drop-down offers earlier values.
+  TCatalogueGrid& grid = *movie_Grid;
+  TGridColumnItem* item = grid.ColumnByName(column);
+  // The column grouped on is searched in its movies' own cells.
+  const bool grouped = !item && GridGrouped && grid.GroupColumnHeader() == column;
+  if (!item && !grouped) return;  // an item that names no column
+  if (grid.FilterActive()) grid.SetFilterActive(false);
+  grid.Filter()->Clear();
+  grid.GroupedSearch.clear();
+  // The header shows the filter mark; its drop-down offers earlier values
+  // (the grouped column's once it is back).
   KeepFilterMarkOn(item);
-  item->Filter()->Add(value);
-  movie_Grid->SetFilterActive(true);
-  // The bar showed the search going; a full bar left behind would read as
-  // work still running.
-  ScProgressBar1->SetPosition(0);
+  if (item) {
+    TFilterData* f = grid.Filter()->Add();
+    f->SetCondition(condition);
+    f->SetColumn(static_cast<SmallInt>(item->Index()));
+    item->Filter()->Add(value);
+  } else {
+    grid.GroupedSearch.emplace_back(column, condition);
+    searchHistory_[column].push_back(value);
+  }
+  grid.SetFilterActive(true);
   FindButton->SetCaption(kSearchCancel);
   ViewChanged();
 }
@@ -179,7 +194,6 @@ void TFormMain::ComboFindChange(TObject*) {
       FindButton->SetCaption(kSearch);
     }
     if (Busy()) return;
-    unplacedSearch_.clear();
     RunSearch(*q.Column, q.Value, q.Condition);
     return;
   }
@@ -193,15 +207,14 @@ void TFormMain::QuickFilter(int comboFindIndex) {
 
 void TFormMain::movie_GridFilterSelect(int col, const AnsiString& value) {
   if (Busy()) return;
-  unplacedSearch_.clear();
   if (movie_Grid->FilterActive()) movie_Grid->SetFilterActive(false);
   movie_Grid->Filter()->Clear();
+  movie_Grid->GroupedSearch.clear();
   TFilterData* f = movie_Grid->Filter()->Add();
   f->SetCondition(ConditionText(value));
   f->SetColumn(static_cast<SmallInt>(col));
   if (col >= 0 && col < movie_Grid->Columns()->Count()) KeepFilterMarkOn(movie_Grid->Columns()->Items(col));
   movie_Grid->SetFilterActive(true);
-  ScProgressBar1->SetPosition(0);
   FindButton->SetCaption(kSearchCancel);
   ComboFindValue->SetText(value);
   ViewChanged();
@@ -358,10 +371,10 @@ void TFormMain::EachNodeRow(const std::function<void(int row)>& action) {
 }
 
 void TFormMain::ResetView() {
-  TExColumnGrid& grid = *movie_Grid;
+  TCatalogueGrid& grid = *movie_Grid;
   grid.SetFilterActive(false);
   grid.Filter()->Clear();
-  unplacedSearch_.clear();
+  grid.GroupedSearch.clear();
   for (int c = 0; c < grid.Columns()->Count(); ++c) grid.Columns()->Items(c)->Filter()->Clear();
   searchHistory_.clear();
   FindButton->SetCaption(kSearch);

@@ -821,6 +821,8 @@ class TExStringGrid : public TBaseGrid {
   // nothing written) for a header or summary row, or when not grouped.
   bool GroupedCellText(int row, AnsiString& text) const;
   bool SetGroupedCellText(int row, const AnsiString& text);
+  // The same for the movie row of a real row, hidden or not.
+  bool AllGroupedCellText(int realRow, AnsiString& text) const;
   // The grouped column's header (row 0) while grouped.
   const AnsiString& GroupColumnHeader() const { return groupColumnHeader_; }
   bool HasNodes() const override { return nodeCount_ > 0; }

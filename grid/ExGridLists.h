@@ -84,6 +84,8 @@ class TGridItem : public TCollectionItem {
   void SetIdx(int v) { idx_ = v; }
   int Height() const { return height_; }
   void SetHeight(int v) { height_ = v; }
+  // The row record's Key (TStringGrid::RowKey), kept while the row is hidden.
+  int Key() const { return cells_.Key; }
 
   // ---- the cells; reads past the last cell give "" and nullptr
   int CellCount() const { return static_cast<int>(cells_.Texts.size()); }

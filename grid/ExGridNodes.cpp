@@ -755,3 +755,14 @@ bool TExStringGrid::SetGroupedCellText(int row, const AnsiString& text) {
   groupedCells_[static_cast<std::size_t>(key) - 1].Text = text;
   return true;
 }
+
+bool TExStringGrid::AllGroupedCellText(int realRow, AnsiString& text) const {
+  if (!IsRowHidden(realRow)) return GroupedCellText(DisplRowIndex(realRow), text);
+  if (groupColumn_ < 0) return false;
+  const auto hidden = std::lower_bound(hiddenRows_.begin(), hiddenRows_.end(), realRow,
+                                       [](const auto& item, int idx) { return item->Idx() < idx; });
+  const int key = (*hidden)->Key();
+  if (key <= 0 || key > static_cast<int>(groupedCells_.size())) return false;
+  text = groupedCells_[static_cast<std::size_t>(key) - 1].Text;
+  return true;
+}

@@ -98,6 +98,28 @@ TEST_F(ToolWindowTest, StatisticsAndExportOfAGroupedCatalogueCoverWhatItShowsAnd
   Group(*w, "시청여부"_k);
   EXPECT_EQ(g.RowCount(), 3);
   EXPECT_EQ(w->MovieRow->Caption(), "전체 : 1 편"_k);
+
+  // The column grouped on searched, grouped first or searched first.
+  w->FindButton->Click();
+  for (bool groupedFirst : {true, false}) {
+    if (groupedFirst) Group(*w, "감독"_k);
+    w->ComboFind->SetItemIndex(w->ComboFind->Items()->IndexOf(Cat::Director));
+    w->ComboFindValue->SetText("감독A"_k);
+    w->FindButton->Click();
+    if (!groupedFirst) Group(*w, "감독"_k);
+    EXPECT_EQ(w->FindButton->Caption(), "검색취소"_k);
+    g.ExpandNode(g.RealRowIndex(1));
+    ASSERT_EQ(g.RowCount(), 4);  // the group 감독A and its two movies
+    EXPECT_EQ(CatalogueCell(g, Cat::Title, 2) + CatalogueCell(g, Cat::Title, 3), "하나셋"_k);
+    EXPECT_EQ(w->MovieRow->Caption(), "전체 : 2 편"_k);
+    g.CollapseNode(g.RealRowIndex(1));  // closed, the group counts what the search found
+    w->ViewChanged();
+    EXPECT_EQ(w->MovieRow->Caption(), "전체 : 2 편"_k);
+    w->StateBtn->Click();
+    EXPECT_EQ(statisticsMovies, 2);
+    w->FindButton->Click();
+    Group(*w, "따로따로"_k);
+  }
 }
 
 TEST_F(ToolWindowTest, EveryToolButtonOpensItsWindowAndAMergeThatMergedNothingChangesNothing) {
