@@ -210,6 +210,12 @@ bool SetCatalogueCell(TExColumnGrid& grid, const AnsiString& header, int row, co
   return true;
 }
 
+bool IsBlankMovieRow(TExColumnGrid& grid, int row) {
+  return std::all_of(CatalogueColumns().begin(), CatalogueColumns().end(), [&](const TCatalogueColumnDef& column) {
+    return CatalogueCell(grid, *column.Header, row).empty();
+  });
+}
+
 bool TCatalogueGrid::GroupedSearchFinds(AnsiString text) const {
   if (FilterCaseUp()) text = UpperCase(text);
   return std::all_of(GroupedSearch.begin(), GroupedSearch.end(), [&text](const auto& condition) {

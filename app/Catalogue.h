@@ -125,6 +125,9 @@ AnsiString CatalogueCell(TExColumnGrid& grid, const AnsiString& header, int row)
 bool SetCatalogueCell(TExColumnGrid& grid, const AnsiString& header, int row, const AnsiString& value);
 // The real column index of the column named header, -1 when none.
 int CatalogueColumnIndex(TExColumnGrid& grid, const AnsiString& header);
+// Whether the row holds no value in any catalogue column: the one empty row
+// of a new catalogue, not an untitled movie.
+bool IsBlankMovieRow(TExColumnGrid& grid, int row);
 
 // The catalogue window's grid. Grouping takes the grouped column out of
 // the grid, its cells waiting aside with their rows: a search on that

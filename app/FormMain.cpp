@@ -618,7 +618,7 @@ int TFormMain::MovieCount() const {
     }
   }
   // The one empty row of a new catalogue waits for the first movie.
-  if (movies == 1 && shownRows == 1 && grid.HiddenRowCount() == 0 && CatalogueCell(grid, Cat::Title, kFirstMovieRow).empty())
+  if (movies == 1 && shownRows == 1 && grid.HiddenRowCount() == 0 && IsBlankMovieRow(grid, kFirstMovieRow))
     movies = 0;
   return std::max(movies, 0);
 }

@@ -220,7 +220,9 @@ int TFormMain::WriteMovieBack(TFormME& editor, int row, const std::vector<AnsiSt
   int target = row;
   if (adding) {
     target = grid.RowCount() - 1;
-    if (target < grid.FixedRows() || !CatalogueCell(grid, Cat::Title, target).empty() || grid.IsNodeRow(target)) {
+    // Only the empty row a new catalogue starts with is taken: an untitled
+    // movie in the last row is a movie of its own.
+    if (target < grid.FixedRows() || grid.IsNodeRow(target) || !IsBlankMovieRow(grid, target)) {
       grid.AddRow();
       target = grid.RowCount() - 1;
     }

@@ -208,6 +208,12 @@ TEST_F(RecordsTest, AddFillsTheEmptyRowThenAppendsAndEditWritesEveryColumnBack) 
   w->BtnMovieEdit->Click();
   for (const AnsiString* header : {&Cat::FileId, &Cat::FileSize, &Cat::VideoFormat})
     EXPECT_EQ(Cell(*w, *header, 2), "") << Cp949ToUtf8(*header);
+
+  // An untitled movie last in the catalogue is a movie: an add comes after it.
+  SetCatalogueCell(*w->movie_Grid, Cat::Title, 2, "");
+  AddThroughEditor(*w, "셋째"_k);
+  EXPECT_EQ(Titles(*w), (std::vector<AnsiString>{"첫째"_k, "", "셋째"_k}));
+  EXPECT_EQ(Cell(*w, Cat::Director, 2), "값2"_k);
 }
 
 TEST_F(RecordsTest, FileNamesWithBlanksQuotesAndBarsSurviveSaveLoadAndACrash) {
