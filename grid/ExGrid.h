@@ -1617,9 +1617,10 @@ class TExStringGrid : public TBaseGrid {
   int hoverAnchor_ = 0;
   TPoint hoverCell_{-1, -1};
   // Kept from a cell's text for its graphic: the text's width + 2, its
-  // alignment and whether the cell is shown selected.
+  // alignments and whether the cell is shown selected.
   int keptTextWidth_ = 0;
   TAlignment keptTextAlign_ = taLeftJustify;
+  TVAlignment keptTextVAlign_ = vtaTop;
   bool keptShownSelected_ = false;
   std::unique_ptr<TGridPopups, TGridPopupsDeleter> popups_;
 

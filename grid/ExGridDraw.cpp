@@ -188,9 +188,13 @@ void TExStringGrid::DrawCellGraphic(TCanvas* canvas, int realCol, int row, TRect
       int sx = r.Left - static_cast<int>(std::floor(minX));
       if (keptTextAlign_ == taRightJustify) sx = r.Right - static_cast<int>(std::ceil(maxX));
       else if (keptTextAlign_ == taCenter) sx = r.Left + (r.Width() - static_cast<int>(maxX - minX)) / 2 - static_cast<int>(minX);
-      const int sy = r.Bottom - static_cast<int>(std::ceil(maxY)) < r.Top - static_cast<int>(std::floor(minY))
-                         ? r.Top - static_cast<int>(std::floor(minY))
-                         : r.Bottom - static_cast<int>(std::ceil(maxY));
+      // The cell's vertical alignment places the turned text; one taller
+      // than the cell starts at its top.
+      const int topY = r.Top - static_cast<int>(std::floor(minY));
+      const int bottomY = r.Bottom - static_cast<int>(std::ceil(maxY));
+      int sy = topY;
+      if (bottomY > topY && keptTextVAlign_ == vtaBottom) sy = bottomY;
+      else if (bottomY > topY && keptTextVAlign_ == vtaCenter) sy = topY + (bottomY - topY) / 2;
       canvas->SaveClip();
       canvas->IntersectClipRect(r);
       canvas->SetBkMode(TRANSPARENT);

@@ -323,6 +323,7 @@ void TExStringGrid::DrawContent(TCanvas* canvas, int col, int row, TRect rect, T
   // 9. The text.
   keptTextWidth_ = 0;
   keptTextAlign_ = paint.HAlign;
+  keptTextVAlign_ = paint.VAlign;
   if (!paint.Extent.TextAllowed) return;
   const TRect cellRect = rect;
   TRect r = rect;

@@ -244,6 +244,15 @@ TEST_F(CellGraphicDrawFixture, CommentsButtonsAndRotatedTextDrawInTheirCells) {
   ASSERT_EQ(texts.size(), 1u);
   EXPECT_GE(texts[0].Points[0].X, cell.Left + 2);
   EXPECT_LE(texts[0].Points[0].Y, cell.Bottom - 2);
+  // Placed by the vertical alignment: top, centre, bottom.
+  cell = {0, 0, 100, 60};
+  std::vector<int> starts;
+  for (TVAlignment v : {vtaTop, vtaCenter, vtaBottom}) {
+    grid->SetVAlignment(v);
+    Draw(3, 1);
+    starts.push_back(canvas.CallsOf(coTextOut).at(0).Points[0].Y);
+  }
+  EXPECT_TRUE(starts[0] < starts[1] && starts[1] < starts[2]) << starts[0] << " " << starts[1] << " " << starts[2];
 }
 
 TEST_F(CellGraphicDrawFixture, PicturesBitmapsAndFilePicturesDrawInTheirBox) {
