@@ -423,8 +423,12 @@ int TExStringGrid::PasteTextIntoCells(int col, int row, const AnsiString& text) 
         const int realCol = RealColIndex(col + j);
         if (!CanPasteCell(realCol, row + i)) continue;
         AnsiString& field = fields[static_cast<size_t>(j)];
-        // A Unicode cell's bytes are character codes, where '~' means nothing.
-        if (tildesAsLineBreaks_ && !::IsUnicodeCell(field)) TildesToLineBreaks(field);
+        // Line breaks inside a field come as vertical tabs, as in the import.
+        // A Unicode cell's bytes are character codes, where neither means a break.
+        if (!::IsUnicodeCell(field)) {
+          VTabsToLineBreaks(field);
+          if (tildesAsLineBreaks_) TildesToLineBreaks(field);
+        }
         if (WriteClipboardCell(realCol, row + i, std::move(field))) ++written;
       }
     }

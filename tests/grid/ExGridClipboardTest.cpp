@@ -223,7 +223,9 @@ TEST_F(ExGridClipboard, PasteSkipsReadOnlyAndRefusedCellsAndLetsEventsChangeValu
   EXPECT_EQ(Row(grid, 1), "|[a]|old||[d]");
 }
 
-TEST_F(ExGridClipboard, WithTheTildeOptionATildeIsALineBreakAndACaretAnEmptyCell) {
+TEST_F(ExGridClipboard, AVerticalTabAndWithTheTildeOptionATildeIsALineBreakAndACaretAnEmptyCell) {
+  EXPECT_EQ(grid.PasteTextIntoCells(1, 2, "up\vdown"), 1);
+  EXPECT_EQ(grid.Cells(1, 2), "up\r\ndown");
   const AnsiString wide = WideToUnicodeCell(u"\u7E7E");  // bytes "|\~~"
   grid.SetTildesAsLineBreaks(true);
   EXPECT_EQ(grid.PasteTextIntoCells(1, 1, "one~two\t^\t" + wide), 3);
