@@ -20,7 +20,21 @@
 // ------------------------------------------------------------- TCellProperties
 
 TCellProperties::TCellProperties(TBaseGrid* grid, int col, int row)
-    : grid_(grid), ownerCol_(col), ownerRow_(row) {}
+    : grid_(grid), ownerCol_(col), ownerRow_(row), columnZeroRow_(col == 0 ? row : -1) {}
+
+int TCellProperties::NodeLevel() const {
+  int level = nodeLevel_;
+  if (grid_) {
+    const int row = grid_->ColumnZeroRowOf(*this);
+    if (row >= 0) grid_->GetRowNodeLevel(row, level);
+  }
+  return level;
+}
+
+void TCellProperties::SetNodeLevel(int v) {
+  const int row = grid_ ? grid_->ColumnZeroRowOf(*this) : -1;
+  if (row < 0 || !grid_->SetRowNodeLevel(row, v)) nodeLevel_ = v;
+}
 
 void TCellProperties::RepaintOwnerCell() {
   if (grid_) grid_->InvalidateCell(grid_->DisplColIndex(ownerCol_), ownerRow_);
@@ -142,7 +156,14 @@ void TBaseGrid::Invalidate() {
 
 TCellProperties* TBaseGrid::FindCellProperties(int col, int row) const {
   // The object slot belongs to the grid: it holds nothing but properties.
-  return static_cast<TCellProperties*>(RawObjects(col, row));
+  auto* props = static_cast<TCellProperties*>(RawObjects(col, row));
+  if (col == 0 && props) props->columnZeroRow_ = row;
+  return props;
+}
+
+int TBaseGrid::ColumnZeroRowOf(const TCellProperties& props) const {
+  const int row = props.columnZeroRow_;
+  return props.grid_ == this && row >= 0 && row < RowCount() && RawObjects(0, row) == &props ? row : -1;
 }
 
 TCellProperties* TBaseGrid::CellPropertiesAt(int col, int row) {

@@ -114,10 +114,15 @@ class TCellProperties : public TPersistent {
   void SetReadOnly(bool v) { readOnly_ = v; }
   TControl* Control() const { return control_; }
   void SetControl(TControl* v) { control_ = v; }
-  // The node level a file gave a cell outside column 0. A row's own level
-  // lives with the row; this one is only kept so that the file gets it back.
-  int NodeLevel() const { return nodeLevel_; }
-  void SetNodeLevel(int v) { nodeLevel_ = v; }
+  // The node level. In column 0 it is the level of the row the cell stands
+  // in, which the row keeps (a row inside a node needs no property object):
+  // the row the grid last handed the object out for, while it is still there.
+  int NodeLevel() const;
+  void SetNodeLevel(int v);
+  // The level kept with the object itself: what a file gave a cell outside
+  // column 0, kept only so that the file gets it back.
+  int StoredNodeLevel() const { return nodeLevel_; }
+  void SetStoredNodeLevel(int v) { nodeLevel_ = v; }
 
   // Copies the looks, the span and the owner cell; the grid, CellObject and
   // the cell graphic stay. The gradient end colour is copied too, so that a
@@ -125,11 +130,15 @@ class TCellProperties : public TPersistent {
   void Assign(const TPersistent* source) override;
 
  private:
+  friend class TBaseGrid;
   void RepaintOwnerCell();
 
   TBaseGrid* grid_;
   int ownerCol_;
   int ownerRow_;
+  // The row of column 0 where the grid last found the object (-1: none);
+  // the object moves with its cell, so the grid checks it is still there.
+  mutable int columnZeroRow_;
   TObject* cellObject_ = nullptr;
   TCellGraphic* cellGraphic_ = nullptr;
   TBrushStyle brushStyle_ = bsSolid;
@@ -284,6 +293,13 @@ class TBaseGrid : public TStringGrid {
   virtual bool IsFixedCell(int col, int row) const { return false; }
   virtual int GetCellIndent(int row) const { return 0; }
   virtual bool HasNodes() const { return false; }
+  // The node level of a row, kept with the row by the string grid; false
+  // when the grid keeps none (a column-0 cell then keeps its own).
+  virtual bool GetRowNodeLevel(int row, int& level) const { return false; }
+  virtual bool SetRowNodeLevel(int row, int level) { return false; }
+  // The row whose column-0 cell holds props, as the grid found it last; -1
+  // when props stand elsewhere.
+  int ColumnZeroRowOf(const TCellProperties& props) const;
   virtual void DrawCellContent(TCanvas* canvas, int col, int row, TRect rect, TGridDrawState state);
   virtual void FooterChanged() {}
   virtual void DoGetDisplText(int col, int row, AnsiString& text) const;

@@ -827,6 +827,9 @@ class TExStringGrid : public TBaseGrid {
   const AnsiString& GroupColumnHeader() const { return groupColumnHeader_; }
   bool HasNodes() const override { return nodeCount_ > 0; }
   int GetCellIndent(int row) const override;
+  // The NodeLevel of a column-0 cell's properties is its row's level.
+  bool GetRowNodeLevel(int row, int& level) const override;
+  bool SetRowNodeLevel(int row, int level) override;
 
  protected:
   // The moving halves of GroupWithNodeColumn and UngroupWithNodeColumn; false

@@ -114,7 +114,7 @@ void WriteCellsToStream(TExStringGrid& grid, int c1, int r1, int c2, int r2, TSt
       const TCellProperties* cellProps = grid.FindCellProperties(c, r);
       // Column 0 carries the row's level; any other cell gives back the
       // level its file gave it.
-      const int level = c == 0 ? grid.NodeLevelOf(r) : cellProps ? cellProps->NodeLevel() : 0;
+      const int level = c == 0 ? grid.NodeLevelOf(r) : cellProps ? cellProps->StoredNodeLevel() : 0;
       if (!cellProps && level != 0) cellProps = &plainProps;
       std::string_view text;
       if (storedIsShown && !cellProps) {
@@ -326,7 +326,7 @@ void ApplyProperties(TCellProperties& p, const TCellPropertiesIO& io, int col, i
   p.SetWordWrap(io.WordWrap);
   // Column 0's level is the row's (kept as the row's tag); others are kept
   // with the cell only to be written back.
-  p.SetNodeLevel(col == 0 ? 0 : io.NodeLevel);
+  p.SetStoredNodeLevel(col == 0 ? 0 : io.NodeLevel);
   p.SetControl(nullptr);
 }
 

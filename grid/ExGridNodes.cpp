@@ -122,6 +122,16 @@ int TExStringGrid::NodeLevelOf(int row) const { return RowTag(row); }
 
 int TExStringGrid::GetNodeLevel(int row) const { return IsNodeRow(row) ? NodeLevelOf(row) : -1; }
 
+bool TExStringGrid::GetRowNodeLevel(int row, int& level) const {
+  level = NodeLevelOf(row);
+  return true;
+}
+
+bool TExStringGrid::SetRowNodeLevel(int row, int level) {
+  SetRowTag(row, level);
+  return true;
+}
+
 bool TExStringGrid::IsNodeGlyphHit(int row, int x) const {
   const int level = NodeLevelOf(row);
   const int indent = cellNode_->NodeIndent();

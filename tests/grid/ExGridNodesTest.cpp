@@ -585,6 +585,11 @@ TEST_F(SmallGrid, NodeLevelsStayWithTheirRowsThroughHidingAndTheFile) {
   const std::vector<int> want{0, 1, 1, 2, 2, 2, 1, 1, 1, 0};
   EXPECT_EQ(levels(), want);
   EXPECT_FALSE(grid->HasCellProperties(0, 4)) << "a row inside a node needs no property object";
+  // The node cell's NodeLevel is the row's, read and set.
+  EXPECT_EQ(grid->CellPropertiesAt(0, 3)->NodeLevel(), 2);
+  grid->CellPropertiesAt(0, 3)->SetNodeLevel(3);
+  EXPECT_EQ(grid->GetNodeLevel(3), 3);
+  grid->CellPropertiesAt(0, 3)->SetNodeLevel(2);
 
   grid->CollapseNode(1);
   grid->ExpandNode(1);
