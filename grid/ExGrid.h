@@ -660,6 +660,11 @@ class TExStringGrid : public TBaseGrid {
   TFilterProgressEvent OnFilterProgress;
 
  private:
+  // found marks, by display row, the data rows of a grouped grid that the
+  // filter keeps; a node row and the summary rows in its span are kept
+  // exactly when one of its rows is. Every row from firstRow up to endRow
+  // not kept goes into failing.
+  void AddFailingRowsOfGroups(std::vector<char>& found, int firstRow, int endRow, TIntList& failing) const;
   std::unique_ptr<TFilter> filter_ = std::make_unique<TFilter>(this);
   bool filterActive_ = false;
   bool filterCaseUp_ = false;

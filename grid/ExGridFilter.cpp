@@ -470,29 +470,32 @@ void TExStringGrid::ApplyFilter() {
       }
     }
   }
-  if (grouped) {
-    // Top down, so that a group inside another decides its own summary row.
-    for (int r = firstRow; r < endRow; ++r) {
-      if (!IsNodeRow(r)) continue;
-      int end = r + 1;
-      if (GetNodeSpan(r) > 0) {
-        end = std::min(r + GetNodeSpan(r), endRow);
-      } else {
-        while (end < endRow && !IsNodeRow(end)) ++end;
-      }
-      bool any = false;
-      for (int k = r + 1; k < end && !any; ++k) any = found[static_cast<std::size_t>(k)] && !IsNodeRow(k);
-      found[static_cast<std::size_t>(r)] = any;
-      for (int k = r + 1; k < end; ++k)
-        if (IsSummaryRow(k)) found[static_cast<std::size_t>(k)] = any;
-    }
-    for (int r = firstRow; r < endRow; ++r)
-      if (!found[static_cast<std::size_t>(r)]) failing.Add(r);
-  }
+  if (grouped) AddFailingRowsOfGroups(found, firstRow, endRow, failing);
   // HideRowList takes display rows also while other rows are hidden
   // (collapsed nodes, an earlier filter), so real indices stay right.
   if (failing.Count() > 0) HideRowList(&failing);
   if (OnFilterProgress && total >= 1) OnFilterProgress(this, static_cast<SmallInt>(lastProgress));
+}
+
+void TExStringGrid::AddFailingRowsOfGroups(std::vector<char>& found, int firstRow, int endRow,
+                                           TIntList& failing) const {
+  // Top down, so that a group inside another decides its own summary row.
+  for (int r = firstRow; r < endRow; ++r) {
+    if (!IsNodeRow(r)) continue;
+    int end = r + 1;
+    if (GetNodeSpan(r) > 0) {
+      end = std::min(r + GetNodeSpan(r), endRow);
+    } else {
+      while (end < endRow && !IsNodeRow(end)) ++end;
+    }
+    bool any = false;
+    for (int k = r + 1; k < end && !any; ++k) any = found[static_cast<std::size_t>(k)] && !IsNodeRow(k);
+    found[static_cast<std::size_t>(r)] = any;
+    for (int k = r + 1; k < end; ++k)
+      if (IsSummaryRow(k)) found[static_cast<std::size_t>(k)] = any;
+  }
+  for (int r = firstRow; r < endRow; ++r)
+    if (!found[static_cast<std::size_t>(r)]) failing.Add(r);
 }
 
 void TExStringGrid::SetFilterActive(bool value) {

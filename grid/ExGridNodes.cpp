@@ -555,11 +555,16 @@ void TExStringGrid::GroupByColumn(int col) {
   SortForGrouping(col);
   InsertGroupRowsAtOnce(*this, col, textCol);
   // The filter's columns are those of the grid before the grouped column
-  // goes, so its verdict is taken now and the rows are hidden after.
+  // goes, so its verdict is taken now and the rows are hidden after. The
+  // group rows are judged by their rows, as a filter applied later does.
   TIntList failing;
-  if (filterActive_)
-    for (int r = FixedRows(); r < RowCount() - FixedFooters(); ++r)
-      if (!RowMatchesFilter(r)) failing.Add(r);
+  if (filterActive_) {
+    const int endRow = RowCount() - FixedFooters();
+    std::vector<char> found(static_cast<std::size_t>(std::max(endRow, 0)), 0);
+    for (int r = FixedRows(); r < endRow; ++r)
+      found[static_cast<std::size_t>(r)] = !IsNodeRow(r) && !IsSummaryRow(r) && RowMatchesFilter(r);
+    AddFailingRowsOfGroups(found, FixedRows(), endRow, failing);
+  }
 
   // Column 0 carries the nodes: when it is the one that goes, its marks move
   // to the column that takes its place.
