@@ -630,6 +630,9 @@ void TExColumnGrid::GroupByColumn(int col) {
   // Ungrouping first puts the previous column's settings back before the
   // stash takes the new one's.
   if (GroupColumn() >= 0) Ungroup();
+  // Headers written straight into row 0 reach the items before the stash
+  // takes one, as before a column move.
+  SyncColumns();
   TGridColumnItem* item = ItemAt(col);
   if (item) groupStash_->AssignAll(*item);
   TExStringGrid::GroupByColumn(col);
@@ -652,6 +655,7 @@ void TExColumnGrid::Ungroup() {
 // the insertion and removal those two stand for.
 void TExColumnGrid::GroupWithNodeColumn(int col) {
   CloseFilterList();
+  SyncColumns();  // headers written into row 0, as above
   // The item's settings as they are before the columns move (its width
   // is read from the grid).
   TGridColumnItem* item = ItemAt(col);

@@ -379,8 +379,10 @@ TEST(ColumnGridItems, GroupingAndUngroupingGiveTheColumnBackEveryPropertyAndItsN
   // Grouping by another column while grouped gives the first one back its
   // own settings, not the second one's.
   grid.Columns()->Items(3)->SetReadOnly(false);
+  grid.SetCells(2, 0, "genre!");  // straight into row 0
   grid.GroupByColumn(2);
   grid.GroupByColumn(3);  // "year", once "genre" is back in column 2
+  EXPECT_EQ(grid.Cells(2, 0), "genre!");
   ASSERT_EQ(grid.GroupColumn(), 3);
   EXPECT_EQ(grid.ColumnByName("year"), nullptr);
   EXPECT_NE(grid.ColumnByName("genre"), nullptr);
