@@ -817,6 +817,7 @@ class TExStringGrid : public TBaseGrid {
   int NodeCount() const { return nodeCount_; }
   // The node count from the node marks of column 0 (rows FixedRows on), as
   // a loaded grid brings them; the node column repaints when there are any.
+  // Nodes marked collapsed hide their rows, as they did when saved.
   void RecountNodes();
   // The real column GroupByColumn took out, -1 while not grouped.
   int GroupColumn() const { return groupColumn_; }
@@ -847,6 +848,7 @@ class TExStringGrid : public TBaseGrid {
   void AddNodeAt(int displayRow, int span);
   void ExpandNodeAt(int displayRow);
   void MarkAllNodesExpanded();
+  void HideRowsOfCollapsedNodes();
   void MoveNodeMarks(int fromCol, int toCol);
   void ColourGroupRow(int row, int textCol, bool header);
   void SortForGrouping(int col);

@@ -205,10 +205,45 @@ void TExStringGrid::RemoveAllNodes() {
 
 void TExStringGrid::RecountNodes() {
   int count = 0;
+  bool collapsed = false;
   for (int r = FixedRows(); r < RowCount(); ++r)
-    if (IsNodeRow(r)) ++count;
+    if (const TCellGraphic* node = NodeGraphic(r)) {
+      ++count;
+      collapsed |= node->CellBoolean();
+    }
   nodeCount_ = count;
+  if (collapsed && HiddenRowCount() == 0) HideRowsOfCollapsedNodes();
   if (count > 0) RepaintCol(0);
+}
+
+void TExStringGrid::HideRowsOfCollapsedNodes() {
+  // A grid file keeps every row and each node's mark: in a grid that hides
+  // nothing, the rows of a node marked collapsed go out of view again, so
+  // that the mark tells the truth and the first click opens it. A node
+  // inside one that is collapsed is marked open, as CollapseNode leaves it.
+  TIntList rows;
+  const int lastShown = RowCount() - FixedFooters() - 1;
+  int r = FixedRows();
+  while (r <= lastShown) {
+    TCellGraphic* node = NodeGraphic(r);
+    if (!node || !node->CellBoolean()) {
+      ++r;
+      continue;
+    }
+    int end;  // first row after the node's rows
+    if (node->CellIndex() > 0) {
+      end = std::min(r + node->CellIndex(), lastShown + 1);
+    } else {
+      end = r + 1;
+      while (end <= lastShown && !IsNodeRow(end)) ++end;
+    }
+    for (int k = r + 1; k < end; ++k) {
+      if (TCellGraphic* inner = NodeGraphic(k)) inner->SetCellBoolean(false);
+      rows.Add(k);
+    }
+    r = std::max(end, r + 1);
+  }
+  if (rows.Count() > 0) HideRowList(&rows);
 }
 
 // ------------------------------------------------------------- expand and collapse

@@ -617,6 +617,15 @@ TEST_F(SmallGrid, NodeLevelsStayWithTheirRowsThroughHidingAndTheFile) {
   EXPECT_TRUE(back.IsNodeRow(3));
   back.CollapseNode(3);
   EXPECT_EQ(back.RowCount(), 8);
+  // Saved collapsed, a node reads back collapsed, its rows out of view.
+  grid->CollapseNode(3);
+  TExStringGrid closed(nullptr);
+  LoadFromBytes(closed, SaveToBytes(*grid));
+  EXPECT_TRUE(closed.IsNodeCollapsed(3));
+  EXPECT_EQ(closed.RowCount(), 8);
+  closed.ExpandNode(3);
+  EXPECT_EQ(closed.RowCount(), 10);
+  grid->ExpandNode(3);
 
   grid->RemoveNode(3);
   EXPECT_EQ(levels(), (std::vector<int>{0, 1, 1, 1, 1, 1, 1, 1, 1, 0}));
