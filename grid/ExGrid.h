@@ -929,6 +929,13 @@ class TExStringGrid : public TBaseGrid {
   bool SortByValueRuns(int col, int firstRow, int lastRow);
   // Set while grouping sorts: its column typically holds few distinct texts.
   bool sortingForGrouping_ = false;
+  // Moves the rows so that first + i holds the row order[i] held (order a
+  // permutation of first .. first + order.size() - 1), through SwapRows.
+  void PlaceRows(int first, const std::vector<int>& order);
+  // Texts of col that differ but sorted as equal ("" and "0" as numbers)
+  // are gathered, each where its first row stands; rows of one text keep
+  // their order.
+  void GatherEqualTexts(int col, int firstRow, int lastRow);
   template <class After, class Differ>
   void PartitionSort(int lo, int hi, const After& after, const Differ& differ);
   void StartPivot(int row);

@@ -8,6 +8,7 @@
 //                   many texts for ranks by sorting the rows' texts; a run
 //                   whose texts contradict each other by a stable sort on
 //                   CompareCells; the rows move once at the end
+//   Moving rows ... PlaceRows, GatherEqualTexts (one run for each text)
 //   Entry point ... SortByValueRuns
 //
 // Grouping sorts on a column of few distinct texts (a genre, a country):
@@ -29,6 +30,7 @@
 #include <memory>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "grid/ExGrid.h"
@@ -370,24 +372,7 @@ struct TExStringGrid::TValueRunSort {
     }
   }
 
-  // Each row goes to its place with one swap at most; the swaps keep the
-  // unsorted order, the cursor's row and the row marks in step.
-  void MoveRows() {
-    std::vector<int> at(static_cast<std::size_t>(rows));     // where each row now stands
-    std::vector<int> holds(static_cast<std::size_t>(rows));  // which row stands at each place
-    for (int i = 0; i < rows; ++i) at[static_cast<std::size_t>(i)] = holds[static_cast<std::size_t>(i)] = i;
-    for (int i = 0; i < rows; ++i) {
-      const int wanted = order[static_cast<std::size_t>(i)] - first;
-      const int from = at[static_cast<std::size_t>(wanted)];
-      if (from == i) continue;
-      g.SwapRows(first + i, first + from);
-      const int displaced = holds[static_cast<std::size_t>(i)];
-      holds[static_cast<std::size_t>(from)] = displaced;
-      at[static_cast<std::size_t>(displaced)] = from;
-      holds[static_cast<std::size_t>(i)] = wanted;
-      at[static_cast<std::size_t>(wanted)] = i;
-    }
-  }
+  void MoveRows() { g.PlaceRows(first, order); }
 
   TExStringGrid& g;
   const int first;
@@ -399,6 +384,59 @@ struct TExStringGrid::TValueRunSort {
   std::vector<std::unique_ptr<TColumn>> columns;
   std::vector<int> order;  // the rows, in sort order once ordered
 };
+
+// ------------------------------------------------------------- moving the rows
+
+void TExStringGrid::PlaceRows(int first, const std::vector<int>& order) {
+  // Each row goes to its place with one swap at most; the swaps keep the
+  // unsorted order, the cursor's row and the row marks in step.
+  const int rows = static_cast<int>(order.size());
+  std::vector<int> at(static_cast<std::size_t>(rows));     // where each row now stands
+  std::vector<int> holds(static_cast<std::size_t>(rows));  // which row stands at each place
+  for (int i = 0; i < rows; ++i) at[static_cast<std::size_t>(i)] = holds[static_cast<std::size_t>(i)] = i;
+  for (int i = 0; i < rows; ++i) {
+    const int wanted = order[static_cast<std::size_t>(i)] - first;
+    const int from = at[static_cast<std::size_t>(wanted)];
+    if (from == i) continue;
+    SwapRows(first + i, first + from);
+    const int displaced = holds[static_cast<std::size_t>(i)];
+    holds[static_cast<std::size_t>(from)] = displaced;
+    at[static_cast<std::size_t>(displaced)] = from;
+    holds[static_cast<std::size_t>(i)] = wanted;
+    at[static_cast<std::size_t>(wanted)] = i;
+  }
+}
+
+void TExStringGrid::GatherEqualTexts(int col, int firstRow, int lastRow) {
+  const int rows = lastRow - firstRow + 1;
+  if (rows < 3) return;
+  std::vector<AnsiString> texts;
+  texts.reserve(static_cast<std::size_t>(rows));
+  for (int r = firstRow; r <= lastRow; ++r) texts.push_back(Cells(col, r));
+  // Mostly every text stands together already: nothing moves then.
+  std::unordered_set<std::string_view> passed;
+  bool scattered = false;
+  for (std::size_t i = 1; i < texts.size() && !scattered; ++i)
+    if (texts[i] != texts[i - 1]) {
+      passed.insert(texts[i - 1]);
+      scattered = passed.contains(texts[i]);
+    }
+  if (!scattered) return;
+  // Each text's rows go where its first row stands, in the order they have.
+  std::unordered_map<std::string_view, int> groupOf;
+  std::vector<int> group(texts.size()), starts;
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    const auto [it, added] = groupOf.try_emplace(texts[i], static_cast<int>(starts.size()));
+    if (added) starts.push_back(0);
+    group[i] = it->second;
+    ++starts[static_cast<std::size_t>(it->second)];
+  }
+  for (int sum = 0; int& start : starts) sum += std::exchange(start, sum);
+  std::vector<int> order(texts.size());
+  for (std::size_t i = 0; i < texts.size(); ++i)
+    order[static_cast<std::size_t>(starts[static_cast<std::size_t>(group[i])]++)] = firstRow + static_cast<int>(i);
+  PlaceRows(firstRow, order);
+}
 
 // ------------------------------------------------------------- entry point
 
