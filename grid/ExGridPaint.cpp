@@ -70,7 +70,12 @@ AnsiString MaskText(std::string_view text, char mask) {
   return out;
 }
 
-
+// The kind a cell's text paints and measures as: a text whose only tags are
+// form controls is mark-up too, as its clicks take it to be.
+int PaintedTextKind(const TExStringGrid& grid, std::string_view text) {
+  const int kind = grid.CellTextKind(text);
+  return kind == 0 && grid.EnableHTML() && !grid.PlainTextCells() && HasControlTags(text) ? 1 : kind;
+}
 
 }  // namespace
 
@@ -280,7 +285,7 @@ void TExStringGrid::DrawContent(TCanvas* canvas, int col, int row, TRect rect, T
   keptShownSelected_ = paint.ShownSelected && showSelection_;
   // 3. The text and its kind.
   GetDisplayText(realCol, row, paint.Text);
-  paint.Kind = CellTextKind(paint.Text);
+  paint.Kind = PaintedTextKind(*this, paint.Text);
   if (paint.Kind == 3) paint.Text = RawCells(realCol, row);
   // 4. Error range and password.
   GetCellErrorRange(realCol, row, paint.ErrFrom, paint.ErrLen);
@@ -779,7 +784,7 @@ void TExStringGrid::GetCellTextSize(int col, int row, TSize& size, bool withinWi
   TCanvas* canvas = Canvas();
   AnsiString text;
   GetDisplayText(realCol, row, text);
-  const int kind = CellTextKind(text);
+  const int kind = PaintedTextKind(*this, text);
   if (kind == 3) text = RawCells(realCol, row);
   TColor gradientEnd = clNone;
   TAlignment hAlign = taLeftJustify;

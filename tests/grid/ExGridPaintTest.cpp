@@ -246,6 +246,11 @@ TEST_F(CellPaintFixture, EachTextKindIsDrawnItsOwnWay) {
   Draw(2, 5);
   ASSERT_EQ(Texts().size(), 1u);
   EXPECT_EQ(Texts()[0].Text, "a<b") << "a lone less-than sign stays plain text";
+
+  grid->SetCells(2, 6, "<CONTROL TYPE=\"EDIT\" ID=\"note\" VALUE=\"old\" WIDTH=\"80\">");
+  Draw(2, 6);
+  ASSERT_EQ(Texts().size(), 1u);
+  EXPECT_EQ(Texts()[0].Text, "old") << "a form control alone shows its value, not its tag";
 }
 
 TEST_F(CellPaintFixture, APictureContainerThatGoesIsForgotten) {
