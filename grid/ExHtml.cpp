@@ -408,6 +408,7 @@ class TRenderer {
   void HitTestLine(TLine& line);
   void PaintLine(const TLine& line);
   void PaintBody();
+  void TileBackground(const TBitmap& image);
   void PaintControl(const TItem& item, bool hot);
   int GhHeight(const TFontState& font);
   int Width() const { return rect_.Right - rect_.Left; }
@@ -1041,15 +1042,32 @@ void TRenderer::PaintBody() {
     }
     if (Attribute(token.text, "BACKGROUND", value)) {
       THTMLPicture* picture = FindPicture(value);
-      if (picture && !picture->Empty() && picture->Width() > 0 && picture->Height() > 0) {
-        canvas_.SaveClip();
-        canvas_.IntersectClipRect(rect_);
-        for (int y = rect_.Top; y < rect_.Bottom; y += picture->Height())
-          for (int x = rect_.Left; x < rect_.Right; x += picture->Width()) canvas_.Draw(x, y, picture->Image());
-        canvas_.RestoreClip();
-      }
+      if (picture && !picture->Empty() && picture->Width() > 0 && picture->Height() > 0) TileBackground(picture->Image());
     }
   }
+}
+
+void TRenderer::TileBackground(const TBitmap& image) {
+  // The tiles at the right and bottom edges are cut to the rect: the
+  // picture stays inside it on any canvas, clipped or not.
+  const int w = image.Width(), h = image.Height();
+  std::array<std::unique_ptr<TBitmap>, 3> cut;  // right edge, bottom edge, corner
+  auto tileAt = [&](int x, int y) -> const TBitmap& {
+    const bool cutX = x + w > rect_.Right, cutY = y + h > rect_.Bottom;
+    if (!cutX && !cutY) return image;
+    std::unique_ptr<TBitmap>& tile = cut[cutX && cutY ? 2 : cutX ? 0 : 1];
+    if (!tile) {
+      tile = std::make_unique<TBitmap>();
+      tile->Assign(&image);
+      tile->SetSize(cutX ? rect_.Right - x : w, cutY ? rect_.Bottom - y : h);
+    }
+    return *tile;
+  };
+  canvas_.SaveClip();
+  canvas_.IntersectClipRect(rect_);
+  for (int y = rect_.Top; y < rect_.Bottom; y += h)
+    for (int x = rect_.Left; x < rect_.Right; x += w) canvas_.Draw(x, y, tileAt(x, y));
+  canvas_.RestoreClip();
 }
 
 std::string TRenderer::LayoutKey(std::string_view text) {

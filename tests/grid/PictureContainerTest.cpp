@@ -299,6 +299,10 @@ TEST_F(GridPictures, FilePicturesShowInCellsHintsAndTheFooterAndAnchorsMoveAfter
   grid->SetCells(2, 1, "<BODY BACKGROUND=\"" + red + "\">x");
   EXPECT_EQ(RedIn(grid, grid->CellRect(1, 1)), 60 * 16);
   EXPECT_GT(RedIn(grid, grid->CellRect(2, 1)), 64 * 4) << "the background is tiled";
+  TRecordingCanvas recorded;
+  grid->DrawCellContent(&recorded, 2, 1, TRect{0, 0, 100, 30}, {});
+  for (const TCanvasCall& tile : recorded.CallsOf(coDraw))
+    EXPECT_TRUE(tile.Rect.Right <= 100 && tile.Rect.Bottom <= 30) << "no tile past the cell";
   THTMLHintWindow* hint = grid->HintWindow();
   EXPECT_EQ(hint->CalcHintRect(400, "a<IMG SRC=\"" + red + "\">").Width() - hint->CalcHintRect(400, "a").Width(), 8);
   grid->FloatingFooter()->SetFooterStyle(fsCustomPreview);
