@@ -491,9 +491,9 @@ void TExStringGrid::SortOnColumn() {
     if (!sortingForGrouping_ || !SortByValueRuns(col, frame.FirstRow(), frame.LastRow())) {
       BuildSortKeys(col);
       QuickSortRows(col, frame.FirstRow(), frame.LastRow());
+      // A group for each text, whatever texts the column's style takes as equal.
+      if (sortingForGrouping_) GatherEqualTexts(col, frame.FirstRow(), frame.LastRow());
     }
-    // A group for each text, whatever texts the column's style takes as equal.
-    if (sortingForGrouping_) GatherEqualTexts(col, frame.FirstRow(), frame.LastRow());
     oldRow = frame.oldRow;
   }
   // A cursor that kept its index now stands on other data; one that moved

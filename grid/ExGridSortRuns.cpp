@@ -457,5 +457,8 @@ bool TExStringGrid::SortByValueRuns(int col, int firstRow, int lastRow) {
   if (grouped.rankCount == 0 || !sort.GroupedConsistent(col, rows)) return false;
   sort.OrderByRanks(0, rows, col, grouped);
   sort.MoveRows();
+  // Texts of one rank ("1999" and "1999.0") may interleave; a rank for each
+  // text keeps each text's rows together already.
+  if (grouped.rankCount < static_cast<int>(grouped.kindById.size())) GatherEqualTexts(col, firstRow, lastRow);
   return true;
 }
