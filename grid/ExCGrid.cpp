@@ -929,7 +929,11 @@ void TExColumnGrid::CloseFilterList() {
 }
 
 void TExColumnGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+  const bool wasEditing = Editing();
   TExStringGrid::MouseDown(button, shift, x, y);
+  // A press that left an edit open was refused by its validation (or
+  // fell beside the editor on its own cell): no filter list, no popup.
+  if (wasEditing && Editing()) return;
   int col = -1;
   int row = -1;
   MouseToCell(x, y, col, row);

@@ -1122,6 +1122,9 @@ class TExStringGrid : public TBaseGrid {
   void HideCellEditor();
   // A control editor hands a key it does not keep to the grid.
   void LeaveEditorByKey(Word key, TShiftState shift);
+  // The open control editor lost the focus: to the grid (a press on it,
+  // which arrives after the focus) the value is validated first.
+  void ControlEditorLostFocus(TWinControl* editor);
   // Puts the text the cell had when the edit began back.
   virtual void CancelCellEdit();
   virtual AnsiString CurrentCellText();
@@ -1262,6 +1265,13 @@ class TExStringGrid : public TBaseGrid {
   bool MoveAllowed(int col, int row);
   // The editor control's leave keys: write a changed text, validate, leave.
   bool EditorLeaveKey(Word& key, TShiftState shift);
+  // The leave sequence's validation of the open editor's value: a refused
+  // value puts the cell's text back into the editor, which stays open.
+  bool ValidateOpenEditor();
+  // A press at the cell (display column) leaves the edit as a leave key
+  // does; false when the value was refused and the press must do nothing.
+  bool LeaveEditForPress(int col, int row);
+  static constexpr Cardinal kForgetRefusedPress = WM_USER + 0x112;
   void RememberEditCell();
   // The current cell may be edited: no cell control, not fixed, the can-edit query.
   bool CurrentCellEditable();

@@ -753,26 +753,12 @@ bool TExStringGrid::EditorLeaveKey(Word& key, TShiftState shift) {
     key = 0;
     return true;
   }
+  // The date picker validates too: a refused date keeps the user in the
+  // cell, as a refused value of every other editor does.
   const bool validates = key == VK_TAB || key == VK_RETURN || key == VK_UP || key == VK_DOWN;
-  if (validates && !IsDateType(s->editorType)) {
-    const bool wide = IsUniType(s->editorType);
-    if (EditorChanged()) {
-      const AnsiString value = EditorValueText();
-      if (wide) SetWideCell(RealColIndex(Col()), Row(), UnicodeCellToWide(value));
-      else SetCurrentCellText(value);
-    }
-    const bool valid = wide ? ValidateWideCell(GetWideCell(RealColIndex(Col()), Row())) : ValidateCell(CurrentCellText());
-    // The control shows the cell's (possibly corrected) text; unchanged it
-    // writes nothing more.
-    SetEditorValueText(CurrentCellText());
-    SnapshotEditor();
-    if (!valid) {
-      s->editorShown = true;
-      if (auto* edit = dynamic_cast<TCustomEdit*>(s->activeEditor))
-        edit->SetSelStart(static_cast<int>(edit->Text().size()));
-      key = 0;
-      return true;
-    }
+  if (validates && !ValidateOpenEditor()) {
+    key = 0;
+    return true;
   }
   if (key == VK_TAB && Options().contains(goTabs)) {
     HideCellEditor();
@@ -784,6 +770,66 @@ bool TExStringGrid::EditorLeaveKey(Word& key, TShiftState shift) {
   }
   key = 0;
   return true;
+}
+
+bool TExStringGrid::ValidateOpenEditor() {
+  TGridEditState* s = LiveEditState();
+  if (!s || !s->editing || s->closing || s->validating) return true;
+  if (IsDefaultEditorType(s->editorType)) {
+    TExInplaceEdit* edit = ExInplaceEditor();
+    return !edit || !edit->Visible() || edit->ValidateForLeave();
+  }
+  const bool wide = IsUniType(s->editorType);
+  if (EditorChanged()) {
+    const AnsiString value = EditorValueText();
+    if (wide) SetWideCell(RealColIndex(Col()), Row(), UnicodeCellToWide(value));
+    else SetCurrentCellText(value);
+  }
+  const bool valid = wide ? ValidateWideCell(GetWideCell(RealColIndex(Col()), Row())) : ValidateCell(CurrentCellText());
+  // The control shows the cell's (possibly corrected) text; unchanged it
+  // writes nothing more.
+  SetEditorValueText(CurrentCellText());
+  SnapshotEditor();
+  if (!valid) {
+    s->editorShown = true;
+    if (auto* edit = dynamic_cast<TCustomEdit*>(s->activeEditor))
+      edit->SetSelStart(static_cast<int>(edit->Text().size()));
+  }
+  return valid;
+}
+
+bool TExStringGrid::LeaveEditForPress(int col, int row) {
+  TGridEditState* s = LiveEditState();
+  if (!s) return true;
+  if (s->pressRefused) {
+    s->pressRefused = false;
+    return false;
+  }
+  if (!s->editing || s->closing || s->validating) return true;
+  // A press on the edit cell beside a smaller editor stays in the edit.
+  if (InGrid(col, row) && BaseCellOf(RealColIndex(col), row) == TPoint{s->editCol, s->editRow}) return true;
+  if (!ValidateOpenEditor()) {
+    // The user stays in the cell, typing into the editor.
+    TWinControl* editor = IsDefaultEditorType(s->editorType) ? InplaceEditor() : s->activeEditor;
+    if (editor && editor->Visible() && editor->CanFocus() && !editor->Focused()) editor->SetFocus();
+    return false;
+  }
+  HideCellEditor();
+  return true;
+}
+
+void TExStringGrid::ControlEditorLostFocus(TWinControl* editor) {
+  TGridEditState& s = EditState();
+  // A press on the grid gives it the focus before the press arrives: the
+  // value is validated here, and a refused one keeps the editor, focused,
+  // on its cell. The press itself then does nothing.
+  if (TWinControl::FocusedControl() == this && !ValidateOpenEditor()) {
+    if (editor->Visible() && editor->CanFocus()) editor->SetFocus();
+    s.pressRefused = true;
+    if (!HandleAllocated() || !PostMessage(Handle(), kForgetRefusedPress, 0, 0)) s.pressRefused = false;
+    return;
+  }
+  HideCellEditor();
 }
 
 // ================================================================= validation
@@ -977,7 +1023,7 @@ void WantEditorKeys(TExStringGrid* grid, TMessage& m, bool arrows) {
 
 void EditorLostFocus(TExStringGrid* grid, TWinControl* editor) {
   if (grid && grid->Editing() && !grid->EditState().closing && grid->ActiveEditorControl() == editor)
-    grid->HideCellEditor();
+    grid->ControlEditorLostFocus(editor);
 }
 
 namespace {
@@ -1360,5 +1406,5 @@ void TExRichEdit::DoExit() {
     s.popupClosed = false;
     return;
   }
-  if (TWinControl::FocusedControl() == grid_) grid_->HideCellEditor();
+  if (TWinControl::FocusedControl() == grid_) grid_->ControlEditorLostFocus(this);
 }

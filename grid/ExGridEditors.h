@@ -21,6 +21,8 @@
 //          other types   -> OpenCellEditor: place, fill, focus, type pending
 //   leave key in a control editor -> LeaveSequence: write if changed,
 //     ValidateCell -> LeaveEditorByKey -> HideCellEditor -> the grid's key
+//   a press on the grid (or the focus it takes first) -> the same
+//     validation; refused, the editor keeps the focus and the press is void
 //   HideCellEditor -> HideEditor, ReadEditorValue (writes only a changed
 //     value), SelectCell(current) -> ValidateCell -> OnCellValidate
 //
@@ -63,7 +65,8 @@ TExStringGrid* OwnerGrid(TComponent* owner);
 // Enter and Escape always reach a control editor, Tab when the grid keeps
 // it, the arrows when the editor asks for them.
 void WantEditorKeys(TExStringGrid* grid, TMessage& m, bool arrows);
-// A control editor lost the focus: the edit it holds ends.
+// A control editor lost the focus: the edit it holds ends (to the grid,
+// after the value passed validation).
 void EditorLostFocus(TExStringGrid* grid, TWinControl* editor);
 
 // What every control editor shares: its grid, the special keys it wants and
@@ -311,13 +314,15 @@ class TExInplaceEdit : public TInplaceEdit {
   void CMWantSpecialKey(TMessage& m) override;
   void CMVisibleChanged(TMessage& m) override;
 
+ public:
+  // Validates the text; invalid keeps the editor with the cell's text.
+  bool ValidateForLeave();
+
  private:
   // The typing filter for one byte; 0 drops it.
   char FilterChar(char key);
   void TypingLookup();
   void GrowWithText();
-  // Validates the text; invalid keeps the editor with the cell's text.
-  bool ValidateForLeave();
   bool CursorWalk(bool forward);
 
   TExStringGrid* grid_;
@@ -471,6 +476,10 @@ struct TGridEditState {
   TPoint caretClick{0, 0};
   THtmlControlEditState htmlControl;
   bool popupClosed = false;
+  // A control editor kept the focus from the grid for a refused value: the
+  // press that took it does nothing. Forgotten when the events of that
+  // press are over.
+  bool pressRefused = false;
 
   TGridSpin* spin = nullptr;
   TGridCombo* combo = nullptr;

@@ -354,6 +354,15 @@ void TExStringGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int
     StopPanning();
     return;
   }
+  int col = -1, row = -1;
+  MouseToCell(x, y, col, row);
+  // A press away from an open edit leaves it as the leave keys do: a
+  // refused value keeps the user in the cell, and the press does nothing
+  // (its release sorts nothing either).
+  if (!LeaveEditForPress(col, row)) {
+    consumedClick_ = true;
+    return;
+  }
   // The editor this click opens puts its caret under the mouse.
   if (button == mbLeft && mouseActions_->CaretPositioning()) NoteCaretClick(x, y);
   if (button == mbMiddle) {
@@ -368,8 +377,6 @@ void TExStringGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int
     TBaseGrid::MouseDown(button, shift, x, y);
     return;
   }
-  int col = -1, row = -1;
-  MouseToCell(x, y, col, row);
   if (button == mbRight) {
     TBaseGrid::MouseDown(button, shift, x, y);
     if (col < 0 || row < 0) return;

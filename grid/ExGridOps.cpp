@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "grid/ExGrid.h"
+#include "grid/ExGridEditors.h"
 #include "platform/vcl/RichMemo.h"
 #include "platform/vcl/RichText.h"
 
@@ -280,6 +281,10 @@ void TExStringGrid::WndProc(TMessage& m) {
   }
   if (m.Msg == WM_CHAR && excelStyleDecimal_ && (m.WParam & 0xFF) == '.' && (m.LParam & kKeypadScanBit))
     m.WParam = static_cast<unsigned char>(FormatSettings.DecimalSeparator);
+  if (m.Msg == kForgetRefusedPress) {
+    if (TGridEditState* s = LiveEditState()) s->pressRefused = false;
+    return;
+  }
   if (m.Msg != kLayoutCellControls) {
     TBaseGrid::WndProc(m);
     return;

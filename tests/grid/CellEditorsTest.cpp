@@ -210,6 +210,35 @@ TEST_F(CellEditDesk, AnInvalidValueKeepsTheEditorOpenAndTheCellItsText) {
   SimulateKey(Editor(), VK_ESCAPE);
   EXPECT_FALSE(grid->Editing());
   EXPECT_EQ(Cell(1, 2), "7");
+  // A click on another cell validates as the leave keys do, in every editor.
+  grid->OnCellValidate = [&](TObject*, int, int, AnsiString& value, bool& valid) {
+    seen.push_back(value);
+    valid = value.find('8') == AnsiString::npos;
+  };
+  const auto change = [&](TWinControl* e) {
+    type == edDateEdit ? grid->DatePicker()->SetDate(EncodeDate(2018, 8, 8)) : SimulateTyping(e, "8");
+  };
+  for (TEditorType t : {edComboEdit, edEditBtn, edSpinEdit, edDateEdit, edNormal}) {
+    type = t;
+    grid->SetCells(1, 3, t == edDateEdit ? "2020-01-02" : "7");
+    const AnsiString start = Cell(1, 3);
+    Open(1, 3);
+    TWinControl* e = t == edNormal ? TextEditor() : Editor();
+    change(e);
+    seen.clear();
+    ClickCellCenter(grid, 2, 4);
+    EXPECT_TRUE(seen.size() == 1 && Cell(1, 3) == start && grid->Col() == 1 && grid->Row() == 3 && e->Visible())
+        << t << ": refused, the user stays in the cell with the editor open";
+    change(e);
+    SimulateKey(e, VK_RETURN);
+    EXPECT_TRUE(grid->Editing()) << t << ": Enter refuses it too";
+    SimulateKey(e, VK_ESCAPE);
+  }
+  Open(1, 3);
+  SimulateTyping(TextEditor(), "0");
+  writes = 0;
+  ClickCellCenter(grid, 2, 4);
+  EXPECT_TRUE(Cell(1, 3) == "70" && writes == 1 && grid->Col() == 2) << "accepted, it is stored and reported";
 }
 
 TEST_F(CellEditDesk, EscapeRestoresTheTextTheCellHadInEveryEditor) {
