@@ -19,6 +19,7 @@
 #include <algorithm>
 
 #include "grid/ExGrid.h"
+#include "grid/ExGridEditors.h"
 #include "grid/ExHtml.h"
 #include "platform/rtl/Cp949.h"
 
@@ -248,6 +249,7 @@ int TExStringGrid::LookupRow(const AnsiString& text) {
 // ------------------------------------------------------------- key press
 
 void TExStringGrid::KeyPress(char& key) {
+  if (editState_ && editState_->pendingHeard) return;
   if (key == 27 && Options().contains(goEditing) && EditorMode()) {
     // The edit is given up: the cell gets its text from before the edit
     // back, and the editor closes without writing its own.

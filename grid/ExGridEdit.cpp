@@ -995,19 +995,40 @@ void TExStringGrid::WMChar(TMessage& m) {
     SetOptions(Options() + TGridOptions{goEditing});
     return;
   }
+  // The application hears of the character first (OnKeyPress) and may
+  // change or drop it; a lead byte changed or dropped takes its trail byte
+  // with it.
+  if (s->dropGridTrail) {
+    s->dropGridTrail = false;
+    return;
+  }
+  if (DoKeyPress(m)) {
+    s->dropGridTrail = !s->gridLead && IsLeadByte(ch);
+    s->gridLead = 0;
+    return;
+  }
+  const unsigned char typed = static_cast<unsigned char>(m.WParam & 0xFF);
+  if (!s->gridLead && IsLeadByte(ch) && typed != ch) {
+    s->dropGridTrail = true;
+    if (IsLeadByte(typed)) return;
+  }
   // A Hangul syllable arrives as two characters: the edit starts with both.
-  if (!s->gridLead && IsLeadByte(ch)) {
-    s->gridLead = static_cast<char>(ch);
+  if (!s->gridLead && IsLeadByte(typed)) {
+    s->gridLead = static_cast<char>(typed);
     return;
   }
   AnsiString whole;
   if (s->gridLead) whole.push_back(s->gridLead);
-  whole.push_back(static_cast<char>(ch));
+  whole.push_back(static_cast<char>(typed));
   s->gridLead = 0;
   s->pending = whole;
   ShowEditor();
   if (s->editing && IsDefaultEditorType(s->editorType) && InplaceEditor() && InplaceEditor()->Visible()) {
+    // The text editor hands its keys to the grid's key press: this
+    // character was heard there already.
+    s->pendingHeard = true;
     for (char c : whole) ShowEditorChar(c);
+    s->pendingHeard = false;
   }
   s->pending.clear();
 }

@@ -462,6 +462,8 @@ struct TGridEditState {
   // its trail byte.
   AnsiString pending;
   char gridLead = 0;
+  bool dropGridTrail = false;  // OnKeyPress dropped a lead byte: its trail byte goes too
+  bool pendingHeard = false;   // the pending character passed OnKeyPress already
   // What the control editor showed after it was filled: closing it with
   // the same value writes nothing.
   AnsiString openedText;

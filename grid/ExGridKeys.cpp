@@ -307,6 +307,11 @@ void TExStringGrid::KeyDown(Word& key, TShiftState shift) {
     all.Right = std::max(LastDataCol(), all.Left);
     all.Top = TBaseGrid::FixedRows();
     all.Bottom = LastDataRow();
+    // The current cell goes to the last data cell: asked first, as every move is.
+    if (!MoveAllowed(all.Right, all.Bottom)) {
+      consumed();
+      return;
+    }
     SetSelection(all);
     if (mouseActions_->DisjunctRowSelect())
       for (int r = all.Top; r <= all.Bottom; ++r) SetRowSelected(SelectFlagRow(r), true);

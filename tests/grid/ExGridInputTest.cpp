@@ -206,6 +206,11 @@ TEST_F(GridInput, DownOnTheLastRowAppendsARowAboveTheFloatingFooter) {
 TEST_F(GridInput, CtrlASelectsTheDataCellsAndMarksEveryRowInDisjunctSelection) {
   grid->MouseActions()->SetDisjunctRowSelect(true);
   grid->SetFixedFooters(1);
+  bool allow = false;  // the move to the last data cell is asked first
+  grid->OnCellChanging = [&](TObject*, int, int, int row, int col, bool& a) { a = allow || col != 4 || row != 7; };
+  SimulateKey(grid, 'A', {ssCtrl});
+  EXPECT_EQ(grid->Selection(), (TGridRect{1, 1, 1, 1}));
+  allow = true;
   SimulateKey(grid, 'A', {ssCtrl});
   EXPECT_EQ(grid->Selection(), (TGridRect{1, 1, 4, 7}));
   EXPECT_EQ(grid->SelectedRowCount(), 7);
@@ -233,6 +238,10 @@ TEST_F(GridInput, AHangulSyllableTypedIntoACellStartsTheEditorWithTheWholeCharac
   grid->SetOptions(grid->Options() + TGridOptions{goEditing});
   grid->SetCol(2);
   grid->SetRow(3);
+  // OnKeyPress hears a typed key before it opens the editor: dropped, none opens.
+  grid->OnKeyPress = [](TObject*, char& key) { key = key == 'x' ? 0 : key; };
+  SimulateTyping(grid, "x");
+  EXPECT_FALSE(grid->Editing());
   SimulateImeCommit(grid, "한"_k);
   ASSERT_TRUE(PumpUntil([&] { return grid->InplaceEditor() && grid->InplaceEditor()->Visible(); }));
   EXPECT_EQ(grid->InplaceEditor()->GetText(), "한"_k);
