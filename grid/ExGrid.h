@@ -1844,7 +1844,6 @@ class TExStringGrid : public TBaseGrid {
   int rangeAnchor_ = -1;
   int downZone_ = 0;
   int wheelRemainder_ = 0;
-  TPoint anchorCell_{-1, -1};
   AnsiString hoverLink_;
   // Where a drag from this grid was dropped into this grid itself: a move
   // leaves those cells alone when it clears the source.
@@ -1864,6 +1863,10 @@ class TExStringGrid : public TBaseGrid {
   TPoint htmlButtonCell_{-1, -1};
   TPoint htmlButtonPoint_{-1, -1};
   void ReleaseHtmlButton();
+  // A cell button held down: its cell (real column), (-1, -1) when none;
+  // drawn pressed and holding the mouse until the release or focus loss.
+  TPoint pressedButton_{-1, -1};
+  void ReleaseCellButton();
   // The list-view look: the fixed cell under the mouse is drawn hot, and
   // pressed while the left button is held on the grid.
   TPoint hotFixedCell_{-1, -1};

@@ -265,7 +265,7 @@ void TExStringGrid::DrawCellGraphic(TCanvas* canvas, int realCol, int row, TRect
       graphic->SetCellValue(static_cast<double>(offsetY) * 65536.0 + offsetX);
       bool enabled = true;
       if (!controlLook_->NoDisabledButtonLook()) CanEditCell(realCol, row, enabled);
-      const bool pushed = graphic->CellBoolean();
+      const bool pushed = graphic->CellBoolean() || (pressedButton_.X == realCol && pressedButton_.Y == row);
       TRect box{x, y, x + W, y + H};
       if (!ThemedXP()) {
         unsigned flags = DFCS_BUTTONPUSH;

@@ -296,11 +296,16 @@ bool TExStringGrid::ClickCellControl(int col, int row, int x, int y, TShiftState
     return true;
   }
 
-  // Buttons fire at release over the same cell.
+  // Buttons: a press on the cell selects it, one on the drawn button holds
+  // the button down until the release.
   if (row >= fixedRows && IsButton(base.X, base.Y)) {
     HideEditor();
     FocusCell(DisplColIndex(base.X), base.Y, true);
-    anchorCell_ = TPoint{DisplColIndex(base.X), base.Y};
+    if (PtInRect(GetCellGraphicRect(base.X, base.Y), TPoint{x, y})) {
+      pressedButton_ = base;
+      SetMouseCapture(true);
+      RepaintCell(DisplColIndex(base.X), base.Y);
+    }
     return true;
   }
 
@@ -415,7 +420,7 @@ void TExStringGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int
   movedOrSized_ = false;
   deferredDeselect_ = false;
   rangeAnchor_ = -1;
-  anchorCell_ = TPoint{-1, -1};
+  ReleaseCellButton();
 
   if (shift.contains(ssDouble)) {
     consumedClick_ = false;
@@ -858,14 +863,16 @@ void TExStringGrid::MouseUp(TMouseButton button, TShiftState shift, int x, int y
     return;
   }
 
-  // A cell button fires when released over its own cell.
-  if (anchorCell_.X >= 0) {
-    const TPoint pressed = anchorCell_;
-    anchorCell_ = TPoint{-1, -1};
-    if (pressed.X == col && pressed.Y == row) {
+  // A cell button fires when released over itself.
+  if (pressedButton_.X >= 0) {
+    const TPoint pressed = pressedButton_;
+    ReleaseCellButton();
+    if (InGrid(col, row) && BaseCellOf(RealColIndex(col), row) == pressed &&
+        PtInRect(GetCellGraphicRect(pressed.X, pressed.Y), TPoint{x, y})) {
       bool canEdit = Options().contains(goEditing);
-      if (canEdit) CanEditCell(RealColIndex(col), row, canEdit);
-      if ((canEdit || controlLook_->NoDisabledButtonLook()) && OnButtonClick) OnButtonClick(this, col, row);
+      if (canEdit) CanEditCell(pressed.X, pressed.Y, canEdit);
+      if ((canEdit || controlLook_->NoDisabledButtonLook()) && OnButtonClick)
+        OnButtonClick(this, DisplColIndex(pressed.X), pressed.Y);
     }
     TBaseGrid::MouseUp(button, shift, x, y);
     return;
@@ -1245,9 +1252,18 @@ void TExStringGrid::WMTimer(TMessage& m) {
 void TExStringGrid::WMKillFocus(TMessage& m) {
   StopPanning();
   ReleaseHtmlButton();
+  ReleaseCellButton();
   gripResizing_ = false;
   HideMoveFeedback();
   TBaseGrid::WMKillFocus(m);
+}
+
+void TExStringGrid::ReleaseCellButton() {
+  if (pressedButton_.X < 0) return;
+  const TPoint cell = pressedButton_;
+  pressedButton_ = TPoint{-1, -1};
+  if (MouseCapture()) SetMouseCapture(false);
+  if (cell.X < RealColCount() && cell.Y < RowCount()) RepaintCell(DisplColIndex(cell.X), cell.Y);
 }
 
 void TExStringGrid::ReleaseHtmlButton() {
@@ -1277,6 +1293,7 @@ void TExStringGrid::WMCancelMode(TMessage& m) {
   StopPanning();
   ReleasePressedFixedCell();
   ReleaseHtmlButton();
+  ReleaseCellButton();
   ownSizingCol_ = -1;
   gripResizing_ = false;
   rangeAnchor_ = -1;

@@ -372,6 +372,20 @@ TEST_F(GridInput, AMarkupButtonIsDrawnPressedWhileHeld) {
   ASSERT_TRUE(PumpUntil([&] { return next->Focused(); }));
   EXPECT_EQ(PixelsOf(grid, cell), up) << "released with the focus";
   SimulateMouseUp(grid, mbLeft, on.X, on.Y);
+  // A cell button likewise; only a click on the button itself fires it.
+  grid->SetOptions(grid->Options() + TGridOptions{goEditing});
+  TCellGraphic* button = grid->CreateCellGraphic(3, 2);
+  button->SetCellType(ctButton);
+  button->SetCellIndex((16 << 16) | 40);
+  int fired = 0;
+  grid->OnButtonClick = [&](TObject*, int col, int row) { fired += col == 3 && row == 2; };
+  const TRect drawn = grid->GetCellGraphicRect(3, 2);
+  SimulateMouseDown(grid, mbLeft, drawn.Left + 5, drawn.Top + 5);
+  const auto held = PixelsOf(grid, grid->CellRect(3, 2));
+  SimulateMouseUp(grid, mbLeft, drawn.Left + 5, drawn.Top + 5);
+  EXPECT_NE(PixelsOf(grid, grid->CellRect(3, 2)), held) << "drawn pressed while held";
+  ClickAt(grid->CellRect(3, 2).Right - 3, grid->CellRect(3, 2).Bottom - 3);
+  EXPECT_EQ(fired, 1) << "a click beside the button fires nothing";
 }
 
 // The list-view look: the header under the mouse is hot, pressed while the
