@@ -194,6 +194,9 @@ void TEsgSpinEdit::SetBounds(int left, int top, int width, int height) {
   const int bw = button_->Width();
   const int edge = BorderStyle() == bsNone ? 0 : 1;
   button_->SetBounds(std::max(Width() - bw - edge, 0), edge, bw, std::max(Height() - 2 * edge, 1));
+  // The text stays clear of the buttons.
+  const int d = BorderStyle() == bsNone ? 1 : 0;
+  SetEditRect(Rect(d, d, std::max(ClientWidth() - bw - 2 - d, d + 1), ClientHeight() + 1));
 }
 
 void TEsgSpinEdit::SetDirection(TSpinDirection v) {
@@ -524,6 +527,10 @@ void TEsgEditBtn::SetBounds(int left, int top, int width, int height) {
 void TEsgEditBtn::PlaceButton() {
   const int edge = BorderStyle() == bsNone ? 0 : 1;
   button_->SetBounds(std::max(Width() - buttonWidth_ - edge, 0), edge, buttonWidth_, std::max(Height() - 2 * edge, 1));
+  // The text stays clear of the button and of the unit strip beside it.
+  const int margin = BorderStyle() == bsSingle ? 1 : 2;
+  SetEditRect(Rect(margin, margin, std::max(ClientWidth() - buttonWidth_ - 3 - UnitSpaceWidth(), margin + 1),
+                   ClientHeight() + 1));
 }
 
 void TEsgEditBtn::SetButtonWidth(int v) {

@@ -228,6 +228,26 @@ void TCustomEdit::ApplyTextToWidget() {
   edit->setAlignment(a | Qt::AlignVCenter);
   QString q = ToQString(GetText());
   if (edit->text() != q) edit->setText(q);
+  ApplyEditRect();
+}
+
+void TCustomEdit::SetEditRect(const TRect& r) {
+  editRect_ = r;
+  ApplyEditRect();
+}
+
+void TCustomEdit::ApplyEditRect() {
+  auto* edit = qobject_cast<QLineEdit*>(WidgetOf(this));
+  if (!edit) return;
+  if (editRect_.IsEmpty()) {
+    edit->setTextMargins(0, 0, 0, 0);
+    return;
+  }
+  // The line edit keeps a pixel of its own on either side, as the edit
+  // control's default rectangle does: the margins are what the rectangle
+  // takes beyond that.
+  const int right = ClientWidth() - editRect_.Right;
+  edit->setTextMargins(std::max(editRect_.Left - 1, 0), 0, std::max(right - 1, 0), 0);
 }
 
 void TCustomEdit::ApplyColorToWidget() {

@@ -108,6 +108,12 @@ class TCustomEdit : public TWinControl {
   void SetAutoSelect(bool v) { autoSelect_ = v; }
   bool Modified() const { return modified_; }
   void SetModified(bool v) { modified_ = v; }
+  // The formatting rectangle (client coordinates) that the text is laid
+  // out and scrolled in, as EM_SETRECTNP sets it: a control with children
+  // over its client area keeps its text clear of them. Empty: the whole
+  // client area.
+  const TRect& EditRect() const { return editRect_; }
+  void SetEditRect(const TRect& r);
 
   // Byte positions in the code page 949 text (0-based start).
   int SelStart() const;
@@ -153,6 +159,8 @@ class TCustomEdit : public TWinControl {
   bool autoSelect_ = true;
   bool modified_ = false;
   int selStart_ = 0, selLength_ = 0;
+  TRect editRect_{};
+  void ApplyEditRect();
 };
 
 class TEdit : public TCustomEdit {

@@ -208,6 +208,22 @@ TEST(EsgEditBtn, TheUnitMenuSetsTheUnitAndTheButtonFiresItsEvent) {
   plain->SetEditorEnabled(false);
   SimulateTyping(plain, "77");
   EXPECT_EQ(plain->Text(), "0") << "without the editor only the button changes the text";
+
+  // The text keeps clear of the button and of the unit strip: the last
+  // digit of a right-aligned number shows left of the strip.
+  const auto columns = [](TEsgEditBtn* e, const char* text, int from, int to) {
+    e->SetText(text);
+    const AnsiString file = AnsiString(::testing::TempDir().c_str()) + "/edit-btn.png";
+    EXPECT_TRUE(SaveWindowImage(e, file));
+    THTMLPicture picture;
+    picture.LoadFromFile(file);
+    std::vector<TColor> pixels;
+    for (int y = 0; y < picture.Height(); ++y)
+      for (int x = from; x < to; ++x) pixels.push_back(picture.Image().PixelColor(x, y));
+    return pixels;
+  };
+  const int strip = edit->EditButton()->Left() - edit->UnitSpace();
+  EXPECT_NE(columns(edit, "1500", 0, strip), columns(edit, "1509", 0, strip));
 }
 
 TEST(ESGComboBox, ButtonWidthTakesOnly14To32AndTheVersionIsFixed) {
