@@ -125,7 +125,7 @@ void BM_WriteBack(benchmark::State& state) {
       SetFileTableCell(files, pair.FileTableHeader, row, pair.FileTableHeader + IntToStr(r));
   }
   const int row = movies / 2;
-  for (auto _ : state) benchmark::DoNotOptimize(w.WriteMovieBack(editor, row, ""));
+  for (auto _ : state) benchmark::DoNotOptimize(w.WriteMovieBack(editor, row, {}));
 }
 
 // Each a few milliseconds: seven repetitions, so that the fastest of each
