@@ -375,8 +375,12 @@ void TFormMain::WireGrid() {
     if (row != grid.Row()) grid.SetRow(row);
     else if (row != detailRow_) ShowMovieDetails(row);
   };
-  // Typing in the grid's editor (the folder column) changes the catalogue.
-  movie_Grid->OnSetEditText = [this](TObject*, int, int, const AnsiString&) { DBModified = true; };
+  // Typing in the grid's editor (the folder column) changes the catalogue,
+  // and the pane's file table shows the folder as typed.
+  movie_Grid->OnSetEditText = [this](TObject*, int, int row, const AnsiString&) {
+    DBModified = true;
+    if (row == detailRow_) ShowMovieFiles(row);
+  };
   movie_Grid->OnFilterProgress = [this](TObject*, SmallInt progress) { ScProgressBar1->SetPosition(progress); };
   movie_Grid->OnCanSort = [this](TObject* s, int col, bool& doSort) { movie_GridCanSort(s, col, doSort); };
   // A sort, or a group opened or closed, can put another movie on the

@@ -245,6 +245,7 @@ class TFormMain : public TForm {
 
   // ---- details
   void ShowMovieDetails(int row);
+  void ShowMovieFiles(int row);
   // The pane when the current row is no movie: empty, nothing to edit.
   void ClearMovieDetails();
   void ShowPosterImage(const AnsiString& path);

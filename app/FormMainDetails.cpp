@@ -232,24 +232,29 @@ void TFormMain::ShowMovieDetails(int row) {
   View_20->SetCaption(watched);
   View_20_2->SetCaption(watched);
 
-  // The file table: one row per file; lists of unequal length fill what
-  // they have and leave the rest empty.
-  const std::size_t files = SplitFileList(cell(Cat::FileName)).size();
+  ShowMovieFiles(row);
+
+  const AnsiString lent = cell(Cat::Lent) == Cat::LentOut ? Cat::LentOut : Cat::LentKept;
+  View_36->SetCaption(lent);
+  View_36_2->SetCaption(lent);
+}
+
+// The file table: one row per file; lists of unequal length fill what
+// they have and leave the rest empty.
+void TFormMain::ShowMovieFiles(int row) {
+  TExColumnGrid& grid = *movie_Grid;
+  const std::size_t files = SplitFileList(CatalogueCell(grid, Cat::FileName, row)).size();
   FileGrid->BeginUpdate();
   FileGrid->SetRowCount(static_cast<int>(std::max<std::size_t>(files, 1)) + 1);
   FileGrid->ClearRows(1, FileGrid->RowCount() - 1);
   for (const TFileColumnPair& pair : FileColumnPairs()) {
     TGridColumnItem* target = FileGrid->ColumnByName(pair.FileTableHeader);
     if (!target) continue;
-    const std::vector<AnsiString> elements = SplitFileList(cell(*pair.CatalogueHeader));
+    const std::vector<AnsiString> elements = SplitFileList(CatalogueCell(grid, *pair.CatalogueHeader, row));
     for (std::size_t k = 0; k < files && k < elements.size(); ++k)
       target->SetRows(static_cast<int>(k) + 1, elements[k]);
   }
   FileGrid->EndUpdate();
-
-  const AnsiString lent = cell(Cat::Lent) == Cat::LentOut ? Cat::LentOut : Cat::LentKept;
-  View_36->SetCaption(lent);
-  View_36_2->SetCaption(lent);
 }
 
 void TFormMain::ClearMovieDetails() {

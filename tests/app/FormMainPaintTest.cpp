@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "app/FormSt.h"
 #include "platform/vcl/InputSimulation.h"
 #include "platform/vcl/PaintTo.h"
 #include "tests/app/FormMainTestSupport.h"
@@ -192,6 +193,7 @@ TEST_F(PaintTest, TheFolderColumnIsEditedInPlaceSavedAndReadBack) {
   EXPECT_FALSE(w->DBModified);
   if (g.EditorMode()) g.HideEditor();
 
+  SetCatalogueCell(g, Cat::FileName, row, "lent.avi");
   g.SetCol(g.DisplColIndex(CatalogueColumnIndex(g, Cat::Folder)));
   g.SetRow(row);
   SimulateKey(&g, VK_F2);
@@ -204,6 +206,7 @@ TEST_F(PaintTest, TheFolderColumnIsEditedInPlaceSavedAndReadBack) {
   EXPECT_FALSE(g.EditorMode());
   EXPECT_EQ(CatalogueCell(g, Cat::Folder, row), "영화/새 폴더"_k);
   EXPECT_TRUE(w->DBModified);
+  EXPECT_EQ(FileTableCell(*w->FileGrid, Cat::Folder, 1), "영화/새 폴더"_k);  // the pane follows
 
   const AnsiString file = app_.Path() + "DB/folders.VDM";
   ASSERT_TRUE(w->SaveDB(file));
