@@ -83,10 +83,11 @@ void WriteCellsToStream(TExStringGrid& grid, int c1, int r1, int c2, int r2, TSt
   props.RowCount = r2 - r1 + 1;
   std::vector<int> sizes;
   sizes.reserve(static_cast<size_t>(std::max(props.ColCount, props.RowCount)));
-  for (int c = c1; c <= c2; ++c) sizes.push_back(grid.ColWidths(c));
+  // Bounded to what a reader takes, so that whatever is saved opens again.
+  for (int c = c1; c <= c2; ++c) sizes.push_back(std::min(grid.ColWidths(c), kMaxCellExtent));
   props.ColWidths = JoinSizeList(sizes);
   sizes.clear();
-  for (int r = r1; r <= r2; ++r) sizes.push_back(grid.RowHeights(r));
+  for (int r = r1; r <= r2; ++r) sizes.push_back(std::min(grid.RowHeights(r), kMaxCellExtent));
   props.RowHeights = JoinSizeList(sizes);
   if (grid.IncludeFixedInFiles())
     props.FullGrid = props.ColCount == grid.ColCount() && props.RowCount == grid.RowCount();

@@ -370,6 +370,10 @@ bool CoveredByMerge(TExStringGrid& grid, int col, int row) {
   const TCellProperties* props = grid.FindCellProperties(col, row);
   return props && grid.IsMergedCell(col, row) && !props->IsBaseCell();
 }
+
+// A fitted line is never wider (taller) than the grid file stores, so that
+// a grid fitted to a long text and saved opens again.
+int FittedExtent(int extent) { return std::clamp(extent, 0, kMaxCellExtent); }
 }  // namespace
 
 void TExStringGrid::FitColumnToContents(int col) {
@@ -387,7 +391,7 @@ void TExStringGrid::FitColumnToContents(int col) {
   UpdateColumnSize(col, width, true);
   width = LimitSize(width, limits.MinColWidth, limits.MaxColWidth);
   TBusyScope busy(sizing_->busy);
-  SetColWidths(col, std::max(0, width));
+  SetColWidths(col, FittedExtent(width));
 }
 
 void TExStringGrid::FitColumnsToContents(bool includeFixed, int padding) {
@@ -396,7 +400,7 @@ void TExStringGrid::FitColumnsToContents(bool includeFixed, int padding) {
     FitColumnToContents(c);
     if (padding != 0) {
       TBusyScope busy(sizing_->busy);
-      SetColWidths(c, std::max(0, LimitSize(ColWidths(c) + padding, limits.MinColWidth, limits.MaxColWidth)));
+      SetColWidths(c, FittedExtent(LimitSize(ColWidths(c) + padding, limits.MinColWidth, limits.MaxColWidth)));
     }
   }
   RunStretch(*this);
@@ -422,7 +426,7 @@ void TExStringGrid::FitRowToContents(int row) {
   if (limits.OnlyGrow && RowHeights(row) >= height) return;
   const int minimum = limits.MinRowHeight > 0 ? limits.MinRowHeight : DefaultRowHeight();
   TBusyScope busy(sizing_->busy);
-  SetRowHeights(row, std::max(0, LimitSize(height, minimum, limits.MaxRowHeight)));
+  SetRowHeights(row, FittedExtent(LimitSize(height, minimum, limits.MaxRowHeight)));
 }
 
 void TExStringGrid::FitRowToLines(int row, int lines, int extra) {
@@ -433,8 +437,8 @@ void TExStringGrid::FitRowToLines(int row, int lines, int extra) {
   const int minimum = limits.MinRowHeight > 0 ? limits.MinRowHeight : DefaultRowHeight();
   const long long height = static_cast<long long>(h + h / 8) * std::max(lines, 0) + extra;
   TBusyScope busy(sizing_->busy);
-  SetRowHeights(row, std::max(0, LimitSize(static_cast<int>(std::clamp<long long>(height, 0, INT_MAX / 2)), minimum,
-                                           limits.MaxRowHeight)));
+  SetRowHeights(row, FittedExtent(LimitSize(static_cast<int>(std::clamp<long long>(height, 0, INT_MAX / 2)), minimum,
+                                            limits.MaxRowHeight)));
 }
 
 int TExStringGrid::RowLineCount(int row) {

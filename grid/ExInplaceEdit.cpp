@@ -404,14 +404,16 @@ void TExInplaceEdit::GrowWithText() {
   const int col = grid_->Col();
   const int row = grid_->Row();
   const int textWidth = canvas->TextWidth(GetText()) + 8;
-  if (sizing->Width() && textWidth > grid_->ColWidths(col)) {
-    grid_->SetColWidths(col, textWidth);
-    SetWidth(textWidth - 1);
+  // Never past what the grid file stores: a grid sized so must open again.
+  const int width = std::min(textWidth, kMaxCellExtent);
+  if (sizing->Width() && width > grid_->ColWidths(col)) {
+    grid_->SetColWidths(col, width);
+    SetWidth(width - 1);
   }
   if (sizing->Height() && grid_->WordWrap()) {
     const int width = std::max(grid_->ColWidths(col) - 4, 1);
     const int lines = std::max(1, (textWidth - 8 + width - 1) / width);
-    const int needed = lines * canvas->TextHeight("Hg") + 4;
+    const int needed = static_cast<int>(std::min<Int64>(Int64{lines} * canvas->TextHeight("Hg") + 4, kMaxCellExtent));
     if (needed > grid_->RowHeights(row)) {
       grid_->SetRowHeights(row, needed);
       SetHeight(needed - 1);

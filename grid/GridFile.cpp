@@ -120,9 +120,10 @@ std::vector<int> ParseSizeList(std::string_view text, int count, std::string_vie
     const auto [ptr, ec] = std::from_chars(p, stop, v);
     if (p == stop || ec != std::errc() || ptr != stop)
       Invalid(AnsiString(what) + " item " + IntToStr(i) + " is not an integer");
-    if (v < -1 || v > kMaxCellExtent)
-      Invalid(AnsiString(what) + " item " + IntToStr(i) + " is out of range");
-    sizes.push_back(v);
+    if (v < -1) Invalid(AnsiString(what) + " item " + IntToStr(i) + " is out of range");
+    // Wider lines were saved by writers that did not bound them; the file
+    // holds the user's cells all the same.
+    sizes.push_back(std::min(v, kMaxCellExtent));
     if (i + 1 < count) {
       if (stop == end) Invalid(AnsiString(what) + " holds " + IntToStr(i + 1) + " items, " +
                                IntToStr(count) + " expected");

@@ -25,7 +25,8 @@
 //   ColCount <= 65535, RowCount <= 4,000,000, and ColCount * RowCount at most
 //   kGridCellsBase + kGridCellsPerByte * (bytes of the stream), since a grid
 //   that large in memory must come from a file of matching size. Column
-//   widths and row heights lie in -1..32767.
+//   widths and row heights are written within -1..32767; a larger one in a
+//   file is read as 32767, a smaller one refused.
 //   Col and Row are stored as integers of the smallest tag; positions up to
 //   65535 give the same bytes as a 16-bit field, larger rows take an int32,
 //   so files with more than 65535 rows keep every row. A whole-grid file

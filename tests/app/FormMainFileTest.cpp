@@ -27,6 +27,11 @@ TEST_F(CatalogueWindowTest, NewAddSaveAndOpenInAFreshWindowKeepsEveryColumnHidde
   int row = AddMovie(*w, "<Blade Runner>", "=1", "", Cat::LentOut);
   SetCatalogueCell(*w->movie_Grid, Cat::FileName, row, "\"a b.avi\"|c.avi");
   SetCatalogueCell(*w->movie_Grid, Cat::Synopsis, row, "첫줄\r\n둘째 줄"_k);
+  // A column fitted to a long text.
+  const int commentary = CatalogueColumnIndex(*w->movie_Grid, Cat::Commentary);
+  SetCatalogueCell(*w->movie_Grid, Cat::Commentary, row, AnsiString(4200, 'W'));
+  w->movie_Grid->FitColumnToContents(w->movie_Grid->DisplColIndex(commentary));
+  EXPECT_EQ(w->movie_Grid->ColWidths(w->movie_Grid->DisplColIndex(commentary)), kMaxCellExtent);
   // Hide a column through the chooser.
   const int item = w->ScCheckList1->Items()->IndexOf(Cat::Director + " ");
   ASSERT_GE(item, 0);
@@ -57,6 +62,7 @@ TEST_F(CatalogueWindowTest, NewAddSaveAndOpenInAFreshWindowKeepsEveryColumnHidde
   EXPECT_EQ(CatalogueCell(g, Cat::Director, 1), "봉준호"_k);
   EXPECT_EQ(CatalogueCell(g, Cat::Director, 2), "=1");
   EXPECT_EQ(CatalogueCell(g, Cat::Synopsis, 2), "첫줄\r\n둘째 줄"_k);
+  EXPECT_EQ(g.ColWidths(g.DisplColIndex(CatalogueColumnIndex(g, Cat::Commentary))), kMaxCellExtent);
   EXPECT_EQ(SplitFileList(CatalogueCell(g, Cat::FileName, 2)), (std::vector<AnsiString>{"a b.avi", "c.avi"}));
   EXPECT_TRUE(g.IsColumnHidden(CatalogueColumnIndex(g, Cat::Director)));
   EXPECT_EQ(fresh->MovieRow->Caption(), "전체 : 2 편"_k);

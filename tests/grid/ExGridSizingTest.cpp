@@ -178,8 +178,11 @@ TEST(GridSizing, FittingACatalogueOf42Columns) {
   EXPECT_EQ(grid->RowLineCount(4), 2);
   grid->FitRowToLines(6, 3, 2);
   EXPECT_GT(grid->RowHeights(6), grid->DefaultRowHeight() - 1);
-  grid->FitRowToLines(6, 1000000000, 5);  // huge requests stay in range
-  EXPECT_GT(grid->RowHeights(6), 0);
+  grid->FitRowToLines(6, 1000000000, 5);  // huge requests stay within what the grid file stores
+  EXPECT_EQ(grid->RowHeights(6), kMaxCellExtent);
+  grid->SetCells(3, 7, AnsiString(6000, 'W'));
+  grid->FitColumnToContents(3);
+  EXPECT_EQ(grid->ColWidths(3), kMaxCellExtent);
 }
 
 TEST(GridSizing, TheGridGrowsWithItsFormAndLetsGoOfIt) {

@@ -133,10 +133,11 @@ TEST(GridFileGrid, EmptyTwoByTwoGridClearsTheGridItIsLoadedInto) {
   empty.SetColCount(2);
   empty.SetRowCount(2);
   empty.SetColWidths(1, 99);
+  empty.SetRowHeights(1, 40000);  // written as the most a reader takes
   const std::string bytes = SaveToBytes(empty);
-  TGridPropIO props{2, 2, "64," + IntToStr(99), IntToStr(empty.RowHeights(0)) + "," +
-                                                   IntToStr(empty.RowHeights(1)), true, 0};
+  TGridPropIO props{2, 2, "64," + IntToStr(99), IntToStr(empty.RowHeights(0)) + ",32767", true, 0};
   EXPECT_EQ(bytes, GridPropImage(props));
+  empty.SetRowHeights(1, kMaxCellExtent);
 
   TExStringGrid other(nullptr);
   FillCatalogue(other);

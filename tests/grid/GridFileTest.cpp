@@ -356,6 +356,7 @@ TEST(GridFile, GridsBeyondTheFileLimitsAreRefusedOnSaving) {
 
 TEST(GridFile, SizeListsNeedExactlyTheItemCount) {
   EXPECT_EQ(ParseSizeList("64,80,-1", 3, "ColWidths"), (std::vector<int>{64, 80, -1}));
+  EXPECT_EQ(ParseSizeList("33409,80", 2, "ColWidths"), (std::vector<int>{kMaxCellExtent, 80}));  // bounded
   EXPECT_THROW(ParseSizeList("64,80", 3, "ColWidths"), EReadError);
   EXPECT_THROW(ParseSizeList("64,80,1,2", 3, "ColWidths"), EReadError);
   EXPECT_THROW(ParseSizeList("64,,80", 3, "ColWidths"), EReadError);
