@@ -191,6 +191,18 @@ bool IsGroupedOut(TExColumnGrid& grid, const AnsiString& header) {
 
 }  // namespace
 
+void RethrowCatalogueLoadError(const AnsiString& fileName) {
+  try {
+    throw;
+  } catch (const EGridFileTorn&) {
+    throw;  // says itself what happened
+  } catch (const EFOpenError& e) {
+    throw EFOpenError(Format("\"%s\" 파일을 열 수 없습니다.\r%s"_k, {fileName, e.Message()}));
+  } catch (const EReadError& e) {
+    throw EReadError(Format("\"%s\" 파일이 손상되어 열 수 없습니다.\r%s"_k, {fileName, e.Message()}));
+  }
+}
+
 AnsiString CatalogueCell(TExColumnGrid& grid, const AnsiString& header, int row) {
   if (TGridColumnItem* item = grid.ColumnByName(header)) return item->Rows(row);
   AnsiString text;

@@ -116,6 +116,10 @@ void SetupCatalogueGrid(TExColumnGrid& grid);
 // The catalogue's headers written into row 0 and the column items named
 // after them (for a grid that is not yet a catalogue).
 void WriteCatalogueHeaders(TExColumnGrid& grid);
+// Called while a load of the catalogue file fileName raises: raises it
+// again as the user reads it, a file that cannot be opened or is damaged
+// named in Korean with the reader's own reason after it.
+[[noreturn]] void RethrowCatalogueLoadError(const AnsiString& fileName);
 
 // The cell of the column named header in row; "" when no column has that name.
 // While grouped, the grouped column's cells are the rows' own, kept aside

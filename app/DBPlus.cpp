@@ -93,7 +93,11 @@ void TDBPlusForm::ScButton3Click(TObject*) {
   OpenDB->InitialDir = DBDir;
   if (!OpenDB->Execute()) return;
   try {
-    movie_Grid->LoadGridFile(OpenDB->FileName);
+    try {
+      movie_Grid->LoadGridFile(OpenDB->FileName);
+    } catch (...) {
+      RethrowCatalogueLoadError(OpenDB->FileName);
+    }
   } catch (const Exception& e) {
     Application->ShowException(e);
     return;

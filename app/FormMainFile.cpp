@@ -88,7 +88,7 @@ void TFormMain::LoadGridShowingAll(const AnsiString& fileName) {
         "DB 파일을 읽는 동안 다른 프로그램이 파일을 바꾸어 불러오지 못했습니다.\r새 DB로 시작합니다."_k);
   } catch (...) {
     movie_Grid->EndUpdate();
-    throw;
+    RethrowCatalogueLoadError(fileName);
   }
   movie_Grid->EndUpdate();
 }

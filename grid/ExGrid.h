@@ -718,7 +718,10 @@ class TExStringGrid : public TBaseGrid {
   void ImportTextFile(const AnsiString& fileName, bool append);
   void LoadFromCSV(const AnsiString& fileName) { ImportTextFile(fileName, false); }
   // The used cells of a sheet of an ".xls" or ".xlsx" file (the first sheet
-  // when sheetName is empty) replace the grid's cells from (0, 0).
+  // when sheetName is empty) replace the grid's cells from (0, 0). A file
+  // that cannot be read changes nothing (EExGridError); one that ends before
+  // its sheet does leaves the rows it held in the grid and then raises
+  // EExGridError saying that not every row could be read.
   void ImportSpreadsheet(const AnsiString& fileName, const AnsiString& sheetName = "");
   // '\0': detect on each import.
   char Delimiter() const { return delimiter_; }

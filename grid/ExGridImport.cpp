@@ -245,4 +245,6 @@ void TExStringGrid::ImportSpreadsheet(const AnsiString& fileName, const AnsiStri
   EndUpdate();
   CellsChanged(Rect(0, 0, RealColCount() - 1, RowCount() - 1));
   ReSync();
+  // The rows the file still held are in; the user learns that others are not.
+  if (!block.Shortfall.empty()) throw EExGridError(block.Shortfall);
 }

@@ -93,8 +93,9 @@ bool ParseSpreadsheetCellName(std::string_view name, int& col, int& row) {
 
 namespace {
 
+// The user reads these: the file named, then what is wrong with it.
 [[noreturn]] void Damaged(const AnsiString& fileName, const AnsiString& what) {
-  throw ESpreadsheetError("The spreadsheet " + fileName + " cannot be read: " + what);
+  throw ESpreadsheetError(Format("%s 파일이 손상되어 읽을 수 없습니다.\r%s"_k, {fileName, what}));
 }
 
 AnsiString TextOf(const QString& s) {
@@ -164,14 +165,14 @@ bool ReadEntry(zip_t* zip, const AnsiString& fileName, const std::string& entry,
   zip_stat_t st;
   zip_stat_init(&st);
   if (zip_stat(zip, entry.c_str(), ZIP_FL_NOCASE, &st) != 0) return false;
-  if (!(st.valid & ZIP_STAT_SIZE) || st.size > kMaxEntryBytes) Damaged(fileName, "the part " + entry + " is too large");
+  if (!(st.valid & ZIP_STAT_SIZE) || st.size > kMaxEntryBytes) Damaged(fileName, entry + " 부분이 너무 큽니다."_k);
   std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> file(zip_fopen(zip, entry.c_str(), ZIP_FL_NOCASE), zip_fclose);
-  if (!file) Damaged(fileName, "the part " + entry + " cannot be opened");
+  if (!file) Damaged(fileName, entry + " 부분을 열 수 없습니다."_k);
   bytes.resize(static_cast<qsizetype>(st.size));
   zip_uint64_t done = 0;
   while (done < st.size) {
     const zip_int64_t n = zip_fread(file.get(), bytes.data() + done, st.size - done);
-    if (n <= 0) Damaged(fileName, "the part " + entry + " is damaged");
+    if (n <= 0) Damaged(fileName, entry + " 부분이 손상되었습니다."_k);
     done += static_cast<zip_uint64_t>(n);
   }
   return true;
@@ -179,7 +180,7 @@ bool ReadEntry(zip_t* zip, const AnsiString& fileName, const std::string& entry,
 
 void CheckXml(const QXmlStreamReader& xml, const AnsiString& fileName, const std::string& entry) {
   if (xml.hasError())
-    Damaged(fileName, "the part " + entry + " is not well-formed XML (" + TextOf(xml.errorString()) + ")");
+    Damaged(fileName, entry + " 부분의 XML 형식이 잘못되었습니다. ("_k + TextOf(xml.errorString()) + ")");
 }
 
 // The text of the current element and of every element inside it, up to
@@ -240,13 +241,13 @@ void ReadXlsx(const AnsiString& fileName, const AnsiString& sheetName, TSpreadsh
   if (!archive.zip) {
     if (error == ZIP_ER_OPEN || error == ZIP_ER_NOENT || error == ZIP_ER_READ)
       throw EFOpenError("Cannot open file \"" + fileName + "\". " + SysErrorMessage(errno));
-    Damaged(fileName, "it is not a zip archive");
+    Damaged(fileName, "압축(zip) 파일이 아닙니다."_k);
   }
   zip_t* zip = archive.zip;
 
   // Workbook: the sheets in order and the date system.
   QByteArray bytes;
-  if (!ReadEntry(zip, fileName, "xl/workbook.xml", bytes)) Damaged(fileName, "it holds no workbook");
+  if (!ReadEntry(zip, fileName, "xl/workbook.xml", bytes)) Damaged(fileName, "통합 문서가 들어 있지 않습니다."_k);
   std::vector<TWorkbookSheet> sheets;
   double dateOffset = 0;
   {
@@ -267,7 +268,7 @@ void ReadXlsx(const AnsiString& fileName, const AnsiString& sheetName, TSpreadsh
     }
     CheckXml(xml, fileName, "xl/workbook.xml");
   }
-  if (sheets.empty()) Damaged(fileName, "the workbook lists no sheet");
+  if (sheets.empty()) Damaged(fileName, "통합 문서에 시트가 없습니다."_k);
   const TWorkbookSheet* sheet = nullptr;
   if (sheetName.empty()) {
     sheet = &sheets.front();
@@ -293,7 +294,7 @@ void ReadXlsx(const AnsiString& fileName, const AnsiString& sheetName, TSpreadsh
     }
     CheckXml(xml, fileName, "xl/_rels/workbook.xml.rels");
   }
-  if (sheetPart.empty()) Damaged(fileName, "the sheet " + block.SheetName + " has no part");
+  if (sheetPart.empty()) Damaged(fileName, "\"" + block.SheetName + "\" 시트의 내용이 없습니다."_k);
 
   // Shared strings.
   std::vector<AnsiString> shared;
@@ -332,7 +333,7 @@ void ReadXlsx(const AnsiString& fileName, const AnsiString& sheetName, TSpreadsh
     CheckXml(xml, fileName, "xl/styles.xml");
   }
 
-  if (!ReadEntry(zip, fileName, sheetPart, bytes)) Damaged(fileName, "the part " + sheetPart + " is missing");
+  if (!ReadEntry(zip, fileName, sheetPart, bytes)) Damaged(fileName, sheetPart + " 부분이 없습니다."_k);
   QXmlStreamReader xml(bytes);
   int row = 0;
   int col = 0;
@@ -343,7 +344,7 @@ void ReadXlsx(const AnsiString& fileName, const AnsiString& sheetName, TSpreadsh
       const QString r = xml.attributes().value("r").toString();
       bool ok = false;
       const int n = r.isEmpty() ? row + 1 : r.toInt(&ok);
-      if (!r.isEmpty() && (!ok || n < 1 || n > kMaxSheetRow)) Damaged(fileName, "a row number is out of range");
+      if (!r.isEmpty() && (!ok || n < 1 || n > kMaxSheetRow)) Damaged(fileName, "행 번호가 범위를 벗어났습니다."_k);
       row = n;
       col = 0;
       continue;
@@ -353,7 +354,7 @@ void ReadXlsx(const AnsiString& fileName, const AnsiString& sheetName, TSpreadsh
     const QString ref = attrs.value("r").toString();
     if (!ref.isEmpty()) {
       int c = 0, r = 0;
-      if (!ParseSpreadsheetCellName(ref.toStdString(), c, r)) Damaged(fileName, "a cell name is not valid");
+      if (!ParseSpreadsheetCellName(ref.toStdString(), c, r)) Damaged(fileName, "셀 이름이 잘못되었습니다."_k);
       col = c;
       row = r;
     } else {
@@ -391,7 +392,7 @@ void ReadXlsx(const AnsiString& fileName, const AnsiString& sheetName, TSpreadsh
       const qlonglong index = value.toLongLong(&ok);
       if (hasValue) {
         if (!ok || index < 0 || static_cast<size_t>(index) >= shared.size())
-          Damaged(fileName, "a cell names a shared text that is not there");
+          Damaged(fileName, "셀이 가리키는 공유 문자열이 없습니다."_k);
         text = shared[static_cast<size_t>(index)];
         present = true;
       }
@@ -408,7 +409,7 @@ void ReadXlsx(const AnsiString& fileName, const AnsiString& sheetName, TSpreadsh
     } else if (hasValue) {
       bool ok = false;
       const double number = value.toDouble(&ok);
-      if (!ok || !std::isfinite(number)) Damaged(fileName, "a number cell holds no number");
+      if (!ok || !std::isfinite(number)) Damaged(fileName, "숫자 셀에 숫자가 없습니다."_k);
       const bool isDate = style >= 0 && static_cast<size_t>(style) < dateStyle.size() && dateStyle[static_cast<size_t>(style)];
       // A time of day alone (under one day) reads the same in both date systems.
       const double serial = std::fabs(number) < 1.0 && number != 0 ? number : number + dateOffset;
@@ -416,7 +417,7 @@ void ReadXlsx(const AnsiString& fileName, const AnsiString& sheetName, TSpreadsh
       present = true;
     }
     if (present && !text.empty()) {
-      if (block.Values.size() >= kMaxSheetValues) Damaged(fileName, "the sheet holds too many cells");
+      if (block.Values.size() >= kMaxSheetValues) Damaged(fileName, "시트의 셀이 너무 많습니다."_k);
       block.Values.push_back({col, row, std::move(text)});
     }
   }
@@ -484,6 +485,8 @@ class TXlsDecoder {
   // Whether the last record came: every value is there.
   bool Ended() const { return ended_; }
   bool Found() const { return found_; }
+  // The rows the sheet claims when the file ends before them, else 0.
+  int ClaimedRows() const { return claimedRows_; }
 
  private:
   // Reads fixed-size fields and texts off the front of a record.
@@ -534,6 +537,12 @@ class TXlsDecoder {
         if (!in.whole) return 0;
         Fail(failure, code);
       }
+      case xrShort: {
+        const auto rows = in.Take<uint32_t>();
+        if (!in.whole) return 0;
+        claimedRows_ = static_cast<int>(std::min<uint32_t>(rows, kMaxSheetRow));
+        return in.at;
+      }
       case xrCell: break;
       default: Unreadable(fileName_);
     }
@@ -559,7 +568,7 @@ class TXlsDecoder {
     if (!in.whole) return 0;
     if (row >= static_cast<uint32_t>(kMaxSheetRow)) Unreadable(fileName_);
     if (!value.empty()) {
-      if (block_.Values.size() >= kMaxSheetValues) Damaged(fileName_, "the sheet holds too many cells");
+      if (block_.Values.size() >= kMaxSheetValues) Damaged(fileName_, "시트의 셀이 너무 많습니다."_k);
       block_.Values.push_back({static_cast<int>(col) + 1, static_cast<int>(row) + 1, std::move(value)});
     }
     return in.at;
@@ -568,11 +577,11 @@ class TXlsDecoder {
   [[noreturn]] void Fail(int32_t failure, int32_t code) {
     switch (failure) {
       case xfMissing: throw EFOpenError("Cannot open file \"" + fileName_ + "\". " + SysErrorMessage(ENOENT));
-      case xfNotWorkbook: Damaged(fileName_, "it is not a workbook of the older binary kind (" + IntToStr(code) + ")");
-      case xfNoSheet: Damaged(fileName_, "the workbook lists no sheet");
-      case xfSheetUnreadable: Damaged(fileName_, "the sheet " + block_.SheetName + " cannot be read");
-      case xfNoSize: Damaged(fileName_, "the sheet " + block_.SheetName + " has no size");
-      case xfTooManyRows: Damaged(fileName_, "the sheet claims too many rows");
+      case xfNotWorkbook: Damaged(fileName_, "Excel 97-2003 통합 문서가 아닙니다. (오류 "_k + IntToStr(code) + ")");
+      case xfNoSheet: Damaged(fileName_, "통합 문서에 시트가 없습니다."_k);
+      case xfSheetUnreadable: Damaged(fileName_, "\"" + block_.SheetName + "\" 시트를 읽을 수 없습니다."_k);
+      case xfNoSize: Damaged(fileName_, "\"" + block_.SheetName + "\" 시트의 크기를 알 수 없습니다."_k);
+      case xfTooManyRows: Damaged(fileName_, "시트의 행이 너무 많습니다."_k);
       default: Unreadable(fileName_);
     }
   }
@@ -581,6 +590,7 @@ class TXlsDecoder {
   TSpreadsheetBlock& block_;
   bool ended_ = false;
   bool found_ = true;
+  int claimedRows_ = 0;
 };
 
 // The reading program: where this program's executable is, else where the
@@ -715,7 +725,8 @@ class TXlsReaderProcess {
   int fd_ = -1;
 };
 
-void ReadXls(const AnsiString& fileName, const AnsiString& sheetName, TSpreadsheetBlock& block, bool& found) {
+void ReadXls(const AnsiString& fileName, const AnsiString& sheetName, TSpreadsheetBlock& block, bool& found,
+             int& claimedRows) {
   if (!FileExists(fileName)) throw EFOpenError("Cannot open file \"" + fileName + "\". " + SysErrorMessage(ENOENT));
   const std::string sysFileName = SysFileName(fileName);
   const std::string sheetUtf8 = Cp949ToUtf8(sheetName);
@@ -729,6 +740,7 @@ void ReadXls(const AnsiString& fileName, const AnsiString& sheetName, TSpreadshe
     reader.Read(decoder);
   }
   found = decoder.Found();
+  claimedRows = decoder.ClaimedRows();
 }
 
 }  // namespace
@@ -743,9 +755,10 @@ TXlsReaderHooks& XlsReaderHooks() {
 bool ReadSpreadsheet(const AnsiString& fileName, const AnsiString& sheetName, TSpreadsheetBlock& block) {
   block = TSpreadsheetBlock();
   bool found = false;
+  int claimedRows = 0;
   if (EndsWithNoCase(fileName, ".xlsx")) ReadXlsx(fileName, sheetName, block, found);
-  else if (EndsWithNoCase(fileName, ".xls")) ReadXls(fileName, sheetName, block, found);
-  else throw ESpreadsheetError("The file " + fileName + " is no spreadsheet this program reads (.xls, .xlsx)");
+  else if (EndsWithNoCase(fileName, ".xls")) ReadXls(fileName, sheetName, block, found, claimedRows);
+  else throw ESpreadsheetError(fileName + " 파일은 이 프로그램이 읽는 스프레드시트(.xls, .xlsx)가 아닙니다."_k);
   if (!found) return false;
   // Readers mostly deliver the values row by row already; sorting them again
   // would cost as much as converting them.
@@ -760,5 +773,8 @@ bool ReadSpreadsheet(const AnsiString& fileName, const AnsiString& sheetName, TS
     if (block.FirstRow == 0 || v.Row < block.FirstRow) block.FirstRow = v.Row;
     if (block.LastRow == 0 || v.Row > block.LastRow) block.LastRow = v.Row;
   }
+  if (claimedRows > 0)
+    block.Shortfall = Format("%s 파일이 손상되어 시트의 %d행 중 %d행까지만 읽었습니다."_k,
+                             {fileName, claimedRows, block.LastRow});
   return true;
 }

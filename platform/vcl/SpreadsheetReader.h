@@ -28,6 +28,9 @@ struct TSpreadsheetBlock {
   int LastCol = 0;
   int LastRow = 0;
   std::vector<TSpreadsheetValue> Values;  // row by row, left to right
+  // Empty, or, for a file that ends before its sheet does, what to tell the
+  // user: not every row could be read (Values holds those before the end).
+  AnsiString Shortfall;
   bool Empty() const { return Values.empty(); }
 };
 
@@ -41,8 +44,9 @@ bool ParseSpreadsheetCellName(std::string_view name, int& col, int& row);
 
 // Reads the sheet named sheetName (the first sheet when it is empty) of the
 // file. Returns false when the workbook has no sheet of that name. Raises
-// EFOpenError when the file cannot be opened and ESpreadsheetError when it
-// is not a workbook this reader understands or is damaged. An ".xls" file is
+// EFOpenError when the file cannot be opened and ESpreadsheetError, in the
+// user's words, when it is not a workbook this reader understands or is
+// damaged. An ".xls" file is
 // read by a short-lived program of its own (vidrena_xls, found beside the
 // executable): when that is missing, crashes or takes
 // longer than the time limit, ESpreadsheetError says

@@ -22,6 +22,7 @@ enum TRecord : char {
   xrCell = 'C',     // u32 row, u16 col, i32 the library's cell type, then the value
   xrNoSheet = 'N',  // the workbook has no sheet of that name
   xrFailure = 'E',  // i32 TFailure, i32 the library's code
+  xrShort = 'T',    // u32 the rows the sheet claims: the workbook's bytes end before the sheet does
   xrEnd = 'Z',      // every value was sent
 };
 

@@ -172,7 +172,9 @@ TEST_F(CatalogueWindowTest, AFailedLoadKeepsThePreviousCatalogueFileNameAndCapti
   EXPECT_EQ(w->Caption(), "Vidrena - " + good);
   EXPECT_EQ(Titles(*w), std::vector<AnsiString>{"좋은 영화"_k});
   EXPECT_FALSE(w->Epanel->Visible());
-  EXPECT_EQ(TDialogFakes::MessageBoxes().size(), 2u);
+  ASSERT_EQ(TDialogFakes::MessageBoxes().size(), 2u);
+  EXPECT_TRUE(TDialogFakes::MessageBoxes()[0].Text.starts_with("\""_k + bad + "\" 파일이 손상되어 열 수 없습니다.\r"_k));
+  EXPECT_TRUE(TDialogFakes::MessageBoxes()[1].Text.starts_with("\"" + app_.Path() + "DB/missing.VDM\" 파일을 열 수 없습니다.\r"_k));
   // Ctrl+S writes the catalogue back to its own file, not over the bad one.
   AddMovie(*w, "둘째"_k);
   w->btnSaveDB->Click();

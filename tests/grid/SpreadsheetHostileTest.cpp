@@ -251,6 +251,17 @@ TEST_F(SpreadsheetHostile, ALargeXlsSheetComesThroughTheReadingProcessWhole) {
   EXPECT_EQ(apart.LastRow, 20000);
   EXPECT_EQ(apart.LastCol, 3);
   EXPECT_FALSE(ReadSpreadsheet(file, "없는 시트"_k, apart));
+
+  // Its chain of sectors made to loop back after a few: the rows before the
+  // loop come in, and the user is told that not every row could be read.
+  std::string looped = XlsFile("큰 목록", cells);
+  const uint32_t firstFat = static_cast<uint8_t>(looped[0x4C]) | static_cast<uint8_t>(looped[0x4D]) << 8;
+  std::memset(&looped[512 + firstFat * 512 + 4 * 20], 0, 4);  // sector 20 leads back to sector 0
+  const AnsiString damaged = dir.Write("looped.xls", looped);
+  const std::string error = ErrorOf([&] { grid.ImportSpreadsheet(damaged); });
+  EXPECT_EQ(error, damaged + " 파일이 손상되어 시트의 20000행 중 "_k + IntToStr(grid.RowCount()) + "행까지만 읽었습니다."_k);
+  EXPECT_LT(grid.RowCount(), 20000);
+  EXPECT_EQ(grid.Cells(0, 1), "영화 1"_k);
 }
 
 }  // namespace
