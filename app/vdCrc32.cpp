@@ -1,9 +1,10 @@
 #include "app/vdCrc32.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
-#include <memory>
 
+#include "platform/rtl/Classes.h"
 #include "platform/rtl/SysUtils.h"
 
 namespace {
@@ -21,10 +22,6 @@ constexpr std::array<DWORD, 256> MakeCrcTable() {
 
 constexpr std::array<DWORD, 256> kCrcTable = MakeCrcTable();
 
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
 }  // namespace
 
 DWORD FileIdUpdate(DWORD sum, const Byte* data, std::size_t length) {
@@ -37,16 +34,20 @@ DWORD FileIdUpdate(DWORD sum, const Byte* data, std::size_t length) {
 
 DWORD GetFileId(std::string_view fileName) {
   DWORD sum = 0xFFFFFFFFu;
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(SysFileName(fileName).c_str(), "rb"));
-  if (file) {
+  try {
+    // Only a regular file opens: a named pipe would wait for a writer for
+    // ever, and a folder or a device has no contents to identify.
+    TFileStream file{AnsiString(fileName), fmOpenRead | fmShareDenyWrite};
     Byte block[kFileIdBlockSize];
     for (int i = 0; i < kFileIdBlockCount; ++i) {
-      const std::size_t got = std::fread(block, 1, sizeof block, file.get());
-      // A failed read (a folder, an I/O error) adds nothing; a short block is
-      // the end of the file and still counts.
-      sum = FileIdUpdate(sum, block, got);
-      if (got < sizeof block) break;
+      // A short block is the end of the file and still counts; a read that
+      // fails (an I/O error) ends the ID with the bytes that came before.
+      const Int64 got = std::max<Int64>(0, file.Read(block, sizeof block));
+      sum = FileIdUpdate(sum, block, static_cast<std::size_t>(got));
+      if (got < static_cast<Int64>(sizeof block)) break;
     }
+  } catch (const EFOpenError&) {
+    // A file that cannot be opened gives 0.
   }
   return ~sum;
 }

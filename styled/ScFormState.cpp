@@ -8,13 +8,16 @@ namespace {
 // Enough of a window to take hold of with the mouse and drag back.
 constexpr int kMinVisible = 40;
 constexpr int kMinSize = 100;
+// Farther than any screen reaches: a placement read from the settings is
+// kept within it, so that adding its numbers cannot overflow.
+constexpr int kFar = 1 << 20;
 
 int Overlap(int a1, int a2, int b1, int b2) { return std::max(0, std::min(a2, b2) - std::max(a1, b1)); }
 
-int DistanceSquared(const TRect& a, const TRect& b) {
-  auto gap = [](int a1, int a2, int b1, int b2) { return std::max({0, b1 - a2, a1 - b2}); };
-  int dx = gap(a.Left, a.Right, b.Left, b.Right);
-  int dy = gap(a.Top, a.Bottom, b.Top, b.Bottom);
+Int64 DistanceSquared(const TRect& a, const TRect& b) {
+  auto gap = [](int a1, int a2, int b1, int b2) { return Int64{std::max({0, b1 - a2, a1 - b2})}; };
+  const Int64 dx = gap(a.Left, a.Right, b.Left, b.Right);
+  const Int64 dy = gap(a.Top, a.Bottom, b.Top, b.Bottom);
   return dx * dx + dy * dy;
 }
 }  // namespace
@@ -103,6 +106,10 @@ void TScFormState::RestoreState() {
   int height = ini->ReadInteger(section, "Height", form_->Height());
   if (width < kMinSize) width = std::max(form_->Width(), kMinSize);
   if (height < kMinSize) height = std::max(form_->Height(), kMinSize);
+  left = std::clamp(left, -kFar, kFar);
+  top = std::clamp(top, -kFar, kFar);
+  width = std::min(width, kFar);
+  height = std::min(height, kFar);
   TRect placed = ScFitOnScreens(Rect(left, top, left + width, top + height), MonitorWorkAreas());
   form_->SetBounds(placed.Left, placed.Top, placed.Width(), placed.Height());
   int state = ini->ReadInteger(section, "WindowState", 0);

@@ -118,18 +118,25 @@ TFileStream::TFileStream(const AnsiString& fileName, Word mode, Cardinal rights)
   }
   int access = mode & 0x03;
   int flags = access == fmOpenWrite ? O_WRONLY : access == fmOpenReadWrite ? O_RDWR : O_RDONLY;
-  handle_ = ::open(sysName.c_str(), flags | O_CLOEXEC);
-  if (handle_ >= 0) {
-    // open() succeeds on a folder; reading it would fail later and obscurely.
+  // Opened without waiting: a named pipe would wait for its other end for
+  // ever. Only a regular file is a file here; open() also succeeds on a
+  // folder, a pipe or a device, and reading them would fail later and
+  // obscurely, or never end.
+  handle_ = ::open(sysName.c_str(), flags | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  AnsiString reason;
+  if (handle_ < 0) {
+    reason = SysErrorMessage(errno);
+  } else {
     struct stat info {};
-    if (::fstat(handle_, &info) == 0 && S_ISDIR(info.st_mode)) {
+    if (::fstat(handle_, &info) != 0 || !S_ISREG(info.st_mode)) {
+      reason = S_ISDIR(info.st_mode) ? SysErrorMessage(EISDIR) : AnsiString("Not a regular file");
       ::close(handle_);
       handle_ = -1;
-      errno = EISDIR;
+    } else {
+      ::fcntl(handle_, F_SETFL, ::fcntl(handle_, F_GETFL) & ~O_NONBLOCK);
     }
   }
-  if (handle_ < 0)
-    throw EFOpenError(Format("Cannot open file \"%s\". %s", {fileName, SysErrorMessage(errno)}));
+  if (handle_ < 0) throw EFOpenError(Format("Cannot open file \"%s\". %s", {fileName, reason}));
 }
 
 TFileStream::~TFileStream() {

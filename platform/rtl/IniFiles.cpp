@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <unordered_map>
 
 namespace {
 
@@ -29,6 +30,18 @@ bool SameIniName(std::string_view a, std::string_view b) {
     if (fold(ca) != fold(cb)) return false;
   }
   return true;
+}
+
+// The name as SameIniName sees it: two names are the same exactly when
+// their folded forms are equal.
+std::string FoldedIniName(std::string_view name) {
+  std::string folded(name);
+  for (std::size_t i = 0; i < folded.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(folded[i]);
+    if (IsLeadByte(c) && i + 1 < folded.size()) ++i;
+    else if (c >= 'a' && c <= 'z') folded[i] = static_cast<char>(c - 'a' + 'A');
+  }
+  return folded;
 }
 
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
@@ -138,6 +151,7 @@ class TIniDocument {
 
   void Clear() {
     sections_.assign(1, Section{});
+    firstByName_.clear();
     lineBreak_ = "\r\n";
     finalBreak_ = true;
   }
@@ -181,10 +195,10 @@ class TIniDocument {
     return out;
   }
 
+  // The first section of that name.
   Section* Find(std::string_view name) {
-    for (std::size_t i = 1; i < sections_.size(); ++i)
-      if (SameIniName(sections_[i].name, name)) return &sections_[i];
-    return nullptr;
+    const auto found = firstByName_.find(FoldedIniName(name));
+    return found == firstByName_.end() ? nullptr : &sections_[found->second];
   }
 
   // Index of the key's line in section, or -1.
@@ -211,7 +225,7 @@ class TIniDocument {
     AnsiString clean = OneLine(TrimView(value));
     Section* s = Find(section);
     if (s == nullptr) {
-      sections_.push_back(Section{section, "[" + section + "]", {}});
+      AddSection(Section{section, "[" + section + "]", {}});
       s = &sections_.back();
     }
     int index = FindKey(*s, ident);
@@ -236,6 +250,8 @@ class TIniDocument {
     for (std::size_t i = sections_.size(); i-- > 1;)
       if (SameIniName(sections_[i].name, section))
         sections_.erase(sections_.begin() + static_cast<std::ptrdiff_t>(i));
+    firstByName_.clear();
+    for (std::size_t i = sections_.size(); i-- > 1;) firstByName_[FoldedIniName(sections_[i].name)] = i;
   }
 
   void DeleteKey(std::string_view section, std::string_view ident) {
@@ -294,12 +310,20 @@ class TIniDocument {
   void AddLine(std::string_view line) {
     std::string_view name;
     if (SectionOf(line, name))
-      sections_.push_back(Section{AnsiString(name), AnsiString(line), {}});
+      AddSection(Section{AnsiString(name), AnsiString(line), {}});
     else
       sections_.back().lines.emplace_back(line);
   }
 
+  void AddSection(Section section) {
+    firstByName_.try_emplace(FoldedIniName(section.name), sections_.size());
+    sections_.push_back(std::move(section));
+  }
+
   std::vector<Section> sections_;
+  // Folded name -> index of the first section of that name, so that a file
+  // of many sections is looked up without walking them all.
+  std::unordered_map<std::string, std::size_t> firstByName_;
   AnsiString lineBreak_;
   bool finalBreak_ = true;
 };

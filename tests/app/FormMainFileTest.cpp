@@ -2,7 +2,13 @@
 // prompt, failed loads and saves, the backup.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
 #include <cerrno>
+#include <thread>
 
 #include "tests/app/FormMainTestSupport.h"
 
@@ -253,6 +259,24 @@ TEST_F(CatalogueWindowTest, AMissingStartCatalogueStartsEmptyWithTheChooserAppli
   EXPECT_EQ(w->Caption(), "Vidrena - NewDB");
   EXPECT_TRUE(w->movie_Grid->IsColumnHidden(CatalogueColumnIndex(*w->movie_Grid, Cat::Director)));
   EXPECT_TRUE(BoxTexts().empty());
+  CloseWindow(w);
+
+  // A named pipe is refused at once; should the window wait for it, a writer
+  // comes after a few seconds and the test fails instead of hanging.
+  const std::string pipe = SysFileName(app_.Path() + "DB/pipe.VDM");
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  WriteTextFile(app_.Path() + "Vidrena.ini", "[일반]\r\n시작시DB열기=1\r\nDB파일="_k + FromSysFileName(pipe) + "\r\n");
+  std::atomic<bool> shown{false}, waited{false};
+  std::thread writer([&] {
+    for (int i = 0; i < 300 && !shown; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (!shown) waited = true, ::close(::open(pipe.c_str(), O_WRONLY | O_NONBLOCK));
+  });
+  OpenWindow();
+  shown = true;
+  writer.join();
+  EXPECT_FALSE(waited) << "the window waited for the pipe";
+  ASSERT_EQ(BoxTexts().size(), 1u);
+  EXPECT_TRUE(BoxTexts()[0].starts_with("\""_k + FromSysFileName(pipe) + "\" 파일을 열 수 없습니다.\r"_k));
 }
 
 namespace {

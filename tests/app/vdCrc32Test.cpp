@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include "tests/app/MediaTestFiles.h"
+#include "tests/vcl/DeadlineTestSupport.h"
 
 using media_test::ScratchDir;
 using media_test::WriteFile;
@@ -65,6 +68,12 @@ TEST(FileId, UnreadableFilesShowZeros) {
   ScratchDir dir;
   EXPECT_EQ(GetFileId(dir.File("missing.avi")), 0u);
   EXPECT_EQ(GetFileId(dir.Path()), 0u) << "a folder has no contents to check";
+  // A named pipe is no movie file: refused at once, not waited on for ever.
+  const AnsiString pipe = dir.File("pipe.avi");
+  ASSERT_EQ(::mkfifo(SysFileName(pipe).c_str(), 0600), 0);
+  auto id = std::make_shared<DWORD>(1);
+  ASSERT_TRUE(EndsWithin(std::chrono::seconds(3), [pipe, id] { *id = GetFileId(pipe); })) << "the pipe was waited on";
+  EXPECT_EQ(*id, 0u);
   EXPECT_EQ(FileIdToStr(GetFileId(dir.File("missing.avi"))), "00000000");
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/rtl/IniFiles.h"
+#include "tests/vcl/DeadlineTestSupport.h"
 
 namespace {
 
@@ -87,6 +88,17 @@ TEST_F(IniFiles, LookUpIgnoresAsciiCaseButNotHangulTrailBytes) {
   ini.WriteString("general", "CHECKNEWVERSION", "1");
   EXPECT_EQ(ReadRaw(dir_ + "/Vidrena.ini"),
             "[General]\r\nCheckNewVersion = 1\r\n[\x81\x41]\r\nk=upper\r\n");
+
+  // 100,000 sections (the first of a name counts) are looked up at once.
+  std::string many;
+  for (int i = 0; i < 100000; ++i) many += "[s" + std::to_string(i % 99999) + "]\r\nk=" + std::to_string(i) + "\r\n";
+  WriteRaw(dir_ + "/Vidrena.ini", many);
+  auto file = std::make_shared<TIniFile>(name_);
+  auto found = std::make_shared<AnsiString>();
+  ASSERT_TRUE(EndsWithin(std::chrono::seconds(3), [file, found] {
+    if (file->SectionExists("S99998") && file->SectionExists("s0")) *found = file->ReadString("S0", "K", "-");
+  }));
+  EXPECT_EQ(*found, "0");
 }
 
 TEST_F(IniFiles, MissingFileGivesDefaultsAndAFileDifferingInCaseIsTheSame) {

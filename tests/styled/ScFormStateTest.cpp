@@ -82,6 +82,16 @@ TEST(ScFormState, APlacementOffEveryScreenComesBackOntoTheScreen) {
   EXPECT_LE(form.form->Left() + form.form->Width(), area.Right);
   EXPECT_GE(form.form->Top(), area.Top);
   EXPECT_EQ(form.form->Width(), 500);
+  // Bounds no screen has, whose sums pass the largest integer: on the screen too.
+  {
+    TIniFile file(ini);
+    for (const char* key : {"Left", "Top", "Width", "Height"}) file.WriteInteger("FormMainFormState", key, 2000000000);
+  }
+  StatefulForm far(ini);
+  far.form->Show();
+  EXPECT_GE(far.form->Left(), area.Left);
+  EXPECT_LE(far.form->Left() + far.form->Width(), area.Right);
+  EXPECT_LE(far.form->Top() + far.form->Height(), area.Bottom);
 }
 
 TEST(ScFormState, FittingKeepsReachablePlacementsAndMovesLostOnes) {
