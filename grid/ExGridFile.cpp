@@ -187,12 +187,18 @@ void SaveGridStream(TExStringGrid& grid, TStream& stream, const TGridProgressEve
 
 namespace {
 
+// The longest ".~" stamp "-" count ".tmp": 2 + 8 + 1 + 10 + 4 bytes.
+constexpr size_t kSaveSuffix = 25;
+
 // A name beside target (so that the final rename stays on one disk) that
-// no other save uses at the same time: target ".~" stamp "-" count ".tmp".
+// no other save uses at the same time: target ".~" stamp "-" count ".tmp",
+// target's name shortened as TemporaryNameBase says when it is long.
 AnsiString TemporaryNameFor(const AnsiString& target) {
   static std::atomic<unsigned> counter{0};
   const auto stamp = static_cast<Int64>(SystemNow() * 86400000.0) % 100000000;
-  return target + ".~" + IntToStr(stamp) + "-" + IntToStr(static_cast<Int64>(++counter)) + ".tmp";
+  const AnsiString base = Utf8ToCp949(TemporaryNameBase(Cp949ToUtf8(ExtractFileName(target)), kSaveSuffix));
+  return ExtractFilePath(target) + base + ".~" + IntToStr(stamp) + "-" + IntToStr(static_cast<Int64>(++counter)) +
+         ".tmp";
 }
 
 // Digits as IntToStr writes a number that is not negative: no leading zero.
@@ -203,7 +209,7 @@ bool IsNumberText(std::string_view s) {
 
 // Whether name (on disk) is one that TemporaryNameFor gives for target.
 bool IsSaveTemporaryNameFor(std::string_view name, std::string_view target) {
-  const std::string base = Cp949ToUtf8(ExtractFileName(AnsiString(target)));
+  const std::string base = TemporaryNameBase(Cp949ToUtf8(ExtractFileName(AnsiString(target))), kSaveSuffix);
   constexpr std::string_view kStart = ".~", kEnd = ".tmp";
   if (base.empty() || name.size() <= base.size() + kStart.size() + kEnd.size() || !name.starts_with(base) ||
       name.substr(base.size(), kStart.size()) != kStart || !name.ends_with(kEnd))

@@ -338,6 +338,12 @@ bool LinkFile(std::string_view existing, std::string_view newName);
 inline constexpr int kStaleTemporarySeconds = 60 * 60;
 int DeleteStaleTemporaryFiles(std::string_view folder, const std::function<bool(std::string_view name)>& isOwn,
                               int olderThanSeconds = kStaleTemporarySeconds);
+// The part of a temporary file's name that stands for the file it is made
+// for: base (a name on disk) itself, or, when base and suffixBytes more would
+// pass the longest name a folder takes, as much of base as leaves room
+// (whole characters) followed by "~" and eight hexadecimal digits of a
+// checksum of base, so that the name still belongs to that one file.
+std::string TemporaryNameBase(std::string_view base, std::size_t suffixBytes);
 // Whether name (a name on disk in target's folder) is one of the files that
 // CopyFile and LinkFile make beside target for a moment.
 bool IsCopyTemporaryName(std::string_view name, std::string_view target);

@@ -267,9 +267,11 @@ bool RenameNoReplace(const std::string& from, const std::string& to) {
 
 // The temporary names of CopyToTemporary and LinkFile: the target's name
 // ("." before it for a copy), the mark and mkstemp's six characters or a
-// process id.
+// process id; the suffix of each at its longest.
 constexpr std::string_view kCopyMark = ".~copy-";
 constexpr std::string_view kLinkMark = ".~link-";
+constexpr size_t kCopySuffix = 1 + kCopyMark.size() + 6;
+constexpr size_t kLinkSuffix = kLinkMark.size() + 10;
 
 // Copies the bytes of source into a fresh temporary file beside target;
 // returns its on-disk name, or "" on failure (nothing left behind).
@@ -285,7 +287,9 @@ std::string CopyToTemporary(const std::string& source, const std::string& target
   // target takes it for its own.
   size_t slash = target.rfind('/');
   const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-  std::string temp = target.substr(0, nameStart) + "." + target.substr(nameStart) + std::string(kCopyMark) + "XXXXXX";
+  std::string temp = target.substr(0, nameStart) + "." +
+                     TemporaryNameBase(std::string_view(target).substr(nameStart), kCopySuffix) +
+                     std::string(kCopyMark) + "XXXXXX";
   int out = ::mkstemp(temp.data());
   if (out < 0) {
     ::close(in);
@@ -374,7 +378,10 @@ bool LinkFile(std::string_view existing, std::string_view newName) {
   if (existing.empty() || newName.empty()) return false;
   const std::string from = SysFileName(existing), to = SysFileName(newName);
   // Made beside the target under a name of its own, then moved over it.
-  const std::string temp = to + std::string(kLinkMark) + std::to_string(::getpid());
+  const size_t nameStart = to.rfind('/') + 1;  // npos + 1 is 0
+  const std::string temp = to.substr(0, nameStart) +
+                           TemporaryNameBase(std::string_view(to).substr(nameStart), kLinkSuffix) +
+                           std::string(kLinkMark) + std::to_string(::getpid());
   ::unlink(temp.c_str());
   if (::link(from.c_str(), temp.c_str()) != 0) return false;
   const bool ok = ::rename(temp.c_str(), to.c_str()) == 0;
@@ -391,16 +398,32 @@ bool AllDigits(std::string_view s) {
 
 }  // namespace
 
+std::string TemporaryNameBase(std::string_view base, size_t suffixBytes) {
+  // The longest name a folder takes (NAME_MAX on the disks the program meets).
+  constexpr size_t kMaxName = 255;
+  if (base.size() + suffixBytes <= kMaxName) return std::string(base);
+  uint32_t sum = 2166136261u;  // FNV-1a
+  for (char c : base) sum = (sum ^ static_cast<unsigned char>(c)) * 16777619u;
+  char tag[10];
+  std::snprintf(tag, sizeof tag, "~%08x", static_cast<unsigned>(sum));
+  size_t keep = kMaxName - std::min(kMaxName, suffixBytes + 9);
+  // Never half a character: the cut goes back to where one begins.
+  while (keep > 0 && keep < base.size() && (static_cast<unsigned char>(base[keep]) & 0xC0) == 0x80) --keep;
+  return std::string(base.substr(0, keep)) + tag;
+}
+
 bool IsCopyTemporaryName(std::string_view name, std::string_view target) {
   const std::string sys = SysFileName(target);
-  const std::string_view base = std::string_view(sys).substr(sys.rfind('/') + 1);
-  if (base.empty()) return false;
+  const std::string_view whole = std::string_view(sys).substr(sys.rfind('/') + 1);
+  if (whole.empty()) return false;
   // CopyToTemporary: "." target kCopyMark and six of mkstemp's letters and digits.
+  std::string base = TemporaryNameBase(whole, kCopySuffix);
   if (name.size() == 1 + base.size() + kCopyMark.size() + 6 && name[0] == '.' &&
       name.substr(1, base.size()) == base && name.substr(1 + base.size(), kCopyMark.size()) == kCopyMark &&
       std::all_of(name.end() - 6, name.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)); }))
     return true;
   // LinkFile: target kLinkMark and a process id.
+  base = TemporaryNameBase(whole, kLinkSuffix);
   if (name.size() <= base.size() + kLinkMark.size() || name.substr(0, base.size()) != base ||
       name.substr(base.size(), kLinkMark.size()) != kLinkMark)
     return false;

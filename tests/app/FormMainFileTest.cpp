@@ -209,17 +209,21 @@ TEST_F(CatalogueWindowTest, TheBackupIsTheCatalogueAsLastSavedFromTheFirstSaveOn
 
 TEST_F(CatalogueWindowTest, EachSaveWritesTheBackupAgain) {
   TFormMain* w = OpenWindow();
-  const AnsiString file = app_.Path() + "DB/v.VDM", backup = ChangeFileExt(file, ".Bak");
-  AddMovie(*w, "첫판"_k);
-  TDialogFakes::QueueFileName(file);
-  ASSERT_TRUE(w->SaveDB("NewDB"));
-  for (const AnsiString& next : {"둘째판"_k, "셋째판"_k}) {
-    const AnsiString previous = ReadTextFile(file);
-    AddMovie(*w, next);
-    w->btnSaveDB->Click();
-    EXPECT_EQ(ReadTextFile(backup), ReadTextFile(file));
-    EXPECT_NE(ReadTextFile(file), previous);
+  // Also under a name that leaves no room beside it for the usual temporary names.
+  for (const AnsiString& name : {AnsiString("v"), AnsiString(241, 'v')}) {
+    const AnsiString file = app_.Path() + "DB/" + name + ".VDM", backup = ChangeFileExt(file, ".Bak");
+    AddMovie(*w, "첫판"_k);
+    TDialogFakes::QueueFileName(file);
+    ASSERT_TRUE(w->SaveDB("NewDB"));
+    for (const AnsiString& next : {"둘째판"_k, "셋째판"_k}) {
+      const AnsiString previous = ReadTextFile(file);
+      AddMovie(*w, next);
+      w->btnSaveDB->Click();
+      EXPECT_EQ(ReadTextFile(backup), ReadTextFile(file));
+      EXPECT_NE(ReadTextFile(file), previous);
+    }
   }
+  EXPECT_TRUE(BoxTexts().empty());
 }
 
 TEST_F(CatalogueWindowTest, TheSettingsFileOpensTheCatalogueAtStartAndSavingWritesItBack) {

@@ -240,11 +240,22 @@ TEST(GridFileGrid, FailedSaveKeepsTheOldFile) {
   TExStringGrid grid(nullptr);
   FillCatalogue(grid);
 
-  // A target whose temporary name beside it is too long for the file system.
-  const AnsiString longName = dir.File(std::string(250, 'm').c_str());
+  // A target whose name leaves no room beside it for the usual temporary
+  // name saves all the same; what a killed save of it left goes, what one of
+  // a name that begins alike left stays.
+  const std::string longBase(250, 'm');
+  const AnsiString longName = dir.File(longBase.c_str());
   WriteFileBytes(longName, "old catalogue");
-  EXPECT_THROW(SaveGridFile(grid, longName), EStreamError);
-  EXPECT_EQ(ReadFileBytes(longName), "old catalogue");
+  const fs::path own = dir.path / (TemporaryNameBase(longBase, 25) + ".~1-1.tmp");
+  const fs::path other = dir.path / (TemporaryNameBase(longBase + "n", 25) + ".~1-1.tmp");
+  for (const fs::path& stale : {own, other}) {
+    WriteFileBytes(stale, "x");
+    fs::last_write_time(stale, fs::file_time_type::clock::now() - std::chrono::hours(2));
+  }
+  SaveGridFile(grid, longName);
+  EXPECT_NE(ReadFileBytes(longName), "old catalogue");
+  EXPECT_FALSE(fs::exists(own));
+  EXPECT_TRUE(fs::remove(other));
 
   // A target that cannot be replaced (a folder of that name): nothing is left behind.
   const AnsiString folder = dir.File("folder.vdb");
