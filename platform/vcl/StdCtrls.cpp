@@ -722,6 +722,21 @@ void TComboBox::ItemsInserted(int index) {
   }
 }
 
+// A whole list (a value list of many thousand lines) goes into the box in
+// one step: item by item, the box would put back its text after each.
+void TComboBox::ItemsAppended(int first, int count) {
+  if (itemIndex_ >= first) itemIndex_ += count;
+  if (auto* combo = qobject_cast<QComboBox*>(WidgetOf(this))) {
+    QString edit = combo->currentText();
+    QStringList texts;
+    texts.reserve(count);
+    for (int i = first; i < first + count; ++i) texts.append(ToQString(items_->Strings(i)));
+    combo->insertItems(first, texts);
+    combo->setCurrentIndex(itemIndex_);
+    if (combo->isEditable()) combo->setEditText(edit);
+  }
+}
+
 void TComboBox::ItemsDeleted(int index) {
   if (index < 0 || index == itemIndex_) itemIndex_ = -1;
   else if (itemIndex_ > index) --itemIndex_;

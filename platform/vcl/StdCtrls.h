@@ -250,6 +250,7 @@ class TComboBox : public TWinControl, private TControlItems::Listener {
 
  private:
   void ItemsInserted(int index) override;
+  void ItemsAppended(int first, int count) override;
   void ItemsDeleted(int index) override;
   void ItemChanged(int index) override;
   std::unique_ptr<TControlItems> items_;
