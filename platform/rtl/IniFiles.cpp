@@ -10,7 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <unordered_map>
+#include <cstdint>
 
 namespace {
 
@@ -32,16 +32,21 @@ bool SameIniName(std::string_view a, std::string_view b) {
   return true;
 }
 
-// The name as SameIniName sees it: two names are the same exactly when
-// their folded forms are equal.
-std::string FoldedIniName(std::string_view name) {
-  std::string folded(name);
-  for (std::size_t i = 0; i < folded.size(); ++i) {
-    const unsigned char c = static_cast<unsigned char>(folded[i]);
-    if (IsLeadByte(c) && i + 1 < folded.size()) ++i;
-    else if (c >= 'a' && c <= 'z') folded[i] = static_cast<char>(c - 'a' + 'A');
+// A hash of the name as SameIniName sees it: names that are the same have
+// the same hash.
+std::size_t IniNameHash(std::string_view name) {
+  std::size_t h = 14695981039346656037ull;  // FNV-1a
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(name[i]);
+    if (IsLeadByte(c) && i + 1 < name.size()) {
+      h = (h ^ c) * 1099511628211ull;
+      c = static_cast<unsigned char>(name[++i]);
+    } else if (c >= 'a' && c <= 'z') {
+      c = static_cast<unsigned char>(c - 'a' + 'A');
+    }
+    h = (h ^ c) * 1099511628211ull;
   }
-  return folded;
+  return h;
 }
 
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
@@ -151,7 +156,7 @@ class TIniDocument {
 
   void Clear() {
     sections_.assign(1, Section{});
-    firstByName_.clear();
+    slots_.clear();
     lineBreak_ = "\r\n";
     finalBreak_ = true;
   }
@@ -197,8 +202,11 @@ class TIniDocument {
 
   // The first section of that name.
   Section* Find(std::string_view name) {
-    const auto found = firstByName_.find(FoldedIniName(name));
-    return found == firstByName_.end() ? nullptr : &sections_[found->second];
+    if (slots_.empty()) return nullptr;
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t at = IniNameHash(name) & mask; slots_[at] != 0; at = (at + 1) & mask)
+      if (SameIniName(sections_[slots_[at]].name, name)) return &sections_[slots_[at]];
+    return nullptr;
   }
 
   // Index of the key's line in section, or -1.
@@ -250,8 +258,7 @@ class TIniDocument {
     for (std::size_t i = sections_.size(); i-- > 1;)
       if (SameIniName(sections_[i].name, section))
         sections_.erase(sections_.begin() + static_cast<std::ptrdiff_t>(i));
-    firstByName_.clear();
-    for (std::size_t i = sections_.size(); i-- > 1;) firstByName_[FoldedIniName(sections_[i].name)] = i;
+    Reindex();
   }
 
   void DeleteKey(std::string_view section, std::string_view ident) {
@@ -316,14 +323,32 @@ class TIniDocument {
   }
 
   void AddSection(Section section) {
-    firstByName_.try_emplace(FoldedIniName(section.name), sections_.size());
     sections_.push_back(std::move(section));
+    if (sections_.size() * 2 > slots_.size()) Reindex();
+    else Place(sections_.size() - 1);
+  }
+
+  // Indexes section i unless an earlier one has its name.
+  void Place(std::size_t i) {
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t at = IniNameHash(sections_[i].name) & mask;
+    for (; slots_[at] != 0; at = (at + 1) & mask)
+      if (SameIniName(sections_[slots_[at]].name, sections_[i].name)) return;
+    slots_[at] = static_cast<std::uint32_t>(i);
+  }
+
+  void Reindex() {
+    std::size_t size = 16;
+    while (size < sections_.size() * 2) size *= 2;
+    slots_.assign(size, 0);
+    for (std::size_t i = 1; i < sections_.size(); ++i) Place(i);
   }
 
   std::vector<Section> sections_;
-  // Folded name -> index of the first section of that name, so that a file
+  // The index of the first section of each name by the hash of its name
+  // (open addressing; 0 is an empty slot, never a section), so that a file
   // of many sections is looked up without walking them all.
-  std::unordered_map<std::string, std::size_t> firstByName_;
+  std::vector<std::uint32_t> slots_;
   AnsiString lineBreak_;
   bool finalBreak_ = true;
 };
@@ -429,20 +454,11 @@ void TCustomIniFile::WriteFloat(const AnsiString& section, const AnsiString& ide
   WriteString(section, ident, FloatToStr(value));
 }
 
-bool TCustomIniFile::SectionExists(const AnsiString& section) {
-  TStringList names;
-  ReadSections(&names);
-  for (int i = 0; i < names.Count(); ++i)
-    if (SameIniName(names.Strings(i), section)) return true;
-  return false;
-}
+bool TCustomIniFile::SectionExists(const AnsiString& section) { return Current().Find(section) != nullptr; }
 
 bool TCustomIniFile::ValueExists(const AnsiString& section, const AnsiString& ident) {
-  TStringList keys;
-  ReadSection(section, &keys);
-  for (int i = 0; i < keys.Count(); ++i)
-    if (SameIniName(keys.Strings(i), ident)) return true;
-  return false;
+  const TIniDocument::Section* s = Current().Find(section);
+  return s != nullptr && TIniDocument::FindKey(*s, ident) >= 0;
 }
 
 // ------------------------------------------------------------------ TIniFile

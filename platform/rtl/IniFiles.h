@@ -59,6 +59,9 @@ class TCustomIniFile : public TObject {
   // The document, loaded from the file when it changed on disk (TIniFile) or
   // once (TMemIniFile).
   TIniDocument& Document();
+  // The document as it is now: TIniFile first loads it again when the file
+  // changed on disk.
+  virtual TIniDocument& Current() { return Document(); }
   void Load();
   void Save();
 
@@ -81,6 +84,9 @@ class TIniFile : public TCustomIniFile {
   void DeleteKey(const AnsiString& section, const AnsiString& ident) override;
   // Every change is already on disk.
   void UpdateFile() override {}
+
+ protected:
+  TIniDocument& Current() override { return Fresh(); }
 
  private:
   TIniDocument& Fresh();
