@@ -610,15 +610,16 @@ class TStringGrid : public TDrawGrid {
   void ReadColumnTexts(int col, int count, const std::function<void(int col, const AnsiString&)>& take) const;
   // Moves the cells (texts and object slots) of the columns fromCol ..
   // fromCol + count - 1 to start at toCol (the index as it is before the
-  // move) in every row, the cells in between taking the freed places: one
-  // rotation per row record, no text copied, rows holding none of those
-  // cells untouched. Widths and tab stops stay where they are. A destination
-  // inside the block moves nothing; indices outside 0 .. ColCount raise
-  // EInvalidGridOperation. With emptyBlock the block's cells are emptied
-  // at their new place (texts dropped, object slots let go, not freed) in
-  // the same pass: a column inserted or removed that way walks the rows once.
-  // With landingTexts as well, the first column of the emptied block takes
-  // each row's text from it (moved out; rows past its end stay empty).
+  // move) in every row, the cells in between taking the freed places, no
+  // text copied: the columns change places in the store's column map, and
+  // no row record is touched. Widths and tab stops stay where they are. A
+  // destination inside the block moves nothing; indices outside
+  // 0 .. ColCount raise EInvalidGridOperation. With emptyBlock the block's
+  // cells are emptied at their new place (texts dropped, object slots let
+  // go, not freed) in one pass over the rows that touches only the block's
+  // cells: a column inserted or removed that way walks the rows once. With
+  // landingTexts as well, the first column of the emptied block takes each
+  // row's text from it (moved out; rows past its end stay empty).
   void ShiftColumns(int fromCol, int count, int toCol, bool emptyBlock = false,
                     std::vector<AnsiString>* landingTexts = nullptr);
   // The row record's Tag; 0 outside the grid, writes there ignored.
@@ -643,7 +644,29 @@ class TStringGrid : public TDrawGrid {
  private:
   friend class TStringGridStrings;
   TRowCells* RowNeeded(int row);
-  void ReadAhead(std::size_t row, std::size_t col) const;
+  void ReadAhead(std::size_t row, std::size_t slot) const;
+  // The column map: where column col's cells stand in a row record, or
+  // kNoSlot for a column the map does not know yet (while the column
+  // count changes). Slot col for every column while the map is plain.
+  static constexpr std::size_t kNoSlot = static_cast<std::size_t>(-1);
+  std::size_t Slot(int col) const {
+    if (slots_.empty()) return static_cast<std::size_t>(col);
+    return static_cast<std::size_t>(col) < slots_.size() ? slots_[static_cast<std::size_t>(col)] : kNoSlot;
+  }
+  // The record length that holds every column's slot.
+  std::size_t RecordWidth() const { return slots_.empty() ? static_cast<std::size_t>(ColCount()) : width_; }
+  // The map written out (column c in slot c) before it changes, and
+  // dropped again once it is plain.
+  void SpellOutSlots();
+  void SettleSlots();
+  // Lays every row record out in column order and drops the map, for the
+  // callers that take or give whole records in column order.
+  void PlainRecords();
+  // Empties the given slots in every row record (texts dropped with their
+  // storage, object slots let go); with landingTexts, landingSlot takes each
+  // row's text from it. Records end at width.
+  void EmptySlots(const std::vector<std::size_t>& slots, std::size_t width, std::size_t landingSlot = kNoSlot,
+                  std::vector<AnsiString>* landingTexts = nullptr);
   mutable std::size_t lastRowRead_ = 0;
   // The line lists handed out, one per index, created on first use.
   TStrings* Line(bool isColumn, int index);
@@ -651,7 +674,15 @@ class TStringGrid : public TDrawGrid {
   void EndLineUpdate();
 
   // By row; the Height of a stored record is unused (the grid keeps heights).
+  // A record holds its cells by slot (see Slot); a slot that no column maps
+  // to is empty in every record.
   std::vector<TRowCells> rows_;
+  // By column, the slot of its cells; empty while column c is in slot c.
+  // Inserting, removing and moving columns changes only this map, so that
+  // a large grid does not move every row's texts about for it.
+  std::vector<std::size_t> slots_;
+  // While the map is written out: one past the highest slot it maps to.
+  std::size_t width_ = 0;
   std::vector<std::unique_ptr<TStringGridStrings>> rowLists_;
   std::vector<std::unique_ptr<TStringGridStrings>> colLists_;
   int lineUpdate_ = 0;

@@ -5,8 +5,15 @@
 // vector handles and never copies text, and reading a row's slots touches
 // no memory of its own until it has some (a pass over every row reads one
 // contiguous array). A row that was never written has empty vectors; a
-// row's vectors may be shorter than the column count (the missing cells
+// row's vectors may be shorter than the record width (the missing cells
 // are empty). Objects are the caller's: the store never frees one.
+//
+// Columns are found in the records through a column map (slots_): moving,
+// inserting or removing a column rewrites the map, not each row's record,
+// so grouping a catalogue by one of its forty columns walks the rows once
+// for the one column's cells instead of moving every row's thirty others.
+// A record handed out or taken in whole is in column order: the first such
+// call after columns moved lays all records out so, once.
 #include <algorithm>
 #include <functional>
 #include <utility>
@@ -45,7 +52,7 @@ TStringGrid::TRowCells* TStringGrid::RowNeeded(int row) {
   return &rows_[static_cast<std::size_t>(row)];
 }
 
-void TStringGrid::ReadAhead(std::size_t row, std::size_t col) const {
+void TStringGrid::ReadAhead(std::size_t row, std::size_t slot) const {
   if (row == lastRowRead_) return;
   const bool onward = row == lastRowRead_ + 1;
   lastRowRead_ = row;
@@ -57,16 +64,17 @@ void TStringGrid::ReadAhead(std::size_t row, std::size_t col) const {
   constexpr std::size_t kRowsAhead = 4;
   if (row + kRowsAhead >= rows_.size()) return;
   const std::vector<AnsiString>& texts = rows_[row + kRowsAhead].Texts;
-  if (col < texts.size()) __builtin_prefetch(texts.data() + col);
+  if (slot < texts.size()) __builtin_prefetch(texts.data() + slot);
 }
 
 const AnsiString& TStringGrid::Cells(int col, int row) const {
   if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount()) return EmptyText();
   if (static_cast<std::size_t>(row) >= rows_.size()) return EmptyText();
-  ReadAhead(static_cast<std::size_t>(row), static_cast<std::size_t>(col));
+  const std::size_t slot = Slot(col);
+  ReadAhead(static_cast<std::size_t>(row), slot);
   const TRowCells& data = rows_[static_cast<std::size_t>(row)];
-  if (static_cast<std::size_t>(col) >= data.Texts.size()) return EmptyText();
-  return data.Texts[static_cast<std::size_t>(col)];
+  if (slot >= data.Texts.size()) return EmptyText();
+  return data.Texts[slot];
 }
 
 void TStringGrid::SetCells(int col, int row, const AnsiString& value) {
@@ -75,13 +83,15 @@ void TStringGrid::SetCells(int col, int row, const AnsiString& value) {
 
 void TStringGrid::SetCells(int col, int row, AnsiString&& value) {
   if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount()) return;
+  const std::size_t slot = Slot(col);
+  if (slot == kNoSlot) return;
   TRowCells* data = RowNeeded(row);
-  ReadAhead(static_cast<std::size_t>(row), static_cast<std::size_t>(col));
-  if (data->Texts.size() <= static_cast<std::size_t>(col)) {
+  ReadAhead(static_cast<std::size_t>(row), slot);
+  if (data->Texts.size() <= slot) {
     // Room for the whole row at once: a row is usually filled left to right.
-    data->Texts.resize(static_cast<std::size_t>(ColCount()));
+    data->Texts.resize(RecordWidth());
   }
-  data->Texts[static_cast<std::size_t>(col)] = std::move(value);
+  data->Texts[slot] = std::move(value);
   // Repaint and let an editor on this cell show the new text.
   if (lineUpdate_ > 0 || !HandleAllocated()) return;
   InvalidateCell(col, row);
@@ -94,15 +104,17 @@ TObject* TStringGrid::Objects(int col, int row) const {
   if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount()) return nullptr;
   if (static_cast<std::size_t>(row) >= rows_.size()) return nullptr;
   const TRowCells& data = rows_[static_cast<std::size_t>(row)];
-  if (static_cast<std::size_t>(col) >= data.Objects.size()) return nullptr;
-  return data.Objects[static_cast<std::size_t>(col)];
+  const std::size_t slot = Slot(col);
+  if (slot >= data.Objects.size()) return nullptr;
+  return data.Objects[slot];
 }
 
 void TStringGrid::SetObjects(int col, int row, TObject* value) {
   if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount()) return;
+  const std::size_t c = Slot(col);
+  if (c == kNoSlot) return;
   TRowCells* data = RowNeeded(row);
   std::vector<TObject*>& objects = data->Objects;
-  const std::size_t c = static_cast<std::size_t>(col);
   if (objects.size() <= c) {
     if (!value) return;  // an empty slot stays without storage
     objects.resize(c + 1, nullptr);
@@ -157,23 +169,15 @@ void TStringGrid::ExchangeRows(int row1, int row2) {
 
 void TStringGrid::ExchangeCols(int col1, int col2) {
   if (col1 < 0 || col2 < 0 || col1 >= ColCount() || col2 >= ColCount() || col1 == col2) return;
-  const std::size_t a = static_cast<std::size_t>(col1), b = static_cast<std::size_t>(col2);
-  const std::size_t need = std::max(a, b) + 1;
-  for (TRowCells& data : rows_) {
-    if (!data.Texts.empty()) {
-      if (data.Texts.size() < need) data.Texts.resize(need);
-      std::swap(data.Texts[a], data.Texts[b]);
-    }
-    if (!data.Objects.empty()) {
-      if (data.Objects.size() < need) data.Objects.resize(need, nullptr);
-      std::swap(data.Objects[a], data.Objects[b]);
-    }
-  }
+  SpellOutSlots();
+  std::swap(slots_[static_cast<std::size_t>(col1)], slots_[static_cast<std::size_t>(col2)]);
+  SettleSlots();
   InvalidateCol(col1);
   InvalidateCol(col2);
 }
 
 TStringGrid::TRowCells TStringGrid::ExtractRow(int row) {
+  PlainRecords();
   TRowCells cells;
   if (row >= 0 && row < RowCount() && static_cast<std::size_t>(row) < rows_.size())
     cells = std::exchange(rows_[static_cast<std::size_t>(row)], TRowCells());
@@ -184,6 +188,7 @@ TStringGrid::TRowCells TStringGrid::ExtractRow(int row) {
 
 void TStringGrid::InsertRowData(int row, TRowCells&& cells) {
   if (row < 0 || row >= RowCount()) return;
+  PlainRecords();
   const std::size_t cols = static_cast<std::size_t>(ColCount());
   if (cells.Texts.size() > cols) cells.Texts.resize(cols);
   if (cells.Objects.size() > cols) cells.Objects.resize(cols);
@@ -204,26 +209,32 @@ void TStringGrid::ReadColumnTexts(int col, int count,
   if (firstCol >= endCol) return;
   const std::size_t rows = static_cast<std::size_t>(RowCount());
   const std::size_t stored = std::min(rows, rows_.size());
-  const std::size_t c0 = static_cast<std::size_t>(firstCol), c1 = static_cast<std::size_t>(endCol);
+  // The columns' slots, and the span of slots they lie in.
+  std::vector<std::size_t> slots;
+  for (int c = firstCol; c < endCol; ++c) slots.push_back(Slot(c));
+  const std::size_t s0 = *std::min_element(slots.begin(), slots.end());
+  const std::size_t s1 = *std::max_element(slots.begin(), slots.end()) + 1;
   // Two stages ahead: the row's cells first, then (once those are at hand)
   // the characters of texts too long to live inside their strings.
   constexpr std::size_t kCellAhead = 16, kTextAhead = 8;
   for (std::size_t r = 0; r < stored; ++r) {
     if (r + kCellAhead < stored) {
       const std::vector<AnsiString>& ahead = rows_[r + kCellAhead].Texts;
-      if (c0 < ahead.size()) {
-        const char* p = reinterpret_cast<const char*>(ahead.data() + c0);
-        const char* end = reinterpret_cast<const char*>(ahead.data() + std::min(c1, ahead.size()));
+      if (s0 < ahead.size()) {
+        const char* p = reinterpret_cast<const char*>(ahead.data() + s0);
+        const char* end = reinterpret_cast<const char*>(ahead.data() + std::min(s1, ahead.size()));
         for (; p < end; p += 64) __builtin_prefetch(p);
         __builtin_prefetch(end - 1);
       }
     }
     if (r + kTextAhead < stored) {
       const std::vector<AnsiString>& ahead = rows_[r + kTextAhead].Texts;
-      for (std::size_t c = c0; c < std::min(c1, ahead.size()); ++c) __builtin_prefetch(ahead[c].data());
+      for (const std::size_t s : slots)
+        if (s < ahead.size()) __builtin_prefetch(ahead[s].data());
     }
     const std::vector<AnsiString>& texts = rows_[r].Texts;
-    for (std::size_t c = c0; c < c1; ++c) take(static_cast<int>(c), c < texts.size() ? texts[c] : EmptyText());
+    for (std::size_t i = 0; i < slots.size(); ++i)
+      take(firstCol + static_cast<int>(i), slots[i] < texts.size() ? texts[slots[i]] : EmptyText());
   }
   for (std::size_t r = stored; r < rows; ++r)
     for (int c = firstCol; c < endCol; ++c) take(c, EmptyText());
@@ -242,70 +253,102 @@ void TStringGrid::ShiftColumns(int fromCol, int count, int toCol, bool emptyBloc
   const std::size_t first = static_cast<std::size_t>(moves && left ? toCol : fromCol);
   const std::size_t middle = static_cast<std::size_t>(moves && !left ? fromCol + count : fromCol);
   const std::size_t last = static_cast<std::size_t>(moves && !left ? toCol : fromCol + count);
-  // The shorter side of the rotation goes through a buffer and the longer
-  // side moves over once: a column inserted or removed among forty moves
-  // each text once, where a rotation by swaps would move it three times.
-  const std::size_t head = middle - first, tail = last - middle;
-  // Where the block lands: emptied there on request.
-  const std::size_t landing = !moves || left ? first : last - static_cast<std::size_t>(count);
-  const std::size_t landed = landing + static_cast<std::size_t>(count);
-  std::vector<AnsiString> buffer(std::min(head, tail));
-  auto shiftTexts = [&](std::vector<AnsiString>& cells) {
-    // A record that ends before the range holds only empty cells there.
-    if (cells.size() <= first) return;
-    if (cells.size() < last) cells.resize(last);
-    auto f = cells.begin() + static_cast<std::ptrdiff_t>(first);
-    auto m = cells.begin() + static_cast<std::ptrdiff_t>(middle);
-    auto l = cells.begin() + static_cast<std::ptrdiff_t>(last);
-    if (!moves) {
-      // Only emptied.
-    } else if (head <= tail) {
-      std::move(f, m, buffer.begin());
-      std::move(m, l, f);
-      std::move(buffer.begin(), buffer.end(), l - static_cast<std::ptrdiff_t>(head));
-    } else {
-      std::move(m, l, buffer.begin());
-      std::move_backward(f, m, l);
-      std::move(buffer.begin(), buffer.end(), f);
-    }
-    if (emptyBlock)
-      for (std::size_t c = landing; c < landed; ++c) cells[c] = AnsiString();
-  };
-  auto shiftObjects = [&](std::vector<TObject*>& cells) {
-    if (cells.size() <= first) return;
-    if (cells.size() < last) cells.resize(last);
-    if (moves)
-      std::rotate(cells.begin() + static_cast<std::ptrdiff_t>(first),
-                  cells.begin() + static_cast<std::ptrdiff_t>(middle),
-                  cells.begin() + static_cast<std::ptrdiff_t>(last));
-    if (emptyBlock) std::fill(cells.begin() + static_cast<std::ptrdiff_t>(landing),
-                              cells.begin() + static_cast<std::ptrdiff_t>(landed), nullptr);
-    TrimObjects(cells);
-  };
-  // Rows moved about keep their cells anywhere in memory: fetch the range
-  // of a row a little further on while this one is worked on.
-  constexpr std::size_t kRowsAhead = 4;
-  const std::size_t rows = rows_.size();
-  for (std::size_t r = 0; r < rows; ++r) {
-    if (r + kRowsAhead < rows) {
-      const std::vector<AnsiString>& ahead = rows_[r + kRowsAhead].Texts;
-      if (ahead.size() > first) {
-        const char* p = reinterpret_cast<const char*>(ahead.data() + first);
-        const char* end = reinterpret_cast<const char*>(ahead.data() + std::min(last, ahead.size()));
-        for (; p < end; p += 64) __builtin_prefetch(p, 1);
-      }
-    }
-    TRowCells& data = rows_[r];
-    shiftTexts(data.Texts);
-    shiftObjects(data.Objects);
-    if (emptyBlock && landingTexts && r < landingTexts->size() && !(*landingTexts)[r].empty()) {
-      if (data.Texts.size() <= landing) data.Texts.resize(static_cast<std::size_t>(ColCount()));
-      data.Texts[landing] = std::move((*landingTexts)[r]);
-    }
+  if (moves) {
+    SpellOutSlots();
+    std::rotate(slots_.begin() + static_cast<std::ptrdiff_t>(first), slots_.begin() + static_cast<std::ptrdiff_t>(middle),
+                slots_.begin() + static_cast<std::ptrdiff_t>(last));
   }
+  if (emptyBlock) {
+    // Where the block lands: emptied there.
+    const int landing = static_cast<int>(!moves || left ? first : last - static_cast<std::size_t>(count));
+    std::vector<std::size_t> block;
+    for (int c = landing; c < landing + count; ++c) block.push_back(Slot(c));
+    EmptySlots(block, RecordWidth(), Slot(landing), landingTexts);
+  }
+  SettleSlots();
   if (lineUpdate_ > 0 || !HandleAllocated()) return;
   InvalidateGrid();
   if (editUpdate_ == 0 && InplaceEditor() && EditorMode()) InvalidateEditor();
+}
+
+void TStringGrid::SpellOutSlots() {
+  if (!slots_.empty()) return;
+  slots_.resize(static_cast<std::size_t>(ColCount()));
+  for (std::size_t c = 0; c < slots_.size(); ++c) slots_[c] = c;
+  width_ = slots_.size();
+}
+
+void TStringGrid::SettleSlots() {
+  if (slots_.empty()) return;
+  for (std::size_t c = 0; c < slots_.size(); ++c)
+    if (slots_[c] != c) return;
+  // Plain again: records may still reach past the columns, with empty
+  // cells only; the next cut of the column count trims them.
+  slots_.clear();
+  width_ = 0;
+}
+
+void TStringGrid::EmptySlots(const std::vector<std::size_t>& slots, std::size_t width, std::size_t landingSlot,
+                             std::vector<AnsiString>* landingTexts) {
+  const std::size_t rows = rows_.size();
+  // Rows moved about keep their cells anywhere in memory: fetch the slots of
+  // a row further on while this one is worked on.
+  constexpr std::size_t kRowsAhead = 16;
+  for (std::size_t r = 0; r < rows; ++r) {
+    if (r + kRowsAhead < rows) {
+      const TRowCells& ahead = rows_[r + kRowsAhead];
+      for (const std::size_t s : slots) {
+        if (s < ahead.Texts.size()) __builtin_prefetch(ahead.Texts.data() + s, 1);
+        if (s < ahead.Objects.size()) __builtin_prefetch(ahead.Objects.data() + s, 1);
+      }
+    }
+    TRowCells& data = rows_[r];
+    for (const std::size_t s : slots) {
+      if (s < data.Texts.size()) {
+        AnsiString& text = data.Texts[s];
+        // Dropped with its storage: the slot may stay unused for long.
+        if (!text.empty() || text.capacity() > EmptyText().capacity()) AnsiString().swap(text);
+      }
+      if (s < data.Objects.size()) data.Objects[s] = nullptr;
+    }
+    if (data.Texts.size() > width) data.Texts.resize(width);
+    if (data.Objects.size() > width) data.Objects.resize(width);
+    TrimObjects(data.Objects);
+    if (landingTexts && r < landingTexts->size() && !(*landingTexts)[r].empty()) {
+      if (data.Texts.size() <= landingSlot) data.Texts.resize(width);
+      data.Texts[landingSlot] = std::move((*landingTexts)[r]);
+    }
+  }
+}
+
+void TStringGrid::PlainRecords() {
+  if (slots_.empty()) return;
+  const std::size_t cols = slots_.size();
+  std::vector<AnsiString> texts;
+  std::vector<TObject*> objects;
+  for (TRowCells& data : rows_) {
+    if (!data.Texts.empty()) {
+      const std::size_t n = data.Texts.size();
+      texts.resize(n);
+      std::move(data.Texts.begin(), data.Texts.end(), texts.begin());
+      std::size_t length = 0;  // past the last column whose slot the record holds
+      for (std::size_t c = 0; c < cols; ++c)
+        if (slots_[c] < n) length = c + 1;
+      data.Texts.resize(length);
+      for (std::size_t c = 0; c < length; ++c)
+        data.Texts[c] = slots_[c] < n ? std::move(texts[slots_[c]]) : AnsiString();
+    }
+    if (!data.Objects.empty()) {
+      objects.assign(data.Objects.begin(), data.Objects.end());
+      const std::size_t n = objects.size();
+      std::fill(data.Objects.begin(), data.Objects.end(), nullptr);
+      data.Objects.resize(cols, nullptr);
+      for (std::size_t c = 0; c < cols; ++c) data.Objects[c] = slots_[c] < n ? objects[slots_[c]] : nullptr;
+      TrimObjects(data.Objects);
+    }
+  }
+  slots_.clear();
+  width_ = 0;
 }
 
 int TStringGrid::RowTag(int row) const {
@@ -353,17 +396,13 @@ void TStringGrid::SetEditText(int col, int row, const AnsiString& value) {
 }
 
 void TStringGrid::ColumnMoved(int fromIndex, int toIndex) {
-  const std::size_t need = static_cast<std::size_t>(std::max(fromIndex, toIndex)) + 1;
-  auto move = [&](auto& v) {
-    if (v.size() < need) v.resize(need);
-    auto from = v.begin() + fromIndex;
-    auto to = v.begin() + toIndex;
+  if (fromIndex != toIndex) {
+    SpellOutSlots();
+    auto from = slots_.begin() + fromIndex;
+    auto to = slots_.begin() + toIndex;
     if (fromIndex < toIndex) std::rotate(from, from + 1, to + 1);
     else std::rotate(to, from, from + 1);
-  };
-  for (TRowCells& data : rows_) {
-    if (!data.Texts.empty()) move(data.Texts);
-    if (!data.Objects.empty()) move(data.Objects);
+    SettleSlots();
   }
   TDrawGrid::ColumnMoved(fromIndex, toIndex);
 }
@@ -388,15 +427,35 @@ void TStringGrid::SizeChanged(int oldColCount, int oldRowCount) {
   // Lines cut off are gone: growing the grid again shows empty cells, not
   // the texts (or dangling objects) of rows deleted before.
   rows_.resize(static_cast<std::size_t>(RowCount()));
-  if (ColCount() < oldColCount) {
-    const std::size_t cols = static_cast<std::size_t>(ColCount());
-    for (TRowCells& data : rows_) {
-      if (data.Texts.size() > cols) data.Texts.resize(cols);
-      if (data.Objects.size() > cols) {
-        data.Objects.resize(cols);
-        TrimObjects(data.Objects);
+  const std::size_t cols = static_cast<std::size_t>(ColCount());
+  if (slots_.empty()) {
+    if (ColCount() < oldColCount) {
+      for (TRowCells& data : rows_) {
+        if (data.Texts.size() > cols) data.Texts.resize(cols);
+        if (data.Objects.size() > cols) {
+          data.Objects.resize(cols);
+          TrimObjects(data.Objects);
+        }
       }
     }
+  } else if (cols < slots_.size()) {
+    // The columns cut off free their slots, emptied in every record.
+    std::vector<std::size_t> cut(slots_.begin() + static_cast<std::ptrdiff_t>(cols), slots_.end());
+    slots_.resize(cols);
+    width_ = slots_.empty() ? 0 : *std::max_element(slots_.begin(), slots_.end()) + 1;
+    EmptySlots(cut, width_);
+    SettleSlots();
+  } else if (cols > slots_.size()) {
+    // The columns added take the free slots, lowest first, then new ones.
+    const std::size_t oldWidth = width_;
+    std::vector<bool> used(oldWidth, false);
+    for (const std::size_t s : slots_) used[s] = true;
+    std::size_t next = 0;
+    while (slots_.size() < cols) {
+      while (next < oldWidth && used[next]) ++next;
+      slots_.push_back(next < oldWidth ? next++ : width_++);
+    }
+    SettleSlots();
   }
   // The line lists stay: callers may hold them; one past the end reads as empty.
   TDrawGrid::SizeChanged(oldColCount, oldRowCount);
