@@ -683,6 +683,10 @@ class TStringGrid : public TDrawGrid {
   std::vector<std::size_t> slots_;
   // While the map is written out: one past the highest slot it maps to.
   std::size_t width_ = 0;
+  // Slots the last EmptySlots left empty in every record, while no cell has
+  // been written since: a column removed is emptied as it moves to the end
+  // and need not be walked again when the column count then cuts it off.
+  std::vector<std::size_t> emptiedSlots_;
   std::vector<std::unique_ptr<TStringGridStrings>> rowLists_;
   std::vector<std::unique_ptr<TStringGridStrings>> colLists_;
   int lineUpdate_ = 0;

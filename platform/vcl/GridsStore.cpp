@@ -61,7 +61,7 @@ void TStringGrid::ReadAhead(std::size_t row, std::size_t slot) const {
   // on while this one is worked on, since rows moved about lie anywhere.
   // Only that cell: a walk down one column would otherwise pull in whole
   // rows it never reads, and a walk along a row reads on in order.
-  constexpr std::size_t kRowsAhead = 4;
+  constexpr std::size_t kRowsAhead = 16;
   if (row + kRowsAhead >= rows_.size()) return;
   const std::vector<AnsiString>& texts = rows_[row + kRowsAhead].Texts;
   if (slot < texts.size()) __builtin_prefetch(texts.data() + slot);
@@ -87,6 +87,7 @@ void TStringGrid::SetCells(int col, int row, AnsiString&& value) {
   if (slot == kNoSlot) return;
   TRowCells* data = RowNeeded(row);
   ReadAhead(static_cast<std::size_t>(row), slot);
+  emptiedSlots_.clear();
   if (data->Texts.size() <= slot) {
     // Room for the whole row at once: a row is usually filled left to right.
     data->Texts.resize(RecordWidth());
@@ -114,6 +115,7 @@ void TStringGrid::SetObjects(int col, int row, TObject* value) {
   const std::size_t c = Slot(col);
   if (c == kNoSlot) return;
   TRowCells* data = RowNeeded(row);
+  emptiedSlots_.clear();
   std::vector<TObject*>& objects = data->Objects;
   if (objects.size() <= c) {
     if (!value) return;  // an empty slot stays without storage
@@ -189,6 +191,7 @@ TStringGrid::TRowCells TStringGrid::ExtractRow(int row) {
 void TStringGrid::InsertRowData(int row, TRowCells&& cells) {
   if (row < 0 || row >= RowCount()) return;
   PlainRecords();
+  emptiedSlots_.clear();
   const std::size_t cols = static_cast<std::size_t>(ColCount());
   if (cells.Texts.size() > cols) cells.Texts.resize(cols);
   if (cells.Objects.size() > cols) cells.Objects.resize(cols);
@@ -290,6 +293,7 @@ void TStringGrid::SettleSlots() {
 
 void TStringGrid::EmptySlots(const std::vector<std::size_t>& slots, std::size_t width, std::size_t landingSlot,
                              std::vector<AnsiString>* landingTexts) {
+  emptiedSlots_.clear();
   const std::size_t rows = rows_.size();
   // Rows moved about keep their cells anywhere in memory: fetch the slots of
   // a row further on while this one is worked on.
@@ -319,10 +323,12 @@ void TStringGrid::EmptySlots(const std::vector<std::size_t>& slots, std::size_t 
       data.Texts[landingSlot] = std::move((*landingTexts)[r]);
     }
   }
+  if (!landingTexts) emptiedSlots_ = slots;
 }
 
 void TStringGrid::PlainRecords() {
   if (slots_.empty()) return;
+  emptiedSlots_.clear();
   const std::size_t cols = slots_.size();
   std::vector<AnsiString> texts;
   std::vector<TObject*> objects;
@@ -442,8 +448,13 @@ void TStringGrid::SizeChanged(int oldColCount, int oldRowCount) {
     // The columns cut off free their slots, emptied in every record.
     std::vector<std::size_t> cut(slots_.begin() + static_cast<std::ptrdiff_t>(cols), slots_.end());
     slots_.resize(cols);
+    const std::size_t oldWidth = width_;
     width_ = slots_.empty() ? 0 : *std::max_element(slots_.begin(), slots_.end()) + 1;
-    EmptySlots(cut, width_);
+    const bool emptied = std::all_of(cut.begin(), cut.end(), [&](std::size_t s) {
+      return std::find(emptiedSlots_.begin(), emptiedSlots_.end(), s) != emptiedSlots_.end();
+    });
+    // Records end at the width: a pass when it shrinks or a cut slot holds cells.
+    if (!emptied || width_ < oldWidth) EmptySlots(cut, width_);
     SettleSlots();
   } else if (cols > slots_.size()) {
     // The columns added take the free slots, lowest first, then new ones.
