@@ -863,6 +863,8 @@ class TExStringGrid : public TBaseGrid {
   // (rows inserted since have no key and keep theirs), GiveBackGroupedCells
   // puts the objects into col and drops what no row took.
   void KeepGroupedCells(int col);
+  // Moves the texts of col under the rows' keys.
+  void TakeGroupedCellTexts(int col);
   void TakeGroupedTexts(std::vector<AnsiString>& texts);
   void GiveBackGroupedCells(int col);
   void DropGroupedCells();

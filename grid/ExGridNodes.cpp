@@ -34,6 +34,7 @@
 #include "grid/ExGridNodes.h"
 
 #include <algorithm>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -407,14 +408,17 @@ void SplitSpansAbove(TExStringGrid& grid, int row) {
 // to its place, from the bottom up, so that the rows in between are the
 // empty ones: one pass whatever the number of groups (grouping by director
 // or by date makes nearly as many groups as movies). No row is hidden here:
-// the real indices of hidden rows would not follow such moves.
-void InsertGroupRowsAtOnce(TExStringGrid& grid, int col, int textCol) {
+// the real indices of hidden rows would not follow such moves. The rows'
+// texts in col are read through textOf when it is given (the grouped
+// column's texts already taken out of the rows).
+void InsertGroupRowsAtOnce(TExStringGrid& grid, int col, int textCol,
+                           const std::function<const AnsiString&(int row)>& textOf = nullptr) {
   const int first = grid.FixedRows();
   const int dataEnd = grid.RowCount() - grid.FixedFooters();
   std::vector<int> runStarts;
   std::vector<AnsiString> runTexts;
   for (int r = first; r < dataEnd; ++r) {
-    AnsiString text = grid.Cells(col, r);
+    AnsiString text = textOf ? textOf(r) : grid.Cells(col, r);
     if (runTexts.empty() || text != runTexts.back()) {
       runStarts.push_back(r);
       runTexts.push_back(std::move(text));
@@ -588,7 +592,25 @@ void TExStringGrid::GroupByColumn(int col) {
   groupColumnHeader_ = FixedRows() > 0 ? Cells(col, 0) : AnsiString();
   KeepGroupedCells(col);
   SortForGrouping(col);
-  InsertGroupRowsAtOnce(*this, col, textCol);
+  // The texts go under their rows' keys (the grouped column leaves the
+  // grid below), before the group rows come in when nothing else needs
+  // them in the cells: the runs are then read from those texts, side by
+  // side, rather than from the rows a large sorted grid has all over its
+  // memory. A filter judges the rows by their cells, display events give
+  // the texts the runs are made of: with those, the cells are read.
+  const bool keptFirst = !filterActive_ && !OnGetDisplText && !OnGetDisplWideText;
+  if (keptFirst) {
+    TakeGroupedCellTexts(col);
+    InsertGroupRowsAtOnce(*this, col, textCol, [this](int row) -> const AnsiString& {
+      static const AnsiString none;
+      const int key = RowKey(row);
+      return key > 0 && key <= static_cast<int>(groupedCells_.size())
+                 ? groupedCells_[static_cast<std::size_t>(key) - 1].Text
+                 : none;
+    });
+  } else {
+    InsertGroupRowsAtOnce(*this, col, textCol);
+  }
   // The filter's columns are those of the grid before the grouped column
   // goes, so its verdict is taken now and the rows are hidden after. The
   // group rows are judged by their rows, as a filter applied later does.
@@ -604,11 +626,7 @@ void TExStringGrid::GroupByColumn(int col) {
   // Column 0 carries the nodes: when it is the one that goes, its marks move
   // to the column that takes its place.
   if (col == 0) MoveNodeMarks(0, 1);
-  for (int r = 0; r < RowCount(); ++r) {
-    const int key = RowKey(r);
-    if (key > 0 && key <= static_cast<int>(groupedCells_.size()))
-      groupedCells_[static_cast<std::size_t>(key) - 1].Text = TakeRawCells(col, r);
-  }
+  if (!keptFirst) TakeGroupedCellTexts(col);
   RemoveColumns(col, 1);
   ColourGroupRows(textCol > col ? textCol - 1 : textCol);
   if (FixedRows() < RowCount()) SetRow(FixedRows());
@@ -752,6 +770,14 @@ void TExStringGrid::KeepGroupedCells(int col) {
       cell.Properties = props;
     }
     SetRowKey(r, r + 1);
+  }
+}
+
+void TExStringGrid::TakeGroupedCellTexts(int col) {
+  for (int r = 0; r < RowCount(); ++r) {
+    const int key = RowKey(r);
+    if (key > 0 && key <= static_cast<int>(groupedCells_.size()))
+      groupedCells_[static_cast<std::size_t>(key) - 1].Text = TakeRawCells(col, r);
   }
 }
 
