@@ -225,6 +225,15 @@ TEST(GridStore, ABlockOfColumnsShiftsInEveryRowWithItsObjectsAndWidthsStay) {
   EXPECT_THROW(g.ShiftColumns(0, 1, 7), EInvalidGridOperation);
   EXPECT_THROW(g.ShiftColumns(-1, 1, 3), EInvalidGridOperation);
   EXPECT_EQ(g.Cells(0, 0), "b");
+
+  // A moved column cut off by the column count is gone when the count
+  // grows back, and a row handed out whole comes in column order.
+  g.ShiftColumns(0, 1, 6);
+  g.SetColCount(5);
+  g.SetColCount(6);
+  EXPECT_EQ(RowTexts(g, 0), (std::vector<AnsiString>{"d", "e", "", "", "", ""}));
+  g.ShiftColumns(1, 1, 0);
+  EXPECT_EQ(g.ExtractRow(0).Texts, (std::vector<AnsiString>{"e", "d", "", "", "", ""}));
 }
 
 TEST(GridDimensions, CountsStayAtLeastOneAndFixedLinesStayBelowTheCount) {
