@@ -926,7 +926,6 @@ class TExStringGrid : public TBaseGrid {
   struct TSortFrame;
   void RebuildUnsortedOrder();
   void QuickSortRows(int col, int lo, int hi);
-  void SortKeyedRows(int col, int lo, int hi);
   void QuickSortIndexed(int lo, int hi);
   // The rows in the partition sort's order, by runs of equal texts, when
   // that order can be had so (ExGridSortRuns.cpp); false leaves the rows
@@ -942,9 +941,8 @@ class TExStringGrid : public TBaseGrid {
   // are gathered, each where its first row stands; rows of one text keep
   // their order.
   void GatherEqualTexts(int col, int firstRow, int lastRow);
-  template <class After, class Differ, class StartPivotAt, class Swap>
-  void PartitionSort(int lo, int hi, const After& after, const Differ& differ, const StartPivotAt& startPivot,
-                     const Swap& swap);
+  template <class After, class Differ>
+  void PartitionSort(int lo, int hi, const After& after, const Differ& differ);
   void StartPivot(int row);
   void FillPivotCell(int col);
   void FillWholePivot();
@@ -978,8 +976,7 @@ class TExStringGrid : public TBaseGrid {
   bool KeyableColumn(int col) const;
   std::size_t SortKeyIndex(int row) const;
   int CompareSortKeys(const TSortKeyColumn& keys, int row1, int row2, TSortDirection direction) const;
-  int CompareKeys(const TSortKeyColumn& keys, const TSortKeyColumn::TKey& key1, const TSortKeyColumn::TKey& key2,
-                  TSortDirection direction) const;
+  int CompareKeysAt(const TSortKeyColumn& keys, std::size_t k1, std::size_t k2, TSortDirection direction) const;
   int sortKeyCol_ = -1;
   std::vector<TSortKeyColumn> sortKeys_;
   std::vector<signed char> sortKeyState_;

@@ -124,8 +124,7 @@ struct TSortKeyColumn {
   TSortStyle Style = ssAlphabetic;
   AnsiString Prefix, Suffix;
   bool FormatFixed = false;
-  std::string_view Text(std::size_t k) const { return Text(Keys[k]); }
-  std::string_view Text(const TKey& key) const { return {Chars.data() + key.Offset, key.Length}; }
+  std::string_view Text(std::size_t k) const { return {Chars.data() + Keys[k].Offset, Keys[k].Length}; }
   static std::uint64_t HeadOf(std::string_view text) {
     std::uint64_t head = 0;
     for (std::size_t i = 0; i < sizeof head; ++i)

@@ -84,11 +84,13 @@ std::size_t TExStringGrid::SortKeyIndex(int row) const {
 
 int TExStringGrid::CompareSortKeys(const TSortKeyColumn& keys, int row1, int row2,
                                    TSortDirection direction) const {
-  return CompareKeys(keys, keys.Keys[SortKeyIndex(row1)], keys.Keys[SortKeyIndex(row2)], direction);
+  return CompareKeysAt(keys, SortKeyIndex(row1), SortKeyIndex(row2), direction);
 }
 
-inline int TExStringGrid::CompareKeys(const TSortKeyColumn& keys, const TSortKeyColumn::TKey& key1,
-                                      const TSortKeyColumn::TKey& key2, TSortDirection direction) const {
+inline int TExStringGrid::CompareKeysAt(const TSortKeyColumn& keys, std::size_t k1, std::size_t k2,
+                                        TSortDirection direction) const {
+  const TSortKeyColumn::TKey& key1 = keys.Keys[k1];
+  const TSortKeyColumn::TKey& key2 = keys.Keys[k2];
   TSortStyle style = keys.Style;
   int result = 0;
   if (keys.HasNumbers && style == ssAutomatic) style = static_cast<TSortStyle>(key1.Style);
@@ -97,13 +99,13 @@ inline int TExStringGrid::CompareKeys(const TSortKeyColumn& keys, const TSortKey
       // A key that read no number keeps its text's head; a numeric
       // comparison reads what the text starts with ("120 min": 120), read
       // again here for the rare comparison of such a text with a number.
-      auto number = [&keys](const TSortKeyColumn::TKey& key) {
+      auto number = [&keys](const TSortKeyColumn::TKey& key, std::size_t k) {
         if (key.NumberRead) return key.Number;
         double value = 0;
-        SortNumberValue(keys.Text(key), keys.Prefix, keys.Suffix, false, value);
+        SortNumberValue(keys.Text(k), keys.Prefix, keys.Suffix, false, value);
         return value;
       };
-      const double n1 = number(key1), n2 = number(key2);
+      const double n1 = number(key1, k1), n2 = number(key2, k2);
       result = n1 < n2 ? -1 : (n1 > n2 ? 1 : 0);
     }
   } else if ((style == ssAlphabetic || style == ssAlphaCase) && !key1.NumberRead && !key2.NumberRead &&
@@ -111,7 +113,7 @@ inline int TExStringGrid::CompareKeys(const TSortKeyColumn& keys, const TSortKey
     // A byte comparison that the first eight bytes decide.
     result = key1.Head < key2.Head ? -1 : 1;
   } else {
-    result = CompareTextsByStyle(style, keys.Text(key1), keys.Text(key2), keys.Prefix, keys.Suffix);
+    result = CompareTextsByStyle(style, keys.Text(k1), keys.Text(k2), keys.Prefix, keys.Suffix);
     result = result < 0 ? -1 : (result > 0 ? 1 : 0);
   }
   if (sortSettings_->IgnoreBlanks())
@@ -423,111 +425,57 @@ void TExStringGrid::QuickSortRows(int col, int lo, int hi) {
   // would otherwise take; ties on it go on to the next columns as usual.
   const TSortKeyColumn* keys = SortKeysOf(col);
   if (keys && keys->FormatFixed) {
-    SortKeyedRows(col, lo, hi);
+    const TSortDirection direction = sortSettings_->Direction();
+    const bool full = sortSettings_->Full() && col <= ColCount() - 2;
+    auto compare = [this, keys, col, direction, full](int row1, int row2) {
+      const std::size_t k1 = SortKeyIndex(row1), k2 = SortKeyIndex(row2);
+      // The same key: a row against itself, or the pivot against the row
+      // it was copied from.
+      if (k1 == k2) return 0;
+      const int result = CompareKeysAt(*keys, k1, k2, direction);
+      return result != 0 || !full ? result : CompareRowsOnColumn(col + 1, row1, row2);
+    };
+    PartitionSort(lo, hi, [&](int row1, int row2) { return compare(row1, row2) == s; },
+                  [&](int row1, int row2) { return compare(row1, row2) != 0; });
     return;
   }
   PartitionSort(lo, hi, [&](int row1, int row2) { return CompareRowsOnColumn(col, row1, row2) == s; },
-                [&](int row1, int row2) { return CompareRowsOnColumn(col, row1, row2) != 0; },
-                [this](int row) {
-                  StartPivot(row);
-                  return pivotRow_;
-                },
-                [this](int row1, int row2) { SwapRows(row1, row2); });
-}
-
-// The same partition sort on the column's keys, the rows staying where they
-// are until it ends: each swap exchanges two keys and two row numbers in
-// compact arrays, where exchanging the rows themselves would reach into
-// row records all over a large grid's memory n log n times. The rows then
-// move to their places once each (PlaceRows), and end in the order the
-// swaps of the rows would have left: every comparison sees the same texts.
-// Ties go on to the next columns through the rows, which have not moved.
-void TExStringGrid::SortKeyedRows(int col, int lo, int hi) {
-  const std::size_t k = static_cast<std::size_t>(col - sortKeyCol_);
-  TSortKeyColumn& keys = sortKeys_[k];
-  const int s = SortSign(sortSettings_->Direction());
-  const TSortDirection direction = sortSettings_->Direction();
-  const bool full = sortSettings_->Full() && col <= ColCount() - 2;
-  // Position p (lo .. hi) holds keys.Keys[p], the key of row rowAt[p - lo];
-  // pivotRow_ stands for the pivot, a copy of one position's key.
-  std::vector<int> rowAt(static_cast<std::size_t>(hi - lo + 1));
-  std::iota(rowAt.begin(), rowAt.end(), lo);
-  TSortKeyColumn::TKey pivotKey{};
-  const int pivot = pivotRow_;
-  auto rowOf = [&](int p) { return p == pivot ? pivotSource_ : rowAt[static_cast<std::size_t>(p - lo)]; };
-  auto keyOf = [&](int p) -> const TSortKeyColumn::TKey& {
-    return p == pivot ? pivotKey : keys.Keys[static_cast<std::size_t>(p)];
-  };
-  auto compare = [&](int p1, int p2) {
-    // The same row: a row against itself, or the pivot against the row it
-    // was copied from.
-    const int row1 = rowOf(p1), row2 = rowOf(p2);
-    if (row1 == row2) return 0;
-    const int result = CompareKeys(keys, keyOf(p1), keyOf(p2), direction);
-    if (result != 0 || !full) return result;
-    return CompareRowsOnColumn(col + 1, p1 == pivot ? pivot : row1, p2 == pivot ? pivot : row2);
-  };
-  PartitionSort(
-      lo, hi, [&](int p1, int p2) { return compare(p1, p2) == s; },
-      [&](int p1, int p2) { return compare(p1, p2) != 0; },
-      [&](int p) {
-        StartPivot(rowAt[static_cast<std::size_t>(p - lo)]);
-        pivotKey = keys.Keys[static_cast<std::size_t>(p)];
-        return pivot;
-      },
-      [&](int p1, int p2) {
-        std::swap(keys.Keys[static_cast<std::size_t>(p1)], keys.Keys[static_cast<std::size_t>(p2)]);
-        std::swap(rowAt[static_cast<std::size_t>(p1 - lo)], rowAt[static_cast<std::size_t>(p2 - lo)]);
-      });
-  // This column's keys stand in their rows' new order already; the other
-  // keyed columns' follow their rows.
-  const auto self = std::find(keyedColumns_.begin(), keyedColumns_.end(), k);
-  if (self != keyedColumns_.end()) keyedColumns_.erase(self);
-  PlaceRows(lo, rowAt);
-  keyedColumns_.push_back(k);
+                [&](int row1, int row2) { return CompareRowsOnColumn(col, row1, row2) != 0; });
 }
 
 // The partition loop of the quicksorts: after(a, b) says that row a goes
-// after row b, differ(a, b) that swapping them changes the order;
-// startPivot(row) makes a copy of the row the pivot and names it, swap(a, b)
-// exchanges two rows.
-template <class After, class Differ, class StartPivotAt, class Swap>
-void TExStringGrid::PartitionSort(int lo, int hi, const After& after, const Differ& differ,
-                                  const StartPivotAt& startPivot, const Swap& swap) {
+// after row b, differ(a, b) that swapping them changes the order.
+template <class After, class Differ>
+void TExStringGrid::PartitionSort(int lo, int hi, const After& after, const Differ& differ) {
   // The larger part is taken by the loop rather than by recursion, so the
   // stack stays shallow on any input; the parts are disjoint, so the order
   // in which they are sorted changes nothing.
   while (lo < hi) {
-    const int pivot = startPivot((lo + hi) / 2);
+    StartPivot((lo + hi) / 2);
+    const int pivot = pivotRow_;
     int i = lo, j = hi;
     do {
       while (after(pivot, i) && i < hi) ++i;
       while (after(j, pivot) && j > lo) --j;
       if (i <= j) {
-        if (i != j && differ(i, j)) swap(i, j);
+        if (i != j && differ(i, j)) SwapRows(i, j);
         ++i;
         --j;
       }
     } while (i <= j);
     if (j - lo < hi - i) {
-      if (lo < j) PartitionSort(lo, j, after, differ, startPivot, swap);
+      if (lo < j) PartitionSort(lo, j, after, differ);
       lo = i;
     } else {
-      if (i < hi) PartitionSort(i, hi, after, differ, startPivot, swap);
+      if (i < hi) PartitionSort(i, hi, after, differ);
       hi = j;
     }
   }
 }
 
 void TExStringGrid::QuickSortIndexed(int lo, int hi) {
-  PartitionSort(
-      lo, hi, [this](int row1, int row2) { return CompareRowsByIndexList(0, row1, row2) == 1; },
-      [](int, int) { return true; },
-      [this](int row) {
-        StartPivot(row);
-        return pivotRow_;
-      },
-      [this](int row1, int row2) { SwapRows(row1, row2); });
+  PartitionSort(lo, hi, [this](int row1, int row2) { return CompareRowsByIndexList(0, row1, row2) == 1; },
+                [](int, int) { return true; });
 }
 
 // ------------------------------------------------------------- entry points
