@@ -774,6 +774,19 @@ void TExStringGrid::KeepGroupedCells(int col) {
 }
 
 void TExStringGrid::TakeGroupedCellTexts(int col) {
+  if (col < ColCount()) {
+    // The store's column, in one pass; a text whose row has no key goes back.
+    std::vector<std::pair<int, AnsiString>> keyless;
+    TakeColumnTexts(col, [&](int row, AnsiString&& text) {
+      const int key = RowKey(row);
+      if (key > 0 && key <= static_cast<int>(groupedCells_.size()))
+        groupedCells_[static_cast<std::size_t>(key) - 1].Text = std::move(text);
+      else
+        keyless.emplace_back(row, std::move(text));
+    });
+    for (auto& [row, text] : keyless) SetRawCells(col, row, std::move(text));
+    return;
+  }
   for (int r = 0; r < RowCount(); ++r) {
     const int key = RowKey(r);
     if (key > 0 && key <= static_cast<int>(groupedCells_.size()))

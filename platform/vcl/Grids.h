@@ -620,8 +620,14 @@ class TStringGrid : public TDrawGrid {
   // cells: a column inserted or removed that way walks the rows once. With
   // landingTexts as well, the first column of the emptied block takes each
   // row's text from it (moved out; rows past its end stay empty).
+  using TTextTaker = std::function<void(int row, AnsiString&& text)>;
   void ShiftColumns(int fromCol, int count, int toCol, bool emptyBlock = false,
                     std::vector<AnsiString>* landingTexts = nullptr);
+  // Hands every text of the column that is not empty to take (moved, with
+  // its row), in one pass down the rows that fetches ahead of the row it
+  // works on; the column's texts are left empty. take must not change the
+  // grid.
+  void TakeColumnTexts(int col, const TTextTaker& take);
   // The row record's Tag; 0 outside the grid, writes there ignored.
   int RowTag(int row) const;
   // Whether any object slot of the row is set (a quick test before a walk
@@ -667,6 +673,7 @@ class TStringGrid : public TDrawGrid {
   // row's text from it. Records end at width.
   void EmptySlots(const std::vector<std::size_t>& slots, std::size_t width, std::size_t landingSlot = kNoSlot,
                   std::vector<AnsiString>* landingTexts = nullptr);
+  void ForgetEmptied(std::size_t slot);
   mutable std::size_t lastRowRead_ = 0;
   // The line lists handed out, one per index, created on first use.
   TStrings* Line(bool isColumn, int index);
@@ -683,9 +690,11 @@ class TStringGrid : public TDrawGrid {
   std::vector<std::size_t> slots_;
   // While the map is written out: one past the highest slot it maps to.
   std::size_t width_ = 0;
-  // Slots the last EmptySlots left empty in every record, while no cell has
-  // been written since: a column removed is emptied as it moves to the end
-  // and need not be walked again when the column count then cuts it off.
+  // Slots known to be empty in every record (emptied, or their texts taken
+  // with no object there), while nothing has been written to them since: a
+  // column removed is emptied as it moves to the end and need not be walked
+  // again when the column count then cuts it off, nor at all when its
+  // texts were taken before.
   std::vector<std::size_t> emptiedSlots_;
   std::vector<std::unique_ptr<TStringGridStrings>> rowLists_;
   std::vector<std::unique_ptr<TStringGridStrings>> colLists_;

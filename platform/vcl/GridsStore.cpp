@@ -87,7 +87,7 @@ void TStringGrid::SetCells(int col, int row, AnsiString&& value) {
   if (slot == kNoSlot) return;
   TRowCells* data = RowNeeded(row);
   ReadAhead(static_cast<std::size_t>(row), slot);
-  emptiedSlots_.clear();
+  if (!value.empty()) ForgetEmptied(slot);
   if (data->Texts.size() <= slot) {
     // Room for the whole row at once: a row is usually filled left to right.
     data->Texts.resize(RecordWidth());
@@ -115,7 +115,7 @@ void TStringGrid::SetObjects(int col, int row, TObject* value) {
   const std::size_t c = Slot(col);
   if (c == kNoSlot) return;
   TRowCells* data = RowNeeded(row);
-  emptiedSlots_.clear();
+  if (value) ForgetEmptied(c);
   std::vector<TObject*>& objects = data->Objects;
   if (objects.size() <= c) {
     if (!value) return;  // an empty slot stays without storage
@@ -293,7 +293,11 @@ void TStringGrid::SettleSlots() {
 
 void TStringGrid::EmptySlots(const std::vector<std::size_t>& slots, std::size_t width, std::size_t landingSlot,
                              std::vector<AnsiString>* landingTexts) {
-  emptiedSlots_.clear();
+  const auto emptied = [this](std::size_t s) {
+    return std::find(emptiedSlots_.begin(), emptiedSlots_.end(), s) != emptiedSlots_.end();
+  };
+  // Nothing to empty: no pass over the rows.
+  if (!landingTexts && std::all_of(slots.begin(), slots.end(), emptied)) return;
   const std::size_t rows = rows_.size();
   // Rows moved about keep their cells anywhere in memory: fetch the slots of
   // a row further on while this one is worked on.
@@ -323,7 +327,38 @@ void TStringGrid::EmptySlots(const std::vector<std::size_t>& slots, std::size_t 
       data.Texts[landingSlot] = std::move((*landingTexts)[r]);
     }
   }
-  if (!landingTexts) emptiedSlots_ = slots;
+  for (const std::size_t s : slots)
+    if (!emptied(s)) emptiedSlots_.push_back(s);
+  if (landingTexts) ForgetEmptied(landingSlot);
+}
+
+void TStringGrid::ForgetEmptied(std::size_t slot) {
+  if (!emptiedSlots_.empty()) std::erase(emptiedSlots_, slot);
+}
+
+void TStringGrid::TakeColumnTexts(int col, const TTextTaker& take) {
+  if (col < 0 || col >= ColCount()) return;
+  const std::size_t slot = Slot(col);
+  if (slot == kNoSlot) return;
+  const std::size_t rows = std::min(rows_.size(), static_cast<std::size_t>(RowCount()));
+  bool objects = false;
+  constexpr std::size_t kRowsAhead = 16;
+  for (std::size_t r = 0; r < rows; ++r) {
+    if (r + kRowsAhead < rows) {
+      const std::vector<AnsiString>& ahead = rows_[r + kRowsAhead].Texts;
+      if (slot < ahead.size()) __builtin_prefetch(ahead.data() + slot, 1);
+    }
+    TRowCells& data = rows_[r];
+    objects = objects || (slot < data.Objects.size() && data.Objects[slot]);
+    if (slot >= data.Texts.size() || data.Texts[slot].empty()) continue;
+    take(static_cast<int>(r), std::exchange(data.Texts[slot], AnsiString()));
+  }
+  // Every text gone and no object there: a column removed next needs no
+  // pass of its own.
+  if (!objects && std::find(emptiedSlots_.begin(), emptiedSlots_.end(), slot) == emptiedSlots_.end())
+    emptiedSlots_.push_back(slot);
+  if (lineUpdate_ > 0 || !HandleAllocated()) return;
+  InvalidateCol(col);
 }
 
 void TStringGrid::PlainRecords() {

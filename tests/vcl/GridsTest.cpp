@@ -234,6 +234,25 @@ TEST(GridStore, ABlockOfColumnsShiftsInEveryRowWithItsObjectsAndWidthsStay) {
   EXPECT_EQ(RowTexts(g, 0), (std::vector<AnsiString>{"d", "e", "", "", "", ""}));
   g.ShiftColumns(1, 1, 0);
   EXPECT_EQ(g.ExtractRow(0).Texts, (std::vector<AnsiString>{"e", "d", "", "", "", ""}));
+
+  // Texts taken out of a column go to the taker; a column emptied or taken
+  // and then written to, or holding an object, loses those too when it goes.
+  for (int r = 1; r < 4; ++r) g.SetCells(1, r, AnsiString(1, static_cast<char>('r' + r)));
+  std::vector<std::pair<int, AnsiString>> taken;
+  g.TakeColumnTexts(1, [&](int row, AnsiString&& text) { taken.emplace_back(row, std::move(text)); });
+  EXPECT_EQ(taken, (std::vector<std::pair<int, AnsiString>>{{1, "s"}, {2, "t"}, {3, "u"}}));
+  EXPECT_EQ(g.Cells(1, 2), "");
+  g.SetCells(1, 1, "x");
+  g.ShiftColumns(1, 1, 6, true);
+  g.SetColCount(5);
+  g.SetColCount(6);
+  for (int r = 1; r < 4; ++r) EXPECT_EQ(g.Cells(5, r), "") << r;
+  g.SetObjects(2, 3, &other);
+  g.TakeColumnTexts(2, [](int, AnsiString&&) {});
+  g.ShiftColumns(2, 1, 6, true);
+  g.SetColCount(5);
+  g.SetColCount(6);
+  EXPECT_EQ(g.Objects(5, 3), nullptr);
 }
 
 TEST(GridDimensions, CountsStayAtLeastOneAndFixedLinesStayBelowTheCount) {
