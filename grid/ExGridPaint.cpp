@@ -209,9 +209,11 @@ void TExStringGrid::DrawCellContent(TCanvas* canvas, int col, int row, TRect rec
     canvas->Brush()->SetColor(clHighlight);
   if (zoomStep_ != 0) canvas->Font()->SetSize(std::max(1, canvas->Font()->Size() + zoomStep_));
 
-  // Row indicator in column 0 of the current row.
+  // Row indicator in column 0 of the current row, whether the selection
+  // shows or not; a header row made current (the last data row removed)
+  // marks no row.
   int indicatorWidth = 0;
-  if (realCol == 0 && row == Row() && TBaseGrid::FixedCols() > 0 && !rowIndicator_.Empty() && SelectionShown()) {
+  if (realCol == 0 && row == Row() && row >= FixedRows() && TBaseGrid::FixedCols() > 0 && !rowIndicator_.Empty()) {
     DrawBitmapTransparent(*canvas, rowIndicator_, FixedColor(), rect);
     indicatorWidth = rowIndicator_.Width();
     rect.Left += indicatorWidth;

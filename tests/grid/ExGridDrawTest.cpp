@@ -320,6 +320,11 @@ TEST_F(CellGraphicDrawFixture, TheRowIndicatorMovesTheCurrentRowsText) {
   canvas.Clear();
   grid->DrawCellContent(&canvas, 0, 3, cell, TGridDrawState{gdFixed});
   EXPECT_TRUE(canvas.CallsOf(coDraw).empty());
+  // It marks the current row also while the selection is hidden.
+  grid->HideSelection();
+  canvas.Clear();
+  grid->DrawCellContent(&canvas, 0, 2, cell, TGridDrawState{gdFixed});
+  EXPECT_EQ(canvas.CallsOf(coDraw).size(), 1u);
 }
 
 TEST_F(CellGraphicDrawFixture, AComboButtonTakesTheRightOfItsCellWhenAlwaysVisible) {
