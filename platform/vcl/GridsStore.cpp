@@ -365,10 +365,46 @@ void TStringGrid::PlainRecords() {
   if (slots_.empty()) return;
   emptiedSlots_.clear();
   const std::size_t cols = slots_.size();
+  // The map made whole: the slots that no column maps to (empty in every
+  // record) take the places past the last column. A record that holds
+  // every slot is then laid out in place, cycle by cycle, and a column that
+  // did not move is not touched: grouping moved one column to the front,
+  // and hiding every movie after it moves a few texts per row, not forty.
+  const std::size_t width = std::max(width_, cols);
+  std::vector<std::size_t> from(slots_);  // by place, the slot whose cells go there
+  {
+    std::vector<bool> mapped(width, false);
+    for (const std::size_t s : slots_) mapped[s] = true;
+    for (std::size_t s = 0; s < width; ++s)
+      if (!mapped[s]) from.push_back(s);
+  }
+  std::vector<std::size_t> cycles, cycleEnds;  // each cycle's places, in order
+  {
+    std::vector<bool> seen(width, false);
+    for (std::size_t p = 0; p < width; ++p) {
+      if (seen[p] || from[p] == p) continue;
+      for (std::size_t q = p; !seen[q]; q = from[q]) {
+        seen[q] = true;
+        cycles.push_back(q);
+      }
+      cycleEnds.push_back(cycles.size());
+    }
+  }
   std::vector<AnsiString> texts;
   std::vector<TObject*> objects;
   for (TRowCells& data : rows_) {
-    if (!data.Texts.empty()) {
+    if (data.Texts.size() >= width) {
+      std::vector<AnsiString>& cells = data.Texts;
+      std::size_t begin = 0;
+      for (const std::size_t end : cycleEnds) {
+        AnsiString first = std::move(cells[cycles[begin]]);
+        for (std::size_t i = begin; i + 1 < end; ++i) cells[cycles[i]] = std::move(cells[cycles[i + 1]]);
+        cells[cycles[end - 1]] = std::move(first);
+        begin = end;
+      }
+      // Past the columns only empty cells are left.
+      if (cells.size() > cols) cells.resize(cols);
+    } else if (!data.Texts.empty()) {
       const std::size_t n = data.Texts.size();
       texts.resize(n);
       std::move(data.Texts.begin(), data.Texts.end(), texts.begin());
