@@ -109,13 +109,9 @@ void ReadEntry(TEntry& entry, const AnsiString& folder, TGridColumnCollection& c
     }
   }
   if (!JournalBlock(entry.Text, kJournalPreviousTitle, entry.SavedTitle)) entry.SavedTitle = entry.Title;
-  AnsiString key;
-  if (JournalBlock(entry.Text, kJournalMovieKey, key)) {
-    const std::size_t blank = key.find(' ');
-    entry.Key = key.substr(0, blank);
-    entry.Number = blank == AnsiString::npos ? 0 : StrToInt64Def(Trim(key.substr(blank + 1)), 0);
-    if (!entry.Key.empty() && entry.Key[0] != '+' && entry.Key.find('/') != AnsiString::npos) entry.Saved = entry.Key;
-  }
+  if (JournalMovieKeyOf(entry.Text, entry.Key, entry.Number) && !entry.Key.empty() && entry.Key[0] != '+' &&
+      entry.Key.find('/') != AnsiString::npos)
+    entry.Saved = entry.Key;
 }
 
 // One sentence for each reason that left entries out, naming them.
@@ -150,6 +146,15 @@ bool JournalBlock(std::string_view text, const AnsiString& marker, AnsiString& v
   return true;
 }
 
+bool JournalMovieKeyOf(std::string_view text, AnsiString& key, Int64& number) {
+  AnsiString block;
+  if (!JournalBlock(text, kJournalMovieKey, block)) return false;
+  const std::size_t blank = block.find(' ');
+  key = block.substr(0, blank);
+  number = blank == AnsiString::npos ? 0 : StrToInt64Def(Trim(block.substr(blank + 1)), 0);
+  return true;
+}
+
 std::vector<AnsiString> JournalMovieValues(TExColumnGrid& grid, int row) {
   std::vector<AnsiString> values;
   for (const TCatalogueColumnDef& column : CatalogueColumns()) values.push_back(CatalogueCell(grid, *column.Header, row));
@@ -158,25 +163,18 @@ std::vector<AnsiString> JournalMovieValues(TExColumnGrid& grid, int row) {
 
 std::vector<std::uint64_t> JournalCellSums(const std::vector<AnsiString>& values) {
   std::vector<std::uint64_t> sums;
-  for (const AnsiString& value : values) {
-    // FNV-1a, 64 bits: a collection's cells never meet by chance.
-    std::uint64_t hash = 14695981039346656037ull;
-    for (unsigned char c : Trim(value)) {
-      hash ^= c;
-      hash *= 1099511628211ull;
-    }
-    sums.push_back(hash);
-  }
+  // 64 bits: a collection's cells never meet by chance.
+  for (const AnsiString& value : values) sums.push_back(Fnv1a64(Trim(value)));
   return sums;
 }
 
 std::uint64_t JournalMovieSum(const std::vector<std::uint64_t>& cells) {
-  std::uint64_t hash = 14695981039346656037ull;
-  for (std::uint64_t cell : cells) {
-    for (int i = 0; i < 8; ++i) {
-      hash ^= (cell >> (8 * i)) & 0xFF;
-      hash *= 1099511628211ull;
-    }
+  // Each cell's sum as its eight bytes, lowest first, whatever the machine.
+  std::uint64_t hash = kFnv1a64Start;
+  for (const std::uint64_t cell : cells) {
+    char bytes[8];
+    for (int i = 0; i < 8; ++i) bytes[i] = static_cast<char>((cell >> (8 * i)) & 0xFF);
+    hash = Fnv1a64(std::string_view(bytes, sizeof bytes), hash);
   }
   return hash;
 }

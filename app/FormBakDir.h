@@ -54,6 +54,9 @@ extern const AnsiString kJournalMovieKey;
 // The text of a block written after the columns: the last "[marker]" and
 // the "[/marker]" after it; false when the text has no such block.
 bool JournalBlock(std::string_view text, const AnsiString& marker, AnsiString& value);
+// The key and the number of an entry's movie key block; false, and both as
+// they were, for an entry without one.
+bool JournalMovieKeyOf(std::string_view text, AnsiString& key, Int64& number);
 // A movie's cells in the catalogue's column order, and their checksums as
 // an entry reads them back (blanks and control characters at both ends
 // left out); the movie's checksum is that of its cells'.

@@ -22,15 +22,7 @@
 
 namespace {
 
-// FNV-1a: a short, stable checksum that tells names apart.
-AnsiString Checksum(std::string_view text) {
-  std::uint32_t hash = 2166136261u;
-  for (unsigned char c : text) {
-    hash ^= c;
-    hash *= 16777619u;
-  }
-  return IntToHex(hash, 8);
-}
+AnsiString Checksum(std::string_view text) { return IntToHex(Fnv1a32(text), 8); }
 
 // Longest base name kept as it is; UTF-8 names on disk may hold 255 bytes
 // and a Korean character takes three of them for two here.
@@ -125,12 +117,7 @@ TJournalState::TEntry ReadJournalEntry(const AnsiString& name, const AnsiString&
   entry.Add = UpperCase(ExtractFileExt(name)) == ".ADD";
   entry.Title = TextBetween16(text, "[" + Cat::Title + "]", "[/" + Cat::Title + "]");
   if (!JournalBlock(text, kJournalPreviousTitle, entry.SavedTitle)) entry.SavedTitle = entry.Title;
-  AnsiString key;
-  if (JournalBlock(text, kJournalMovieKey, key)) {
-    const std::size_t blank = key.find(' ');
-    entry.Key = key.substr(0, blank);
-    if (blank != AnsiString::npos) entry.Number = StrToInt64Def(Trim(key.substr(blank + 1)), 0);
-  }
+  JournalMovieKeyOf(text, entry.Key, entry.Number);
   std::vector<AnsiString> values;
   for (const TCatalogueColumnDef& column : CatalogueColumns())
     values.push_back(TextBetween16(text, "[" + *column.Header + "]", "[/" + *column.Header + "]"));
@@ -354,7 +341,7 @@ void TFormMain::PurgeAutoSaveFolder(const AnsiString& folder) {
       folder,
       [](std::string_view name) {
         constexpr std::string_view kMark = ".tmp~";
-        return name.size() > kMark.size() && name.substr(name.size() - kMark.size()) == kMark &&
+        return name.size() > kMark.size() && name.ends_with(kMark) &&
                IsJournalEntry(AnsiString(name.substr(0, name.size() - kMark.size())));
       },
       0);

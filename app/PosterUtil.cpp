@@ -124,16 +124,23 @@ AnsiString PosterFileKey(const AnsiString& item, const AnsiString& folderOfBare)
                    ExtractFileName(item));
 }
 
+// Counts the movie of a poster list once for each file it names.
+void CountPosterFiles(const AnsiString& list, const AnsiString& folderOfBare, std::unordered_map<AnsiString, int>& movies) {
+  std::unordered_set<AnsiString> named;
+  for (const AnsiString& item : SplitPosterList(list)) {
+    if (item.empty()) continue;
+    AnsiString key = PosterFileKey(item, folderOfBare);
+    if (named.insert(key).second) ++movies[std::move(key)];
+  }
+}
+
 // How many movies name each poster file. Every row counts, also those a
 // search or a closed group hides.
 std::unordered_map<AnsiString, int> PosterFileUsers(TExColumnGrid& grid, const AnsiString& folderOfBare) {
   std::unordered_map<AnsiString, int> movies;
   const int posterColumn = CatalogueColumnIndex(grid, Cat::Posters);
-  for (int r = 1; r < grid.RowCount() + grid.HiddenRowCount(); ++r) {
-    std::unordered_set<AnsiString> named;
-    for (const AnsiString& item : SplitPosterList(grid.AllCells(posterColumn, r)))
-      if (!item.empty() && named.insert(PosterFileKey(item, folderOfBare)).second) ++movies[PosterFileKey(item, folderOfBare)];
-  }
+  for (int r = 1; r < grid.RowCount() + grid.HiddenRowCount(); ++r)
+    CountPosterFiles(grid.AllCells(posterColumn, r), folderOfBare, movies);
   return movies;
 }
 
@@ -193,11 +200,7 @@ int CopyMovePosters(TExColumnGrid& grid, const std::vector<int>& rows, const Ans
   // (not chosen, or hidden by a search): that movie would lose it.
   const std::unordered_map<AnsiString, int> movies = PosterFileUsers(grid, folderOfBare);
   std::unordered_map<AnsiString, int> moviesInRun;
-  for (int r : rows) {
-    std::unordered_set<AnsiString> named;
-    for (const AnsiString& item : SplitPosterList(posters->Rows(r)))
-      if (!item.empty() && named.insert(PosterFileKey(item, folderOfBare)).second) ++moviesInRun[PosterFileKey(item, folderOfBare)];
-  }
+  for (int r : rows) CountPosterFiles(posters->Rows(r), folderOfBare, moviesInRun);
   std::unordered_map<AnsiString, AnsiString> moved;  // file, the item naming it now
   std::unordered_set<AnsiString> tried, shared;
   int done = 0;

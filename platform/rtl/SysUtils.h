@@ -9,6 +9,7 @@
 //   Files ............. paths, existence, FindFirst, copy and rename, AppDir
 #pragma once
 
+#include <cstdint>
 #include <exception>
 #include <functional>
 #include <initializer_list>
@@ -338,6 +339,19 @@ bool LinkFile(std::string_view existing, std::string_view newName);
 inline constexpr int kStaleTemporarySeconds = 60 * 60;
 int DeleteStaleTemporaryFiles(std::string_view folder, const std::function<bool(std::string_view name)>& isOwn,
                               int olderThanSeconds = kStaleTemporarySeconds);
+// FNV-1a: a short, stable checksum of bytes that tells names and values
+// apart (no guard against anyone who makes two meet). Fnv1a64 goes on from
+// hash, so that several pieces make one sum.
+inline constexpr std::uint64_t kFnv1a64Start = 14695981039346656037ull;
+inline std::uint32_t Fnv1a32(std::string_view bytes) {
+  std::uint32_t hash = 2166136261u;
+  for (const unsigned char c : bytes) hash = (hash ^ c) * 16777619u;
+  return hash;
+}
+inline std::uint64_t Fnv1a64(std::string_view bytes, std::uint64_t hash = kFnv1a64Start) {
+  for (const unsigned char c : bytes) hash = (hash ^ c) * 1099511628211ull;
+  return hash;
+}
 // The part of a temporary file's name that stands for the file it is made
 // for: base (a name on disk) itself, or, when base and suffixBytes more would
 // pass the longest name a folder takes, as much of base as leaves room

@@ -402,10 +402,8 @@ std::string TemporaryNameBase(std::string_view base, size_t suffixBytes) {
   // The longest name a folder takes (NAME_MAX on the disks the program meets).
   constexpr size_t kMaxName = 255;
   if (base.size() + suffixBytes <= kMaxName) return std::string(base);
-  uint32_t sum = 2166136261u;  // FNV-1a
-  for (char c : base) sum = (sum ^ static_cast<unsigned char>(c)) * 16777619u;
   char tag[10];
-  std::snprintf(tag, sizeof tag, "~%08x", static_cast<unsigned>(sum));
+  std::snprintf(tag, sizeof tag, "~%08x", static_cast<unsigned>(Fnv1a32(base)));
   size_t keep = kMaxName - std::min(kMaxName, suffixBytes + 9);
   // Never half a character: the cut goes back to where one begins.
   while (keep > 0 && keep < base.size() && (static_cast<unsigned char>(base[keep]) & 0xC0) == 0x80) --keep;
